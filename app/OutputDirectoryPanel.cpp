@@ -1,0 +1,62 @@
+#include "app/OutputDirectoryPanel.h"
+
+#include "app/ClickableLabel.h"
+#include "app/GUIFunctions.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+OutputDirectoryPanel::OutputDirectoryPanel(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmOutputDirectorySettings"));
+
+    lblChooseOutputDirectory =
+        new QLabel(QStringLiteral("Where would you like to save your converted video files?"), this);
+    lblChooseOutputDirectory->setObjectName(QStringLiteral("lblChooseOutputDirectory"));
+    lblChooseOutputDirectory->setFont(VerdanaFont(9.75));
+
+    txtOutputDirectory = new QLineEdit(this);
+    txtOutputDirectory->setObjectName(QStringLiteral("txtOutputDirectory"));
+
+    cmdChooseOutputDirectory = new QPushButton(QStringLiteral("..."), this);
+    cmdChooseOutputDirectory->setObjectName(QStringLiteral("cmdChooseOutputDirectory"));
+    cmdChooseOutputDirectory->setFixedWidth(36);
+    cmdChooseOutputDirectory->setToolTip(QStringLiteral("Choose Output Directory"));
+
+    chkAddToiTunes = new QCheckBox(QStringLiteral("Add files directly to iTunes"), this);
+    chkAddToiTunes->setObjectName(QStringLiteral("chkAddToiTunes"));
+
+    lblPSPHint = new ClickableLabel(QStringLiteral("Where do I need to save my PSP video files?"), this);
+    lblPSPHint->setObjectName(QStringLiteral("lblPSPHint"));
+    StyleAsLink(lblPSPHint);
+
+    chkPSPCreateThumbnail = new QCheckBox(QStringLiteral("Create thumbnails"), this);
+    chkPSPCreateThumbnail->setObjectName(QStringLiteral("chkPSPCreateThumbnail"));
+
+    lblPSPVideoNumber = new QLabel(QStringLiteral("Start Video Number:"), this);
+    lblPSPVideoNumber->setObjectName(QStringLiteral("lblPSPVideoNumber"));
+
+    txtPSPVideoNumber = new QLineEdit(QStringLiteral("1"), this);
+    txtPSPVideoNumber->setObjectName(QStringLiteral("txtPSPVideoNumber"));
+    txtPSPVideoNumber->setFixedWidth(70);
+
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(8, 8, 8, 8);
+    grid->addWidget(lblChooseOutputDirectory, 0, 0, 1, 4);
+    auto *folderRow = new QHBoxLayout;
+    folderRow->addWidget(txtOutputDirectory, 1);
+    folderRow->addWidget(cmdChooseOutputDirectory);
+    grid->addLayout(folderRow, 1, 0, 1, 4);
+    grid->addWidget(chkAddToiTunes, 2, 0, 1, 4);
+    grid->addWidget(lblPSPHint, 3, 0, 1, 4);
+    grid->addWidget(chkPSPCreateThumbnail, 4, 0);
+    grid->addWidget(lblPSPVideoNumber, 4, 1, Qt::AlignRight);
+    grid->addWidget(txtPSPVideoNumber, 4, 2);
+    grid->setColumnStretch(3, 1);
+    grid->setRowStretch(5, 1);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/Prompts.h"
+
+// The real prompts: QMessageBox, QFileDialog, QDesktopServices.
+class QtPrompts final : public Prompts
+{
+public:
+    void message(QWidget *parent, Icon icon, const QString &text, const QString &title) override;
+    bool question(QWidget *parent, const QString &text, const QString &title) override;
+    QStringList openFiles(QWidget *parent, const QString &title, const QString &folder,
+                          const QString &filter) override;
+    QString chooseFolder(QWidget *parent, const QString &title,
+                         const QString &startFolder) override;
+    void openUrl(const QUrl &url) override;
+    int exec(QDialog *dialog) override;
+};

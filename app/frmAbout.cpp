@@ -1,0 +1,104 @@
+#include "app/frmAbout.h"
+
+#include "app/ClickableLabel.h"
+#include "app/GUIFunctions.h"
+#include "app/HelpLinks.h"
+#include "app/Prompts.h"
+#include "app/WizardHeader.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+frmAbout::frmAbout(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("About Mobivert"));
+    setFont(VerdanaFont());
+
+    header = new WizardHeader(QStringLiteral("About Mobivert"),
+                              QStringLiteral("View program and version information..."), this);
+
+    lblProgramText = new QLabel(QStringLiteral("Mobivert v1.1"), this);
+    lblProgramText->setObjectName(QStringLiteral("lblProgramText"));
+    lblProgramText->setFont(VerdanaFont(9.75, true));
+    SetTextColour(lblProgramText, QColor(128, 0, 0));
+
+    lblProgramSubText = new QLabel(QStringLiteral("...Make your video files mobile!"), this);
+    lblProgramSubText->setObjectName(QStringLiteral("lblProgramSubText"));
+
+    frmContactInfo = new QGroupBox(QStringLiteral("Contact Information"), this);
+    frmContactInfo->setObjectName(QStringLiteral("frmContactInfo"));
+    lblEMailAddress = new QLabel(QStringLiteral("E-Mail Address:"), frmContactInfo);
+    lblEMailAddress->setObjectName(QStringLiteral("lblEMailAddress"));
+    lblEMailAddressValue = new ClickableLabel(SupportMailAddressText(), frmContactInfo);
+    lblEMailAddressValue->setObjectName(QStringLiteral("lblEMailAddressValue"));
+    StyleAsLink(lblEMailAddressValue);
+    lblWebsiteAddress = new QLabel(QStringLiteral("Website Address:"), frmContactInfo);
+    lblWebsiteAddress->setObjectName(QStringLiteral("lblWebsiteAddress"));
+    lblWebsiteAddressValue = new ClickableLabel(WebsiteAddressText(), frmContactInfo);
+    lblWebsiteAddressValue->setObjectName(QStringLiteral("lblWebsiteAddressValue"));
+    StyleAsLink(lblWebsiteAddressValue);
+
+    auto *contact = new QGridLayout(frmContactInfo);
+    contact->addWidget(lblEMailAddress, 0, 0);
+    contact->addWidget(lblEMailAddressValue, 0, 1);
+    contact->addWidget(lblWebsiteAddress, 1, 0);
+    contact->addWidget(lblWebsiteAddressValue, 1, 1);
+    contact->setColumnStretch(1, 1);
+
+    cmdCredits = new QPushButton(QStringLiteral("&Credits"), this);
+    cmdCredits->setObjectName(QStringLiteral("cmdCredits"));
+    cmdClose = new QPushButton(QStringLiteral("&Close"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setDefault(true);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdCredits);
+    buttons->addWidget(cmdClose);
+
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(16, 10, 16, 12);
+    body->addWidget(lblProgramText);
+    body->addWidget(lblProgramSubText);
+    body->addSpacing(8);
+    body->addWidget(frmContactInfo);
+    body->addSpacing(8);
+    body->addLayout(buttons);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(header);
+    column->addLayout(body);
+
+    connect(lblEMailAddressValue, &ClickableLabel::clicked, this,
+            [] { OpenAddress(SupportMailUrl()); });
+    connect(lblWebsiteAddressValue, &ClickableLabel::clicked, this,
+            [] { OpenAddress(WebsiteUrl()); });
+    connect(cmdCredits, &QPushButton::clicked, this, &frmAbout::cmdCredits_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void frmAbout::showModal(QWidget *owner)
+{
+    frmAbout about(owner);
+    prompts().exec(&about);
+}
+
+QString frmAbout::CreditsText()
+{
+    return JoinLines({QStringLiteral("Mobivert is based on libraries of ffmpeg."), QString(),
+                      QStringLiteral("You can find more information about ffmpeg on the "
+                                     "following website:"),
+                      FfmpegWebsiteUrl().toString()});
+}
+
+void frmAbout::cmdCredits_Click()
+{
+    prompts().information(this, CreditsText());
+}

@@ -1,0 +1,305 @@
+#include "app/frmMain.h"
+
+#include "app/AudioSettingsPanel.h"
+#include "app/ClickableLabel.h"
+#include "app/DebugLog.h"
+#include "app/DeviceStrip.h"
+#include "app/GUIFunctions.h"
+#include "app/GetShellFolder.h"
+#include "app/HelpLinks.h"
+#include "app/MainStatusBar.h"
+#include "app/OutputDirectoryPanel.h"
+#include "app/Prompts.h"
+#include "app/SettingsArea.h"
+#include "app/Various.h"
+#include "app/VideoSettingsPanel.h"
+#include "app/frmAbout.h"
+#include "convert/ConvertCommand.h"
+#include "filelist/FileListController.h"
+#include "profiles/ProfileControls.h"
+#include "settings/SaveLoadSettings.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+ClickableLabel *makeImageButton(QWidget *parent, const char16_t *name, const char16_t *image,
+                                const char16_t *tooltip)
+{
+    auto *button = new ClickableLabel(parent);
+    button->setObjectName(QString::fromUtf16(name));
+    button->setPixmap(MobivertImage(QString::fromUtf16(image), QSize(32, 32)));
+    button->setToolTip(QString::fromUtf16(tooltip));
+    button->setCursor(Qt::PointingHandCursor);
+    return button;
+}
+
+} // namespace
+
+frmMain::frmMain(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Mobivert"));
+    setFont(VerdanaFont());
+
+    buildMenus(menuBar(), this);
+
+    picLeftMenu = new DeviceStrip(this);
+    settingsArea = new SettingsArea(this);
+    frmOutputDirectorySettings = settingsArea->frmOutputDirectorySettings;
+    frmAudioSettings = settingsArea->frmAudioSettings;
+    frmVideoSettings = settingsArea->frmVideoSettings;
+    settingsArea->attachViewItems(mnuView_OutputDirectory, mnuView_AudioSettings,
+                                  mnuView_VideoSettings);
+
+    auto *outputSettingsHeading = new QWidget(this);
+    auto *headingRow = new QHBoxLayout(outputSettingsHeading);
+    headingRow->setContentsMargins(0, 6, 0, 0);
+    lblOutputSettings = new QLabel(QStringLiteral("Output Settings"), outputSettingsHeading);
+    lblOutputSettings->setObjectName(QStringLiteral("lblOutputSettings"));
+    lblOutputSettings->setFont(VerdanaFont(9.75, true));
+    headingRow->addWidget(lblOutputSettings);
+
+    auto *work = new QWidget(this);
+    work->setObjectName(QStringLiteral("WorkArea"));
+    auto *column = new QVBoxLayout(work);
+    column->setContentsMargins(12, 10, 12, 6);
+    column->setSpacing(6);
+    column->addWidget(buildHeader());
+    column->addWidget(buildFileArea(), 3);
+    column->addWidget(outputSettingsHeading);
+    column->addWidget(settingsArea, 2);
+
+    auto *central = new QWidget(this);
+    auto *row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(picLeftMenu);
+    row->addWidget(work, 1);
+    setCentralWidget(central);
+
+    buildStatusBar();
+    connectFrameHandlers();
+
+    m_profiles = new ProfileControls(*this);
+    m_fileList = new FileListController(*this);
+    m_convert = new ConvertCommand(*this);
+
+    resize(820, 640);
+}
+
+frmMain::~frmMain() = default;
+
+QWidget *frmMain::buildHeader()
+{
+    auto *header = new QWidget(this);
+    auto *grid = new QGridLayout(header);
+    grid->setContentsMargins(0, 0, 0, 0);
+
+    lblSelectedDevice = new QLabel(QStringLiteral("$selected_device$"), header);
+    lblSelectedDevice->setObjectName(QStringLiteral("lblSelectedDevice"));
+    lblSelectedDevice->setFont(VerdanaFont(9.75, true));
+    grid->addWidget(lblSelectedDevice, 0, 0, 1, 3);
+
+    lblChooseProfile = new QLabel(QStringLiteral("Choose Profile:"), header);
+    lblChooseProfile->setObjectName(QStringLiteral("lblChooseProfile"));
+    cmbProfiles = new QComboBox(header);
+    cmbProfiles->setObjectName(QStringLiteral("cmbProfiles"));
+    cmbProfiles->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cmbProfiles->setMinimumWidth(260);
+    lblChooseProfile->setBuddy(cmbProfiles);
+    imgHelp = makeImageButton(header, u"imgHelp", u"help", u"Help about profiles");
+    imgHelp->setPixmap(MobivertImage(QStringLiteral("help"), QSize(20, 20)));
+
+    grid->addWidget(lblChooseProfile, 1, 0);
+    grid->addWidget(cmbProfiles, 1, 1);
+    grid->addWidget(imgHelp, 1, 2);
+    grid->setColumnStretch(3, 1);
+    return header;
+}
+
+QWidget *frmMain::buildFileArea()
+{
+    auto *area = new QWidget(this);
+    auto *row = new QHBoxLayout(area);
+    row->setContentsMargins(0, 0, 0, 0);
+
+    lvwVideoFiles = new QTreeWidget(area);
+    lvwVideoFiles->setObjectName(QStringLiteral("lvwVideoFiles"));
+    lvwVideoFiles->setHeaderLabels({QStringLiteral("Filename"), QStringLiteral("Codec"),
+                                    QStringLiteral("Duration"), QStringLiteral("Video Size"),
+                                    QStringLiteral("Begin Time"), QStringLiteral("End Time"),
+                                    QStringLiteral("Filepath")});
+    lvwVideoFiles->setRootIsDecorated(false);
+    lvwVideoFiles->setUniformRowHeights(true);
+    lvwVideoFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvwVideoFiles->setSortingEnabled(false);
+    lvwVideoFiles->setAllColumnsShowFocus(true);
+    const int widths[] = {140, 96, 96, 96};
+    for (int column = 0; column < 4; ++column)
+        lvwVideoFiles->setColumnWidth(column, widths[column]);
+    // Begin Time, End Time and Filepath stay out of sight.
+    for (int column = 4; column < 7; ++column)
+        lvwVideoFiles->setColumnHidden(column, true);
+    lvwVideoFiles->header()->setStretchLastSection(false);
+    row->addWidget(lvwVideoFiles, 1);
+
+    auto *buttons = new QVBoxLayout;
+    imgAddVideos = makeImageButton(area, u"imgAddVideos", u"add", u"Add Video File(s)");
+    imgRemoveItems = makeImageButton(area, u"imgRemoveItems", u"remove",
+                                     u"Remove Selected Item(s) - Right click for more options");
+    imgConvert = makeImageButton(area, u"imgConvert", u"convert", u"Convert your video files");
+    buttons->addWidget(imgAddVideos);
+    buttons->addWidget(imgRemoveItems);
+    buttons->addStretch(1);
+    buttons->addWidget(imgConvert);
+    row->addLayout(buttons);
+    return area;
+}
+
+void frmMain::buildStatusBar()
+{
+    StatusBar = new MainStatusBar(this);
+    setStatusBar(StatusBar);
+
+    AddFilesProgressBar = new QProgressBar(this);
+    AddFilesProgressBar->setObjectName(QStringLiteral("AddFilesProgressBar"));
+    AddFilesProgressBar->setTextVisible(false);
+    AddFilesProgressBar->setMaximumHeight(16);
+    AddFilesProgressBar->hide();
+
+    CancelOverlay = new QWidget(this);
+    CancelOverlay->setObjectName(QStringLiteral("CancelOverlay"));
+    auto *overlayRow = new QHBoxLayout(CancelOverlay);
+    overlayRow->setContentsMargins(0, 0, 0, 0);
+    CancelLabel = new ClickableLabel(QStringLiteral("(Cancel)"), CancelOverlay);
+    CancelLabel->setObjectName(QStringLiteral("CancelLabel"));
+    CancelLabel->setToolTip(QStringLiteral("Cancel Operation"));
+    StyleAsLink(CancelLabel);
+    overlayRow->addWidget(CancelLabel);
+    CancelOverlay->hide();
+}
+
+void frmMain::connectFrameHandlers()
+{
+    connect(mnuFile_Exit, &QAction::triggered, this, &frmMain::mnuFile_Exit_Click);
+    connect(frmOutputDirectorySettings->cmdChooseOutputDirectory, &QPushButton::clicked, this,
+            &frmMain::cmdChooseOutputDirectory_Click);
+    connect(frmOutputDirectorySettings->lblPSPHint, &ClickableLabel::clicked, this,
+            &frmMain::lblPSPHint_Click);
+    connect(StatusBar, &MainStatusBar::PanelDblClick, this, &frmMain::StatusBar_PanelDblClick);
+    connect(mnuHelp_About, &QAction::triggered, this, [this] { frmAbout::showModal(this); });
+    connect(mnuHelp_HelpManual, &QAction::triggered, this, [] { OpenHelpManual(); });
+}
+
+QString frmMain::lookUpDataFolder()
+{
+    const ShellFolderResult result = LookUpShellFolder(CSIDL_APPDATA | CSIDL_FLAG_CREATE);
+    const QString message = ShellFolderMessage(result.status);
+    if (!message.isEmpty())
+        prompts().critical(this, message);
+    return result.path;
+}
+
+void frmMain::Form_Load(const QString &argumentText)
+{
+    // The data folder is looked up twice, as creating it and storing it are
+    // separate steps; a failing lookup therefore reports twice.
+    QString dataFolder = lookUpDataFolder() + DataFolderSuffix;
+    CreateFolderPath(dataFolder);
+    ApplicationSettingsPath = lookUpDataFolder() + DataFolderSuffix;
+
+    if (argumentText == u"/debug") {
+        const QDateTime now = QDateTime::currentDateTime();
+        DebugLog::instance().start(ApplicationSettingsPath + u'/' + DebugLog::fileNameFor(now));
+        DebugLog::instance().write(QStringLiteral("LogFile created on: ")
+                                   + QLocale::system().toString(now, QLocale::ShortFormat));
+        prompts().information(this, QStringLiteral("Mobivert is now running in Debug Mode."));
+    }
+
+    picLeftMenu->paintGradient(GradientTop, GradientBottom);
+    StatusBar->inlayOverFirstPanel(AddFilesProgressBar);
+    StatusBar->inlayIntoSecondPanel(CancelOverlay);
+    LoadSettings(*this);
+    SwitchDevice(QStringLiteral("iPod"));
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    SaveSettings(*this);
+    QMainWindow::closeEvent(event);
+}
+
+void frmMain::mnuFile_Exit_Click()
+{
+    // Ends the application at once: no unload step, nothing saved.
+    QCoreApplication::exit(0);
+}
+
+void frmMain::cmdChooseOutputDirectory_Click()
+{
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    const QString folder =
+        prompts().chooseFolder(this, QStringLiteral("Choose Output Directory"), desktop);
+    if (folder.isEmpty())
+        return;
+    frmOutputDirectorySettings->txtOutputDirectory->setText(folder);
+    frmOutputDirectorySettings->txtOutputDirectory->setFocus();
+}
+
+void frmMain::lblPSPHint_Click()
+{
+    // MPEG-4 video belongs in 100MNV01 and H.264 video in 100ANV01 on the
+    // PSP's memory stick.
+    prompts().information(
+        this,
+        JoinLines({QStringLiteral("If you convert your video files to MPEG4 or XVID, you must "
+                                  "save your converted video files in the following folder:"),
+                   QStringLiteral("MP_ROOT\\100MNV01"), QString(),
+                   QStringLiteral("If you convert your video files to H264, you must save your "
+                                  "converted video files in the following folder:"),
+                   QStringLiteral("MP_ROOT\\100ANV01")}),
+        QStringLiteral("Where do I need to save my PSP video files?"));
+}
+
+void frmMain::StatusBar_PanelDblClick(int panel)
+{
+    if (panel == 1)
+        frmAbout::showModal(this);
+}
+
+void frmMain::SwitchDevice(const QString &DeviceName)
+{
+    m_profiles->SwitchDevice(DeviceName);
+}
+
+void frmMain::ResetLeftMenuColors()
+{
+    m_profiles->ResetLeftMenuColors();
+}
+
+void frmMain::ResetSelectDeviceMenu()
+{
+    m_profiles->ResetSelectDeviceMenu();
+}
+
+void frmMain::LoadProfile(qint16 ListIndex)
+{
+    m_profiles->LoadProfile(ListIndex);
+}

@@ -1,0 +1,38 @@
+// Start-up: registers what the platform needs, creates the main window,
+// runs its load steps and shows it.
+#include "app/frmMain.h"
+#include "app/GUIFunctions.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+
+namespace {
+
+// Nothing is registered on this platform; the call exists so that start-up
+// reads the same everywhere.
+bool InitializeCommonControls()
+{
+    return true;
+}
+
+void UseVerdana()
+{
+    QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
+    QApplication::setFont(VerdanaFont());
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/mobivert.svg")));
+    InitializeCommonControls();
+    UseVerdana();
+
+    frmMain window;
+    window.Form_Load(QApplication::arguments().mid(1).join(u' '));
+    window.show();
+    return QApplication::exec();
+}

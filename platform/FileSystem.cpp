@@ -1,0 +1,43 @@
+#include "platform/FileSystem.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+
+QString JoinPath(const QString &folder, const QString &name)
+{
+    if (folder.endsWith(u'/'))
+        return folder + name;
+    return folder + u'/' + name;
+}
+
+namespace {
+bool statPath(const QString &path, struct stat &info)
+{
+    if (path.isEmpty())
+        return false;
+    const QByteArray native = QFile::encodeName(path);
+    return ::stat(native.constData(), &info) == 0;
+}
+} // namespace
+
+bool IsDirectory(const QString &path)
+{
+    struct stat info{};
+    return statPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+bool IsNonDirectory(const QString &path)
+{
+    struct stat info{};
+    return statPath(path, info) && !S_ISDIR(info.st_mode);
+}
+
+bool MakeOwnerWritable(const QString &path)
+{
+    struct stat info{};
+    if (!statPath(path, info) || (info.st_mode & S_IWUSR))
+        return false;
+    const QByteArray native = QFile::encodeName(path);
+    return ::chmod(native.constData(), (info.st_mode & 07777) | S_IWUSR) == 0;
+}

@@ -1,0 +1,86 @@
+#include "tests/support/FakePrompts.h"
+
+#include <QDialog>
+
+FakePrompts::FakePrompts()
+{
+    SetPrompts(this);
+}
+
+FakePrompts::~FakePrompts()
+{
+    SetPrompts(nullptr);
+}
+
+void FakePrompts::message(QWidget *, Icon icon, const QString &text, const QString &title)
+{
+    shown.append({icon, text, title});
+}
+
+bool FakePrompts::question(QWidget *, const QString &text, const QString &title)
+{
+    shown.append({Icon::Question, text, title});
+    if (answers.empty())
+        return false;
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+QStringList FakePrompts::openFiles(QWidget *, const QString &title, const QString &folder,
+                                   const QString &filter)
+{
+    ++fileDialogCount;
+    lastDialogTitle = title;
+    lastDialogFolder = folder;
+    lastDialogFilter = filter;
+    if (fileSelections.empty())
+        return {};
+    QStringList selection = fileSelections.front();
+    fileSelections.pop_front();
+    return selection;
+}
+
+QString FakePrompts::chooseFolder(QWidget *, const QString &title, const QString &startFolder)
+{
+    ++fileDialogCount;
+    lastDialogTitle = title;
+    lastDialogFolder = startFolder;
+    if (folderSelections.empty())
+        return {};
+    QString folder = folderSelections.front();
+    folderSelections.pop_front();
+    return folder;
+}
+
+void FakePrompts::openUrl(const QUrl &url)
+{
+    openedUrls.append(url);
+}
+
+int FakePrompts::exec(QDialog *dialog)
+{
+    if (!dialogHandler) {
+        dialog->reject();
+        return QDialog::Rejected;
+    }
+    return dialogHandler(dialog);
+}
+
+QStringList FakePrompts::texts() const
+{
+    QStringList result;
+    for (const Shown &entry : shown)
+        result.append(entry.text);
+    return result;
+}
+
+void FakePrompts::clear()
+{
+    shown.clear();
+    openedUrls.clear();
+    answers.clear();
+    fileSelections.clear();
+    folderSelections.clear();
+    fileDialogCount = 0;
+}

@@ -1,0 +1,86 @@
+#include "tests/support/TestEnvironment.h"
+
+#include "platform/ApplicationFolder.h"
+#include "platform/FileSystem.h"
+
+#include <QDir>
+
+namespace TestPaths {
+
+QString buildDir()
+{
+    return QStringLiteral(MOBIVERT_BUILD_DIR);
+}
+
+QString sourceDir()
+{
+    return QStringLiteral(MOBIVERT_SOURCE_DIR);
+}
+
+QString appDir()
+{
+    return buildDir();
+}
+
+QString converter()
+{
+    return JoinPath(appDir(), QStringLiteral("Components/BrannockVideoConverter.dll"));
+}
+
+QString trackDrop()
+{
+    return JoinPath(appDir(), QStringLiteral("Components/TrackDrop.exe"));
+}
+
+QString binary(const QString &name)
+{
+    return JoinPath(appDir(), name);
+}
+
+} // namespace TestPaths
+
+TestHome::TestHome()
+    : m_oldHome(qgetenv("HOME"))
+    , m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
+    , m_oldMusic(qgetenv("XDG_MUSIC_DIR"))
+{
+    qputenv("HOME", QFile::encodeName(path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configFolder()));
+    qputenv("XDG_MUSIC_DIR", QFile::encodeName(musicFolder()));
+    SetApplicationFolder(TestPaths::appDir());
+}
+
+TestHome::~TestHome()
+{
+    const auto restore = [](const char *name, const QByteArray &value) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    };
+    restore("HOME", m_oldHome);
+    restore("XDG_CONFIG_HOME", m_oldConfig);
+    restore("XDG_MUSIC_DIR", m_oldMusic);
+}
+
+QString TestHome::configFolder() const
+{
+    return JoinPath(path(), QStringLiteral(".config"));
+}
+
+QString TestHome::dataFolder() const
+{
+    return JoinPath(configFolder(), QStringLiteral("Brannock Software/Mobivert"));
+}
+
+QString TestHome::musicFolder() const
+{
+    return JoinPath(path(), QStringLiteral("Music"));
+}
+
+QString TestHome::makeFolder(const QString &name) const
+{
+    const QString folder = JoinPath(path(), name);
+    QDir().mkpath(folder);
+    return folder;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Where the build tree keeps the application folder and its components.
+namespace TestPaths {
+QString buildDir();
+QString sourceDir();
+QString appDir();       // the folder of the mobivert binary, with Profiles/ and Components/
+QString converter();    // Components/BrannockVideoConverter.dll
+QString trackDrop();    // Components/TrackDrop.exe
+QString binary(const QString &name); // a program at the top of the build tree
+} // namespace TestPaths
+
+// A home folder of the test's own: HOME, XDG_CONFIG_HOME and XDG_MUSIC_DIR
+// point into a fresh temporary folder while the object lives, and the
+// application folder is the build tree's.
+class TestHome final
+{
+public:
+    TestHome();
+    ~TestHome();
+    TestHome(const TestHome &) = delete;
+    TestHome &operator=(const TestHome &) = delete;
+
+    QString path() const { return m_dir.path(); }
+    QString configFolder() const;
+    QString dataFolder() const; // config + "/Brannock Software/Mobivert"
+    QString musicFolder() const;
+    // A fresh folder inside the home (created).
+    QString makeFolder(const QString &name) const;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldHome, m_oldConfig, m_oldMusic;
+};
