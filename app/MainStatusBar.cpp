@@ -21,7 +21,6 @@ MainStatusBar::MainStatusBar(QWidget *parent)
     m_panels[0]->setToolTip(QStringLiteral("Version: 1.1"));
     m_firstPanelStack->addWidget(m_panels[0]);
     first->installEventFilter(this);
-    m_panels[0]->installEventFilter(this);
     addWidget(first);
 
     auto *second = new QWidget(this);
@@ -33,7 +32,6 @@ MainStatusBar::MainStatusBar(QWidget *parent)
     m_secondPanelRow->addWidget(m_panels[1]);
     m_secondPanelRow->addStretch(1);
     second->installEventFilter(this);
-    m_panels[1]->installEventFilter(this);
     addWidget(second, 1);
 }
 
@@ -71,9 +69,9 @@ void MainStatusBar::inlayIntoSecondPanel(QWidget *widget)
 
 bool MainStatusBar::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonDblClick) {
-        const bool onFirst = watched == m_panels[0] || watched == m_panels[0]->parent();
-        emit PanelDblClick(onFirst ? 1 : 2);
-    }
+    // The panels' labels ignore double-clicks, which therefore reach the
+    // panel containers watched here, once each.
+    if (event->type() == QEvent::MouseButtonDblClick)
+        emit PanelDblClick(watched == m_panels[0]->parent() ? 1 : 2);
     return QStatusBar::eventFilter(watched, event);
 }

@@ -2,6 +2,7 @@
 // runs its load steps and shows it.
 #include "app/frmMain.h"
 #include "app/GUIFunctions.h"
+#include "platform/TerminationSignals.h"
 
 #include <QApplication>
 #include <QFont>
@@ -34,5 +35,9 @@ int main(int argc, char *argv[])
     frmMain window;
     window.Form_Load(QApplication::arguments().mid(1).join(u' '));
     window.show();
+
+    // A logout or kill closes the window the usual way, so settings are
+    // saved and running conversions are cleaned up.
+    TerminationSignals::watch([](int) { QApplication::closeAllWindows(); });
     return QApplication::exec();
 }

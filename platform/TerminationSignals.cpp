@@ -1,0 +1,47 @@
+#include "platform/TerminationSignals.h"
+
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace TerminationSignals {
+
+namespace {
+
+int g_pipe[2] = {-1, -1};
+
+void onSignal(int signalNumber)
+{
+    // Only async-signal-safe work here: hand the number to the event loop.
+    const unsigned char number = static_cast<unsigned char>(signalNumber);
+    [[maybe_unused]] const ssize_t written = ::write(g_pipe[0], &number, 1);
+}
+
+} // namespace
+
+bool watch(std::function<void(int)> callback)
+{
+    if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe) != 0)
+        return false;
+
+    auto *notifier = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier,
+                     [callback = std::move(callback)] {
+                         unsigned char number = 0;
+                         if (::read(g_pipe[1], &number, 1) == 1)
+                             callback(number);
+                     });
+
+    struct sigaction action{};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    bool installed = true;
+    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP})
+        installed = ::sigaction(signalNumber, &action, nullptr) == 0 && installed;
+    return installed;
+}
+
+} // namespace TerminationSignals

@@ -1,0 +1,433 @@
+// The main window: its regions, menus and shortcuts, the settings panels,
+// the output folder, and what closing and File > Exit keep.
+#include "app/AudioSettingsPanel.h"
+#include "app/ClickableLabel.h"
+#include "app/OutputDirectoryPanel.h"
+#include "app/VideoSettingsPanel.h"
+#include "app/DeviceStrip.h"
+#include "app/GUIFunctions.h"
+#include "app/MainStatusBar.h"
+#include "app/SettingsArea.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+QByteArray settingsText(const TestHome &home)
+{
+    QFile file(home.dataFolder() + u"/Settings.ini");
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeSettings(const TestHome &home, const QByteArray &text)
+{
+    QDir().mkpath(home.dataFolder());
+    QFile file(home.dataFolder() + u"/Settings.ini");
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+QLineEdit *outputBox(const frmMain &window)
+{
+    return Child<QLineEdit>(&window, QStringLiteral("txtOutputDirectory"));
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void captions_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        const char *rows[][2] = {
+            {"lbliPod", "iPod / iPhone"},
+            {"lblZune", "Microsoft Zune"},
+            {"lblPSP", "Sony PSP"},
+            {"lblMobilePhone", "Mobile Phone"},
+            {"lblOutputSettings", "Output Settings"},
+            {"lblChooseProfile", "Choose Profile:"},
+            {"lblOutputDirectorySettings", "Output Directory"},
+            {"lblAudioSettings", "Audio"},
+            {"lblVideoSettings", "Video"},
+            {"lblChooseOutputDirectory", "Where would you like to save your converted video files?"},
+            {"lblPSPHint", "Where do I need to save my PSP video files?"},
+            {"lblPSPVideoNumber", "Start Video Number:"},
+            {"lblAudioCodecText", "Audio Codec:"},
+            {"lblAudioBitrate", "Quality:"},
+            {"lblAudioSampleRate", "Sample Rate:"},
+            {"lblAudioChannels", "Channels:"},
+            {"lblVideoCodecText", "Video Codec:"},
+            {"lblVideoBitrate", "Quality:"},
+            {"lblVideoFrameRate", "Frame Rate:"},
+            {"lblVideoSize", "Video Size:"},
+            {"CancelLabel", "(Cancel)"},
+        };
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << QString::fromLatin1(row[0]) << QString::fromUtf8(row[1]);
+    }
+
+    void captions()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        TestHome home;
+        auto window = OpenMainWindow();
+        QCOMPARE(Child<QLabel>(window.get(), name)->text(), caption);
+    }
+
+    void checkBoxesStartUnchecked()
+    {
+        TestHome home;
+        auto window = OpenMainWindow();
+        const char *rows[][2] = {{"chkAddToiTunes", "Add files directly to iTunes"},
+                                 {"chkPSPCreateThumbnail", "Create thumbnails"},
+                                 {"chkAudioNoAudio", "No Audio"},
+                                 {"chkVideoNoVideo", "No Video"},
+                                 {"chkVideoKeepAspectRatio", "Keep Aspect Ratio"},
+                                 {"chkVideoOriginalQuality", "eXtreme Qty\u2122"}};
+        for (const auto &row : rows) {
+            auto *box = Child<QCheckBox>(window.get(), QString::fromLatin1(row[0]));
+            QCOMPARE(box->text(), QString::fromUtf8(row[1]));
+            QVERIFY(!box->isChecked());
+        }
+        QCOMPARE(Child<QLineEdit>(window.get(), QStringLiteral("txtPSPVideoNumber"))->text(),
+                 QStringLiteral("1"));
+    }
+
+    void fileListColumns()
+    {
+        TestHome home;
+        auto window = OpenMainWindow();
+        QTreeWidget *list = window->lvwVideoFiles;
+        const QStringList headers{QStringLiteral("Filename"),   QStringLiteral("Codec"),
+                                  QStringLiteral("Duration"),   QStringLiteral("Video Size"),
+                                  QStringLiteral("Begin Time"), QStringLiteral("End Time"),
+                                  QStringLiteral("Filepath")};
+        QCOMPARE(list->columnCount(), 7);
+        for (int column = 0; column < 7; ++column) {
+            QCOMPARE(list->headerItem()->text(column), headers[column]);
+            QCOMPARE(list->isColumnHidden(column), column >= 4);
+        }
+        QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+        const char *buttons[][2] = {
+            {"imgAddVideos", "Add Video File(s)"},
+            {"imgRemoveItems", "Remove Selected Item(s) - Right click for more options"},
+            {"imgConvert", "Convert your video files"},
+            {"imgHelp", "Help about profiles"},
+            {"imgEditVideoSize", "Edit Video Size"}};
+        for (const auto &button : buttons)
+            QCOMPARE(Child<QWidget>(window.get(), QString::fromLatin1(button[0]))->toolTip(),
+                     QString::fromLatin1(button[1]));
+    }
+
+    void menus_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QKeySequence>("shortcut");
+        const QKeySequence none;
+        QTest::newRow("iPod") << "mnuSelectDevice_iPod" << "&Apple iPod / iPhone" << none;
+        QTest::newRow("Zune") << "mnuSelectDevice_Zune" << "&Microsoft Zune" << none;
+        QTest::newRow("PSP") << "mnuSelectDevice_PSP" << "&Sony PSP" << none;
+        QTest::newRow("phone") << "mnuSelectDevice_MobilePhone" << "&Mobile Phone" << none;
+        QTest::newRow("add") << "mnuFile_AddVideos" << "&Add Video(s)" << none;
+        QTest::newRow("convert") << "mnuFile_Convert" << "&Convert Files!" << QKeySequence(Qt::Key_F5);
+        QTest::newRow("exit") << "mnuFile_Exit" << "&Exit" << none;
+        QTest::newRow("remove") << "mnuRemoveItems_RemoveSelectedItems"
+                                << "&Remove Selected Item(s)" << QKeySequence(Qt::Key_Delete);
+        QTest::newRow("clear") << "mnuRemoveItems_ClearList" << "&Clear List"
+                               << QKeySequence(Qt::SHIFT | Qt::Key_Delete);
+        QTest::newRow("trim") << "mnuEdit_TrimVideoFile" << "&Trim Video File"
+                              << QKeySequence(Qt::CTRL | Qt::Key_T);
+        QTest::newRow("view output") << "mnuView_OutputDirectory" << "&Output Directory Settings" << none;
+        QTest::newRow("view audio") << "mnuView_AudioSettings" << "&Audio Settings" << none;
+        QTest::newRow("view video") << "mnuView_VideoSettings" << "&Video Settings" << none;
+        QTest::newRow("open") << "mnuView_OpenVideoFile" << "&Open Video File" << none;
+        QTest::newRow("properties") << "mnuView_FileProperties" << "&File Properties" << none;
+        QTest::newRow("manual") << "mnuHelp_HelpManual" << "&Help Manual" << QKeySequence(Qt::Key_F1);
+        QTest::newRow("about") << "mnuHelp_About" << "&About" << none;
+    }
+
+    void menus()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QKeySequence, shortcut);
+        TestHome home;
+        auto window = OpenMainWindow();
+        auto *item = Child<QAction>(window.get(), name);
+        QCOMPARE(item->text(), caption);
+        QCOMPARE(item->shortcut(), shortcut);
+    }
+
+    void menuOrder()
+    {
+        TestHome home;
+        auto window = OpenMainWindow();
+        const auto captions = [](const QMenu *menu) {
+            QStringList texts;
+            for (const QAction *item : menu->actions())
+                texts << (item->isSeparator() ? QStringLiteral("-") : item->text());
+            return texts;
+        };
+        QCOMPARE(captions(window->mnuFile),
+                 QStringList({QStringLiteral("&Select Device"), QStringLiteral("-"),
+                              QStringLiteral("&Add Video(s)"), QStringLiteral("-"),
+                              QStringLiteral("&Convert Files!"), QStringLiteral("-"),
+                              QStringLiteral("&Exit")}));
+        QCOMPARE(captions(window->mnuEdit),
+                 QStringList({QStringLiteral("Remove Items"), QStringLiteral("-"),
+                              QStringLiteral("&Trim Video File")}));
+        QCOMPARE(captions(window->mnuHelp),
+                 QStringList({QStringLiteral("&Help Manual"), QStringLiteral("-"),
+                              QStringLiteral("&About")}));
+    }
+
+    void shortcutsTriggerTheirItems_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::newRow("F5") << "mnuFile_Convert" << QKeySequence(Qt::Key_F5);
+        QTest::newRow("Del") << "mnuRemoveItems_RemoveSelectedItems" << QKeySequence(Qt::Key_Delete);
+        QTest::newRow("Shift+Del") << "mnuRemoveItems_ClearList"
+                                   << QKeySequence(Qt::SHIFT | Qt::Key_Delete);
+        QTest::newRow("Ctrl+T") << "mnuEdit_TrimVideoFile" << QKeySequence(Qt::CTRL | Qt::Key_T);
+        QTest::newRow("F1") << "mnuHelp_HelpManual" << QKeySequence(Qt::Key_F1);
+    }
+
+    void shortcutsTriggerTheirItems()
+    {
+        QFETCH(QString, name);
+        QFETCH(QKeySequence, keys);
+        TestHome home;
+        FakePrompts prompts; // whatever the item opens is recorded, not shown
+        auto window = OpenMainWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->lvwVideoFiles->setFocus();
+        QSignalSpy triggered(Child<QAction>(window.get(), name), &QAction::triggered);
+        QTest::keySequence(window.get(), keys);
+        QCOMPARE(triggered.size(), 1);
+    }
+
+    void helpManualOpensTheShippedManual()
+    {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        window->mnuHelp_HelpManual->trigger();
+        QCOMPARE(prompts.openedUrls.size(), 1);
+        QVERIFY(prompts.openedUrls[0].isLocalFile());
+        QVERIFY(QFile::exists(prompts.openedUrls[0].toLocalFile()));
+        QVERIFY(prompts.openedUrls[0].toLocalFile().endsWith(u"/manual/index.html"));
+    }
+
+    void panelSwitching()
+    {
+        TestHome home;
+        auto window = OpenMainWindow();
+        SettingsArea *area = window->settingsArea;
+        const auto check = [&](SettingsArea::Panel expected) {
+            QWidget *panels[] = {area->frmOutputDirectorySettings, area->frmAudioSettings,
+                                 area->frmVideoSettings};
+            QWidget *tabs[] = {area->lblOutputDirectorySettings, area->lblAudioSettings,
+                               area->lblVideoSettings};
+            QAction *items[] = {window->mnuView_OutputDirectory, window->mnuView_AudioSettings,
+                                window->mnuView_VideoSettings};
+            for (int i = 0; i < 3; ++i) {
+                const bool shown = i == static_cast<int>(expected);
+                QCOMPARE(!panels[i]->isHidden(), shown);
+                QCOMPARE(TextColour(tabs[i]), shown ? QColor(64, 64, 64) : QColor(0, 0, 255));
+                QCOMPARE(items[i]->isChecked(), shown);
+            }
+        };
+        check(SettingsArea::Panel::OutputDirectory);
+        QTest::mouseClick(area->lblVideoSettings, Qt::LeftButton);
+        check(SettingsArea::Panel::Video);
+        window->mnuView_AudioSettings->trigger();
+        check(SettingsArea::Panel::Audio);
+        window->mnuView_AudioSettings->trigger(); // the panel already shown stays
+        check(SettingsArea::Panel::Audio);
+        QTest::mouseClick(area->lblOutputDirectorySettings, Qt::LeftButton);
+        check(SettingsArea::Panel::OutputDirectory);
+    }
+
+    void outputFolderChooser()
+    {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        auto *choose = Child<QAbstractButton>(window.get(), QStringLiteral("cmdChooseOutputDirectory"));
+        outputBox(*window)->setText(QStringLiteral("typed by hand"));
+        window->lvwVideoFiles->setFocus();
+
+        // Cancelled: the box and the focus stay.
+        choose->click();
+        QCOMPARE(prompts.lastDialogTitle, QStringLiteral("Choose Output Directory"));
+        QCOMPARE(outputBox(*window)->text(), QStringLiteral("typed by hand"));
+        QVERIFY(window->lvwVideoFiles->hasFocus());
+
+        // Chosen: the box takes the folder and the focus; nothing is stored yet.
+        prompts.folderSelections.push_back(home.path() + u"/Videos");
+        choose->click();
+        QCOMPARE(outputBox(*window)->text(), QString(home.path() + u"/Videos"));
+        QVERIFY(outputBox(*window)->hasFocus());
+        QVERIFY(settingsText(home).isEmpty());
+    }
+
+    void pspHintNamesTheFolders()
+    {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        auto *hint = Child<QWidget>(window.get(), QStringLiteral("lblPSPHint"));
+        qDebug() << hint->geometry() << hint->isVisible() << hint->isHidden() << hint->metaObject()->className();
+        QTest::mouseClick(hint, Qt::LeftButton);
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Information);
+        QCOMPARE(prompts.shown[0].title, QStringLiteral("Where do I need to save my PSP video files?"));
+        QCOMPARE(prompts.shown[0].text,
+                 QStringLiteral("If you convert your video files to MPEG4 or XVID, you must save "
+                                "your converted video files in the following folder:\r\n"
+                                "MP_ROOT\\100MNV01\r\n\r\n"
+                                "If you convert your video files to H264, you must save your "
+                                "converted video files in the following folder:\r\n"
+                                "MP_ROOT\\100ANV01"));
+    }
+
+    void closingSavesTheOutputFolder_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("shownAtStart");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("first start") << QByteArray() << "<default>" << "/srv/out"
+                                     << QByteArray("[General]\nOutputDir=/srv/out\n");
+        QTest::newRow("empty value") << QByteArray("[General]\nOutputDir=\n") << "" << ""
+                                     << QByteArray("[General]\nOutputDir=\n");
+        QTest::newRow("other keys kept")
+            << QByteArray("[Commondialog]\nAddFiles=/in/\n[General]\nOutputDir=/old\n") << "/old"
+            << "/new" << QByteArray("[Commondialog]\nAddFiles=/in/\n[General]\nOutputDir=/new\n");
+        QTest::newRow("long value cut") << QByteArray("[General]\nOutputDir=/" + QByteArray(299, 'x') + "\n")
+                                        << QString(u'/' + QString(253, u'x')) << QString()
+                                        << QByteArray("[General]\nOutputDir=\n");
+    }
+
+    void closingSavesTheOutputFolder()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, shownAtStart);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, after);
+        TestHome home;
+        if (!before.isEmpty())
+            writeSettings(home, before);
+        auto window = OpenMainWindow();
+        if (shownAtStart == u"<default>")
+            shownAtStart = home.path() + u"/Converted Video Files";
+        QCOMPARE(outputBox(*window)->text(), shownAtStart);
+        outputBox(*window)->setText(typed);
+        window->close();
+        QCOMPARE(settingsText(home), after);
+    }
+
+    void readOnlySettingsAreStillSaved()
+    {
+        TestHome home;
+        writeSettings(home, "[General]\nOutputDir=/old\n");
+        const QString path = home.dataFolder() + u"/Settings.ini";
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        auto window = OpenMainWindow();
+        outputBox(*window)->setText(QStringLiteral("/new"));
+        window->close();
+        QCOMPARE(settingsText(home), QByteArray("[General]\nOutputDir=/new\n"));
+        QVERIFY(QFile::permissions(path) & QFileDevice::WriteOwner);
+    }
+
+    void exitEndsWithoutSaving()
+    {
+        TestHome home;
+        writeSettings(home, "[General]\nOutputDir=/kept\n");
+        auto window = OpenMainWindow();
+        window->show();
+        outputBox(*window)->setText(QStringLiteral("/changed"));
+        QTimer::singleShot(0, window->mnuFile_Exit, &QAction::trigger);
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        watchdog.start(10000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(settingsText(home), QByteArray("[General]\nOutputDir=/kept\n"));
+    }
+
+    void statusBarAtStart()
+    {
+        TestHome home;
+        auto window = OpenMainWindow();
+        QCOMPARE(window->StatusBar->panelText(1), QStringLiteral("Version: 1.1"));
+        QCOMPARE(window->StatusBar->panel(1)->toolTip(), QStringLiteral("Version: 1.1"));
+        QCOMPARE(window->StatusBar->panelText(2), QString());
+        QVERIFY(window->AddFilesProgressBar->isHidden());
+        QVERIFY(window->CancelOverlay->isHidden());
+        QVERIFY(window->StatusBar->isAncestorOf(window->AddFilesProgressBar));
+        QVERIFY(window->StatusBar->isAncestorOf(window->CancelOverlay));
+    }
+
+    void statusBarDoubleClickOpensAbout()
+    {
+        TestHome home;
+        FakePrompts prompts;
+        QStringList opened;
+        prompts.dialogHandler = [&](QDialog *dialog) {
+            opened << dialog->objectName();
+            return int(QDialog::Accepted);
+        };
+        auto window = OpenMainWindow();
+        window->show();
+        QTest::mouseDClick(window->StatusBar->panel(2), Qt::LeftButton);
+        QVERIFY(opened.isEmpty());
+        QTest::mouseDClick(window->StatusBar->panel(1), Qt::LeftButton);
+        QCOMPARE(opened, QStringList{QStringLiteral("frmAbout")});
+    }
+
+    void stripIsPaintedWithTheGradient()
+    {
+        TestHome home;
+        auto window = OpenMainWindow();
+        QVERIFY(window->picLeftMenu->isPainted());
+        const QImage strip = PaintGradient(QSize(150, 600), frmMain::GradientTop, frmMain::GradientBottom);
+        // The broad pen leaves the bottom in the end colour, and every row
+        // lies between the two colours, greener further down.
+        QCOMPARE(strip.pixelColor(75, 599), QColor(83, 152, 116));
+        int previousGreen = 0;
+        for (int y = 0; y < 600; y += 25) {
+            const QColor colour = strip.pixelColor(75, y);
+            QVERIFY(colour.green() >= 100 && colour.green() <= 152);
+            QVERIFY(colour.green() >= previousGreen);
+            previousGreen = colour.green();
+        }
+        QVERIFY(strip.pixelColor(75, 0).blue() > strip.pixelColor(75, 599).blue());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,172 @@
+// Start-up: the data folder, debug mode, and the real binary starting and
+// quitting cleanly.
+#include "app/DebugLog.h"
+#include "app/GetShellFolder.h"
+#include "app/Various.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <csignal>
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { DebugLog::instance().stop(); }
+
+    void dataFolderIsCreatedAndRemembered()
+    {
+        TestHome home;
+        FakePrompts prompts;
+        QVERIFY(!QFile::exists(home.configFolder()));
+        auto window = OpenMainWindow();
+        QCOMPARE(window->ApplicationSettingsPath, home.dataFolder());
+        QVERIFY(FolderExists(home.dataFolder()));
+        QVERIFY(prompts.shown.isEmpty());
+        // Start-up does not create the settings file; the first write does.
+        QVERIFY(!QFile::exists(home.dataFolder() + u"/Settings.ini"));
+    }
+
+    void shellFolderLookup()
+    {
+        TestHome home;
+        const ShellFolderResult plain = LookUpShellFolder(CSIDL_APPDATA);
+        QCOMPARE(plain.status, ShellFolderStatus::FolderDoesNotExist);
+        QCOMPARE(ShellFolderMessage(plain.status), QStringLiteral("ApplicationData Folder does not exist!"));
+
+        const ShellFolderResult created = LookUpShellFolder(CSIDL_APPDATA | CSIDL_FLAG_CREATE);
+        QCOMPARE(created.status, ShellFolderStatus::Ok);
+        QCOMPARE(created.path, home.configFolder());
+
+        const ShellFolderResult invalid = LookUpShellFolder(0x7777);
+        QCOMPARE(invalid.status, ShellFolderStatus::InvalidFolderId);
+        QVERIFY(invalid.path.isEmpty());
+        QCOMPARE(ShellFolderMessage(invalid.status), QStringLiteral("Invalid Folder ID!"));
+    }
+
+    void blockedDataFolderFailsWithoutAMessage()
+    {
+        TestHome home;
+        // A file where the configuration folder should be: nothing can be made.
+        QFile blocker(home.configFolder());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const ShellFolderResult result = LookUpShellFolder(CSIDL_APPDATA | CSIDL_FLAG_CREATE);
+        QCOMPARE(result.status, ShellFolderStatus::Failed);
+        QVERIFY(result.path.isEmpty());
+        QVERIFY(ShellFolderMessage(result.status).isEmpty());
+    }
+
+    void debugMode_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<bool>("on");
+        QTest::newRow("exact") << "/debug" << true;
+        QTest::newRow("none") << "" << false;
+        QTest::newRow("capitals") << "/DEBUG" << false;
+        QTest::newRow("dash") << "-debug" << false;
+        QTest::newRow("further words") << "/debug now" << false;
+        QTest::newRow("file name") << "/debug.avi" << false;
+    }
+
+    void debugMode()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(bool, on);
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow(arguments);
+        const QStringList logs =
+            QDir(home.dataFolder()).entryList({QStringLiteral("*.log")}, QDir::Files);
+        if (!on) {
+            QVERIFY(DebugLog::instance().path().isEmpty());
+            QVERIFY(logs.isEmpty());
+            QVERIFY(prompts.shown.isEmpty());
+            return;
+        }
+        QCOMPARE(logs.size(), 1);
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d{14}\\.log$")).match(logs[0]).hasMatch());
+        QCOMPARE(DebugLog::instance().path(), QString(home.dataFolder() + u'/' + logs[0]));
+        QFile log(DebugLog::instance().path());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("LogFile created on: "));
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown[0].text, QStringLiteral("Mobivert is now running in Debug Mode."));
+        QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Information);
+        QCOMPARE(prompts.shown[0].title, QStringLiteral("Mobivert"));
+    }
+
+    void logFileName()
+    {
+        const QDateTime time(QDate(2026, 12, 6), QTime(22, 14, 1));
+        QCOMPARE(DebugLog::fileNameFor(time), QStringLiteral("06122026221401.log"));
+        const QDateTime morning(QDate(2027, 1, 2), QTime(3, 4, 5));
+        QCOMPARE(DebugLog::fileNameFor(morning), QStringLiteral("02012027030405.log"));
+    }
+
+    void sameSecondAppendsToTheSameLog()
+    {
+        TestHome home;
+        const QString path = home.path() + u"/06122026221401.log";
+        QVERIFY(DebugLog::instance().start(path));
+        DebugLog::instance().write(QStringLiteral("first run"));
+        DebugLog::instance().stop();
+        QVERIFY(DebugLog::instance().start(path));
+        DebugLog::instance().write(QStringLiteral("second run"));
+        QFile log(path);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray text = log.readAll();
+        QVERIFY(text.contains("first run"));
+        QVERIFY(text.indexOf("second run") > text.indexOf("first run"));
+        QCOMPARE(text.count('\n'), 2);
+    }
+
+    void inactiveLogWritesNothing()
+    {
+        TestHome home;
+        QVERIFY(DebugLog::instance().path().isEmpty());
+        DebugLog::instance().write(QStringLiteral("ignored"));
+        QVERIFY(QDir(home.path()).entryList({QStringLiteral("*.log")}, QDir::Files).isEmpty());
+    }
+
+    void realBinaryStartsAndQuitsCleanly()
+    {
+        TestHome home;
+        QProcess app;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        app.setProcessEnvironment(environment);
+        app.setProcessChannelMode(QProcess::MergedChannels);
+        app.start(TestPaths::binary(QStringLiteral("mobivert")), {});
+        QVERIFY(app.waitForStarted());
+
+        // Ready once the data folder exists and the process is still running.
+        QTRY_VERIFY_WITH_TIMEOUT(FolderExists(home.dataFolder()), 20000);
+        QTest::qWait(500);
+        QCOMPARE(app.state(), QProcess::Running);
+
+        // A logout closes the window as its close box would: settings saved.
+        ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
+        QVERIFY(app.waitForFinished(20000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 0);
+        QFile settings(home.dataFolder() + u"/Settings.ini");
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        QCOMPARE(settings.readAll(),
+                 QByteArray("[General]\nOutputDir=") + QFile::encodeName(home.path())
+                     + "/Converted Video Files\n");
+        const QByteArray output = app.readAll();
+        QVERIFY2(!output.contains("QWidget") && !output.contains("QObject"), output.constData());
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
