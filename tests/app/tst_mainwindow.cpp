@@ -299,9 +299,10 @@ private slots:
         TestHome home;
         FakePrompts prompts;
         auto window = OpenMainWindow();
-        auto *hint = Child<QWidget>(window.get(), QStringLiteral("lblPSPHint"));
-        qDebug() << hint->geometry() << hint->isVisible() << hint->isHidden() << hint->metaObject()->className();
-        QTest::mouseClick(hint, Qt::LeftButton);
+        window->SwitchDevice(QStringLiteral("PSP")); // the hint shows for the PSP only
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QTest::mouseClick(Child<QWidget>(window.get(), QStringLiteral("lblPSPHint")), Qt::LeftButton);
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Information);
         QCOMPARE(prompts.shown[0].title, QStringLiteral("Where do I need to save my PSP video files?"));
