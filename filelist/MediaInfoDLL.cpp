@@ -5,7 +5,40 @@
 
 #include <MediaInfoDLL/MediaInfoDLL_Static.h>
 
+#if defined(Q_OS_UNIX)
+#include <locale.h>
+#endif
+
 namespace {
+
+// The library turns wide path names into the bytes it opens with the C
+// library's locale: in the "C" locale no file with a non-ASCII name could be
+// read. While a handle is in use, this thread uses a UTF-8 locale (file
+// names on this system are UTF-8), which also keeps the library's numbers in
+// plain C notation whatever the user's locale.
+class LibraryLocale final {
+public:
+    LibraryLocale() {
+#if defined(Q_OS_UNIX)
+        static const locale_t utf8 = newlocale(LC_ALL_MASK, "C.UTF-8", locale_t(nullptr));
+        if (utf8)
+            m_previous = uselocale(utf8);
+#endif
+    }
+    ~LibraryLocale() {
+#if defined(Q_OS_UNIX)
+        if (m_previous)
+            uselocale(m_previous);
+#endif
+    }
+    LibraryLocale(const LibraryLocale &) = delete;
+    LibraryLocale &operator=(const LibraryLocale &) = delete;
+
+private:
+#if defined(Q_OS_UNIX)
+    locale_t m_previous = nullptr;
+#endif
+};
 
 std::wstring wide(const QString &text) {
     return text.toStdWString();
@@ -58,6 +91,7 @@ private:
 } // namespace
 
 MediaInfoAnswers QueryMediaInfo(const QString &path) {
+    const LibraryLocale locale;
     MediaInfoHandle handle;
     handle.option(L"Internet", QStringLiteral("no"));
     // Without the legacy fields the library answers "%Codec%" with nothing,
@@ -77,6 +111,7 @@ MediaInfoAnswers QueryMediaInfo(const QString &path) {
 }
 
 QString MediaInfoReport(const QString &path) {
+    const LibraryLocale locale;
     MediaInfoHandle handle;
     handle.option(L"Internet", QStringLiteral("no"));
     if (!handle.open(path))

@@ -71,7 +71,7 @@ TrimCheck CheckTrimTimes(const TimeFields &start, const TimeFields &end, qint64 
 }
 
 QString TrimVerdictMessage(TrimVerdict verdict, qint64 totalSeconds) {
-    const auto lines = [](const char16_t *first, const QString &second) {
+    const auto lines = [](const char16_t *first, const QString &second) -> QString {
         return QString::fromUtf16(first) + u"\r\n" + second;
     };
     switch (verdict) {
