@@ -1,5 +1,6 @@
 // mobivert-bench: Mobivert's benchmarks, one program that prints a table per
 // section. "make bench" runs them all; name sections to run only those.
+#include "bench/AddFilesBench.h"
 #include "bench/BenchSection.h"
 #include "bench/ConverterBench.h"
 
@@ -17,6 +18,8 @@ int main(int argc, char **argv) {
 
     const std::vector<BenchSection> sections = {
         {QStringLiteral("converter"), QStringLiteral("Converter overhead"), RunConverterBench},
+        {QStringLiteral("addfiles"), QStringLiteral("Adding files to the list"),
+         RunAddFilesBenchSection},
         // Further sections follow here, each with its own name.
     };
 
