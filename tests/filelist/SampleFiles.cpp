@@ -9,8 +9,8 @@ namespace SampleFiles {
 
 namespace {
 
-QString made(const QString &path, const ClipSpec &spec) {
-    if (!MakeClip(path, spec))
+QString made(const QString &path, const ClipSpec &clip) {
+    if (!MakeClip(path, clip))
         qFatal("ffmpeg could not make %s", qPrintable(path));
     return path;
 }
@@ -25,29 +25,29 @@ QString written(const QString &path, const QByteArray &content) {
 } // namespace
 
 QString makeMpeg4Avi(const QString &folder, const QString &name) {
-    ClipSpec spec;
-    spec.seconds = 3;
-    spec.codecArguments = {QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-c:a"),
+    ClipSpec clip;
+    clip.seconds = 3;
+    clip.codecArguments = {QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-c:a"),
                            QStringLiteral("libmp3lame")};
-    return made(QDir(folder).filePath(name), spec);
+    return made(QDir(folder).filePath(name), clip);
 }
 
 QString makeH264Mp4(const QString &folder, const QString &name) {
-    ClipSpec spec;
-    spec.seconds = 4;
-    spec.width = 352;
-    spec.height = 288;
-    spec.codecArguments = {QStringLiteral("-c:v"),    QStringLiteral("libx264"),
+    ClipSpec clip;
+    clip.seconds = 4;
+    clip.width = 352;
+    clip.height = 288;
+    clip.codecArguments = {QStringLiteral("-c:v"),    QStringLiteral("libx264"),
                            QStringLiteral("-preset"), QStringLiteral("ultrafast"),
                            QStringLiteral("-c:a"),    QStringLiteral("aac")};
-    return made(QDir(folder).filePath(name), spec);
+    return made(QDir(folder).filePath(name), clip);
 }
 
 QString makeMp3(const QString &folder, const QString &name) {
-    ClipSpec spec;
-    spec.seconds = 5;
-    spec.video = false;
-    return made(QDir(folder).filePath(name), spec);
+    ClipSpec clip;
+    clip.seconds = 5;
+    clip.video = false;
+    return made(QDir(folder).filePath(name), clip);
 }
 
 QString makeEmpty(const QString &folder, const QString &name) {
@@ -59,14 +59,14 @@ QString makeTextAsAvi(const QString &folder, const QString &name) {
 }
 
 QString makeOddlyNamed(const QString &folder) {
-    ClipSpec spec;
-    spec.seconds = 2;
-    spec.width = 160;
-    spec.height = 120;
-    spec.codecArguments = {QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-c:a"),
+    ClipSpec clip;
+    clip.seconds = 2;
+    clip.width = 160;
+    clip.height = 120;
+    clip.codecArguments = {QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-c:a"),
                            QStringLiteral("libmp3lame")};
     return made(QDir(folder).filePath(QStringLiteral("it's a \"clip\" $HOME `x` ünïcødé 日本.avi")),
-                spec);
+                clip);
 }
 
 QStringList makeTextFiles(const QString &folder, int count) {
