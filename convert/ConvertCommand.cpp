@@ -4,6 +4,4 @@
 
 ConvertCommand::ConvertCommand(frmMain &main)
     : QObject(&main)
-    , m_main(main)
-{
-}
+    , m_main(main) {}

@@ -5,8 +5,7 @@
 class frmMain;
 
 // The Convert command: its checks, the batch and the conversion window.
-class ConvertCommand final : public QObject
-{
+class ConvertCommand final : public QObject {
     Q_OBJECT
 public:
     explicit ConvertCommand(frmMain &main);
