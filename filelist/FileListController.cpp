@@ -1,9 +1,173 @@
 #include "filelist/FileListController.h"
 
+#include "app/ClickableLabel.h"
+#include "app/Prompts.h"
 #include "app/frmMain.h"
+#include "filelist/FileListItems.h"
+#include "filelist/VideoFileAdder.h"
+#include "filelist/frmFileProperties.h"
+#include "filelist/frmTrimVideo.h"
+
+#include <QAction>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QUrl>
+
+namespace {
+
+const QString SelectFileFirst = QStringLiteral("Please, select a file first!");
+
+} // namespace
 
 FileListController::FileListController(frmMain &main)
     : QObject(&main)
     , m_main(main)
-{
+    , m_adder(new VideoFileAdder(main)) {
+    QWidget *viewport = m_main.lvwVideoFiles->viewport();
+    m_main.lvwVideoFiles->setAcceptDrops(true);
+    viewport->setAcceptDrops(true);
+    viewport->installEventFilter(this);
+    connectCommands();
+}
+
+void FileListController::connectCommands() {
+    connect(m_main.imgAddVideos, &ClickableLabel::clicked, this,
+            &FileListController::imgAddVideos_Click);
+    connect(m_main.mnuFile_AddVideos, &QAction::triggered, this,
+            &FileListController::imgAddVideos_Click);
+    connect(m_main.imgRemoveItems, &ClickableLabel::clicked, this,
+            &FileListController::RemoveSelectedItems);
+    connect(m_main.imgRemoveItems, &ClickableLabel::mousePressed, this,
+            [this](Qt::MouseButton button) { imgRemoveItems_MouseDown(button); });
+    connect(m_main.mnuRemoveItems_RemoveSelectedItems, &QAction::triggered, this,
+            &FileListController::RemoveSelectedItems);
+    connect(m_main.mnuRemoveItems_ClearList, &QAction::triggered, this,
+            &FileListController::ClearList);
+    connect(m_main.mnuEdit_TrimVideoFile, &QAction::triggered, this,
+            &FileListController::mnuEdit_TrimVideoFile_Click);
+    connect(m_main.mnuView_OpenVideoFile, &QAction::triggered, this,
+            &FileListController::mnuView_OpenVideoFile_Click);
+    connect(m_main.mnuView_FileProperties, &QAction::triggered, this,
+            &FileListController::mnuView_FileProperties_Click);
+}
+
+void FileListController::imgAddVideos_Click() {
+    m_adder->AddVideoFiles();
+}
+
+void FileListController::RemoveSelectedItems() {
+    // From the last row up, so the rows not yet visited keep their place.
+    QTreeWidget *list = m_main.lvwVideoFiles;
+    for (int position = list->topLevelItemCount(); position >= 1; --position) {
+        QTreeWidgetItem *item = FileListItem(list, position);
+        if (item && item->isSelected())
+            delete item;
+    }
+}
+
+void FileListController::ClearList() {
+    if (prompts().ask(&m_main, QStringLiteral("Are you sure you would like to clear your list?")))
+        m_main.lvwVideoFiles->clear();
+}
+
+void FileListController::mnuEdit_TrimVideoFile_Click() {
+    QTreeWidget *list = m_main.lvwVideoFiles;
+    if (!CurrentFileListItem(list)) {
+        prompts().exclamation(
+            &m_main, QStringLiteral("Please, select a video file you would like to trim first."));
+        return;
+    }
+    int selected = 0;
+    for (int position = 1; position <= list->topLevelItemCount(); ++position) {
+        if (FileListItem(list, position)->isSelected())
+            ++selected;
+    }
+    if (selected >= 2) {
+        prompts().exclamation(
+            &m_main,
+            JoinLines({QStringLiteral("You cannot trim multiple video files at once."),
+                       QStringLiteral("Please, make sure that you have selected only 1 video "
+                                      "file.")}));
+        return;
+    }
+    frmTrimVideo trim(list, &m_main);
+    prompts().exec(&trim);
+}
+
+void FileListController::mnuView_OpenVideoFile_Click() {
+    const QTreeWidgetItem *item = CurrentFileListItem(m_main.lvwVideoFiles);
+    if (!item) {
+        prompts().information(&m_main, SelectFileFirst);
+        return;
+    }
+    // Whether the desktop could open it is not examined.
+    prompts().openUrl(QUrl::fromLocalFile(item->text(ColumnFilepath)));
+}
+
+void FileListController::mnuView_FileProperties_Click() {
+    const QTreeWidgetItem *item = CurrentFileListItem(m_main.lvwVideoFiles);
+    if (!item) {
+        prompts().information(&m_main, SelectFileFirst);
+        return;
+    }
+    if (ShowFileProperties(item->text(ColumnFilepath), &m_main) <= 32)
+        prompts().critical(&m_main, QStringLiteral("Unable to show File Properties!"));
+}
+
+void FileListController::imgRemoveItems_MouseDown(Qt::MouseButton button) {
+    if (button != Qt::RightButton)
+        return;
+    const ClickableLabel *image = m_main.imgRemoveItems;
+    m_main.mnuEdit_RemoveItems->popup(image->mapToGlobal(QPoint(0, image->height())));
+}
+
+void FileListController::lvwVideoFiles_MouseDown(Qt::MouseButton button,
+                                                 const QPoint &globalPosition) {
+    if (button != Qt::RightButton)
+        return;
+    m_main.mnuEdit->popup(globalPosition);
+}
+
+bool FileListController::eventFilter(QObject *watched, QEvent *event) {
+    if (watched != m_main.lvwVideoFiles->viewport())
+        return QObject::eventFilter(watched, event);
+
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        const auto *press = static_cast<QMouseEvent *>(event);
+        lvwVideoFiles_MouseDown(press->button(), press->globalPosition().toPoint());
+        break; // the list still handles the press (a right press selects the row)
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        if (!VideoFileAdder::DroppedFiles(drag->mimeData()).isEmpty()) {
+            drag->setDropAction(Qt::CopyAction);
+            drag->accept();
+        } else {
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        const QStringList files = VideoFileAdder::DroppedFiles(drop->mimeData());
+        if (files.isEmpty()) {
+            drop->ignore();
+            return true;
+        }
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        // The files are added once the drop has completed, so the program
+        // they were dragged from is not kept waiting while they are read.
+        QTimer::singleShot(0, m_adder, [adder = m_adder, files] { adder->AddDroppedFiles(files); });
+        return true;
+    }
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
 }

@@ -3,15 +3,40 @@
 #include <QObject>
 
 class frmMain;
+class QTreeWidgetItem;
+class VideoFileAdder;
 
-// The file list's behaviour: adding files with their media information,
-// the list commands and the trim dialog.
-class FileListController final : public QObject
-{
+// The file list's behaviour: adding files with their media information
+// (VideoFileAdder), the list commands, the two popup menus of the list area
+// and the trim command.
+class FileListController final : public QObject {
     Q_OBJECT
 public:
     explicit FileListController(frmMain &main);
 
+    VideoFileAdder &adder() const { return *m_adder; }
+
+    void imgAddVideos_Click();
+    // Removes every selected row, without a question.
+    void RemoveSelectedItems();
+    // Asks, then removes every row on Yes.
+    void ClearList();
+    void mnuEdit_TrimVideoFile_Click();
+    void mnuView_OpenVideoFile_Click();
+    void mnuView_FileProperties_Click();
+
+    // The popup menus: right button on the remove image opens "Remove Items"
+    // below the image; right button on the list opens "Edit" at the pointer.
+    void imgRemoveItems_MouseDown(Qt::MouseButton button);
+    void lvwVideoFiles_MouseDown(Qt::MouseButton button, const QPoint &globalPosition);
+
+protected:
+    // The list's viewport: right-button presses and dropped files.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void connectCommands();
+
     frmMain &m_main;
+    VideoFileAdder *m_adder = nullptr;
 };

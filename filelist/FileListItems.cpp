@@ -1,0 +1,55 @@
+#include "filelist/FileListItems.h"
+
+#include <QTreeWidget>
+
+QList<FileListRow> ReadFileListRows(const QTreeWidget *list) {
+    QList<FileListRow> rows;
+    const int count = list->topLevelItemCount();
+    rows.reserve(count);
+    for (int i = 0; i < count; ++i)
+        rows.append(ReadFileListRow(list->topLevelItem(i)));
+    return rows;
+}
+
+FileListRow ReadFileListRow(const QTreeWidgetItem *item) {
+    FileListRow row;
+    if (!item)
+        return row;
+    row.Filename = item->text(ColumnFilename);
+    row.Codec = item->text(ColumnCodec);
+    row.Duration = item->text(ColumnDuration);
+    row.VideoSize = item->text(ColumnVideoSize);
+    row.BeginTime = item->text(ColumnBeginTime);
+    row.EndTime = item->text(ColumnEndTime);
+    row.Filepath = item->text(ColumnFilepath);
+    return row;
+}
+
+void WriteFileListRow(QTreeWidgetItem *item, const FileListRow &row) {
+    if (!item)
+        return;
+    item->setText(ColumnFilename, row.Filename);
+    item->setText(ColumnCodec, row.Codec);
+    item->setText(ColumnDuration, row.Duration);
+    item->setText(ColumnVideoSize, row.VideoSize);
+    item->setText(ColumnBeginTime, row.BeginTime);
+    item->setText(ColumnEndTime, row.EndTime);
+    item->setText(ColumnFilepath, row.Filepath);
+}
+
+QTreeWidgetItem *FileListItem(const QTreeWidget *list, int position) {
+    if (position < 1 || position > list->topLevelItemCount())
+        return nullptr;
+    return list->topLevelItem(position - 1);
+}
+
+QTreeWidgetItem *AppendFileListRow(QTreeWidget *list) {
+    auto *item = new QTreeWidgetItem(list);
+    WriteFileListRow(item, FileListRow{});
+    return item;
+}
+
+QTreeWidgetItem *CurrentFileListItem(const QTreeWidget *list) {
+    QTreeWidgetItem *item = list->currentItem();
+    return item && item->isSelected() ? item : nullptr;
+}

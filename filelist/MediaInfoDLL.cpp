@@ -1,0 +1,121 @@
+#include "filelist/MediaInfoDLL.h"
+
+#include <cstddef>
+#include <string>
+
+#include <MediaInfoDLL/MediaInfoDLL_Static.h>
+
+#if defined(Q_OS_UNIX)
+#include <locale.h>
+#endif
+
+namespace {
+
+// The library turns wide path names into the bytes it opens with the C
+// library's locale: in the "C" locale no file with a non-ASCII name could be
+// read. While a handle is in use, this thread uses a UTF-8 locale (file
+// names on this system are UTF-8), which also keeps the library's numbers in
+// plain C notation whatever the user's locale.
+class LibraryLocale final {
+public:
+    LibraryLocale() {
+#if defined(Q_OS_UNIX)
+        static const locale_t utf8 = newlocale(LC_ALL_MASK, "C.UTF-8", locale_t(nullptr));
+        if (utf8)
+            m_previous = uselocale(utf8);
+#endif
+    }
+    ~LibraryLocale() {
+#if defined(Q_OS_UNIX)
+        if (m_previous)
+            uselocale(m_previous);
+#endif
+    }
+    LibraryLocale(const LibraryLocale &) = delete;
+    LibraryLocale &operator=(const LibraryLocale &) = delete;
+
+private:
+#if defined(Q_OS_UNIX)
+    locale_t m_previous = nullptr;
+#endif
+};
+
+std::wstring wide(const QString &text) {
+    return text.toStdWString();
+}
+
+// Copies an answer of the library up to its terminating NUL. The library
+// keeps the text only until the next call, so it is copied at once.
+QString fromLibrary(const wchar_t *text) {
+    return text ? QString::fromWCharArray(text) : QString();
+}
+
+// One library handle, released when it goes out of scope.
+class MediaInfoHandle final {
+public:
+    MediaInfoHandle()
+        : m_handle(MediaInfo_New()) {}
+    ~MediaInfoHandle() {
+        if (m_handle) {
+            MediaInfo_Close(m_handle);
+            MediaInfo_Delete(m_handle);
+        }
+    }
+    MediaInfoHandle(const MediaInfoHandle &) = delete;
+    MediaInfoHandle &operator=(const MediaInfoHandle &) = delete;
+
+    bool isValid() const { return m_handle != nullptr; }
+
+    void option(const wchar_t *name, const QString &value) {
+        if (m_handle)
+            MediaInfo_Option(m_handle, name, wide(value).c_str());
+    }
+
+    bool open(const QString &path) {
+        return m_handle && MediaInfo_Open(m_handle, wide(path).c_str()) != 0;
+    }
+
+    // Sets the report template and returns the report for it. The template
+    // is a setting of the whole library, so every query names its own.
+    QString inform(const QString &informTemplate) {
+        if (!m_handle)
+            return {};
+        MediaInfo_Option(m_handle, L"Inform", wide(informTemplate).c_str());
+        return fromLibrary(MediaInfo_Inform(m_handle, 0));
+    }
+
+private:
+    void *m_handle = nullptr;
+};
+
+} // namespace
+
+MediaInfoAnswers QueryMediaInfo(const QString &path) {
+    const LibraryLocale locale;
+    MediaInfoHandle handle;
+    handle.option(L"Internet", QStringLiteral("no"));
+    // Without the legacy fields the library answers "%Codec%" with nothing,
+    // which would make every file's codec unknown.
+    handle.option(L"Legacy", QStringLiteral("1"));
+    // The result of the open is not needed: a file the library cannot read
+    // simply gives empty answers below.
+    handle.open(path);
+
+    MediaInfoAnswers answers;
+    answers.FileName = handle.inform(QStringLiteral("General;%FileName%"));
+    answers.Codec = handle.inform(QStringLiteral("Video;%Codec%"));
+    answers.PlayTime = handle.inform(QStringLiteral("General;%PlayTime%"));
+    answers.Width = handle.inform(QStringLiteral("Video;%Width%"));
+    answers.Height = handle.inform(QStringLiteral("Video;%Height%"));
+    return answers;
+}
+
+QString MediaInfoReport(const QString &path) {
+    const LibraryLocale locale;
+    MediaInfoHandle handle;
+    handle.option(L"Internet", QStringLiteral("no"));
+    if (!handle.open(path))
+        return {};
+    // An empty template asks for the complete text report.
+    return handle.inform(QString());
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// The media library (libmediainfo) through its C interface with wide-character
+// strings. Every call opens its own handle on the file and releases it before
+// returning; no handle is shared between files.
+
+// The library's answers to the templates that fill one file-list row, as the
+// library gave them: empty text where it knows nothing.
+struct MediaInfoAnswers {
+    QString FileName; // "General;%FileName%"
+    QString Codec;    // "Video;%Codec%"
+    QString PlayTime; // "General;%PlayTime%", milliseconds
+    QString Width;    // "Video;%Width%"
+    QString Height;   // "Video;%Height%"
+};
+
+// Opens the file and asks the five templates, in that order. A file that the
+// library cannot read gives empty answers; nothing is reported.
+MediaInfoAnswers QueryMediaInfo(const QString &path);
+
+// The library's full text report of the file (every stream and field), or
+// empty text when the library cannot read the file.
+QString MediaInfoReport(const QString &path);

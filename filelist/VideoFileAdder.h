@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+class frmMain;
+class QMimeData;
+
+// Adding files to the list: through the file-open dialog or by dropping them
+// on the list. Every file becomes a row filled from the media library; while
+// several files are added, the status bar shows the progress with a
+// "(Cancel)" link and window events run once per file.
+class VideoFileAdder final : public QObject {
+    Q_OBJECT
+public:
+    explicit VideoFileAdder(frmMain &main);
+
+    // Shows the file-open dialog and adds every chosen file.
+    void AddVideoFiles();
+    // Adds every local file of a dropped file list; anything else adds nothing.
+    void lvwVideoFiles_OLEDragDrop(const QMimeData *data);
+    void AddDroppedFiles(const QStringList &files);
+    // The local files that dropped data carries, in their order: entries are
+    // not filtered by kind (folders too); other addresses and text are not
+    // files and are left out.
+    static QStringList DroppedFiles(const QMimeData *data);
+
+    // Fills the Filename, Codec, Duration and Video Size of the row at the
+    // given 1-based position from the file named by its Filepath. Position 0
+    // means the last row and is replaced by the row count.
+    void ReadVideoFileInfo(int &Row);
+
+    // The click on "(Cancel)": asks the running add to stop after the file
+    // in progress and hides the progress display at once.
+    void CancelLabel_Click();
+
+    // Set by "(Cancel)"; cleared when an add begins. The add loops test it
+    // after each file.
+    bool CancelAddingFiles = false;
+
+private:
+    void addOneFile(const QString &path);
+    // One step of the several-files loops; false when the loop must stop.
+    bool addFileOfMany(const QString &path, int number, int count);
+    void showProgress(const QString &text, int maximum, bool first);
+    void hideProgress();
+
+    frmMain &m_main;
+};

@@ -1,0 +1,118 @@
+#include "profiles/frmEditVideoSize.h"
+
+#include "app/GUIFunctions.h"
+#include "app/Prompts.h"
+#include "app/VideoSettingsPanel.h"
+#include "app/WizardHeader.h"
+#include "app/frmMain.h"
+#include "profiles/CustomVideoSize.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+
+// Writes a custom size into the size box. The box then reports the position
+// of the entry with exactly that text, or none, so that the limit check of
+// the conversion sees the size that will be used.
+void writeCustomSize(QComboBox *box, const QString &text) {
+    box->setEditText(text);
+    const QSignalBlocker silence(box);
+    box->setCurrentIndex(box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    // Clearing the selection also clears the text.
+    box->setEditText(text);
+}
+
+} // namespace
+
+frmEditVideoSize::frmEditVideoSize(frmMain &main)
+    : QDialog(&main)
+    , m_main(main) {
+    setObjectName(QStringLiteral("frmEditVideoSize"));
+    setWindowTitle(QStringLiteral("Edit Video Size"));
+    setFont(VerdanaFont());
+
+    header = new WizardHeader(QStringLiteral("Edit Video Size"),
+                              QStringLiteral("Define a custom video size..."), this);
+
+    lblSpecifyCustomSize = new QLabel(QStringLiteral("Specify a custom width and height:"), this);
+    lblSpecifyCustomSize->setObjectName(QStringLiteral("lblSpecifyCustomSize"));
+
+    lblWidth = new QLabel(QStringLiteral("Width:"), this);
+    lblWidth->setObjectName(QStringLiteral("lblWidth"));
+    txtWidth = new QLineEdit(this);
+    txtWidth->setObjectName(QStringLiteral("txtWidth"));
+    lblWidth->setBuddy(txtWidth);
+    lblHeight = new QLabel(QStringLiteral("Height:"), this);
+    lblHeight->setObjectName(QStringLiteral("lblHeight"));
+    txtHeight = new QLineEdit(this);
+    txtHeight->setObjectName(QStringLiteral("txtHeight"));
+    lblHeight->setBuddy(txtHeight);
+
+    cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+
+    auto *fields = new QGridLayout;
+    fields->addWidget(lblWidth, 0, 0);
+    fields->addWidget(txtWidth, 0, 1);
+    fields->addWidget(lblHeight, 1, 0);
+    fields->addWidget(txtHeight, 1, 1);
+    fields->setColumnStretch(1, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(16, 10, 16, 12);
+    body->addWidget(lblSpecifyCustomSize);
+    body->addLayout(fields);
+    body->addSpacing(6);
+    body->addLayout(buttons);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(header);
+    column->addLayout(body);
+
+    connect(cmdOk, &QPushButton::clicked, this, &frmEditVideoSize::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // The current size, split for editing; typing replaces the width.
+    const CustomVideoSize::Fields current =
+        CustomVideoSize::SplitForEditing(m_main.frmVideoSettings->cmbVideoSize->currentText());
+    txtWidth->setText(current.width);
+    txtHeight->setText(current.height);
+    txtWidth->selectAll();
+    txtWidth->setFocus();
+}
+
+QString frmEditVideoSize::InvalidSizeMessage() {
+    return JoinLines({QStringLiteral("Unable to set video size!"),
+                      QStringLiteral("Reason: incorrect width and/or height specified.")});
+}
+
+void frmEditVideoSize::cmdOk_Click() {
+    const std::optional<QString> size =
+        CustomVideoSize::Compose(txtWidth->text(), txtHeight->text());
+    if (!size) {
+        prompts().critical(this, InvalidSizeMessage(), QStringLiteral("Error"));
+        txtWidth->setFocus();
+        return;
+    }
+    // The size box accepts this write without its typing warning.
+    m_main.AllowVideoSizeChange = true;
+    writeCustomSize(m_main.frmVideoSettings->cmbVideoSize, *size);
+    m_main.AllowVideoSizeChange = false;
+    accept();
+}

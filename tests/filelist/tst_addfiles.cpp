@@ -1,0 +1,461 @@
+// Adding files: the file dialog and its folder memory, dropping files, the
+// progress display with "(Cancel)", and every column of a row against what
+// ffprobe says of the same file.
+#include "app/ClickableLabel.h"
+#include "app/MainStatusBar.h"
+#include "app/Various.h"
+#include "filelist/AddFilesDialog.h"
+#include "filelist/FileListController.h"
+#include "filelist/FileListItems.h"
+#include "filelist/VideoFileAdder.h"
+#include "filelist/VideoFileInfo.h"
+#include "tests/filelist/SampleFiles.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/MediaTools.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonObject>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// What the status bar showed each time the progress bar moved.
+struct ProgressSeen {
+    QString panelText;
+    bool overlayShown = false;
+    bool barShown = false;
+    int value = 0;
+    int maximum = 0;
+};
+
+// Records the status bar each time the progress bar moves.
+class ProgressWatcher final : public QObject {
+public:
+    explicit ProgressWatcher(frmMain &window) {
+        connect(window.AddFilesProgressBar, &QProgressBar::valueChanged, this,
+                [this, &window](int value) {
+                    seen.append({window.StatusBar->panelText(2), !window.CancelOverlay->isHidden(),
+                                 !window.AddFilesProgressBar->isHidden(), value,
+                                 window.AddFilesProgressBar->maximum()});
+                });
+    }
+
+    QList<ProgressSeen> seen;
+};
+
+void verifyIdle(const frmMain &window) {
+    QCOMPARE(window.StatusBar->panelText(2), QString());
+    QVERIFY(window.CancelOverlay->isHidden());
+    QVERIFY(window.AddFilesProgressBar->isHidden());
+}
+
+QString settingsFile(const TestHome &home) {
+    return home.dataFolder() + u"/Settings.ini";
+}
+
+QByteArray fileContent(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The codec names the media library uses for what ffprobe calls a codec.
+QStringList codecFamily(const QString &ffprobeName) {
+    if (ffprobeName == u"mpeg4")
+        return {QStringLiteral("FMP4"), QStringLiteral("XVID"), QStringLiteral("DIVX"),
+                QStringLiteral("DX50"), QStringLiteral("MPEG-4 Visual")};
+    if (ffprobeName == u"h264")
+        return {QStringLiteral("AVC"), QStringLiteral("H264"), QStringLiteral("avc1")};
+    return {};
+}
+
+// The Duration column as ffprobe's duration gives it: whole milliseconds,
+// then seconds rounded half to even.
+QString durationFromProbe(const QJsonObject &probe) {
+    const QString text = probe.value(QStringLiteral("format"))
+                             .toObject()
+                             .value(QStringLiteral("duration"))
+                             .toString();
+    bool ok = false;
+    const double seconds = text.toDouble(&ok);
+    if (!ok)
+        return QStringLiteral("00:00:00");
+    const auto milliseconds = qint32(*RoundHalfToEven(seconds * 1000.0));
+    return FormatDuration(MillisecondsToSeconds(milliseconds));
+}
+
+void dropOnList(frmMain &window, QMimeData *data, bool *accepted = nullptr) {
+    QWidget *viewport = window.lvwVideoFiles->viewport();
+    const QPointF position(20, 20);
+    QDragEnterEvent enter(position.toPoint(), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &enter);
+    QDropEvent drop(position, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+                    Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &drop);
+    if (accepted)
+        *accepted = enter.isAccepted() && drop.isAccepted();
+}
+
+QList<QUrl> localUrls(const QStringList &paths) {
+    QList<QUrl> urls;
+    for (const QString &path : paths)
+        urls << QUrl::fromLocalFile(path);
+    return urls;
+}
+
+} // namespace
+
+class TestAddFiles : public QObject {
+    Q_OBJECT
+
+private slots:
+    void columnsMatchFfprobe_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("MPEG-4 video and MP3 audio in AVI") << "avi";
+        QTest::newRow("H.264 in MP4") << "mp4";
+        QTest::newRow("audio-only MP3") << "mp3";
+        QTest::newRow("zero bytes") << "empty";
+        QTest::newRow("text named .avi") << "text";
+        QTest::newRow("blanks, quotes, $ and non-ASCII in the name") << "odd";
+    }
+
+    void columnsMatchFfprobe() {
+        QFETCH(QString, kind);
+        TestHome home;
+        FakePrompts prompts;
+        const QString folder = home.makeFolder(QStringLiteral("Videos"));
+        QString path;
+        if (kind == u"avi")
+            path = SampleFiles::makeMpeg4Avi(folder);
+        else if (kind == u"mp4")
+            path = SampleFiles::makeH264Mp4(folder);
+        else if (kind == u"mp3")
+            path = SampleFiles::makeMp3(folder);
+        else if (kind == u"empty")
+            path = SampleFiles::makeEmpty(folder);
+        else if (kind == u"text")
+            path = SampleFiles::makeTextAsAvi(folder);
+        else
+            path = SampleFiles::makeOddlyNamed(folder);
+
+        auto window = OpenMainWindow();
+        prompts.fileSelections.push_back({path});
+        window->mnuFile_AddVideos->trigger();
+
+        const QList<FileListRow> rows = ReadFileListRows(window->lvwVideoFiles);
+        QCOMPARE(rows.size(), 1);
+        const FileListRow &row = rows.first();
+        const QJsonObject probe = Probe(path);
+        const QJsonObject video = ProbeStream(probe, QStringLiteral("video"));
+
+        QCOMPARE(row.Filepath, path);
+        // The library names a file without its extension.
+        QCOMPARE(row.Filename, QFileInfo(path).completeBaseName());
+        QCOMPARE(row.Duration, durationFromProbe(probe));
+        if (kind == u"avi" || kind == u"mp3" || kind == u"mp4")
+            QVERIFY2(row.Duration != u"00:00:00", "ffprobe should know these durations");
+        if (video.isEmpty()) {
+            QCOMPARE(row.Codec, QStringLiteral("UNKNOWN"));
+            QCOMPARE(row.VideoSize, QStringLiteral("0x0"));
+        } else {
+            const QString codec = video.value(QStringLiteral("codec_name")).toString();
+            QVERIFY2(codecFamily(codec).contains(row.Codec),
+                     qPrintable(codec + u" shown as " + row.Codec));
+            QCOMPARE(row.VideoSize,
+                     QString::number(video.value(QStringLiteral("width")).toInt()) + u'x' +
+                         QString::number(video.value(QStringLiteral("height")).toInt()));
+        }
+        QVERIFY(row.BeginTime.isEmpty());
+        QVERIFY(row.EndTime.isEmpty());
+        QVERIFY(!row.IsTrimmed());
+    }
+
+    void dialogTitleFolderAndFilter() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        window->show();
+        QTest::mouseClick(window->imgAddVideos, Qt::LeftButton);
+        QCOMPARE(prompts.fileDialogCount, 1);
+        QCOMPARE(prompts.lastDialogTitle, QStringLiteral("Add Video File(s)"));
+        QCOMPARE(prompts.lastDialogFolder, QDir::homePath() + u'/');
+        const QStringList entries = prompts.lastDialogFilter.split(QStringLiteral(";;"));
+        QStringList names;
+        for (const QString &entry : entries)
+            names << entry.section(QStringLiteral(" ("), 0, 0);
+        QCOMPARE(names, (QStringList{u"All Supported Files"_s, u"MP3 Files"_s, u"MPEG Files"_s,
+                                     u"AVI Files"_s, u"3GP Files"_s, u"FLV Files"_s,
+                                     u"Windows Media Files"_s, u"All Files"_s}));
+        QCOMPARE(entries.first(),
+                 QStringLiteral("All Supported Files (*.mp3 *.mpg *.mpeg *.mpe *.m2v *.mp2 *.dat "
+                                "*.avi *.divx *.3gp *.flv *.wma *.wmv *.asf)"));
+        QCOMPARE(entries.at(2),
+                 QStringLiteral("MPEG Files (*.mpg *.mpeg *.mpe *.m2v *.mp2 *.dat)"));
+        QCOMPARE(entries.at(6), QStringLiteral("Windows Media Files (*.wma *.wmv *.asf)"));
+        // Cancelled: nothing added, nothing written.
+        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 0);
+        QVERIFY(!fileContent(settingsFile(home)).contains("AddFiles"));
+    }
+
+    void folderMemory_data() {
+        QTest::addColumn<int>("files");
+        QTest::addColumn<bool>("trailingSlash");
+        QTest::newRow("one file: its folder with a slash") << 1 << true;
+        QTest::newRow("several files: the folder without one") << 3 << false;
+    }
+
+    void folderMemory() {
+        QFETCH(int, files);
+        QFETCH(bool, trailingSlash);
+        TestHome home;
+        FakePrompts prompts;
+        const QString folder = home.makeFolder(QStringLiteral("My Videos"));
+        auto window = OpenMainWindow();
+        prompts.fileSelections.push_back(SampleFiles::makeTextFiles(folder, files));
+        window->mnuFile_AddVideos->trigger();
+        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), files);
+
+        const QString remembered = folder + (trailingSlash ? u"/" : u"");
+        QVERIFY2(fileContent(settingsFile(home))
+                     .contains(QByteArray(QByteArray("AddFiles=") + remembered.toUtf8())),
+                 fileContent(settingsFile(home)).constData());
+        // The next dialog starts there.
+        window->mnuFile_AddVideos->trigger();
+        QCOMPARE(prompts.lastDialogFolder, remembered);
+    }
+
+    void folderMemoryIsWrittenOnlyWhenItChanged() {
+        TestHome home;
+        FakePrompts prompts;
+        const QString folder = home.makeFolder(QStringLiteral("Clips"));
+        QDir().mkpath(home.dataFolder());
+        // Written by hand: a rewrite of the key would change the line.
+        const QByteArray settings = "[Commondialog]\nAddFiles = \"" + folder.toUtf8() + "/\"\n";
+        QFile file(settingsFile(home));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(settings);
+        file.close();
+
+        auto window = OpenMainWindow();
+        prompts.fileSelections.push_back(SampleFiles::makeTextFiles(folder, 1));
+        window->mnuFile_AddVideos->trigger();
+        QCOMPARE(prompts.lastDialogFolder, folder + u'/');
+        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 1);
+        QCOMPARE(fileContent(settingsFile(home)), settings);
+    }
+
+    void rememberedFolder_data() {
+        QTest::addColumn<QStringList>("selection");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("none") << QStringList{} << QString();
+        QTest::newRow("one") << QStringList{u"/data/v/a.avi"_s} << "/data/v/";
+        QTest::newRow("several") << QStringList{u"/data/v/a.avi"_s, u"/data/v/b.avi"_s}
+                                 << "/data/v";
+        QTest::newRow("one in the root") << QStringList{u"/a.avi"_s} << "/";
+        QTest::newRow("several in the root") << QStringList{u"/a.avi"_s, u"/b.avi"_s} << "/";
+        QTest::newRow("name repeated in the folder") << QStringList{u"/a.avi/a.avi"_s} << "/a.avi/";
+    }
+
+    void rememberedFolder() {
+        QFETCH(QStringList, selection);
+        QFETCH(QString, folder);
+        QCOMPARE(AddFilesDialog::rememberedFolder(selection), folder);
+    }
+
+    void oneFileShowsAddingFile() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        ProgressWatcher watcher(*window);
+        prompts.fileSelections.push_back(
+            SampleFiles::makeTextFiles(home.makeFolder(QStringLiteral("v")), 1));
+        window->mnuFile_AddVideos->trigger();
+
+        const QList<ProgressSeen> &seen = watcher.seen;
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].panelText, QStringLiteral("Adding File..."));
+        QVERIFY(seen[0].overlayShown);
+        QVERIFY(seen[0].barShown);
+        QCOMPARE(seen[0].maximum, 1);
+        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 1);
+        verifyIdle(*window);
+    }
+
+    void severalFilesInTheirOrder() {
+        TestHome home;
+        FakePrompts prompts;
+        const QString folder = home.makeFolder(QStringLiteral("v"));
+        const QString avi = SampleFiles::makeMpeg4Avi(folder);
+        const QStringList others = SampleFiles::makeTextFiles(folder, 2);
+        // The same file twice gives two identical rows.
+        const QStringList selection{others[0], avi, others[1], avi};
+        auto window = OpenMainWindow();
+        ProgressWatcher watcher(*window);
+        prompts.fileSelections.push_back(selection);
+        window->mnuFile_AddVideos->trigger();
+
+        const QList<FileListRow> rows = ReadFileListRows(window->lvwVideoFiles);
+        QCOMPARE(rows.size(), 4);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(rows[i].Filepath, selection[i]);
+        QCOMPARE(rows[1], rows[3]);
+        QCOMPARE(rows[1].Codec, QStringLiteral("FMP4"));
+        QCOMPARE(rows[0].Codec, QStringLiteral("UNKNOWN"));
+
+        const QList<ProgressSeen> &seen = watcher.seen;
+        QCOMPARE(seen.size(), 4);
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(seen[i].panelText, QStringLiteral("Adding Files..."));
+            QCOMPARE(seen[i].value, i + 1);
+            QCOMPARE(seen[i].maximum, 4);
+            QVERIFY(seen[i].overlayShown && seen[i].barShown);
+        }
+        verifyIdle(*window);
+    }
+
+    void cancelStopsAfterTheFileInProgress() {
+        TestHome home;
+        FakePrompts prompts;
+        const QStringList files =
+            SampleFiles::makeTextFiles(home.makeFolder(QStringLiteral("v")), 5);
+        auto window = OpenMainWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+
+        // While the second file's events run, the user clicks "(Cancel)".
+        bool idleAtOnce = false;
+        int rowsWhenClicked = -1;
+        connect(window->AddFilesProgressBar, &QProgressBar::valueChanged, this, [&](int value) {
+            if (value != 2)
+                return;
+            QTimer::singleShot(0, this, [&] {
+                rowsWhenClicked = window->lvwVideoFiles->topLevelItemCount();
+                QTest::mouseClick(window->CancelLabel, Qt::LeftButton);
+                idleAtOnce = window->StatusBar->panelText(2).isEmpty() &&
+                             window->CancelOverlay->isHidden() &&
+                             window->AddFilesProgressBar->isHidden();
+            });
+        });
+        prompts.fileSelections.push_back(files);
+        window->mnuFile_AddVideos->trigger();
+
+        QCOMPARE(rowsWhenClicked, 2);
+        QVERIFY(idleAtOnce);
+        QVERIFY(window->fileList().adder().CancelAddingFiles);
+        const QList<FileListRow> rows = ReadFileListRows(window->lvwVideoFiles);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[1].Filepath, files[1]);
+        QCOMPARE(rows[1].Codec, QStringLiteral("UNKNOWN")); // the row was completed
+        QCOMPARE(rows[1].Duration, QStringLiteral("00:00:00"));
+        verifyIdle(*window);
+
+        // The next add starts afresh.
+        disconnect(window->AddFilesProgressBar, nullptr, this, nullptr);
+        prompts.fileSelections.push_back(files.mid(2));
+        window->mnuFile_AddVideos->trigger();
+        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 5);
+        QVERIFY(!window->fileList().adder().CancelAddingFiles);
+    }
+
+    void drop_data() {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("one file") << "one" << 1;
+        QTest::newRow("two files and a folder") << "three" << 3;
+        QTest::newRow("text only") << "text" << 0;
+        QTest::newRow("a web address") << "web" << 0;
+        QTest::newRow("a web address and a file") << "mixed" << 1;
+        QTest::newRow("an empty file list") << "none" << 0;
+    }
+
+    void drop() {
+        QFETCH(QString, content);
+        QFETCH(int, rows);
+        TestHome home;
+        FakePrompts prompts;
+        const QString folder = home.makeFolder(QStringLiteral("dropped"));
+        const QStringList files = SampleFiles::makeTextFiles(folder, 2);
+        auto window = OpenMainWindow();
+        ProgressWatcher watcher(*window);
+
+        QMimeData data;
+        QStringList expected;
+        if (content == u"one") {
+            expected = {files[0]};
+        } else if (content == u"three") {
+            expected = {files[0], home.makeFolder(QStringLiteral("sub")), files[1]};
+        } else if (content == u"text") {
+            data.setText(files[0]);
+        } else if (content == u"web") {
+            data.setUrls({QUrl(QStringLiteral("https://example.org/a.avi"))});
+        } else if (content == u"mixed") {
+            expected = {files[1]};
+            data.setUrls(
+                {QUrl(QStringLiteral("https://example.org/a.avi")), QUrl::fromLocalFile(files[1])});
+        } else {
+            data.setUrls({});
+        }
+        if (!expected.isEmpty() && content != u"mixed")
+            data.setUrls(localUrls(expected));
+
+        bool accepted = false;
+        dropOnList(*window, &data, &accepted);
+        QCOMPARE(accepted, rows > 0);
+        QTRY_COMPARE(window->lvwVideoFiles->topLevelItemCount(), rows);
+        QTest::qWait(20); // nothing more arrives
+        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), rows);
+
+        QStringList paths;
+        for (const FileListRow &row : ReadFileListRows(window->lvwVideoFiles))
+            paths << row.Filepath;
+        QCOMPARE(paths, expected);
+        const QList<ProgressSeen> &seen = watcher.seen;
+        QCOMPARE(seen.size(), rows);
+        for (const ProgressSeen &step : seen) {
+            QCOMPARE(step.panelText, QStringLiteral("Adding Files..."));
+            QCOMPARE(step.maximum, rows);
+        }
+        verifyIdle(*window);
+    }
+
+    void readVideoFileInfoByPosition() {
+        TestHome home;
+        const QString folder = home.makeFolder(QStringLiteral("v"));
+        const QString avi = SampleFiles::makeMpeg4Avi(folder);
+        const QString mp3 = SampleFiles::makeMp3(folder);
+        auto window = OpenMainWindow();
+        AppendFileListRow(window->lvwVideoFiles)->setText(ColumnFilepath, avi);
+        AppendFileListRow(window->lvwVideoFiles)->setText(ColumnFilepath, mp3);
+
+        int row = 0; // the last row
+        window->fileList().adder().ReadVideoFileInfo(row);
+        QCOMPARE(row, 2);
+        QList<FileListRow> rows = ReadFileListRows(window->lvwVideoFiles);
+        QCOMPARE(rows[0].Filename, QString());
+        QCOMPARE(rows[1].Filename, QStringLiteral("tone"));
+        QCOMPARE(rows[1].Duration, QStringLiteral("00:00:05"));
+
+        row = 1;
+        window->fileList().adder().ReadVideoFileInfo(row);
+        rows = ReadFileListRows(window->lvwVideoFiles);
+        QCOMPARE(rows[0].Filename, QStringLiteral("clip"));
+        QCOMPARE(rows[0].VideoSize, QStringLiteral("320x240"));
+        QCOMPARE(rows[0].Duration, QStringLiteral("00:00:03"));
+
+        row = 3; // no such row: nothing happens
+        window->fileList().adder().ReadVideoFileInfo(row);
+        QCOMPARE(ReadFileListRows(window->lvwVideoFiles), rows);
+    }
+};
+
+QTEST_MAIN(TestAddFiles)
+#include "tst_addfiles.moc"

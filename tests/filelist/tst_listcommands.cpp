@@ -1,0 +1,312 @@
+// The list commands: remove, clear, open, file properties, and the two
+// popup menus of the list area.
+#include "app/ClickableLabel.h"
+#include "filelist/FileListController.h"
+#include "filelist/FileListItems.h"
+#include "filelist/frmFileProperties.h"
+#include "tests/filelist/SampleFiles.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Five rows named 1 to 5, without media information.
+void fillFiveRows(QTreeWidget *list) {
+    for (int i = 1; i <= 5; ++i) {
+        FileListRow row;
+        row.Filename = QString::number(i);
+        row.Filepath = QStringLiteral("/videos/%1.avi").arg(i);
+        WriteFileListRow(AppendFileListRow(list), row);
+    }
+}
+
+QStringList names(const QTreeWidget *list) {
+    QStringList result;
+    for (const FileListRow &row : ReadFileListRows(list))
+        result << row.Filename;
+    return result;
+}
+
+void select(QTreeWidget *list, const QList<int> &positions) {
+    list->clearSelection();
+    for (int position : positions)
+        FileListItem(list, position)->setSelected(true);
+}
+
+} // namespace
+
+class TestListCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void removeSelectedRows_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("remove image") << "image";
+        QTest::newRow("menu item") << "menu";
+        QTest::newRow("Del key") << "key";
+    }
+
+    void removeSelectedRows() {
+        QFETCH(QString, how);
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        fillFiveRows(window->lvwVideoFiles);
+        select(window->lvwVideoFiles, {2, 4});
+        if (how == u"image") {
+            QTest::mouseClick(window->imgRemoveItems, Qt::LeftButton);
+        } else if (how == u"menu") {
+            window->mnuRemoveItems_RemoveSelectedItems->trigger();
+        } else {
+            window->lvwVideoFiles->setFocus();
+            QTest::keyClick(window.get(), Qt::Key_Delete);
+        }
+        QCOMPARE(names(window->lvwVideoFiles), (QStringList{u"1"_s, u"3"_s, u"5"_s}));
+        QVERIFY(prompts.shown.isEmpty());
+    }
+
+    void removeWithoutSelectionChangesNothing() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        fillFiveRows(window->lvwVideoFiles);
+        window->lvwVideoFiles->clearSelection();
+        window->fileList().RemoveSelectedItems();
+        QCOMPARE(names(window->lvwVideoFiles),
+                 (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s}));
+        QVERIFY(prompts.shown.isEmpty());
+
+        select(window->lvwVideoFiles, {1, 2, 3, 4, 5});
+        window->fileList().RemoveSelectedItems();
+        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 0);
+        window->fileList().RemoveSelectedItems(); // on an empty list
+        QVERIFY(prompts.shown.isEmpty());
+    }
+
+    void clearList_data() {
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<int>("rowsLeft");
+        QTest::newRow("No keeps every row") << false << 5;
+        QTest::newRow("Yes empties the list") << true << 0;
+    }
+
+    void clearList() {
+        QFETCH(bool, answer);
+        QFETCH(int, rowsLeft);
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        fillFiveRows(window->lvwVideoFiles);
+        prompts.answers.push_back(answer);
+        window->mnuRemoveItems_ClearList->trigger();
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Question);
+        QCOMPARE(prompts.shown[0].text,
+                 QStringLiteral("Are you sure you would like to clear your list?"));
+        QCOMPARE(prompts.shown[0].title, QStringLiteral("Mobivert"));
+        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), rowsLeft);
+    }
+
+    void clearAsksAlsoOnAnEmptyList() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        prompts.answers.push_back(true);
+        window->fileList().ClearList();
+        QCOMPARE(prompts.texts(),
+                 QStringList{QStringLiteral("Are you sure you would like to clear your list?")});
+    }
+
+    void withoutCurrentRow_data() {
+        QTest::addColumn<QString>("item");
+        QTest::newRow("open") << "mnuView_OpenVideoFile";
+        QTest::newRow("properties") << "mnuView_FileProperties";
+    }
+
+    void withoutCurrentRow() {
+        QFETCH(QString, item);
+        TestHome home;
+        FakePrompts prompts;
+        int dialogs = 0;
+        prompts.dialogHandler = [&](QDialog *) {
+            return ++dialogs, int(QDialog::Accepted);
+        };
+        auto window = OpenMainWindow();
+        Child<QAction>(window.get(), item)->trigger();
+        // Rows, but none selected.
+        fillFiveRows(window->lvwVideoFiles);
+        window->lvwVideoFiles->clearSelection();
+        Child<QAction>(window.get(), item)->trigger();
+        QCOMPARE(prompts.texts(), QStringList(2, QStringLiteral("Please, select a file first!")));
+        QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Information);
+        QVERIFY(prompts.openedUrls.isEmpty());
+        QCOMPARE(dialogs, 0);
+    }
+
+    void openOpensTheCurrentRowOnly() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        QTreeWidget *list = window->lvwVideoFiles;
+        fillFiveRows(list);
+        const QString odd = QStringLiteral("/v/it's #1 \"50%\" ü?.avi");
+        FileListItem(list, 3)->setText(ColumnFilepath, odd);
+        list->setCurrentItem(FileListItem(list, 3));
+        FileListItem(list, 1)->setSelected(true);
+        FileListItem(list, 5)->setSelected(true);
+        window->mnuView_OpenVideoFile->trigger();
+        QVERIFY(prompts.shown.isEmpty());
+        QCOMPARE(prompts.openedUrls.size(), 1);
+        QVERIFY(prompts.openedUrls[0].isLocalFile());
+        QCOMPARE(prompts.openedUrls[0].toLocalFile(), odd);
+    }
+
+    void propertiesOfAFile() {
+        TestHome home;
+        FakePrompts prompts;
+        const QString avi = SampleFiles::makeMpeg4Avi(home.makeFolder(QStringLiteral("v")),
+                                                      QStringLiteral("a b.avi"));
+        QString name, size, report, folder;
+        prompts.dialogHandler = [&](QDialog *dialog) {
+            auto *properties = qobject_cast<frmFileProperties *>(dialog);
+            if (properties) {
+                name = properties->lblNameValue->text();
+                folder = properties->lblFolderValue->text();
+                size = properties->lblSizeValue->text();
+                report = properties->txtMediaInfo->toPlainText();
+            }
+            return int(QDialog::Accepted);
+        };
+        auto window = OpenMainWindow();
+        FileListRow row;
+        row.Filepath = avi;
+        QTreeWidgetItem *item = AppendFileListRow(window->lvwVideoFiles);
+        WriteFileListRow(item, row);
+        window->lvwVideoFiles->setCurrentItem(item);
+        window->mnuView_FileProperties->trigger();
+
+        QVERIFY2(prompts.shown.isEmpty(), qPrintable(prompts.texts().join(u'|')));
+        QCOMPARE(name, QStringLiteral("a b.avi"));
+        QCOMPARE(folder, QFileInfo(avi).absolutePath());
+        QVERIFY2(size.contains(QLocale::system().toString(QFileInfo(avi).size()) + u" bytes"),
+                 qPrintable(size));
+        QVERIFY2(report.contains(u"Audio Video Interleave"), qPrintable(report.left(300)));
+        QVERIFY(report.contains(u"MPEG Audio"));
+    }
+
+    void propertiesOfAMissingFile() {
+        TestHome home;
+        FakePrompts prompts;
+        int dialogs = 0;
+        prompts.dialogHandler = [&](QDialog *) {
+            return ++dialogs, int(QDialog::Accepted);
+        };
+        auto window = OpenMainWindow();
+        fillFiveRows(window->lvwVideoFiles); // none of these files exists
+        window->lvwVideoFiles->setCurrentItem(FileListItem(window->lvwVideoFiles, 2));
+        window->mnuView_FileProperties->trigger();
+        QCOMPARE(prompts.texts(), QStringList{QStringLiteral("Unable to show File Properties!")});
+        QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Critical);
+        QCOMPARE(dialogs, 0);
+    }
+
+    void showFilePropertiesResult_data() {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("a file") << "file" << true;
+        QTest::newRow("a folder") << "folder" << true;
+        QTest::newRow("missing") << "missing" << false;
+        QTest::newRow("empty path") << "empty" << false;
+    }
+
+    void showFilePropertiesResult() {
+        QFETCH(QString, which);
+        QFETCH(bool, shown);
+        TestHome home;
+        FakePrompts prompts;
+        int dialogs = 0;
+        prompts.dialogHandler = [&](QDialog *) {
+            return ++dialogs, int(QDialog::Accepted);
+        };
+        const QString folder = home.makeFolder(QStringLiteral("v"));
+        QString path;
+        if (which == u"file")
+            path = SampleFiles::makeTextFiles(folder, 1).first();
+        else if (which == u"folder")
+            path = folder;
+        else if (which == u"missing")
+            path = folder + u"/gone.avi";
+        const qint32 result = ShowFileProperties(path, nullptr);
+        QCOMPARE(result > 32, shown);
+        QCOMPARE(dialogs, shown ? 1 : 0);
+    }
+
+    void removeImagePopsUpRemoveItemsBelowIt() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        window->resize(640, 480);
+        window->move(0, 0);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        ClickableLabel *image = window->imgRemoveItems;
+
+        QTest::mousePress(image, Qt::LeftButton);
+        QTest::mouseRelease(image, Qt::LeftButton);
+        QTest::mousePress(image, Qt::MiddleButton);
+        QVERIFY(!window->mnuEdit_RemoveItems->isVisible());
+
+        QTest::mousePress(image, Qt::RightButton, {}, QPoint(5, 5));
+        QMenu *menu = window->mnuEdit_RemoveItems;
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(menu->actions(), (QList<QAction *>{window->mnuRemoveItems_RemoveSelectedItems,
+                                                    window->mnuRemoveItems_ClearList}));
+        const QPoint below = image->mapToGlobal(QPoint(0, image->height()));
+        QCOMPARE(menu->geometry().top(), below.y());
+        // The menu is moved left only when the screen ends first.
+        QCOMPARE(
+            menu->geometry().left(),
+            std::min(below.x(), menu->screen()->availableGeometry().right() - menu->width() + 1));
+        menu->close();
+        QVERIFY(!window->mnuEdit->isVisible());
+    }
+
+    void rightPressOnTheListPopsUpEditAtThePointer() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        window->resize(640, 480);
+        window->move(0, 0);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QWidget *viewport = window->lvwVideoFiles->viewport();
+
+        QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(10, 10));
+        QVERIFY(!window->mnuEdit->isVisible());
+
+        QTest::mousePress(viewport, Qt::RightButton, {}, QPoint(30, 12));
+        QTRY_VERIFY(window->mnuEdit->isVisible());
+        QCOMPARE(window->mnuEdit->geometry().topLeft(), viewport->mapToGlobal(QPoint(30, 12)));
+        QCOMPARE(window->mnuEdit->actions().first(), window->mnuEdit_RemoveItems->menuAction());
+        QVERIFY(window->mnuEdit->actions().contains(window->mnuEdit_TrimVideoFile));
+        window->mnuEdit->close();
+        QVERIFY(!window->mnuEdit_RemoveItems->isVisible());
+    }
+};
+
+QTEST_MAIN(TestListCommands)
+#include "tst_listcommands.moc"

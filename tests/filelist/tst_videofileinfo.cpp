@@ -1,0 +1,214 @@
+// Media information: how the library's answers become the row's fields, and
+// the library's behaviour that the list relies on.
+#include "filelist/MediaInfoDLL.h"
+#include "filelist/VideoFileInfo.h"
+#include "tests/filelist/SampleFiles.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <clocale>
+
+class TestVideoFileInfo : public QObject {
+    Q_OBJECT
+
+private slots:
+    void roundHalfToEven_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<double>("rounded");
+        QTest::newRow("0.5 to 0") << 0.5 << 0.0;
+        QTest::newRow("1.5 to 2") << 1.5 << 2.0;
+        QTest::newRow("2.5 to 2") << 2.5 << 2.0;
+        QTest::newRow("3.5 to 4") << 3.5 << 4.0;
+        QTest::newRow("2.4999") << 2.4999 << 2.0;
+        QTest::newRow("2.5001") << 2.5001 << 3.0;
+        QTest::newRow("-0.5 to 0") << -0.5 << 0.0;
+        QTest::newRow("-1.5 to -2") << -1.5 << -2.0;
+        QTest::newRow("-2.5 to -2") << -2.5 << -2.0;
+        QTest::newRow("whole") << 7.0 << 7.0;
+    }
+
+    void roundHalfToEven() {
+        QFETCH(double, value);
+        QFETCH(double, rounded);
+        QCOMPARE(RoundHalfToEven(value), std::optional<double>(rounded));
+    }
+
+    void roundingRefusesNonFiniteValues() {
+        QVERIFY(!RoundHalfToEven(std::numeric_limits<double>::infinity()));
+        QVERIFY(!RoundHalfToEven(std::numeric_limits<double>::quiet_NaN()));
+    }
+
+    void duration_data() {
+        QTest::addColumn<QString>("playTime");
+        QTest::addColumn<QString>("duration");
+        QTest::newRow("1500 ms rounds up to 2") << "1500"
+                                                << "00:00:02";
+        QTest::newRow("2500 ms ties to even 2") << "2500"
+                                                << "00:00:02";
+        QTest::newRow("3500 ms ties to even 4") << "3500"
+                                                << "00:00:04";
+        QTest::newRow("2501 ms") << "2501"
+                                 << "00:00:03";
+        QTest::newRow("59400 ms") << "59400"
+                                  << "00:00:59";
+        QTest::newRow("59500 ms ties to 60") << "59500"
+                                             << "00:01:00";
+        QTest::newRow("187 s") << "187000"
+                               << "00:03:07";
+        QTest::newRow("one hour") << "3600000"
+                                  << "01:00:00";
+        QTest::newRow("one hundred hours") << "360000000"
+                                           << "100:00:00";
+        QTest::newRow("milliseconds rounded first") << "1499.5"
+                                                    << "00:00:02";
+        QTest::newRow("library decimals") << "2040.000"
+                                          << "00:00:02";
+        QTest::newRow("blanks around") << " 1500 "
+                                       << "00:00:02";
+        QTest::newRow("largest 32-bit") << "2147483647"
+                                        << "596:31:24";
+        QTest::newRow("beyond 32 bits") << "2147483648"
+                                        << "00:00:00";
+        QTest::newRow("empty") << ""
+                               << "00:00:00";
+        QTest::newRow("not a number") << "abc"
+                                      << "00:00:00";
+        QTest::newRow("group separator") << "1,500"
+                                         << "00:00:00";
+        QTest::newRow("negative") << "-1500"
+                                  << "00:00:00";
+        QTest::newRow("exponent") << "1e6"
+                                  << "00:16:40";
+        QTest::newRow("infinity") << "inf"
+                                  << "00:00:00";
+    }
+
+    void duration() {
+        QFETCH(QString, playTime);
+        QFETCH(QString, duration);
+        MediaInfoAnswers answers;
+        answers.PlayTime = playTime;
+        QCOMPARE(ConvertMediaInfoAnswers(answers).Duration, duration);
+    }
+
+    void videoSize_data() {
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("height");
+        QTest::addColumn<QString>("videoSize");
+        QTest::newRow("plain") << "640"
+                               << "480"
+                               << "640x480";
+        QTest::newRow("no leading zeros") << "0320"
+                                          << "0240"
+                                          << "320x240";
+        QTest::newRow("largest 16-bit") << "32767"
+                                        << "32767"
+                                        << "32767x32767";
+        QTest::newRow("width beyond 16 bits") << "32768"
+                                              << "480"
+                                              << "0x480";
+        QTest::newRow("height beyond 16 bits") << "640"
+                                               << "40000"
+                                               << "640x0";
+        QTest::newRow("no video") << ""
+                                  << ""
+                                  << "0x0";
+        QTest::newRow("not numbers") << "wide"
+                                     << "tall"
+                                     << "0x0";
+        QTest::newRow("fraction ties to even") << "320.5"
+                                               << "241.5"
+                                               << "320x242";
+        // Two video streams answer with both widths run together.
+        QTest::newRow("two streams") << "320640"
+                                     << "240480"
+                                     << "0x0";
+    }
+
+    void videoSize() {
+        QFETCH(QString, width);
+        QFETCH(QString, height);
+        QFETCH(QString, videoSize);
+        MediaInfoAnswers answers;
+        answers.Width = width;
+        answers.Height = height;
+        QCOMPARE(ConvertMediaInfoAnswers(answers).VideoSize, videoSize);
+    }
+
+    void codecAndName_data() {
+        QTest::addColumn<QString>("codec");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("known") << "XVID"
+                               << "XVID";
+        QTest::newRow("empty is unknown") << ""
+                                          << "UNKNOWN";
+        QTest::newRow("blank is kept") << " "
+                                       << " ";
+    }
+
+    void codecAndName() {
+        QFETCH(QString, codec);
+        QFETCH(QString, expected);
+        MediaInfoAnswers answers;
+        answers.FileName = QStringLiteral("holiday");
+        answers.Codec = codec;
+        const VideoFileInfo info = ConvertMediaInfoAnswers(answers);
+        QCOMPARE(info.Codec, expected);
+        QCOMPARE(info.Filename, QStringLiteral("holiday"));
+    }
+
+    // The library keeps its report template for the whole process; the
+    // full report and the row's queries must not spoil each other.
+    void reportAndQueriesDoNotDisturbEachOther() {
+        QTemporaryDir folder;
+        const QString avi = SampleFiles::makeMpeg4Avi(folder.path());
+        const VideoFileInfo before = ExamineVideoFile(avi);
+        QCOMPARE(before.Codec, QStringLiteral("FMP4"));
+
+        const QString report = MediaInfoReport(avi);
+        QVERIFY2(report.contains(u"Audio Video Interleave"), qPrintable(report.left(400)));
+        QVERIFY(report.contains(u"320 pixels"));
+        QVERIFY(report.count(u'\n') > 20);
+
+        QCOMPARE(ExamineVideoFile(avi), before);
+        QCOMPARE(MediaInfoReport(avi), report);
+    }
+
+    // The library opens files through the C library's locale; names that
+    // are not ASCII must open whatever locale the program was started in.
+    void oddNamesOpenInAnyLocale_data() {
+        QTest::addColumn<QByteArray>("locale");
+        QTest::newRow("C") << QByteArray("C");
+        QTest::newRow("C.UTF-8") << QByteArray("C.UTF-8");
+    }
+
+    void oddNamesOpenInAnyLocale() {
+        QFETCH(QByteArray, locale);
+        QTemporaryDir folder;
+        const QString odd = SampleFiles::makeOddlyNamed(folder.path());
+        const QByteArray previous = setlocale(LC_ALL, nullptr);
+        QVERIFY(setlocale(LC_ALL, locale.constData()));
+        const VideoFileInfo info = ExamineVideoFile(odd);
+        const QString report = MediaInfoReport(odd);
+        setlocale(LC_ALL, previous.constData());
+        QCOMPARE(info.Filename, QFileInfo(odd).completeBaseName());
+        QCOMPARE(info.VideoSize, QStringLiteral("160x120"));
+        QCOMPARE(info.Duration, QStringLiteral("00:00:02"));
+        QVERIFY(report.contains(QFileInfo(odd).fileName()));
+    }
+
+    void reportOfAMissingFileIsEmpty() {
+        QTemporaryDir folder;
+        QVERIFY(MediaInfoReport(folder.filePath(QStringLiteral("gone.avi"))).isEmpty());
+        const MediaInfoAnswers answers =
+            QueryMediaInfo(folder.filePath(QStringLiteral("gone.avi")));
+        QVERIFY(answers.FileName.isEmpty());
+        QVERIFY(answers.Codec.isEmpty());
+        QVERIFY(answers.PlayTime.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestVideoFileInfo)
+#include "tst_videofileinfo.moc"
