@@ -7,3 +7,8 @@
 // '\'', so no file name can end its argument early, whatever it holds
 // ($, backquotes, quotes, ;, &, |, newlines, a leading dash).
 QString ShellQuote(const QString &argument);
+
+// A word for the shell: unchanged when it holds only characters that the
+// shell passes through as they are (letters, digits and . _ - + : / = , %
+// @), else quoted. Keeps ordinary option values readable in the batch.
+QString ShellWord(const QString &text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/ConversionProgress.h"
+#include "convert/ConvertFiles.h"
 
 #include <QDialog>
 
@@ -15,13 +16,6 @@ class QProgressBar;
 class QPushButton;
 class SleepInhibitor;
 class WizardHeader;
-
-// What the conversion window needs to run and follow a batch.
-struct BatchRun {
-    QString dataFolder;   // holds the batch file and the component copies
-    QString outputFolder; // the output folder as the user named it
-    QList<BatchRow> rows; // one per list row, in batch order
-};
 
 // The conversion window: runs the batch file, follows its console output,
 // reports the end, and removes the working files when it closes.
