@@ -154,9 +154,13 @@ QWidget *frmMain::buildFileArea()
     const int widths[] = {140, 96, 96, 96};
     for (int column = 0; column < 4; ++column)
         lvwVideoFiles->setColumnWidth(column, widths[column]);
-    // Begin Time, End Time and Filepath stay out of sight.
-    for (int column = 4; column < 7; ++column)
+    // Begin Time, End Time and Filepath stay out of sight. They get width 0
+    // first: a hidden section keeps its default width in the header's length,
+    // which would give the list a needless horizontal scroll bar.
+    for (int column = 4; column < 7; ++column) {
+        lvwVideoFiles->setColumnWidth(column, 0);
         lvwVideoFiles->setColumnHidden(column, true);
+    }
     lvwVideoFiles->header()->setStretchLastSection(false);
     row->addWidget(lvwVideoFiles, 1);
 

@@ -4,7 +4,9 @@
 
 // The media library (libmediainfo) through its C interface with wide-character
 // strings. Every call opens its own handle on the file and releases it before
-// returning; no handle is shared between files.
+// returning; no handle is shared between files. The library keeps its report
+// template for the whole process, so these functions are for one thread at a
+// time (the user-interface thread).
 
 // The library's answers to the templates that fill one file-list row, as the
 // library gave them: empty text where it knows nothing.

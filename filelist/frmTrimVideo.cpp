@@ -141,6 +141,8 @@ void frmTrimVideo::buildLayout() {
     column->addWidget(header);
     column->addLayout(body);
 
+    setMinimumWidth(460);
+
     setTabOrder(txtStartTimeHours, txtStartTimeMinutes);
     setTabOrder(txtStartTimeMinutes, txtStartTimeSeconds);
     setTabOrder(txtStartTimeSeconds, txtEndTimeHours);

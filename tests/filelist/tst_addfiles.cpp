@@ -17,9 +17,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QJsonObject>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -177,6 +179,33 @@ private slots:
         QVERIFY(row.BeginTime.isEmpty());
         QVERIFY(row.EndTime.isEmpty());
         QVERIFY(!row.IsTrimmed());
+    }
+
+    void columnsOfTheList() {
+        TestHome home;
+        auto window = OpenMainWindow();
+        window->resize(820, 640);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QTreeWidget *list = window->lvwVideoFiles;
+        const QTreeWidgetItem *header = list->headerItem();
+        QStringList headers;
+        for (int column = 0; column < header->columnCount(); ++column)
+            headers << header->text(column);
+        QCOMPARE(headers, (QStringList{u"Filename"_s, u"Codec"_s, u"Duration"_s, u"Video Size"_s,
+                                       u"Begin Time"_s, u"End Time"_s, u"Filepath"_s}));
+        const QList<int> widths{140, 96, 96, 96};
+        for (int column = 0; column < 4; ++column) {
+            QVERIFY(!list->isColumnHidden(column));
+            QCOMPARE(list->columnWidth(column), widths[column]);
+        }
+        for (int column = 4; column < 7; ++column)
+            QVERIFY(list->isColumnHidden(column));
+        // The hidden columns take no room: no scrolling sideways.
+        QCOMPARE(list->header()->length(), 140 + 3 * 96);
+        QVERIFY(!list->horizontalScrollBar()->isVisible());
+        QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QVERIFY(!list->isSortingEnabled());
     }
 
     void dialogTitleFolderAndFilter() {

@@ -14,27 +14,6 @@ class TestVideoFileInfo : public QObject {
     Q_OBJECT
 
 private slots:
-    void roundHalfToEven_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<double>("rounded");
-        QTest::newRow("0.5 to 0") << 0.5 << 0.0;
-        QTest::newRow("1.5 to 2") << 1.5 << 2.0;
-        QTest::newRow("2.5 to 2") << 2.5 << 2.0;
-        QTest::newRow("3.5 to 4") << 3.5 << 4.0;
-        QTest::newRow("2.4999") << 2.4999 << 2.0;
-        QTest::newRow("2.5001") << 2.5001 << 3.0;
-        QTest::newRow("-0.5 to 0") << -0.5 << 0.0;
-        QTest::newRow("-1.5 to -2") << -1.5 << -2.0;
-        QTest::newRow("-2.5 to -2") << -2.5 << -2.0;
-        QTest::newRow("whole") << 7.0 << 7.0;
-    }
-
-    void roundHalfToEven() {
-        QFETCH(double, value);
-        QFETCH(double, rounded);
-        QCOMPARE(RoundHalfToEven(value), std::optional<double>(rounded));
-    }
-
     void roundingRefusesNonFiniteValues() {
         QVERIFY(!RoundHalfToEven(std::numeric_limits<double>::infinity()));
         QVERIFY(!RoundHalfToEven(std::numeric_limits<double>::quiet_NaN()));

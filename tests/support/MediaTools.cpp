@@ -6,9 +6,21 @@
 
 ProgramResult RunProgram(const QString &program, const QStringList &arguments, int timeoutMs)
 {
+    ProgramOptions options;
+    options.timeoutMs = timeoutMs;
+    return RunProgram(program, arguments, options);
+}
+
+ProgramResult RunProgram(const QString &program, const QStringList &arguments,
+                         const ProgramOptions &options)
+{
+    const int timeoutMs = options.timeoutMs;
     ProgramResult result;
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setProcessEnvironment(options.environment);
+    if (!options.workingDirectory.isEmpty())
+        process.setWorkingDirectory(options.workingDirectory);
     process.start(program, arguments);
     if (!process.waitForStarted(timeoutMs))
         return result;

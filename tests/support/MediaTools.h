@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +17,16 @@ struct ProgramResult {
 
 ProgramResult RunProgram(const QString &program, const QStringList &arguments,
                          int timeoutMs = 120000);
+
+// Where and with what environment RunProgram starts a program.
+struct ProgramOptions {
+    QString workingDirectory; // empty: the test's own
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    int timeoutMs = 120000;
+};
+
+ProgramResult RunProgram(const QString &program, const QStringList &arguments,
+                         const ProgramOptions &options);
 
 struct ClipSpec {
     double seconds = 2.0;

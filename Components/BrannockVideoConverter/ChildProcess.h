@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace converter {
+
+// A program run as a child without a shell. It gets the parent-death signal
+// SIGKILL, so it never outlives the converter, not even a SIGKILL of it.
+class ChildProcess {
+public:
+    struct Descriptor {
+        int parentFd; // open in the converter
+        int childFd;  // the number the child sees it under
+    };
+
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess &) = delete;
+    ChildProcess &operator=(const ChildProcess &) = delete;
+
+    // Starts `program` with `arguments` (argv[0] included). The child gets the
+    // given descriptors and no others. On failure returns false and sets `error`.
+    bool start(const std::string &program, const std::vector<std::string> &arguments,
+               const std::vector<Descriptor> &descriptors, std::string &error);
+
+    // Sends SIGKILL (when still running).
+    void kill();
+    // Waits for the end; returns the wait status.
+    int wait();
+
+private:
+    pid_t m_pid = -1;
+};
+
+} // namespace converter

@@ -1,0 +1,407 @@
+#include "Components/BrannockVideoConverter/Conversion.h"
+
+#include "Components/BrannockVideoConverter/ChildProcess.h"
+#include "Components/BrannockVideoConverter/ErrorText.h"
+#include "Components/BrannockVideoConverter/FfmpegLocation.h"
+#include "Components/BrannockVideoConverter/FfmpegLog.h"
+#include "Components/BrannockVideoConverter/ProgressReport.h"
+#include "Components/BrannockVideoConverter/TemporaryOutput.h"
+#include "Components/BrannockVideoConverter/Translation.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace converter {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The descriptors ffmpeg writes its progress records and the unnamed output to.
+constexpr int kProgressFd = 3;
+constexpr int kOutputFd = 4;
+constexpr auto kReportInterval = std::chrono::milliseconds(500);
+constexpr std::size_t kMostErrors = 10;
+
+int g_signalPipe[2] = {-1, -1};
+
+extern "C" void onSignal(int number) {
+    const int saved = errno;
+    const auto byte = static_cast<unsigned char>(number);
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+void installSignalHandlers() {
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    for (int number : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(number, &action, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
+}
+
+// A signal that has arrived, 0 when none.
+int pendingSignal() {
+    unsigned char byte = 0;
+    return ::read(g_signalPipe[0], &byte, 1) == 1 ? byte : 0;
+}
+
+[[noreturn]] void endBySignal(int number) {
+    ::signal(number, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, number);
+    ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    ::raise(number);
+    ::_exit(128 + number);
+}
+
+// Standard error, written in whole messages so that a reader gets each line in
+// one piece.
+class Console {
+public:
+    void print(std::string_view text) {
+        if (text.empty())
+            return;
+        while (!text.empty()) {
+            const ssize_t written = ::write(STDERR_FILENO, text.data(), text.size());
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return;
+            m_lastCharacter = text[static_cast<std::size_t>(written) - 1];
+            text.remove_prefix(static_cast<std::size_t>(written));
+        }
+    }
+
+    // An error line ends with CR LF and starts a line of its own.
+    void error(const std::string &message) {
+        print((m_lastCharacter == '\r' ? "\n" : "") + message + "\r\n");
+    }
+
+private:
+    char m_lastCharacter = '\n';
+};
+
+struct RunResult {
+    int status = 0;
+    int signal = 0; // a signal the converter got while ffmpeg ran
+    std::string startError;
+    std::vector<LogLine> errors;
+    std::optional<ProgressRecord> last;
+    std::optional<FinalSizes> sizes;
+};
+
+bool succeeded(const RunResult &result) {
+    return result.signal == 0 && result.startError.empty() && WIFEXITED(result.status) &&
+           WEXITSTATUS(result.status) == 0;
+}
+
+// Reads ffmpeg's standard error: prints the input's Duration line once, keeps
+// the errors and the closing figures.
+class LogReader {
+public:
+    LogReader(RunResult &result, Console &console, bool &durationShown)
+        : m_result(result)
+        , m_console(console)
+        , m_durationShown(durationShown) {}
+
+    void feed(std::string_view bytes) {
+        m_partial.append(bytes);
+        std::size_t begin = 0;
+        std::size_t end;
+        while ((end = m_partial.find_first_of("\r\n", begin)) != std::string::npos) {
+            takeLine(std::string_view(m_partial).substr(begin, end - begin));
+            begin = end + 1;
+        }
+        m_partial.erase(0, begin);
+    }
+
+    void finish() {
+        if (!m_partial.empty())
+            takeLine(m_partial);
+        m_partial.clear();
+    }
+
+private:
+    void takeLine(std::string_view raw) {
+        if (raw.empty())
+            return;
+        LogLine line = parseLogLine(raw, m_level);
+        m_level = line.level;
+        if (isDurationLine(line.text) && !m_durationShown) {
+            m_console.print(line.text + '\n');
+            m_durationShown = true;
+        } else if (std::optional<FinalSizes> sizes = parseFinalSizes(line.text)) {
+            m_result.sizes = sizes;
+        } else if (line.isError()) {
+            m_result.errors.push_back(std::move(line));
+        }
+    }
+
+    RunResult &m_result;
+    Console &m_console;
+    bool &m_durationShown;
+    std::string m_partial;
+    std::string m_level = "info";
+};
+
+// Prints progress lines from ffmpeg's records, at most one every half second;
+// a record that comes sooner waits for its turn and gives way to a newer one.
+class ProgressPrinter {
+public:
+    ProgressPrinter(RunResult &result, Console &console)
+        : m_result(result)
+        , m_console(console) {}
+
+    void feed(std::string_view bytes) {
+        for (const ProgressRecord &record : m_parser.feed(bytes)) {
+            m_result.last = record;
+            if (record.end) {
+                m_pending.reset(); // the last report is printed once the output is in place
+            } else {
+                m_pending = record;
+                flushIfDue();
+            }
+        }
+    }
+
+    // Milliseconds until the waiting record is due, -1 when none waits.
+    int waitMs() const {
+        if (!m_pending)
+            return -1;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            m_lastPrint + kReportInterval - Clock::now());
+        return static_cast<int>(std::max<long long>(0, left.count() + 1));
+    }
+
+    void flushIfDue() {
+        if (m_pending && (!m_printed || Clock::now() - m_lastPrint >= kReportInterval)) {
+            m_console.print(progressLine(*m_pending, false));
+            m_pending.reset();
+            m_lastPrint = Clock::now();
+            m_printed = true;
+        }
+    }
+
+private:
+    RunResult &m_result;
+    Console &m_console;
+    ProgressParser m_parser;
+    std::optional<ProgressRecord> m_pending;
+    Clock::time_point m_lastPrint;
+    bool m_printed = false;
+};
+
+// Reads what is there; false at the end of the stream.
+bool readInto(int fd, std::string &buffer) {
+    char chunk[16384];
+    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got < 0)
+        return errno == EINTR || errno == EAGAIN;
+    buffer.assign(chunk, static_cast<std::size_t>(got));
+    return got > 0;
+}
+
+RunResult runFfmpeg(const std::string &ffmpeg, const std::vector<std::string> &arguments,
+                    int outputFd, Console &console, bool &durationShown) {
+    RunResult result;
+    int errorPipe[2];
+    int progressPipe[2];
+    if (::pipe2(errorPipe, O_CLOEXEC) != 0) {
+        result.startError = std::strerror(errno);
+        return result;
+    }
+    if (::pipe2(progressPipe, O_CLOEXEC) != 0) {
+        result.startError = std::strerror(errno);
+        ::close(errorPipe[0]);
+        ::close(errorPipe[1]);
+        return result;
+    }
+    const int nothing = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+
+    std::vector<ChildProcess::Descriptor> descriptors{{nothing, STDIN_FILENO},
+                                                      {nothing, STDOUT_FILENO},
+                                                      {errorPipe[1], STDERR_FILENO},
+                                                      {progressPipe[1], kProgressFd}};
+    if (outputFd >= 0)
+        descriptors.push_back({outputFd, kOutputFd});
+    std::vector<std::string> argv{
+        ffmpeg,          "-nostdin", "-hide_banner", "-loglevel",
+        "level+info",    "-nostats", "-progress",    "pipe:" + std::to_string(kProgressFd),
+        "-stats_period", "0.5"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+
+    ChildProcess child;
+    const bool started = child.start(ffmpeg, argv, descriptors, result.startError);
+    ::close(errorPipe[1]);
+    ::close(progressPipe[1]);
+    if (nothing >= 0)
+        ::close(nothing);
+
+    LogReader log(result, console, durationShown);
+    ProgressPrinter progress(result, console);
+    pollfd watched[3] = {{g_signalPipe[0], POLLIN, 0},
+                         {started ? errorPipe[0] : -1, POLLIN, 0},
+                         {started ? progressPipe[0] : -1, POLLIN, 0}};
+    std::string chunk;
+    while (watched[1].fd >= 0 || watched[2].fd >= 0) {
+        const int ready = ::poll(watched, 3, progress.waitMs());
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready <= 0) {
+            progress.flushIfDue();
+            continue;
+        }
+        if ((watched[0].revents & POLLIN) != 0) {
+            if ((result.signal = pendingSignal()) != 0)
+                break;
+        }
+        if (watched[1].revents != 0) {
+            if (readInto(watched[1].fd, chunk))
+                log.feed(chunk);
+            else
+                watched[1].fd = -1;
+        }
+        if (watched[2].revents != 0) {
+            if (readInto(watched[2].fd, chunk))
+                progress.feed(chunk);
+            else
+                watched[2].fd = -1;
+        }
+        progress.flushIfDue();
+    }
+    log.finish();
+    ::close(errorPipe[0]);
+    ::close(progressPipe[0]);
+
+    if (started) {
+        if (result.signal != 0)
+            child.kill();
+        result.status = child.wait();
+    }
+    // A signal that came while ffmpeg was ending counts as well.
+    if (result.signal == 0)
+        result.signal = pendingSignal();
+    return result;
+}
+
+void reportFailure(const RunResult &result, const ErrorText &errorText, Console &console) {
+    if (!result.startError.empty()) {
+        console.error("ffmpeg could not be started: " + result.startError);
+        return;
+    }
+    std::vector<std::string> messages;
+    for (const LogLine &line : result.errors) {
+        std::string message = errorText.translate(line);
+        if (!message.empty() &&
+            std::find(messages.begin(), messages.end(), message) == messages.end())
+            messages.push_back(std::move(message));
+        if (messages.size() == kMostErrors)
+            break;
+    }
+    if (messages.empty()) {
+        messages.push_back(
+            WIFSIGNALED(result.status)
+                ? "ffmpeg was ended by signal " + std::to_string(WTERMSIG(result.status))
+                : "ffmpeg failed with exit status " + std::to_string(WEXITSTATUS(result.status)));
+    }
+    for (const std::string &message : messages)
+        console.error(message);
+}
+
+bool sameFile(const struct stat &a, const struct stat &b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+} // namespace
+
+int runConversion(const std::vector<std::string> &arguments) {
+    Console console;
+    const Translation translation = translate(arguments);
+    if (const auto *refused = std::get_if<TranslationError>(&translation)) {
+        console.error(refused->message);
+        return 1;
+    }
+    const Plan &plan = std::get<Plan>(translation);
+
+    const std::optional<std::string> ffmpeg = findFfmpeg();
+    if (!ffmpeg) {
+        console.error("ffmpeg not found: install the ffmpeg package");
+        return 1;
+    }
+
+    // Only the output itself may be replaced, and only with -y.
+    struct stat existing {};
+    if (::stat(plan.output.c_str(), &existing) == 0) {
+        struct stat input {};
+        if (S_ISDIR(existing.st_mode)) {
+            console.error(plan.output + ": Is a directory");
+            return 1;
+        }
+        if (::stat(plan.input.c_str(), &input) == 0 && sameFile(existing, input)) {
+            console.error(plan.input + ": the output would replace the input file");
+            return 1;
+        }
+        if (!plan.overwrite) {
+            console.error("File '" + plan.output + "' already exists. Exiting.");
+            return 1;
+        }
+    }
+
+    installSignalHandlers();
+    TemporaryOutput temporary;
+    std::string failure;
+    // An unnamed file needs the muxer named, since ffmpeg cannot see the extension.
+    if (!temporary.create(plan.output, !plan.muxer.empty(), failure)) {
+        console.error(plan.output + ": " + failure);
+        return 1;
+    }
+    const std::string outputUrl = temporary.ffmpegUrl(kOutputFd);
+    const int outputFd = temporary.isUnnamed() ? temporary.fd() : -1;
+    const ErrorText errorText(plan.inputUrl, plan.input, outputUrl, plan.output);
+
+    bool durationShown = false;
+    RunResult result =
+        runFfmpeg(*ffmpeg, ffmpegArguments(plan, outputUrl), outputFd, console, durationShown);
+    if (succeeded(result) && plan.singlePicture && !plan.seek.empty() && temporary.size() == 0) {
+        // The position lies beyond the end of a short clip: the first picture will do.
+        result = runFfmpeg(*ffmpeg, ffmpegArguments(plan, outputUrl, false), outputFd, console,
+                           durationShown);
+    }
+    if (result.signal != 0) {
+        temporary.discard();
+        endBySignal(result.signal);
+    }
+    if (!succeeded(result)) {
+        temporary.discard();
+        reportFailure(result, errorText, console);
+        return 1;
+    }
+    const long long committedSize = temporary.size();
+    if (!temporary.commit(plan.overwrite, failure)) {
+        console.error(plan.output + ": " + failure);
+        return 1;
+    }
+    if (result.last) {
+        ProgressRecord last = *result.last;
+        if (!last.totalSize) // muxers that write their own files (image2) report no size
+            last.totalSize = committedSize;
+        console.print(progressLine(last, true));
+    }
+    console.print(summaryLine(result.sizes.value_or(FinalSizes{})));
+    return 0;
+}
+
+} // namespace converter

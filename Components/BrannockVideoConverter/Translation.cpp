@@ -1,0 +1,242 @@
+#include "Components/BrannockVideoConverter/Translation.h"
+
+#include "Components/BrannockVideoConverter/Encoders.h"
+#include "Components/BrannockVideoConverter/Geometry.h"
+#include "Components/BrannockVideoConverter/OptionValues.h"
+#include "Components/BrannockVideoConverter/OutputFormats.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace converter {
+namespace {
+
+struct DialectOption {
+    std::string_view name;
+    bool takesValue;
+};
+
+// The options the converter reads itself; everything else goes to ffmpeg as it is.
+constexpr auto kDialect = std::to_array<DialectOption>({
+    {"-i", true},         {"-f", true},       {"-vcodec", true},     {"-acodec", true},
+    {"-s", true},         {"-padtop", true},  {"-padbottom", true},  {"-padleft", true},
+    {"-padright", true},  {"-croptop", true}, {"-cropbottom", true}, {"-cropleft", true},
+    {"-cropright", true}, {"-b", true},       {"-ab", true},         {"-sameq", false},
+    {"-r", true},         {"-ar", true},      {"-ac", true},         {"-vn", false},
+    {"-an", false},       {"-ss", true},      {"-t", true},          {"-vframes", true},
+    {"-y", false},        {"-vf", true},      {"-filter:v", true},
+});
+
+const DialectOption *dialectOption(std::string_view token) {
+    for (const DialectOption &option : kDialect) {
+        if (option.name == token)
+            return &option;
+    }
+    return nullptr;
+}
+
+const std::string kNoOutput = "At least one output file must be specified";
+
+TranslationError invalidValue(const std::string &value, std::string_view option) {
+    return {"Invalid value '" + value + "' for option '" + std::string(option.substr(1)) + "'"};
+}
+
+// One piece of the output options, rendered once the whole line is known.
+struct Piece {
+    enum class Kind { Tokens, VideoBitRate, Quality, Filters };
+    Kind kind = Kind::Tokens;
+    std::vector<std::string> tokens;
+};
+
+int *marginField(Geometry &geometry, std::string_view option) {
+    if (option == "-padtop")
+        return &geometry.pad.top;
+    if (option == "-padbottom")
+        return &geometry.pad.bottom;
+    if (option == "-padleft")
+        return &geometry.pad.left;
+    if (option == "-padright")
+        return &geometry.pad.right;
+    if (option == "-croptop")
+        return &geometry.crop.top;
+    if (option == "-cropbottom")
+        return &geometry.crop.bottom;
+    if (option == "-cropleft")
+        return &geometry.crop.left;
+    if (option == "-cropright")
+        return &geometry.crop.right;
+    return nullptr;
+}
+
+} // namespace
+
+Translation translate(const std::vector<std::string> &arguments) {
+    Plan plan;
+
+    // Input options: everything before the first -i (-y is global and read here too).
+    std::size_t at = 0;
+    for (; at < arguments.size() && arguments[at] != "-i"; ++at) {
+        if (arguments[at] == "-y")
+            plan.overwrite = true;
+        else
+            plan.inputOptions.push_back(arguments[at]);
+    }
+    if (at == arguments.size())
+        return TranslationError{"No input file given (-i)"};
+    if (at + 1 == arguments.size())
+        return TranslationError{"Missing argument for option 'i'"};
+    plan.input = arguments[at + 1];
+    const bool formatForced = std::find(plan.inputOptions.begin(), plan.inputOptions.end(), "-f") !=
+                              plan.inputOptions.end();
+    // "file:" keeps a name with a colon from reading as a protocol and "-" from
+    // reading as standard input; a forced input format may name a device or a
+    // filter graph, which pass as they are.
+    plan.inputUrl =
+        (formatForced || plan.input.starts_with("file:")) ? plan.input : "file:" + plan.input;
+
+    // The output is the last argument; the options lie between.
+    const std::size_t first = at + 2;
+    if (first >= arguments.size() || dialectOption(arguments.back()) != nullptr)
+        return TranslationError{kNoOutput};
+    plan.output = arguments.back();
+    const std::vector<std::string> options(arguments.begin() + static_cast<long>(first),
+                                           arguments.end() - 1);
+
+    std::vector<Piece> pieces;
+    Geometry geometry;
+    std::string videoEncoder;
+    std::string userFilter;
+    bool videoEncoderGiven = false;
+    bool sameQuality = false;
+    bool noVideo = false;
+    bool filtersPlaced = false;
+    bool updateGiven = false;
+
+    const auto placeFilters = [&] {
+        if (!filtersPlaced)
+            pieces.push_back({Piece::Kind::Filters, {}});
+        filtersPlaced = true;
+    };
+
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        const std::string &token = options[i];
+        const DialectOption *option = dialectOption(token);
+        if (option == nullptr) {
+            updateGiven = updateGiven || token == "-update";
+            pieces.push_back({Piece::Kind::Tokens, {token}});
+            continue;
+        }
+        std::string value;
+        if (option->takesValue) {
+            if (i + 1 == options.size())
+                return TranslationError{kNoOutput}; // its value is the last argument
+            value = options[++i];
+        }
+        if (token == "-i")
+            return TranslationError{"Only one input file is supported"};
+        if (token == "-f") {
+            plan.muxer = value;
+            pieces.push_back({Piece::Kind::Tokens, {"-f", value}});
+        } else if (token == "-vcodec") {
+            videoEncoder = encoderName(value);
+            videoEncoderGiven = true;
+            pieces.push_back({Piece::Kind::Tokens, {"-c:v", videoEncoder}});
+        } else if (token == "-acodec") {
+            pieces.push_back({Piece::Kind::Tokens, {"-c:a", encoderName(value)}});
+        } else if (token == "-s") {
+            geometry.size = parseFrameSize(value);
+            if (!geometry.size)
+                return invalidValue(value, token);
+            placeFilters();
+        } else if (int *margin = marginField(geometry, token)) {
+            const std::optional<int> pixels = parseMargin(value);
+            if (!pixels)
+                return invalidValue(value, token);
+            *margin = *pixels;
+            placeFilters();
+        } else if (token == "-vf" || token == "-filter:v") {
+            userFilter = value;
+            placeFilters();
+        } else if (token == "-b") {
+            pieces.push_back({Piece::Kind::VideoBitRate, {"-b:v", bitRate(value)}});
+        } else if (token == "-ab") {
+            pieces.push_back({Piece::Kind::Tokens, {"-b:a", bitRate(value)}});
+        } else if (token == "-sameq") {
+            sameQuality = true;
+            pieces.push_back({Piece::Kind::Quality, {}});
+        } else if (token == "-ss") {
+            plan.seek = value;
+        } else if (token == "-vframes") {
+            pieces.push_back({Piece::Kind::Tokens, {"-frames:v", value}});
+        } else if (token == "-y") {
+            plan.overwrite = true;
+        } else {
+            // -r, -ar, -ac, -t, -vn, -an: the same in both dialects.
+            noVideo = noVideo || token == "-vn";
+            pieces.push_back({Piece::Kind::Tokens, {token}});
+            if (option->takesValue)
+                pieces.back().tokens.push_back(value);
+        }
+    }
+
+    const bool muxerNamed = !plan.muxer.empty();
+    if (!muxerNamed)
+        plan.muxer = std::string(muxerForFile(plan.output));
+    if (!videoEncoderGiven)
+        videoEncoder = std::string(defaultVideoEncoder(plan.muxer));
+
+    for (const Piece &piece : pieces) {
+        std::vector<std::string> tokens;
+        switch (piece.kind) {
+        case Piece::Kind::Tokens:
+            tokens = piece.tokens;
+            break;
+        case Piece::Kind::VideoBitRate:
+            if (!sameQuality)
+                tokens = piece.tokens;
+            break;
+        case Piece::Kind::Quality:
+            if (!noVideo)
+                tokens = sameQualityOptions(videoEncoder);
+            break;
+        case Piece::Kind::Filters: {
+            std::string chain = geometry.filterChain();
+            if (!userFilter.empty())
+                chain = chain.empty() ? userFilter : chain + ',' + userFilter;
+            if (!noVideo && !chain.empty())
+                tokens = {"-vf", chain};
+            break;
+        }
+        }
+        plan.outputOptions.insert(plan.outputOptions.end(), tokens.begin(), tokens.end());
+    }
+
+    if (!muxerNamed && !plan.muxer.empty())
+        plan.outputOptions.insert(plan.outputOptions.end(), {"-f", plan.muxer});
+    if (plan.muxer == "image2") {
+        // One picture: the encoder the extension names (JPEG for a ".thm"),
+        // written to the output's own name rather than a numbered sequence.
+        plan.singlePicture = true;
+        if (!videoEncoderGiven)
+            plan.outputOptions.insert(plan.outputOptions.end(),
+                                      {"-c:v", std::string(pictureEncoderForFile(plan.output))});
+        if (!updateGiven)
+            plan.outputOptions.insert(plan.outputOptions.end(), {"-update", "1"});
+    }
+    return plan;
+}
+
+std::vector<std::string> ffmpegArguments(const Plan &plan, const std::string &outputUrl,
+                                         bool withSeek) {
+    std::vector<std::string> arguments{"-y"};
+    arguments.insert(arguments.end(), plan.inputOptions.begin(), plan.inputOptions.end());
+    if (withSeek && !plan.seek.empty())
+        arguments.insert(arguments.end(), {"-ss", plan.seek});
+    arguments.insert(arguments.end(), {"-i", plan.inputUrl});
+    arguments.insert(arguments.end(), plan.outputOptions.begin(), plan.outputOptions.end());
+    arguments.push_back(outputUrl);
+    return arguments;
+}
+
+} // namespace converter

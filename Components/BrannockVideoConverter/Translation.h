@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+// The converter's command line: the option dialect of the 2008-2009 ffmpeg
+// builds that the batch file writes, turned into arguments for ffmpeg 5.1.
+namespace converter {
+
+struct Plan {
+    std::vector<std::string> inputOptions;  // options before -i, unchanged
+    std::string seek;                       // -ss value; placed before -i
+    std::string input;                      // the input path as given
+    std::string inputUrl;                   // what ffmpeg reads it as
+    std::vector<std::string> outputOptions; // translated, in order, without the output
+    std::string output;                     // the output path as given (the last argument)
+    std::string muxer;          // the output muxer, named or known from the extension; else empty
+    bool overwrite = false;     // -y given
+    bool singlePicture = false; // one image written by the image2 muxer
+};
+
+struct TranslationError {
+    std::string message;
+};
+
+using Translation = std::variant<Plan, TranslationError>;
+
+// Reads the converter's arguments (without the program name). Options before
+// -i are input options and pass unchanged; the last argument is the output.
+// The dialect's options are translated; every other option passes unchanged
+// and in order.
+Translation translate(const std::vector<std::string> &arguments);
+
+// The ffmpeg arguments (without the program name) that carry out the plan,
+// writing to `outputUrl`. Without `withSeek` the -ss position is left out.
+std::vector<std::string> ffmpegArguments(const Plan &plan, const std::string &outputUrl,
+                                         bool withSeek = true);
+
+} // namespace converter

@@ -1,0 +1,161 @@
+#include "Components/TrackDrop/Playlist.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <pwd.h>
+#include <string_view>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace trackdrop {
+namespace {
+
+std::string homeFolder() {
+    if (const char *home = std::getenv("HOME"); home != nullptr && *home != '\0')
+        return home;
+    if (const passwd *entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr)
+        return entry->pw_dir;
+    return "/";
+}
+
+bool writeAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = ::write(fd, text.data(), text.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool readAll(int fd, std::string &text) {
+    char chunk[65536];
+    while (true) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        text.append(chunk, static_cast<std::size_t>(got));
+    }
+}
+
+// Whether a playlist line names the file: the same text, or a path that leads
+// to the same file.
+bool namesFile(std::string_view line, const std::string &file, const struct stat &fileInfo) {
+    if (line == file)
+        return true;
+    if (!line.starts_with('/'))
+        return false;
+    struct stat info {};
+    return ::stat(std::string(line).c_str(), &info) == 0 && info.st_dev == fileInfo.st_dev &&
+           info.st_ino == fileInfo.st_ino;
+}
+
+} // namespace
+
+std::string musicFolder() {
+    if (const char *music = std::getenv("XDG_MUSIC_DIR"); music != nullptr && *music == '/')
+        return music;
+    return homeFolder() + "/Music";
+}
+
+std::string absoluteFilePath(const std::string &path, std::string &error) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+        error = path + ": no such file";
+        return {};
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = path + ": not a file";
+        return {};
+    }
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/')
+        trimmed.pop_back();
+    const std::size_t slash = trimmed.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : trimmed.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+    char resolved[PATH_MAX];
+    if (::realpath(folder.c_str(), resolved) == nullptr) {
+        error = path + ": " + std::strerror(errno);
+        return {};
+    }
+    const std::string base(resolved);
+    return base == "/" ? "/" + name : base + "/" + name;
+}
+
+bool addToPlaylist(const std::string &playlist, const std::string &file, std::string &error) {
+    if (file.find_first_of("\r\n") != std::string::npos) {
+        error = file + ": a name with a line break cannot be listed";
+        return false;
+    }
+    struct stat fileInfo {};
+    if (::stat(file.c_str(), &fileInfo) != 0) {
+        error = file + ": no such file";
+        return false;
+    }
+    const std::size_t slash = playlist.rfind('/');
+    if (slash != std::string::npos && slash > 0) {
+        // The music folder and any missing folder above it.
+        const std::string folder = playlist.substr(0, slash);
+        for (std::size_t at = folder.find('/', 1);; at = folder.find('/', at + 1)) {
+            const std::string part = folder.substr(0, at);
+            if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+                error = "cannot create the folder " + part + ": " + std::strerror(errno);
+                return false;
+            }
+            if (at == std::string::npos)
+                break;
+        }
+    }
+
+    const int fd = ::open(playlist.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = "cannot write the playlist " + playlist + ": " + std::strerror(errno);
+        return false;
+    }
+    // Two runs at once must not both add the file.
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    std::string content;
+    bool ok = readAll(fd, content);
+    bool listed = false;
+    if (ok) {
+        std::string_view rest(content);
+        while (!rest.empty() && !listed) {
+            const std::size_t end = rest.find('\n');
+            std::string_view line = rest.substr(0, end);
+            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+            if (line.ends_with('\r'))
+                line.remove_suffix(1);
+            listed = !line.empty() && !line.starts_with('#') && namesFile(line, file, fileInfo);
+        }
+    }
+    if (ok && !listed) {
+        std::string addition;
+        if (content.empty())
+            addition = "#EXTM3U\n";
+        else if (content.back() != '\n')
+            addition = "\n";
+        addition += file + "\n";
+        ok = writeAll(fd, addition);
+    }
+    if (!ok)
+        error = "cannot write the playlist " + playlist + ": " + std::strerror(errno);
+    if (::close(fd) != 0 && ok) {
+        error = "cannot write the playlist " + playlist + ": " + std::strerror(errno);
+        ok = false;
+    }
+    return ok;
+}
+
+} // namespace trackdrop

@@ -1,0 +1,279 @@
+// What the converter reads from ffmpeg (progress records, log lines) and the
+// old console texts it prints from them.
+#include "Components/BrannockVideoConverter/ErrorText.h"
+#include "Components/BrannockVideoConverter/FfmpegLog.h"
+#include "Components/BrannockVideoConverter/ProgressRecord.h"
+#include "Components/BrannockVideoConverter/ProgressReport.h"
+
+#include <QTest>
+
+using namespace converter;
+
+namespace {
+
+// Two records as ffmpeg 5.1 writes them for a video and audio conversion.
+const char kVideoRecords[] = "frame=1\nfps=0.00\nstream_0_0_q=3.5\nbitrate=  15.2kbits/s\n"
+                             "total_size=44\nout_time_us=23220\nout_time_ms=23220\n"
+                             "out_time=00:00:00.023220\ndup_frames=0\ndrop_frames=0\n"
+                             "speed=0.5x\nprogress=continue\n"
+                             "frame=50\nfps=24.60\nstream_0_0_q=4.4\nstream_0_1_q=-1.0\n"
+                             "bitrate=1253.7kbits/s\ntotal_size=316581\nout_time_us=2020000\n"
+                             "out_time_ms=2020000\nout_time=00:00:02.020000\ndup_frames=0\n"
+                             "drop_frames=0\nspeed=13x\nprogress=end\n";
+
+// An audio-only conversion: no frame, fps or q, and no size at first.
+const char kAudioRecords[] = "bitrate=N/A\ntotal_size=N/A\nout_time_us=N/A\nout_time_ms=N/A\n"
+                             "out_time=N/A\ndup_frames=0\ndrop_frames=0\nspeed=N/A\n"
+                             "progress=continue\n"
+                             "bitrate=   0.8kbits/s\ntotal_size=44\nout_time_us=-23220\n"
+                             "out_time_ms=-23220\nout_time=-00:00:00.023220\nprogress=continue\n";
+
+std::vector<ProgressRecord> parseInChunks(const std::string &stream, int chunkSize) {
+    ProgressParser parser;
+    std::vector<ProgressRecord> records;
+    for (std::size_t at = 0; at < stream.size(); at += static_cast<std::size_t>(chunkSize)) {
+        const std::vector<ProgressRecord> done =
+            parser.feed(std::string_view(stream).substr(at, static_cast<std::size_t>(chunkSize)));
+        records.insert(records.end(), done.begin(), done.end());
+    }
+    return records;
+}
+
+ProgressRecord record(std::optional<long long> frame, double fps, std::optional<double> q,
+                      std::optional<long long> size, long long us) {
+    ProgressRecord r;
+    r.frame = frame;
+    r.fps = fps;
+    r.quality = q;
+    r.totalSize = size;
+    r.outTimeUs = us;
+    return r;
+}
+
+} // namespace
+
+class ConverterOutputTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void progressRecords_data();
+    void progressRecords();
+    void audioRecords();
+    void progressLines_data();
+    void progressLines();
+    void finalSizes_data();
+    void finalSizes();
+    void logLines_data();
+    void logLines();
+    void errorTexts_data();
+    void errorTexts();
+};
+
+void ConverterOutputTest::progressRecords_data() {
+    QTest::addColumn<int>("chunkSize");
+    // The pipe hands the records over in pieces of any size.
+    for (int size : {1, 2, 7, 64, 4096})
+        QTest::addRow("chunks of %d", size) << size;
+}
+
+void ConverterOutputTest::progressRecords() {
+    QFETCH(int, chunkSize);
+    const std::vector<ProgressRecord> records = parseInChunks(kVideoRecords, chunkSize);
+    QCOMPARE(records.size(), std::size_t(2));
+    QCOMPARE(records[0].frame.value_or(-1), 1LL);
+    QCOMPARE(records[0].quality.value_or(-1), 3.5);
+    QCOMPARE(records[0].totalSize.value_or(-1), 44LL);
+    QCOMPARE(records[0].outTimeUs, 23220LL);
+    QVERIFY(!records[0].end);
+    QCOMPARE(records[1].frame.value_or(-1), 50LL);
+    QCOMPARE(records[1].fps, 24.6);
+    QCOMPARE(records[1].quality.value_or(-1), 4.4); // the first stream's q
+    QCOMPARE(records[1].totalSize.value_or(-1), 316581LL);
+    QCOMPARE(records[1].outTimeUs, 2020000LL);
+    QVERIFY(records[1].end);
+}
+
+void ConverterOutputTest::audioRecords() {
+    const std::vector<ProgressRecord> records = parseInChunks(kAudioRecords, 5);
+    QCOMPARE(records.size(), std::size_t(2));
+    QVERIFY(!records[0].frame);
+    QVERIFY(!records[0].quality);
+    QVERIFY(!records[0].totalSize);
+    QCOMPARE(records[0].outTimeUs, 0LL);
+    QCOMPARE(records[1].outTimeUs, 0LL); // a position before the start counts as 0
+    QCOMPARE(progressLine(records[1], false),
+             QByteArray("size=       0kB time=0.00 bitrate=  35.2kbits/s    \r").toStdString());
+}
+
+void ConverterOutputTest::progressLines_data() {
+    QTest::addColumn<int>("frame"); // -1: no video
+    QTest::addColumn<double>("fps");
+    QTest::addColumn<double>("q");
+    QTest::addColumn<qlonglong>("size"); // -1: not known
+    QTest::addColumn<qlonglong>("us");
+    QTest::addColumn<bool>("last");
+    QTest::addColumn<QByteArray>("line");
+
+    QTest::newRow("video") << 123 << 24.6 << 3.14 << qlonglong(466944) << qlonglong(4920000)
+                           << false
+                           << QByteArray("frame=  123 fps= 25 q=3.1 size=     456kB time=4.92 "
+                                         "bitrate= 759.3kbits/s    \r");
+    QTest::newRow("last report") << 50 << 0.0 << 4.4 << qlonglong(316581) << qlonglong(2020000)
+                                 << true
+                                 << QByteArray("frame=   50 fps=  0 q=4.4 Lsize=     309kB "
+                                               "time=2.02 bitrate=1253.8kbits/s    \r");
+    QTest::newRow("audio only") << -1 << 0.0 << 0.0 << qlonglong(33660) << qlonglong(2005333)
+                                << false
+                                << QByteArray(
+                                       "size=      33kB time=2.01 bitrate= 134.3kbits/s    \r");
+    QTest::newRow("audio only, last")
+        << -1 << 0.0 << 0.0 << qlonglong(33660) << qlonglong(2005333) << true
+        << QByteArray("Lsize=      33kB time=2.01 bitrate= "
+                      "134.3kbits/s    \r");
+    QTest::newRow("nothing written yet")
+        << 0 << 0.0 << 0.0 << qlonglong(-1) << qlonglong(0) << false
+        << QByteArray("frame=    0 fps=  0 q=0.0 size=       "
+                      "0kB time=0.00 bitrate=   0.0kbits/s    \r");
+    QTest::newRow("long run") << 123456 << 250.4 << 31.0 << qlonglong(123456789)
+                              << qlonglong(3723450000) << false
+                              << QByteArray("frame=123456 fps=250 q=31.0 size=  120563kB "
+                                            "time=3723.45 bitrate= 265.3kbits/s    \r");
+}
+
+void ConverterOutputTest::progressLines() {
+    QFETCH(int, frame);
+    QFETCH(double, fps);
+    QFETCH(double, q);
+    QFETCH(qlonglong, size);
+    QFETCH(qlonglong, us);
+    QFETCH(bool, last);
+    QFETCH(QByteArray, line);
+    const ProgressRecord r = record(frame < 0 ? std::nullopt : std::optional<long long>(frame), fps,
+                                    frame < 0 ? std::nullopt : std::optional<double>(q),
+                                    size < 0 ? std::nullopt : std::optional<long long>(size), us);
+    QCOMPARE(QByteArray::fromStdString(progressLine(r, last)), line);
+}
+
+void ConverterOutputTest::finalSizes_data() {
+    QTest::addColumn<QByteArray>("ffmpegLine");
+    QTest::addColumn<QByteArray>("summary"); // empty: not a closing line
+
+    QTest::newRow("video and audio")
+        << QByteArray("video:272kB audio:32kB subtitle:0kB other streams:0kB global headers:0kB "
+                      "muxing overhead: 0.837570%")
+        << QByteArray("\nvideo:272kB audio:32kB global headers:0kB muxing overhead 0.837570%\n");
+    QTest::newRow("overhead unknown")
+        << QByteArray("video:0kB audio:0kB subtitle:0kB other streams:0kB global headers:3kB "
+                      "muxing overhead: unknown")
+        << QByteArray("\nvideo:0kB audio:0kB global headers:3kB muxing overhead 0.000000%\n");
+    QTest::newRow("another line") << QByteArray("Stream mapping:") << QByteArray();
+    QTest::newRow("not at the start") << QByteArray(" video:1kB audio:1kB") << QByteArray();
+}
+
+void ConverterOutputTest::finalSizes() {
+    QFETCH(QByteArray, ffmpegLine);
+    QFETCH(QByteArray, summary);
+    const std::optional<FinalSizes> sizes = parseFinalSizes(ffmpegLine.toStdString());
+    QCOMPARE(sizes.has_value(), !summary.isEmpty());
+    if (sizes)
+        QCOMPARE(QByteArray::fromStdString(summaryLine(*sizes)), summary);
+}
+
+void ConverterOutputTest::logLines_data() {
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<QByteArray>("level");
+    QTest::addColumn<QByteArray>("contexts");
+    QTest::addColumn<QByteArray>("text");
+
+    QTest::newRow("plain") << QByteArray("[error] file:a.avi: No such file or directory")
+                           << QByteArray("error") << QByteArray()
+                           << QByteArray("file:a.avi: No such file or directory");
+    QTest::newRow("with a context")
+        << QByteArray("[mp4 @ 0x55561b1fb180] [info] Starting second pass") << QByteArray("info")
+        << QByteArray("mp4") << QByteArray("Starting second pass");
+    QTest::newRow("nested contexts")
+        << QByteArray("[swscaler @ 0x5580] [swscaler @ 0x5580848b] [warning] deprecated pixel "
+                      "format used")
+        << QByteArray("warning") << QByteArray("swscaler,swscaler")
+        << QByteArray("deprecated pixel format used");
+    QTest::newRow("context with a blank")
+        << QByteArray("[Parsed_crop_0 @ 0x558b4c032740] [error] Invalid too big size")
+        << QByteArray("error") << QByteArray("Parsed_crop_0") << QByteArray("Invalid too big size");
+    QTest::newRow("indented text")
+        << QByteArray("[info]   Duration: 00:00:02.00, start: 0.000000") << QByteArray("info")
+        << QByteArray() << QByteArray("  Duration: 00:00:02.00, start: 0.000000");
+    QTest::newRow("brackets in the text")
+        << QByteArray("[info]       vendor_id       : [0][0][0][0]") << QByteArray("info")
+        << QByteArray() << QByteArray("      vendor_id       : [0][0][0][0]");
+    QTest::newRow("continuation keeps the level") << QByteArray("more words") << QByteArray("fatal")
+                                                  << QByteArray() << QByteArray("more words");
+    QTest::newRow("not a level") << QByteArray("[hint] text") << QByteArray("fatal") << QByteArray()
+                                 << QByteArray("[hint] text");
+}
+
+void ConverterOutputTest::logLines() {
+    QFETCH(QByteArray, raw);
+    QFETCH(QByteArray, level);
+    QFETCH(QByteArray, contexts);
+    QFETCH(QByteArray, text);
+    const LogLine line = parseLogLine(raw.toStdString(), "fatal");
+    QCOMPARE(QByteArray::fromStdString(line.level), level);
+    QByteArrayList names;
+    for (const std::string &name : line.contexts)
+        names << QByteArray::fromStdString(name);
+    QCOMPARE(names.join(','), contexts);
+    QCOMPARE(QByteArray::fromStdString(line.text), text);
+    QCOMPARE(isDurationLine(line.text), text.startsWith("  Duration: "));
+}
+
+void ConverterOutputTest::errorTexts_data() {
+    QTest::addColumn<QByteArray>("ffmpegLine");
+    QTest::addColumn<QByteArray>("printed");
+
+    QTest::newRow("missing input")
+        << QByteArray("[error] file:in dir/clip 1.avi: No such file or directory")
+        << QByteArray("in dir/clip 1.avi: no such file or directory");
+    QTest::newRow("unreadable input")
+        << QByteArray("[error] file:in dir/clip 1.avi: Permission denied")
+        << QByteArray("in dir/clip 1.avi: no such file or directory");
+    QTest::newRow("not a media file")
+        << QByteArray("[error] file:in dir/clip 1.avi: Invalid data found when processing input")
+        << QByteArray("in dir/clip 1.avi: Unknown format");
+    QTest::newRow("other input error")
+        << QByteArray("[error] file:in dir/clip 1.avi: Is a directory")
+        << QByteArray("in dir/clip 1.avi: Error while opening file");
+    QTest::newRow("scaler")
+        << QByteArray("[swscaler @ 0x55808452e840] [error] 0x0 -> 320x240 is invalid scaling "
+                      "dimension")
+        << QByteArray("swScaler: 0x0 -> 320x240 is invalid scaling dimension");
+    QTest::newRow("nested scaler")
+        << QByteArray("[swscaler @ 0x5580] [swscaler @ 0x5581] [error] bad dimension")
+        << QByteArray("swScaler: bad dimension");
+    QTest::newRow("unknown encoder")
+        << QByteArray("[fatal] Unknown encoder 'foo'") << QByteArray("Unknown encoder 'foo'");
+    QTest::newRow("other error without its prefix")
+        << QByteArray("[Parsed_crop_0 @ 0x558b4c032740] [error] Invalid too big or non positive "
+                      "size")
+        << QByteArray("Invalid too big or non positive size");
+    QTest::newRow("output named as given")
+        << QByteArray("[error] file:/proc/self/fd/4: No space left on device")
+        << QByteArray("out.mp4: No space left on device");
+    QTest::newRow("input named elsewhere in a message")
+        << QByteArray("[error] Error opening file:in dir/clip 1.avi twice")
+        << QByteArray("Error opening in dir/clip 1.avi twice");
+    QTest::newRow("the input's name without a colon is no input error")
+        << QByteArray("[error] file:in dir/clip 1.avi") << QByteArray("in dir/clip 1.avi");
+}
+
+void ConverterOutputTest::errorTexts() {
+    QFETCH(QByteArray, ffmpegLine);
+    QFETCH(QByteArray, printed);
+    const ErrorText errorText("file:in dir/clip 1.avi", "in dir/clip 1.avi", "file:/proc/self/fd/4",
+                              "out.mp4");
+    const LogLine line = parseLogLine(ffmpegLine.toStdString(), "info");
+    QVERIFY(line.isError());
+    QCOMPARE(QByteArray::fromStdString(errorText.translate(line)), printed);
+}
+
+QTEST_GUILESS_MAIN(ConverterOutputTest)
+#include "tst_converter_output.moc"

@@ -1,0 +1,666 @@
+// The built converter run on short clips made by ffmpeg's test sources, its
+// outputs read back with ffprobe.
+#include "Components/BrannockVideoConverter/OutputFormats.h"
+#include "tests/support/MediaTools.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+QString ffmpegPath() {
+    return QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+}
+
+ProgramResult
+convert(const QStringList &arguments, const QString &folder = {},
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment()) {
+    ProgramOptions options;
+    options.workingDirectory = folder;
+    options.environment = environment;
+    options.timeoutMs = 60000;
+    return RunProgram(TestPaths::converter(), arguments, options);
+}
+
+QStringList filesIn(const QString &folder) {
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    names.sort();
+    return names;
+}
+
+QByteArray contentOf(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &content) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+// The progress lines of a run: the pieces that hold "time=".
+QList<QByteArray> progressLines(const QByteArray &output) {
+    QList<QByteArray> lines;
+    QByteArray current;
+    for (char c : output) {
+        current += c;
+        if (c == '\r' || c == '\n') {
+            if (current.contains("time="))
+                lines << current;
+            current.clear();
+        }
+    }
+    return lines;
+}
+
+double secondsOf(const QByteArray &line) {
+    static const QRegularExpression time(QStringLiteral("time=(\\d+\\.\\d+) "));
+    return time.match(QString::fromLatin1(line)).captured(1).toDouble();
+}
+
+// The luma of the first frame, one byte a pixel.
+QByteArray firstFrameLuma(const QString &video, const QString &folder) {
+    const QString raw = folder + QStringLiteral("/frame.gray");
+    RunProgram(QStringLiteral("ffmpeg"),
+               {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                QStringLiteral("-y"), QStringLiteral("-i"), video, QStringLiteral("-frames:v"),
+                QStringLiteral("1"), QStringLiteral("-f"), QStringLiteral("rawvideo"),
+                QStringLiteral("-pix_fmt"), QStringLiteral("gray"), raw});
+    const QByteArray luma = contentOf(raw);
+    QFile::remove(raw);
+    return luma;
+}
+
+double meanOfRows(const QByteArray &luma, int width, int firstRow, int rows) {
+    double sum = 0;
+    for (int i = firstRow * width; i < (firstRow + rows) * width; ++i)
+        sum += static_cast<unsigned char>(luma.at(i));
+    return sum / (rows * width);
+}
+
+// The process ids whose parent is `parent`.
+QList<qint64> childrenOf(qint64 parent) {
+    QList<qint64> children;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (!isPid)
+            continue;
+        const QByteArray stat = contentOf(QStringLiteral("/proc/%1/stat").arg(pid));
+        // "pid (name) state ppid ...": the name may hold blanks and brackets.
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields.at(1).toLongLong() == parent)
+            children << pid;
+    }
+    return children;
+}
+
+bool isRunning(qint64 pid) {
+    const QByteArray stat = contentOf(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (stat.isEmpty())
+        return false;
+    const char state = stat.at(stat.lastIndexOf(')') + 2);
+    return state != 'Z' && state != 'X'; // a zombie no longer runs
+}
+
+} // namespace
+
+class ConverterRunTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void workedExample();
+    void geometry_data();
+    void geometry();
+    void streams_data();
+    void streams();
+    void thumbnail_data();
+    void thumbnail();
+    void progressGrows();
+    void inputErrors_data();
+    void inputErrors();
+    void failureKeepsExistingOutput();
+    void refusals_data();
+    void refusals();
+    void ffmpegLocation_data();
+    void ffmpegLocation();
+    void stopped_data();
+    void stopped();
+    void fileNames_data();
+    void fileNames();
+    void extensionFfmpegMustSee();
+    void muxerTableMatchesFfmpeg_data();
+    void muxerTableMatchesFfmpeg();
+
+private:
+    QTemporaryDir m_clips;
+    QString m_clip;     // 2 s, 320x240, 25 fps, stereo
+    QString m_longClip; // 6 s, 320x240, 10 fps, stereo
+    std::unique_ptr<QTemporaryDir> m_work;
+    QString m_folder; // a fresh folder for each test
+};
+
+void ConverterRunTest::initTestCase() {
+    QVERIFY(QFile::exists(TestPaths::converter()));
+    QVERIFY(!ffmpegPath().isEmpty());
+    m_clip = m_clips.filePath(QStringLiteral("clip.mp4"));
+    QVERIFY(MakeClip(m_clip));
+    m_longClip = m_clips.filePath(QStringLiteral("long.mp4"));
+    ClipSpec spec;
+    spec.seconds = 6;
+    spec.fps = 10;
+    QVERIFY(MakeClip(m_longClip, spec));
+}
+
+void ConverterRunTest::init() {
+    m_work = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_work->isValid());
+    m_folder = m_work->path();
+}
+
+void ConverterRunTest::workedExample() {
+    const QString output = m_folder + QStringLiteral("/holiday.mp4");
+    const ProgramResult result = convert({QStringLiteral("-i"),      m_clip,
+                                          QStringLiteral("-vcodec"), QStringLiteral("mpeg4"),
+                                          QStringLiteral("-s"),      QStringLiteral("320x240"),
+                                          QStringLiteral("-b"),      QStringLiteral("718kbps"),
+                                          QStringLiteral("-r"),      QStringLiteral("25"),
+                                          QStringLiteral("-acodec"), QStringLiteral("aac"),
+                                          QStringLiteral("-ab"),     QStringLiteral("128kbps"),
+                                          QStringLiteral("-ar"),     QStringLiteral("44100"),
+                                          QStringLiteral("-ac"),     QStringLiteral("2"),
+                                          QStringLiteral("-y"),      output});
+    QVERIFY2(result.exitCode == 0 && !result.crashed, result.output.constData());
+
+    const QJsonObject probe = Probe(output);
+    const QJsonObject video = ProbeStream(probe, QStringLiteral("video"));
+    const QJsonObject audio = ProbeStream(probe, QStringLiteral("audio"));
+    QCOMPARE(video.value(QStringLiteral("codec_name")).toString(), QStringLiteral("mpeg4"));
+    QCOMPARE(video.value(QStringLiteral("width")).toInt(), 320);
+    QCOMPARE(video.value(QStringLiteral("height")).toInt(), 240);
+    QCOMPARE(video.value(QStringLiteral("r_frame_rate")).toString(), QStringLiteral("25/1"));
+    QCOMPARE(audio.value(QStringLiteral("codec_name")).toString(), QStringLiteral("aac"));
+    QCOMPARE(audio.value(QStringLiteral("sample_rate")).toString(), QStringLiteral("44100"));
+    QCOMPARE(audio.value(QStringLiteral("channels")).toInt(), 2);
+
+    // The texts of the old builds: the input's duration first, the last
+    // report, then the summary.
+    QVERIFY2(result.output.startsWith("  Duration: 00:00:02.00, start: "),
+             result.output.constData());
+    static const QRegularExpression ending(QStringLiteral(
+        "frame= +\\d+ fps= *\\d+ q= *[\\d.]+ Lsize= +\\d+kB time=2\\.\\d\\d bitrate= "
+        "*[\\d.]+kbits/s"
+        "    \\r\\nvideo:\\d+kB audio:\\d+kB global headers:\\d+kB muxing overhead [\\d.]+%\\n$"));
+    QVERIFY2(ending.match(QString::fromLatin1(result.output)).hasMatch(),
+             result.output.constData());
+    QCOMPARE(filesIn(m_folder), QStringList{QStringLiteral("holiday.mp4")});
+}
+
+void ConverterRunTest::geometry_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("bars"); // rows of black at the top and at the bottom
+
+    QTest::newRow("padded") << QStringList{QStringLiteral("-s"),         QStringLiteral("320x180"),
+                                           QStringLiteral("-padtop"),    QStringLiteral("30"),
+                                           QStringLiteral("-padbottom"), QStringLiteral("30")}
+                            << 320 << 240 << 30;
+    QTest::newRow("cropped") << QStringList{QStringLiteral("-croptop"),
+                                            QStringLiteral("8"),
+                                            QStringLiteral("-cropbottom"),
+                                            QStringLiteral("8"),
+                                            QStringLiteral("-s"),
+                                            QStringLiteral("320x240")}
+                             << 320 << 240 << 0;
+    QTest::newRow("scaled") << QStringList{QStringLiteral("-s"), QStringLiteral("176x144")} << 176
+                            << 144 << 0;
+}
+
+void ConverterRunTest::geometry() {
+    QFETCH(QStringList, options);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, bars);
+    const QString output = m_folder + QStringLiteral("/out.mp4");
+    const ProgramResult result =
+        convert(QStringList{QStringLiteral("-i"), m_clip, QStringLiteral("-vcodec"),
+                            QStringLiteral("mpeg4")} +
+                options + QStringList{QStringLiteral("-an"), QStringLiteral("-y"), output});
+    QVERIFY2(result.exitCode == 0, result.output.constData());
+    const QJsonObject video = ProbeStream(Probe(output), QStringLiteral("video"));
+    QCOMPARE(video.value(QStringLiteral("width")).toInt(), width);
+    QCOMPARE(video.value(QStringLiteral("height")).toInt(), height);
+    QCOMPARE(video.value(QStringLiteral("sample_aspect_ratio")).toString(), QStringLiteral("1:1"));
+    if (bars > 0) {
+        const QByteArray luma = firstFrameLuma(output, m_folder);
+        QCOMPARE(luma.size(), width * height);
+        const int safe = bars - 4; // the encoder blurs the edge of the picture a little
+        QVERIFY(meanOfRows(luma, width, 0, safe) < 24);
+        QVERIFY(meanOfRows(luma, width, height - safe, safe) < 24);
+        QVERIFY(meanOfRows(luma, width, height / 2 - 4, 8) > 40); // the picture itself
+    }
+}
+
+void ConverterRunTest::streams_data() {
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("outputName");
+    QTest::addColumn<bool>("video");
+    QTest::addColumn<bool>("audio");
+
+    QTest::newRow("audio only") << QStringLiteral("-vn") << QStringLiteral("song.m4a") << false
+                                << true;
+    QTest::newRow("video only") << QStringLiteral("-an") << QStringLiteral("silent.mp4") << true
+                                << false;
+}
+
+void ConverterRunTest::streams() {
+    QFETCH(QString, option);
+    QFETCH(QString, outputName);
+    QFETCH(bool, video);
+    QFETCH(bool, audio);
+    const QString output = m_folder + QLatin1Char('/') + outputName;
+    QStringList arguments{QStringLiteral("-i"), m_clip, option};
+    if (video)
+        arguments << QStringLiteral("-vcodec") << QStringLiteral("mpeg4") << QStringLiteral("-s")
+                  << QStringLiteral("160x120");
+    if (audio)
+        arguments << QStringLiteral("-acodec") << QStringLiteral("aac") << QStringLiteral("-ab")
+                  << QStringLiteral("96kbps");
+    const ProgramResult result = convert(arguments + QStringList{QStringLiteral("-y"), output});
+    QVERIFY2(result.exitCode == 0, result.output.constData());
+
+    const QJsonObject probe = Probe(output);
+    QCOMPARE(ProbeStream(probe, QStringLiteral("video")).isEmpty(), !video);
+    QCOMPARE(ProbeStream(probe, QStringLiteral("audio")).isEmpty(), !audio);
+    QCOMPARE(probe.value(QStringLiteral("streams")).toArray().size(), 1);
+    // Without video the progress lines start at the size.
+    const QList<QByteArray> lines = progressLines(result.output);
+    QVERIFY(!lines.isEmpty());
+    for (const QByteArray &line : lines)
+        QCOMPARE(line.startsWith("frame="), video);
+}
+
+void ConverterRunTest::thumbnail_data() {
+    QTest::addColumn<bool>("longClip");
+    QTest::newRow("at five seconds") << true;
+    QTest::newRow("clip shorter than five seconds: its first picture") << false;
+}
+
+void ConverterRunTest::thumbnail() {
+    QFETCH(bool, longClip);
+    const QString output = m_folder + QStringLiteral("/M4V00001.thm");
+    const ProgramResult result =
+        convert({QStringLiteral("-i"), longClip ? m_longClip : m_clip, QStringLiteral("-f"),
+                 QStringLiteral("image2"), QStringLiteral("-ss"), QStringLiteral("5"),
+                 QStringLiteral("-vframes"), QStringLiteral("1"), QStringLiteral("-s"),
+                 QStringLiteral("160x120"), QStringLiteral("-an"), QStringLiteral("-y"), output});
+    QVERIFY2(result.exitCode == 0, result.output.constData());
+    QVERIFY(contentOf(output).startsWith("\xFF\xD8\xFF")); // a JPEG file
+    const QJsonObject picture = ProbeStream(Probe(output), QStringLiteral("video"));
+    QCOMPARE(picture.value(QStringLiteral("codec_name")).toString(), QStringLiteral("mjpeg"));
+    QCOMPARE(picture.value(QStringLiteral("width")).toInt(), 160);
+    QCOMPARE(picture.value(QStringLiteral("height")).toInt(), 120);
+    QCOMPARE(filesIn(m_folder), QStringList{QStringLiteral("M4V00001.thm")});
+    QVERIFY(result.output.contains("Lsize="));
+}
+
+void ConverterRunTest::progressGrows() {
+    // -re reads the clip at its own pace, so the two seconds give several reports.
+    const QString output = m_folder + QStringLiteral("/out.mp4");
+    const ProgramResult result =
+        convert({QStringLiteral("-re"), QStringLiteral("-i"), m_clip, QStringLiteral("-vcodec"),
+                 QStringLiteral("mpeg4"), QStringLiteral("-acodec"), QStringLiteral("aac"),
+                 QStringLiteral("-y"), output});
+    QVERIFY2(result.exitCode == 0, result.output.constData());
+
+    const QList<QByteArray> lines = progressLines(result.output);
+    QVERIFY2(lines.size() >= 3, result.output.constData());
+    QVERIFY(result.output.indexOf("  Duration: ") < result.output.indexOf("time="));
+    static const QRegularExpression form(QStringLiteral(
+        "^frame= *\\d+ fps= *\\d+ q= *-?\\d+\\.\\d (L?)size= *\\d+kB time=(\\d+\\.\\d\\d) "
+        "bitrate= *\\d+\\.\\dkbits/s    \\r$"));
+    double previous = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QRegularExpressionMatch match = form.match(QString::fromLatin1(lines.at(i)));
+        QVERIFY2(match.hasMatch(), lines.at(i).constData());
+        const bool last = i == lines.size() - 1;
+        QCOMPARE(match.captured(1), last ? QStringLiteral("L") : QString());
+        const double seconds = secondsOf(lines.at(i));
+        QVERIFY2(seconds >= previous, lines.at(i).constData());
+        previous = seconds;
+    }
+    QVERIFY(secondsOf(lines.first()) < 1.0);
+    QVERIFY(secondsOf(lines.last()) >= 1.9);
+}
+
+void ConverterRunTest::inputErrors_data() {
+    QTest::addColumn<QString>("input");      // relative to the test's folder
+    QTest::addColumn<QByteArray>("content"); // empty: no such file
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("missing") << QStringLiteral("no such folder/clip 1.avi") << QByteArray()
+                             << QStringLiteral("no such file or directory");
+    QTest::newRow("missing, with shell characters")
+        << QStringLiteral("-gone $HOME `id`; 'x' \"y\" Ärger.avi") << QByteArray()
+        << QStringLiteral("no such file or directory");
+    QTest::newRow("missing, as ./name") << QStringLiteral("./gone.avi") << QByteArray()
+                                        << QStringLiteral("no such file or directory");
+    QTest::newRow("corrupt") << QStringLiteral("broken clip.avi")
+                             << QByteArray("RIFF\x10\x00\x00\x00"
+                                           "AVI garbage that is no video "
+                                           "at all, repeated, repeated, repeated.")
+                             << QStringLiteral("Unknown format");
+    QTest::newRow("a folder") << QStringLiteral("folder.avi") << QByteArray("/")
+                              << QStringLiteral("Error while opening file");
+}
+
+void ConverterRunTest::inputErrors() {
+    QFETCH(QString, input);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    if (content == "/")
+        QVERIFY(QDir(m_folder).mkdir(input));
+    else if (!content.isEmpty())
+        QVERIFY(writeFile(m_folder + QLatin1Char('/') + input, content));
+    const QStringList before = filesIn(m_folder);
+
+    const ProgramResult result =
+        convert({QStringLiteral("-i"), input, QStringLiteral("-vcodec"), QStringLiteral("mpeg4"),
+                 QStringLiteral("-y"), QStringLiteral("out.mp4")},
+                m_folder);
+    QCOMPARE(result.exitCode, 1);
+    // The input path exactly as given, then the message, ending in CR LF.
+    const QByteArray expected = (input + QStringLiteral(": ") + message).toUtf8() + "\r\n";
+    QVERIFY2(result.output.contains(expected), result.output.constData());
+    QCOMPARE(filesIn(m_folder), before);
+}
+
+void ConverterRunTest::failureKeepsExistingOutput() {
+    const QString input = m_folder + QStringLiteral("/broken.mp4");
+    const QString output = m_folder + QStringLiteral("/out.mp4");
+    QVERIFY(writeFile(input, QByteArray(4000, 'x')));
+    QVERIFY(writeFile(output, "an earlier conversion"));
+    const ProgramResult result =
+        convert({QStringLiteral("-i"), input, QStringLiteral("-y"), output});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY(result.output.contains(QByteArray(input.toUtf8() + ": Unknown format\r\n")));
+    QCOMPARE(contentOf(output), QByteArray("an earlier conversion"));
+    QCOMPARE(filesIn(m_folder),
+             (QStringList{QStringLiteral("broken.mp4"), QStringLiteral("out.mp4")}));
+}
+
+void ConverterRunTest::refusals_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("output"); // in the test's folder; "INPUT" for the input itself
+    QTest::addColumn<bool>("outputExists");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("unknown encoder")
+        << QStringList{QStringLiteral("-vcodec"), QStringLiteral("nosuchcodec"),
+                       QStringLiteral("-y")}
+        << QStringLiteral("out.mp4") << false << QStringLiteral("Unknown encoder 'nosuchcodec'");
+    QTest::newRow("odd margin") << QStringList{QStringLiteral("-s"), QStringLiteral("320x180"),
+                                               QStringLiteral("-padtop"), QStringLiteral("31"),
+                                               QStringLiteral("-y")}
+                                << QStringLiteral("out.mp4") << false
+                                << QStringLiteral("Invalid value '31' for option 'padtop'");
+    QTest::newRow("existing output without -y")
+        << QStringList{QStringLiteral("-vcodec"), QStringLiteral("mpeg4")}
+        << QStringLiteral("out.mp4") << true
+        << QStringLiteral("File 'out.mp4' already exists. Exiting.");
+    QTest::newRow("output is the input")
+        << QStringList{QStringLiteral("-vcodec"), QStringLiteral("mpeg4"), QStringLiteral("-y")}
+        << QStringLiteral("INPUT") << true
+        << QStringLiteral("clip.mp4: the output would replace the input file");
+    QTest::newRow("output folder missing")
+        << QStringList{QStringLiteral("-vcodec"), QStringLiteral("mpeg4"), QStringLiteral("-y")}
+        << QStringLiteral("no folder/out.mp4") << false
+        << QStringLiteral("no folder/out.mp4: No such file or directory");
+}
+
+void ConverterRunTest::refusals() {
+    QFETCH(QStringList, options);
+    QFETCH(QString, output);
+    QFETCH(bool, outputExists);
+    QFETCH(QString, message);
+    QVERIFY(QFile::copy(m_clip, m_folder + QStringLiteral("/clip.mp4")));
+    if (output == QStringLiteral("INPUT"))
+        output = QStringLiteral("clip.mp4");
+    else if (outputExists)
+        QVERIFY(writeFile(m_folder + QLatin1Char('/') + output, "kept"));
+    const QByteArray clipBefore = contentOf(m_folder + QStringLiteral("/clip.mp4"));
+    const QStringList before = filesIn(m_folder);
+
+    const ProgramResult result =
+        convert(QStringList{QStringLiteral("-i"), QStringLiteral("clip.mp4")} + options +
+                    QStringList{output},
+                m_folder);
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.output.contains(QByteArray(message.toUtf8() + "\r\n")),
+             result.output.constData());
+    QCOMPARE(filesIn(m_folder), before);
+    QCOMPARE(contentOf(m_folder + QStringLiteral("/clip.mp4")), clipBefore);
+    if (outputExists && output != QStringLiteral("clip.mp4"))
+        QCOMPARE(contentOf(m_folder + QLatin1Char('/') + output), QByteArray("kept"));
+}
+
+void ConverterRunTest::ffmpegLocation_data() {
+    QTest::addColumn<QString>("chosen"); // MOBIVERT_FFMPEG; empty: unset
+    QTest::addColumn<bool>("onPath");
+    QTest::addColumn<bool>("found");
+
+    QTest::newRow("on PATH") << QString() << true << true;
+    QTest::newRow("chosen, not on PATH") << ffmpegPath() << false << true;
+    QTest::newRow("chosen by name") << QStringLiteral("ffmpeg") << true << true;
+    QTest::newRow("nowhere") << QString() << false << false;
+    QTest::newRow("chosen file missing") << QStringLiteral("/nonexistent/ffmpeg") << true << false;
+}
+
+void ConverterRunTest::ffmpegLocation() {
+    QFETCH(QString, chosen);
+    QFETCH(bool, onPath);
+    QFETCH(bool, found);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("MOBIVERT_FFMPEG"));
+    if (!chosen.isEmpty())
+        environment.insert(QStringLiteral("MOBIVERT_FFMPEG"), chosen);
+    if (!onPath)
+        environment.insert(QStringLiteral("PATH"), m_folder); // holds no ffmpeg
+    const QString output = m_folder + QStringLiteral("/out.mp4");
+    const ProgramResult result =
+        convert({QStringLiteral("-i"), m_clip, QStringLiteral("-vn"), QStringLiteral("-y"), output},
+                {}, environment);
+    QCOMPARE(result.exitCode, found ? 0 : 1);
+    QCOMPARE(result.output.contains("ffmpeg not found: install the ffmpeg package\r\n"), !found);
+    QCOMPARE(QFile::exists(output), found);
+}
+
+void ConverterRunTest::stopped_data() {
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("earlierOutput");
+
+    QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+    QTest::newRow("SIGTERM, earlier output") << int(SIGTERM) << true;
+    QTest::newRow("SIGINT") << int(SIGINT) << false;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+    QTest::newRow("SIGKILL") << int(SIGKILL) << false;
+    QTest::newRow("SIGKILL, earlier output") << int(SIGKILL) << true;
+}
+
+void ConverterRunTest::stopped() {
+    QFETCH(int, signal);
+    QFETCH(bool, earlierOutput);
+    const QString output = m_folder + QStringLiteral("/out.mp4");
+    if (earlierOutput)
+        QVERIFY(writeFile(output, "an earlier conversion"));
+
+    // Thirty seconds of picture read at its own pace: the run is stopped long before.
+    QProcess converter;
+    converter.setProcessChannelMode(QProcess::MergedChannels);
+    converter.start(
+        TestPaths::converter(),
+        {QStringLiteral("-re"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+         QStringLiteral("testsrc2=size=320x240:rate=25:duration=30"), QStringLiteral("-vcodec"),
+         QStringLiteral("mpeg4"), QStringLiteral("-y"), output});
+    QVERIFY(converter.waitForStarted());
+    QByteArray seen;
+    QElapsedTimer clock;
+    clock.start();
+    while (!seen.contains("time=") && clock.elapsed() < 20000) {
+        converter.waitForReadyRead(200);
+        seen += converter.readAll();
+    }
+    QVERIFY2(seen.contains("time="), seen.constData());
+    const QList<qint64> children = childrenOf(converter.processId());
+    QCOMPARE(children.size(), 1);
+    const qint64 ffmpeg = children.first();
+    QVERIFY(isRunning(ffmpeg));
+
+    QCOMPARE(::kill(static_cast<pid_t>(converter.processId()), signal), 0);
+    QVERIFY(converter.waitForFinished(10000));
+    // Ended by the same signal, as a program that does not catch it would be.
+    QCOMPARE(converter.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(converter.exitCode(), signal);
+
+    QElapsedTimer grace;
+    grace.start();
+    while (isRunning(ffmpeg) && grace.elapsed() < 5000)
+        QTest::qWait(20);
+    QVERIFY(!isRunning(ffmpeg));
+    if (earlierOutput) {
+        QCOMPARE(filesIn(m_folder), QStringList{QStringLiteral("out.mp4")});
+        QCOMPARE(contentOf(output), QByteArray("an earlier conversion"));
+    } else {
+        QCOMPARE(filesIn(m_folder), QStringList());
+    }
+}
+
+void ConverterRunTest::fileNames_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("output");
+
+    QTest::newRow("blanks") << QStringLiteral("my holiday  clip.mp4")
+                            << QStringLiteral("my holiday  clip out.mp4");
+    QTest::newRow("quotes") << QStringLiteral("it's \"the\" clip.mp4")
+                            << QStringLiteral("it's \"the\" out.mp4");
+    QTest::newRow("dollar") << QStringLiteral("$HOME ${PATH} $(id).mp4")
+                            << QStringLiteral("$HOME $1.mp4");
+    QTest::newRow("backquotes") << QStringLiteral("`id` clip.mp4") << QStringLiteral("`id`.mp4");
+    QTest::newRow("semicolons") << QStringLiteral("a; rm -f b;.mp4")
+                                << QStringLiteral("c; touch d;.mp4");
+    QTest::newRow("non-ASCII") << QStringLiteral("Ärger mit Öl – ñandú 日本.mp4")
+                               << QStringLiteral("Überraschung ß.mp4");
+    QTest::newRow("leading dash") << QStringLiteral("-i.mp4") << QStringLiteral("-y.mp4");
+    QTest::newRow("colon, as a protocol would be")
+        << QStringLiteral("http:clip.mp4") << QStringLiteral("file:out.mp4");
+    QTest::newRow("a single dash") << QStringLiteral("-") << QStringLiteral("--.mp4");
+}
+
+void ConverterRunTest::fileNames() {
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    QVERIFY(QFile::copy(m_clip, m_folder + QLatin1Char('/') + input));
+    // Relative names, so that nothing but the name itself protects them.
+    const ProgramResult result =
+        convert({QStringLiteral("-i"), input, QStringLiteral("-vcodec"), QStringLiteral("mpeg4"),
+                 QStringLiteral("-s"), QStringLiteral("160x120"), QStringLiteral("-acodec"),
+                 QStringLiteral("aac"), QStringLiteral("-y"), output},
+                m_folder);
+    QVERIFY2(result.exitCode == 0, result.output.constData());
+    QStringList expected{input, output};
+    expected.sort();
+    QCOMPARE(filesIn(m_folder), expected);
+    const QJsonObject video =
+        ProbeStream(Probe(m_folder + QLatin1Char('/') + output), QStringLiteral("video"));
+    QCOMPARE(video.value(QStringLiteral("width")).toInt(), 160);
+}
+
+void ConverterRunTest::extensionFfmpegMustSee() {
+    // An extension outside the converter's table: ffmpeg picks the muxer from a
+    // named temporary file, which is gone afterwards.
+    const QString output = m_folder + QStringLiteral("/out.nut");
+    const ProgramResult result =
+        convert({QStringLiteral("-i"), m_clip, QStringLiteral("-vcodec"), QStringLiteral("mpeg4"),
+                 QStringLiteral("-acodec"), QStringLiteral("aac"), QStringLiteral("-y"), output});
+    QVERIFY2(result.exitCode == 0, result.output.constData());
+    QCOMPARE(Probe(output)
+                 .value(QStringLiteral("format"))
+                 .toObject()
+                 .value(QStringLiteral("format_name")),
+             QStringLiteral("nut"));
+    QCOMPARE(filesIn(m_folder), QStringList{QStringLiteral("out.nut")});
+}
+
+void ConverterRunTest::muxerTableMatchesFfmpeg_data() {
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QStringList>("codecs");
+
+    const QStringList audio{QStringLiteral("-vn")};
+    const QStringList picture{QStringLiteral("-frames:v"), QStringLiteral("1"),
+                              QStringLiteral("-an")};
+    for (const char *extension : {"mp4", "m4v", "mov", "psp", "wmv", "asf", "avi", "mkv", "flv",
+                                  "mpg", "mpeg", "ts", "m2ts", "ogg", "ogv", "webm"})
+        QTest::newRow(extension) << QString::fromLatin1(extension) << QStringList();
+    // The phone formats' own audio encoder wants 8 kHz mono; any will do here.
+    for (const char *extension : {"3gp", "3g2"})
+        QTest::newRow(extension) << QString::fromLatin1(extension)
+                                 << QStringList{QStringLiteral("-c:a"), QStringLiteral("aac")};
+    for (const char *extension :
+         {"m4a", "m4b", "wma", "mka", "mp3", "aac", "ac3", "wav", "flac", "oga", "opus"})
+        QTest::newRow(extension) << QString::fromLatin1(extension) << audio;
+    for (const char *extension : {"jpg", "jpeg", "png", "bmp", "tif", "tiff", "ppm", "pgm"})
+        QTest::newRow(extension) << QString::fromLatin1(extension) << picture;
+    QTest::newRow("amr") << QStringLiteral("amr")
+                         << QStringList{QStringLiteral("-vn"), QStringLiteral("-ar"),
+                                        QStringLiteral("8000"), QStringLiteral("-ac"),
+                                        QStringLiteral("1")};
+    QTest::newRow("upper case") << QStringLiteral("MP4") << QStringList();
+    QTest::newRow("not in the table") << QStringLiteral("nut") << QStringList();
+}
+
+void ConverterRunTest::muxerTableMatchesFfmpeg() {
+    // The converter names the muxer because ffmpeg cannot see the extension of
+    // its unnamed output; it must name the one ffmpeg itself would pick.
+    QFETCH(QString, extension);
+    QFETCH(QStringList, codecs);
+    const QString output = m_folder + QStringLiteral("/o.") + extension;
+    QStringList arguments{QStringLiteral("-nostdin"),
+                          QStringLiteral("-hide_banner"),
+                          QStringLiteral("-y"),
+                          QStringLiteral("-f"),
+                          QStringLiteral("lavfi"),
+                          QStringLiteral("-i"),
+                          QStringLiteral("testsrc2=size=176x144:rate=25:duration=0.2"),
+                          QStringLiteral("-f"),
+                          QStringLiteral("lavfi"),
+                          QStringLiteral("-i"),
+                          QStringLiteral("sine=sample_rate=48000:duration=0.2")};
+    arguments << codecs << output;
+    const ProgramResult result = RunProgram(QStringLiteral("ffmpeg"), arguments);
+    static const QRegularExpression chosen(QStringLiteral("Output #0, ([^,]+), to"));
+    const QString muxer = chosen.match(QString::fromUtf8(result.output)).captured(1);
+    QVERIFY2(!muxer.isEmpty(), result.output.constData());
+    const std::string expected(converter::muxerForFile(output.toStdString()));
+    if (extension == QStringLiteral("nut"))
+        QVERIFY(expected.empty());
+    else
+        QCOMPARE(QString::fromStdString(expected), muxer);
+}
+
+QTEST_GUILESS_MAIN(ConverterRunTest)
+#include "tst_converter_run.moc"
