@@ -62,8 +62,15 @@ void CMDLauncher::stop(int graceMs) {
             m_process.waitForFinished(20); // reaps the shell once it has gone
             QThread::msleep(10);
         }
-        if (ProcessGroupAlive(m_processGroup))
+        if (ProcessGroupAlive(m_processGroup)) {
             ::kill(-m_processGroup, SIGKILL);
+            // SIGKILL cannot be refused, but it takes a moment to land.
+            waited.restart();
+            while (ProcessGroupAlive(m_processGroup) && waited.elapsed() < 2000) {
+                m_process.waitForFinished(20);
+                QThread::msleep(10);
+            }
+        }
     }
     if (m_process.state() != QProcess::NotRunning)
         m_process.waitForFinished(1000);
