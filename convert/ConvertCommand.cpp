@@ -1,9 +1,99 @@
 #include "convert/ConvertCommand.h"
 
+#include "app/ClickableLabel.h"
+#include "app/OutputDirectoryPanel.h"
+#include "app/Prompts.h"
+#include "app/Various.h"
+#include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
+#include "convert/BatchFiles.h"
+#include "convert/ConvertFiles.h"
+#include "convert/VideoLimits.h"
+#include "convert/frmProcessing.h"
+#include "filelist/FileListItems.h"
+#include "profiles/ProfileControls.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QTreeWidget>
+
+namespace {
+
+QStringList itemsOf(const QComboBox *box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items.append(box->itemText(i));
+    return items;
+}
+
+} // namespace
 
 ConvertCommand::ConvertCommand(frmMain &main)
     : QObject(&main)
-    , m_main(main)
-{
+    , m_main(main) {
+    connect(m_main.imgConvert, &ClickableLabel::clicked, this, &ConvertCommand::imgConvert_Click);
+    connect(m_main.mnuFile_Convert, &QAction::triggered, this, &ConvertCommand::imgConvert_Click);
+}
+
+void ConvertCommand::imgConvert_Click() {
+    if (m_main.lvwVideoFiles->topLevelItemCount() == 0) {
+        prompts().exclamation(&m_main,
+                              QStringLiteral("Please, add one or more files to your list first."));
+        return;
+    }
+
+    const VideoSettingsPanel *video = m_main.frmVideoSettings;
+    const std::optional<QString> refusal =
+        CheckVideoLimits(m_main.profileControls().CurrentSettings(), itemsOf(video->cmbVideoSize),
+                         itemsOf(video->cmbVideoBitrate));
+    if (refusal) {
+        prompts().exclamation(&m_main, *refusal);
+        return;
+    }
+
+    // Without a folder the files would land in the root of the file system.
+    QString outputFolder = m_main.frmOutputDirectorySettings->txtOutputDirectory->text();
+    if (outputFolder.trimmed().isEmpty()) {
+        prompts().exclamation(&m_main, QStringLiteral("Please, choose an output folder first."));
+        return;
+    }
+    CreateFolderPath(outputFolder);
+    const QFileInfo folder(outputFolder);
+    if (!folder.isDir() || !folder.isWritable()) {
+        prompts().critical(&m_main,
+                           JoinLines({QStringLiteral("Unable to save files in the output folder:"),
+                                      outputFolder}));
+        return;
+    }
+
+    ConvertAll();
+}
+
+void ConvertCommand::ConvertAll() {
+    // One batch at a time per data folder, also across copies of Mobivert:
+    // the working files of a running batch are never touched.
+    QLockFile lock(BatchFiles::lock(m_main.ApplicationSettingsPath));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        prompts().critical(&m_main,
+                           QStringLiteral("Mobivert is already converting one or more files!"));
+        return;
+    }
+
+    const OutputDirectoryPanel *output = m_main.frmOutputDirectorySettings;
+    BatchOptions options;
+    options.dataFolder = m_main.ApplicationSettingsPath;
+    options.outputFolder = output->txtOutputDirectory->text();
+    options.addToLibrary = output->chkAddToiTunes->isChecked();
+    options.createThumbnails = output->chkPSPCreateThumbnail->isChecked();
+    options.pspStartNumber = output->txtPSPVideoNumber->text();
+
+    const BatchPlan plan = PrepareBatch(m_main.profileControls().CurrentSettings(),
+                                        ReadFileListRows(m_main.lvwVideoFiles), options);
+    frmProcessing window({options.dataFolder, options.outputFolder, plan.rows}, &m_main);
+    prompts().exec(&window);
 }

@@ -4,13 +4,18 @@
 
 class frmMain;
 
-// The Convert command: its checks, the batch and the conversion window.
-class ConvertCommand final : public QObject
-{
+// The Convert command: its checks, then the batch and the conversion window.
+class ConvertCommand final : public QObject {
     Q_OBJECT
 public:
     explicit ConvertCommand(frmMain &main);
 
+    void imgConvert_Click();
+
 private:
+    // Writes the batch and runs it in the conversion window; returns when
+    // the window has closed.
+    void ConvertAll();
+
     frmMain &m_main;
 };

@@ -4,15 +4,13 @@
 #include <QFileInfo>
 
 namespace {
-QString &overriddenFolder()
-{
+QString &overriddenFolder() {
     static QString folder;
     return folder;
 }
 } // namespace
 
-QString ApplicationFolder()
-{
+QString ApplicationFolder() {
     if (!overriddenFolder().isEmpty())
         return overriddenFolder();
     if (QCoreApplication::instance())
@@ -20,7 +18,6 @@ QString ApplicationFolder()
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
 }
 
-void SetApplicationFolder(const QString &folder)
-{
+void SetApplicationFolder(const QString &folder) {
     overriddenFolder() = folder;
 }

@@ -4,16 +4,14 @@
 
 #include <sys/stat.h>
 
-QString JoinPath(const QString &folder, const QString &name)
-{
+QString JoinPath(const QString &folder, const QString &name) {
     if (folder.endsWith(u'/'))
         return folder + name;
     return folder + u'/' + name;
 }
 
 namespace {
-bool statPath(const QString &path, struct stat &info)
-{
+bool statPath(const QString &path, struct stat &info) {
     if (path.isEmpty())
         return false;
     const QByteArray native = QFile::encodeName(path);
@@ -21,21 +19,18 @@ bool statPath(const QString &path, struct stat &info)
 }
 } // namespace
 
-bool IsDirectory(const QString &path)
-{
-    struct stat info{};
+bool IsDirectory(const QString &path) {
+    struct stat info {};
     return statPath(path, info) && S_ISDIR(info.st_mode);
 }
 
-bool IsNonDirectory(const QString &path)
-{
-    struct stat info{};
+bool IsNonDirectory(const QString &path) {
+    struct stat info {};
     return statPath(path, info) && !S_ISDIR(info.st_mode);
 }
 
-bool MakeOwnerWritable(const QString &path)
-{
-    struct stat info{};
+bool MakeOwnerWritable(const QString &path) {
+    struct stat info {};
     if (!statPath(path, info) || (info.st_mode & S_IWUSR))
         return false;
     const QByteArray native = QFile::encodeName(path);

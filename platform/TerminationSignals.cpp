@@ -11,9 +11,9 @@ namespace TerminationSignals {
 namespace {
 
 int g_pipe[2] = {-1, -1};
+bool g_received = false;
 
-void onSignal(int signalNumber)
-{
+void onSignal(int signalNumber) {
     // Only async-signal-safe work here: hand the number to the event loop.
     const unsigned char number = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[0], &number, 1);
@@ -21,8 +21,7 @@ void onSignal(int signalNumber)
 
 } // namespace
 
-bool watch(std::function<void(int)> callback)
-{
+bool watch(std::function<void(int)> callback) {
     if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe) != 0)
         return false;
 
@@ -30,11 +29,13 @@ bool watch(std::function<void(int)> callback)
     QObject::connect(notifier, &QSocketNotifier::activated, notifier,
                      [callback = std::move(callback)] {
                          unsigned char number = 0;
-                         if (::read(g_pipe[1], &number, 1) == 1)
+                         if (::read(g_pipe[1], &number, 1) == 1) {
+                             g_received = true;
                              callback(number);
+                         }
                      });
 
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -42,6 +43,10 @@ bool watch(std::function<void(int)> callback)
     for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP})
         installed = ::sigaction(signalNumber, &action, nullptr) == 0 && installed;
     return installed;
+}
+
+bool received() {
+    return g_received;
 }
 
 } // namespace TerminationSignals

@@ -11,4 +11,8 @@ namespace TerminationSignals {
 // Returns false when the handlers could not be installed.
 bool watch(std::function<void(int signalNumber)> onSignal);
 
+// Whether a termination signal has arrived: windows then close without
+// asking questions.
+bool received();
+
 } // namespace TerminationSignals

@@ -5,28 +5,24 @@
 #include <QDir>
 
 namespace {
-QString absoluteFromEnvironment(const char *name)
-{
+QString absoluteFromEnvironment(const char *name) {
     const QString value = qEnvironmentVariable(name);
     // The XDG rules ignore relative values.
     return QDir::isAbsolutePath(value) ? QDir::cleanPath(value) : QString();
 }
 } // namespace
 
-QString HomeFolder()
-{
+QString HomeFolder() {
     return QDir::homePath();
 }
 
-QString UserConfigFolder()
-{
+QString UserConfigFolder() {
     const QString fromEnvironment = absoluteFromEnvironment("XDG_CONFIG_HOME");
     return fromEnvironment.isEmpty() ? JoinPath(HomeFolder(), QStringLiteral(".config"))
                                      : fromEnvironment;
 }
 
-QString UserMusicFolder()
-{
+QString UserMusicFolder() {
     const QString fromEnvironment = absoluteFromEnvironment("XDG_MUSIC_DIR");
     return fromEnvironment.isEmpty() ? JoinPath(HomeFolder(), QStringLiteral("Music"))
                                      : fromEnvironment;

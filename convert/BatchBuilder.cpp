@@ -1,0 +1,171 @@
+#include "convert/BatchBuilder.h"
+
+#include "convert/BatchFiles.h"
+#include "convert/ShellQuote.h"
+#include "convert/SizeOptions.h"
+#include "filelist/TrimTimes.h"
+#include "platform/FileSystem.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+bool isChecked(int value) {
+    return value == 1;
+}
+
+// A decimal number as the batch writes it: no trailing zeros.
+QString plainNumber(double value) {
+    QString text = QString::number(value, 'f', 6);
+    while (text.endsWith(u'0'))
+        text.chop(1);
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    return text;
+}
+
+// The whole number at the start of a typed text (blanks first allowed);
+// zero when there is none.
+qint64 leadingNumber(const QString &text) {
+    const QString trimmed = text.trimmed();
+    qsizetype end = 0;
+    if (end < trimmed.size() && (trimmed[end] == u'-' || trimmed[end] == u'+'))
+        ++end;
+    while (end < trimmed.size() && trimmed[end].isDigit() && trimmed[end].unicode() < 128 &&
+           end < 12)
+        ++end;
+    return trimmed.left(end).toLongLong();
+}
+
+QString baseNameOf(const FileListRow &row) {
+    // The media library gives the name without its extension; a file it
+    // could not read has none, and then the path's own name serves.
+    if (!row.Filename.isEmpty())
+        return row.Filename;
+    return QFileInfo(row.Filepath).completeBaseName();
+}
+
+} // namespace
+
+std::optional<qint64> TrimmedLength(const FileListRow &row) {
+    if (!row.IsTrimmed())
+        return std::nullopt;
+    const std::optional<qint64> begin = TimeTextToSeconds(row.BeginTime);
+    const std::optional<qint64> end = TimeTextToSeconds(row.EndTime);
+    if (!begin || !end || *end < *begin)
+        return std::nullopt;
+    return *end - *begin;
+}
+
+QString PspBaseName(int videoCodecPosition, qint64 number) {
+    const QString prefix = videoCodecPosition == 0 || videoCodecPosition == 1
+                               ? QStringLiteral("M4V")
+                               : QStringLiteral("MAQ");
+    return prefix + QString::number(number).rightJustified(4, u'0');
+}
+
+QString ConversionOptions(const ConversionSettings &settings, const BatchCodecData &codecs,
+                          const FileListRow &row) {
+    QString options;
+    if (isChecked(settings.noVideo)) {
+        options += QStringLiteral(" -vn");
+    } else {
+        if (!codecs.videoFormat.isEmpty())
+            options += QStringLiteral(" -f ") + ShellWord(codecs.videoFormat);
+        options += QStringLiteral(" -vcodec ") + ShellWord(settings.videoCodec);
+        options +=
+            SizeOptions(settings.videoSize, row.VideoSize, isChecked(settings.keepAspectRatio));
+        // The converter gets 50 kbit/s less than the box shows.
+        bool numeric = false;
+        const double bitrate =
+            QString(settings.videoBitrate).remove(QStringLiteral(" kbps")).toDouble(&numeric);
+        if (numeric)
+            options += QStringLiteral(" -b ") + plainNumber(bitrate - 50) + QStringLiteral("kbps");
+        options += QStringLiteral(" -r ") +
+                   ShellWord(QString(settings.videoFrameRate).remove(QStringLiteral(" fps")));
+        if (isChecked(settings.originalQuality))
+            options += QStringLiteral(" -sameq");
+    }
+
+    // The converter's -t takes a length: the part from Begin Time to End Time.
+    if (const std::optional<qint64> length = TrimmedLength(row)) {
+        options += QStringLiteral(" -ss ") + ShellWord(row.BeginTime) + QStringLiteral(" -t ") +
+                   FormatTrimTime(*length);
+    }
+
+    if (!isChecked(settings.noVideo) && !codecs.extraParameters.isEmpty()) {
+        const QStringList words = codecs.extraParameters.split(u' ', Qt::SkipEmptyParts);
+        for (const QString &word : words)
+            options += u' ' + ShellWord(word);
+    }
+
+    if (isChecked(settings.noAudio)) {
+        options += QStringLiteral(" -an");
+    } else {
+        options += QStringLiteral(" -acodec ") + ShellWord(settings.audioCodec) +
+                   QStringLiteral(" -ab ") +
+                   ShellWord(QString(settings.audioBitrate)
+                                 .replace(QStringLiteral(" kbps"), QStringLiteral("kbps"))) +
+                   QStringLiteral(" -ar ") + ShellWord(settings.audioSampleRate) +
+                   QStringLiteral(" -ac ") + QString::number(settings.audioChannelsPosition + 1);
+    }
+    return options;
+}
+
+BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &codecs,
+                     const QList<FileListRow> &rows, const BatchOptions &options,
+                     const std::function<bool(const QString &)> &pathTaken) {
+    BatchPlan plan;
+    const QString converter = ShellQuote(BatchFiles::converter(options.dataFolder));
+    const bool psp = settings.device == u"PSP";
+    const bool toLibrary = settings.device == u"iPod" && options.addToLibrary;
+    const bool thumbnails = psp && options.createThumbnails;
+    const QString extension =
+        isChecked(settings.noVideo) ? codecs.audioExtension : codecs.videoExtension;
+    const qint64 firstNumber = std::max<qint64>(0, leadingNumber(options.pspStartNumber));
+
+    QSet<QString> given; // paths handed to earlier rows of this batch
+    const auto taken = [&](const QString &path) {
+        return given.contains(path) || pathTaken(path);
+    };
+
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const FileListRow &row = rows[i];
+        const QString base =
+            psp ? PspBaseName(settings.videoCodecPosition, firstNumber + i) : baseNameOf(row);
+        QString output = JoinPath(options.outputFolder, base + u'.' + extension);
+        for (int counter = 2; taken(output); ++counter)
+            output = JoinPath(options.outputFolder,
+                              base + QStringLiteral(" (%1).").arg(counter) + extension);
+        given.insert(output);
+
+        plan.lines.append(converter + QStringLiteral(" -i ") + ShellQuote(row.Filepath) +
+                          ConversionOptions(settings, codecs, row) + QStringLiteral(" -y ") +
+                          ShellQuote(output));
+        plan.outputPaths.append(output);
+
+        if (toLibrary)
+            plan.lines.append(ShellQuote(BatchFiles::trackDrop(options.dataFolder)) + u' ' +
+                              ShellQuote(output));
+
+        QString thumbnail;
+        if (thumbnails) {
+            // Named after the video's final name; an existing file is never replaced.
+            const QString candidate = output.chopped(extension.size() + 1) + QStringLiteral(".thm");
+            if (!taken(candidate)) {
+                thumbnail = candidate;
+                given.insert(thumbnail);
+                plan.lines.append(converter + QStringLiteral(" -i ") + ShellQuote(row.Filepath) +
+                                  QStringLiteral(" -f image2 -ss 5 -vframes 1 -s 160x120 -an -y ") +
+                                  ShellQuote(thumbnail));
+            }
+        }
+        plan.thumbnailPaths.append(thumbnail);
+
+        const std::optional<qint64> length = TrimmedLength(row);
+        plan.rows.append(
+            {row.Filepath, length ? *length : TimeTextToSeconds(row.Duration).value_or(0)});
+    }
+    return plan;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "convert/ConversionProgress.h"
+#include "filelist/FileListRow.h"
+#include "profiles/ConversionSettings.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// What a batch needs beyond the settings controls and the rows.
+struct BatchOptions {
+    QString dataFolder;                           // where the batch runs the component copies from
+    QString outputFolder;                         // as the user named it
+    bool addToLibrary = false;                    // "Add files directly to iTunes" checked
+    bool createThumbnails = false;                // "Create thumbnails" checked
+    QString pspStartNumber = QStringLiteral("1"); // the PSP's first file number, as typed
+};
+
+// The codec data of the profile file that a batch uses.
+struct BatchCodecData {
+    QString videoFormat;
+    QString extraParameters;
+    QString videoExtension; // of the video codec's section
+    QString audioExtension; // of the audio codec's section: audio-only output
+};
+
+// One batch: its lines and, per row, the output written and what the
+// conversion window follows.
+struct BatchPlan {
+    QStringList lines;
+    QStringList outputPaths;
+    QStringList thumbnailPaths; // empty entries where a row gets none
+    QList<BatchRow> rows;
+};
+
+// Builds the converter command of every row, in list order: the converter
+// line, then the library hand-off line (iPod) or the thumbnail line (PSP).
+// Pure: files on disk are only consulted through the given test, so that
+// output names never replace an existing file; a path given to an earlier
+// row counts as taken too. Every path and every value taken from the
+// controls is quoted for the shell.
+BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &codecs,
+                     const QList<FileListRow> &rows, const BatchOptions &options,
+                     const std::function<bool(const QString &)> &pathTaken);
+
+// The converter options of one row, after "-i <input>" and before "-y <output>".
+QString ConversionOptions(const ConversionSettings &settings, const BatchCodecData &codecs,
+                          const FileListRow &row);
+
+// The length of a trimmed row's part, in seconds; nothing for an untrimmed row.
+std::optional<qint64> TrimmedLength(const FileListRow &row);
+
+// The base name of a PSP output file: "M4V" for the first two video codecs
+// (MPEG-4), "MAQ" for the others (H.264), then the number with at least
+// four digits.
+QString PspBaseName(int videoCodecPosition, qint64 number);

@@ -1,0 +1,47 @@
+#include "convert/BatchFiles.h"
+
+#include "platform/ApplicationFolder.h"
+#include "platform/FileSystem.h"
+
+namespace BatchFiles {
+
+namespace {
+QString component(const char16_t *name) {
+    return JoinPath(JoinPath(ApplicationFolder(), QStringLiteral("Components")),
+                    QString::fromUtf16(name));
+}
+} // namespace
+
+QString batch(const QString &dataFolder) {
+    return JoinPath(dataFolder, QStringLiteral("BVC.bat"));
+}
+
+QString converter(const QString &dataFolder) {
+    return JoinPath(dataFolder, QString::fromUtf16(ConverterName));
+}
+
+QString threadLibrary(const QString &dataFolder) {
+    return JoinPath(dataFolder, QStringLiteral("pthreadGC2.dll"));
+}
+
+QString trackDrop(const QString &dataFolder) {
+    return JoinPath(dataFolder, QString::fromUtf16(TrackDropName));
+}
+
+QString lock(const QString &dataFolder) {
+    return JoinPath(dataFolder, QStringLiteral("BVC.lock"));
+}
+
+QString shippedConverter() {
+    return component(u"BrannockVideoConverter.dll");
+}
+
+QString shippedThreadLibrary() {
+    return component(u"pthreadGC2.dll");
+}
+
+QString shippedTrackDrop() {
+    return component(u"TrackDrop.exe");
+}
+
+} // namespace BatchFiles

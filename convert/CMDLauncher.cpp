@@ -1,0 +1,78 @@
+#include "convert/CMDLauncher.h"
+
+#include "platform/Processes.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <csignal>
+#include <unistd.h>
+
+CMDLauncher::CMDLauncher(QObject *parent)
+    : QObject(parent) {
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.setProgram(QStringLiteral("/bin/sh"));
+    // A session of its own: the batch and everything it starts share one
+    // process group, apart from the application and from other batches.
+    m_process.setChildProcessModifier([] { ::setsid(); });
+    connect(&m_process, &QProcess::readyRead, this, &CMDLauncher::readOutput);
+    connect(&m_process, &QProcess::finished, this, [this] {
+        readOutput();
+        if (!m_stopped)
+            emit ProcessEnded();
+    });
+}
+
+CMDLauncher::~CMDLauncher() {
+    stop();
+}
+
+void CMDLauncher::start(const QString &batchPath) {
+    if (isRunning()) {
+        m_status = AlreadyRunning;
+        return;
+    }
+    m_stopped = false;
+    m_process.setArguments({QStringLiteral("-v"), batchPath});
+    m_process.start(QIODevice::ReadOnly);
+    if (!m_process.waitForStarted()) {
+        m_status = StartFailed;
+        m_errorCode = int(m_process.error());
+        return;
+    }
+    m_status = Started;
+    m_processGroup = pid_t(m_process.processId());
+}
+
+void CMDLauncher::readOutput() {
+    const QByteArray chunk = m_process.readAll();
+    if (!chunk.isEmpty() && !m_stopped)
+        emit DataReceived(chunk);
+}
+
+void CMDLauncher::stop(int graceMs) {
+    if (m_processGroup <= 0)
+        return;
+    m_stopped = true;
+    if (ProcessGroupAlive(m_processGroup)) {
+        ::kill(-m_processGroup, SIGTERM);
+        QElapsedTimer waited;
+        waited.start();
+        while (ProcessGroupAlive(m_processGroup) && waited.elapsed() < graceMs) {
+            m_process.waitForFinished(20); // reaps the shell once it has gone
+            QThread::msleep(10);
+        }
+        if (ProcessGroupAlive(m_processGroup)) {
+            ::kill(-m_processGroup, SIGKILL);
+            // SIGKILL cannot be refused, but it takes a moment to land.
+            waited.restart();
+            while (ProcessGroupAlive(m_processGroup) && waited.elapsed() < 2000) {
+                m_process.waitForFinished(20);
+                QThread::msleep(10);
+            }
+        }
+    }
+    if (m_process.state() != QProcess::NotRunning)
+        m_process.waitForFinished(1000);
+    m_processGroup = 0;
+}

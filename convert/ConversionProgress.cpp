@@ -1,0 +1,92 @@
+#include "convert/ConversionProgress.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+QList<QString> inputPathsOf(const QList<BatchRow> &rows) {
+    QList<QString> paths;
+    for (const BatchRow &row : rows)
+        paths.append(row.inputPath);
+    return paths;
+}
+
+int clampToInt(qint64 value) {
+    return int(std::clamp<qint64>(value, 0, std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
+ConversionProgress::ConversionProgress(const QString &converterPath, const QString &trackDropPath,
+                                       const QList<BatchRow> &rows)
+    : m_rows(rows)
+    , m_parser(converterPath, trackDropPath, inputPathsOf(rows)) {}
+
+void ConversionProgress::feed(QByteArrayView chunk) {
+    for (const QString &line : m_splitter.feed(chunk))
+        apply(m_parser.feedLine(line));
+}
+
+void ConversionProgress::finish() {
+    for (const QString &line : m_splitter.finish())
+        apply(m_parser.feedLine(line));
+    apply(m_parser.finish());
+    m_finished = true;
+    m_caption = BaseCaption + u"Finished!";
+    m_currentValue = m_currentMaximum;
+    m_totalValue = totalMaximum();
+}
+
+QString ConversionProgress::currentFileText() const {
+    if (m_finished)
+        return QStringLiteral("Finished!");
+    if (m_currentFile == 0)
+        return QStringLiteral("Initializing...");
+    return QStringLiteral("Processing File: %1 of %2...").arg(m_currentFile).arg(rowCount());
+}
+
+QString ConversionProgress::percentage(qint64 value, qint64 maximum) {
+    // Single precision, as the window has always computed it.
+    const float share = float(value) / float(maximum) * 100.0f;
+    const double rounded = std::nearbyint(double(share) * 100.0) / 100.0;
+    QString text = QString::number(rounded, 'f', 2);
+    while (text.endsWith(u'0'))
+        text.chop(1);
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    return text;
+}
+
+void ConversionProgress::apply(const QList<ConsoleEvent> &events) {
+    for (const ConsoleEvent &event : events) {
+        switch (event.kind) {
+        case ConsoleEvent::Kind::FileStarted: {
+            m_currentFile = event.fileNumber;
+            m_currentValue = 0;
+            // A file of unknown length keeps the previous maximum.
+            const qint64 total = m_rows[m_currentFile - 1].totalSeconds;
+            if (total > 0)
+                m_currentMaximum = clampToInt(total);
+            m_totalValue = m_currentFile;
+            break;
+        }
+        case ConsoleEvent::Kind::Progress:
+            m_status = event.text;
+            if (!event.seconds)
+                break;
+            if (*event.seconds > m_currentMaximum) {
+                m_currentValue = m_currentMaximum;
+            } else {
+                m_currentValue = clampToInt(*event.seconds);
+                m_caption =
+                    BaseCaption + u'(' + percentage(*event.seconds, m_currentMaximum) + u"%)";
+            }
+            break;
+        case ConsoleEvent::Kind::Error:
+            m_errors += u'-' + event.text + u"\r\n";
+            break;
+        }
+    }
+}

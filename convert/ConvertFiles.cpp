@@ -1,0 +1,90 @@
+#include "convert/ConvertFiles.h"
+
+#include "app/DebugLog.h"
+#include "app/Various.h"
+#include "convert/BatchFiles.h"
+#include "platform/FileSystem.h"
+#include "profiles/ProfileFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// Copies a component over an earlier copy; the copy keeps the source's
+// permissions, the executable bit included. Failures are passed over: the
+// batch then reports what could not run.
+void copyComponent(const QString &source, const QString &target) {
+    QFile::remove(target);
+    QFile::copy(source, target);
+}
+
+QString trueOrFalse(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+void writeRowsDump(const QString &path, const QList<FileListRow> &rows) {
+    QFile dump(path);
+    if (!dump.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    for (const FileListRow &row : rows) {
+        const QStringList columns{row.Filename,  row.Codec,   row.Duration, row.VideoSize,
+                                  row.BeginTime, row.EndTime, row.Filepath};
+        dump.write((columns.join(QStringLiteral(" | ")) + u'\n').toUtf8());
+    }
+}
+
+} // namespace
+
+BatchCodecData ReadBatchCodecData(const ConversionSettings &settings) {
+    const ProfileFile::CodecSection video =
+        ProfileFile::ReadCodecSection(settings.profileFile, settings.videoCodec);
+    const ProfileFile::CodecSection audio =
+        ProfileFile::ReadCodecSection(settings.profileFile, settings.audioCodec);
+    return {video.videoFormat, video.extraParameters, video.extension, audio.extension};
+}
+
+QByteArray BatchText(const BatchPlan &plan) {
+    QByteArray text;
+    for (const QString &line : plan.lines)
+        text += line.toUtf8() + '\n';
+    return text;
+}
+
+BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListRow> &rows,
+                       const BatchOptions &options) {
+    const QString &data = options.dataFolder;
+    copyComponent(BatchFiles::shippedConverter(), BatchFiles::converter(data));
+    copyComponent(BatchFiles::shippedThreadLibrary(), BatchFiles::threadLibrary(data));
+    if (settings.device == u"iPod" && options.addToLibrary)
+        copyComponent(BatchFiles::shippedTrackDrop(), BatchFiles::trackDrop(data));
+
+    DebugLog &log = DebugLog::instance();
+    const bool debug = !log.path().isEmpty();
+    if (debug) {
+        const QString dump = JoinPath(data, QStringLiteral("Debug3.log"));
+        log.write(QStringLiteral("Dump3 will be saved to: \"") + dump + u"\".");
+        writeRowsDump(dump, rows);
+    }
+
+    const BatchPlan plan = BuildBatch(settings, ReadBatchCodecData(settings), rows, options,
+                                      [](const QString &path) { return QFileInfo::exists(path); });
+    QFile batch(BatchFiles::batch(data));
+    if (batch.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        batch.write(BatchText(plan));
+        batch.close();
+    }
+
+    if (debug) {
+        const QString dump = JoinPath(data, QStringLiteral("Debug1.log"));
+        log.write(QStringLiteral("Dump1 will be saved to: \"") + dump + u"\".");
+        QFile::remove(dump);
+        QFile::copy(BatchFiles::batch(data), dump);
+        log.write(QStringLiteral("BVC Exists=") +
+                  trueOrFalse(FileExists(BatchFiles::converter(data))));
+        log.write(QStringLiteral("PTGC2 Exists=") +
+                  trueOrFalse(FileExists(BatchFiles::threadLibrary(data))));
+        log.write(QStringLiteral("BAT Exists=") + trueOrFalse(FileExists(BatchFiles::batch(data))));
+    }
+    return plan;
+}

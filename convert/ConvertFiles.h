@@ -1,0 +1,26 @@
+#pragma once
+
+#include "convert/BatchBuilder.h"
+
+// A batch ready to run: the batch file is written and the components are in
+// place in the data folder.
+struct BatchRun {
+    QString dataFolder;   // holds the batch file and the component copies
+    QString outputFolder; // the output folder as the user named it
+    QList<BatchRow> rows; // one per list row, in batch order
+};
+
+// The codec sections of the settings' profile file that a batch uses.
+BatchCodecData ReadBatchCodecData(const ConversionSettings &settings);
+
+// Prepares a batch in the data folder: copies the converter (and, for the
+// iPod library hand-off, TrackDrop) from the application's Components
+// folder, writes the batch file with one line per command, and in debug
+// mode writes the dumps Debug3.log (the rows) and Debug1.log (the batch).
+// Returns the plan that was written.
+BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListRow> &rows,
+                       const BatchOptions &options);
+
+// The batch file's text: one command per line, each ending in a line feed
+// (the shell would take a carriage return as part of the last argument).
+QByteArray BatchText(const BatchPlan &plan);

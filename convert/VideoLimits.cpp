@@ -1,0 +1,48 @@
+#include "convert/VideoLimits.h"
+
+#include "convert/SizeOptions.h"
+#include "profiles/ProfileFile.h"
+
+namespace {
+
+QString itemAt(const QStringList &items, std::optional<qint16> position) {
+    return position && *position >= 0 && *position < items.size() ? items[*position] : QString();
+}
+
+QString sizeMessage(const QString &entry) {
+    return QStringLiteral("The maximum video size for the selected videocodec is: ") + entry;
+}
+
+} // namespace
+
+std::optional<QString> CheckVideoLimits(const ConversionSettings &settings,
+                                        const QStringList &sizeItems,
+                                        const QStringList &qualityItems) {
+    if (settings.videoCodec.isEmpty())
+        return std::nullopt;
+    const QString &file = settings.profileFile;
+    const QString &codec = settings.videoCodec;
+
+    const qint16 sizePosition = qint16(settings.videoSizePosition);
+    const std::optional<qint16> sizeLimit =
+        ProfileFile::ReadMaxVideoSize(file, codec, sizePosition);
+    const std::optional<qint16> sizeLimitEntry = ProfileFile::ReadMaxVideoSize(file, codec, -1);
+    if (sizeLimit && sizePosition > *sizeLimit)
+        return sizeMessage(itemAt(sizeItems, sizeLimitEntry));
+    if (sizePosition < 0) {
+        const std::optional<FrameSize> custom = ParseFrameSize(settings.videoSize);
+        const std::optional<FrameSize> largest = ParseFrameSize(itemAt(sizeItems, sizeLimitEntry));
+        if (custom && largest &&
+            (custom->width > largest->width || custom->height > largest->height))
+            return sizeMessage(itemAt(sizeItems, sizeLimitEntry));
+    }
+
+    const qint16 qualityPosition = qint16(settings.videoBitratePosition);
+    const std::optional<qint16> qualityLimit =
+        ProfileFile::ReadMaxVideoQuality(file, codec, qualityPosition);
+    if (qualityLimit && qualityPosition > *qualityLimit) {
+        return QStringLiteral("The maximum video quality for the selected videocodec is: ") +
+               itemAt(qualityItems, ProfileFile::ReadMaxVideoQuality(file, codec, -1));
+    }
+    return std::nullopt;
+}

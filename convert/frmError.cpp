@@ -1,0 +1,41 @@
+#include "convert/frmError.h"
+
+#include "app/GUIFunctions.h"
+#include "app/WizardHeader.h"
+
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+frmError::frmError(QWidget *parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("frmError"));
+    setWindowTitle(QStringLiteral("Error Log"));
+    setFont(VerdanaFont());
+    header = new WizardHeader(QStringLiteral("Error Log"),
+                              QStringLiteral("The following errors occurred..."), this);
+
+    txtErrors = new QPlainTextEdit(this);
+    txtErrors->setObjectName(QStringLiteral("txtErrors"));
+    txtErrors->setReadOnly(true);
+    txtErrors->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+
+    cmdClose = new QPushButton(QStringLiteral("&Close"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setDefault(true);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdClose);
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(12, 8, 12, 12);
+    body->addWidget(txtErrors, 1);
+    body->addLayout(buttons);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(header);
+    column->addLayout(body, 1);
+    resize(560, 360);
+}

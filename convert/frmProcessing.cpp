@@ -1,0 +1,248 @@
+#include "convert/frmProcessing.h"
+
+#include "app/DebugLog.h"
+#include "app/GUIFunctions.h"
+#include "app/Prompts.h"
+#include "app/Various.h"
+#include "app/WizardHeader.h"
+#include "convert/BatchFiles.h"
+#include "convert/CMDLauncher.h"
+#include "convert/ConsoleLogView.h"
+#include "convert/frmError.h"
+#include "convert/frmShutdown.h"
+#include "platform/FileSystem.h"
+#include "platform/Processes.h"
+#include "platform/SleepInhibitor.h"
+#include "platform/TerminationSignals.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString CancelCaption = QStringLiteral("&Cancel");
+const QString CloseCaption = QStringLiteral("&Close");
+// How long clean-up keeps trying to delete the converter copy.
+constexpr int DeleteTimeoutMs = 10000;
+
+} // namespace
+
+frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
+    : QDialog(parent)
+    , m_run(run)
+    , m_progress(BatchFiles::converter(run.dataFolder), BatchFiles::trackDrop(run.dataFolder),
+                 run.rows) {
+    setObjectName(QStringLiteral("frmProcessing"));
+    setWindowTitle(ConversionProgress::BaseCaption);
+    setFont(VerdanaFont());
+
+    header = new WizardHeader(QStringLiteral("Converting Video Files..."),
+                              QStringLiteral("Your video files are being converted..."), this);
+    lblCurrentFile = new QLabel(QStringLiteral("Initializing..."), this);
+    lblCurrentFile->setObjectName(QStringLiteral("lblCurrentFile"));
+    lblCurrentFile->setFont(VerdanaFont(8.25, true));
+    prgCurrent = new QProgressBar(this);
+    prgCurrent->setObjectName(QStringLiteral("prgCurrent"));
+    prgCurrent->setRange(0, 100);
+    prgCurrent->setValue(0);
+    txtStatus = new QLineEdit(QStringLiteral("Initializing..."), this);
+    txtStatus->setObjectName(QStringLiteral("txtStatus"));
+    txtStatus->setReadOnly(true);
+    prgTotal = new QProgressBar(this);
+    prgTotal->setObjectName(QStringLiteral("prgTotal"));
+    prgTotal->setValue(0);
+    txtLogContents = new ConsoleLogView(this);
+    txtLogContents->setObjectName(QStringLiteral("txtLogContents"));
+    lblNote = new QLabel(
+        QStringLiteral("Note: if the process is taking too long, try choosing another profile."),
+        this);
+    lblNote->setObjectName(QStringLiteral("lblNote"));
+    chkShutdownComputer =
+        new QCheckBox(QStringLiteral("Automatically shutdown computer when done"), this);
+    chkShutdownComputer->setObjectName(QStringLiteral("chkShutdownComputer"));
+    cmdOpenFolder = new QPushButton(QStringLiteral("&Open Folder"), this);
+    cmdOpenFolder->setObjectName(QStringLiteral("cmdOpenFolder"));
+    cmdCancel = new QPushButton(CancelCaption, this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(chkShutdownComputer);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOpenFolder);
+    buttons->addWidget(cmdCancel);
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(14, 10, 14, 12);
+    body->addWidget(lblCurrentFile);
+    body->addWidget(prgCurrent);
+    body->addWidget(txtStatus);
+    body->addWidget(prgTotal);
+    body->addWidget(txtLogContents, 1);
+    body->addWidget(lblNote);
+    body->addLayout(buttons);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(header);
+    column->addLayout(body, 1);
+    resize(640, 520);
+
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);
+    connect(cmdOpenFolder, &QPushButton::clicked, this, &frmProcessing::cmdOpenFolder_Click);
+}
+
+frmProcessing::~frmProcessing() {
+    // Never leave a batch running behind a destroyed window.
+    if (!m_cleanedUp && m_loaded)
+        cleanUp();
+}
+
+pid_t frmProcessing::processGroup() const {
+    return m_launcher && m_launcher->isRunning() ? m_launcher->processGroup() : 0;
+}
+
+void frmProcessing::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    if (!m_loaded) {
+        m_loaded = true;
+        // After the window is on screen, so a refused start shows over it.
+        QTimer::singleShot(0, this, &frmProcessing::Form_Load);
+    }
+}
+
+void frmProcessing::Form_Load() {
+    prgTotal->setRange(0, m_progress.totalMaximum());
+    m_launcher = std::make_unique<CMDLauncher>();
+    m_launcher->setBufferSize(8192);
+    m_launcher->setPollInterval(10);
+    connect(m_launcher.get(), &CMDLauncher::DataReceived, this,
+            &frmProcessing::CMDLauncher_DataReceived);
+    connect(m_launcher.get(), &CMDLauncher::ProcessEnded, this,
+            &frmProcessing::CMDLauncher_ProcessEnded);
+
+    m_launcher->start(BatchFiles::batch(m_run.dataFolder));
+    switch (m_launcher->startStatus()) {
+    case CMDLauncher::AlreadyRunning:
+        prompts().critical(this,
+                           QStringLiteral("Mobivert is already converting one or more files!"));
+        return;
+    case CMDLauncher::StartFailed:
+        prompts().critical(this, JoinLines({QStringLiteral("An error occured!"),
+                                            QStringLiteral("Error Details: ") +
+                                                QString::number(m_launcher->errorCode())}));
+        return;
+    case CMDLauncher::Started:
+        break;
+    }
+    m_noSleep = std::make_unique<SleepInhibitor>(QStringLiteral("Converting video files"));
+}
+
+void frmProcessing::CMDLauncher_DataReceived(const QByteArray &chunk) {
+    txtLogContents->appendOutput(chunk);
+    m_progress.feed(chunk);
+    showProgress();
+}
+
+void frmProcessing::showProgress() {
+    lblCurrentFile->setText(m_progress.currentFileText());
+    prgCurrent->setMaximum(m_progress.currentMaximum());
+    prgCurrent->setValue(m_progress.currentValue());
+    prgTotal->setValue(m_progress.totalValue());
+    txtStatus->setText(m_progress.status());
+    setWindowTitle(m_progress.caption());
+}
+
+void frmProcessing::CMDLauncher_ProcessEnded() {
+    m_progress.finish();
+    showProgress();
+    header->lblWizardSubText->setText(QStringLiteral("Your video files have been converted..."));
+    cmdCancel->setText(CloseCaption);
+    m_noSleep.reset();
+
+    if (!m_progress.errorMessages().isEmpty()) {
+        frmError errors(this);
+        errors.txtErrors->setPlainText(m_progress.errorMessages());
+        prompts().exec(&errors);
+    }
+    if (chkShutdownComputer->isChecked()) {
+        frmShutdown countdown(this);
+        prompts().exec(&countdown);
+    }
+}
+
+void frmProcessing::cmdOpenFolder_Click() {
+    prompts().openUrl(QUrl::fromLocalFile(m_run.outputFolder));
+}
+
+void frmProcessing::reject() {
+    close(); // Esc asks like the close box does
+}
+
+void frmProcessing::closeEvent(QCloseEvent *event) {
+    if (m_cleanedUp) {
+        QDialog::closeEvent(event);
+        return;
+    }
+    // While the batch runs, ask first; a logout or kill does not wait for
+    // an answer.
+    if (cmdCancel->text() == CancelCaption && !TerminationSignals::received()) {
+        const bool cancel = prompts().ask(
+            this, JoinLines({QStringLiteral("Are you sure you want to cancel?"),
+                             QStringLiteral("Video files that have been converted already will "
+                                            "not be removed.")}));
+        if (!cancel) {
+            event->ignore();
+            return;
+        }
+    }
+    cleanUp();
+    QDialog::closeEvent(event);
+    done(m_progress.finished() ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void frmProcessing::cleanUp() {
+    m_cleanedUp = true;
+    const QString &folder = m_run.dataFolder;
+    if (m_launcher) {
+        // The shell goes first, so it cannot start the next line while its
+        // converter is being ended; then any converter of this batch that is
+        // left. Another copy of Mobivert converting at the same time runs in
+        // a group of its own and is never touched.
+        const pid_t group = m_launcher->processGroup();
+        m_launcher->disconnect(this);
+        m_launcher->stop();
+        KillProcessByName(QString::fromUtf16(BatchFiles::ConverterName), group);
+        m_launcher.reset();
+    }
+    m_noSleep.reset();
+    QFile::remove(BatchFiles::batch(folder));
+
+    const QString converter = BatchFiles::converter(folder);
+    QElapsedTimer trying;
+    trying.start();
+    while (FileExists(converter) && trying.elapsed() < DeleteTimeoutMs) {
+        setWindowTitle(QStringLiteral("Cleaning up. Please, wait..."));
+        if (!QFile::remove(converter))
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
+    }
+    QFile::remove(BatchFiles::threadLibrary(folder));
+    QFile::remove(BatchFiles::trackDrop(folder));
+
+    if (!DebugLog::instance().path().isEmpty()) {
+        const QString dump = JoinPath(folder, QStringLiteral("Debug2.log"));
+        DebugLog::instance().write(QStringLiteral("Dump2 will be saved to: \"") + dump + u"\".");
+        QFile file(dump);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write((txtLogContents->toPlainText() + u"\r\n").toUtf8());
+    }
+}

@@ -1,0 +1,31 @@
+#include "platform/PowerOff.h"
+
+#include <QProcess>
+
+namespace {
+
+class InertPowerOff final : public PowerOff {
+public:
+    bool powerOff() override { return false; }
+};
+
+PowerOff *&current() {
+    static InertPowerOff inert;
+    static PowerOff *active = &inert;
+    return active;
+}
+
+} // namespace
+
+bool SystemPowerOff::powerOff() {
+    return QProcess::startDetached(QStringLiteral("systemctl"), {QStringLiteral("poweroff")});
+}
+
+PowerOff &powerOff() {
+    return *current();
+}
+
+void SetPowerOff(PowerOff *replacement) {
+    static InertPowerOff inert;
+    current() = replacement ? replacement : &inert;
+}

@@ -1,0 +1,423 @@
+// The converter command of every row: options, frame sizes, output names,
+// the library hand-off and thumbnail lines, and quoting that survives any
+// file name when the shell runs the batch.
+#include "convert/BatchBuilder.h"
+#include "convert/ConvertFiles.h"
+#include "convert/ShellQuote.h"
+#include "convert/SizeOptions.h"
+#include "tests/support/MediaTools.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString Data = QStringLiteral("/data");
+const QString Out = QStringLiteral("/out");
+
+ConversionSettings exampleSettings() {
+    ConversionSettings settings;
+    settings.device = QStringLiteral("iPod");
+    settings.videoCodec = QStringLiteral("mpeg4");
+    settings.videoCodecPosition = 0;
+    settings.videoSize = QStringLiteral("320x240");
+    settings.videoBitrate = QStringLiteral("768 kbps");
+    settings.videoFrameRate = QStringLiteral("25 fps");
+    settings.audioCodec = QStringLiteral("aac");
+    settings.audioBitrate = QStringLiteral("128 kbps");
+    settings.audioSampleRate = QStringLiteral("44100");
+    settings.audioChannelsPosition = 1;
+    return settings;
+}
+
+FileListRow row(const QString &name, const QString &path,
+                const QString &size = QStringLiteral("640x480")) {
+    return {name, QStringLiteral("XVID"), QStringLiteral("00:01:40"), size, {}, {}, path};
+}
+
+BatchOptions defaultOptions() {
+    BatchOptions result;
+    result.dataFolder = Data;
+    result.outputFolder = Out;
+    return result;
+}
+
+const BatchCodecData Mp4{{}, {}, QStringLiteral("mp4"), QStringLiteral("m4a")};
+
+BatchPlan build(const ConversionSettings &settings, const QList<FileListRow> &rows,
+                const BatchOptions &batchOptions = defaultOptions(),
+                const BatchCodecData &codecs = Mp4, const QStringList &onDisk = {}) {
+    return BuildBatch(settings, codecs, rows, batchOptions,
+                      [&](const QString &path) { return onDisk.contains(path); });
+}
+
+} // namespace
+
+class TestBatchBuilder : public QObject {
+    Q_OBJECT
+
+private slots:
+    void workedExample() {
+        BatchOptions withLibrary = defaultOptions();
+        withLibrary.addToLibrary = true;
+        const BatchPlan plan = build(
+            exampleSettings(),
+            {row(QStringLiteral("holiday"), QStringLiteral("/Videos/holiday.avi"))}, withLibrary);
+        QCOMPARE(
+            plan.lines,
+            QStringList(
+                {QStringLiteral(
+                     "'/data/BrannockVideoConverter.exe' -i '/Videos/holiday.avi' -vcodec mpeg4 "
+                     "-s 320x240 -b 718kbps -r 25 -acodec aac -ab 128kbps -ar 44100 -ac 2 "
+                     "-y '/out/holiday.mp4'"),
+                 QStringLiteral("'/data/TrackDrop.exe' '/out/holiday.mp4'")}));
+        QCOMPARE(plan.outputPaths, QStringList{QStringLiteral("/out/holiday.mp4")});
+        QCOMPARE(plan.rows.size(), 1);
+        QCOMPARE(plan.rows[0].totalSeconds, 100);
+        QCOMPARE(BatchText(plan).count('\n'), 2);
+        QVERIFY(!BatchText(plan).contains('\r'));
+    }
+
+    void options_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("as is")
+            << ""
+            << " -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -acodec aac -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("no video") << "noVideo"
+                                  << " -vn -acodec aac -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("no audio") << "noAudio"
+                                  << " -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -an";
+        QTest::newRow("neither") << "noVideo noAudio"
+                                 << " -vn -an";
+        QTest::newRow("grayed counts as unchecked")
+            << "grayed"
+            << " -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -acodec aac -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("container and extras")
+            << "format extra"
+            << " -f psp -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -pix_fmt yuv420p -maxrate 768k "
+               "-acodec aac -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("extras not for audio only")
+            << "extra noVideo"
+            << " -vn -acodec aac -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("same quality") << "sameq"
+                                      << " -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -sameq "
+                                         "-acodec aac -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("no channel entry")
+            << "channels"
+            << " -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -acodec aac -ab 128kbps -ar 44100 -ac 0";
+        QTest::newRow("fractional frame rate") << "fps"
+                                               << " -vcodec mpeg4 -s 320x240 -b 718kbps -r 29.97 "
+                                                  "-acodec aac -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("trimmed") << "trim"
+                                 << " -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -ss 00:01:00 -t "
+                                    "00:02:30 -acodec aac -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("half a trim")
+            << "halftrim"
+            << " -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -acodec aac -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("keep aspect") << "aspect"
+                                     << " -vcodec mpeg4 -s 320x180 -padtop 30 -padbottom 30 -b "
+                                        "718kbps -r 25 -acodec aac -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("odd values quoted") << "odd"
+                                           << " -vcodec 'mpeg4;x' -s 320x240 -b 718kbps -r 25 "
+                                              "-acodec '' -ab 128kbps -ar 44100 -ac 2";
+    }
+
+    void options() {
+        QFETCH(QString, change);
+        QFETCH(QString, expected);
+        ConversionSettings settings = exampleSettings();
+        BatchCodecData codecs = Mp4;
+        FileListRow source =
+            row(QStringLiteral("clip"), QStringLiteral("/v/clip.avi"), QStringLiteral("1280x720"));
+        const QStringList changes = change.split(u' ', Qt::SkipEmptyParts);
+        for (const QString &what : changes) {
+            if (what == u"noVideo")
+                settings.noVideo = 1;
+            if (what == u"noAudio")
+                settings.noAudio = 1;
+            if (what == u"grayed") {
+                settings.noVideo = 2;
+                settings.noAudio = 2;
+                settings.originalQuality = 2;
+            }
+            if (what == u"format")
+                codecs.videoFormat = QStringLiteral("psp");
+            if (what == u"extra")
+                codecs.extraParameters = QStringLiteral("-pix_fmt yuv420p  -maxrate 768k");
+            if (what == u"sameq")
+                settings.originalQuality = 1;
+            if (what == u"channels")
+                settings.audioChannelsPosition = -1;
+            if (what == u"fps")
+                settings.videoFrameRate = QStringLiteral("29.97 fps");
+            if (what == u"trim") {
+                source.BeginTime = QStringLiteral("00:01:00");
+                source.EndTime = QStringLiteral("00:03:30");
+            }
+            if (what == u"halftrim")
+                source.BeginTime = QStringLiteral("00:01:00");
+            if (what == u"aspect")
+                settings.keepAspectRatio = 1;
+            if (what == u"odd") {
+                settings.videoCodec = QStringLiteral("mpeg4;x");
+                settings.audioCodec.clear();
+            }
+        }
+        QCOMPARE(ConversionOptions(settings, codecs, source), expected);
+    }
+
+    void sizeOptions_data() {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("same shape") << "640x480"
+                                    << " -s 320x240";
+        QTest::newRow("16:9") << "1280x720"
+                              << " -s 320x180 -padtop 30 -padbottom 30";
+        QTest::newRow("3:2") << "720x480"
+                             << " -s 320x212 -padtop 14 -padbottom 14";
+        QTest::newRow("wide, odd half") << "640x300"
+                                        << " -s 320x150 -padtop 46 -padbottom 44";
+        QTest::newRow("PAL") << "720x576"
+                             << " -croptop 8 -cropbottom 8 -s 320x240";
+        QTest::newRow("narrow, odd half") << "704x576"
+                                          << " -croptop 12 -cropbottom 10 -s 320x240";
+        QTest::newRow("unknown") << "0x0"
+                                 << "";
+    }
+
+    void sizeOptions() {
+        QFETCH(QString, source);
+        QFETCH(QString, expected);
+        QCOMPARE(SizeOptions(QStringLiteral("320x240"), source, true), expected);
+        QCOMPARE(SizeOptions(QStringLiteral("320x240"), source, false),
+                 QStringLiteral(" -s 320x240"));
+    }
+
+    void outputNames() {
+        const ConversionSettings settings = exampleSettings();
+        // Taken on disk, and taken by an earlier row of the same batch.
+        const BatchPlan plan =
+            build(settings,
+                  {row(QStringLiteral("holiday"), QStringLiteral("/a/holiday.avi")),
+                   row(QStringLiteral("holiday"), QStringLiteral("/b/holiday.avi")),
+                   row(QString(), QStringLiteral("/c/unreadable.avi"))},
+                  defaultOptions(), Mp4,
+                  {QStringLiteral("/out/holiday.mp4"), QStringLiteral("/out/holiday (2).mp4")});
+        QCOMPARE(plan.outputPaths, QStringList({QStringLiteral("/out/holiday (3).mp4"),
+                                                QStringLiteral("/out/holiday (4).mp4"),
+                                                QStringLiteral("/out/unreadable.mp4")}));
+
+        // An empty extension; a folder given with a trailing separator; audio only.
+        BatchOptions trailing = defaultOptions();
+        trailing.outputFolder = QStringLiteral("/out/");
+        QCOMPARE(build(settings, {row(QStringLiteral("a"), QStringLiteral("/a.avi"))}, trailing, {})
+                     .outputPaths,
+                 QStringList{QStringLiteral("/out/a.")});
+        ConversionSettings audioOnly = settings;
+        audioOnly.noVideo = 1;
+        QCOMPARE(build(audioOnly, {row(QStringLiteral("a"), QStringLiteral("/a.avi"))}).outputPaths,
+                 QStringList{QStringLiteral("/out/a.m4a")});
+    }
+
+    void pspNamesAndThumbnails_data() {
+        QTest::addColumn<int>("codecPosition");
+        QTest::addColumn<QString>("startNumber");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("first codec")
+            << 0 << "7" << QStringLiteral("M4V0007 M4V0008 M4V0009").split(u' ');
+        QTest::newRow("second codec")
+            << 1 << "7" << QStringLiteral("M4V0007 M4V0008 M4V0009").split(u' ');
+        QTest::newRow("H.264") << 2 << "11"
+                               << QStringLiteral("MAQ0011 MAQ0012 MAQ0013").split(u' ');
+        QTest::newRow("five digits")
+            << 0 << "12345" << QStringLiteral("M4V12345 M4V12346 M4V12347").split(u' ');
+        QTest::newRow("not a number")
+            << 0 << "abc" << QStringLiteral("M4V0000 M4V0001 M4V0002").split(u' ');
+        QTest::newRow("negative") << 0 << "-5"
+                                  << QStringLiteral("M4V0000 M4V0001 M4V0002").split(u' ');
+    }
+
+    void pspNamesAndThumbnails() {
+        QFETCH(int, codecPosition);
+        QFETCH(QString, startNumber);
+        QFETCH(QStringList, names);
+        ConversionSettings settings = exampleSettings();
+        settings.device = QStringLiteral("PSP");
+        settings.videoCodecPosition = codecPosition;
+        BatchOptions psp = defaultOptions();
+        psp.pspStartNumber = startNumber;
+        psp.createThumbnails = true;
+        psp.addToLibrary = true; // never for the PSP
+        const BatchCodecData codecs{QStringLiteral("psp"), {}, QStringLiteral("MP4"), {}};
+        const QList<FileListRow> rows{row(QStringLiteral("a"), QStringLiteral("/v/a.avi")),
+                                      row(QStringLiteral("b"), QStringLiteral("/v/b.avi")),
+                                      row(QStringLiteral("c"), QStringLiteral("/v/c.avi"))};
+        const BatchPlan plan = build(settings, rows, psp, codecs);
+        QCOMPARE(plan.lines.size(), 6);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(plan.outputPaths[i], QString(u"/out/" + names[i] + u".MP4"));
+            QCOMPARE(plan.lines[2 * i + 1],
+                     QString(u"'/data/BrannockVideoConverter.exe' -i '" + rows[i].Filepath +
+                             u"' -f image2 -ss 5 -vframes 1 -s 160x120 -an -y '/out/" + names[i] +
+                             u".thm'"));
+        }
+        QVERIFY(!plan.lines.join(u'\n').contains(u"TrackDrop"));
+    }
+
+    void thumbnailsFollowTheVideoAndReplaceNothing() {
+        ConversionSettings settings = exampleSettings();
+        settings.device = QStringLiteral("PSP");
+        BatchOptions psp = defaultOptions();
+        psp.createThumbnails = true;
+        const BatchCodecData codecs{QStringLiteral("psp"), {}, QStringLiteral("MP4"), {}};
+        const BatchPlan plan = build(
+            settings,
+            {row(QStringLiteral("a"), QStringLiteral("/v/a.avi")),
+             row(QStringLiteral("b"), QStringLiteral("/v/b.avi"))},
+            psp, codecs, {QStringLiteral("/out/M4V0001.MP4"), QStringLiteral("/out/M4V0002.thm")});
+        QCOMPARE(plan.outputPaths, QStringList({QStringLiteral("/out/M4V0001 (2).MP4"),
+                                                QStringLiteral("/out/M4V0002.MP4")}));
+        QCOMPARE(plan.thumbnailPaths,
+                 QStringList({QStringLiteral("/out/M4V0001 (2).thm"), QString()}));
+        QCOMPARE(plan.lines.size(), 3);
+    }
+
+    void libraryLineOnlyForTheIPod_data() {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<bool>("checked");
+        QTest::addColumn<bool>("line");
+        QTest::newRow("iPod checked") << "iPod" << true << true;
+        QTest::newRow("iPod unchecked") << "iPod" << false << false;
+        QTest::newRow("Zune") << "Zune" << true << false;
+        QTest::newRow("phone") << "MobilePhone" << true << false;
+    }
+
+    void libraryLineOnlyForTheIPod() {
+        QFETCH(QString, device);
+        QFETCH(bool, checked);
+        QFETCH(bool, line);
+        ConversionSettings settings = exampleSettings();
+        settings.device = device;
+        BatchOptions batchOptions = defaultOptions();
+        batchOptions.addToLibrary = checked;
+        const BatchPlan plan =
+            build(settings, {row(QStringLiteral("a"), QStringLiteral("/v/a.avi"))}, batchOptions);
+        QCOMPARE(plan.lines.size(), line ? 2 : 1);
+    }
+
+    void trimmedRowsRunAgainstTheirLength() {
+        FileListRow trimmed = row(QStringLiteral("a"), QStringLiteral("/v/a.avi"));
+        trimmed.BeginTime = QStringLiteral("00:00:30");
+        trimmed.EndTime = QStringLiteral("00:01:00");
+        const BatchPlan plan = build(
+            exampleSettings(), {trimmed, row(QStringLiteral("b"), QStringLiteral("/v/b.avi"))});
+        QCOMPARE(plan.rows[0].totalSeconds, 30);
+        QCOMPARE(plan.rows[1].totalSeconds, 100);
+    }
+
+    // The shell reads back exactly the intended arguments, whatever the
+    // file is called, and runs nothing but the converter.
+    void shellRunsExactlyTheIntendedCommand_data() {
+        QTest::addColumn<QString>("name");
+        const char *names[] = {"$(touch pwned)",
+                               "`touch pwned`",
+                               "a\"b",
+                               "a'b",
+                               "a;b",
+                               "a&b",
+                               "a|b",
+                               "-x",
+                               "two\nlines",
+                               "tab\there",
+                               "100% !*",
+                               "caf\xc3\xa9 \xe2\x80\x8f"
+                               "rtl"};
+        for (const char *name : names)
+            QTest::newRow(name) << QString::fromUtf8(name);
+    }
+
+    void shellRunsExactlyTheIntendedCommand() {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("data"));
+        QDir().mkpath(data);
+        // A stand-in converter that records its arguments, NUL-separated.
+        const QString recorder = data + u"/BrannockVideoConverter.exe";
+        QFile script(recorder);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nprintf '%s\\0' \"$@\" >> \"$0.args\"\n");
+        script.close();
+        QFile::setPermissions(recorder, QFileDevice::ExeOwner | QFileDevice::ReadOwner |
+                                            QFileDevice::WriteOwner);
+
+        ConversionSettings settings = exampleSettings();
+        settings.device = QStringLiteral("PSP");
+        BatchOptions psp;
+        psp.dataFolder = data;
+        psp.outputFolder = dir.filePath(name);
+        psp.createThumbnails = true;
+        const QString input = dir.path() + u'/' + name + u".avi";
+        const BatchPlan plan =
+            BuildBatch(settings, {{}, {}, QStringLiteral("MP4"), {}}, {row(name, input)}, psp,
+                       [](const QString &) { return false; });
+        QFile batch(data + u"/BVC.bat");
+        QVERIFY(batch.open(QIODevice::WriteOnly));
+        batch.write(BatchText(plan));
+        batch.close();
+
+        const ProgramResult result = RunProgram(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"), u"cd " + ShellQuote(dir.path()) + u" && sh -v ./data/BVC.bat"});
+        QCOMPARE(result.exitCode, 0);
+        QFile recorded(recorder + u".args");
+        QVERIFY(recorded.open(QIODevice::ReadOnly));
+        QList<QByteArray> arguments = recorded.readAll().split('\0');
+        arguments.removeLast();
+        const QString output = psp.outputFolder + u"/M4V0001.MP4";
+        QStringList expected{QStringLiteral("-i"),
+                             input,
+                             QStringLiteral("-vcodec"),
+                             QStringLiteral("mpeg4"),
+                             QStringLiteral("-s"),
+                             QStringLiteral("320x240"),
+                             QStringLiteral("-b"),
+                             QStringLiteral("718kbps"),
+                             QStringLiteral("-r"),
+                             QStringLiteral("25"),
+                             QStringLiteral("-acodec"),
+                             QStringLiteral("aac"),
+                             QStringLiteral("-ab"),
+                             QStringLiteral("128kbps"),
+                             QStringLiteral("-ar"),
+                             QStringLiteral("44100"),
+                             QStringLiteral("-ac"),
+                             QStringLiteral("2"),
+                             QStringLiteral("-y"),
+                             output,
+                             QStringLiteral("-i"),
+                             input,
+                             QStringLiteral("-f"),
+                             QStringLiteral("image2"),
+                             QStringLiteral("-ss"),
+                             QStringLiteral("5"),
+                             QStringLiteral("-vframes"),
+                             QStringLiteral("1"),
+                             QStringLiteral("-s"),
+                             QStringLiteral("160x120"),
+                             QStringLiteral("-an"),
+                             QStringLiteral("-y"),
+                             psp.outputFolder + u"/M4V0001.thm"};
+        QStringList actual;
+        for (const QByteArray &argument : arguments)
+            actual << QString::fromUtf8(argument);
+        QCOMPARE(actual, expected);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("pwned"))));
+        QVERIFY(!QFile::exists(data + u"/pwned"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestBatchBuilder)
+#include "tst_batchbuilder.moc"

@@ -1,0 +1,226 @@
+// The conversion window over a fake converter that prints recorded output
+// in odd chunks, fails, crashes or hangs.
+#include "app/DebugLog.h"
+#include "convert/BatchFiles.h"
+#include "convert/ConsoleLogView.h"
+#include "convert/ShellQuote.h"
+#include "convert/frmError.h"
+#include "convert/frmProcessing.h"
+#include "platform/Processes.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+// A data folder with the fake converter in place and a batch for the rows.
+struct Batch {
+    explicit Batch(const TestHome &home, const QStringList &inputs, int seconds = 4) {
+        run.dataFolder = home.dataFolder();
+        run.outputFolder = home.makeFolder(QStringLiteral("out"));
+        QDir().mkpath(run.dataFolder);
+        QFile::remove(BatchFiles::converter(run.dataFolder));
+        QVERIFY(QFile::copy(QStringLiteral(FAKE_CONVERTER), BatchFiles::converter(run.dataFolder)));
+        QByteArray text;
+        for (const QString &input : inputs) {
+            run.rows.append({input, seconds});
+            text +=
+                (ShellQuote(BatchFiles::converter(run.dataFolder)) + u" -i " + ShellQuote(input) +
+                 u" -vcodec mpeg4 -y " + ShellQuote(run.outputFolder + u"/x.mp4") + u'\n')
+                    .toUtf8();
+        }
+        QFile batch(BatchFiles::batch(run.dataFolder));
+        QVERIFY(batch.open(QIODevice::WriteOnly));
+        batch.write(text);
+        qputenv("FAKE_SECONDS", QByteArray::number(seconds));
+        qputenv("FAKE_CONVERTER_LOG", QFile::encodeName(home.path() + u"/pids"));
+    }
+    bool workingFilesGone() const {
+        return !QFile::exists(BatchFiles::batch(run.dataFolder)) &&
+               !QFile::exists(BatchFiles::converter(run.dataFolder));
+    }
+    BatchRun run;
+};
+
+QList<pid_t> startedConverters(const TestHome &home) {
+    QFile file(home.path() + u"/pids");
+    QList<pid_t> pids;
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : file.readAll().split('\n'))
+            if (!line.isEmpty())
+                pids.append(line.toInt());
+    }
+    return pids;
+}
+
+bool anyRunning(const QList<pid_t> &pids) {
+    for (const ProcessEntry &process : ListProcesses())
+        if (pids.contains(process.pid) && process.state != 'Z')
+            return true;
+    return false;
+}
+
+} // namespace
+
+class TestProcessing : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { DebugLog::instance().stop(); }
+
+    void runsTheBatchToTheEnd() {
+        TestHome home;
+        FakePrompts prompts;
+        Batch batch(home, {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/ok-2.avi"),
+                           QStringLiteral("/v/ok-3.avi")});
+        frmProcessing window(batch.run);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Converting Video Files..."));
+        QCOMPARE(window.lblCurrentFile->text(), QStringLiteral("Initializing..."));
+        QCOMPARE(window.txtStatus->text(), QStringLiteral("Initializing..."));
+        QCOMPARE(window.cmdCancel->text(), QStringLiteral("&Cancel"));
+        QCOMPARE(window.lblNote->text(),
+                 QStringLiteral(
+                     "Note: if the process is taking too long, try choosing another profile."));
+
+        QStringList currentFiles;
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, [&] {
+            if (currentFiles.isEmpty() || currentFiles.last() != window.lblCurrentFile->text())
+                currentFiles << window.lblCurrentFile->text();
+        });
+        sampler.start(1);
+        window.show();
+        QTRY_VERIFY_WITH_TIMEOUT(window.isFinished(), 30000);
+        sampler.stop();
+
+        QVERIFY(currentFiles.contains(QStringLiteral("Processing File: 2 of 3...")));
+        QCOMPARE(window.lblCurrentFile->text(), QStringLiteral("Finished!"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Converting Video Files...Finished!"));
+        QCOMPARE(window.cmdCancel->text(), QStringLiteral("&Close"));
+        QCOMPARE(window.prgTotal->maximum(), 4);
+        QCOMPARE(window.prgTotal->value(), 4);
+        QCOMPARE(window.prgCurrent->maximum(), 4);
+        QCOMPARE(window.prgCurrent->value(), 4);
+        QVERIFY(window.txtStatus->text().contains(u"Lsize="));
+        QVERIFY(prompts.shown.isEmpty()); // no errors, no error log
+        QCOMPARE(startedConverters(home).size(), 3);
+        // The log shows each progress line once, updated in place.
+        const QString log = window.txtLogContents->toPlainText();
+        QCOMPARE(log.count(u"time=4.00"), 3);
+        QCOMPARE(log.count(u"time=2.00"), 0);
+
+        // Closing after the end asks nothing and removes the working files.
+        window.cmdCancel->click();
+        QVERIFY(prompts.shown.isEmpty());
+        QVERIFY(window.isCleanedUp());
+        QVERIFY(batch.workingFilesGone());
+    }
+
+    void errorsAreCollectedAndShown() {
+        TestHome home;
+        FakePrompts prompts;
+        QString errorLog;
+        prompts.dialogHandler = [&](QDialog *dialog) {
+            if (auto *errors = qobject_cast<frmError *>(dialog))
+                errorLog = errors->txtErrors->toPlainText();
+            return int(QDialog::Accepted);
+        };
+        Batch batch(home, {QStringLiteral("/v/fail.avi"), QStringLiteral("/v/crash.avi"),
+                           QStringLiteral("/v/ok.avi")});
+        frmProcessing window(batch.run);
+        window.show();
+        QTRY_VERIFY_WITH_TIMEOUT(window.isFinished(), 30000);
+        // A crash does not stop the batch: the next file still converts.
+        QCOMPARE(startedConverters(home).size(), 3);
+        QCOMPARE(
+            errorLog,
+            QStringLiteral("-/v/fail.avi: Unknown format\n-/v/crash.avi: Segmentation fault\n"));
+        window.close();
+    }
+
+    void cancelAsksAndCleansUp() {
+        TestHome home;
+        FakePrompts prompts;
+        DebugLog::instance().start(home.path() + u"/debug.log");
+        Batch batch(home, {QStringLiteral("/v/hang.avi"), QStringLiteral("/v/ok.avi")});
+        frmProcessing window(batch.run);
+        window.show();
+        QTRY_COMPARE_WITH_TIMEOUT(window.lblCurrentFile->text(),
+                                  QStringLiteral("Processing File: 1 of 2..."), 10000);
+        QTRY_VERIFY(window.txtLogContents->toPlainText().contains(u"Duration"));
+        const pid_t group = window.processGroup();
+        QVERIFY(group > 0);
+
+        // No: the run goes on untouched.
+        prompts.answers.push_back(false);
+        window.cmdCancel->click();
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Question);
+        QCOMPARE(prompts.shown[0].text,
+                 QStringLiteral("Are you sure you want to cancel?\r\nVideo files that have been "
+                                "converted already will not be removed."));
+        QVERIFY(window.isVisible());
+        QVERIFY(ProcessGroupAlive(group));
+        QVERIFY(QFile::exists(BatchFiles::batch(batch.run.dataFolder)));
+
+        // Yes: every process of the batch ends and the working files go.
+        prompts.answers.push_back(true);
+        window.cmdCancel->click();
+        QVERIFY(!window.isVisible());
+        QVERIFY(!ProcessGroupAlive(group));
+        QVERIFY(!anyRunning(startedConverters(home)));
+        QCOMPARE(startedConverters(home).size(), 1); // the second file never started
+        QVERIFY(batch.workingFilesGone());
+        QFile dump(batch.run.dataFolder + u"/Debug2.log");
+        QVERIFY(dump.open(QIODevice::ReadOnly));
+        QVERIFY(dump.readAll().contains("Duration"));
+        QFile log(home.path() + u"/debug.log");
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("Dump2 will be saved to: \""));
+    }
+
+    void shutdownCountdownAfterTheEnd() {
+        TestHome home;
+        FakePrompts prompts;
+        QStringList opened;
+        prompts.dialogHandler = [&](QDialog *dialog) {
+            opened << dialog->objectName();
+            return int(QDialog::Rejected);
+        };
+        Batch batch(home, {QStringLiteral("/v/fail.avi")}, 1);
+        frmProcessing window(batch.run);
+        window.chkShutdownComputer->setChecked(true);
+        window.show();
+        QTRY_VERIFY_WITH_TIMEOUT(window.isFinished(), 30000);
+        // The error log first, then the countdown.
+        QCOMPARE(opened, (QStringList{QStringLiteral("frmError"), QStringLiteral("frmShutdown")}));
+        window.close();
+    }
+
+    void openFolderShowsTheOutputFolder() {
+        TestHome home;
+        FakePrompts prompts;
+        Batch batch(home, {QStringLiteral("/v/hang.avi")});
+        frmProcessing window(batch.run);
+        window.show();
+        QTRY_VERIFY(window.processGroup() > 0);
+        window.cmdOpenFolder->click(); // works while the batch runs
+        QCOMPARE(prompts.openedUrls.size(), 1);
+        QCOMPARE(prompts.openedUrls[0].toLocalFile(), batch.run.outputFolder);
+        prompts.answers.push_back(true);
+        window.close();
+        QVERIFY(batch.workingFilesGone());
+    }
+};
+
+QTEST_MAIN(TestProcessing)
+#include "tst_processing.moc"
