@@ -309,20 +309,7 @@ private slots:
         QVERIFY(audio()->cmbAudioCodec->isEnabled());
     }
 
-    void switchWithoutProfileLeavesChecksUnchecked() {
-        writeAllDevices();
-        folder->write(u"Zune"_s, StandardDeviceFile("NumberOfProfiles=3\nDefaultProfile=9\n"));
-        start();
-        window->LoadProfile(3);
-        QVERIFY(video()->chkVideoOriginalQuality->isChecked());
-        window->SwitchDevice(QStringLiteral("Zune"));
-        QVERIFY(!video()->chkVideoOriginalQuality->isChecked());
-        QVERIFY(!video()->chkVideoKeepAspectRatio->isChecked());
-        QVERIFY(video()->cmbVideoBitrate->isEnabled());
-        QCOMPARE(window->cmbProfiles->currentIndex(), -1);
-    }
-
-    void noVideoIsNotTouchedByTheSwitch() {
+    void checksWhenNoProfileLoads() {
         writeAllDevices();
         folder->write(u"Zune"_s, StandardDeviceFile("NumberOfProfiles=3\nDefaultProfile=9\n"));
         folder->write(u"PSP"_s,
@@ -335,10 +322,15 @@ private slots:
         window->SwitchDevice(QStringLiteral("PSP"));
         QVERIFY(video()->chkVideoNoVideo->isChecked());
         QVERIFY(!video()->cmbVideoCodec->isEnabled());
-        // No profile loaded: the state stays.
+        // No profile loaded: "No Video" stays, the two others are unchecked.
+        video()->chkVideoOriginalQuality->setChecked(true);
+        video()->chkVideoKeepAspectRatio->setChecked(true);
         window->SwitchDevice(QStringLiteral("Zune"));
+        QCOMPARE(window->cmbProfiles->currentIndex(), -1);
         QVERIFY(video()->chkVideoNoVideo->isChecked());
         QVERIFY(!video()->cmbVideoCodec->isEnabled());
+        QVERIFY(!video()->chkVideoOriginalQuality->isChecked());
+        QVERIFY(!video()->chkVideoKeepAspectRatio->isChecked());
     }
 
     void hiddenControlsKeepTheirValues() {

@@ -137,8 +137,6 @@ private slots:
         QTest::newRow("no audio") << QList<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0};
         QTest::newRow("no video") << QList<int>{1, 1, 1, 1, 0, 1, 1, 1, 1, 1, 0, 0};
         QTest::newRow("extreme and grayed") << QList<int>{1, 1, 1, 1, 2, 1, 1, 1, 1, 2, 1, 2};
-        QTest::newRow("every selection cleared")
-            << QList<int>{-1, -1, -1, -1, 0, -1, -1, -1, -1, 0, 0, 0};
     }
 
     void loadIsNeverCustom() {
@@ -395,15 +393,6 @@ private slots:
         QTest::keyClicks(size->lineEdit(), QStringLiteral("x"));
         QCOMPARE(prompts->shown.size(), 1);
         QVERIFY(size->currentText().isEmpty());
-    }
-
-    void lastVideoSizeIndexFollowsClicks() {
-        start();
-        QCOMPARE(window->profileControls().lastVideoSizeIndex(), 1);
-        video()->cmbVideoSize->setCurrentIndex(4);
-        QCOMPARE(window->profileControls().lastVideoSizeIndex(), 4);
-        window->SwitchDevice(QStringLiteral("iPod"));
-        QCOMPARE(window->profileControls().lastVideoSizeIndex(), 1);
     }
 
     void helpMessage() {

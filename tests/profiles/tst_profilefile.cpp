@@ -115,18 +115,6 @@ private slots:
             QCOMPARE(int(*readDefault), defaultProfile);
     }
 
-    void profileValues() {
-        ProfileFolder folder;
-        const QString file = folder.write(QStringLiteral("Dev"), StandardDeviceFile());
-        const ProfileValues large = ReadProfile(file, 3);
-        const int expected[] = {2, 2, 2, 1, 0, 2, 2, 2, 2, 0, 1, 1};
-        for (int i = 0; i < ProfileKeyCount; ++i) {
-            QVERIFY2(large.values[size_t(i)].has_value(),
-                     qPrintable(KeyName(static_cast<ProfileKey>(i))));
-            QCOMPARE(int(*large.values[size_t(i)]), expected[i]);
-        }
-    }
-
     void missingProfileReadsDefaults() {
         ProfileFolder folder;
         const QString file = folder.write(QStringLiteral("Dev"), StandardDeviceFile());
