@@ -39,10 +39,13 @@ qint64 leadingNumber(const QString &text) {
 }
 
 QString baseNameOf(const FileListRow &row) {
-    // The media library gives the name without its extension; a file it
-    // could not read has none, and then the path's own name serves.
-    if (!row.Filename.isEmpty())
-        return row.Filename;
+    // The media library gives the name without its extension. A file it
+    // could not read has none, and a name with a line break comes back with
+    // " / " in its place, which would point into a folder: then the path's
+    // own name serves.
+    const QString &name = row.Filename;
+    if (!name.isEmpty() && !name.contains(u'/') && name != u"." && name != u"..")
+        return name;
     return QFileInfo(row.Filepath).completeBaseName();
 }
 

@@ -39,9 +39,11 @@ QString SizeOptions(const QString &targetSize, const QString &sourceSize, bool k
     if (!keepAspectRatio)
         return plain;
 
+    // A source of unknown size cannot be fitted; it is scaled to the target
+    // size, since a file in its own size may not play on the device at all.
     const FrameSize source = ParseFrameSize(sourceSize).value_or(FrameSize{});
     if (source.width <= 0 || source.height <= 0)
-        return {};
+        return plain;
     const std::optional<FrameSize> target = ParseFrameSize(targetSize);
     if (!target || target->width <= 0 || target->height <= 0)
         return plain; // nothing sensible to fit into: the converter judges the size

@@ -184,8 +184,9 @@ private slots:
                              << " -croptop 8 -cropbottom 8 -s 320x240";
         QTest::newRow("narrow, odd half") << "704x576"
                                           << " -croptop 12 -cropbottom 10 -s 320x240";
+        // Unknown: scaled as it is, so the file still fits the device.
         QTest::newRow("unknown") << "0x0"
-                                 << "";
+                                 << " -s 320x240";
     }
 
     void sizeOptions() {

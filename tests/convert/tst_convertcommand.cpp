@@ -1,0 +1,303 @@
+// The Convert command through the main window: its checks, and whole
+// batches with the real converter, ffmpeg and the library hand-off tool.
+#include "app/ClickableLabel.h"
+#include "app/DebugLog.h"
+#include "app/OutputDirectoryPanel.h"
+#include "app/VideoSettingsPanel.h"
+#include "convert/BatchFiles.h"
+#include "profiles/frmEditVideoSize.h"
+#include "tests/support/ConversionDriver.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/MediaTools.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+QString lastMessage(const FakePrompts &prompts) {
+    return prompts.shown.isEmpty() ? QString() : prompts.shown.last().text;
+}
+
+QLineEdit *outputBox(frmMain &window) {
+    return window.frmOutputDirectorySettings->txtOutputDirectory;
+}
+
+QStringList workingFiles(const QString &dataFolder) {
+    return QDir(dataFolder)
+        .entryList({QStringLiteral("BVC.bat"), QStringLiteral("*.exe"), QStringLiteral("*.dll")},
+                   QDir::Files);
+}
+
+QByteArray readAll(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestConvertCommand : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { DebugLog::instance().stop(); }
+
+    void emptyListIsRefused() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        const ConversionSeen seen = ConvertThroughWindow(*window, prompts);
+        QVERIFY(!seen.windowOpened);
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Exclamation);
+        QCOMPARE(prompts.shown[0].text,
+                 QStringLiteral("Please, add one or more files to your list first."));
+    }
+
+    void codecLimits_data() {
+        QTest::addColumn<int>("codec");
+        QTest::addColumn<int>("size"); // -1: a custom size
+        QTest::addColumn<QString>("customSize");
+        QTest::addColumn<int>("quality");
+        QTest::addColumn<QString>("message");
+        // The shipped iPod file: mpeg4 allows sizes up to 640x480 and
+        // qualities up to 2500 kbps.
+        QTest::newRow("size beyond")
+            << 0 << 3 << "" << 2
+            << "The maximum video size for the selected videocodec is: 640x480";
+        QTest::newRow("quality beyond")
+            << 0 << 2 << "" << 7
+            << "The maximum video quality for the selected videocodec is: 2500 kbps";
+        QTest::newRow("size is checked first")
+            << 0 << 4 << "" << 8
+            << "The maximum video size for the selected videocodec is: 640x480";
+        QTest::newRow("custom size beyond")
+            << 0 << -1 << "800x600" << 2
+            << "The maximum video size for the selected videocodec is: 640x480";
+        QTest::newRow("custom size within") << 0 << -1 << "400x300" << 2 << "";
+        QTest::newRow("at the limits") << 0 << 2 << "" << 6 << "";
+    }
+
+    void codecLimits() {
+        QFETCH(int, codec);
+        QFETCH(int, size);
+        QFETCH(QString, customSize);
+        QFETCH(int, quality);
+        QFETCH(QString, message);
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        const QString clip = home.path() + u"/clip.avi";
+        QVERIFY(MakeClip(clip, {1.0, 160, 120, 10, true, true, {}}));
+        AddFilesThroughDialog(*window, prompts, {clip});
+        VideoSettingsPanel *video = window->frmVideoSettings;
+        video->cmbVideoCodec->setCurrentIndex(codec);
+        video->cmbVideoBitrate->setCurrentIndex(quality);
+        if (size >= 0) {
+            video->cmbVideoSize->setCurrentIndex(size);
+        } else {
+            // Entered in the custom size dialog, as the user would.
+            prompts.dialogHandler = [&](QDialog *dialog) {
+                auto *edit = qobject_cast<frmEditVideoSize *>(dialog);
+                const QStringList parts = customSize.split(u'x');
+                edit->txtWidth->setText(parts[0]);
+                edit->txtHeight->setText(parts[1]);
+                edit->cmdOk->click();
+                return dialog->result();
+            };
+            QTest::mouseClick(video->imgEditVideoSize, Qt::LeftButton);
+            prompts.dialogHandler = nullptr;
+            QCOMPARE(video->cmbVideoSize->currentText(), customSize);
+            QCOMPARE(video->cmbVideoSize->currentIndex(), -1);
+        }
+        outputBox(*window)->setText(home.path() + u"/out");
+        prompts.clear();
+        const ConversionSeen seen = ConvertThroughWindow(*window, prompts);
+        if (message.isEmpty()) {
+            QVERIFY2(seen.windowOpened, qPrintable(lastMessage(prompts)));
+            QVERIFY(seen.finished);
+        } else {
+            QVERIFY(!seen.windowOpened);
+            QCOMPARE(lastMessage(prompts), message);
+            QCOMPARE(prompts.shown.last().icon, Prompts::Icon::Exclamation);
+        }
+    }
+
+    void outputFolderProblemsAreReported() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        const QString clip = home.path() + u"/clip.avi";
+        QVERIFY(MakeClip(clip, {1.0, 160, 120, 10, true, true, {}}));
+        AddFilesThroughDialog(*window, prompts, {clip});
+
+        outputBox(*window)->setText(QStringLiteral("  "));
+        prompts.clear();
+        QVERIFY(!ConvertThroughWindow(*window, prompts).windowOpened);
+        QCOMPARE(lastMessage(prompts), QStringLiteral("Please, choose an output folder first."));
+
+        // A file where a folder should be: nothing can be created below it.
+        QFile blocker(home.path() + u"/blocker");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        outputBox(*window)->setText(home.path() + u"/blocker/out/");
+        prompts.clear();
+        QVERIFY(!ConvertThroughWindow(*window, prompts).windowOpened);
+        QCOMPARE(prompts.shown.last().icon, Prompts::Icon::Critical);
+        QCOMPARE(lastMessage(prompts), QString(u"Unable to save files in the output folder:\r\n" +
+                                               home.path() + u"/blocker/out"));
+        // The box keeps its text as typed.
+        QCOMPARE(outputBox(*window)->text(), QString(home.path() + u"/blocker/out/"));
+    }
+
+    void oneBatchAtATime() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        const QString clip = home.path() + u"/clip.avi";
+        QVERIFY(MakeClip(clip, {1.0, 160, 120, 10, true, true, {}}));
+        AddFilesThroughDialog(*window, prompts, {clip});
+        outputBox(*window)->setText(home.path() + u"/out");
+
+        // Another copy of Mobivert holds the data folder's batch.
+        QLockFile other(BatchFiles::lock(window->ApplicationSettingsPath));
+        QVERIFY(other.tryLock(0));
+        QFile batch(BatchFiles::batch(window->ApplicationSettingsPath));
+        QVERIFY(batch.open(QIODevice::WriteOnly));
+        batch.write("the other copy's batch\n");
+        batch.close();
+
+        prompts.clear();
+        QVERIFY(!ConvertThroughWindow(*window, prompts).windowOpened);
+        QCOMPARE(lastMessage(prompts),
+                 QStringLiteral("Mobivert is already converting one or more files!"));
+        QCOMPARE(readAll(BatchFiles::batch(window->ApplicationSettingsPath)),
+                 QByteArray("the other copy's batch\n"));
+        other.unlock();
+
+        prompts.clear();
+        const ConversionSeen seen = ConvertThroughWindow(*window, prompts);
+        QVERIFY(seen.finished);
+        QCOMPARE(seen.errorLog, QString());
+    }
+
+    // Three clips for the iPod with the library hand-off, in debug mode,
+    // one of them with a name that would run commands if it were not quoted.
+    void iPodBatchWithLibrary() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow(QStringLiteral("/debug"));
+        const QString in = home.makeFolder(QStringLiteral("in"));
+        const QStringList clips{in + u"/holiday.avi", in + u"/it's $(touch pwned).mp4",
+                                in + u"/wide\nnewline.mkv"};
+        QVERIFY(MakeClip(clips[0], {2.0, 320, 240, 25, true, true, {}}));
+        QVERIFY(MakeClip(clips[1], {2.0, 640, 360, 25, true, true, {}}));
+        QVERIFY(MakeClip(clips[2], {2.0, 480, 270, 25, true, true, {}}));
+        AddFilesThroughDialog(*window, prompts, clips);
+        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 3);
+
+        const QString out = home.path() + u"/Converted Video Files";
+        outputBox(*window)->setText(out);
+        window->frmOutputDirectorySettings->chkAddToiTunes->setChecked(true);
+        prompts.clear();
+        const ConversionSeen seen = ConvertThroughWindow(*window, prompts);
+        QVERIFY(seen.finished);
+        // A playlist has one entry per line: the name with a line break
+        // converts but cannot be listed, and the error log says so.
+        QCOMPARE(seen.errorLog,
+                 QString(u"-TrackDrop: " + out +
+                         u"/wide?newline.m4v: a name with a line break cannot be listed\n"));
+
+        const QStringList outputs{out + u"/holiday.m4v", out + u"/it's $(touch pwned).m4v",
+                                  out + u"/wide\nnewline.m4v"};
+        for (const QString &output : outputs) {
+            const QJsonObject probe = Probe(output);
+            const QJsonObject video = ProbeStream(probe, QStringLiteral("video"));
+            QCOMPARE(video.value(QStringLiteral("codec_name")).toString(), QStringLiteral("h264"));
+            QCOMPARE(video.value(QStringLiteral("width")).toInt(), 640);
+            QCOMPARE(video.value(QStringLiteral("height")).toInt(), 480);
+            QCOMPARE(ProbeStream(probe, QStringLiteral("audio"))
+                         .value(QStringLiteral("codec_name"))
+                         .toString(),
+                     QStringLiteral("aac"));
+        }
+        QVERIFY(!QFile::exists(in + u"/pwned"));
+        QVERIFY(QDir(out).entryList(QDir::Files | QDir::Hidden).size() == 3); // no partial files
+
+        // Every converted file is in the playlist, once.
+        const QString playlist = QString::fromUtf8(readAll(home.musicFolder() + u"/Mobivert.m3u8"));
+        QVERIFY(playlist.startsWith(u"#EXTM3U"));
+        QCOMPARE(playlist.count(outputs[0]), 1);
+        QCOMPARE(playlist.count(outputs[1]), 1);
+        QVERIFY(!playlist.contains(u"newline"));
+
+        // The working files are gone; the debug dumps stay.
+        const QString data = window->ApplicationSettingsPath;
+        QCOMPARE(workingFiles(data), QStringList());
+        QVERIFY(readAll(data + u"/Debug3.log").contains("holiday | "));
+        QVERIFY(readAll(data + u"/Debug1.log").contains("TrackDrop.exe"));
+        QVERIFY(readAll(data + u"/Debug2.log").contains("Lsize="));
+        const QByteArray log = readAll(DebugLog::instance().path());
+        for (const char *entry :
+             {"Dump3 will be saved to: \"", "Dump1 will be saved to: \"", "BVC Exists=True",
+              "PTGC2 Exists=False", "BAT Exists=True", "Dump2 will be saved to: \""})
+            QVERIFY2(log.contains(entry), entry);
+    }
+
+    void pspBatchWithThumbnails() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        window->SwitchDevice(QStringLiteral("PSP"));
+        const QString in = home.makeFolder(QStringLiteral("in"));
+        QStringList clips;
+        for (const char *name : {"a.avi", "b.mp4", "c.avi"}) {
+            clips << in + u'/' + QString::fromLatin1(name);
+            QVERIFY(MakeClip(clips.last(), {6.0, 320, 240, 25, true, true, {}}));
+        }
+        AddFilesThroughDialog(*window, prompts, clips);
+        const QString out = home.path() + u"/psp";
+        outputBox(*window)->setText(out);
+        window->frmOutputDirectorySettings->chkPSPCreateThumbnail->setChecked(true);
+        window->frmOutputDirectorySettings->txtPSPVideoNumber->setText(QStringLiteral("7"));
+        window->cmbProfiles->setCurrentIndex(1); // an MPEG-4 profile
+        QCOMPARE(window->frmVideoSettings->cmbVideoCodec->currentIndex(), 0);
+        prompts.clear();
+        const ConversionSeen seen = ConvertThroughWindow(*window, prompts);
+        QVERIFY(seen.finished);
+        QCOMPARE(seen.errorLog, QString());
+
+        const QStringList produced = QDir(out).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(produced,
+                 QStringList({QStringLiteral("M4V0007.MP4"), QStringLiteral("M4V0007.thm"),
+                              QStringLiteral("M4V0008.MP4"), QStringLiteral("M4V0008.thm"),
+                              QStringLiteral("M4V0009.MP4"), QStringLiteral("M4V0009.thm")}));
+        for (const QString &name : produced) {
+            const QJsonObject video =
+                ProbeStream(Probe(out + u'/' + name), QStringLiteral("video"));
+            if (name.endsWith(u".thm")) {
+                QCOMPARE(video.value(QStringLiteral("codec_name")).toString(),
+                         QStringLiteral("mjpeg"));
+                QCOMPARE(video.value(QStringLiteral("width")).toInt(), 160);
+                QCOMPARE(video.value(QStringLiteral("height")).toInt(), 120);
+            } else {
+                QCOMPARE(video.value(QStringLiteral("codec_name")).toString(),
+                         QStringLiteral("mpeg4"));
+            }
+        }
+        QCOMPARE(workingFiles(window->ApplicationSettingsPath), QStringList());
+    }
+};
+
+QTEST_MAIN(TestConvertCommand)
+#include "tst_convertcommand.moc"
