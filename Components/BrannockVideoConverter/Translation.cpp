@@ -89,11 +89,11 @@ Translation translate(const std::vector<std::string> &arguments) {
     plan.input = arguments[at + 1];
     const bool formatForced = std::find(plan.inputOptions.begin(), plan.inputOptions.end(), "-f") !=
                               plan.inputOptions.end();
-    // "file:" keeps a name with a colon from reading as a protocol and "-" from
-    // reading as standard input; a forced input format may name a device or a
-    // filter graph, which pass as they are.
-    plan.inputUrl =
-        (formatForced || plan.input.starts_with("file:")) ? plan.input : "file:" + plan.input;
+    // The input is a file name, whatever it looks like: "file:" keeps a name
+    // with a colon from reading as a protocol and "-" from reading as standard
+    // input. A forced input format may name a device or a filter graph instead,
+    // which passes as it is.
+    plan.inputUrl = formatForced ? plan.input : "file:" + plan.input;
 
     // The output is the last argument; the options lie between.
     const std::size_t first = at + 2;

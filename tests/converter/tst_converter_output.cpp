@@ -185,9 +185,6 @@ void ConverterOutputTest::logLines_data() {
     QTest::addColumn<QByteArray>("contexts");
     QTest::addColumn<QByteArray>("text");
 
-    QTest::newRow("plain") << QByteArray("[error] file:a.avi: No such file or directory")
-                           << QByteArray("error") << QByteArray()
-                           << QByteArray("file:a.avi: No such file or directory");
     QTest::newRow("with a context")
         << QByteArray("[mp4 @ 0x55561b1fb180] [info] Starting second pass") << QByteArray("info")
         << QByteArray("mp4") << QByteArray("Starting second pass");
@@ -196,9 +193,6 @@ void ConverterOutputTest::logLines_data() {
                       "format used")
         << QByteArray("warning") << QByteArray("swscaler,swscaler")
         << QByteArray("deprecated pixel format used");
-    QTest::newRow("context with a blank")
-        << QByteArray("[Parsed_crop_0 @ 0x558b4c032740] [error] Invalid too big size")
-        << QByteArray("error") << QByteArray("Parsed_crop_0") << QByteArray("Invalid too big size");
     QTest::newRow("indented text")
         << QByteArray("[info]   Duration: 00:00:02.00, start: 0.000000") << QByteArray("info")
         << QByteArray() << QByteArray("  Duration: 00:00:02.00, start: 0.000000");
@@ -207,8 +201,6 @@ void ConverterOutputTest::logLines_data() {
         << QByteArray() << QByteArray("      vendor_id       : [0][0][0][0]");
     QTest::newRow("continuation keeps the level") << QByteArray("more words") << QByteArray("fatal")
                                                   << QByteArray() << QByteArray("more words");
-    QTest::newRow("not a level") << QByteArray("[hint] text") << QByteArray("fatal") << QByteArray()
-                                 << QByteArray("[hint] text");
 }
 
 void ConverterOutputTest::logLines() {

@@ -1,9 +1,6 @@
 // The converter's reading of the old option dialect and the ffmpeg 5.1
 // arguments it makes of it.
-#include "Components/BrannockVideoConverter/Encoders.h"
-#include "Components/BrannockVideoConverter/Geometry.h"
 #include "Components/BrannockVideoConverter/OptionValues.h"
-#include "Components/BrannockVideoConverter/OutputFormats.h"
 #include "Components/BrannockVideoConverter/Translation.h"
 
 #include <QTest>
@@ -49,16 +46,8 @@ private slots:
     void sameQuality();
     void bitRates_data();
     void bitRates();
-    void frameSizes_data();
-    void frameSizes();
-    void encoderNames_data();
-    void encoderNames();
-    void outputFormats_data();
-    void outputFormats();
     void refused_data();
     void refused();
-    void pathsKeptAsGiven_data();
-    void pathsKeptAsGiven();
 };
 
 void ConverterTranslationTest::commandLines_data() {
@@ -105,6 +94,16 @@ void ConverterTranslationTest::commandLines_data() {
     QTest::newRow("audio only drops picture options")
         << QStringLiteral("-i in.avi -vn -s 320x240 -padtop 10 -sameq -acodec mp3 -y out.mp3")
         << QStringLiteral("-y -i file:in.avi -vn -c:a libmp3lame -f mp3 OUT");
+    QTest::newRow("old encoder names: x264, libamr_nb")
+        << QStringLiteral("-i in.avi -vcodec x264 -acodec libamr_nb -y out.3gp")
+        << QStringLiteral("-y -i file:in.avi -c:v libx264 -c:a libopencore_amrnb -f 3gp OUT");
+    QTest::newRow("old encoder names: h264, amr_nb")
+        << QStringLiteral("-i in.avi -vcodec h264 -acodec amr_nb -y out.3gp")
+        << QStringLiteral("-y -i file:in.avi -c:v libx264 -c:a libopencore_amrnb -f 3gp OUT");
+    QTest::newRow("old encoder names: faac, mp3; current names kept")
+        << QStringLiteral("-i in.avi -vcodec wmv2 -acodec faac -acodec mp3 -acodec wmav2 out.wmv")
+        << QStringLiteral("-y -i file:in.avi -c:v wmv2 -c:a aac -c:a libmp3lame -c:a wmav2 -f asf "
+                          "OUT");
     QTest::newRow("video only") << QStringLiteral("-i in.avi -vcodec xvid -an -y out.avi")
                                 << QStringLiteral("-y -i file:in.avi -c:v libxvid -an -f avi OUT");
     QTest::newRow("neither") << QStringLiteral("-i in.avi -vn -an -y out.mp4")
@@ -123,8 +122,9 @@ void ConverterTranslationTest::commandLines_data() {
         << QStringLiteral("-y -i file:-my:clip.avi -f mp4 OUT");
     QTest::newRow("input called -")
         << QStringLiteral("-i - -y out.mp4") << QStringLiteral("-y -i file:- -f mp4 OUT");
-    QTest::newRow("input already a file: name") << QStringLiteral("-i file:in.avi -y out.mp4")
-                                                << QStringLiteral("-y -i file:in.avi -f mp4 OUT");
+    QTest::newRow("input named like a file: address")
+        << QStringLiteral("-i file:in.avi -y out.mp4")
+        << QStringLiteral("-y -i file:file:in.avi -f mp4 OUT");
     QTest::newRow("own filter after the geometry")
         << QStringLiteral("-i in.avi -vf hflip -s 320x240 -y out.mp4")
         << QStringLiteral("-y -i file:in.avi -vf scale=320:240,setsar=1,hflip -f mp4 OUT");
@@ -169,6 +169,8 @@ void ConverterTranslationTest::geometry_data() {
         << QStringLiteral("-padtop 0 -croptop 0") << QString();
     QTest::newRow("size name") << QStringLiteral("-s qcif")
                                << QStringLiteral("scale=176:144,setsar=1");
+    QTest::newRow("odd size") << QStringLiteral("-s 321x241")
+                              << QStringLiteral("scale=321:241,setsar=1");
     QTest::newRow("the last size counts")
         << QStringLiteral("-s 640x480 -s 320x240") << QStringLiteral("scale=320:240,setsar=1");
 }
@@ -247,98 +249,6 @@ void ConverterTranslationTest::bitRates() {
     QCOMPARE(line, QStringLiteral("-y -i file:in.avi -b:v %1 -b:a %1 -f avi OUT").arg(ffmpeg));
 }
 
-void ConverterTranslationTest::frameSizes_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height"); // 0: refused
-
-    QTest::newRow("plain") << QStringLiteral("320x240") << 320 << 240;
-    QTest::newRow("odd") << QStringLiteral("321x241") << 321 << 241;
-    QTest::newRow("qvga") << QStringLiteral("qvga") << 320 << 240;
-    QTest::newRow("sqcif") << QStringLiteral("sqcif") << 128 << 96;
-    QTest::newRow("hd720") << QStringLiteral("hd720") << 1280 << 720;
-    QTest::newRow("no height") << QStringLiteral("320x") << 0 << 0;
-    QTest::newRow("no width") << QStringLiteral("x240") << 0 << 0;
-    QTest::newRow("no x") << QStringLiteral("320") << 0 << 0;
-    QTest::newRow("zero") << QStringLiteral("0x240") << 0 << 0;
-    QTest::newRow("signed") << QStringLiteral("+320x240") << 0 << 0;
-    QTest::newRow("three parts") << QStringLiteral("320x240x2") << 0 << 0;
-    QTest::newRow("upper-case X") << QStringLiteral("320X240") << 0 << 0;
-    QTest::newRow("unknown name") << QStringLiteral("huge") << 0 << 0;
-}
-
-void ConverterTranslationTest::frameSizes() {
-    QFETCH(QString, text);
-    QFETCH(int, width);
-    QFETCH(int, height);
-    const std::optional<FrameSize> size = parseFrameSize(text.toStdString());
-    QCOMPARE(size.has_value(), height != 0);
-    if (size) {
-        QCOMPARE(size->width, width);
-        QCOMPARE(size->height, height);
-    }
-}
-
-void ConverterTranslationTest::encoderNames_data() {
-    QTest::addColumn<QString>("dialect");
-    QTest::addColumn<QString>("encoder");
-
-    QTest::newRow("xvid") << QStringLiteral("xvid") << QStringLiteral("libxvid");
-    QTest::newRow("h264") << QStringLiteral("h264") << QStringLiteral("libx264");
-    QTest::newRow("x264") << QStringLiteral("x264") << QStringLiteral("libx264");
-    QTest::newRow("mp3") << QStringLiteral("mp3") << QStringLiteral("libmp3lame");
-    QTest::newRow("libfaac") << QStringLiteral("libfaac") << QStringLiteral("aac");
-    QTest::newRow("faac") << QStringLiteral("faac") << QStringLiteral("aac");
-    QTest::newRow("libamr_nb") << QStringLiteral("libamr_nb")
-                               << QStringLiteral("libopencore_amrnb");
-    QTest::newRow("amr_nb") << QStringLiteral("amr_nb") << QStringLiteral("libopencore_amrnb");
-    QTest::newRow("current name kept") << QStringLiteral("wmav2") << QStringLiteral("wmav2");
-    QTest::newRow("case matters") << QStringLiteral("XVID") << QStringLiteral("XVID");
-}
-
-void ConverterTranslationTest::encoderNames() {
-    QFETCH(QString, dialect);
-    QFETCH(QString, encoder);
-    QCOMPARE(ffmpegLine(QStringLiteral("-i a -vcodec %1 -acodec %1 out.avi").arg(dialect)),
-             QStringLiteral("-y -i file:a -c:v %1 -c:a %1 -f avi OUT").arg(encoder));
-}
-
-void ConverterTranslationTest::outputFormats_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("muxer");
-    QTest::addColumn<QString>("pictureEncoder");
-
-    QTest::newRow("mp4") << QStringLiteral("/a/b.mp4") << QStringLiteral("mp4")
-                         << QStringLiteral("mjpeg");
-    QTest::newRow("upper case") << QStringLiteral("M4V00001.MP4") << QStringLiteral("mp4")
-                                << QStringLiteral("mjpeg");
-    QTest::newRow("m4v") << QStringLiteral("x.m4v") << QStringLiteral("ipod")
-                         << QStringLiteral("mjpeg");
-    QTest::newRow("wmv") << QStringLiteral("x.wmv") << QStringLiteral("asf")
-                         << QStringLiteral("mjpeg");
-    QTest::newRow("jpeg") << QStringLiteral("x.jpeg") << QStringLiteral("image2")
-                          << QStringLiteral("mjpeg");
-    QTest::newRow("png") << QStringLiteral("x.PNG") << QStringLiteral("image2")
-                         << QStringLiteral("png");
-    QTest::newRow("thumbnail") << QStringLiteral("M4V0001.thm") << QString()
-                               << QStringLiteral("mjpeg");
-    QTest::newRow("dot in a folder name")
-        << QStringLiteral("/a.mp4/file") << QString() << QStringLiteral("mjpeg");
-    QTest::newRow("hidden file") << QStringLiteral("/a/.mp4") << QString()
-                                 << QStringLiteral("mjpeg");
-    QTest::newRow("trailing dot") << QStringLiteral("holiday.") << QString()
-                                  << QStringLiteral("mjpeg");
-}
-
-void ConverterTranslationTest::outputFormats() {
-    QFETCH(QString, path);
-    QFETCH(QString, muxer);
-    QFETCH(QString, pictureEncoder);
-    const std::string file = path.toStdString();
-    QCOMPARE(QString::fromStdString(std::string(muxerForFile(file))), muxer);
-    QCOMPARE(QString::fromStdString(std::string(pictureEncoderForFile(file))), pictureEncoder);
-}
-
 void ConverterTranslationTest::refused_data() {
     QTest::addColumn<QString>("arguments");
     QTest::addColumn<QString>("message");
@@ -351,8 +261,11 @@ void ConverterTranslationTest::refused_data() {
                               << QStringLiteral("Invalid value '-2' for option 'cropbottom'");
     QTest::newRow("not a number") << QStringLiteral("-i a.avi -padleft ten -y b.mp4")
                                   << QStringLiteral("Invalid value 'ten' for option 'padleft'");
-    QTest::newRow("bad size") << QStringLiteral("-i a.avi -s 320by240 -y b.mp4")
-                              << QStringLiteral("Invalid value '320by240' for option 's'");
+    for (const char *size : {"320by240", "320X240", "0x240", "320x", "+320x240", "huge"}) {
+        QTest::addRow("size %s", size)
+            << QStringLiteral("-i a.avi -s %1 -y b.mp4").arg(QLatin1String(size))
+            << QStringLiteral("Invalid value '%1' for option 's'").arg(QLatin1String(size));
+    }
     QTest::newRow("only an input") << QStringLiteral("-i a.avi")
                                    << QStringLiteral("At least one output file must be specified");
     QTest::newRow("value where the output belongs")
@@ -373,34 +286,6 @@ void ConverterTranslationTest::refused() {
     QFETCH(QString, arguments);
     QFETCH(QString, message);
     QCOMPARE(ffmpegLine(arguments), QStringLiteral("error: ") + message);
-}
-
-void ConverterTranslationTest::pathsKeptAsGiven_data() {
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("output");
-
-    QTest::newRow("blanks") << QStringLiteral("/my videos/a b.avi")
-                            << QStringLiteral("/out dir/a b.mp4");
-    QTest::newRow("shell characters")
-        << QStringLiteral("it's \"$HOME\" `id`; rm -rf x.avi") << QStringLiteral("$(id);|&.mp4");
-    QTest::newRow("non-ASCII") << QStringLiteral("Ärger ñ 日本.avi")
-                               << QStringLiteral("Ölfilm.mp4");
-    QTest::newRow("leading dash") << QStringLiteral("-in.avi") << QStringLiteral("-out.mp4");
-}
-
-void ConverterTranslationTest::pathsKeptAsGiven() {
-    QFETCH(QString, input);
-    QFETCH(QString, output);
-    const Translation translation =
-        translate({"-i", input.toStdString(), "-vcodec", "mpeg4", "-y", output.toStdString()});
-    QVERIFY(std::holds_alternative<Plan>(translation));
-    const Plan &plan = std::get<Plan>(translation);
-    QCOMPARE(QString::fromStdString(plan.input), input);
-    QCOMPARE(QString::fromStdString(plan.output), output);
-    QVERIFY(plan.overwrite);
-    const std::vector<std::string> arguments = ffmpegArguments(plan, "file:target");
-    QCOMPARE(QString::fromStdString(arguments[2]), QStringLiteral("file:") + input);
-    QCOMPARE(QString::fromStdString(arguments.back()), QStringLiteral("file:target"));
 }
 
 QTEST_GUILESS_MAIN(ConverterTranslationTest)
