@@ -7,8 +7,7 @@
 #include <QLabel>
 
 AudioSettingsPanel::AudioSettingsPanel(QWidget *parent)
-    : QWidget(parent)
-{
+    : QWidget(parent) {
     setObjectName(QStringLiteral("frmAudioSettings"));
     SettingsPanelLayout layout(this);
     std::tie(lblAudioCodecText, cmbAudioCodec) =

@@ -8,8 +8,7 @@ class QLabel;
 
 // The audio settings panel: four boxes filled from the device's profile
 // file, and "No Audio".
-class AudioSettingsPanel final : public QWidget
-{
+class AudioSettingsPanel final : public QWidget {
     Q_OBJECT
 public:
     explicit AudioSettingsPanel(QWidget *parent = nullptr);

@@ -4,8 +4,7 @@
 
 // A label that reports clicks: the click areas of the device strip, the tab
 // labels, link labels and image buttons.
-class ClickableLabel final : public QLabel
-{
+class ClickableLabel final : public QLabel {
     Q_OBJECT
 public:
     explicit ClickableLabel(QWidget *parent = nullptr);

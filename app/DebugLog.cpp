@@ -3,14 +3,12 @@
 #include <QDateTime>
 #include <QFile>
 
-DebugLog &DebugLog::instance()
-{
+DebugLog &DebugLog::instance() {
     static DebugLog log;
     return log;
 }
 
-bool DebugLog::start(const QString &path)
-{
+bool DebugLog::start(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::Append | QIODevice::Text))
         return false;
@@ -18,8 +16,7 @@ bool DebugLog::start(const QString &path)
     return true;
 }
 
-void DebugLog::write(const QString &text)
-{
+void DebugLog::write(const QString &text) {
     if (m_path.isEmpty())
         return;
     // Opened per entry, so every entry is on disk at once, also when the
@@ -27,11 +24,11 @@ void DebugLog::write(const QString &text)
     QFile file(m_path);
     if (!file.open(QIODevice::Append | QIODevice::Text))
         return;
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    const QString stamp =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     file.write((stamp + u"  Information  " + text + u'\n').toUtf8());
 }
 
-QString DebugLog::fileNameFor(const QDateTime &time)
-{
+QString DebugLog::fileNameFor(const QDateTime &time) {
     return time.toString(QStringLiteral("ddMMyyyyhhmmss")) + u".log";
 }

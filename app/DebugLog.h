@@ -5,8 +5,7 @@
 // The process-wide debug log. It is inactive unless the application was
 // started in debug mode; while inactive its path is empty, which is how the
 // rest of the program tells whether debug mode is on.
-class DebugLog final
-{
+class DebugLog final {
 public:
     static DebugLog &instance();
 

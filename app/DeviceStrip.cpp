@@ -21,8 +21,7 @@ struct Entry {
 } // namespace
 
 DeviceStrip::DeviceStrip(QWidget *parent)
-    : QWidget(parent)
-{
+    : QWidget(parent) {
     setObjectName(QStringLiteral("picLeftMenu"));
     setMinimumWidth(150);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
@@ -76,23 +75,20 @@ DeviceStrip::DeviceStrip(QWidget *parent)
     column->addStretch(1);
 }
 
-void DeviceStrip::paintGradient(const QColor &start, const QColor &end)
-{
+void DeviceStrip::paintGradient(const QColor &start, const QColor &end) {
     m_start = start;
     m_end = end;
     m_gradient = PaintGradient(size(), m_start, m_end);
     update();
 }
 
-void DeviceStrip::resizeEvent(QResizeEvent *event)
-{
+void DeviceStrip::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     if (isPainted())
         m_gradient = PaintGradient(size(), m_start, m_end);
 }
 
-void DeviceStrip::paintEvent(QPaintEvent *)
-{
+void DeviceStrip::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     if (isPainted())
         painter.drawImage(0, 0, m_gradient);
@@ -100,8 +96,7 @@ void DeviceStrip::paintEvent(QPaintEvent *)
         painter.fillRect(rect(), palette().window());
 }
 
-void DeviceStrip::mousePressEvent(QMouseEvent *event)
-{
+void DeviceStrip::mousePressEvent(QMouseEvent *event) {
     // Presses on a click area go to the area itself and never reach here.
     if (event->button() == Qt::RightButton)
         emit rightButtonPressed();

@@ -8,8 +8,7 @@ class QLabel;
 
 // The left device strip: four device entries (picture, caption, and an
 // invisible click area over both) on a blue-to-green gradient.
-class DeviceStrip final : public QWidget
-{
+class DeviceStrip final : public QWidget {
     Q_OBJECT
 public:
     explicit DeviceStrip(QWidget *parent = nullptr);

@@ -8,29 +8,25 @@
 
 #include <cmath>
 
-QFont VerdanaFont(qreal pointSize, bool bold)
-{
+QFont VerdanaFont(qreal pointSize, bool bold) {
     QFont font(QStringLiteral("Verdana"));
     font.setPointSizeF(pointSize);
     font.setBold(bold);
     return font;
 }
 
-void SetTextColour(QWidget *widget, const QColor &colour)
-{
+void SetTextColour(QWidget *widget, const QColor &colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);
     palette.setColor(QPalette::Text, colour);
     widget->setPalette(palette);
 }
 
-QColor TextColour(const QWidget *widget)
-{
+QColor TextColour(const QWidget *widget) {
     return widget->palette().color(QPalette::WindowText);
 }
 
-void StyleAsLink(QLabel *label, const QColor &colour)
-{
+void StyleAsLink(QLabel *label, const QColor &colour) {
     QFont font = label->font();
     font.setUnderline(true);
     label->setFont(font);
@@ -38,8 +34,7 @@ void StyleAsLink(QLabel *label, const QColor &colour)
     label->setCursor(Qt::PointingHandCursor);
 }
 
-QImage PaintGradient(const QSize &size, const QColor &start, const QColor &end)
-{
+QImage PaintGradient(const QSize &size, const QColor &start, const QColor &end) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(start);
     if (size.isEmpty())
@@ -62,7 +57,6 @@ QImage PaintGradient(const QSize &size, const QColor &start, const QColor &end)
     return image;
 }
 
-QPixmap MobivertImage(const QString &name, const QSize &size)
-{
+QPixmap MobivertImage(const QString &name, const QSize &size) {
     return QIcon(QStringLiteral(":/images/") + name + QStringLiteral(".svg")).pixmap(size);
 }

@@ -5,8 +5,7 @@
 
 #include <QDir>
 
-ShellFolderResult LookUpShellFolder(int folderId)
-{
+ShellFolderResult LookUpShellFolder(int folderId) {
     if ((folderId & ~CSIDL_FLAG_CREATE) != CSIDL_APPDATA)
         return {{}, ShellFolderStatus::InvalidFolderId};
 
@@ -20,8 +19,7 @@ ShellFolderResult LookUpShellFolder(int folderId)
     return {{}, ShellFolderStatus::Failed};
 }
 
-QString ShellFolderMessage(ShellFolderStatus status)
-{
+QString ShellFolderMessage(ShellFolderStatus status) {
     switch (status) {
     case ShellFolderStatus::InvalidFolderId:
         return QStringLiteral("Invalid Folder ID!");

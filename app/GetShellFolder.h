@@ -8,9 +8,9 @@ inline constexpr int CSIDL_FLAG_CREATE = 0x8000;
 
 enum class ShellFolderStatus {
     Ok,
-    InvalidFolderId,      // the id names no folder this platform knows
-    FolderDoesNotExist,   // the folder is missing and was not to be created
-    Failed,               // anything else, such as a folder that cannot be made
+    InvalidFolderId,    // the id names no folder this platform knows
+    FolderDoesNotExist, // the folder is missing and was not to be created
+    Failed,             // anything else, such as a folder that cannot be made
 };
 
 struct ShellFolderResult {

@@ -4,44 +4,36 @@
 #include "platform/ApplicationFolder.h"
 #include "platform/FileSystem.h"
 
-QUrl HelpManualUrl()
-{
+QUrl HelpManualUrl() {
     return QUrl::fromLocalFile(JoinPath(ApplicationFolder(), QStringLiteral("manual/index.html")));
 }
 
-QString SupportMailAddressText()
-{
+QString SupportMailAddressText() {
     // A reserved example domain until the support mailbox exists.
     return QStringLiteral("support@mobivert.example");
 }
 
-QUrl SupportMailUrl()
-{
-    return QUrl(QStringLiteral("mailto:") + SupportMailAddressText()
-                + QStringLiteral("?subject=Mobivert%20v1.1%20support"));
+QUrl SupportMailUrl() {
+    return QUrl(QStringLiteral("mailto:") + SupportMailAddressText() +
+                QStringLiteral("?subject=Mobivert%20v1.1%20support"));
 }
 
-QString WebsiteAddressText()
-{
+QString WebsiteAddressText() {
     return QStringLiteral("https://www.mobivert.example/");
 }
 
-QUrl WebsiteUrl()
-{
+QUrl WebsiteUrl() {
     return QUrl(WebsiteAddressText());
 }
 
-QUrl FfmpegWebsiteUrl()
-{
+QUrl FfmpegWebsiteUrl() {
     return QUrl(QStringLiteral("https://ffmpeg.org/"));
 }
 
-void OpenAddress(const QUrl &url)
-{
+void OpenAddress(const QUrl &url) {
     prompts().openUrl(url);
 }
 
-void OpenHelpManual()
-{
+void OpenHelpManual() {
     OpenAddress(HelpManualUrl());
 }

@@ -7,16 +7,14 @@
 
 namespace {
 
-QMenu *addMenu(QMenuBar *bar, const char16_t *name, const char16_t *caption)
-{
+QMenu *addMenu(QMenuBar *bar, const char16_t *name, const char16_t *caption) {
     QMenu *menu = bar->addMenu(QString::fromUtf16(caption));
     menu->setObjectName(QString::fromUtf16(name));
     menu->menuAction()->setObjectName(QString::fromUtf16(name));
     return menu;
 }
 
-QMenu *addSubmenu(QMenu *parent, const char16_t *name, const char16_t *caption)
-{
+QMenu *addSubmenu(QMenu *parent, const char16_t *name, const char16_t *caption) {
     QMenu *menu = parent->addMenu(QString::fromUtf16(caption));
     menu->setObjectName(QString::fromUtf16(name));
     menu->menuAction()->setObjectName(QString::fromUtf16(name));
@@ -24,8 +22,7 @@ QMenu *addSubmenu(QMenu *parent, const char16_t *name, const char16_t *caption)
 }
 
 QAction *addItem(QMenu *menu, const char16_t *name, const char16_t *caption,
-                 const QKeySequence &shortcut = {})
-{
+                 const QKeySequence &shortcut = {}) {
     QAction *item = menu->addAction(QString::fromUtf16(caption));
     item->setObjectName(QString::fromUtf16(name));
     if (!shortcut.isEmpty()) {
@@ -35,19 +32,19 @@ QAction *addItem(QMenu *menu, const char16_t *name, const char16_t *caption,
     return item;
 }
 
-void addSeparator(QMenu *menu, const char16_t *name)
-{
+void addSeparator(QMenu *menu, const char16_t *name) {
     menu->addSeparator()->setObjectName(QString::fromUtf16(name));
 }
 
 } // namespace
 
-void MainMenus::buildMenus(QMenuBar *bar, QWidget *owner)
-{
+void MainMenus::buildMenus(QMenuBar *bar, QWidget *owner) {
     mnuFile = addMenu(bar, u"mnuFile", u"&File");
     mnuFile_SelectDevice = addSubmenu(mnuFile, u"mnuFile_SelectDevice", u"&Select Device");
-    mnuSelectDevice_iPod = addItem(mnuFile_SelectDevice, u"mnuSelectDevice_iPod", u"&Apple iPod / iPhone");
-    mnuSelectDevice_Zune = addItem(mnuFile_SelectDevice, u"mnuSelectDevice_Zune", u"&Microsoft Zune");
+    mnuSelectDevice_iPod =
+        addItem(mnuFile_SelectDevice, u"mnuSelectDevice_iPod", u"&Apple iPod / iPhone");
+    mnuSelectDevice_Zune =
+        addItem(mnuFile_SelectDevice, u"mnuSelectDevice_Zune", u"&Microsoft Zune");
     mnuSelectDevice_PSP = addItem(mnuFile_SelectDevice, u"mnuSelectDevice_PSP", u"&Sony PSP");
     mnuSelectDevice_MobilePhone =
         addItem(mnuFile_SelectDevice, u"mnuSelectDevice_MobilePhone", u"&Mobile Phone");
@@ -57,7 +54,8 @@ void MainMenus::buildMenus(QMenuBar *bar, QWidget *owner)
     addSeparator(mnuFile, u"mnuFile_Separator1");
     mnuFile_AddVideos = addItem(mnuFile, u"mnuFile_AddVideos", u"&Add Video(s)");
     addSeparator(mnuFile, u"mnuFile_Separator2");
-    mnuFile_Convert = addItem(mnuFile, u"mnuFile_Convert", u"&Convert Files!", QKeySequence(Qt::Key_F5));
+    mnuFile_Convert =
+        addItem(mnuFile, u"mnuFile_Convert", u"&Convert Files!", QKeySequence(Qt::Key_F5));
     addSeparator(mnuFile, u"mnuFile_Separator3");
     mnuFile_Exit = addItem(mnuFile, u"mnuFile_Exit", u"&Exit");
 
@@ -73,7 +71,8 @@ void MainMenus::buildMenus(QMenuBar *bar, QWidget *owner)
                                     QKeySequence(Qt::CTRL | Qt::Key_T));
 
     mnuView = addMenu(bar, u"mnuView", u"&View");
-    mnuView_OutputDirectory = addItem(mnuView, u"mnuView_OutputDirectory", u"&Output Directory Settings");
+    mnuView_OutputDirectory =
+        addItem(mnuView, u"mnuView_OutputDirectory", u"&Output Directory Settings");
     mnuView_AudioSettings = addItem(mnuView, u"mnuView_AudioSettings", u"&Audio Settings");
     mnuView_VideoSettings = addItem(mnuView, u"mnuView_VideoSettings", u"&Video Settings");
     addSeparator(mnuView, u"mnuView_Separator1");
@@ -82,7 +81,8 @@ void MainMenus::buildMenus(QMenuBar *bar, QWidget *owner)
     mnuView_FileProperties = addItem(mnuView, u"mnuView_FileProperties", u"&File Properties");
 
     mnuHelp = addMenu(bar, u"mnuHelp", u"&Help");
-    mnuHelp_HelpManual = addItem(mnuHelp, u"mnuHelp_HelpManual", u"&Help Manual", QKeySequence(Qt::Key_F1));
+    mnuHelp_HelpManual =
+        addItem(mnuHelp, u"mnuHelp_HelpManual", u"&Help Manual", QKeySequence(Qt::Key_F1));
     addSeparator(mnuHelp, u"mnuHelp_Separator1");
     mnuHelp_About = addItem(mnuHelp, u"mnuHelp_About", u"&About");
 

@@ -6,8 +6,7 @@
 #include <QStackedLayout>
 
 MainStatusBar::MainStatusBar(QWidget *parent)
-    : QStatusBar(parent)
-{
+    : QStatusBar(parent) {
     setObjectName(QStringLiteral("StatusBar"));
     setSizeGripEnabled(true);
 
@@ -35,40 +34,34 @@ MainStatusBar::MainStatusBar(QWidget *parent)
     addWidget(second, 1);
 }
 
-QLabel *MainStatusBar::panel(int number) const
-{
+QLabel *MainStatusBar::panel(int number) const {
     return number == 1 || number == 2 ? m_panels[number - 1] : nullptr;
 }
 
-QString MainStatusBar::panelText(int number) const
-{
+QString MainStatusBar::panelText(int number) const {
     const QLabel *label = panel(number);
     return label ? label->text() : QString();
 }
 
-void MainStatusBar::setPanelText(int number, const QString &text)
-{
+void MainStatusBar::setPanelText(int number, const QString &text) {
     if (QLabel *label = panel(number))
         label->setText(text);
 }
 
-void MainStatusBar::inlayOverFirstPanel(QWidget *widget)
-{
+void MainStatusBar::inlayOverFirstPanel(QWidget *widget) {
     const bool wasHidden = widget->isHidden();
     m_firstPanelStack->addWidget(widget);
     widget->raise();
     widget->setHidden(wasHidden);
 }
 
-void MainStatusBar::inlayIntoSecondPanel(QWidget *widget)
-{
+void MainStatusBar::inlayIntoSecondPanel(QWidget *widget) {
     const bool wasHidden = widget->isHidden();
     m_secondPanelRow->insertWidget(1, widget);
     widget->setHidden(wasHidden);
 }
 
-bool MainStatusBar::eventFilter(QObject *watched, QEvent *event)
-{
+bool MainStatusBar::eventFilter(QObject *watched, QEvent *event) {
     // The panels' labels ignore double-clicks, which therefore reach the
     // panel containers watched here, once each.
     if (event->type() == QEvent::MouseButtonDblClick)

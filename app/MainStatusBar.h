@@ -10,8 +10,7 @@ class QHBoxLayout;
 // the second shows progress text while files are added. The file-adding
 // progress bar and the "(Cancel)" box are inlaid over them while the main
 // window loads.
-class MainStatusBar final : public QStatusBar
-{
+class MainStatusBar final : public QStatusBar {
     Q_OBJECT
 public:
     explicit MainStatusBar(QWidget *parent = nullptr);

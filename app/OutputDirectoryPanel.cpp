@@ -11,12 +11,11 @@
 #include <QPushButton>
 
 OutputDirectoryPanel::OutputDirectoryPanel(QWidget *parent)
-    : QWidget(parent)
-{
+    : QWidget(parent) {
     setObjectName(QStringLiteral("frmOutputDirectorySettings"));
 
-    lblChooseOutputDirectory =
-        new QLabel(QStringLiteral("Where would you like to save your converted video files?"), this);
+    lblChooseOutputDirectory = new QLabel(
+        QStringLiteral("Where would you like to save your converted video files?"), this);
     lblChooseOutputDirectory->setObjectName(QStringLiteral("lblChooseOutputDirectory"));
     lblChooseOutputDirectory->setFont(VerdanaFont(9.75));
 
@@ -31,7 +30,8 @@ OutputDirectoryPanel::OutputDirectoryPanel(QWidget *parent)
     chkAddToiTunes = new QCheckBox(QStringLiteral("Add files directly to iTunes"), this);
     chkAddToiTunes->setObjectName(QStringLiteral("chkAddToiTunes"));
 
-    lblPSPHint = new ClickableLabel(QStringLiteral("Where do I need to save my PSP video files?"), this);
+    lblPSPHint =
+        new ClickableLabel(QStringLiteral("Where do I need to save my PSP video files?"), this);
     lblPSPHint->setObjectName(QStringLiteral("lblPSPHint"));
     StyleAsLink(lblPSPHint);
 

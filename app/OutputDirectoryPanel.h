@@ -10,8 +10,7 @@ class QPushButton;
 
 // The output-directory settings panel: where converted files go, and the
 // options that only the iPod and the PSP have.
-class OutputDirectoryPanel final : public QWidget
-{
+class OutputDirectoryPanel final : public QWidget {
     Q_OBJECT
 public:
     explicit OutputDirectoryPanel(QWidget *parent = nullptr);

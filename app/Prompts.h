@@ -11,8 +11,7 @@ class QWidget;
 // goes through this seam, so that tests can see what the user would see and
 // answer it without a click. The application installs QtPrompts; tests
 // install a recording fake.
-class Prompts
-{
+class Prompts {
 public:
     enum class Icon { Information, Exclamation, Critical, Question };
 
@@ -21,8 +20,7 @@ public:
     static inline const QString DefaultTitle = QStringLiteral("Mobivert");
 
     // A message with an OK button.
-    virtual void message(QWidget *parent, Icon icon, const QString &text,
-                         const QString &title) = 0;
+    virtual void message(QWidget *parent, Icon icon, const QString &text, const QString &title) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool question(QWidget *parent, const QString &text, const QString &title) = 0;
 
@@ -38,20 +36,16 @@ public:
     virtual int exec(QDialog *dialog) = 0;
 
     // Shorthands with the application's title.
-    void information(QWidget *parent, const QString &text, const QString &title = DefaultTitle)
-    {
+    void information(QWidget *parent, const QString &text, const QString &title = DefaultTitle) {
         message(parent, Icon::Information, text, title);
     }
-    void exclamation(QWidget *parent, const QString &text, const QString &title = DefaultTitle)
-    {
+    void exclamation(QWidget *parent, const QString &text, const QString &title = DefaultTitle) {
         message(parent, Icon::Exclamation, text, title);
     }
-    void critical(QWidget *parent, const QString &text, const QString &title = DefaultTitle)
-    {
+    void critical(QWidget *parent, const QString &text, const QString &title = DefaultTitle) {
         message(parent, Icon::Critical, text, title);
     }
-    bool ask(QWidget *parent, const QString &text, const QString &title = DefaultTitle)
-    {
+    bool ask(QWidget *parent, const QString &text, const QString &title = DefaultTitle) {
         return question(parent, text, title);
     }
 };
@@ -61,7 +55,6 @@ Prompts &prompts();
 void SetPrompts(Prompts *replacement); // nullptr restores QtPrompts
 
 // Two-line messages join their lines with a carriage return and line feed.
-inline QString JoinLines(const QStringList &lines)
-{
+inline QString JoinLines(const QStringList &lines) {
     return lines.join(QStringLiteral("\r\n"));
 }

@@ -8,8 +8,7 @@
 
 namespace {
 
-QMessageBox::Icon toMessageBoxIcon(Prompts::Icon icon)
-{
+QMessageBox::Icon toMessageBoxIcon(Prompts::Icon icon) {
     switch (icon) {
     case Prompts::Icon::Information:
         return QMessageBox::Information;
@@ -24,43 +23,36 @@ QMessageBox::Icon toMessageBoxIcon(Prompts::Icon icon)
 }
 
 // Message texts use CR LF between lines; Qt wants a plain line feed.
-QString forDisplay(QString text)
-{
+QString forDisplay(QString text) {
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-QtPrompts &realPrompts()
-{
+QtPrompts &realPrompts() {
     static QtPrompts real;
     return real;
 }
 
-Prompts *&current()
-{
+Prompts *&current() {
     static Prompts *active = &realPrompts();
     return active;
 }
 
 } // namespace
 
-Prompts &prompts()
-{
+Prompts &prompts() {
     return *current();
 }
 
-void SetPrompts(Prompts *replacement)
-{
+void SetPrompts(Prompts *replacement) {
     current() = replacement ? replacement : &realPrompts();
 }
 
-void QtPrompts::message(QWidget *parent, Icon icon, const QString &text, const QString &title)
-{
+void QtPrompts::message(QWidget *parent, Icon icon, const QString &text, const QString &title) {
     QMessageBox box(toMessageBoxIcon(icon), title, forDisplay(text), QMessageBox::Ok, parent);
     box.exec();
 }
 
-bool QtPrompts::question(QWidget *parent, const QString &text, const QString &title)
-{
+bool QtPrompts::question(QWidget *parent, const QString &text, const QString &title) {
     QMessageBox box(QMessageBox::Question, title, forDisplay(text),
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
@@ -68,22 +60,18 @@ bool QtPrompts::question(QWidget *parent, const QString &text, const QString &ti
 }
 
 QStringList QtPrompts::openFiles(QWidget *parent, const QString &title, const QString &folder,
-                                 const QString &filter)
-{
+                                 const QString &filter) {
     return QFileDialog::getOpenFileNames(parent, title, folder, filter);
 }
 
-QString QtPrompts::chooseFolder(QWidget *parent, const QString &title, const QString &startFolder)
-{
+QString QtPrompts::chooseFolder(QWidget *parent, const QString &title, const QString &startFolder) {
     return QFileDialog::getExistingDirectory(parent, title, startFolder);
 }
 
-void QtPrompts::openUrl(const QUrl &url)
-{
+void QtPrompts::openUrl(const QUrl &url) {
     QDesktopServices::openUrl(url);
 }
 
-int QtPrompts::exec(QDialog *dialog)
-{
+int QtPrompts::exec(QDialog *dialog) {
     return dialog->exec();
 }

@@ -3,8 +3,7 @@
 #include "app/Prompts.h"
 
 // The real prompts: QMessageBox, QFileDialog, QDesktopServices.
-class QtPrompts final : public Prompts
-{
+class QtPrompts final : public Prompts {
 public:
     void message(QWidget *parent, Icon icon, const QString &text, const QString &title) override;
     bool question(QWidget *parent, const QString &text, const QString &title) override;

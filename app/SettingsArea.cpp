@@ -14,8 +14,7 @@
 
 namespace {
 
-QLabel *makeSeparator(QWidget *parent, const char16_t *name)
-{
+QLabel *makeSeparator(QWidget *parent, const char16_t *name) {
     auto *separator = new QLabel(QStringLiteral("|"), parent);
     separator->setObjectName(QString::fromUtf16(name));
     separator->setFont(VerdanaFont(9.75, true));
@@ -23,8 +22,7 @@ QLabel *makeSeparator(QWidget *parent, const char16_t *name)
     return separator;
 }
 
-ClickableLabel *makeTab(QWidget *parent, const char16_t *name, const char16_t *caption)
-{
+ClickableLabel *makeTab(QWidget *parent, const char16_t *name, const char16_t *caption) {
     auto *tab = new ClickableLabel(QString::fromUtf16(caption), parent);
     tab->setObjectName(QString::fromUtf16(name));
     tab->setFont(VerdanaFont(9.75, true));
@@ -35,8 +33,7 @@ ClickableLabel *makeTab(QWidget *parent, const char16_t *name, const char16_t *c
 } // namespace
 
 SettingsArea::SettingsArea(QWidget *parent)
-    : QWidget(parent)
-{
+    : QWidget(parent) {
     setObjectName(QStringLiteral("SettingsArea"));
 
     lblSeperator1 = makeSeparator(this, u"lblSeperator1");
@@ -49,8 +46,9 @@ SettingsArea::SettingsArea(QWidget *parent)
 
     auto *strip = new QHBoxLayout;
     strip->setSpacing(8);
-    QWidget *const items[] = {lblSeperator1, lblOutputDirectorySettings, lblSeperator2,
-                              lblAudioSettings, lblSeperator3, lblVideoSettings, lblSeperator4};
+    QWidget *const items[] = {
+        lblSeperator1, lblOutputDirectorySettings, lblSeperator2, lblAudioSettings,
+        lblSeperator3, lblVideoSettings,           lblSeperator4};
     for (QWidget *item : items)
         strip->addWidget(item);
     strip->addStretch(1);
@@ -82,8 +80,7 @@ SettingsArea::SettingsArea(QWidget *parent)
     showPanel(Panel::OutputDirectory);
 }
 
-void SettingsArea::attachViewItems(QAction *outputDirectory, QAction *audio, QAction *video)
-{
+void SettingsArea::attachViewItems(QAction *outputDirectory, QAction *audio, QAction *video) {
     m_viewItems[0] = outputDirectory;
     m_viewItems[1] = audio;
     m_viewItems[2] = video;
@@ -96,8 +93,7 @@ void SettingsArea::attachViewItems(QAction *outputDirectory, QAction *audio, QAc
     showPanel(m_visible);
 }
 
-void SettingsArea::showPanel(Panel panel)
-{
+void SettingsArea::showPanel(Panel panel) {
     m_visible = panel;
     QWidget *const panels[] = {frmOutputDirectorySettings, frmAudioSettings, frmVideoSettings};
     ClickableLabel *const tabs[] = {lblOutputDirectorySettings, lblAudioSettings, lblVideoSettings};

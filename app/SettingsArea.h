@@ -12,8 +12,7 @@ class VideoSettingsPanel;
 // The settings area: a tab strip of three link-like labels over three
 // panels that lie on top of each other; exactly one panel is visible. The
 // View menu's three items follow the visible panel.
-class SettingsArea final : public QWidget
-{
+class SettingsArea final : public QWidget {
     Q_OBJECT
 public:
     enum class Panel { OutputDirectory, Audio, Video };

@@ -8,19 +8,15 @@
 
 SettingsPanelLayout::SettingsPanelLayout(QWidget *panel)
     : m_panel(panel)
-    , m_grid(new QGridLayout(panel))
-{
+    , m_grid(new QGridLayout(panel)) {
     m_grid->setContentsMargins(8, 8, 8, 8);
     m_grid->setHorizontalSpacing(10);
     m_grid->setVerticalSpacing(8);
 }
 
-std::tuple<QLabel *, QComboBox *> SettingsPanelLayout::addBox(int row, int column,
-                                                              const char16_t *labelName,
-                                                              const char16_t *caption,
-                                                              const char16_t *boxName,
-                                                              QWidget *trailing)
-{
+std::tuple<QLabel *, QComboBox *>
+SettingsPanelLayout::addBox(int row, int column, const char16_t *labelName, const char16_t *caption,
+                            const char16_t *boxName, QWidget *trailing) {
     auto *label = new QLabel(QString::fromUtf16(caption), m_panel);
     label->setObjectName(QString::fromUtf16(labelName));
     auto *box = new QComboBox(m_panel);
@@ -43,16 +39,14 @@ std::tuple<QLabel *, QComboBox *> SettingsPanelLayout::addBox(int row, int colum
 }
 
 QCheckBox *SettingsPanelLayout::addCheckBox(int row, int column, const char16_t *name,
-                                            const char16_t *caption)
-{
+                                            const char16_t *caption) {
     auto *check = new QCheckBox(QString::fromUtf16(caption), m_panel);
     check->setObjectName(QString::fromUtf16(name));
     m_grid->addWidget(check, row, column * 2 + 1);
     return check;
 }
 
-void SettingsPanelLayout::finish(int rowCount)
-{
+void SettingsPanelLayout::finish(int rowCount) {
     m_grid->setColumnStretch(1, 1);
     m_grid->setColumnStretch(3, 1);
     m_grid->setRowStretch(rowCount, 1);

@@ -12,8 +12,7 @@ class QWidget;
 
 // Lays out a settings panel as two columns of "Caption: [box]" rows with
 // check boxes below, so the audio and video panels line up alike.
-class SettingsPanelLayout final
-{
+class SettingsPanelLayout final {
 public:
     explicit SettingsPanelLayout(QWidget *panel);
 

@@ -5,8 +5,7 @@
 #include <QDir>
 #include <QStringList>
 
-void CreateFolderPath(QString &path)
-{
+void CreateFolderPath(QString &path) {
     if (path.size() > 1 && path.endsWith(u'/'))
         path.chop(1);
 
@@ -22,23 +21,20 @@ void CreateFolderPath(QString &path)
     }
 }
 
-bool FolderExists(const QString &path)
-{
+bool FolderExists(const QString &path) {
     return IsDirectory(path);
 }
 
-bool FileExists(const QString &path)
-{
+bool FileExists(const QString &path) {
     return IsNonDirectory(path);
 }
 
-QString FormatDuration(qint64 seconds)
-{
+QString FormatDuration(qint64 seconds) {
     if (seconds < 0)
         seconds = 0;
     const auto twoDigits = [](qint64 value) {
         return value < 10 ? u'0' + QString::number(value) : QString::number(value);
     };
-    return twoDigits(seconds / 3600) + u':' + twoDigits(seconds / 60 % 60) + u':'
-           + twoDigits(seconds % 60);
+    return twoDigits(seconds / 3600) + u':' + twoDigits(seconds / 60 % 60) + u':' +
+           twoDigits(seconds % 60);
 }

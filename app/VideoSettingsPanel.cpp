@@ -10,8 +10,7 @@
 #include <QLabel>
 
 VideoSettingsPanel::VideoSettingsPanel(QWidget *parent)
-    : QWidget(parent)
-{
+    : QWidget(parent) {
     setObjectName(QStringLiteral("frmVideoSettings"));
     SettingsPanelLayout layout(this);
     std::tie(lblVideoCodecText, cmbVideoCodec) =
@@ -34,7 +33,9 @@ VideoSettingsPanel::VideoSettingsPanel(QWidget *parent)
     cmbVideoSize->setInsertPolicy(QComboBox::NoInsert);
 
     chkVideoNoVideo = layout.addCheckBox(2, 0, u"chkVideoNoVideo", u"No Video");
-    chkVideoKeepAspectRatio = layout.addCheckBox(2, 1, u"chkVideoKeepAspectRatio", u"Keep Aspect Ratio");
-    chkVideoOriginalQuality = layout.addCheckBox(3, 0, u"chkVideoOriginalQuality", u"eXtreme Qty\u2122");
+    chkVideoKeepAspectRatio =
+        layout.addCheckBox(2, 1, u"chkVideoKeepAspectRatio", u"Keep Aspect Ratio");
+    chkVideoOriginalQuality =
+        layout.addCheckBox(3, 0, u"chkVideoOriginalQuality", u"eXtreme Qty\u2122");
     layout.finish(4);
 }

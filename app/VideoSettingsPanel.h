@@ -9,8 +9,7 @@ class QLabel;
 
 // The video settings panel: four boxes filled from the device's profile
 // file (the size box also takes custom sizes), and three check boxes.
-class VideoSettingsPanel final : public QWidget
-{
+class VideoSettingsPanel final : public QWidget {
     Q_OBJECT
 public:
     explicit VideoSettingsPanel(QWidget *parent = nullptr);

@@ -7,8 +7,7 @@
 #include <QLabel>
 
 WizardHeader::WizardHeader(const QString &title, const QString &subtitle, QWidget *parent)
-    : QWidget(parent)
-{
+    : QWidget(parent) {
     setObjectName(QStringLiteral("WizardHeader"));
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);

@@ -14,8 +14,7 @@
 #include <QVBoxLayout>
 
 frmAbout::frmAbout(QWidget *parent)
-    : QDialog(parent)
-{
+    : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Mobivert"));
     setFont(VerdanaFont());
@@ -84,21 +83,18 @@ frmAbout::frmAbout(QWidget *parent)
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void frmAbout::showModal(QWidget *owner)
-{
+void frmAbout::showModal(QWidget *owner) {
     frmAbout about(owner);
     prompts().exec(&about);
 }
 
-QString frmAbout::CreditsText()
-{
+QString frmAbout::CreditsText() {
     return JoinLines({QStringLiteral("Mobivert is based on libraries of ffmpeg."), QString(),
                       QStringLiteral("You can find more information about ffmpeg on the "
                                      "following website:"),
                       FfmpegWebsiteUrl().toString()});
 }
 
-void frmAbout::cmdCredits_Click()
-{
+void frmAbout::cmdCredits_Click() {
     prompts().information(this, CreditsText());
 }

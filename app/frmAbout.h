@@ -9,8 +9,7 @@ class QPushButton;
 class WizardHeader;
 
 // The About window: program name and version, contact links and credits.
-class frmAbout final : public QDialog
-{
+class frmAbout final : public QDialog {
     Q_OBJECT
 public:
     explicit frmAbout(QWidget *parent = nullptr);

@@ -39,8 +39,7 @@
 namespace {
 
 ClickableLabel *makeImageButton(QWidget *parent, const char16_t *name, const char16_t *image,
-                                const char16_t *tooltip)
-{
+                                const char16_t *tooltip) {
     auto *button = new ClickableLabel(parent);
     button->setObjectName(QString::fromUtf16(name));
     button->setPixmap(MobivertImage(QString::fromUtf16(image), QSize(32, 32)));
@@ -52,8 +51,7 @@ ClickableLabel *makeImageButton(QWidget *parent, const char16_t *name, const cha
 } // namespace
 
 frmMain::frmMain(QWidget *parent)
-    : QMainWindow(parent)
-{
+    : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Mobivert"));
     setFont(VerdanaFont());
@@ -106,8 +104,7 @@ frmMain::frmMain(QWidget *parent)
 
 frmMain::~frmMain() = default;
 
-QWidget *frmMain::buildHeader()
-{
+QWidget *frmMain::buildHeader() {
     auto *header = new QWidget(this);
     auto *grid = new QGridLayout(header);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -134,8 +131,7 @@ QWidget *frmMain::buildHeader()
     return header;
 }
 
-QWidget *frmMain::buildFileArea()
-{
+QWidget *frmMain::buildFileArea() {
     auto *area = new QWidget(this);
     auto *row = new QHBoxLayout(area);
     row->setContentsMargins(0, 0, 0, 0);
@@ -177,8 +173,7 @@ QWidget *frmMain::buildFileArea()
     return area;
 }
 
-void frmMain::buildStatusBar()
-{
+void frmMain::buildStatusBar() {
     StatusBar = new MainStatusBar(this);
     setStatusBar(StatusBar);
 
@@ -200,8 +195,7 @@ void frmMain::buildStatusBar()
     CancelOverlay->hide();
 }
 
-void frmMain::connectFrameHandlers()
-{
+void frmMain::connectFrameHandlers() {
     connect(mnuFile_Exit, &QAction::triggered, this, &frmMain::mnuFile_Exit_Click);
     connect(frmOutputDirectorySettings->cmdChooseOutputDirectory, &QPushButton::clicked, this,
             &frmMain::cmdChooseOutputDirectory_Click);
@@ -212,8 +206,7 @@ void frmMain::connectFrameHandlers()
     connect(mnuHelp_HelpManual, &QAction::triggered, this, [] { OpenHelpManual(); });
 }
 
-QString frmMain::lookUpDataFolder()
-{
+QString frmMain::lookUpDataFolder() {
     const ShellFolderResult result = LookUpShellFolder(CSIDL_APPDATA | CSIDL_FLAG_CREATE);
     const QString message = ShellFolderMessage(result.status);
     if (!message.isEmpty())
@@ -221,8 +214,7 @@ QString frmMain::lookUpDataFolder()
     return result.path;
 }
 
-void frmMain::Form_Load(const QString &argumentText)
-{
+void frmMain::Form_Load(const QString &argumentText) {
     // The data folder is looked up twice, as creating it and storing it are
     // separate steps; a failing lookup therefore reports twice.
     QString dataFolder = lookUpDataFolder() + DataFolderSuffix;
@@ -232,8 +224,8 @@ void frmMain::Form_Load(const QString &argumentText)
     if (argumentText == u"/debug") {
         const QDateTime now = QDateTime::currentDateTime();
         DebugLog::instance().start(ApplicationSettingsPath + u'/' + DebugLog::fileNameFor(now));
-        DebugLog::instance().write(QStringLiteral("LogFile created on: ")
-                                   + QLocale::system().toString(now, QLocale::ShortFormat));
+        DebugLog::instance().write(QStringLiteral("LogFile created on: ") +
+                                   QLocale::system().toString(now, QLocale::ShortFormat));
         prompts().information(this, QStringLiteral("Mobivert is now running in Debug Mode."));
     }
 
@@ -244,20 +236,17 @@ void frmMain::Form_Load(const QString &argumentText)
     SwitchDevice(QStringLiteral("iPod"));
 }
 
-void frmMain::closeEvent(QCloseEvent *event)
-{
+void frmMain::closeEvent(QCloseEvent *event) {
     SaveSettings(*this);
     QMainWindow::closeEvent(event);
 }
 
-void frmMain::mnuFile_Exit_Click()
-{
+void frmMain::mnuFile_Exit_Click() {
     // Ends the application at once: no unload step, nothing saved.
     QCoreApplication::exit(0);
 }
 
-void frmMain::cmdChooseOutputDirectory_Click()
-{
+void frmMain::cmdChooseOutputDirectory_Click() {
     const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     const QString folder =
         prompts().chooseFolder(this, QStringLiteral("Choose Output Directory"), desktop);
@@ -267,8 +256,7 @@ void frmMain::cmdChooseOutputDirectory_Click()
     frmOutputDirectorySettings->txtOutputDirectory->setFocus();
 }
 
-void frmMain::lblPSPHint_Click()
-{
+void frmMain::lblPSPHint_Click() {
     // MPEG-4 video belongs in 100MNV01 and H.264 video in 100ANV01 on the
     // PSP's memory stick.
     prompts().information(
@@ -282,28 +270,23 @@ void frmMain::lblPSPHint_Click()
         QStringLiteral("Where do I need to save my PSP video files?"));
 }
 
-void frmMain::StatusBar_PanelDblClick(int panel)
-{
+void frmMain::StatusBar_PanelDblClick(int panel) {
     if (panel == 1)
         frmAbout::showModal(this);
 }
 
-void frmMain::SwitchDevice(const QString &DeviceName)
-{
+void frmMain::SwitchDevice(const QString &DeviceName) {
     m_profiles->SwitchDevice(DeviceName);
 }
 
-void frmMain::ResetLeftMenuColors()
-{
+void frmMain::ResetLeftMenuColors() {
     m_profiles->ResetLeftMenuColors();
 }
 
-void frmMain::ResetSelectDeviceMenu()
-{
+void frmMain::ResetSelectDeviceMenu() {
     m_profiles->ResetSelectDeviceMenu();
 }
 
-void frmMain::LoadProfile(qint16 ListIndex)
-{
+void frmMain::LoadProfile(qint16 ListIndex) {
     m_profiles->LoadProfile(ListIndex);
 }

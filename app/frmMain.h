@@ -24,8 +24,7 @@ class VideoSettingsPanel;
 // state that the other windows read and write, the file list and the
 // settings controls. The behaviour of each region lives in its own
 // controller (device and profile controls, file list, conversion).
-class frmMain final : public QMainWindow, public MainMenus
-{
+class frmMain final : public QMainWindow, public MainMenus {
     Q_OBJECT
 public:
     explicit frmMain(QWidget *parent = nullptr);

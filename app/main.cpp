@@ -1,7 +1,7 @@
 // Start-up: registers what the platform needs, creates the main window,
 // runs its load steps and shows it.
-#include "app/frmMain.h"
 #include "app/GUIFunctions.h"
+#include "app/frmMain.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
@@ -12,21 +12,18 @@ namespace {
 
 // Nothing is registered on this platform; the call exists so that start-up
 // reads the same everywhere.
-bool InitializeCommonControls()
-{
+bool InitializeCommonControls() {
     return true;
 }
 
-void UseVerdana()
-{
+void UseVerdana() {
     QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
     QApplication::setFont(VerdanaFont());
 }
 
 } // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/mobivert.svg")));
     InitializeCommonControls();

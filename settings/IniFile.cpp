@@ -2,13 +2,11 @@
 
 namespace {
 
-bool isBlank(char c)
-{
+bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-QByteArrayView trimmed(QByteArrayView text)
-{
+QByteArrayView trimmed(QByteArrayView text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && isBlank(text[begin]))
@@ -18,14 +16,12 @@ QByteArrayView trimmed(QByteArrayView text)
     return text.sliced(begin, end - begin);
 }
 
-bool namesMatch(QByteArrayView raw, const QString &name)
-{
+bool namesMatch(QByteArrayView raw, const QString &name) {
     return QString::fromUtf8(trimmed(raw)).compare(name.trimmed(), Qt::CaseInsensitive) == 0;
 }
 
 // A section header: "[name]" after optional blanks. Returns the name.
-std::optional<QByteArrayView> sectionName(QByteArrayView line)
-{
+std::optional<QByteArrayView> sectionName(QByteArrayView line) {
     const QByteArrayView text = trimmed(line);
     if (!text.startsWith('['))
         return std::nullopt;
@@ -33,16 +29,14 @@ std::optional<QByteArrayView> sectionName(QByteArrayView line)
     return text.sliced(1, (close < 0 ? text.size() : close) - 1);
 }
 
-bool isComment(QByteArrayView line)
-{
+bool isComment(QByteArrayView line) {
     const QByteArrayView text = trimmed(line);
     return text.startsWith(';') || text.startsWith('#');
 }
 
 } // namespace
 
-IniFile::IniFile(const QByteArray &text)
-{
+IniFile::IniFile(const QByteArray &text) {
     qsizetype start = 0;
     while (start < text.size()) {
         const qsizetype newline = text.indexOf('\n', start);
@@ -63,8 +57,7 @@ IniFile::IniFile(const QByteArray &text)
     }
 }
 
-IniFile::Location IniFile::locate(const QString &section, const QString &key) const
-{
+IniFile::Location IniFile::locate(const QString &section, const QString &key) const {
     Location where;
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         const QByteArrayView text = m_lines[i].text;
@@ -91,8 +84,7 @@ IniFile::Location IniFile::locate(const QString &section, const QString &key) co
     return where;
 }
 
-std::optional<QString> IniFile::value(const QString &section, const QString &key) const
-{
+std::optional<QString> IniFile::value(const QString &section, const QString &key) const {
     const Location where = locate(section, key);
     if (where.keyLine < 0)
         return std::nullopt;
@@ -100,43 +92,39 @@ std::optional<QString> IniFile::value(const QString &section, const QString &key
     return decodeValue(text.sliced(text.indexOf('=') + 1));
 }
 
-QString IniFile::decodeValue(QByteArrayView raw)
-{
+QString IniFile::decodeValue(QByteArrayView raw) {
     QByteArrayView text = trimmed(raw);
-    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'')
-        && text.back() == text.front())
+    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
+        text.back() == text.front())
         text = text.sliced(1, text.size() - 2);
     return QString::fromUtf8(text);
 }
 
-QByteArray IniFile::encodeValue(const QString &value)
-{
+QByteArray IniFile::encodeValue(const QString &value) {
     const QByteArray utf8 = value.toUtf8();
     const bool hasOuterBlank = !utf8.isEmpty() && (isBlank(utf8.front()) || isBlank(utf8.back()));
-    const bool looksQuoted = utf8.size() >= 2 && (utf8.front() == '"' || utf8.front() == '\'')
-                             && utf8.back() == utf8.front();
+    const bool looksQuoted = utf8.size() >= 2 && (utf8.front() == '"' || utf8.front() == '\'') &&
+                             utf8.back() == utf8.front();
     // Quoting protects what reading would otherwise strip.
     return hasOuterBlank || looksQuoted ? '"' + utf8 + '"' : utf8;
 }
 
-bool IniFile::isStorableName(const QString &name, bool isSection)
-{
+bool IniFile::isStorableName(const QString &name, bool isSection) {
     const QString name_ = name.trimmed();
-    if (name_.isEmpty() || name_.contains(u'\n') || name_.contains(u'\r') || name_.contains(QChar()))
+    if (name_.isEmpty() || name_.contains(u'\n') || name_.contains(u'\r') ||
+        name_.contains(QChar()))
         return false;
     if (isSection)
         return !name_.contains(u']');
-    return !name_.contains(u'=') && !name_.startsWith(u'[') && !name_.startsWith(u';')
-           && !name_.startsWith(u'#');
+    return !name_.contains(u'=') && !name_.startsWith(u'[') && !name_.startsWith(u';') &&
+           !name_.startsWith(u'#');
 }
 
-bool IniFile::isStorableValue(const QString &value)
-{
+bool IniFile::isStorableValue(const QString &value) {
     return !value.contains(u'\n') && !value.contains(u'\r') && !value.contains(QChar());
 }
 
-QByteArray IniFile::newLineTerminator() const
-{
+QByteArray IniFile::newLineTerminator() const {
     for (const Line &line : m_lines) {
         if (!line.terminator.isEmpty())
             return line.terminator;
@@ -144,8 +132,7 @@ QByteArray IniFile::newLineTerminator() const
     return "\n";
 }
 
-bool IniFile::setValue(const QString &section, const QString &key, const QString &value)
-{
+bool IniFile::setValue(const QString &section, const QString &key, const QString &value) {
     if (!isStorableName(section, true) || !isStorableName(key, false) || !isStorableValue(value))
         return false;
 
@@ -173,8 +160,7 @@ bool IniFile::setValue(const QString &section, const QString &key, const QString
     return true;
 }
 
-QByteArray IniFile::toText() const
-{
+QByteArray IniFile::toText() const {
     QByteArray text;
     for (const Line &line : m_lines)
         text += line.text + line.terminator;

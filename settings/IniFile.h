@@ -13,8 +13,7 @@
 // Reading: section and key names match without regard to letter case; the
 // first matching section and, inside it, the first matching key win. A value
 // is returned trimmed of blanks and of one pair of enclosing quotes.
-class IniFile final
-{
+class IniFile final {
 public:
     IniFile() = default;
     explicit IniFile(const QByteArray &text);

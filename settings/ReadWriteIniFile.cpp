@@ -8,8 +8,7 @@
 
 namespace {
 
-QString cutToMaximum(QString text)
-{
+QString cutToMaximum(QString text) {
     if (text.size() <= MaxIniValueLength)
         return text;
     qsizetype length = MaxIniValueLength;
@@ -19,8 +18,7 @@ QString cutToMaximum(QString text)
     return text.first(length);
 }
 
-QString withoutTrailingBlanks(QString text)
-{
+QString withoutTrailingBlanks(QString text) {
     while (!text.isEmpty() && (text.back() == u' ' || text.back() == u'\t'))
         text.chop(1);
     return text;
@@ -29,8 +27,7 @@ QString withoutTrailingBlanks(QString text)
 } // namespace
 
 QString ReadIniValue(const QString &section, const QString &key, const QString &defaultValue,
-                     const QString &file)
-{
+                     const QString &file) {
     QFile input(file);
     if (!input.open(QIODevice::ReadOnly))
         return cutToMaximum(withoutTrailingBlanks(defaultValue));
@@ -39,14 +36,12 @@ QString ReadIniValue(const QString &section, const QString &key, const QString &
 }
 
 QString ReadIniValue(const QString &section, const QString &key, qint64 defaultValue,
-                     const QString &file)
-{
+                     const QString &file) {
     return ReadIniValue(section, key, QString::number(defaultValue), file);
 }
 
 bool WriteIniValue(const QString &section, const QString &key, const QString &value,
-                   const QString &file)
-{
+                   const QString &file) {
     MakeOwnerWritable(file);
 
     QByteArray original;
@@ -72,8 +67,7 @@ bool WriteIniValue(const QString &section, const QString &key, const QString &va
     return output.commit();
 }
 
-std::optional<qint16> ToInt16(const QString &text)
-{
+std::optional<qint16> ToInt16(const QString &text) {
     bool ok = false;
     const int number = text.trimmed().toInt(&ok, 10);
     if (!ok || number < -32768 || number > 32767)

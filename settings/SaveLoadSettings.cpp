@@ -6,14 +6,12 @@
 
 #include <QLineEdit>
 
-void LoadSettings(frmMain &main)
-{
+void LoadSettings(frmMain &main) {
     main.frmOutputDirectorySettings->txtOutputDirectory->setText(
         SettingsFile::readOutputDir(main.ApplicationSettingsPath));
 }
 
-void SaveSettings(frmMain &main)
-{
+void SaveSettings(frmMain &main) {
     SettingsFile::writeOutputDir(main.ApplicationSettingsPath,
                                  main.frmOutputDirectorySettings->txtOutputDirectory->text());
 }

@@ -13,39 +13,32 @@ const QString CommonDialog = QStringLiteral("Commondialog");
 const QString AddFiles = QStringLiteral("AddFiles");
 } // namespace
 
-QString path(const QString &applicationSettingsPath)
-{
+QString path(const QString &applicationSettingsPath) {
     return JoinPath(applicationSettingsPath, QStringLiteral("Settings.ini"));
 }
 
-QString defaultOutputDir()
-{
+QString defaultOutputDir() {
     return JoinPath(HomeFolder(), QStringLiteral("Converted Video Files"));
 }
 
-QString defaultAddFilesFolder()
-{
+QString defaultAddFilesFolder() {
     return JoinPath(HomeFolder(), QString());
 }
 
-QString readOutputDir(const QString &applicationSettingsPath)
-{
+QString readOutputDir(const QString &applicationSettingsPath) {
     return ReadIniValue(General, OutputDir, defaultOutputDir(), path(applicationSettingsPath));
 }
 
-bool writeOutputDir(const QString &applicationSettingsPath, const QString &folder)
-{
+bool writeOutputDir(const QString &applicationSettingsPath, const QString &folder) {
     return WriteIniValue(General, OutputDir, folder, path(applicationSettingsPath));
 }
 
-QString readAddFilesFolder(const QString &applicationSettingsPath)
-{
+QString readAddFilesFolder(const QString &applicationSettingsPath) {
     return ReadIniValue(CommonDialog, AddFiles, defaultAddFilesFolder(),
                         path(applicationSettingsPath));
 }
 
-bool writeAddFilesFolder(const QString &applicationSettingsPath, const QString &folder)
-{
+bool writeAddFilesFolder(const QString &applicationSettingsPath, const QString &folder) {
     return WriteIniValue(CommonDialog, AddFiles, folder, path(applicationSettingsPath));
 }
 

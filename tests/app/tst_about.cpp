@@ -10,13 +10,11 @@
 #include <QPushButton>
 #include <QtTest>
 
-class TestAbout : public QObject
-{
+class TestAbout : public QObject {
     Q_OBJECT
 
 private slots:
-    void fixedTextsEachTime()
-    {
+    void fixedTextsEachTime() {
         for (int opening = 0; opening < 2; ++opening) {
             frmAbout about;
             QCOMPARE(about.windowTitle(), QStringLiteral("About Mobivert"));
@@ -25,8 +23,10 @@ private slots:
                      QStringLiteral("View program and version information..."));
             QCOMPARE(about.lblProgramText->text(), QStringLiteral("Mobivert v1.1"));
             QVERIFY(about.lblProgramText->font().bold());
-            QCOMPARE(about.lblProgramText->palette().color(QPalette::WindowText), QColor(128, 0, 0));
-            QCOMPARE(about.lblProgramSubText->text(), QStringLiteral("...Make your video files mobile!"));
+            QCOMPARE(about.lblProgramText->palette().color(QPalette::WindowText),
+                     QColor(128, 0, 0));
+            QCOMPARE(about.lblProgramSubText->text(),
+                     QStringLiteral("...Make your video files mobile!"));
             QCOMPARE(about.frmContactInfo->title(), QStringLiteral("Contact Information"));
             QCOMPARE(about.lblEMailAddress->text(), QStringLiteral("E-Mail Address:"));
             QCOMPARE(about.lblWebsiteAddress->text(), QStringLiteral("Website Address:"));
@@ -41,8 +41,7 @@ private slots:
         }
     }
 
-    void linksOpenTheirAddresses()
-    {
+    void linksOpenTheirAddresses() {
         FakePrompts prompts;
         frmAbout about;
         QTest::mouseClick(about.lblEMailAddressValue, Qt::LeftButton);
@@ -56,8 +55,7 @@ private slots:
         QVERIFY(prompts.shown.isEmpty());
     }
 
-    void credits()
-    {
+    void credits() {
         FakePrompts prompts;
         frmAbout about;
         about.cmdCredits->click();
@@ -70,8 +68,7 @@ private slots:
                                 "website:\r\nhttps://ffmpeg.org/"));
     }
 
-    void closeEndsTheDialog()
-    {
+    void closeEndsTheDialog() {
         frmAbout about;
         about.show();
         about.cmdClose->click();
@@ -79,8 +76,7 @@ private slots:
         QCOMPARE(about.result(), int(QDialog::Accepted));
     }
 
-    void helpAboutOpensItModally()
-    {
+    void helpAboutOpensItModally() {
         TestHome home;
         FakePrompts prompts;
         QWidget *owner = nullptr;

@@ -2,12 +2,12 @@
 // the output folder, and what closing and File > Exit keep.
 #include "app/AudioSettingsPanel.h"
 #include "app/ClickableLabel.h"
-#include "app/OutputDirectoryPanel.h"
-#include "app/VideoSettingsPanel.h"
 #include "app/DeviceStrip.h"
 #include "app/GUIFunctions.h"
 #include "app/MainStatusBar.h"
+#include "app/OutputDirectoryPanel.h"
 #include "app/SettingsArea.h"
+#include "app/VideoSettingsPanel.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
@@ -26,34 +26,29 @@
 
 namespace {
 
-QByteArray settingsText(const TestHome &home)
-{
+QByteArray settingsText(const TestHome &home) {
     QFile file(home.dataFolder() + u"/Settings.ini");
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeSettings(const TestHome &home, const QByteArray &text)
-{
+void writeSettings(const TestHome &home, const QByteArray &text) {
     QDir().mkpath(home.dataFolder());
     QFile file(home.dataFolder() + u"/Settings.ini");
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(text);
 }
 
-QLineEdit *outputBox(const frmMain &window)
-{
+QLineEdit *outputBox(const frmMain &window) {
     return Child<QLineEdit>(&window, QStringLiteral("txtOutputDirectory"));
 }
 
 } // namespace
 
-class TestMainWindow : public QObject
-{
+class TestMainWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void captions_data()
-    {
+    void captions_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         const char *rows[][2] = {
@@ -66,7 +61,8 @@ private slots:
             {"lblOutputDirectorySettings", "Output Directory"},
             {"lblAudioSettings", "Audio"},
             {"lblVideoSettings", "Video"},
-            {"lblChooseOutputDirectory", "Where would you like to save your converted video files?"},
+            {"lblChooseOutputDirectory",
+             "Where would you like to save your converted video files?"},
             {"lblPSPHint", "Where do I need to save my PSP video files?"},
             {"lblPSPVideoNumber", "Start Video Number:"},
             {"lblAudioCodecText", "Audio Codec:"},
@@ -83,8 +79,7 @@ private slots:
             QTest::newRow(row[0]) << QString::fromLatin1(row[0]) << QString::fromUtf8(row[1]);
     }
 
-    void captions()
-    {
+    void captions() {
         QFETCH(QString, name);
         QFETCH(QString, caption);
         TestHome home;
@@ -92,8 +87,7 @@ private slots:
         QCOMPARE(Child<QLabel>(window.get(), name)->text(), caption);
     }
 
-    void checkBoxCaptions()
-    {
+    void checkBoxCaptions() {
         TestHome home;
         auto window = OpenMainWindow();
         const char *rows[][2] = {{"chkAddToiTunes", "Add files directly to iTunes"},
@@ -107,13 +101,13 @@ private slots:
                      QString::fromUtf8(row[1]));
         // The output options start unchecked; the others follow the default profile.
         QVERIFY(!Child<QCheckBox>(window.get(), QStringLiteral("chkAddToiTunes"))->isChecked());
-        QVERIFY(!Child<QCheckBox>(window.get(), QStringLiteral("chkPSPCreateThumbnail"))->isChecked());
+        QVERIFY(
+            !Child<QCheckBox>(window.get(), QStringLiteral("chkPSPCreateThumbnail"))->isChecked());
         QCOMPARE(Child<QLineEdit>(window.get(), QStringLiteral("txtPSPVideoNumber"))->text(),
                  QStringLiteral("1"));
     }
 
-    void fileListColumns()
-    {
+    void fileListColumns() {
         TestHome home;
         auto window = OpenMainWindow();
         QTreeWidget *list = window->lvwVideoFiles;
@@ -138,36 +132,48 @@ private slots:
                      QString::fromLatin1(button[1]));
     }
 
-    void menus_data()
-    {
+    void menus_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QKeySequence>("shortcut");
         const QKeySequence none;
-        QTest::newRow("iPod") << "mnuSelectDevice_iPod" << "&Apple iPod / iPhone" << none;
-        QTest::newRow("Zune") << "mnuSelectDevice_Zune" << "&Microsoft Zune" << none;
-        QTest::newRow("PSP") << "mnuSelectDevice_PSP" << "&Sony PSP" << none;
-        QTest::newRow("phone") << "mnuSelectDevice_MobilePhone" << "&Mobile Phone" << none;
-        QTest::newRow("add") << "mnuFile_AddVideos" << "&Add Video(s)" << none;
-        QTest::newRow("convert") << "mnuFile_Convert" << "&Convert Files!" << QKeySequence(Qt::Key_F5);
-        QTest::newRow("exit") << "mnuFile_Exit" << "&Exit" << none;
+        QTest::newRow("iPod") << "mnuSelectDevice_iPod"
+                              << "&Apple iPod / iPhone" << none;
+        QTest::newRow("Zune") << "mnuSelectDevice_Zune"
+                              << "&Microsoft Zune" << none;
+        QTest::newRow("PSP") << "mnuSelectDevice_PSP"
+                             << "&Sony PSP" << none;
+        QTest::newRow("phone") << "mnuSelectDevice_MobilePhone"
+                               << "&Mobile Phone" << none;
+        QTest::newRow("add") << "mnuFile_AddVideos"
+                             << "&Add Video(s)" << none;
+        QTest::newRow("convert") << "mnuFile_Convert"
+                                 << "&Convert Files!" << QKeySequence(Qt::Key_F5);
+        QTest::newRow("exit") << "mnuFile_Exit"
+                              << "&Exit" << none;
         QTest::newRow("remove") << "mnuRemoveItems_RemoveSelectedItems"
                                 << "&Remove Selected Item(s)" << QKeySequence(Qt::Key_Delete);
-        QTest::newRow("clear") << "mnuRemoveItems_ClearList" << "&Clear List"
-                               << QKeySequence(Qt::SHIFT | Qt::Key_Delete);
-        QTest::newRow("trim") << "mnuEdit_TrimVideoFile" << "&Trim Video File"
-                              << QKeySequence(Qt::CTRL | Qt::Key_T);
-        QTest::newRow("view output") << "mnuView_OutputDirectory" << "&Output Directory Settings" << none;
-        QTest::newRow("view audio") << "mnuView_AudioSettings" << "&Audio Settings" << none;
-        QTest::newRow("view video") << "mnuView_VideoSettings" << "&Video Settings" << none;
-        QTest::newRow("open") << "mnuView_OpenVideoFile" << "&Open Video File" << none;
-        QTest::newRow("properties") << "mnuView_FileProperties" << "&File Properties" << none;
-        QTest::newRow("manual") << "mnuHelp_HelpManual" << "&Help Manual" << QKeySequence(Qt::Key_F1);
-        QTest::newRow("about") << "mnuHelp_About" << "&About" << none;
+        QTest::newRow("clear") << "mnuRemoveItems_ClearList"
+                               << "&Clear List" << QKeySequence(Qt::SHIFT | Qt::Key_Delete);
+        QTest::newRow("trim") << "mnuEdit_TrimVideoFile"
+                              << "&Trim Video File" << QKeySequence(Qt::CTRL | Qt::Key_T);
+        QTest::newRow("view output") << "mnuView_OutputDirectory"
+                                     << "&Output Directory Settings" << none;
+        QTest::newRow("view audio") << "mnuView_AudioSettings"
+                                    << "&Audio Settings" << none;
+        QTest::newRow("view video") << "mnuView_VideoSettings"
+                                    << "&Video Settings" << none;
+        QTest::newRow("open") << "mnuView_OpenVideoFile"
+                              << "&Open Video File" << none;
+        QTest::newRow("properties") << "mnuView_FileProperties"
+                                    << "&File Properties" << none;
+        QTest::newRow("manual") << "mnuHelp_HelpManual"
+                                << "&Help Manual" << QKeySequence(Qt::Key_F1);
+        QTest::newRow("about") << "mnuHelp_About"
+                               << "&About" << none;
     }
 
-    void menus()
-    {
+    void menus() {
         QFETCH(QString, name);
         QFETCH(QString, caption);
         QFETCH(QKeySequence, shortcut);
@@ -178,8 +184,7 @@ private slots:
         QCOMPARE(item->shortcut(), shortcut);
     }
 
-    void menuOrder()
-    {
+    void menuOrder() {
         TestHome home;
         auto window = OpenMainWindow();
         const auto captions = [](const QMenu *menu) {
@@ -201,20 +206,19 @@ private slots:
                               QStringLiteral("&About")}));
     }
 
-    void shortcutsTriggerTheirItems_data()
-    {
+    void shortcutsTriggerTheirItems_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QKeySequence>("keys");
         QTest::newRow("F5") << "mnuFile_Convert" << QKeySequence(Qt::Key_F5);
-        QTest::newRow("Del") << "mnuRemoveItems_RemoveSelectedItems" << QKeySequence(Qt::Key_Delete);
-        QTest::newRow("Shift+Del") << "mnuRemoveItems_ClearList"
-                                   << QKeySequence(Qt::SHIFT | Qt::Key_Delete);
+        QTest::newRow("Del") << "mnuRemoveItems_RemoveSelectedItems"
+                             << QKeySequence(Qt::Key_Delete);
+        QTest::newRow("Shift+Del")
+            << "mnuRemoveItems_ClearList" << QKeySequence(Qt::SHIFT | Qt::Key_Delete);
         QTest::newRow("Ctrl+T") << "mnuEdit_TrimVideoFile" << QKeySequence(Qt::CTRL | Qt::Key_T);
         QTest::newRow("F1") << "mnuHelp_HelpManual" << QKeySequence(Qt::Key_F1);
     }
 
-    void shortcutsTriggerTheirItems()
-    {
+    void shortcutsTriggerTheirItems() {
         QFETCH(QString, name);
         QFETCH(QKeySequence, keys);
         TestHome home;
@@ -228,8 +232,7 @@ private slots:
         QCOMPARE(triggered.size(), 1);
     }
 
-    void helpManualOpensTheShippedManual()
-    {
+    void helpManualOpensTheShippedManual() {
         TestHome home;
         FakePrompts prompts;
         auto window = OpenMainWindow();
@@ -240,8 +243,7 @@ private slots:
         QVERIFY(prompts.openedUrls[0].toLocalFile().endsWith(u"/manual/index.html"));
     }
 
-    void panelSwitching()
-    {
+    void panelSwitching() {
         TestHome home;
         auto window = OpenMainWindow();
         SettingsArea *area = window->settingsArea;
@@ -270,14 +272,14 @@ private slots:
         check(SettingsArea::Panel::OutputDirectory);
     }
 
-    void outputFolderChooser()
-    {
+    void outputFolderChooser() {
         TestHome home;
         FakePrompts prompts;
         auto window = OpenMainWindow();
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
-        auto *choose = Child<QAbstractButton>(window.get(), QStringLiteral("cmdChooseOutputDirectory"));
+        auto *choose =
+            Child<QAbstractButton>(window.get(), QStringLiteral("cmdChooseOutputDirectory"));
         outputBox(*window)->setText(QStringLiteral("typed by hand"));
         window->lvwVideoFiles->setFocus();
 
@@ -295,18 +297,19 @@ private slots:
         QVERIFY(settingsText(home).isEmpty());
     }
 
-    void pspHintNamesTheFolders()
-    {
+    void pspHintNamesTheFolders() {
         TestHome home;
         FakePrompts prompts;
         auto window = OpenMainWindow();
         window->SwitchDevice(QStringLiteral("PSP")); // the hint shows for the PSP only
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QTest::mouseClick(Child<QWidget>(window.get(), QStringLiteral("lblPSPHint")), Qt::LeftButton);
+        QTest::mouseClick(Child<QWidget>(window.get(), QStringLiteral("lblPSPHint")),
+                          Qt::LeftButton);
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Information);
-        QCOMPARE(prompts.shown[0].title, QStringLiteral("Where do I need to save my PSP video files?"));
+        QCOMPARE(prompts.shown[0].title,
+                 QStringLiteral("Where do I need to save my PSP video files?"));
         QCOMPARE(prompts.shown[0].text,
                  QStringLiteral("If you convert your video files to MPEG4 or XVID, you must save "
                                 "your converted video files in the following folder:\r\n"
@@ -316,26 +319,25 @@ private slots:
                                 "MP_ROOT\\100ANV01"));
     }
 
-    void closingSavesTheOutputFolder_data()
-    {
+    void closingSavesTheOutputFolder_data() {
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QString>("shownAtStart");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("first start") << QByteArray() << "<default>" << "/srv/out"
-                                     << QByteArray("[General]\nOutputDir=/srv/out\n");
-        QTest::newRow("empty value") << QByteArray("[General]\nOutputDir=\n") << "" << ""
-                                     << QByteArray("[General]\nOutputDir=\n");
+        QTest::newRow("first start") << QByteArray() << "<default>"
+                                     << "/srv/out" << QByteArray("[General]\nOutputDir=/srv/out\n");
+        QTest::newRow("empty value") << QByteArray("[General]\nOutputDir=\n") << ""
+                                     << "" << QByteArray("[General]\nOutputDir=\n");
         QTest::newRow("other keys kept")
             << QByteArray("[Commondialog]\nAddFiles=/in/\n[General]\nOutputDir=/old\n") << "/old"
             << "/new" << QByteArray("[Commondialog]\nAddFiles=/in/\n[General]\nOutputDir=/new\n");
-        QTest::newRow("long value cut") << QByteArray("[General]\nOutputDir=/" + QByteArray(299, 'x') + "\n")
-                                        << QString(u'/' + QString(253, u'x')) << QString()
-                                        << QByteArray("[General]\nOutputDir=\n");
+        QTest::newRow("long value cut")
+            << QByteArray("[General]\nOutputDir=/" + QByteArray(299, 'x') + "\n")
+            << QString(u'/' + QString(253, u'x')) << QString()
+            << QByteArray("[General]\nOutputDir=\n");
     }
 
-    void closingSavesTheOutputFolder()
-    {
+    void closingSavesTheOutputFolder() {
         QFETCH(QByteArray, before);
         QFETCH(QString, shownAtStart);
         QFETCH(QString, typed);
@@ -352,8 +354,7 @@ private slots:
         QCOMPARE(settingsText(home), after);
     }
 
-    void readOnlySettingsAreStillSaved()
-    {
+    void readOnlySettingsAreStillSaved() {
         TestHome home;
         writeSettings(home, "[General]\nOutputDir=/old\n");
         const QString path = home.dataFolder() + u"/Settings.ini";
@@ -365,8 +366,7 @@ private slots:
         QVERIFY(QFile::permissions(path) & QFileDevice::WriteOwner);
     }
 
-    void exitEndsWithoutSaving()
-    {
+    void exitEndsWithoutSaving() {
         TestHome home;
         writeSettings(home, "[General]\nOutputDir=/kept\n");
         auto window = OpenMainWindow();
@@ -381,8 +381,7 @@ private slots:
         QCOMPARE(settingsText(home), QByteArray("[General]\nOutputDir=/kept\n"));
     }
 
-    void statusBarAtStart()
-    {
+    void statusBarAtStart() {
         TestHome home;
         auto window = OpenMainWindow();
         QCOMPARE(window->StatusBar->panelText(1), QStringLiteral("Version: 1.1"));
@@ -394,8 +393,7 @@ private slots:
         QVERIFY(window->StatusBar->isAncestorOf(window->CancelOverlay));
     }
 
-    void statusBarDoubleClickOpensAbout()
-    {
+    void statusBarDoubleClickOpensAbout() {
         TestHome home;
         FakePrompts prompts;
         QStringList opened;
@@ -411,12 +409,12 @@ private slots:
         QCOMPARE(opened, QStringList{QStringLiteral("frmAbout")});
     }
 
-    void stripIsPaintedWithTheGradient()
-    {
+    void stripIsPaintedWithTheGradient() {
         TestHome home;
         auto window = OpenMainWindow();
         QVERIFY(window->picLeftMenu->isPainted());
-        const QImage strip = PaintGradient(QSize(150, 600), frmMain::GradientTop, frmMain::GradientBottom);
+        const QImage strip =
+            PaintGradient(QSize(150, 600), frmMain::GradientTop, frmMain::GradientBottom);
         // The broad pen leaves the bottom in the end colour, and every row
         // lies between the two colours, greener further down.
         QCOMPARE(strip.pixelColor(75, 599), QColor(83, 152, 116));

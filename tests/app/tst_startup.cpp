@@ -15,15 +15,13 @@
 
 #include <csignal>
 
-class TestStartup : public QObject
-{
+class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
     void cleanup() { DebugLog::instance().stop(); }
 
-    void dataFolderIsCreatedAndRemembered()
-    {
+    void dataFolderIsCreatedAndRemembered() {
         TestHome home;
         FakePrompts prompts;
         QVERIFY(!QFile::exists(home.configFolder()));
@@ -35,12 +33,12 @@ private slots:
         QVERIFY(!QFile::exists(home.dataFolder() + u"/Settings.ini"));
     }
 
-    void shellFolderLookup()
-    {
+    void shellFolderLookup() {
         TestHome home;
         const ShellFolderResult plain = LookUpShellFolder(CSIDL_APPDATA);
         QCOMPARE(plain.status, ShellFolderStatus::FolderDoesNotExist);
-        QCOMPARE(ShellFolderMessage(plain.status), QStringLiteral("ApplicationData Folder does not exist!"));
+        QCOMPARE(ShellFolderMessage(plain.status),
+                 QStringLiteral("ApplicationData Folder does not exist!"));
 
         const ShellFolderResult created = LookUpShellFolder(CSIDL_APPDATA | CSIDL_FLAG_CREATE);
         QCOMPARE(created.status, ShellFolderStatus::Ok);
@@ -52,8 +50,7 @@ private slots:
         QCOMPARE(ShellFolderMessage(invalid.status), QStringLiteral("Invalid Folder ID!"));
     }
 
-    void blockedDataFolderFailsWithoutAMessage()
-    {
+    void blockedDataFolderFailsWithoutAMessage() {
         TestHome home;
         // A file where the configuration folder should be: nothing can be made.
         QFile blocker(home.configFolder());
@@ -65,8 +62,7 @@ private slots:
         QVERIFY(ShellFolderMessage(result.status).isEmpty());
     }
 
-    void debugMode_data()
-    {
+    void debugMode_data() {
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<bool>("on");
         QTest::newRow("exact") << "/debug" << true;
@@ -77,8 +73,7 @@ private slots:
         QTest::newRow("file name") << "/debug.avi" << false;
     }
 
-    void debugMode()
-    {
+    void debugMode() {
         QFETCH(QString, arguments);
         QFETCH(bool, on);
         TestHome home;
@@ -104,16 +99,14 @@ private slots:
         QCOMPARE(prompts.shown[0].title, QStringLiteral("Mobivert"));
     }
 
-    void logFileName()
-    {
+    void logFileName() {
         const QDateTime time(QDate(2026, 12, 6), QTime(22, 14, 1));
         QCOMPARE(DebugLog::fileNameFor(time), QStringLiteral("06122026221401.log"));
         const QDateTime morning(QDate(2027, 1, 2), QTime(3, 4, 5));
         QCOMPARE(DebugLog::fileNameFor(morning), QStringLiteral("02012027030405.log"));
     }
 
-    void sameSecondAppendsToTheSameLog()
-    {
+    void sameSecondAppendsToTheSameLog() {
         TestHome home;
         const QString path = home.path() + u"/06122026221401.log";
         QVERIFY(DebugLog::instance().start(path));
@@ -129,16 +122,14 @@ private slots:
         QCOMPARE(text.count('\n'), 2);
     }
 
-    void inactiveLogWritesNothing()
-    {
+    void inactiveLogWritesNothing() {
         TestHome home;
         QVERIFY(DebugLog::instance().path().isEmpty());
         DebugLog::instance().write(QStringLiteral("ignored"));
         QVERIFY(QDir(home.path()).entryList({QStringLiteral("*.log")}, QDir::Files).isEmpty());
     }
 
-    void realBinaryStartsAndQuitsCleanly()
-    {
+    void realBinaryStartsAndQuitsCleanly() {
         TestHome home;
         QProcess app;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -160,9 +151,9 @@ private slots:
         QCOMPARE(app.exitCode(), 0);
         QFile settings(home.dataFolder() + u"/Settings.ini");
         QVERIFY(settings.open(QIODevice::ReadOnly));
-        QCOMPARE(settings.readAll(),
-                 QByteArray("[General]\nOutputDir=") + QFile::encodeName(home.path())
-                     + "/Converted Video Files\n");
+        QCOMPARE(settings.readAll(), QByteArray("[General]\nOutputDir=") +
+                                         QFile::encodeName(home.path()) +
+                                         "/Converted Video Files\n");
         const QByteArray output = app.readAll();
         QVERIFY2(!output.contains("QWidget") && !output.contains("QObject"), output.constData());
     }

@@ -7,13 +7,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-class TestVarious : public QObject
-{
+class TestVarious : public QObject {
     Q_OBJECT
 
 private slots:
-    void formatDuration_data()
-    {
+    void formatDuration_data() {
         QTest::addColumn<qint64>("seconds");
         QTest::addColumn<QString>("expected");
         QTest::newRow("zero") << qint64(0) << "00:00:00";
@@ -28,15 +26,13 @@ private slots:
         QTest::newRow("negative counts as zero") << qint64(-5) << "00:00:00";
     }
 
-    void formatDuration()
-    {
+    void formatDuration() {
         QFETCH(qint64, seconds);
         QFETCH(QString, expected);
         QCOMPARE(FormatDuration(seconds), expected);
     }
 
-    void createFolderPathMakesEveryLevel()
-    {
+    void createFolderPathMakesEveryLevel() {
         QTemporaryDir root;
         QString path = root.path() + u"/A/B/";
         CreateFolderPath(path);
@@ -46,8 +42,7 @@ private slots:
         QVERIFY(FolderExists(root.path() + u"/A/B"));
     }
 
-    void createFolderPathLeavesExistingFoldersAlone()
-    {
+    void createFolderPathLeavesExistingFoldersAlone() {
         QTemporaryDir root;
         QVERIFY(QDir().mkpath(root.path() + u"/A"));
         QFile marker(root.path() + u"/A/keep.txt");
@@ -59,8 +54,7 @@ private slots:
         QVERIFY(FileExists(root.path() + u"/A/keep.txt"));
     }
 
-    void createFolderPathStopsQuietlyAtAFile()
-    {
+    void createFolderPathStopsQuietlyAtAFile() {
         QTemporaryDir root;
         QFile blocker(root.path() + u"/A");
         QVERIFY(blocker.open(QIODevice::WriteOnly));
@@ -71,8 +65,7 @@ private slots:
         QVERIFY(FileExists(root.path() + u"/A"));
     }
 
-    void existence_data()
-    {
+    void existence_data() {
         QTest::addColumn<QString>("relative");
         QTest::addColumn<bool>("folder");
         QTest::addColumn<bool>("file");
@@ -83,8 +76,7 @@ private slots:
         QTest::newRow("empty path") << QString() << false << false;
     }
 
-    void existence()
-    {
+    void existence() {
         QFETCH(QString, relative);
         QFETCH(bool, folder);
         QFETCH(bool, file);
@@ -98,26 +90,29 @@ private slots:
         QCOMPARE(FileExists(path), file);
     }
 
-    void joinPath_data()
-    {
+    void joinPath_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("plain") << "/home/u" << "a.avi" << "/home/u/a.avi";
-        QTest::newRow("root") << "/" << "a.avi" << "/a.avi";
-        QTest::newRow("trailing separator") << "/home/u/" << "a.avi" << "/home/u/a.avi";
+        QTest::newRow("plain") << "/home/u"
+                               << "a.avi"
+                               << "/home/u/a.avi";
+        QTest::newRow("root") << "/"
+                              << "a.avi"
+                              << "/a.avi";
+        QTest::newRow("trailing separator") << "/home/u/"
+                                            << "a.avi"
+                                            << "/home/u/a.avi";
     }
 
-    void joinPath()
-    {
+    void joinPath() {
         QFETCH(QString, folder);
         QFETCH(QString, name);
         QFETCH(QString, expected);
         QCOMPARE(JoinPath(folder, name), expected);
     }
 
-    void makeOwnerWritable()
-    {
+    void makeOwnerWritable() {
         QTemporaryDir root;
         const QString path = root.path() + u"/ro.ini";
         QFile file(path);

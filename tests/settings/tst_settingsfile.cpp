@@ -6,23 +6,21 @@
 #include <QFile>
 #include <QtTest>
 
-class TestSettingsFile : public QObject
-{
+class TestSettingsFile : public QObject {
     Q_OBJECT
 
 private slots:
-    void defaultsBeforeTheFirstWrite()
-    {
+    void defaultsBeforeTheFirstWrite() {
         TestHome home;
         const QString data = home.makeFolder(QStringLiteral("data"));
-        QCOMPARE(SettingsFile::readOutputDir(data), QString(home.path() + u"/Converted Video Files"));
+        QCOMPARE(SettingsFile::readOutputDir(data),
+                 QString(home.path() + u"/Converted Video Files"));
         QCOMPARE(SettingsFile::readAddFilesFolder(data), QString(home.path() + u'/'));
         // Reading never creates the file.
         QVERIFY(!QFile::exists(SettingsFile::path(data)));
     }
 
-    void keysLiveInTheirSections()
-    {
+    void keysLiveInTheirSections() {
         TestHome home;
         const QString data = home.makeFolder(QStringLiteral("data"));
         QVERIFY(SettingsFile::writeOutputDir(data, QStringLiteral("/media/videos/out")));
@@ -35,8 +33,7 @@ private slots:
         QCOMPARE(SettingsFile::readAddFilesFolder(data), QStringLiteral("/media/in/"));
     }
 
-    void emptyOutputDirStaysEmpty()
-    {
+    void emptyOutputDirStaysEmpty() {
         TestHome home;
         const QString data = home.makeFolder(QStringLiteral("data"));
         QVERIFY(SettingsFile::writeOutputDir(data, QString()));

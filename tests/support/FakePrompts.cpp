@@ -2,23 +2,19 @@
 
 #include <QDialog>
 
-FakePrompts::FakePrompts()
-{
+FakePrompts::FakePrompts() {
     SetPrompts(this);
 }
 
-FakePrompts::~FakePrompts()
-{
+FakePrompts::~FakePrompts() {
     SetPrompts(nullptr);
 }
 
-void FakePrompts::message(QWidget *, Icon icon, const QString &text, const QString &title)
-{
+void FakePrompts::message(QWidget *, Icon icon, const QString &text, const QString &title) {
     shown.append({icon, text, title});
 }
 
-bool FakePrompts::question(QWidget *, const QString &text, const QString &title)
-{
+bool FakePrompts::question(QWidget *, const QString &text, const QString &title) {
     shown.append({Icon::Question, text, title});
     if (answers.empty())
         return false;
@@ -28,8 +24,7 @@ bool FakePrompts::question(QWidget *, const QString &text, const QString &title)
 }
 
 QStringList FakePrompts::openFiles(QWidget *, const QString &title, const QString &folder,
-                                   const QString &filter)
-{
+                                   const QString &filter) {
     ++fileDialogCount;
     lastDialogTitle = title;
     lastDialogFolder = folder;
@@ -41,8 +36,7 @@ QStringList FakePrompts::openFiles(QWidget *, const QString &title, const QStrin
     return selection;
 }
 
-QString FakePrompts::chooseFolder(QWidget *, const QString &title, const QString &startFolder)
-{
+QString FakePrompts::chooseFolder(QWidget *, const QString &title, const QString &startFolder) {
     ++fileDialogCount;
     lastDialogTitle = title;
     lastDialogFolder = startFolder;
@@ -53,13 +47,11 @@ QString FakePrompts::chooseFolder(QWidget *, const QString &title, const QString
     return folder;
 }
 
-void FakePrompts::openUrl(const QUrl &url)
-{
+void FakePrompts::openUrl(const QUrl &url) {
     openedUrls.append(url);
 }
 
-int FakePrompts::exec(QDialog *dialog)
-{
+int FakePrompts::exec(QDialog *dialog) {
     if (!dialogHandler) {
         dialog->reject();
         return QDialog::Rejected;
@@ -67,16 +59,14 @@ int FakePrompts::exec(QDialog *dialog)
     return dialogHandler(dialog);
 }
 
-QStringList FakePrompts::texts() const
-{
+QStringList FakePrompts::texts() const {
     QStringList result;
     for (const Shown &entry : shown)
         result.append(entry.text);
     return result;
 }
 
-void FakePrompts::clear()
-{
+void FakePrompts::clear() {
     shown.clear();
     openedUrls.clear();
     answers.clear();

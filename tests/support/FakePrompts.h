@@ -10,8 +10,7 @@
 
 // Records every prompt instead of showing it, and answers from queues that
 // the test fills. Installed for the lifetime of the object.
-class FakePrompts final : public Prompts
-{
+class FakePrompts final : public Prompts {
 public:
     struct Shown {
         Icon icon;

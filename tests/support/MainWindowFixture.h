@@ -13,8 +13,7 @@ std::unique_ptr<frmMain> OpenMainWindow(const QString &argumentText = QString())
 // A named child widget, action or menu; the test fails at once when the
 // name is unknown, instead of crashing on a null pointer later.
 template<typename T>
-T *Child(const QObject *root, const QString &name)
-{
+T *Child(const QObject *root, const QString &name) {
     T *child = root->findChild<T *>(name);
     if (!child)
         qFatal("no child named %s", qPrintable(name));

@@ -4,16 +4,14 @@
 #include <QJsonDocument>
 #include <QProcess>
 
-ProgramResult RunProgram(const QString &program, const QStringList &arguments, int timeoutMs)
-{
+ProgramResult RunProgram(const QString &program, const QStringList &arguments, int timeoutMs) {
     ProgramOptions options;
     options.timeoutMs = timeoutMs;
     return RunProgram(program, arguments, options);
 }
 
 ProgramResult RunProgram(const QString &program, const QStringList &arguments,
-                         const ProgramOptions &options)
-{
+                         const ProgramOptions &options) {
     const int timeoutMs = options.timeoutMs;
     ProgramResult result;
     QProcess process;
@@ -35,8 +33,7 @@ ProgramResult RunProgram(const QString &program, const QStringList &arguments,
     return result;
 }
 
-bool MakeClip(const QString &path, const ClipSpec &spec)
-{
+bool MakeClip(const QString &path, const ClipSpec &spec) {
     QStringList arguments{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"),
                           QStringLiteral("-loglevel"), QStringLiteral("error"),
                           QStringLiteral("-y")};
@@ -50,8 +47,9 @@ bool MakeClip(const QString &path, const ClipSpec &spec)
                          .arg(seconds);
     }
     if (spec.audio) {
-        arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
-                  << QStringLiteral("sine=frequency=1000:sample_rate=48000:duration=%1").arg(seconds);
+        arguments
+            << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+            << QStringLiteral("sine=frequency=1000:sample_rate=48000:duration=%1").arg(seconds);
         if (spec.video)
             arguments << QStringLiteral("-ac") << QStringLiteral("2");
     }
@@ -62,18 +60,16 @@ bool MakeClip(const QString &path, const ClipSpec &spec)
     return result.exitCode == 0 && !result.crashed;
 }
 
-QJsonObject Probe(const QString &path)
-{
-    const ProgramResult result = RunProgram(
-        QStringLiteral("ffprobe"),
-        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_streams"),
-         QStringLiteral("-show_format"), QStringLiteral("-of"), QStringLiteral("json"),
-         QStringLiteral("file:") + path});
+QJsonObject Probe(const QString &path) {
+    const ProgramResult result =
+        RunProgram(QStringLiteral("ffprobe"),
+                   {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_streams"),
+                    QStringLiteral("-show_format"), QStringLiteral("-of"), QStringLiteral("json"),
+                    QStringLiteral("file:") + path});
     return QJsonDocument::fromJson(result.output).object();
 }
 
-QJsonObject ProbeStream(const QJsonObject &probe, const QString &type)
-{
+QJsonObject ProbeStream(const QJsonObject &probe, const QString &type) {
     const QJsonArray streams = probe.value(QStringLiteral("streams")).toArray();
     for (const QJsonValue &stream : streams) {
         if (stream.toObject().value(QStringLiteral("codec_type")).toString() == type)

@@ -7,33 +7,27 @@
 
 namespace TestPaths {
 
-QString buildDir()
-{
+QString buildDir() {
     return QStringLiteral(MOBIVERT_BUILD_DIR);
 }
 
-QString sourceDir()
-{
+QString sourceDir() {
     return QStringLiteral(MOBIVERT_SOURCE_DIR);
 }
 
-QString appDir()
-{
+QString appDir() {
     return buildDir();
 }
 
-QString converter()
-{
+QString converter() {
     return JoinPath(appDir(), QStringLiteral("Components/BrannockVideoConverter.dll"));
 }
 
-QString trackDrop()
-{
+QString trackDrop() {
     return JoinPath(appDir(), QStringLiteral("Components/TrackDrop.exe"));
 }
 
-QString binary(const QString &name)
-{
+QString binary(const QString &name) {
     return JoinPath(appDir(), name);
 }
 
@@ -42,16 +36,14 @@ QString binary(const QString &name)
 TestHome::TestHome()
     : m_oldHome(qgetenv("HOME"))
     , m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
-    , m_oldMusic(qgetenv("XDG_MUSIC_DIR"))
-{
+    , m_oldMusic(qgetenv("XDG_MUSIC_DIR")) {
     qputenv("HOME", QFile::encodeName(path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configFolder()));
     qputenv("XDG_MUSIC_DIR", QFile::encodeName(musicFolder()));
     SetApplicationFolder(TestPaths::appDir());
 }
 
-TestHome::~TestHome()
-{
+TestHome::~TestHome() {
     const auto restore = [](const char *name, const QByteArray &value) {
         if (value.isNull())
             qunsetenv(name);
@@ -63,23 +55,19 @@ TestHome::~TestHome()
     restore("XDG_MUSIC_DIR", m_oldMusic);
 }
 
-QString TestHome::configFolder() const
-{
+QString TestHome::configFolder() const {
     return JoinPath(path(), QStringLiteral(".config"));
 }
 
-QString TestHome::dataFolder() const
-{
+QString TestHome::dataFolder() const {
     return JoinPath(configFolder(), QStringLiteral("Brannock Software/Mobivert"));
 }
 
-QString TestHome::musicFolder() const
-{
+QString TestHome::musicFolder() const {
     return JoinPath(path(), QStringLiteral("Music"));
 }
 
-QString TestHome::makeFolder(const QString &name) const
-{
+QString TestHome::makeFolder(const QString &name) const {
     const QString folder = JoinPath(path(), name);
     QDir().mkpath(folder);
     return folder;

@@ -9,17 +9,16 @@
 namespace TestPaths {
 QString buildDir();
 QString sourceDir();
-QString appDir();       // the folder of the mobivert binary, with Profiles/ and Components/
-QString converter();    // Components/BrannockVideoConverter.dll
-QString trackDrop();    // Components/TrackDrop.exe
+QString appDir();    // the folder of the mobivert binary, with Profiles/ and Components/
+QString converter(); // Components/BrannockVideoConverter.dll
+QString trackDrop(); // Components/TrackDrop.exe
 QString binary(const QString &name); // a program at the top of the build tree
 } // namespace TestPaths
 
 // A home folder of the test's own: HOME, XDG_CONFIG_HOME and XDG_MUSIC_DIR
 // point into a fresh temporary folder while the object lives, and the
 // application folder is the build tree's.
-class TestHome final
-{
+class TestHome final {
 public:
     TestHome();
     ~TestHome();
