@@ -1,0 +1,89 @@
+// Makes the screenshots of the documentation: the main window with a few
+// clips in its list, and the conversion window during a run and after it.
+// Usage: mobivert-screenshots OUTPUT_FOLDER (run under a display or
+// QT_QPA_PLATFORM=offscreen; the clips and settings live in a temporary home).
+#include "app/GUIFunctions.h"
+#include "app/OutputDirectoryPanel.h"
+#include "app/SettingsArea.h"
+#include "app/frmMain.h"
+#include "convert/frmProcessing.h"
+#include "filelist/FileListController.h"
+#include "filelist/VideoFileAdder.h"
+#include "platform/ApplicationFolder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+bool makeClip(const QString &path, const QString &size, int seconds) {
+    return QProcess::execute(
+               QStringLiteral("ffmpeg"),
+               {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                QStringLiteral("-i"),
+                QStringLiteral("testsrc2=size=%1:rate=25:duration=%2").arg(size).arg(seconds),
+                QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                QStringLiteral("sine=duration=%1").arg(seconds), QStringLiteral("-c:v"),
+                QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("ultrafast"),
+                path}) == 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QApplication application(argc, argv);
+    QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
+    QApplication::setFont(VerdanaFont());
+    const QString output = QApplication::arguments().value(1, QStringLiteral("."));
+
+    QTemporaryDir home;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + u"/.config"));
+    const QStringList clips{home.path() + u"/Holiday in Lisbon.mp4",
+                            home.path() + u"/Birthday party.mp4",
+                            home.path() + u"/Concert (front row).mp4"};
+    const QStringList sizes{QStringLiteral("1280x720"), QStringLiteral("640x480"),
+                            QStringLiteral("854x480")};
+    for (int i = 0; i < clips.size(); ++i) {
+        if (!makeClip(clips[i], sizes[i], 20 + 7 * i))
+            return 1;
+    }
+
+    frmMain window;
+    window.Form_Load(QString());
+    window.resize(860, 660);
+    window.show();
+    window.fileList().adder().AddDroppedFiles(clips);
+    QTest::qWait(1500);
+    window.frmOutputDirectorySettings->txtOutputDirectory->setText(home.path() +
+                                                                   u"/Converted Video Files");
+    window.grab().save(output + u"/screenshot.png");
+    window.settingsArea->showPanel(SettingsArea::Panel::Video);
+    window.grab().save(output + u"/screenshot-video.png");
+
+    // The conversion window: once while the batch runs, once at its end.
+    QTimer::singleShot(0, &window, [&] {
+        auto *conversion = qobject_cast<frmProcessing *>(QApplication::activeModalWidget());
+        if (!conversion)
+            return;
+        if (QTest::qWaitFor([&] { return conversion->progress().currentFile() >= 2; }, 60000)) {
+            QTest::qWait(1500);
+            conversion->grab().save(output + u"/conversion-running.png");
+        }
+        if (QTest::qWaitFor([&] { return conversion->isFinished(); }, 120000)) {
+            QTest::qWait(300);
+            conversion->grab().save(output + u"/conversion-finished.png");
+        }
+        conversion->close();
+    });
+    window.mnuFile_Convert->trigger();
+    return 0;
+}
