@@ -2,8 +2,10 @@
 
 #include "app/GUIFunctions.h"
 
+#include <QDialog>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 
 WizardHeader::WizardHeader(const QString &title, const QString &subtitle, QWidget *parent)
@@ -44,4 +46,24 @@ WizardHeader::WizardHeader(const QString &title, const QString &subtitle, QWidge
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     grid->addWidget(line, 2, 0, 1, 2);
+}
+
+QVBoxLayout *WizardBody(QDialog *dialog, WizardHeader *header) {
+    auto *column = new QVBoxLayout(dialog);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(header);
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(16, 10, 16, 12);
+    column->addLayout(body, 1);
+    return body;
+}
+
+QHBoxLayout *ButtonRow(std::initializer_list<QWidget *> buttons, QWidget *leading) {
+    auto *row = new QHBoxLayout;
+    if (leading)
+        row->addWidget(leading);
+    row->addStretch(1);
+    for (QWidget *button : buttons)
+        row->addWidget(button);
+    return row;
 }

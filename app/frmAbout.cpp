@@ -56,24 +56,13 @@ frmAbout::frmAbout(QWidget *parent)
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setDefault(true);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdCredits);
-    buttons->addWidget(cmdClose);
-
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(16, 10, 16, 12);
+    auto *body = WizardBody(this, header);
     body->addWidget(lblProgramText);
     body->addWidget(lblProgramSubText);
     body->addSpacing(8);
     body->addWidget(frmContactInfo);
     body->addSpacing(8);
-    body->addLayout(buttons);
-
-    auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->addWidget(header);
-    column->addLayout(body);
+    body->addLayout(ButtonRow({cmdCredits, cmdClose}));
 
     connect(lblEMailAddressValue, &ClickableLabel::clicked, this,
             [] { OpenAddress(SupportMailUrl()); });

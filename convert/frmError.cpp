@@ -26,16 +26,8 @@ frmError::frmError(QWidget *parent)
     cmdClose->setDefault(true);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdClose);
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(12, 8, 12, 12);
+    auto *body = WizardBody(this, header);
     body->addWidget(txtErrors, 1);
-    body->addLayout(buttons);
-    auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->addWidget(header);
-    column->addLayout(body, 1);
+    body->addLayout(ButtonRow({cmdClose}));
     resize(560, 360);
 }

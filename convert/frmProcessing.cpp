@@ -77,24 +77,14 @@ frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
     cmdCancel = new QPushButton(CancelCaption, this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(chkShutdownComputer);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOpenFolder);
-    buttons->addWidget(cmdCancel);
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(14, 10, 14, 12);
+    auto *body = WizardBody(this, header);
     body->addWidget(lblCurrentFile);
     body->addWidget(prgCurrent);
     body->addWidget(txtStatus);
     body->addWidget(prgTotal);
     body->addWidget(txtLogContents, 1);
     body->addWidget(lblNote);
-    body->addLayout(buttons);
-    auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->addWidget(header);
-    column->addLayout(body, 1);
+    body->addLayout(ButtonRow({cmdOpenFolder, cmdCancel}, chkShutdownComputer));
     resize(640, 520);
 
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);

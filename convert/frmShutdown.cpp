@@ -40,19 +40,11 @@ frmShutdown::frmShutdown(QWidget *parent)
     cmdCancel->setDefault(true);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdCancel);
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(16, 12, 16, 12);
+    auto *body = WizardBody(this, header);
     body->addWidget(lblCountdown);
     body->addWidget(prgShutdown);
     body->addSpacing(8);
-    body->addLayout(buttons);
-    auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->addWidget(header);
-    column->addLayout(body);
+    body->addLayout(ButtonRow({cmdCancel}));
 }
 
 void frmShutdown::showEvent(QShowEvent *event) {

@@ -89,21 +89,11 @@ frmFileProperties::frmFileProperties(const QString &path, QWidget *parent)
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setDefault(true);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdClose);
-
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(16, 10, 16, 12);
+    auto *body = WizardBody(this, header);
     body->addLayout(form);
     body->addWidget(new QLabel(QStringLiteral("Media information:"), this));
     body->addWidget(txtMediaInfo, 1);
-    body->addLayout(buttons);
-
-    auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->addWidget(header);
-    column->addLayout(body, 1);
+    body->addLayout(ButtonRow({cmdClose}));
     resize(560, 520);
 }
 

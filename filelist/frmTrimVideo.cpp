@@ -121,25 +121,13 @@ void frmTrimVideo::buildLayout() {
         QStringLiteral("Note: these settings will not affect your original file."), this);
     note->setWordWrap(true);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdSet);
-    buttons->addWidget(cmdDoNotTrim);
-    buttons->addWidget(cmdClose);
-
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(16, 10, 16, 12);
+    auto *body = WizardBody(this, header);
     body->setSpacing(8);
     body->addWidget(instruction);
     body->addLayout(times);
     body->addWidget(lblIsSet);
     body->addWidget(note);
-    body->addLayout(buttons);
-
-    auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->addWidget(header);
-    column->addLayout(body);
+    body->addLayout(ButtonRow({cmdSet, cmdDoNotTrim, cmdClose}));
 
     setMinimumWidth(460);
 

@@ -68,22 +68,11 @@ frmEditVideoSize::frmEditVideoSize(frmMain &main)
     fields->addWidget(txtHeight, 1, 1);
     fields->setColumnStretch(1, 1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
-
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(16, 10, 16, 12);
+    auto *body = WizardBody(this, header);
     body->addWidget(lblSpecifyCustomSize);
     body->addLayout(fields);
     body->addSpacing(6);
-    body->addLayout(buttons);
-
-    auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->addWidget(header);
-    column->addLayout(body);
+    body->addLayout(ButtonRow({cmdOk, cmdCancel}));
 
     connect(cmdOk, &QPushButton::clicked, this, &frmEditVideoSize::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
