@@ -4,8 +4,10 @@
 #include <QDBusInterface>
 #include <QDBusReply>
 
-SleepInhibitor::SleepInhibitor(const QString &why) {
-    QDBusConnection bus = QDBusConnection::systemBus();
+SleepInhibitor::SleepInhibitor(const QString &why)
+    : SleepInhibitor(why, QDBusConnection::systemBus()) {}
+
+SleepInhibitor::SleepInhibitor(const QString &why, QDBusConnection bus) {
     if (!bus.isConnected())
         return;
     QDBusInterface logind(QStringLiteral("org.freedesktop.login1"),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QDBusUnixFileDescriptor>
 
 // Keeps the computer from going to sleep on its own while it lives, through
@@ -8,6 +9,8 @@
 class SleepInhibitor final {
 public:
     explicit SleepInhibitor(const QString &why);
+    // Asks the logind service on the given bus (tests use a bus of their own).
+    SleepInhibitor(const QString &why, QDBusConnection bus);
     bool isHeld() const { return m_lock.isValid(); }
 
 private:
