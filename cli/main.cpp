@@ -23,6 +23,8 @@
 #include <QLockFile>
 #include <QTimer>
 
+#include <csignal>
+
 namespace {
 
 // A termination signal that arrived before the batch started, and the
@@ -298,8 +300,11 @@ int main(int argc, char *argv[]) {
     const CliRequest &request = *parsed.request;
 
     // Ctrl+C, SIGTERM and a closed terminal stop the reading of files, or
-    // cancel the batch once it runs.
+    // cancel the batch once it runs. A reader that goes away (a pipe into
+    // "head") only loses the rest of the output: the batch still runs to its
+    // end and is cleaned up.
     TerminationSignals::watch(onTerminationSignal);
+    std::signal(SIGPIPE, SIG_IGN);
 
     switch (request.mode) {
     case CliRequest::Mode::Help:

@@ -425,6 +425,19 @@ private slots:
         QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
     }
 
+    // A reader that stops early ("| head") does not stop the batch halfway.
+    void closedOutputStillFinishesTheBatch() {
+        TestHome home;
+        const QString out = home.path() + u"/out"_s;
+        const ProgramResult run =
+            RunProgram(u"/bin/sh"_s, {u"-c"_s, u"\"$0\" -o \"$1\" \"$2\" | head -c 1"_s,
+                                      TestPaths::binary(u"mobivert-cli"_s), out, m_wide});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{u"wide clip.m4v"_s});
+        QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+        QCOMPARE(ProcessesUsing(home.path()), QStringList());
+    }
+
     void oneBatchAtATimePerDataFolder() {
         TestHome home;
         QDir().mkpath(home.dataFolder());
