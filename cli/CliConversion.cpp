@@ -17,7 +17,9 @@ CliConversion::CliConversion(const QString &dataFolder, const BatchPlan &plan, C
     : m_dataFolder(dataFolder)
     , m_plan(plan)
     , m_output(output)
-    , m_progress(BatchFiles::converter(dataFolder), BatchFiles::trackDrop(dataFolder), plan.rows) {}
+    , m_progress(BatchFiles::converter(dataFolder), BatchFiles::trackDrop(dataFolder), plan.rows) {
+    m_elapsed.start();
+}
 
 CliConversion::~CliConversion() {
     // Never leave a batch running behind.
@@ -90,6 +92,7 @@ void CliConversion::announceFiles() {
         const QString &input = m_plan.rows[number - 1].inputPath;
         const QString &output = m_plan.outputPaths[number - 1];
         m_shownStep = -1;
+        m_highestValue = 0;
         if (m_output.json()) {
             m_output.object({{QStringLiteral("event"), QStringLiteral("file")},
                              {QStringLiteral("number"), number},
@@ -109,6 +112,11 @@ void CliConversion::showProgress() {
         return;
     const qint64 value = m_progress.currentValue();
     const qint64 maximum = m_progress.currentMaximum();
+    // The thumbnail picked from a converted file reports its own time from
+    // zero; the file's progress does not go back for it.
+    if (value < m_highestValue)
+        return;
+    m_highestValue = value;
     // A tenth of the file, or any change on a terminal or for programs.
     const int step = maximum > 0 ? int(value * 10 / maximum) : 0;
     const int shown = m_output.interactive() || m_output.json() ? int(value) : step;

@@ -48,6 +48,7 @@ private:
     std::unique_ptr<SleepInhibitor> m_noSleep;
     QElapsedTimer m_elapsed;
     int m_announcedFile = 0;
-    int m_shownStep = -1; // the last tenth of a file reported off a terminal
+    int m_shownStep = -1;      // the last tenth of a file reported off a terminal
+    qint64 m_highestValue = 0; // the furthest the current file has got
     bool m_ended = false;
 };
