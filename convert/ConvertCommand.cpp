@@ -3,11 +3,11 @@
 #include "app/ClickableLabel.h"
 #include "app/OutputDirectoryPanel.h"
 #include "app/Prompts.h"
-#include "app/Various.h"
 #include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
 #include "convert/BatchFiles.h"
 #include "convert/ConvertFiles.h"
+#include "convert/OutputFolder.h"
 #include "convert/VideoLimits.h"
 #include "convert/frmProcessing.h"
 #include "filelist/FileListItems.h"
@@ -16,7 +16,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QLockFile>
 #include <QTreeWidget>
@@ -55,18 +54,14 @@ void ConvertCommand::imgConvert_Click() {
         return;
     }
 
-    // Without a folder the files would land in the root of the file system.
-    QString outputFolder = m_main.frmOutputDirectorySettings->txtOutputDirectory->text();
-    if (outputFolder.trimmed().isEmpty()) {
-        prompts().exclamation(&m_main, QStringLiteral("Please, choose an output folder first."));
-        return;
-    }
-    CreateFolderPath(outputFolder);
-    const QFileInfo folder(outputFolder);
-    if (!folder.isDir() || !folder.isWritable()) {
-        prompts().critical(&m_main,
-                           JoinLines({QStringLiteral("Unable to save files in the output folder:"),
-                                      outputFolder}));
+    const std::optional<OutputFolderRefusal> folderRefusal =
+        PrepareOutputFolder(m_main.frmOutputDirectorySettings->txtOutputDirectory->text());
+    if (folderRefusal) {
+        const QString text = JoinLines(folderRefusal->lines);
+        if (folderRefusal->critical)
+            prompts().critical(&m_main, text);
+        else
+            prompts().exclamation(&m_main, text);
         return;
     }
 

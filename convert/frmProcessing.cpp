@@ -5,20 +5,18 @@
 #include "app/Prompts.h"
 #include "app/Various.h"
 #include "app/WizardHeader.h"
+#include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
 #include "convert/CMDLauncher.h"
 #include "convert/ConsoleLogView.h"
 #include "convert/frmError.h"
 #include "convert/frmShutdown.h"
 #include "platform/FileSystem.h"
-#include "platform/Processes.h"
 #include "platform/SleepInhibitor.h"
 #include "platform/TerminationSignals.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,8 +32,6 @@ namespace {
 
 const QString CancelCaption = QStringLiteral("&Cancel");
 const QString CloseCaption = QStringLiteral("&Close");
-// How long clean-up keeps trying to delete the converter copy.
-constexpr int DeleteTimeoutMs = 10000;
 
 } // namespace
 
@@ -204,29 +200,13 @@ void frmProcessing::cleanUp() {
     m_cleanedUp = true;
     const QString &folder = m_run.dataFolder;
     if (m_launcher) {
-        // The shell goes first, so it cannot start the next line while its
-        // converter is being ended; then any converter of this batch that is
-        // left. Another copy of Mobivert converting at the same time runs in
-        // a group of its own and is never touched.
-        const pid_t group = m_launcher->processGroup();
         m_launcher->disconnect(this);
-        m_launcher->stop();
-        KillProcessByName(QString::fromUtf16(BatchFiles::ConverterName), group);
+        StopBatch(*m_launcher);
         m_launcher.reset();
     }
     m_noSleep.reset();
-    QFile::remove(BatchFiles::batch(folder));
-
-    const QString converter = BatchFiles::converter(folder);
-    QElapsedTimer trying;
-    trying.start();
-    while (FileExists(converter) && trying.elapsed() < DeleteTimeoutMs) {
-        setWindowTitle(QStringLiteral("Cleaning up. Please, wait..."));
-        if (!QFile::remove(converter))
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
-    }
-    QFile::remove(BatchFiles::threadLibrary(folder));
-    QFile::remove(BatchFiles::trackDrop(folder));
+    RemoveWorkingFiles(folder,
+                       [this] { setWindowTitle(QStringLiteral("Cleaning up. Please, wait...")); });
 
     if (!DebugLog::instance().path().isEmpty()) {
         const QString dump = JoinPath(folder, QStringLiteral("Debug2.log"));

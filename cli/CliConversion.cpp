@@ -1,0 +1,225 @@
+#include "cli/CliConversion.h"
+
+#include "app/Various.h"
+#include "cli/CliOptions.h"
+#include "cli/CliOutput.h"
+#include "convert/BatchCleanup.h"
+#include "convert/BatchFiles.h"
+#include "convert/CMDLauncher.h"
+#include "platform/SleepInhibitor.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+
+#include <algorithm>
+
+CliConversion::CliConversion(const QString &dataFolder, const BatchPlan &plan, CliOutput &output)
+    : m_dataFolder(dataFolder)
+    , m_plan(plan)
+    , m_output(output)
+    , m_progress(BatchFiles::converter(dataFolder), BatchFiles::trackDrop(dataFolder), plan.rows) {
+    m_elapsed.start();
+}
+
+CliConversion::~CliConversion() {
+    // Never leave a batch running behind.
+    if (m_launcher)
+        cleanUp();
+}
+
+void CliConversion::start() {
+    if (m_ended) // cancelled before it began
+        return;
+    m_elapsed.start();
+    m_launcher = std::make_unique<CMDLauncher>();
+    m_launcher->setBufferSize(8192);
+    m_launcher->setPollInterval(10);
+    connect(m_launcher.get(), &CMDLauncher::DataReceived, this,
+            &CliConversion::CMDLauncher_DataReceived);
+    connect(m_launcher.get(), &CMDLauncher::ProcessEnded, this,
+            &CliConversion::CMDLauncher_ProcessEnded);
+
+    m_launcher->start(BatchFiles::batch(m_dataFolder));
+    switch (m_launcher->startStatus()) {
+    case CMDLauncher::AlreadyRunning:
+    case CMDLauncher::StartFailed:
+        m_ended = true;
+        m_output.problem(QStringLiteral("the batch could not be started (error %1)")
+                             .arg(m_launcher->errorCode()));
+        cleanUp();
+        emit finished(ExitFailed);
+        return;
+    case CMDLauncher::Started:
+        break;
+    }
+    m_noSleep = std::make_unique<SleepInhibitor>(QStringLiteral("Converting video files"));
+}
+
+void CliConversion::cancel(int signalNumber) {
+    if (m_ended)
+        return;
+    m_ended = true;
+    if (!m_output.json())
+        m_output.line(QStringLiteral("Cancelling..."));
+    cleanUp();
+    report(true);
+    emit finished(128 + signalNumber);
+}
+
+void CliConversion::CMDLauncher_DataReceived(const QByteArray &chunk) {
+    m_progress.feed(chunk);
+    announceFiles();
+    showProgress();
+}
+
+void CliConversion::CMDLauncher_ProcessEnded() {
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_progress.finish();
+    announceFiles();
+    cleanUp();
+    report(false);
+    const bool allConverted = std::all_of(m_plan.outputPaths.cbegin(), m_plan.outputPaths.cend(),
+                                          [](const QString &path) { return FileExists(path); });
+    emit finished(allConverted && m_progress.errorMessages().isEmpty() ? ExitConverted
+                                                                       : ExitFailed);
+}
+
+void CliConversion::announceFiles() {
+    while (m_announcedFile < m_progress.currentFile()) {
+        const int number = ++m_announcedFile;
+        const QString &input = m_plan.rows[number - 1].inputPath;
+        const QString &output = m_plan.outputPaths[number - 1];
+        m_shownStep = -1;
+        m_highestValue = 0;
+        if (m_output.json()) {
+            m_output.object({{QStringLiteral("event"), QStringLiteral("file")},
+                             {QStringLiteral("number"), number},
+                             {QStringLiteral("of"), m_progress.rowCount()},
+                             {QStringLiteral("input"), input},
+                             {QStringLiteral("output"), output}});
+        } else {
+            m_output.line(QStringLiteral("File %1 of %2: ").arg(number).arg(m_progress.rowCount()) +
+                          input + QStringLiteral(" -> ") + output);
+        }
+    }
+}
+
+void CliConversion::showProgress() {
+    const int number = m_progress.currentFile();
+    if (number == 0 || m_progress.finished())
+        return;
+    const qint64 value = m_progress.currentValue();
+    const qint64 maximum = m_progress.currentMaximum();
+    // The thumbnail picked from a converted file reports its own time from
+    // zero; the file's progress does not go back for it.
+    if (value < m_highestValue)
+        return;
+    m_highestValue = value;
+    // A tenth of the file, or any change on a terminal or for programs.
+    const int step = maximum > 0 ? int(value * 10 / maximum) : 0;
+    const int shown = m_output.interactive() || m_output.json() ? int(value) : step;
+    if (shown == m_shownStep)
+        return;
+    m_shownStep = shown;
+
+    qint64 done = value;
+    qint64 total = 0;
+    for (qsizetype i = 0; i < m_plan.rows.size(); ++i) {
+        total += m_plan.rows[i].totalSeconds;
+        if (i < number - 1)
+            done += m_plan.rows[i].totalSeconds;
+    }
+    const qint64 elapsedMs = m_elapsed.elapsed();
+    const std::optional<qint64> left = ProgressText::SecondsLeft(elapsedMs, done, total);
+    if (m_output.json()) {
+        m_output.object(
+            {{QStringLiteral("event"), QStringLiteral("progress")},
+             {QStringLiteral("number"), number},
+             {QStringLiteral("of"), m_progress.rowCount()},
+             {QStringLiteral("seconds"), value},
+             {QStringLiteral("duration"), maximum},
+             {QStringLiteral("percent"),
+              ConversionProgress::percentage(value, std::max<qint64>(maximum, 1)).toDouble()},
+             {QStringLiteral("elapsed"), elapsedMs / 1000},
+             {QStringLiteral("remaining"), left ? QJsonValue(*left) : QJsonValue()}});
+        return;
+    }
+    m_output.progress(ProgressText::Line(value, maximum, elapsedMs, left));
+}
+
+void CliConversion::cleanUp() {
+    if (m_launcher) {
+        m_launcher->disconnect(this);
+        StopBatch(*m_launcher);
+        m_launcher.reset();
+    }
+    m_noSleep.reset();
+    RemoveWorkingFiles(m_dataFolder);
+}
+
+void CliConversion::report(bool cancelled) {
+    QStringList errors;
+    for (const QString &entry : m_progress.errorMessages().split(QStringLiteral("\r\n"))) {
+        if (!entry.isEmpty())
+            errors.append(entry.startsWith(u'-') ? entry.mid(1) : entry);
+    }
+    int converted = 0;
+    QStringList lines;
+    for (qsizetype i = 0; i < m_plan.rows.size(); ++i) {
+        const QString &input = m_plan.rows[i].inputPath;
+        const QString &output = m_plan.outputPaths[i];
+        const QString &thumbnail = m_plan.thumbnailPaths.value(i);
+        const bool done = FileExists(output);
+        const bool thumbnailDone = !thumbnail.isEmpty() && FileExists(thumbnail);
+        converted += done ? 1 : 0;
+        if (m_output.json()) {
+            QJsonObject result{{QStringLiteral("event"), QStringLiteral("result")},
+                               {QStringLiteral("number"), int(i + 1)},
+                               {QStringLiteral("input"), input},
+                               {QStringLiteral("output"), output},
+                               {QStringLiteral("converted"), done}};
+            if (!thumbnail.isEmpty())
+                result.insert(QStringLiteral("thumbnail"),
+                              thumbnailDone ? QJsonValue(thumbnail) : QJsonValue());
+            m_output.object(result);
+            continue;
+        }
+        lines.append(QStringLiteral("  ") + input +
+                     (done ? QStringLiteral(" -> ") + output : QStringLiteral(": not converted")));
+        if (done && thumbnailDone)
+            lines.append(QStringLiteral("    thumbnail ") + thumbnail);
+    }
+
+    const QString elapsed = FormatDuration(m_elapsed.elapsed() / 1000);
+    const qsizetype count = m_plan.rows.size();
+    if (m_output.json()) {
+        for (const QString &error : errors)
+            m_output.problem(error);
+        m_output.object({{QStringLiteral("event"), QStringLiteral("done")},
+                         {QStringLiteral("converted"), converted},
+                         {QStringLiteral("failed"), int(count) - converted},
+                         {QStringLiteral("cancelled"), cancelled},
+                         {QStringLiteral("elapsed"), m_elapsed.elapsed() / 1000}});
+        return;
+    }
+    const QString files = count == 1 ? QStringLiteral("file") : QStringLiteral("files");
+    if (cancelled)
+        m_output.line(QStringLiteral("Cancelled after %1: %2 of %3 %4 had been converted; "
+                                     "nothing half-written was left behind.")
+                          .arg(elapsed)
+                          .arg(converted)
+                          .arg(count)
+                          .arg(files));
+    else
+        m_output.line(QStringLiteral("Finished in %1: %2 of %3 %4 converted.")
+                          .arg(elapsed)
+                          .arg(converted)
+                          .arg(count)
+                          .arg(files));
+    for (const QString &line : lines)
+        m_output.line(line);
+    for (const QString &error : errors)
+        m_output.problem(error);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "convert/BatchBuilder.h"
+#include "convert/ConversionProgress.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+
+#include <memory>
+
+class CMDLauncher;
+class CliOutput;
+class SleepInhibitor;
+
+// Runs a prepared batch as the conversion window does, without a window:
+// starts the batch file through the launcher, follows its output with the
+// window's own parser, shows the current file, a progress bar, the time
+// elapsed and an estimate of the time left, and reports what was written
+// where and the errors collected. Cancelling ends the batch's processes and
+// removes the working files, as the window's Cancel does.
+class CliConversion final : public QObject {
+    Q_OBJECT
+public:
+    CliConversion(const QString &dataFolder, const BatchPlan &plan, CliOutput &output);
+    ~CliConversion() override;
+
+    // Starts the batch; finished() follows, also when the start fails.
+    void start();
+    // Ends a running batch, keeping the files converted so far.
+    void cancel(int signalNumber);
+
+signals:
+    void finished(int exitCode);
+
+private:
+    void CMDLauncher_DataReceived(const QByteArray &chunk);
+    void CMDLauncher_ProcessEnded();
+    void announceFiles();
+    void showProgress();
+    void cleanUp();
+    void report(bool cancelled);
+
+    QString m_dataFolder;
+    BatchPlan m_plan;
+    CliOutput &m_output;
+    ConversionProgress m_progress;
+    std::unique_ptr<CMDLauncher> m_launcher;
+    std::unique_ptr<SleepInhibitor> m_noSleep;
+    QElapsedTimer m_elapsed;
+    int m_announcedFile = 0;
+    int m_shownStep = -1;      // the last tenth of a file reported off a terminal
+    qint64 m_highestValue = 0; // the furthest the current file has got
+    bool m_ended = false;
+};

@@ -1,0 +1,470 @@
+#include "cli/CliOptions.h"
+
+#include "convert/VideoLimits.h"
+#include "profiles/CustomVideoSize.h"
+#include "profiles/ProfileFile.h"
+#include "profiles/ProfileSettings.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+using ProfileFile::ProfileKey;
+
+namespace {
+
+// Highest first number of PSP files: the PSP names them M4Vnnnnn/MAQnnnnn.
+constexpr int MaxPspNumber = 99999;
+
+QString quoted(const QString &text) {
+    return u'\'' + text + u'\'';
+}
+
+QString normalised(const QString &text) {
+    QString folded = text.toCaseFolded();
+    folded.remove(u' ');
+    return folded;
+}
+
+// The settings options that pick an item of one of the device's lists.
+struct ListOption {
+    const char16_t *name;
+    ProfileKey key;
+    const char16_t *what; // for the error message
+};
+constexpr ListOption ListOptions[] = {
+    {u"audio-codec", ProfileKey::AudioCodec, u"audio codec"},
+    {u"audio-bitrate", ProfileKey::AudioQuality, u"audio bit rate"},
+    {u"sample-rate", ProfileKey::AudioSampleRate, u"sample rate"},
+    {u"channels", ProfileKey::AudioChannels, u"channel setting"},
+    {u"video-codec", ProfileKey::VideoCodec, u"video codec"},
+    {u"video-bitrate", ProfileKey::VideoQuality, u"video bit rate"},
+    {u"frame-rate", ProfileKey::VideoFrameRate, u"frame rate"},
+};
+
+struct CheckOption {
+    const char16_t *on;
+    const char16_t *off; // nullptr: no option to clear it
+    ProfileKey key;
+};
+constexpr CheckOption CheckOptions[] = {
+    {u"no-audio", nullptr, ProfileKey::AudioNoAudio},
+    {u"no-video", nullptr, ProfileKey::VideoNoVideo},
+    {u"same-quality", u"no-same-quality", ProfileKey::VideoOriginalQuality},
+    {u"keep-aspect", u"no-keep-aspect", ProfileKey::VideoKeepAspectRatio},
+};
+
+QString name(const char16_t *text) {
+    return QString::fromUtf16(text);
+}
+
+QList<QCommandLineOption> parserOptions() {
+    const auto valued = [](const QStringList &names, const QString &valueName) {
+        return QCommandLineOption(names, QString(), valueName);
+    };
+    const auto flag = [](const QStringList &names) {
+        return QCommandLineOption(names);
+    };
+    QList<QCommandLineOption> options{
+        valued({QStringLiteral("d"), QStringLiteral("device")}, QStringLiteral("NAME")),
+        valued({QStringLiteral("p"), QStringLiteral("profile")}, QStringLiteral("NAME|N")),
+        flag({QStringLiteral("list-devices")}),
+        flag({QStringLiteral("list-profiles")}),
+        valued({QStringLiteral("size")}, QStringLiteral("WxH")),
+        valued({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("DIR")),
+        valued({QStringLiteral("trim")}, QStringLiteral("START-END")),
+        flag({QStringLiteral("add-to-library")}),
+        flag({QStringLiteral("thumbnails")}),
+        valued({QStringLiteral("psp-number")}, QStringLiteral("N")),
+        flag({QStringLiteral("dry-run")}),
+        flag({QStringLiteral("info")}),
+        flag({QStringLiteral("json")}),
+        flag({QStringLiteral("h"), QStringLiteral("help")}),
+        flag({QStringLiteral("v"), QStringLiteral("version")}),
+    };
+    for (const ListOption &option : ListOptions)
+        options.append(valued({name(option.name)}, QStringLiteral("VALUE")));
+    for (const CheckOption &option : CheckOptions) {
+        options.append(flag({name(option.on)}));
+        if (option.off)
+            options.append(flag({name(option.off)}));
+    }
+    return options;
+}
+
+struct Failure {
+    QString message;
+    int exitCode = ExitInvalid;
+};
+
+std::optional<QString> matchDevice(const QString &value) {
+    for (const CliDevice &device : CliDevices()) {
+        if (device.name.compare(value.trimmed(), Qt::CaseInsensitive) == 0)
+            return device.name;
+    }
+    return std::nullopt;
+}
+
+QString deviceNames() {
+    QStringList names;
+    for (const CliDevice &device : CliDevices())
+        names.append(device.name);
+    return names.join(QStringLiteral(", "));
+}
+
+// The 1-based number of the profile named or numbered by `value`.
+std::optional<int> matchProfile(const QStringList &names, const QString &value) {
+    bool numeric = false;
+    const int number = value.trimmed().toInt(&numeric);
+    if (numeric)
+        return number >= 1 && number <= names.size() ? std::optional<int>(number) : std::nullopt;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (names[i].compare(value.trimmed(), Qt::CaseInsensitive) == 0)
+            return int(i + 1);
+    }
+    return std::nullopt;
+}
+
+QString profileList(const QStringList &names) {
+    QStringList lines;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        lines.append(QStringLiteral("  %1  %2").arg(i + 1).arg(names[i]));
+    return lines.join(u'\n');
+}
+
+std::optional<TimeFields> timeFields(const QString &text) {
+    const QStringList parts = text.split(u':');
+    if (parts.size() != 3)
+        return std::nullopt;
+    return TimeFields{parts[0], parts[1], parts[2]};
+}
+
+std::optional<Failure> readTrim(const QString &value, std::optional<TrimRange> &trim) {
+    const QStringList ends = value.split(u'-');
+    const std::optional<TimeFields> start = ends.size() == 2 ? timeFields(ends[0]) : std::nullopt;
+    const std::optional<TimeFields> end = ends.size() == 2 ? timeFields(ends[1]) : std::nullopt;
+    if (!start || !end)
+        return Failure{QStringLiteral("--trim: expected START-END as HH:MM:SS-HH:MM:SS, not ") +
+                       quoted(value)};
+    // The checks that do not depend on a file's length come first; the end
+    // is held against each file's duration once the files are read.
+    const TrimCheck check = CheckTrimTimes(*start, *end, MaxTrimHours * 3600);
+    if (check.Verdict != TrimVerdict::Accepted)
+        return Failure{QStringLiteral("--trim: ") +
+                       TrimVerdictMessage(check.Verdict, 0)
+                           .replace(QStringLiteral("\r\n"), QStringLiteral(" "))};
+    trim = TrimRange{*start, *end};
+    return std::nullopt;
+}
+
+std::optional<Failure> readPspNumber(const QString &value, QString &number) {
+    const QString digits = value.trimmed();
+    bool numeric = !digits.isEmpty();
+    for (const QChar c : digits)
+        numeric = numeric && c >= u'0' && c <= u'9';
+    const qint64 parsed = numeric && digits.size() <= 6 ? digits.toLongLong() : -1;
+    if (parsed < 1 || parsed > MaxPspNumber)
+        return Failure{QStringLiteral("--psp-number: ") + quoted(value) +
+                       QStringLiteral(" is not a whole number from 1 to %1").arg(MaxPspNumber)};
+    number = QString::number(parsed);
+    return std::nullopt;
+}
+
+// A listed size, or a custom one that follows the custom size dialog's
+// rules. A custom size that happens to equal an entry selects that entry.
+std::optional<Failure> readSize(const QString &value, const ProfileSettings::OptionLists &lists,
+                                ProfileSettings::Selection &selection,
+                                std::optional<QString> &customSize) {
+    if (const std::optional<int> position = FindOptionItem(lists.videoSize, value)) {
+        selection[ProfileKey::VideoSize] = *position;
+        customSize.reset();
+        return std::nullopt;
+    }
+    const QString text = value.trimmed();
+    const qsizetype x = text.indexOf(u'x', 0, Qt::CaseInsensitive);
+    const std::optional<QString> size =
+        x < 0 ? std::nullopt : CustomVideoSize::Compose(text.first(x), text.sliced(x + 1));
+    if (!size)
+        return Failure{QStringLiteral("--size: ") + quoted(value) +
+                       QStringLiteral(" is not a frame size. Give WIDTHxHEIGHT, both positive "
+                                      "even whole numbers, or one of: ") +
+                       lists.videoSize.join(QStringLiteral(", "))};
+    customSize = *size;
+    return std::nullopt;
+}
+
+std::optional<Failure> readListOption(const ListOption &option, const QString &value,
+                                      const QString &device,
+                                      const ProfileSettings::OptionLists &lists,
+                                      ProfileSettings::Selection &selection) {
+    const QStringList &items = lists.list(option.key);
+    std::optional<int> position = FindOptionItem(items, value);
+    // Channels may also be given as their count: the first entry is one
+    // channel, the second two, and so on.
+    if (!position && option.key == ProfileKey::AudioChannels) {
+        bool numeric = false;
+        const int count = value.trimmed().toInt(&numeric);
+        if (numeric && count >= 1 && count <= items.size())
+            position = count - 1;
+    }
+    if (position) {
+        selection[option.key] = *position;
+        return std::nullopt;
+    }
+    QString valid = items.join(QStringLiteral(", "));
+    if (option.key == ProfileKey::AudioChannels && !items.isEmpty())
+        valid += QStringLiteral(" (or the channel count, 1 to %1)").arg(items.size());
+    return Failure{u"--" + name(option.name) + QStringLiteral(": ") + device +
+                   QStringLiteral(" offers no ") + name(option.what) + u' ' + quoted(value) +
+                   QStringLiteral(". Valid values: ") +
+                   (valid.isEmpty() ? QStringLiteral("none") : valid)};
+}
+
+std::optional<Failure> parse(const QStringList &arguments, CliRequest &request) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(parserOptions());
+    if (!parser.parse(arguments))
+        return Failure{parser.errorText()};
+
+    const QString help = QStringLiteral("help");
+    if (parser.isSet(help)) {
+        request.mode = CliRequest::Mode::Help;
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        request.mode = CliRequest::Mode::Version;
+        return std::nullopt;
+    }
+    request.json = parser.isSet(QStringLiteral("json"));
+
+    QStringList modes;
+    const std::pair<const char16_t *, CliRequest::Mode> modeOptions[] = {
+        {u"list-devices", CliRequest::Mode::ListDevices},
+        {u"list-profiles", CliRequest::Mode::ListProfiles},
+        {u"dry-run", CliRequest::Mode::DryRun},
+        {u"info", CliRequest::Mode::Info},
+    };
+    for (const auto &[option, mode] : modeOptions) {
+        if (parser.isSet(name(option))) {
+            modes.append(u"--" + name(option));
+            request.mode = mode;
+        }
+    }
+    if (modes.size() > 1)
+        return Failure{modes.join(QStringLiteral(" and ")) +
+                       QStringLiteral(" cannot be used together")};
+    if (request.mode == CliRequest::Mode::ListDevices)
+        return std::nullopt;
+
+    request.device = QStringLiteral("iPod");
+    if (parser.isSet(QStringLiteral("device"))) {
+        const QString value = parser.value(QStringLiteral("device"));
+        const std::optional<QString> device = matchDevice(value);
+        if (!device)
+            return Failure{QStringLiteral("--device: unknown device ") + quoted(value) +
+                           QStringLiteral(". Devices: ") + deviceNames()};
+        request.device = *device;
+    }
+    const QString file = ProfileFile::Path(request.device);
+    if (!QFileInfo(file).isFile())
+        return Failure{QStringLiteral("the profile file of ") + request.device +
+                           QStringLiteral(" is missing: ") + file,
+                       ExitFailed};
+    if (request.mode == CliRequest::Mode::ListProfiles)
+        return std::nullopt;
+
+    const ProfileSettings::DeviceProfiles profiles = ProfileSettings::ReadDeviceProfiles(file);
+    if (parser.isSet(QStringLiteral("profile"))) {
+        const QString value = parser.value(QStringLiteral("profile"));
+        const std::optional<int> number = matchProfile(profiles.names, value);
+        if (!number)
+            return Failure{QStringLiteral("--profile: ") + request.device +
+                           QStringLiteral(" has no profile ") + quoted(value) +
+                           QStringLiteral(". Profiles:\n") + profileList(profiles.names)};
+        request.profileNumber = *number;
+    } else if (profiles.defaultPosition) {
+        request.profileNumber = *profiles.defaultPosition + 1;
+    }
+    if (request.profileNumber > 0)
+        request.profileName = profiles.names[request.profileNumber - 1];
+
+    const ProfileSettings::OptionLists lists = ProfileSettings::ReadOptionLists(file);
+    ProfileSettings::Selection selection =
+        ProfileSettings::SelectionForProfile(file, lists, request.profileNumber);
+    const ProfileSettings::Selection loaded = selection;
+    for (const ListOption &option : ListOptions) {
+        if (!parser.isSet(name(option.name)))
+            continue;
+        if (std::optional<Failure> failure = readListOption(option, parser.value(name(option.name)),
+                                                            request.device, lists, selection))
+            return failure;
+    }
+    std::optional<QString> customSize;
+    if (parser.isSet(QStringLiteral("size"))) {
+        if (std::optional<Failure> failure =
+                readSize(parser.value(QStringLiteral("size")), lists, selection, customSize))
+            return failure;
+    }
+    for (const CheckOption &option : CheckOptions) {
+        const bool on = parser.isSet(name(option.on));
+        const bool off = option.off && parser.isSet(name(option.off));
+        if (on && off)
+            return Failure{u"--" + name(option.on) + QStringLiteral(" and --") + name(option.off) +
+                           QStringLiteral(" cannot be used together")};
+        if (on || off)
+            selection[option.key] = on ? 1 : 0;
+    }
+
+    request.settings = ProfileSettings::ToConversionSettings(request.device, selection, lists);
+    if (customSize) {
+        // As the custom size dialog leaves the size box: the text, and the
+        // position of an entry with exactly that text, if any.
+        request.settings.videoSize = *customSize;
+        request.settings.videoSizePosition = int(lists.videoSize.indexOf(*customSize));
+    }
+    request.settingsChanged =
+        customSize.has_value() || selection.values != loaded.values || request.profileNumber == 0;
+    request.sizeItems = lists.videoSize;
+    request.qualityItems = lists.videoBitrate;
+
+    if (parser.isSet(QStringLiteral("output")))
+        request.outputFolder = parser.value(QStringLiteral("output"));
+    if (parser.isSet(QStringLiteral("trim"))) {
+        if (std::optional<Failure> failure =
+                readTrim(parser.value(QStringLiteral("trim")), request.trim))
+            return failure;
+    }
+
+    request.addToLibrary = parser.isSet(QStringLiteral("add-to-library"));
+    if (request.addToLibrary && request.device != u"iPod")
+        return Failure{QStringLiteral("--add-to-library is for the iPod only")};
+    request.createThumbnails = parser.isSet(QStringLiteral("thumbnails"));
+    if (request.createThumbnails && request.device != u"PSP")
+        return Failure{QStringLiteral("--thumbnails is for the PSP only")};
+    if (parser.isSet(QStringLiteral("psp-number"))) {
+        if (request.device != u"PSP")
+            return Failure{QStringLiteral("--psp-number is for the PSP only")};
+        if (std::optional<Failure> failure =
+                readPspNumber(parser.value(QStringLiteral("psp-number")), request.pspStartNumber))
+            return failure;
+    }
+
+    request.files = parser.positionalArguments();
+    if (request.files.isEmpty())
+        return Failure{QStringLiteral("no video files given")};
+    if (request.files.contains(QString()))
+        return Failure{QStringLiteral("an empty file name was given")};
+
+    if (request.mode != CliRequest::Mode::Info) {
+        if (const std::optional<QString> refusal =
+                CheckVideoLimits(request.settings, request.sizeItems, request.qualityItems))
+            return Failure{*refusal};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+QList<CliDevice> CliDevices() {
+    return {{QStringLiteral("iPod"), QStringLiteral("Apple iPod / iPhone")},
+            {QStringLiteral("Zune"), QStringLiteral("Microsoft Zune")},
+            {QStringLiteral("PSP"), QStringLiteral("Sony PSP")},
+            {QStringLiteral("MobilePhone"), QStringLiteral("Mobile Phone")}};
+}
+
+std::optional<int> FindOptionItem(const QStringList &items, const QString &value) {
+    const QString wanted = normalised(value);
+    if (wanted.isEmpty())
+        return std::nullopt;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QString item = normalised(items[i]);
+        if (item == wanted)
+            return int(i);
+        for (const QStringView unit : {QStringView(u"kbps"), QStringView(u"fps")}) {
+            if (item.endsWith(unit) && item.chopped(unit.size()) == wanted)
+                return int(i);
+        }
+    }
+    return std::nullopt;
+}
+
+CliParse ParseCliArguments(const QStringList &arguments) {
+    CliParse result;
+    CliRequest request;
+    if (std::optional<Failure> failure = parse(arguments, request)) {
+        result.error = failure->message;
+        result.exitCode = failure->exitCode;
+        result.json = request.json || arguments.contains(QStringLiteral("--json"));
+        return result;
+    }
+    result.request = request;
+    result.json = request.json;
+    result.exitCode = ExitConverted;
+    return result;
+}
+
+QString CliHelpText() {
+    return QStringLiteral(
+        R"(Usage: mobivert-cli [options] FILE...
+
+Converts video files for a portable device, with the same device profiles,
+converter and batch file as the Mobivert window.
+
+Device and profile:
+  -d, --device NAME        iPod, Zune, PSP or MobilePhone (default: iPod)
+  -p, --profile NAME|N     one of the device's profiles, by name or by the number
+                           --list-profiles shows (default: the device's default)
+      --list-devices       list the devices and stop
+      --list-profiles      list the device's profiles and stop
+
+Settings (each replaces the profile's value; a value must be one the device
+offers, and an invalid one is answered with the list of valid values):
+      --audio-codec CODEC     e.g. aac
+      --audio-bitrate RATE    e.g. 128 or "128 kbps"
+      --sample-rate HZ        e.g. 44100
+      --channels CHANNELS     e.g. Stereo, or the channel count
+      --no-audio              leave out the sound
+      --video-codec CODEC     e.g. h264
+      --size WxH              a size of the device's list, or a custom one
+                              (positive even whole numbers, e.g. 400x240)
+      --video-bitrate RATE    e.g. 768 or "768 kbps"
+      --frame-rate FPS        e.g. 25
+      --no-video              leave out the picture (sound only)
+      --same-quality          keep the source's quality instead of a bit rate
+      --no-same-quality       use the video bit rate
+      --keep-aspect           fit the picture into the frame without distortion
+      --no-keep-aspect        stretch the picture to the frame size
+  Sizes and bit rates above what the video codec allows are refused.
+
+Output:
+  -o, --output DIR         the output folder (default: the one the Mobivert
+                           window uses); created when missing
+      --trim START-END     convert only this part of every file, as
+                           HH:MM:SS-HH:MM:SS (e.g. 00:01:00-00:02:30)
+      --add-to-library     iPod: add each converted file to the playlist
+                           Mobivert.m3u8 in your music folder
+      --thumbnails         PSP: write a thumbnail (.thm) beside each video
+      --psp-number N       PSP: the number of the first file (default: 1)
+
+What to do instead of converting:
+      --dry-run            print the batch file that would run
+      --info               print each file's name, codec, duration and frame
+                           size, tab-separated, one line per file
+      --json               write progress and results as JSON objects, one
+                           per line, for other programs
+  -h, --help               show this help
+  -v, --version            show the version
+
+Existing files are never replaced: a second holiday.m4v becomes
+"holiday (2).m4v". Ctrl+C stops the conversion; files converted before it
+are kept, nothing half-written is left behind.
+
+Exit status: 0 when every file was converted, 1 when a conversion failed,
+2 for invalid options or values, 130 after Ctrl+C and 143 after SIGTERM.
+
+Examples:
+  mobivert-cli holiday.avi
+  mobivert-cli --device PSP --profile 2 --thumbnails -o ~/psp *.avi
+  mobivert-cli --device Zune --video-bitrate 1500 --dry-run clip.mpg
+)");
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "filelist/TrimTimes.h"
+#include "profiles/ConversionSettings.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What mobivert-cli is asked to do, read from its command line and checked
+// against the chosen device's profile file.
+
+// Exit statuses of mobivert-cli.
+enum CliExit : int {
+    ExitConverted = 0, // every file converted (or the listing/printing mode succeeded)
+    ExitFailed = 1,    // a conversion failed, or the batch could not run
+    ExitInvalid = 2,   // invalid options or values; nothing was converted
+    // Ended by a signal: 128 + the signal's number, as the shell reports it.
+};
+
+struct TrimRange {
+    TimeFields start;
+    TimeFields end;
+};
+
+struct CliRequest {
+    enum class Mode { Convert, DryRun, Info, ListDevices, ListProfiles, Help, Version };
+    Mode mode = Mode::Convert;
+    bool json = false;
+
+    QString device;        // one of the four device names
+    int profileNumber = 0; // 1-based; 0 when the device loads no profile
+    QString profileName;
+    bool settingsChanged = false; // an option changed the profile's settings
+    ConversionSettings settings;
+    QStringList sizeItems;    // the device's size list, for the limit check
+    QStringList qualityItems; // the device's quality list, for the limit check
+
+    std::optional<QString> outputFolder; // nothing: the folder saved by the window
+    std::optional<TrimRange> trim;       // for every file
+    bool addToLibrary = false;
+    bool createThumbnails = false;
+    QString pspStartNumber = QStringLiteral("1");
+
+    QStringList files; // as given on the command line
+};
+
+struct CliParse {
+    std::optional<CliRequest> request;
+    QString error; // why there is no request
+    int exitCode = ExitInvalid;
+    bool json = false; // --json was given, so the error is reported as JSON
+};
+
+// Reads the arguments (the program name first, as QCoreApplication gives
+// them). Every value is checked here, before any file is read: the device
+// and profile, each setting against the device's lists, a custom size, the
+// trim times' form and order, the device-only options, and the codec's size
+// and quality limits.
+CliParse ParseCliArguments(const QStringList &arguments);
+
+QString CliHelpText();
+
+// The four devices: name, and the caption the window shows for it.
+struct CliDevice {
+    QString name;
+    QString caption;
+};
+QList<CliDevice> CliDevices();
+
+// The position of a value in an option list: an item matches when it equals
+// the value without regard to case and blanks, also when the value leaves
+// out the item's unit ("128" for "128 kbps", "25" for "25 fps").
+std::optional<int> FindOptionItem(const QStringList &items, const QString &value);

@@ -1,0 +1,327 @@
+// mobivert-cli: the window's conversions from a terminal. The same profile
+// files, media information, batch builder, launcher, converter and output
+// parser as the window, so both write the same batch for the same settings.
+#include "app/GetShellFolder.h"
+#include "app/Various.h"
+#include "cli/CliConversion.h"
+#include "cli/CliOptions.h"
+#include "cli/CliOutput.h"
+#include "convert/BatchFiles.h"
+#include "convert/ConvertFiles.h"
+#include "convert/OutputFolder.h"
+#include "filelist/VideoFileInfo.h"
+#include "platform/TerminationSignals.h"
+#include "profiles/ProfileFile.h"
+#include "profiles/ProfileSettings.h"
+#include "settings/SettingsFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLockFile>
+#include <QTimer>
+
+#include <csignal>
+
+namespace {
+
+// A termination signal that arrived before the batch started, and the
+// batch that a signal cancels once it runs.
+int g_pendingSignal = 0;
+CliConversion *g_conversion = nullptr;
+
+void onTerminationSignal(int signalNumber) {
+    if (g_conversion)
+        g_conversion->cancel(signalNumber);
+    else
+        g_pendingSignal = signalNumber;
+}
+
+QJsonObject settingsObject(const ConversionSettings &s) {
+    return {{QStringLiteral("audioCodec"), s.audioCodec},
+            {QStringLiteral("audioBitrate"), s.audioBitrate},
+            {QStringLiteral("sampleRate"), s.audioSampleRate},
+            {QStringLiteral("channels"), s.audioChannelsPosition + 1},
+            {QStringLiteral("noAudio"), s.noAudio == 1},
+            {QStringLiteral("videoCodec"), s.videoCodec},
+            {QStringLiteral("size"), s.videoSize},
+            {QStringLiteral("videoBitrate"), s.videoBitrate},
+            {QStringLiteral("frameRate"), s.videoFrameRate},
+            {QStringLiteral("noVideo"), s.noVideo == 1},
+            {QStringLiteral("sameQuality"), s.originalQuality == 1},
+            {QStringLiteral("keepAspect"), s.keepAspectRatio == 1}};
+}
+
+QString settingsText(const ConversionSettings &s) {
+    const QString video =
+        s.noVideo == 1
+            ? QStringLiteral("no video")
+            : QStringLiteral("video %1 %2 %3 %4%5")
+                  .arg(s.videoCodec, s.videoSize,
+                       s.originalQuality == 1 ? QStringLiteral("same quality") : s.videoBitrate,
+                       s.videoFrameRate,
+                       s.keepAspectRatio == 1 ? QStringLiteral(", keep aspect ratio") : QString());
+    const QString audio = s.noAudio == 1 ? QStringLiteral("no audio")
+                                         : QStringLiteral("audio %1 %2, %3 Hz, channels: %4")
+                                               .arg(s.audioCodec, s.audioBitrate, s.audioSampleRate)
+                                               .arg(s.audioChannelsPosition + 1);
+    return video + QStringLiteral("; ") + audio;
+}
+
+int listDevices(CliOutput &out) {
+    for (const CliDevice &device : CliDevices()) {
+        if (out.json())
+            out.object({{QStringLiteral("event"), QStringLiteral("device")},
+                        {QStringLiteral("name"), device.name},
+                        {QStringLiteral("caption"), device.caption},
+                        {QStringLiteral("default"), device.name == u"iPod"}});
+        else
+            out.line(device.name + u'\t' + device.caption);
+    }
+    return ExitConverted;
+}
+
+int listProfiles(const CliRequest &request, CliOutput &out) {
+    const QString file = ProfileFile::Path(request.device);
+    const ProfileSettings::DeviceProfiles profiles = ProfileSettings::ReadDeviceProfiles(file);
+    for (qsizetype i = 0; i < profiles.names.size(); ++i) {
+        const int number = int(i + 1);
+        const bool isDefault = profiles.defaultPosition == i;
+        if (out.json()) {
+            out.object(
+                {{QStringLiteral("event"), QStringLiteral("profile")},
+                 {QStringLiteral("device"), request.device},
+                 {QStringLiteral("number"), number},
+                 {QStringLiteral("name"), profiles.names[i]},
+                 {QStringLiteral("default"), isDefault},
+                 {QStringLiteral("settings"),
+                  settingsObject(ProfileSettings::SettingsForProfile(request.device, number))}});
+        } else {
+            out.line(QString::number(number) + u'\t' + profiles.names[i] +
+                     (isDefault ? QStringLiteral("\t(default)") : QString()));
+        }
+    }
+    return ExitConverted;
+}
+
+// A file as the list holds it: the full path.
+QString fullPath(const QString &file) {
+    return QFileInfo(file).isAbsolute() ? file
+                                        : QDir::cleanPath(QDir::current().absoluteFilePath(file));
+}
+
+// Reads every file as the window's list does. Nothing when a termination
+// signal arrived meanwhile.
+std::optional<QList<FileListRow>> readRows(const QStringList &files) {
+    QList<FileListRow> rows;
+    for (const QString &file : files) {
+        const QString path = fullPath(file);
+        const VideoFileInfo info = ExamineVideoFile(path);
+        rows.append({info.Filename, info.Codec, info.Duration, info.VideoSize, {}, {}, path});
+        QCoreApplication::processEvents();
+        if (g_pendingSignal != 0)
+            return std::nullopt;
+    }
+    return rows;
+}
+
+int showInfo(const CliRequest &request, CliOutput &out) {
+    const std::optional<QList<FileListRow>> rows = readRows(request.files);
+    if (!rows)
+        return 128 + g_pendingSignal;
+    int status = ExitConverted;
+    for (const FileListRow &row : *rows) {
+        if (out.json())
+            out.object({{QStringLiteral("event"), QStringLiteral("info")},
+                        {QStringLiteral("file"), row.Filepath},
+                        {QStringLiteral("filename"), row.Filename},
+                        {QStringLiteral("codec"), row.Codec},
+                        {QStringLiteral("duration"), row.Duration},
+                        {QStringLiteral("videoSize"), row.VideoSize}});
+        else
+            out.line(QStringList{row.Filename, row.Codec, row.Duration, row.VideoSize}.join(u'\t'));
+        if (!QFileInfo(row.Filepath).isFile()) {
+            out.problem(row.Filepath + QStringLiteral(": no such file"));
+            status = ExitFailed;
+        }
+    }
+    return status;
+}
+
+// The trim range, held against each file's duration as the trim dialog
+// does, stored in the rows.
+std::optional<QString> applyTrim(const TrimRange &trim, QList<FileListRow> &rows) {
+    for (FileListRow &row : rows) {
+        const qint64 total = TimeTextToSeconds(row.Duration).value_or(0);
+        const TrimCheck check = CheckTrimTimes(trim.start, trim.end, total);
+        if (check.Verdict != TrimVerdict::Accepted)
+            return QStringLiteral("--trim for ") + row.Filepath + QStringLiteral(": ") +
+                   TrimVerdictMessage(check.Verdict, total)
+                       .replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        row.BeginTime = check.BeginTime;
+        row.EndTime = check.EndTime;
+    }
+    return std::nullopt;
+}
+
+QString lookUpDataFolder(CliOutput &out) {
+    const ShellFolderResult result = LookUpShellFolder(CSIDL_APPDATA | CSIDL_FLAG_CREATE);
+    if (result.status != ShellFolderStatus::Ok) {
+        const QString message = ShellFolderMessage(result.status);
+        out.problem(QStringLiteral("the settings folder cannot be used") +
+                    (message.isEmpty() ? QString() : QStringLiteral(": ") + message));
+        return {};
+    }
+    QString folder = result.path + DataFolderSuffix;
+    CreateFolderPath(folder);
+    if (!FolderExists(folder)) {
+        out.problem(QStringLiteral("the settings folder cannot be created: ") + folder);
+        return {};
+    }
+    return folder;
+}
+
+int convert(const CliRequest &request, CliOutput &out, QCoreApplication &application) {
+    const QString dataFolder = lookUpDataFolder(out);
+    if (dataFolder.isEmpty())
+        return ExitFailed;
+
+    std::optional<QList<FileListRow>> rows = readRows(request.files);
+    if (!rows)
+        return 128 + g_pendingSignal;
+    if (request.trim) {
+        if (const std::optional<QString> refusal = applyTrim(*request.trim, *rows)) {
+            out.problem(*refusal);
+            return ExitInvalid;
+        }
+    }
+
+    BatchOptions options;
+    options.dataFolder = dataFolder;
+    options.outputFolder = request.outputFolder.value_or(SettingsFile::readOutputDir(dataFolder));
+    if (!options.outputFolder.trimmed().isEmpty())
+        options.outputFolder = fullPath(options.outputFolder);
+    options.addToLibrary = request.addToLibrary;
+    options.createThumbnails = request.createThumbnails;
+    options.pspStartNumber = request.pspStartNumber;
+
+    if (request.mode == CliRequest::Mode::DryRun) {
+        if (options.outputFolder.trimmed().isEmpty()) {
+            out.problem(QStringLiteral("Please, choose an output folder first."));
+            return ExitInvalid;
+        }
+        const BatchPlan plan =
+            BuildBatch(request.settings, ReadBatchCodecData(request.settings), *rows, options,
+                       [](const QString &path) { return QFileInfo::exists(path); });
+        if (out.json()) {
+            out.object({{QStringLiteral("event"), QStringLiteral("batch")},
+                        {QStringLiteral("lines"), QJsonArray::fromStringList(plan.lines)},
+                        {QStringLiteral("outputs"), QJsonArray::fromStringList(plan.outputPaths)}});
+        } else {
+            for (const QString &line : plan.lines)
+                out.line(line);
+        }
+        return ExitConverted;
+    }
+
+    if (const std::optional<OutputFolderRefusal> refusal =
+            PrepareOutputFolder(options.outputFolder)) {
+        out.problem(refusal->lines.join(u' '));
+        return ExitInvalid;
+    }
+
+    // One batch at a time per data folder, shared with the window.
+    QLockFile lock(BatchFiles::lock(dataFolder));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        out.problem(QStringLiteral("Mobivert is already converting one or more files!"));
+        return ExitFailed;
+    }
+
+    const QString profile =
+        request.profileNumber > 0
+            ? QStringLiteral("profile %1 \"%2\"%3")
+                  .arg(request.profileNumber)
+                  .arg(request.profileName,
+                       request.settingsChanged ? QStringLiteral(", changed") : QString())
+            : QStringLiteral("custom settings");
+    if (out.json()) {
+        out.object({{QStringLiteral("event"), QStringLiteral("start")},
+                    {QStringLiteral("device"), request.device},
+                    {QStringLiteral("profile"), request.profileName},
+                    {QStringLiteral("profileNumber"), request.profileNumber},
+                    {QStringLiteral("changed"), request.settingsChanged},
+                    {QStringLiteral("settings"), settingsObject(request.settings)},
+                    {QStringLiteral("files"), int(rows->size())},
+                    {QStringLiteral("outputFolder"), options.outputFolder}});
+    } else {
+        out.line(QStringLiteral("Converting %1 %2 for %3 with %4 into %5")
+                     .arg(rows->size())
+                     .arg(rows->size() == 1 ? QStringLiteral("file") : QStringLiteral("files"),
+                          request.device, profile, options.outputFolder));
+        out.line(QStringLiteral("  ") + settingsText(request.settings));
+    }
+
+    const BatchPlan plan = PrepareBatch(request.settings, *rows, options);
+    CliConversion conversion(dataFolder, plan, out);
+    int exitCode = ExitFailed;
+    QObject::connect(&conversion, &CliConversion::finished, &application, [&](int code) {
+        exitCode = code;
+        QCoreApplication::exit(code);
+    });
+    g_conversion = &conversion;
+    // A signal that came while the batch was being written cancels it at once.
+    if (g_pendingSignal != 0)
+        QTimer::singleShot(0, &conversion, [&conversion] { conversion.cancel(g_pendingSignal); });
+    else
+        QTimer::singleShot(0, &conversion, &CliConversion::start);
+    QCoreApplication::exec();
+    g_conversion = nullptr;
+    return exitCode;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("mobivert-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(MOBIVERT_VERSION));
+
+    const CliParse parsed = ParseCliArguments(QCoreApplication::arguments());
+    CliOutput out(parsed.json);
+    if (!parsed.request) {
+        out.problem(parsed.error);
+        if (parsed.exitCode == ExitInvalid && !parsed.json)
+            out.problem(QStringLiteral("run 'mobivert-cli --help' for the options"));
+        return parsed.exitCode;
+    }
+    const CliRequest &request = *parsed.request;
+
+    // Ctrl+C, SIGTERM and a closed terminal stop the reading of files, or
+    // cancel the batch once it runs. A reader that goes away (a pipe into
+    // "head") only loses the rest of the output: the batch still runs to its
+    // end and is cleaned up.
+    TerminationSignals::watch(onTerminationSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    switch (request.mode) {
+    case CliRequest::Mode::Help:
+        out.line(CliHelpText().trimmed());
+        return ExitConverted;
+    case CliRequest::Mode::Version:
+        out.line(QStringLiteral("mobivert-cli ") + QCoreApplication::applicationVersion());
+        return ExitConverted;
+    case CliRequest::Mode::ListDevices:
+        return listDevices(out);
+    case CliRequest::Mode::ListProfiles:
+        return listProfiles(request, out);
+    case CliRequest::Mode::Info:
+        return showInfo(request, out);
+    case CliRequest::Mode::DryRun:
+    case CliRequest::Mode::Convert:
+        break;
+    }
+    return convert(request, out, application);
+}

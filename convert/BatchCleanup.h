@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class CMDLauncher;
+
+// Ending a batch and removing its working files, as the conversion window
+// does when it closes.
+
+// Stops the batch's shell and every process of its group, then any
+// converter of that group that is still left. Another copy of Mobivert
+// converting at the same time runs in a group of its own and is never
+// touched.
+void StopBatch(CMDLauncher &launcher);
+
+// Deletes the batch file and the component copies from the data folder.
+// The converter copy is retried for a while when it cannot be deleted yet,
+// letting pending events run in between; `beforeAttempt` runs before each
+// try (the window shows that it is cleaning up).
+void RemoveWorkingFiles(const QString &dataFolder,
+                        const std::function<void()> &beforeAttempt = nullptr);

@@ -1,0 +1,560 @@
+// mobivert-cli, run as the real program on clips made here: the batch it
+// would run against the one the main window writes for the same settings
+// and files, real conversions checked with ffprobe, refused values, a
+// missing input, the shared batch lock, Ctrl+C in the middle of a batch,
+// and the run script on a machine without a display.
+#include "app/ClickableLabel.h"
+#include "app/OutputDirectoryPanel.h"
+#include "app/VideoSettingsPanel.h"
+#include "convert/BatchCleanup.h"
+#include "convert/BatchFiles.h"
+#include "filelist/FileListRow.h"
+#include "filelist/VideoFileInfo.h"
+#include "platform/Processes.h"
+#include "profiles/frmEditVideoSize.h"
+#include "tests/support/ConversionDriver.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/MediaTools.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct CliResult {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs mobivert-cli with the test's home as its environment, standard
+// output and error kept apart.
+CliResult RunCli(const QStringList &arguments, const QString &workingDirectory = QString()) {
+    QProcess process;
+    process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    if (!workingDirectory.isEmpty())
+        process.setWorkingDirectory(workingDirectory);
+    process.start(TestPaths::binary(u"mobivert-cli"_s), arguments);
+    CliResult result;
+    if (!process.waitForStarted() || !process.waitForFinished(240000)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+QList<QJsonObject> JsonEvents(const QByteArray &output) {
+    QList<QJsonObject> events;
+    for (const QByteArray &line : output.split('\n')) {
+        if (!line.isEmpty())
+            events.append(QJsonDocument::fromJson(line).object());
+    }
+    return events;
+}
+
+QList<QJsonObject> EventsOf(const QList<QJsonObject> &events, const QString &kind) {
+    QList<QJsonObject> found;
+    for (const QJsonObject &event : events) {
+        if (event.value(u"event"_s).toString() == kind)
+            found.append(event);
+    }
+    return found;
+}
+
+QByteArray ReadAll(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Everything a batch leaves in the data folder while it runs.
+QStringList WorkingFiles(const QString &dataFolder) {
+    return QDir(dataFolder)
+        .entryList({u"BVC.bat"_s, u"BVC.lock"_s, u"*.exe"_s, u"*.dll"_s},
+                   QDir::Files | QDir::Hidden);
+}
+
+// Running processes whose command line names something inside `folder`:
+// the batch's shell, the converter copy and ffmpeg all do.
+QStringList ProcessesUsing(const QString &folder) {
+    QStringList found;
+    for (const ProcessEntry &process : ListProcesses()) {
+        if (process.state == 'Z')
+            continue;
+        QByteArray commandLine =
+            ReadAll(u"/proc/"_s + QString::number(process.pid) + u"/cmdline"_s);
+        commandLine.replace('\0', ' ');
+        if (commandLine.contains(QFile::encodeName(folder)))
+            found.append(QString::fromUtf8(commandLine));
+    }
+    return found;
+}
+
+// Plays the user in the main window: each entry is "what=value".
+void ApplyToWindow(frmMain &window, FakePrompts &prompts, const QStringList &actions) {
+    for (const QString &action : actions) {
+        const QString what = action.section(u'=', 0, 0);
+        const QString value = action.section(u'=', 1);
+        if (what == u"device") {
+            window.SwitchDevice(value);
+        } else if (what == u"profile") {
+            window.cmbProfiles->setCurrentIndex(value.toInt() - 1);
+        } else if (what.startsWith(u"cmb")) {
+            auto *box = Child<QComboBox>(&window, what);
+            const int index = box->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive);
+            QVERIFY2(index >= 0, qPrintable(action));
+            box->setCurrentIndex(index);
+        } else if (what.startsWith(u"chk")) {
+            Child<QCheckBox>(&window, what)->setChecked(value == u"1");
+        } else if (what.startsWith(u"txt")) {
+            Child<QLineEdit>(&window, what)->setText(value);
+        } else if (what == u"customSize") {
+            prompts.dialogHandler = [&](QDialog *dialog) {
+                auto *edit = qobject_cast<frmEditVideoSize *>(dialog);
+                edit->txtWidth->setText(value.section(u'x', 0, 0));
+                edit->txtHeight->setText(value.section(u'x', 1));
+                edit->cmdOk->click();
+                return dialog->result();
+            };
+            QTest::mouseClick(window.frmVideoSettings->imgEditVideoSize, Qt::LeftButton);
+            prompts.dialogHandler = nullptr;
+        } else if (what == u"trim") {
+            // As the trim dialog stores an accepted range, on every row.
+            for (int i = 0; i < window.lvwVideoFiles->topLevelItemCount(); ++i) {
+                QTreeWidgetItem *row = window.lvwVideoFiles->topLevelItem(i);
+                row->setText(ColumnBeginTime, value.section(u'-', 0, 0));
+                row->setText(ColumnEndTime, value.section(u'-', 1));
+            }
+        } else {
+            QFAIL(qPrintable(u"unknown action "_s + action));
+        }
+    }
+}
+
+// The batch file that the window's Convert writes, read before the
+// conversion window would run it.
+QByteArray WindowBatch(frmMain &window, FakePrompts &prompts) {
+    QByteArray batch;
+    prompts.dialogHandler = [&](QDialog *) {
+        batch = ReadAll(BatchFiles::batch(window.ApplicationSettingsPath));
+        return int(QDialog::Rejected);
+    };
+    window.mnuFile_Convert->trigger();
+    prompts.dialogHandler = nullptr;
+    return batch;
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_clips;
+    QString m_wide;   // 320x180, 3 s
+    QString m_narrow; // 160x120, 3 s, a name the shell must not read
+
+private slots:
+    void initTestCase() {
+        m_wide = m_clips.path() + u"/wide clip.avi"_s;
+        m_narrow = m_clips.path() + u"/it's $(touch pwned).mp4"_s;
+        QVERIFY(MakeClip(m_wide, {3.0, 320, 180, 25, true, true, {}}));
+        QVERIFY(MakeClip(m_narrow, {3.0, 160, 120, 25, true, true, {}}));
+    }
+
+    void dryRunWritesTheWindowsBatch_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("window");
+        QTest::addColumn<bool>("outputExists");
+        QTest::newRow("iPod default profile") << QStringList() << QStringList() << false;
+        QTest::newRow("profile by name, library, an existing output")
+            << QStringList{u"--profile"_s, u"ipod 5g - mpeg-4 320x240 (768 kbps)"_s,
+                           u"--add-to-library"_s}
+            << QStringList{u"profile=1"_s, u"chkAddToiTunes=1"_s} << true;
+        QTest::newRow("Zune, every list setting overridden")
+            << QStringList{u"--device"_s,        u"zune"_s,      u"--profile"_s,       u"3"_s,
+                           u"--audio-codec"_s,   u"WMAV2"_s,     u"--audio-bitrate"_s, u"96"_s,
+                           u"--sample-rate"_s,   u"32000"_s,     u"--channels"_s,      u"1"_s,
+                           u"--video-codec"_s,   u"h264"_s,      u"--size"_s,          u"480x272"_s,
+                           u"--video-bitrate"_s, u"1000 kbps"_s, u"--frame-rate"_s,    u"25fps"_s}
+            << QStringList{u"device=Zune"_s,
+                           u"profile=3"_s,
+                           u"cmbAudioCodec=wmav2"_s,
+                           u"cmbAudioBitrate=96 kbps"_s,
+                           u"cmbAudioSampleRate=32000"_s,
+                           u"cmbAudioChannels=Mono"_s,
+                           u"cmbVideoCodec=h264"_s,
+                           u"cmbVideoSize=480x272"_s,
+                           u"cmbVideoBitrate=1000 kbps"_s,
+                           u"cmbVideoFrameRate=25 fps"_s}
+            << false;
+        QTest::newRow("check boxes")
+            << QStringList{u"--same-quality"_s, u"--no-keep-aspect"_s, u"--no-audio"_s}
+            << QStringList{u"chkVideoOriginalQuality=1"_s, u"chkVideoKeepAspectRatio=0"_s,
+                           u"chkAudioNoAudio=1"_s}
+            << false;
+        QTest::newRow("sound only")
+            << QStringList{u"--no-video"_s} << QStringList{u"chkVideoNoVideo=1"_s} << false;
+        QTest::newRow("PSP numbering and thumbnails")
+            << QStringList{u"-d"_s,           u"PSP"_s,    u"--thumbnails"_s,
+                           u"--psp-number"_s, u"7"_s,      u"--video-codec"_s,
+                           u"libxvid"_s,      u"--size"_s, u"320x240"_s}
+            << QStringList{u"device=PSP"_s, u"chkPSPCreateThumbnail=1"_s, u"txtPSPVideoNumber=7"_s,
+                           u"cmbVideoCodec=libxvid"_s, u"cmbVideoSize=320x240"_s}
+            << false;
+        QTest::newRow("custom size and trim")
+            << QStringList{u"--device"_s, u"MobilePhone"_s, u"--size"_s,
+                           u"400x224"_s,  u"--trim"_s,      u"0:0:1-00:00:02"_s}
+            << QStringList{u"device=MobilePhone"_s, u"customSize=400x224"_s,
+                           u"trim=00:00:01-00:00:02"_s}
+            << false;
+        QTest::newRow("custom size that is a list entry")
+            << QStringList{u"--size"_s, u"0320x0240"_s} << QStringList{u"customSize=320x240"_s}
+            << false;
+    }
+
+    void dryRunWritesTheWindowsBatch() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, window);
+        QFETCH(bool, outputExists);
+        TestHome home;
+        FakePrompts prompts;
+        const QString out = home.makeFolder(u"out"_s);
+        if (outputExists) {
+            QFile existing(out + u"/wide clip.m4v"_s);
+            QVERIFY(existing.open(QIODevice::WriteOnly));
+        }
+
+        auto main = OpenMainWindow();
+        AddFilesThroughDialog(*main, prompts, {m_wide, m_narrow});
+        ApplyToWindow(*main, prompts, window);
+        main->frmOutputDirectorySettings->txtOutputDirectory->setText(out);
+        prompts.clear();
+        const QByteArray expected = WindowBatch(*main, prompts);
+        QVERIFY2(!expected.isEmpty(), qPrintable(prompts.texts().join(u'|')));
+        // The window's working files go, as its conversion window would remove them.
+        RemoveWorkingFiles(main->ApplicationSettingsPath);
+
+        const CliResult cli = RunCli(QStringList{u"--dry-run"_s, u"-o"_s, out} + arguments +
+                                     QStringList{m_wide, m_narrow});
+        QCOMPARE(cli.err, QByteArray());
+        QCOMPARE(cli.exitCode, 0);
+        QCOMPARE(QString::fromUtf8(cli.out), QString::fromUtf8(expected));
+        // Nothing was run or written.
+        QCOMPARE(WorkingFiles(main->ApplicationSettingsPath), QStringList());
+        QCOMPARE(QDir(out).entryList(QDir::Files).size(), outputExists ? 1 : 0);
+        QVERIFY(!QFile::exists(m_clips.path() + u"/pwned"_s));
+    }
+
+    void convertsWithEachDevicesDefaultProfile_data() {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("videoCodec");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QString>("audioCodec");
+        QTest::addColumn<bool>("json");
+        QTest::newRow("iPod") << u"iPod"_s << u"m4v"_s << u"h264"_s << 640 << 480 << u"aac"_s
+                              << false;
+        QTest::newRow("Zune") << u"Zune"_s << u"wmv"_s << u"wmv2"_s << 320 << 240 << u"wmav2"_s
+                              << true;
+        QTest::newRow("PSP") << u"PSP"_s << u"MP4"_s << u"h264"_s << 480 << 272 << u"aac"_s
+                             << false;
+        QTest::newRow("MobilePhone")
+            << u"MobilePhone"_s << u"mp4"_s << u"h264"_s << 640 << 360 << u"aac"_s << true;
+    }
+
+    void convertsWithEachDevicesDefaultProfile() {
+        QFETCH(QString, device);
+        QFETCH(QString, extension);
+        QFETCH(QString, videoCodec);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(QString, audioCodec);
+        QFETCH(bool, json);
+        TestHome home;
+        const QString out = home.path() + u"/Converted Video Files"_s;
+        // A file name relative to the working folder, as typed in a terminal.
+        QStringList arguments{u"--device"_s, device, u"-o"_s, out, u"wide clip.avi"_s};
+        if (json)
+            arguments.prepend(u"--json"_s);
+        const CliResult cli = RunCli(arguments, m_clips.path());
+        QVERIFY2(cli.exitCode == 0, QByteArray(cli.out + cli.err).constData());
+
+        const QString output =
+            out + (device == u"PSP" ? u"/MAQ0001."_s : u"/wide clip."_s) + extension;
+        if (json) {
+            const QList<QJsonObject> events = JsonEvents(cli.out);
+            QCOMPARE(EventsOf(events, u"start"_s).size(), 1);
+            QCOMPARE(EventsOf(events, u"file"_s).size(), 1);
+            QVERIFY(!EventsOf(events, u"progress"_s).isEmpty());
+            const QList<QJsonObject> results = EventsOf(events, u"result"_s);
+            QCOMPARE(results.size(), 1);
+            QCOMPARE(results[0].value(u"output"_s).toString(), output);
+            QCOMPARE(results[0].value(u"converted"_s).toBool(), true);
+            QCOMPARE(events.last().value(u"event"_s).toString(), u"done"_s);
+            QCOMPARE(events.last().value(u"converted"_s).toInt(), 1);
+        } else {
+            const QString text = QString::fromUtf8(cli.out);
+            QVERIFY2(text.contains(u"File 1 of 1: "_s + m_wide + u" -> "_s + output),
+                     qPrintable(text));
+            QVERIFY2(text.contains(u"%  elapsed "_s), qPrintable(text));
+            QVERIFY2(text.contains(u": 1 of 1 file converted."_s), qPrintable(text));
+            QVERIFY2(text.contains(u"  "_s + m_wide + u" -> "_s + output), qPrintable(text));
+        }
+
+        const QJsonObject probe = Probe(output);
+        const QJsonObject video = ProbeStream(probe, u"video"_s);
+        QCOMPARE(video.value(u"codec_name"_s).toString(), videoCodec);
+        QCOMPARE(video.value(u"width"_s).toInt(), width);
+        QCOMPARE(video.value(u"height"_s).toInt(), height);
+        QCOMPARE(ProbeStream(probe, u"audio"_s).value(u"codec_name"_s).toString(), audioCodec);
+        const double seconds =
+            probe.value(u"format"_s).toObject().value(u"duration"_s).toString().toDouble();
+        QVERIFY2(qAbs(seconds - 3.0) < 0.3, qPrintable(QString::number(seconds)));
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+    }
+
+    void invalidValuesAreRefused_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char *name, const QStringList &arguments,
+                            const QString &message) {
+            QTest::newRow(name) << arguments << message;
+        };
+        row("unknown option", {u"--bogus"_s}, u"Unknown option 'bogus'."_s);
+        row("unknown device", {u"--device"_s, u"Walkman"_s},
+            u"--device: unknown device 'Walkman'. Devices: iPod, Zune, PSP, MobilePhone"_s);
+        row("unknown profile", {u"--profile"_s, u"9"_s}, u"--profile: iPod has no profile '9'."_s);
+        row("audio codec", {u"--audio-codec"_s, u"mp3"_s},
+            u"--audio-codec: iPod offers no audio codec 'mp3'. Valid values: aac"_s);
+        row("audio bit rate", {u"--audio-bitrate"_s, u"100"_s},
+            u"Valid values: 64 kbps, 96 kbps, 128 kbps, 160 kbps"_s);
+        row("sample rate", {u"-d"_s, u"PSP"_s, u"--sample-rate"_s, u"44100"_s},
+            u"--sample-rate: PSP offers no sample rate '44100'. Valid values: 24000, 48000"_s);
+        row("channels", {u"--channels"_s, u"3"_s},
+            u"Valid values: Mono, Stereo (or the channel count, 1 to 2)"_s);
+        row("video codec", {u"--video-codec"_s, u"theora"_s},
+            u"Valid values: mpeg4, h264, libx264"_s);
+        row("frame rate", {u"--frame-rate"_s, u"60"_s},
+            u"Valid values: 12 fps, 15 fps, 20 fps, 23.976 fps, 25 fps, 29.97 fps, 30 fps"_s);
+        row("quality above the codec's limit", {u"--video-bitrate"_s, u"3500"_s},
+            u"The maximum video quality for the selected videocodec is: 2500 kbps"_s);
+        row("size above the codec's limit", {u"--size"_s, u"1280x720"_s},
+            u"The maximum video size for the selected videocodec is: 640x480"_s);
+        row("custom size above the limit", {u"--size"_s, u"800x600"_s},
+            u"The maximum video size for the selected videocodec is: 640x480"_s);
+        for (const char *size : {"401x300", "0x240", "-320x240", "320.5x240", "320", "axb"})
+            row(size, {u"--size"_s, QString::fromLatin1(size)},
+                u"is not a frame size. Give WIDTHxHEIGHT, both positive even whole numbers"_s);
+        row("trim form", {u"--trim"_s, u"1-2"_s},
+            u"--trim: expected START-END as HH:MM:SS-HH:MM:SS, not '1-2'"_s);
+        row("trim not numeric", {u"--trim"_s, u"00:61:00-00:62:00"_s},
+            u"Invalid Start or End Time! Reason: You can only enter numeric values."_s);
+        row("trim start after end", {u"--trim"_s, u"00:00:02-00:00:01"_s},
+            u"The start time you've entered is not valid. Reason: The Start Time cannot exceed "
+            u"the End Time."_s);
+        row("trim end after the file", {u"--trim"_s, u"00:00:01-00:00:04"_s},
+            u"The End Time you've entered is not valid. Reason: The End Time cannot exceed the "
+            u"Total Duration of: 00:00:03"_s);
+        row("thumbnails", {u"--thumbnails"_s}, u"--thumbnails is for the PSP only"_s);
+        row("library", {u"-d"_s, u"Zune"_s, u"--add-to-library"_s},
+            u"--add-to-library is for the iPod only"_s);
+        row("PSP number", {u"-d"_s, u"PSP"_s, u"--psp-number"_s, u"0"_s},
+            u"--psp-number: '0' is not a whole number from 1 to 99999"_s);
+        row("two modes", {u"--dry-run"_s, u"--info"_s},
+            u"--dry-run and --info cannot be used together"_s);
+        row("check and its opposite", {u"--keep-aspect"_s, u"--no-keep-aspect"_s},
+            u"--keep-aspect and --no-keep-aspect cannot be used together"_s);
+        row("empty output folder", {u"-o"_s, u" "_s}, u"Please, choose an output folder first."_s);
+    }
+
+    void invalidValuesAreRefused() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        TestHome home;
+        QStringList all = arguments;
+        if (!all.contains(u"-o"_s))
+            all << u"-o"_s << home.path() + u"/out"_s;
+        const CliResult cli = RunCli(all << m_wide);
+        QCOMPARE(cli.exitCode, 2);
+        QVERIFY2(QString::fromUtf8(cli.err).contains(message), cli.err.constData());
+        QCOMPARE(cli.out, QByteArray());
+        QVERIFY(!QFile::exists(home.path() + u"/out"_s));
+        QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+    }
+
+    void noFilesIsAnError() {
+        TestHome home;
+        const CliResult cli = RunCli({u"--device"_s, u"PSP"_s});
+        QCOMPARE(cli.exitCode, 2);
+        QVERIFY(cli.err.contains("no video files given"));
+        QVERIFY(cli.err.contains("--help"));
+    }
+
+    void missingInputFailsWithTheConvertersError() {
+        TestHome home;
+        const QString out = home.path() + u"/out"_s;
+        const QString missing = home.path() + u"/not there.avi"_s;
+        const CliResult cli = RunCli({u"-o"_s, out, missing, m_wide});
+        QCOMPARE(cli.exitCode, 1);
+        QVERIFY2(cli.err.contains(
+                     QByteArray(QFile::encodeName(missing) + ": no such file or directory")),
+                 cli.err.constData());
+        QVERIFY2(cli.out.contains("1 of 2 files converted"), cli.out.constData());
+        QVERIFY(cli.out.contains(QByteArray(QFile::encodeName(missing) + ": not converted")));
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{u"wide clip.m4v"_s});
+        QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+    }
+
+    // A reader that stops early ("| head") does not stop the batch halfway.
+    void closedOutputStillFinishesTheBatch() {
+        TestHome home;
+        const QString out = home.path() + u"/out"_s;
+        const ProgramResult run =
+            RunProgram(u"/bin/sh"_s, {u"-c"_s, u"\"$0\" -o \"$1\" \"$2\" | head -c 1"_s,
+                                      TestPaths::binary(u"mobivert-cli"_s), out, m_wide});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{u"wide clip.m4v"_s});
+        QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+        QCOMPARE(ProcessesUsing(home.path()), QStringList());
+    }
+
+    void oneBatchAtATimePerDataFolder() {
+        TestHome home;
+        QDir().mkpath(home.dataFolder());
+        QLockFile other(BatchFiles::lock(home.dataFolder()));
+        QVERIFY(other.tryLock(0));
+        QFile batch(BatchFiles::batch(home.dataFolder()));
+        QVERIFY(batch.open(QIODevice::WriteOnly));
+        batch.write("the window's batch\n");
+        batch.close();
+
+        const CliResult cli = RunCli({u"-o"_s, home.path() + u"/out"_s, m_wide});
+        QCOMPARE(cli.exitCode, 1);
+        QVERIFY(cli.err.contains("Mobivert is already converting one or more files!"));
+        QCOMPARE(ReadAll(BatchFiles::batch(home.dataFolder())), QByteArray("the window's batch\n"));
+    }
+
+    void infoPrintsTheListsRows() {
+        TestHome home;
+        const QString missing = home.path() + u"/gone.avi"_s;
+        const CliResult cli = RunCli({u"--info"_s, m_wide, m_narrow, missing});
+        QCOMPARE(cli.exitCode, 1);
+        QVERIFY(cli.err.contains(QByteArray(QFile::encodeName(missing) + ": no such file")));
+        QStringList expected;
+        for (const QString &file : {m_wide, m_narrow, missing}) {
+            const VideoFileInfo info = ExamineVideoFile(file);
+            expected << QStringList{info.Filename, info.Codec, info.Duration, info.VideoSize}.join(
+                u'\t');
+        }
+        QCOMPARE(expected[0], u"wide clip\tFMP4\t00:00:03\t320x180"_s);
+        QCOMPARE(QString::fromUtf8(cli.out), expected.join(u'\n') + u'\n');
+    }
+
+    void listsDevicesAndProfiles() {
+        TestHome home;
+        const CliResult devices = RunCli({u"--list-devices"_s});
+        QCOMPARE(devices.exitCode, 0);
+        QCOMPARE(devices.out, QByteArray("iPod\tApple iPod / iPhone\nZune\tMicrosoft Zune\n"
+                                         "PSP\tSony PSP\nMobilePhone\tMobile Phone\n"));
+        const CliResult profiles = RunCli({u"--list-profiles"_s, u"--device"_s, u"psp"_s});
+        QCOMPARE(profiles.exitCode, 0);
+        const QList<QByteArray> lines = profiles.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines[0], QByteArray("1\tPSP - MPEG-4 320x240 (384 kbps)"));
+        QCOMPARE(lines[4], QByteArray("5\tPSP - H.264 480x272 (768 kbps)\t(default)"));
+    }
+
+    void interruptLeavesNothingBehind_data() {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("Ctrl+C") << int(SIGINT);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+    }
+
+    void interruptLeavesNothingBehind() {
+        QFETCH(int, signalNumber);
+        TestHome home;
+        const QString in = home.makeFolder(u"in"_s);
+        const QStringList clips{in + u"/first.mp4"_s, in + u"/second.mp4"_s};
+        for (const QString &clip : clips)
+            QVERIFY(MakeClip(clip, {8.0, 1280, 720, 30, true, true, {u"-c:v"_s, u"mpeg4"_s}}));
+        const QString out = home.path() + u"/out"_s;
+
+        QProcess cli;
+        cli.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        cli.start(TestPaths::binary(u"mobivert-cli"_s),
+                  {u"--json"_s, u"--profile"_s, u"6"_s, u"-o"_s, out, clips[0], clips[1]});
+        QVERIFY(cli.waitForStarted());
+        QByteArray seen;
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         seen += cli.readAllStandardOutput();
+                         return seen.contains("\"event\":\"progress\"");
+                     },
+                     120000),
+                 seen.constData());
+        QVERIFY(!ProcessesUsing(home.path()).isEmpty());
+        ::kill(pid_t(cli.processId()), signalNumber);
+        QVERIFY(cli.waitForFinished(60000));
+        seen += cli.readAllStandardOutput();
+
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 128 + signalNumber);
+        QCOMPARE(ProcessesUsing(home.path()), QStringList());
+        QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+        // Only complete files: those reported converted, nothing half-written.
+        const QList<QJsonObject> events = JsonEvents(seen);
+        QStringList converted;
+        for (const QJsonObject &result : EventsOf(events, u"result"_s)) {
+            if (result.value(u"converted"_s).toBool())
+                converted << QFileInfo(result.value(u"output"_s).toString()).fileName();
+        }
+        QVERIFY(converted.size() < 2);
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System), converted);
+        QCOMPARE(events.last().value(u"event"_s).toString(), u"done"_s);
+        QCOMPARE(events.last().value(u"cancelled"_s).toBool(), true);
+    }
+
+    // "make run" on a machine without a display converts a demo clip.
+    void runScriptConvertsWithoutADisplay() {
+        TestHome home;
+        ProgramOptions options;
+        options.environment.remove(u"DISPLAY"_s);
+        options.environment.remove(u"WAYLAND_DISPLAY"_s);
+        options.environment.insert(u"TMPDIR"_s, home.path());
+        const ProgramResult run = RunProgram(
+            u"/bin/sh"_s, {TestPaths::sourceDir() + u"/scripts/run.sh"_s, TestPaths::buildDir()},
+            options);
+        QVERIFY2(run.exitCode == 0, run.output.constData());
+        const QString expected = home.path() + u"/Converted Video Files/mobivert-demo.m4v"_s;
+        QVERIFY2(run.output.contains(
+                     QByteArray("The converted demo clip is: " + QFile::encodeName(expected))),
+                 run.output.constData());
+        QCOMPARE(ProbeStream(Probe(expected), u"video"_s).value(u"codec_name"_s).toString(),
+                 u"h264"_s);
+        // The demo's source was a temporary file.
+        QCOMPARE(QDir(home.path()).entryList({u"tmp.*"_s}, QDir::Dirs), QStringList());
+    }
+};
+
+QTEST_MAIN(TestCli)
+#include "tst_cli.moc"
