@@ -111,8 +111,10 @@ QByteArray IniFile::encodeValue(const QString &value) {
 
 bool IniFile::isStorableName(const QString &name, bool isSection) {
     const QString name_ = name.trimmed();
+    // An unpaired surrogate has no UTF-8 form: it would be written as
+    // something else and never match again.
     if (name_.isEmpty() || name_.contains(u'\n') || name_.contains(u'\r') ||
-        name_.contains(QChar()))
+        name_.contains(QChar()) || !QStringView(name_).isValidUtf16())
         return false;
     if (isSection)
         return !name_.contains(u']');
@@ -121,7 +123,8 @@ bool IniFile::isStorableName(const QString &name, bool isSection) {
 }
 
 bool IniFile::isStorableValue(const QString &value) {
-    return !value.contains(u'\n') && !value.contains(u'\r') && !value.contains(QChar());
+    return !value.contains(u'\n') && !value.contains(u'\r') && !value.contains(QChar()) &&
+           QStringView(value).isValidUtf16();
 }
 
 QByteArray IniFile::newLineTerminator() const {
@@ -144,17 +147,22 @@ bool IniFile::setValue(const QString &section, const QString &key, const QString
         return true;
     }
 
+    // A last line without a terminator gets one before anything follows it.
+    // One that ends in a carriage return gets CR LF, so that the carriage
+    // return stays part of its text instead of becoming its line end.
+    const auto endLastLine = [&terminator](Line &line) {
+        if (line.terminator.isEmpty())
+            line.terminator = line.text.endsWith('\r') ? QByteArray("\r\n") : terminator;
+    };
     const Line keyLine{key.trimmed().toUtf8() + '=' + encodeValue(value), terminator};
     if (where.sectionLine >= 0) {
-        // A last line without a terminator gets one before anything follows it.
-        if (m_lines[where.insertAt - 1].terminator.isEmpty())
-            m_lines[where.insertAt - 1].terminator = terminator;
+        endLastLine(m_lines[where.insertAt - 1]);
         m_lines.insert(where.insertAt, keyLine);
         return true;
     }
 
-    if (!m_lines.isEmpty() && m_lines.last().terminator.isEmpty())
-        m_lines.last().terminator = terminator;
+    if (!m_lines.isEmpty())
+        endLastLine(m_lines.last());
     m_lines.append({'[' + section.trimmed().toUtf8() + ']', terminator});
     m_lines.append(keyLine);
     return true;

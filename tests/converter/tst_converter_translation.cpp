@@ -171,6 +171,11 @@ void ConverterTranslationTest::geometry_data() {
                                << QStringLiteral("scale=176:144,setsar=1");
     QTest::newRow("odd size") << QStringLiteral("-s 321x241")
                               << QStringLiteral("scale=321:241,setsar=1");
+    QTest::newRow("sums beyond the int range")
+        << QStringLiteral("-s 2147483647x2 -padleft 2147483646 -padright 2 -croptop 2147483646 "
+                          "-cropbottom 2147483646")
+        << QStringLiteral("crop=iw:ih-4294967292:0:2147483646,scale=2147483647:2,"
+                          "pad=4294967295:2:2147483646:0:black,setsar=1");
     QTest::newRow("the last size counts")
         << QStringLiteral("-s 640x480 -s 320x240") << QStringLiteral("scale=320:240,setsar=1");
 }

@@ -189,6 +189,10 @@ private slots:
         QTest::newRow("last line without newline") << QByteArray("[A]\nK=1") << "A"
                                                    << "L"
                                                    << "2" << QByteArray("[A]\nK=1\nL=2\n");
+        QTest::newRow("last line ending in a carriage return keeps it")
+            << QByteArray("[A]\nK=1\r") << "A"
+            << "L"
+            << "2" << QByteArray("[A]\nK=1\r\r\nL=2\n");
         QTest::newRow("CRLF kept") << QByteArray("[A]\r\nK=1\r\n") << "A"
                                    << "K"
                                    << "2" << QByteArray("[A]\r\nK=2\r\n");
@@ -266,6 +270,10 @@ private slots:
         QTest::newRow("empty section") << ""
                                        << "K"
                                        << "v";
+        QTest::newRow("unpaired surrogate in value")
+            << QStringLiteral("S") << QStringLiteral("K") << QString(u"a" + QString(QChar(0xD800)));
+        QTest::newRow("unpaired surrogate in section")
+            << QString(QString(QChar(0xDC00)) + u"S") << QStringLiteral("K") << QStringLiteral("v");
     }
 
     void refusesWhatCannotBeStored() {
