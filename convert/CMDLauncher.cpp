@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include <csignal>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 CMDLauncher::CMDLauncher(QObject *parent)
@@ -14,7 +15,13 @@ CMDLauncher::CMDLauncher(QObject *parent)
     m_process.setProgram(QStringLiteral("/bin/sh"));
     // A session of its own: the batch and everything it starts share one
     // process group, apart from the application and from other batches.
-    m_process.setChildProcessModifier([] { ::setsid(); });
+    // The batch also ends when the program that started it dies without a
+    // chance to stop it: the shell gets SIGTERM, and so does the converter it
+    // runs, which then removes its unfinished output.
+    m_process.setChildProcessModifier([] {
+        ::setsid();
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    });
     connect(&m_process, &QProcess::readyRead, this, &CMDLauncher::readOutput);
     connect(&m_process, &QProcess::finished, this, [this] {
         readOutput();

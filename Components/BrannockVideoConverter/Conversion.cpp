@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,6 +50,12 @@ void installSignalHandlers() {
     for (int number : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(number, &action, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
+    // When the batch that runs the converter is killed outright, the
+    // conversion stops as if asked to: nobody is left to wait for it.
+    const pid_t parent = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent)
+        ::raise(SIGTERM);
 }
 
 // A signal that has arrived, 0 when none.

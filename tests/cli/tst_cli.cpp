@@ -534,6 +534,39 @@ private slots:
         QCOMPARE(events.last().value(u"cancelled"_s).toBool(), true);
     }
 
+    // Killed outright, the program cannot clean up; the batch must still end
+    // on its own, leave no half-written output, and not block the next batch.
+    void killedProgramLeavesNoBatchRunning() {
+        TestHome home;
+        const QString in = home.makeFolder(u"in"_s);
+        const QString clip = in + u"/long.mp4"_s;
+        QVERIFY(MakeClip(clip, {8.0, 1280, 720, 30, true, true, {u"-c:v"_s, u"mpeg4"_s}}));
+        const QString out = home.path() + u"/out"_s;
+
+        QProcess cli;
+        cli.start(TestPaths::binary(u"mobivert-cli"_s),
+                  {u"--json"_s, u"--profile"_s, u"6"_s, u"-o"_s, out, clip, clip});
+        QVERIFY(cli.waitForStarted());
+        QByteArray seen;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                seen += cli.readAllStandardOutput();
+                return seen.contains("\"event\":\"progress\"");
+            },
+            120000));
+        ::kill(pid_t(cli.processId()), SIGKILL);
+        QVERIFY(cli.waitForFinished(10000));
+
+        QTRY_COMPARE_WITH_TIMEOUT(ProcessesUsing(home.path()), QStringList(), 15000);
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+
+        // The dead program's lock is stale: the next batch runs.
+        const ProgramResult next =
+            RunProgram(TestPaths::binary(u"mobivert-cli"_s), {u"-o"_s, out, clip});
+        QVERIFY2(next.exitCode == 0, next.output.constData());
+        QCOMPARE(QDir(out).entryList(QDir::Files).size(), 1);
+    }
+
     // "make run" on a machine without a display converts a demo clip.
     void runScriptConvertsWithoutADisplay() {
         TestHome home;
