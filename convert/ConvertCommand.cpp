@@ -5,6 +5,7 @@
 #include "app/Prompts.h"
 #include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
+#include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
 #include "convert/ConvertFiles.h"
 #include "convert/OutputFolder.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QLockFile>
 #include <QTreeWidget>
@@ -68,14 +70,24 @@ void ConvertCommand::imgConvert_Click() {
     ConvertAll();
 }
 
+void ConvertCommand::refuseDataFolder() {
+    prompts().critical(
+        &m_main, JoinLines({QStringLiteral("Unable to prepare the conversion in the data folder:"),
+                            m_main.ApplicationSettingsPath}));
+}
+
 void ConvertCommand::ConvertAll() {
     // One batch at a time per data folder, also across copies of Mobivert:
     // the working files of a running batch are never touched.
     QLockFile lock(BatchFiles::lock(m_main.ApplicationSettingsPath));
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0)) {
-        prompts().critical(&m_main,
-                           QStringLiteral("Mobivert is already converting one or more files!"));
+        // Held by a running batch, or a data folder that takes no files.
+        if (lock.error() == QLockFile::LockFailedError)
+            prompts().critical(&m_main,
+                               QStringLiteral("Mobivert is already converting one or more files!"));
+        else
+            refuseDataFolder();
         return;
     }
 
@@ -89,6 +101,16 @@ void ConvertCommand::ConvertAll() {
 
     const BatchPlan plan = PrepareBatch(m_main.profileControls().CurrentSettings(),
                                         ReadFileListRows(m_main.lvwVideoFiles), options);
+    // A batch file that could not be written would run nothing and end as
+    // if all went well.
+    QFile batch(BatchFiles::batch(options.dataFolder));
+    if (!batch.open(QIODevice::ReadOnly) || batch.readAll() != BatchText(plan)) {
+        batch.close();
+        RemoveWorkingFiles(options.dataFolder);
+        refuseDataFolder();
+        return;
+    }
+    batch.close();
     frmProcessing window({options.dataFolder, options.outputFolder, plan.rows}, &m_main);
     prompts().exec(&window);
 }

@@ -16,6 +16,8 @@ private:
     // Writes the batch and runs it in the conversion window; returns when
     // the window has closed.
     void ConvertAll();
+    // The data folder cannot take the batch's working files.
+    void refuseDataFolder();
 
     frmMain &m_main;
 };

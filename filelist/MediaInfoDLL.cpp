@@ -1,5 +1,7 @@
 #include "filelist/MediaInfoDLL.h"
 
+#include <QFileInfo>
+
 #include <cstddef>
 #include <string>
 
@@ -97,12 +99,20 @@ MediaInfoAnswers QueryMediaInfo(const QString &path) {
     // Without the legacy fields the library answers "%Codec%" with nothing,
     // which would make every file's codec unknown.
     handle.option(L"Legacy", QStringLiteral("1"));
-    // The result of the open is not needed: a file the library cannot read
-    // simply gives empty answers below.
-    handle.open(path);
+    // A file the library cannot read simply gives empty answers below.
+    const bool opened = handle.open(path);
 
     MediaInfoAnswers answers;
-    answers.FileName = handle.inform(QStringLiteral("General;%FileName%"));
+    // The library expands "%...%" in its answer once more, the file's own
+    // name included: "100% %d %s %n.avi" comes back as "100% s %n", and a name
+    // such as "%FileName.avi" never comes back at all (the library loops).
+    // A name with a per cent sign is therefore taken from the path, without
+    // its extension, as the library gives it.
+    const QFileInfo file(path);
+    if (!file.fileName().contains(u'%'))
+        answers.FileName = handle.inform(QStringLiteral("General;%FileName%"));
+    else if (opened)
+        answers.FileName = file.completeBaseName();
     answers.Codec = handle.inform(QStringLiteral("Video;%Codec%"));
     answers.PlayTime = handle.inform(QStringLiteral("General;%PlayTime%"));
     answers.Width = handle.inform(QStringLiteral("Video;%Width%"));

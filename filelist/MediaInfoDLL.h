@@ -9,7 +9,9 @@
 // time (the user-interface thread).
 
 // The library's answers to the templates that fill one file-list row, as the
-// library gave them: empty text where it knows nothing.
+// library gave them: empty text where it knows nothing. (The file name of a
+// file whose name holds a per cent sign comes from its path: the library
+// would expand it as a template.)
 struct MediaInfoAnswers {
     QString FileName; // "General;%FileName%"
     QString Codec;    // "Video;%Codec%"

@@ -47,8 +47,11 @@ std::optional<qint16> ReadNumberOfProfiles(const QString &file) {
 QStringList ReadProfileNames(const QString &file) {
     QStringList names;
     const qint16 count = ReadNumberOfProfiles(file).value_or(0);
+    // Read once for all names: a spoilt file may claim 32767 profiles.
+    const IniFile contents = ReadIniFile(file);
     for (int number = 1; number <= count; ++number)
-        names.append(ReadIniValue(ProfileSection(number), QStringLiteral("Name"), QString(), file));
+        names.append(
+            ReadIniValue(contents, ProfileSection(number), QStringLiteral("Name"), QString()));
     return names;
 }
 

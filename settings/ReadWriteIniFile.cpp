@@ -1,7 +1,6 @@
 #include "settings/ReadWriteIniFile.h"
 
 #include "platform/FileSystem.h"
-#include "settings/IniFile.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -26,13 +25,20 @@ QString withoutTrailingBlanks(QString text) {
 
 } // namespace
 
+IniFile ReadIniFile(const QString &file) {
+    QFile input(file);
+    return input.open(QIODevice::ReadOnly) ? IniFile(input.readAll()) : IniFile();
+}
+
+QString ReadIniValue(const IniFile &contents, const QString &section, const QString &key,
+                     const QString &defaultValue) {
+    const std::optional<QString> value = contents.value(section, key);
+    return cutToMaximum(value ? *value : withoutTrailingBlanks(defaultValue));
+}
+
 QString ReadIniValue(const QString &section, const QString &key, const QString &defaultValue,
                      const QString &file) {
-    QFile input(file);
-    if (!input.open(QIODevice::ReadOnly))
-        return cutToMaximum(withoutTrailingBlanks(defaultValue));
-    const std::optional<QString> value = IniFile(input.readAll()).value(section, key);
-    return cutToMaximum(value ? *value : withoutTrailingBlanks(defaultValue));
+    return ReadIniValue(ReadIniFile(file), section, key, defaultValue);
 }
 
 QString ReadIniValue(const QString &section, const QString &key, qint64 defaultValue,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/IniFile.h"
+
 #include <QString>
 
 #include <optional>
@@ -15,6 +17,13 @@ QString ReadIniValue(const QString &section, const QString &key, const QString &
                      const QString &file);
 QString ReadIniValue(const QString &section, const QString &key, qint64 defaultValue,
                      const QString &file);
+
+// For many values of one file in a row: the file read once (an empty
+// document when it cannot be read), and a value read from it exactly as
+// ReadIniValue reads it from the file.
+IniFile ReadIniFile(const QString &file);
+QString ReadIniValue(const IniFile &contents, const QString &section, const QString &key,
+                     const QString &defaultValue);
 
 // Writes one value, creating the file or section when missing and rewriting
 // only the key's own line. The file is made writable for its owner first.

@@ -304,12 +304,17 @@ RunResult runFfmpeg(const std::string &ffmpeg, const std::vector<std::string> &a
     return result;
 }
 
-void reportFailure(const RunResult &result, const ErrorText &errorText, Console &console) {
+void reportFailure(const RunResult &result, const ErrorText &errorText, const std::string &output,
+                   Console &console) {
     if (!result.startError.empty()) {
         console.error("ffmpeg could not be started: " + result.startError);
         return;
     }
     std::vector<std::string> messages;
+    // ffmpeg is stopped by the kernel, without a word of its own, when the
+    // output grows past the size this process may write.
+    if (WIFSIGNALED(result.status) && WTERMSIG(result.status) == SIGXFSZ)
+        messages.push_back(output + ": " + std::strerror(EFBIG));
     for (const LogLine &line : result.errors) {
         std::string message = errorText.translate(line);
         if (!message.empty() &&
@@ -393,7 +398,7 @@ int runConversion(const std::vector<std::string> &arguments) {
     }
     if (!succeeded(result)) {
         temporary.discard();
-        reportFailure(result, errorText, console);
+        reportFailure(result, errorText, plan.output, console);
         return 1;
     }
     const long long committedSize = temporary.size();

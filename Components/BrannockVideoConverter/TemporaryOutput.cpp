@@ -13,6 +13,7 @@ namespace converter {
 namespace {
 
 constexpr int kAttempts = 100;
+constexpr std::size_t kNameMax = 255; // bytes in one name, on every common file system
 
 std::string folderOf(const std::string &path) {
     const std::size_t slash = path.rfind('/');
@@ -34,12 +35,22 @@ std::string partialName(const std::string &output, int attempt) {
     const std::string prefix = slash == std::string::npos ? "" : output.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? output : output.substr(slash + 1);
     const std::string_view extension = extensionOf(name);
-    std::string partial = prefix + '.' + name + ".partial";
+    std::string suffix = ".partial";
     if (attempt > 0)
-        partial += '-' + std::to_string(attempt + 1);
+        suffix += '-' + std::to_string(attempt + 1);
     if (!extension.empty())
-        partial += '.' + std::string(extension);
-    return partial;
+        suffix += '.' + std::string(extension);
+    // The hidden name must fit where the output's own name just fits: the
+    // middle gives way, never in the middle of a UTF-8 character.
+    std::string middle = name;
+    const std::size_t room = kNameMax - 1 - suffix.size();
+    if (middle.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(middle[cut]) & 0xC0) == 0x80)
+            --cut;
+        middle.resize(cut);
+    }
+    return prefix + '.' + middle + suffix;
 }
 
 TemporaryOutput::~TemporaryOutput() {

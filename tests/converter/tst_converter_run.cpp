@@ -559,6 +559,12 @@ void ConverterRunTest::fileNames_data() {
     QTest::newRow("named like a file: address")
         << QStringLiteral("file:clip.mp4") << QStringLiteral("file:out.mp4");
     QTest::newRow("a single dash") << QStringLiteral("-") << QStringLiteral("--.mp4");
+    // The longest names a folder takes: the hidden name used while
+    // converting must fit as well.
+    QTest::newRow("255 bytes") << QString(QString(251, u'i') + u".mp4")
+                               << QString(QString(251, u'o') + u".mp4");
+    QTest::newRow("255 bytes, two-byte letters") << QString(QString(125, u'\u00e4') + u"i.mp4")
+                                                 << QString(QString(125, u'\u00f6') + u"o.mp4");
 }
 
 void ConverterRunTest::fileNames() {

@@ -1,0 +1,191 @@
+#include "tests/faults/FaultFixtures.h"
+
+#include "app/frmMain.h"
+#include "convert/BatchFiles.h"
+#include "convert/ShellQuote.h"
+#include "convert/frmError.h"
+#include "convert/frmProcessing.h"
+#include "platform/ApplicationFolder.h"
+#include "platform/FileSystem.h"
+#include "platform/Processes.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/MediaTools.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QAction>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonObject>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include <cmath>
+#include <unistd.h>
+
+FaultRun ConvertWatching(frmMain &window, FakePrompts &prompts, const WhileConverting &during,
+                         int timeoutMs) {
+    FaultRun run;
+    const auto previous = prompts.dialogHandler;
+    prompts.dialogHandler = [&](QDialog *dialog) {
+        if (auto *errors = qobject_cast<frmError *>(dialog)) {
+            run.errorLog = errors->txtErrors->toPlainText();
+            return int(QDialog::Accepted);
+        }
+        auto *conversion = qobject_cast<frmProcessing *>(dialog);
+        if (!conversion)
+            return int(QDialog::Rejected);
+        run.windowOpened = true;
+        conversion->show();
+        QElapsedTimer clock;
+        clock.start();
+        while (!conversion->isFinished() && clock.elapsed() < timeoutMs) {
+            if (const pid_t group = conversion->processGroup())
+                run.processGroup = group;
+            if (during && during(*conversion)) {
+                run.cancelled = true;
+                break;
+            }
+            QTest::qWait(10);
+        }
+        run.finished = conversion->isFinished();
+        run.fileAtEnd = conversion->progress().currentFile();
+        if (!run.finished)
+            prompts.answers.push_front(true); // yes, cancel
+        conversion->close();
+        run.currentFile = conversion->lblCurrentFile->text();
+        run.cleanedUp = conversion->isCleanedUp();
+        return conversion->result();
+    };
+    window.mnuFile_Convert->trigger();
+    prompts.dialogHandler = previous;
+    return run;
+}
+
+ApplicationFolderCopy::ApplicationFolderCopy() {
+    const QString source = TestPaths::appDir();
+    bool ok = m_folder.isValid() && QDir().mkpath(path() + u"/Profiles") &&
+              QDir().mkpath(path() + u"/Components");
+    const QStringList profiles =
+        QDir(source + u"/Profiles").entryList({QStringLiteral("*.ini")}, QDir::Files);
+    for (const QString &name : profiles)
+        ok = ok && QFile::copy(source + u"/Profiles/" + name, path() + u"/Profiles/" + name);
+    for (const char16_t *name : {u"BrannockVideoConverter.dll", u"TrackDrop.exe"}) {
+        const QString file = u"/Components/" + QString::fromUtf16(name);
+        ok = ok && QFile::copy(source + file, path() + file);
+    }
+    m_valid = ok && !profiles.isEmpty();
+    SetApplicationFolder(path());
+}
+
+ApplicationFolderCopy::~ApplicationFolderCopy() {
+    SetApplicationFolder(TestPaths::appDir());
+}
+
+QString ApplicationFolderCopy::profile(const QString &device) const {
+    return path() + u"/Profiles/" + device + u".ini";
+}
+
+bool ApplicationFolderCopy::replaceConverter(const QString &script) {
+    const QString converter = path() + u"/Components/BrannockVideoConverter.dll";
+    const QString real = path() + u"/Components/real-converter";
+    if (!QFile::exists(real) && !QFile::rename(converter, real))
+        return false;
+    QString text = script;
+    text.replace(QStringLiteral("REAL_CONVERTER"), ShellQuote(real));
+    QFile::remove(converter);
+    return WriteFileBytes(converter, "#!/bin/sh\n" + text.toUtf8() + '\n') &&
+           QFile::setPermissions(converter, QFile::permissions(real));
+}
+
+QStringList FilesIn(const QString &folder) {
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    names.sort();
+    return names;
+}
+
+QStringList FindNamed(const QString &folder, const QString &name) {
+    QStringList found;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        if (it.fileName() == name)
+            found << it.filePath();
+    }
+    return found;
+}
+
+QList<pid_t> ProcessesMentioning(const QString &text) {
+    QList<pid_t> found;
+    const QByteArray wanted = text.toUtf8();
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool isNumber = false;
+        const pid_t pid = entry.toInt(&isNumber);
+        if (!isNumber || pid == ::getpid())
+            continue;
+        if (ReadFileBytes(u"/proc/" + entry + u"/cmdline").contains(wanted))
+            found << pid;
+    }
+    return found;
+}
+
+QStringList WorkingFiles(const QString &dataFolder) {
+    return QDir(dataFolder)
+        .entryList({QStringLiteral("BVC.bat"), QStringLiteral("*.exe"), QStringLiteral("*.dll")},
+                   QDir::Files);
+}
+
+QString IncompleteOutput(const QString &path, double seconds) {
+    if (!QFile::exists(path))
+        return QStringLiteral("missing");
+    const QJsonObject probe = Probe(path);
+    if (ProbeStream(probe, QStringLiteral("video")).isEmpty())
+        return QStringLiteral("no video stream");
+    if (ProbeStream(probe, QStringLiteral("audio")).isEmpty())
+        return QStringLiteral("no audio stream");
+    bool ok = false;
+    const double duration = probe.value(QStringLiteral("format"))
+                                .toObject()
+                                .value(QStringLiteral("duration"))
+                                .toString()
+                                .toDouble(&ok);
+    if (!ok || std::abs(duration - seconds) > 0.1)
+        return QStringLiteral("lasts %1 s instead of %2 s").arg(duration).arg(seconds);
+    return {};
+}
+
+QList<pid_t> ConverterProcesses(pid_t processGroup) {
+    QList<pid_t> found;
+    for (const ProcessEntry &process : ListProcesses()) {
+        if (process.processGroup == processGroup && process.state != 'Z' &&
+            ImageNameMatches(process.imageName, QString::fromUtf16(BatchFiles::ConverterName)))
+            found << process.pid;
+    }
+    return found;
+}
+
+bool CatchesSignal(pid_t pid, int signal) {
+    const QByteArray status = ReadFileBytes(u"/proc/" + QString::number(pid) + u"/status");
+    const qsizetype at = status.indexOf("\nSigCgt:");
+    if (at < 0)
+        return false;
+    const qsizetype end = status.indexOf('\n', at + 1);
+    bool ok = false;
+    const quint64 mask = status.mid(at + 8, end - at - 8).trimmed().toULongLong(&ok, 16);
+    return ok && (mask & (quint64(1) << (signal - 1))) != 0;
+}
+
+QByteArray ReadFileBytes(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteFileBytes(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}

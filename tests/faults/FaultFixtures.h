@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <sys/types.h>
+
+class FakePrompts;
+class frmMain;
+class frmProcessing;
+
+// What the user saw of one conversion that a fault test played through the
+// main window.
+struct FaultRun {
+    bool windowOpened = false;
+    bool finished = false;  // the batch ran to its end
+    bool cancelled = false; // the test cancelled it (answering Yes)
+    QString errorLog;       // the error log's text, empty when none was shown
+    QString currentFile;    // lblCurrentFile when the window closed
+    int fileAtEnd = 0;      // the file the window was at when it closed
+    pid_t processGroup = 0; // the batch's process group while it ran
+    bool cleanedUp = false; // the window removed its working files
+};
+
+// Called every few milliseconds while the batch runs; returns true to cancel
+// the conversion at that moment.
+using WhileConverting = std::function<bool(frmProcessing &)>;
+
+// Chooses Convert in the main window and plays the conversion window as
+// ConvertThroughWindow does, calling `during` while the batch runs.
+FaultRun ConvertWatching(frmMain &window, FakePrompts &prompts, const WhileConverting &during = {},
+                         int timeoutMs = 120000);
+
+// A temporary application folder: a copy of the build's Profiles/ (which a
+// test may spoil) and Components/ with the real components, in use while
+// the object lives. replaceConverter() puts a shell script in the
+// converter's place, with REAL_CONVERTER standing for the real one.
+class ApplicationFolderCopy final {
+public:
+    ApplicationFolderCopy();
+    ~ApplicationFolderCopy();
+    ApplicationFolderCopy(const ApplicationFolderCopy &) = delete;
+    ApplicationFolderCopy &operator=(const ApplicationFolderCopy &) = delete;
+
+    bool isValid() const { return m_valid; }
+    QString path() const { return m_folder.path(); }
+    QString profile(const QString &device) const; // Profiles/<device>.ini
+    bool replaceConverter(const QString &script);
+
+private:
+    QTemporaryDir m_folder;
+    bool m_valid = false;
+};
+
+// Every file of a folder, hidden ones included, sorted by name.
+QStringList FilesIn(const QString &folder);
+// Every file and folder below a folder whose name is exactly `name`.
+QStringList FindNamed(const QString &folder, const QString &name);
+// The processes (other than this one) whose command line mentions the text.
+QList<pid_t> ProcessesMentioning(const QString &text);
+// The batch's working files left in the data folder (batch file, copies).
+QStringList WorkingFiles(const QString &dataFolder);
+
+// A converted file that ffprobe reads whole: a video and an audio stream and
+// a duration within a tenth of a second of `seconds`. Empty when it is
+// complete, otherwise what is wrong.
+QString IncompleteOutput(const QString &path, double seconds);
+
+// The processes of the batch's group that run the converter copy.
+QList<pid_t> ConverterProcesses(pid_t processGroup);
+
+// Whether the process has a handler for the signal. Mobivert installs its
+// SIGTERM handler once its window is up, which makes it a sign of being ready.
+bool CatchesSignal(pid_t pid, int signal);
+
+QByteArray ReadFileBytes(const QString &path);
+bool WriteFileBytes(const QString &path, const QByteArray &bytes);

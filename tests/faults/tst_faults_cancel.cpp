@@ -1,0 +1,114 @@
+// A batch of 200 files cancelled at a random moment: no process is left,
+// no partial output, and every file converted before is whole.
+#include "app/OutputDirectoryPanel.h"
+#include "convert/frmProcessing.h"
+#include "platform/Processes.h"
+#include "tests/faults/FaultFixtures.h"
+#include "tests/support/ConversionDriver.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/MediaTools.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QRandomGenerator>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+constexpr int FileCount = 200;
+constexpr double ClipSeconds = 1.0;
+
+QString numbered(int number) {
+    return QStringLiteral("clip %1").arg(number, 3, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+class TestCancelFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        // MOBIVERT_FAULT_SEED repeats a run; the seed is printed either way.
+        bool given = false;
+        const quint32 chosen = quint32(qEnvironmentVariableIntValue("MOBIVERT_FAULT_SEED", &given));
+        const quint32 seed = given ? chosen : QRandomGenerator::system()->generate();
+        m_random.seed(seed);
+        qInfo("MOBIVERT_FAULT_SEED=%u", seed);
+    }
+
+    void cancelAtARandomMoment_data() {
+        QTest::addColumn<int>("earliestMs");
+        QTest::addColumn<int>("latestMs");
+        QTest::newRow("soon after the start") << 0 << 2000;
+        QTest::newRow("some files in") << 2000 << 8000;
+    }
+
+    void cancelAtARandomMoment() {
+        QFETCH(int, earliestMs);
+        QFETCH(int, latestMs);
+        const int moment = earliestMs + int(m_random.bounded(latestMs - earliestMs));
+        qInfo("cancelling %d ms after the batch started", moment);
+
+        TestHome home;
+        const QString in = home.makeFolder(QStringLiteral("in"));
+        const QString clip = home.path() + u"/clip.avi";
+        QVERIFY(MakeClip(clip, {ClipSeconds, 160, 120, 25, true, true, {}}));
+        QStringList inputs;
+        for (int i = 1; i <= FileCount; ++i) {
+            inputs << in + u'/' + numbered(i) + u".avi";
+            QVERIFY(QFile::copy(clip, inputs.last()));
+        }
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        AddFilesThroughDialog(*window, prompts, inputs);
+        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), FileCount);
+        const QString out = home.path() + u"/out";
+        window->frmOutputDirectorySettings->txtOutputDirectory->setText(out);
+        prompts.clear();
+
+        QElapsedTimer sinceStart;
+        const FaultRun run = ConvertWatching(*window, prompts, [&](frmProcessing &conversion) {
+            if (!sinceStart.isValid() && conversion.processGroup() != 0)
+                sinceStart.start();
+            return sinceStart.isValid() && sinceStart.elapsed() >= moment;
+        });
+        QVERIFY(run.cancelled);
+        QVERIFY(!run.finished);
+        QVERIFY(run.cleanedUp);
+        QCOMPARE(run.errorLog, QString());
+        QCOMPARE(prompts.shown.size(), 1); // the cancel question, answered Yes
+
+        // No process of the batch is left, nor any that works on its files.
+        QVERIFY(run.processGroup != 0);
+        QVERIFY(!ProcessGroupAlive(run.processGroup));
+        QCOMPARE(ProcessesMentioning(out), QList<pid_t>());
+        QCOMPARE(ProcessesMentioning(in), QList<pid_t>());
+        QCOMPARE(WorkingFiles(window->ApplicationSettingsPath), QStringList());
+
+        // The outputs are those of the first files, each one whole: the file
+        // being converted at the moment of the cancel is either finished or
+        // absent.
+        const QStringList outputs = FilesIn(out);
+        qInfo("%lld files converted, the window was at file %d", qlonglong(outputs.size()),
+              run.fileAtEnd);
+        QVERIFY(outputs.size() == run.fileAtEnd || outputs.size() == run.fileAtEnd - 1);
+        for (int i = 0; i < outputs.size(); ++i) {
+            QCOMPARE(outputs[i], numbered(i + 1) + u".m4v");
+            QCOMPARE(IncompleteOutput(out + u'/' + outputs[i], ClipSeconds), QString());
+        }
+        for (const QString &input : inputs)
+            QVERIFY(QFile::exists(input));
+    }
+
+private:
+    QRandomGenerator m_random;
+};
+
+QTEST_MAIN(TestCancelFaults)
+#include "tst_faults_cancel.moc"
