@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include <csignal>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 CMDLauncher::CMDLauncher(QObject *parent)
@@ -14,7 +15,16 @@ CMDLauncher::CMDLauncher(QObject *parent)
     m_process.setProgram(QStringLiteral("/bin/sh"));
     // A session of its own: the batch and everything it starts share one
     // process group, apart from the application and from other batches.
-    m_process.setChildProcessModifier([] { ::setsid(); });
+    // The shell does not outlive the application: should Mobivert end
+    // without closing its window (killed, crashed), the batch ends with it
+    // rather than run on unseen, and the converter it runs stops as well.
+    const pid_t application = ::getpid();
+    m_process.setChildProcessModifier([application] {
+        ::setsid();
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != application)
+            ::_exit(127); // already gone
+    });
     connect(&m_process, &QProcess::readyRead, this, &CMDLauncher::readOutput);
     connect(&m_process, &QProcess::finished, this, [this] {
         readOutput();

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -366,6 +367,13 @@ int runConversion(const std::vector<std::string> &arguments) {
     }
 
     installSignalHandlers();
+    // In a batch the converter's parent is the shell that runs it. Should
+    // that shell end first (the application that ran it was killed), the
+    // conversion stops as on a cancel instead of running on unseen.
+    const pid_t parent = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent)
+        ::raise(SIGTERM);
     TemporaryOutput temporary;
     std::string failure;
     // An unnamed file needs the muxer named, since ffmpeg cannot see the extension.
