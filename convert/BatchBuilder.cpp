@@ -7,7 +7,10 @@
 #include "platform/FileSystem.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
+
+#include <algorithm>
 
 namespace {
 
@@ -132,15 +135,27 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
     const auto taken = [&](const QString &path) {
         return given.contains(path) || pathTaken(path);
     };
+    // Per base name, the counter to try first: every one below it has been
+    // found taken already, so many rows of one name do not test them all
+    // again row after row.
+    QHash<QString, int> firstFreeCounter;
 
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const FileListRow &row = rows[i];
         const QString base =
             psp ? PspBaseName(settings.videoCodecPosition, firstNumber + i) : baseNameOf(row);
         QString output = JoinPath(options.outputFolder, base + u'.' + extension);
-        for (int counter = 2; taken(output); ++counter)
-            output = JoinPath(options.outputFolder,
-                              base + QStringLiteral(" (%1).").arg(counter) + extension);
+        if (taken(output)) {
+            int &counter = firstFreeCounter[base];
+            counter = std::max(counter, 2);
+            for (;; ++counter) {
+                output = JoinPath(options.outputFolder,
+                                  base + QStringLiteral(" (%1).").arg(counter) + extension);
+                if (!taken(output))
+                    break;
+            }
+            ++counter;
+        }
         given.insert(output);
 
         plan.lines.append(converter + QStringLiteral(" -i ") + ShellQuote(row.Filepath) +

@@ -15,12 +15,15 @@ CMDLauncher::CMDLauncher(QObject *parent)
     m_process.setProgram(QStringLiteral("/bin/sh"));
     // A session of its own: the batch and everything it starts share one
     // process group, apart from the application and from other batches.
-    // The batch also ends when the program that started it dies without a
-    // chance to stop it: the shell gets SIGTERM, and so does the converter it
-    // runs, which then removes its unfinished output.
-    m_process.setChildProcessModifier([] {
+    // The shell does not outlive the application: should Mobivert end
+    // without closing its window (killed, crashed), the batch ends with it
+    // rather than run on unseen, and the converter it runs stops as well.
+    const pid_t application = ::getpid();
+    m_process.setChildProcessModifier([application] {
         ::setsid();
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != application)
+            ::_exit(127); // already gone
     });
     connect(&m_process, &QProcess::readyRead, this, &CMDLauncher::readOutput);
     connect(&m_process, &QProcess::finished, this, [this] {

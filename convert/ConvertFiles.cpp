@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace {
 
@@ -69,10 +70,12 @@ BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListR
 
     const BatchPlan plan = BuildBatch(settings, ReadBatchCodecData(settings), rows, options,
                                       [](const QString &path) { return QFileInfo::exists(path); });
-    QFile batch(BatchFiles::batch(data));
-    if (batch.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Always a new file: a shell that still reads an earlier batch from this
+    // folder goes on reading that one, never the new text from its offset.
+    QSaveFile batch(BatchFiles::batch(data));
+    if (batch.open(QIODevice::WriteOnly)) {
         batch.write(BatchText(plan));
-        batch.close();
+        batch.commit();
     }
 
     if (debug) {

@@ -50,12 +50,6 @@ void installSignalHandlers() {
     for (int number : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(number, &action, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
-    // When the batch that runs the converter is killed outright, the
-    // conversion stops as if asked to: nobody is left to wait for it.
-    const pid_t parent = ::getppid();
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (::getppid() != parent)
-        ::raise(SIGTERM);
 }
 
 // A signal that has arrived, 0 when none.
@@ -373,6 +367,13 @@ int runConversion(const std::vector<std::string> &arguments) {
     }
 
     installSignalHandlers();
+    // In a batch the converter's parent is the shell that runs it. Should
+    // that shell end first (the application that ran it was killed), the
+    // conversion stops as on a cancel instead of running on unseen.
+    const pid_t parent = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent)
+        ::raise(SIGTERM);
     TemporaryOutput temporary;
     std::string failure;
     // An unnamed file needs the muxer named, since ffmpeg cannot see the extension.

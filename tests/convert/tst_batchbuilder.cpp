@@ -211,6 +211,19 @@ private slots:
                                                 QStringLiteral("/out/holiday (4).mp4"),
                                                 QStringLiteral("/out/unreadable.mp4")}));
 
+        // Gaps on disk are filled in order, however many rows share a name.
+        QList<FileListRow> sameName;
+        for (int i = 0; i < 5; ++i)
+            sameName << row(QStringLiteral("holiday"), QStringLiteral("/a/holiday.avi"));
+        QCOMPARE(
+            build(settings, sameName, defaultOptions(), Mp4,
+                  {QStringLiteral("/out/holiday (3).mp4"), QStringLiteral("/out/holiday (5).mp4")})
+                .outputPaths,
+            QStringList({QStringLiteral("/out/holiday.mp4"), QStringLiteral("/out/holiday (2).mp4"),
+                         QStringLiteral("/out/holiday (4).mp4"),
+                         QStringLiteral("/out/holiday (6).mp4"),
+                         QStringLiteral("/out/holiday (7).mp4")}));
+
         // An empty extension; a folder given with a trailing separator; audio only.
         BatchOptions trailing = defaultOptions();
         trailing.outputFolder = QStringLiteral("/out/");

@@ -247,6 +247,58 @@ private slots:
         QCOMPARE(IncompleteOutput(myOut + u"/mine.m4v", 1.0), QString());
     }
 
+    // A copy killed in the middle of its batch: its batch ends with it, and
+    // the next conversion in the same data folder goes ahead.
+    void copyKilledMidBatch() {
+        TestHome home;
+        const QString in = home.makeFolder(QStringLiteral("in"));
+        const QString theirs = in + u"/theirs.avi";
+        const QString next = in + u"/next.avi";
+        const QString mine = in + u"/mine.avi";
+        QVERIFY(MakeClip(theirs, {30.0, 640, 480, 25, true, true, {}}));
+        QVERIFY(MakeClip(mine, {1.0, 160, 120, 25, true, true, {}}));
+        QVERIFY(QFile::copy(mine, next));
+        const QString theirOut = home.path() + u"/their out";
+
+        QProcess other;
+        other.setProcessEnvironment(offscreen());
+        other.setProcessChannelMode(QProcess::MergedChannels);
+        other.start(QStringLiteral(OTHER_COPY), {theirOut, theirs, next});
+        QVERIFY(other.waitForStarted());
+        QByteArray told;
+        QTRY_VERIFY2_WITH_TIMEOUT((told += other.readAll()).contains("converting"),
+                                  told.constData(), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(!ProcessesMentioning(u"file:" + theirs).isEmpty(), 30000);
+        other.kill();
+        QVERIFY(other.waitForFinished());
+
+        // Nothing of its batch runs on, and it leaves no partial file.
+        QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(theirs), QList<pid_t>(), 10000);
+        QCOMPARE(FilesIn(theirOut), QStringList());
+
+        // Its working files are still there; a shell reading its batch file
+        // would go on reading that text, whatever the next batch writes.
+        const QString data = home.dataFolder();
+        QFile theirBatch(BatchFiles::batch(data));
+        QVERIFY(theirBatch.open(QIODevice::ReadOnly));
+        const QByteArray theirText = ReadFileBytes(BatchFiles::batch(data));
+        QVERIFY(theirText.contains("next.avi"));
+
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        AddFilesThroughDialog(*window, prompts, {mine});
+        const QString myOut = home.path() + u"/my out";
+        window->frmOutputDirectorySettings->txtOutputDirectory->setText(myOut);
+        prompts.clear();
+        const FaultRun run = ConvertWatching(*window, prompts);
+        QVERIFY(run.finished);
+        QCOMPARE(prompts.texts(), QStringList());
+        QCOMPARE(run.errorLog, QString());
+        QCOMPARE(IncompleteOutput(myOut + u"/mine.m4v", 1.0), QString());
+        QCOMPARE(WorkingFiles(data), QStringList());
+        QCOMPARE(theirBatch.readAll(), theirText);
+    }
+
 private:
 };
 
