@@ -1,11 +1,12 @@
 # Front door for the two everyday commands:
 #   make run    installs what is missing, builds and starts Mobivert
 #   make test   installs what is missing, builds and runs the whole test suite
+#   make test-asan   the same suite built with the address and undefined-behaviour sanitizers
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build run test bench clean
+.PHONY: all setup configure build run test test-asan fuzz bench clean
 
 all: build
 
@@ -23,6 +24,19 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 1200
+
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer
+# (CMakePresets.json, preset "asan", built in build-asan/).
+test-asan: setup
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+	@ctest --preset asan -j $(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS seconds.
+FUZZ_SECONDS ?= 600
+fuzz: build
+	@cd $(BUILD) && MOBIVERT_FUZZ_SECONDS=$(FUZZ_SECONDS) ctest -L fuzz --output-on-failure \
+		-j $(JOBS) --timeout $$(($(FUZZ_SECONDS) + 600))
 
 bench: build
 	@$(BUILD)/bench/mobivert-bench

@@ -29,6 +29,7 @@ FileListController::FileListController(frmMain &main)
     QWidget *viewport = m_main.lvwVideoFiles->viewport();
     m_main.lvwVideoFiles->setAcceptDrops(true);
     viewport->setAcceptDrops(true);
+    m_viewport = viewport;
     viewport->installEventFilter(this);
     connectCommands();
 }
@@ -132,7 +133,7 @@ void FileListController::lvwVideoFiles_MouseDown(Qt::MouseButton button,
 }
 
 bool FileListController::eventFilter(QObject *watched, QEvent *event) {
-    if (watched != m_main.lvwVideoFiles->viewport())
+    if (watched != m_viewport)
         return QObject::eventFilter(watched, event);
 
     switch (event->type()) {

@@ -39,4 +39,8 @@ private:
 
     frmMain &m_main;
     VideoFileAdder *m_adder = nullptr;
+    // The watched viewport, kept here because the filter still sees events
+    // while the main window's children are destroyed, when m_main may no
+    // longer be touched.
+    const QObject *m_viewport = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "platform/TerminationSignals.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -25,7 +26,10 @@ bool watch(std::function<void(int)> callback) {
     if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe) != 0)
         return false;
 
-    auto *notifier = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read);
+    // Owned by the application object, so it goes when the program ends
+    // rather than being left behind.
+    auto *notifier =
+        new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier,
                      [callback = std::move(callback)] {
                          unsigned char number = 0;

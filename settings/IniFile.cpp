@@ -1,5 +1,7 @@
 #include "settings/IniFile.h"
 
+#include <QStringDecoder>
+
 namespace {
 
 bool isBlank(char c) {
@@ -16,8 +18,16 @@ QByteArrayView trimmed(QByteArrayView text) {
     return text.sliced(begin, end - begin);
 }
 
+// UTF-8 text as it was written. QString::fromUtf8 drops a leading U+FEFF
+// (taking it for a byte order mark), so a name or value that begins with one
+// would not read back as written.
+QString fromUtf8(QByteArrayView text) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(text);
+}
+
 bool namesMatch(QByteArrayView raw, const QString &name) {
-    return QString::fromUtf8(trimmed(raw)).compare(name.trimmed(), Qt::CaseInsensitive) == 0;
+    return fromUtf8(trimmed(raw)).compare(name.trimmed(), Qt::CaseInsensitive) == 0;
 }
 
 // A section header: "[name]" after optional blanks. Returns the name.
@@ -97,7 +107,7 @@ QString IniFile::decodeValue(QByteArrayView raw) {
     if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
         text.back() == text.front())
         text = text.sliced(1, text.size() - 2);
-    return QString::fromUtf8(text);
+    return fromUtf8(text);
 }
 
 QByteArray IniFile::encodeValue(const QString &value) {

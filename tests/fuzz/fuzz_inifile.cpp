@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 
 namespace {
@@ -42,6 +43,12 @@ QList<Line> linesOf(const QByteArray &text) {
     return lines;
 }
 
+// Names as the reader decodes them: a leading U+FEFF is part of the text.
+QString decoded(QByteArrayView text) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(text);
+}
+
 bool sameName(const QString &a, const QString &b) {
     return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
 }
@@ -58,14 +65,14 @@ QList<std::pair<QString, QString>> keysOf(const QList<Line> &lines, qsizetype li
             bare.remove(0, 1);
         if (bare.startsWith('[')) {
             const qsizetype close = bare.indexOf(']');
-            section = QString::fromUtf8(bare.mid(1, close < 0 ? -1 : close - 1));
+            section = decoded(bare.mid(1, close < 0 ? -1 : close - 1));
             inSection = true;
             continue;
         }
         const qsizetype equals = text.indexOf('=');
         if (!inSection || equals < 0 || bare.startsWith(';') || bare.startsWith('#'))
             continue;
-        keys.append({section, QString::fromUtf8(text.first(equals))});
+        keys.append({section, decoded(text.first(equals))});
         if (keys.size() >= limit)
             break;
     }
@@ -121,7 +128,7 @@ void checkOnlyTheKeyChanged(const QList<Line> &before, const QList<Line> &after,
         FUZZ_CHECK(equals >= 0 && now.terminator == old.terminator &&
                        now.text ==
                            old.text.first(equals + 1) + keyLine.sliced(keyLine.indexOf('=') + 1) &&
-                       sameName(QString::fromUtf8(old.text.first(equals)), key),
+                       sameName(decoded(old.text.first(equals)), key),
                    u"a line other than the key's changed; " + detail());
         for (qsizetype i = first + 1; i < before.size(); ++i)
             FUZZ_CHECK(before[i] == after[i], u"two lines changed; " + detail());

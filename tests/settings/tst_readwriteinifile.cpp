@@ -235,6 +235,7 @@ private slots:
         QTest::newRow("looks quoted") << "\"quoted\"";
         QTest::newRow("single quoted") << "'q'";
         QTest::newRow("one quote") << "\"";
+        QTest::newRow("leading zero-width no-break space") << QString(QString(QChar(0xFEFF)) + u"x");
         QTest::newRow("equals and brackets") << "a=b [c] ;d";
         QTest::newRow("non-ASCII")
             << QString::fromUtf8("Vid\xc3\xa9os \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d");
