@@ -72,8 +72,6 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("shown"); // the output folder box; "-" for the default
         QTest::newRow("binary garbage") << garbage(8, 64 * 1024) << "-";
-        QTest::newRow("NUL bytes in the value")
-            << QByteArray("[General]\nOutputDir=/a\0b\n", 25) << QString(u"/a" + QChar() + u"b");
         QTest::newRow("a 1 MB line before the key")
             << oneLine('x', OneMiB) + "\n[General]\nOutputDir=/videos\n"
             << "/videos";
