@@ -6,7 +6,9 @@
 #include "cli/CliConversion.h"
 #include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
+#include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
+#include "convert/BatchLock.h"
 #include "convert/ConvertFiles.h"
 #include "convert/OutputFolder.h"
 #include "filelist/VideoFileInfo.h"
@@ -234,9 +236,14 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
 
     // One batch at a time per data folder, shared with the window.
     QLockFile lock(BatchFiles::lock(dataFolder));
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0)) {
-        out.problem(QStringLiteral("Mobivert is already converting one or more files!"));
+    switch (TakeBatchLock(lock)) {
+    case BatchLockRefusal::None:
+        break;
+    case BatchLockRefusal::Busy:
+        out.problem(BusyMessage().join(u' '));
+        return ExitFailed;
+    case BatchLockRefusal::DataFolderUnusable:
+        out.problem(DataFolderMessage(dataFolder).join(u' '));
         return ExitFailed;
     }
 
@@ -265,6 +272,11 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
     }
 
     const BatchPlan plan = PrepareBatch(request.settings, *rows, options);
+    if (!plan.written) {
+        RemoveWorkingFiles(dataFolder);
+        out.problem(DataFolderMessage(dataFolder).join(u' '));
+        return ExitFailed;
+    }
     CliConversion conversion(dataFolder, plan, out);
     int exitCode = ExitFailed;
     QObject::connect(&conversion, &CliConversion::finished, &application, [&](int code) {

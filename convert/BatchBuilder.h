@@ -33,6 +33,7 @@ struct BatchPlan {
     QStringList lines;
     QStringList outputPaths;
     QStringList thumbnailPaths; // empty entries where a row gets none
+    bool written = false;       // the batch file is on disk (set by PrepareBatch)
     QList<BatchRow> rows;
 };
 

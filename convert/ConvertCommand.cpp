@@ -7,6 +7,7 @@
 #include "app/frmMain.h"
 #include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
+#include "convert/BatchLock.h"
 #include "convert/ConvertFiles.h"
 #include "convert/OutputFolder.h"
 #include "convert/VideoLimits.h"
@@ -71,23 +72,21 @@ void ConvertCommand::imgConvert_Click() {
 }
 
 void ConvertCommand::refuseDataFolder() {
-    prompts().critical(
-        &m_main, JoinLines({QStringLiteral("Unable to prepare the conversion in the data folder:"),
-                            m_main.ApplicationSettingsPath}));
+    prompts().critical(&m_main, JoinLines(DataFolderMessage(m_main.ApplicationSettingsPath)));
 }
 
 void ConvertCommand::ConvertAll() {
     // One batch at a time per data folder, also across copies of Mobivert:
     // the working files of a running batch are never touched.
     QLockFile lock(BatchFiles::lock(m_main.ApplicationSettingsPath));
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0)) {
-        // Held by a running batch, or a data folder that takes no files.
-        if (lock.error() == QLockFile::LockFailedError)
-            prompts().critical(&m_main,
-                               QStringLiteral("Mobivert is already converting one or more files!"));
-        else
-            refuseDataFolder();
+    switch (TakeBatchLock(lock)) {
+    case BatchLockRefusal::None:
+        break;
+    case BatchLockRefusal::Busy:
+        prompts().critical(&m_main, JoinLines(BusyMessage()));
+        return;
+    case BatchLockRefusal::DataFolderUnusable:
+        refuseDataFolder();
         return;
     }
 
@@ -103,14 +102,11 @@ void ConvertCommand::ConvertAll() {
                                         ReadFileListRows(m_main.lvwVideoFiles), options);
     // A batch file that could not be written would run nothing and end as
     // if all went well.
-    QFile batch(BatchFiles::batch(options.dataFolder));
-    if (!batch.open(QIODevice::ReadOnly) || batch.readAll() != BatchText(plan)) {
-        batch.close();
+    if (!plan.written) {
         RemoveWorkingFiles(options.dataFolder);
         refuseDataFolder();
         return;
     }
-    batch.close();
     frmProcessing window({options.dataFolder, options.outputFolder, plan.rows}, &m_main);
     prompts().exec(&window);
 }

@@ -68,14 +68,14 @@ BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListR
         writeRowsDump(dump, rows);
     }
 
-    const BatchPlan plan = BuildBatch(settings, ReadBatchCodecData(settings), rows, options,
-                                      [](const QString &path) { return QFileInfo::exists(path); });
+    BatchPlan plan = BuildBatch(settings, ReadBatchCodecData(settings), rows, options,
+                                [](const QString &path) { return QFileInfo::exists(path); });
     // Always a new file: a shell that still reads an earlier batch from this
     // folder goes on reading that one, never the new text from its offset.
     QSaveFile batch(BatchFiles::batch(data));
     if (batch.open(QIODevice::WriteOnly)) {
         batch.write(BatchText(plan));
-        batch.commit();
+        plan.written = batch.commit();
     }
 
     if (debug) {

@@ -17,7 +17,8 @@ BatchCodecData ReadBatchCodecData(const ConversionSettings &settings);
 // iPod library hand-off, TrackDrop) from the application's Components
 // folder, writes the batch file with one line per command, and in debug
 // mode writes the dumps Debug3.log (the rows) and Debug1.log (the batch).
-// Returns the plan that was written.
+// Returns the plan; a batch file that could not be written (a full disk, a
+// read-only data folder) leaves plan.written false, and the batch must not run.
 BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListRow> &rows,
                        const BatchOptions &options);
 

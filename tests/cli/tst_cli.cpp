@@ -454,6 +454,28 @@ private slots:
         QCOMPARE(ReadAll(BatchFiles::batch(home.dataFolder())), QByteArray("the window's batch\n"));
     }
 
+    void unusableDataFolderIsReported() {
+        TestHome home;
+        const QString clip = home.path() + u"/clip.mp4"_s;
+        QVERIFY(MakeClip(clip, {1.0, 160, 120, 10, true, true, {}}));
+        // A data folder that takes no files. Without its capabilities even
+        // root respects the permission bits.
+        QVERIFY(QDir().mkpath(home.dataFolder()));
+        QVERIFY(QFile::setPermissions(home.dataFolder(),
+                                      QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        const ProgramResult result =
+            RunProgram(u"setpriv"_s, {u"--inh-caps=-all"_s, u"--bounding-set=-all"_s, u"--"_s,
+                                      TestPaths::binary(u"mobivert-cli"_s), u"-o"_s,
+                                      home.path() + u"/out"_s, clip});
+        QFile::setPermissions(home.dataFolder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ExeOwner);
+        QCOMPARE(result.exitCode, 1);
+        const QByteArray expected = "Unable to prepare the conversion in the data folder: " +
+                                    QFile::encodeName(home.dataFolder());
+        QVERIFY2(result.output.contains(expected), result.output.constData());
+        QVERIFY(!QDir(home.path() + u"/out"_s).exists() || QDir(home.path() + u"/out"_s).isEmpty());
+    }
+
     void infoPrintsTheListsRows() {
         TestHome home;
         const QString missing = home.path() + u"/gone.avi"_s;
