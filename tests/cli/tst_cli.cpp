@@ -10,13 +10,13 @@
 #include "convert/BatchFiles.h"
 #include "filelist/FileListRow.h"
 #include "filelist/VideoFileInfo.h"
-#include "platform/Processes.h"
 #include "profiles/frmEditVideoSize.h"
 #include "tests/support/ConversionDriver.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -80,34 +80,6 @@ QList<QJsonObject> EventsOf(const QList<QJsonObject> &events, const QString &kin
     return found;
 }
 
-QByteArray ReadAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Everything a batch leaves in the data folder while it runs.
-QStringList WorkingFiles(const QString &dataFolder) {
-    return QDir(dataFolder)
-        .entryList({u"BVC.bat"_s, u"BVC.lock"_s, u"*.exe"_s, u"*.dll"_s},
-                   QDir::Files | QDir::Hidden);
-}
-
-// Running processes whose command line names something inside `folder`:
-// the batch's shell, the converter copy and ffmpeg all do.
-QStringList ProcessesUsing(const QString &folder) {
-    QStringList found;
-    for (const ProcessEntry &process : ListProcesses()) {
-        if (process.state == 'Z')
-            continue;
-        QByteArray commandLine =
-            ReadAll(u"/proc/"_s + QString::number(process.pid) + u"/cmdline"_s);
-        commandLine.replace('\0', ' ');
-        if (commandLine.contains(QFile::encodeName(folder)))
-            found.append(QString::fromUtf8(commandLine));
-    }
-    return found;
-}
-
 // Plays the user in the main window: each entry is "what=value".
 void ApplyToWindow(frmMain &window, FakePrompts &prompts, const QStringList &actions) {
     for (const QString &action : actions) {
@@ -154,7 +126,7 @@ void ApplyToWindow(frmMain &window, FakePrompts &prompts, const QStringList &act
 QByteArray WindowBatch(frmMain &window, FakePrompts &prompts) {
     QByteArray batch;
     prompts.dialogHandler = [&](QDialog *) {
-        batch = ReadAll(BatchFiles::batch(window.ApplicationSettingsPath));
+        batch = ReadFileBytes(BatchFiles::batch(window.ApplicationSettingsPath));
         return int(QDialog::Rejected);
     };
     window.mnuFile_Convert->trigger();
@@ -435,7 +407,7 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{u"wide clip.m4v"_s});
         QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
-        QCOMPARE(ProcessesUsing(home.path()), QStringList());
+        QCOMPARE(ProcessesMentioning(home.path()), QStringList());
     }
 
     void oneBatchAtATimePerDataFolder() {
@@ -451,7 +423,8 @@ private slots:
         const CliResult cli = RunCli({u"-o"_s, home.path() + u"/out"_s, m_wide});
         QCOMPARE(cli.exitCode, 1);
         QVERIFY(cli.err.contains("Mobivert is already converting one or more files!"));
-        QCOMPARE(ReadAll(BatchFiles::batch(home.dataFolder())), QByteArray("the window's batch\n"));
+        QCOMPARE(ReadFileBytes(BatchFiles::batch(home.dataFolder())),
+                 QByteArray("the window's batch\n"));
     }
 
     void unusableDataFolderIsReported() {
@@ -534,14 +507,14 @@ private slots:
                      },
                      120000),
                  seen.constData());
-        QVERIFY(!ProcessesUsing(home.path()).isEmpty());
+        QVERIFY(!ProcessesMentioning(home.path()).isEmpty());
         ::kill(pid_t(cli.processId()), signalNumber);
         QVERIFY(cli.waitForFinished(60000));
         seen += cli.readAllStandardOutput();
 
         QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
         QCOMPARE(cli.exitCode(), 128 + signalNumber);
-        QCOMPARE(ProcessesUsing(home.path()), QStringList());
+        QCOMPARE(ProcessesMentioning(home.path()), QStringList());
         QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
         // Only complete files: those reported converted, nothing half-written.
         const QList<QJsonObject> events = JsonEvents(seen);
@@ -579,7 +552,7 @@ private slots:
         ::kill(pid_t(cli.processId()), SIGKILL);
         QVERIFY(cli.waitForFinished(10000));
 
-        QTRY_COMPARE_WITH_TIMEOUT(ProcessesUsing(home.path()), QStringList(), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(home.path()), QStringList(), 15000);
         // The first file may have been finished just before the kill; whatever
         // is there is whole, nothing is half-written.
         const QStringList left = QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System);

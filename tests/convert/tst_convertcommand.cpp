@@ -11,6 +11,7 @@
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,17 +32,6 @@ QString lastMessage(const FakePrompts &prompts) {
 
 QLineEdit *outputBox(frmMain &window) {
     return window.frmOutputDirectorySettings->txtOutputDirectory;
-}
-
-QStringList workingFiles(const QString &dataFolder) {
-    return QDir(dataFolder)
-        .entryList({QStringLiteral("BVC.bat"), QStringLiteral("*.exe"), QStringLiteral("*.dll")},
-                   QDir::Files);
-}
-
-QByteArray readAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -181,7 +171,7 @@ private slots:
         QVERIFY(!ConvertThroughWindow(*window, prompts).windowOpened);
         QCOMPARE(lastMessage(prompts),
                  QStringLiteral("Mobivert is already converting one or more files!"));
-        QCOMPARE(readAll(BatchFiles::batch(window->ApplicationSettingsPath)),
+        QCOMPARE(ReadFileBytes(BatchFiles::batch(window->ApplicationSettingsPath)),
                  QByteArray("the other copy's batch\n"));
         other.unlock();
 
@@ -235,7 +225,8 @@ private slots:
         QVERIFY(QDir(out).entryList(QDir::Files | QDir::Hidden).size() == 3); // no partial files
 
         // Every converted file is in the playlist, once.
-        const QString playlist = QString::fromUtf8(readAll(home.musicFolder() + u"/Mobivert.m3u8"));
+        const QString playlist =
+            QString::fromUtf8(ReadFileBytes(home.musicFolder() + u"/Mobivert.m3u8"));
         QVERIFY(playlist.startsWith(u"#EXTM3U"));
         QCOMPARE(playlist.count(outputs[0]), 1);
         QCOMPARE(playlist.count(outputs[1]), 1);
@@ -243,11 +234,11 @@ private slots:
 
         // The working files are gone; the debug dumps stay.
         const QString data = window->ApplicationSettingsPath;
-        QCOMPARE(workingFiles(data), QStringList());
-        QVERIFY(readAll(data + u"/Debug3.log").contains("holiday | "));
-        QVERIFY(readAll(data + u"/Debug1.log").contains("TrackDrop.exe"));
-        QVERIFY(readAll(data + u"/Debug2.log").contains("Lsize="));
-        const QByteArray log = readAll(DebugLog::instance().path());
+        QCOMPARE(WorkingFiles(data), QStringList());
+        QVERIFY(ReadFileBytes(data + u"/Debug3.log").contains("holiday | "));
+        QVERIFY(ReadFileBytes(data + u"/Debug1.log").contains("TrackDrop.exe"));
+        QVERIFY(ReadFileBytes(data + u"/Debug2.log").contains("Lsize="));
+        const QByteArray log = ReadFileBytes(DebugLog::instance().path());
         for (const char *entry :
              {"Dump3 will be saved to: \"", "Dump1 will be saved to: \"", "BVC Exists=True",
               "PTGC2 Exists=False", "BAT Exists=True", "Dump2 will be saved to: \""})
@@ -295,7 +286,7 @@ private slots:
                          QStringLiteral("mpeg4"));
             }
         }
-        QCOMPARE(workingFiles(window->ApplicationSettingsPath), QStringList());
+        QCOMPARE(WorkingFiles(window->ApplicationSettingsPath), QStringList());
     }
 };
 

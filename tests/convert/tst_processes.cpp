@@ -3,6 +3,7 @@
 #include "convert/CMDLauncher.h"
 #include "convert/ShellQuote.h"
 #include "platform/Processes.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFile>
 #include <QProcess>
@@ -14,12 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-void writeFile(const QString &path, const QByteArray &text) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
-}
 
 struct Sleeper {
     pid_t pid = 0;
@@ -55,7 +50,7 @@ private slots:
     void launcherReportsEchoOutputAndEnd() {
         QTemporaryDir dir;
         const QString batch = dir.filePath(QStringLiteral("BVC.bat"));
-        writeFile(batch, "printf 'first\\n'\nprintf 'second\\r' >&2\n");
+        QVERIFY(WriteFileBytes(batch, "printf 'first\\n'\nprintf 'second\\r' >&2\n"));
         CMDLauncher launcher;
         QCOMPARE(launcher.bufferSize(), 8192);
         QByteArray output;
@@ -76,7 +71,7 @@ private slots:
     void launcherRefusesASecondStart() {
         QTemporaryDir dir;
         const QString batch = dir.filePath(QStringLiteral("BVC.bat"));
-        writeFile(batch, "sleep 30\n");
+        QVERIFY(WriteFileBytes(batch, "sleep 30\n"));
         CMDLauncher launcher;
         launcher.start(batch);
         QCOMPARE(launcher.startStatus(), CMDLauncher::Started);
@@ -91,8 +86,9 @@ private slots:
         const QString batch = dir.filePath(QStringLiteral("BVC.bat"));
         const QString pids = dir.filePath(QStringLiteral("pids"));
         // A child that ignores SIGTERM must still be ended after the grace period.
-        writeFile(batch, "sh -c 'trap \"\" TERM; echo $$ >> \"$0\"; sleep 30; sleep 30' " +
-                             ShellQuote(pids).toUtf8() + '\n');
+        QVERIFY(
+            WriteFileBytes(batch, "sh -c 'trap \"\" TERM; echo $$ >> \"$0\"; sleep 30; sleep 30' " +
+                                      ShellQuote(pids).toUtf8() + '\n'));
         CMDLauncher launcher;
         QSignalSpy ended(&launcher, &CMDLauncher::ProcessEnded);
         launcher.start(batch);

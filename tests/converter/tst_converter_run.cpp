@@ -1,8 +1,10 @@
 // The built converter run on short clips made by ffmpeg's test sources, its
 // outputs read back with ffprobe.
 #include "Components/BrannockVideoConverter/OutputFormats.h"
+#include "platform/Processes.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -30,22 +32,6 @@ convert(const QStringList &arguments, const QString &folder = {},
     options.environment = environment;
     options.timeoutMs = 60000;
     return RunProgram(TestPaths::converter(), arguments, options);
-}
-
-QStringList filesIn(const QString &folder) {
-    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    names.sort();
-    return names;
-}
-
-QByteArray contentOf(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &content) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 // The progress lines of a run: the pieces that hold "time=".
@@ -76,7 +62,7 @@ QByteArray firstFrameLuma(const QString &video, const QString &folder) {
                 QStringLiteral("-y"), QStringLiteral("-i"), video, QStringLiteral("-frames:v"),
                 QStringLiteral("1"), QStringLiteral("-f"), QStringLiteral("rawvideo"),
                 QStringLiteral("-pix_fmt"), QStringLiteral("gray"), raw});
-    const QByteArray luma = contentOf(raw);
+    const QByteArray luma = ReadFileBytes(raw);
     QFile::remove(raw);
     return luma;
 }
@@ -91,23 +77,15 @@ double meanOfRows(const QByteArray &luma, int width, int firstRow, int rows) {
 // The process ids whose parent is `parent`.
 QList<qint64> childrenOf(qint64 parent) {
     QList<qint64> children;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString &entry : entries) {
-        bool isPid = false;
-        const qint64 pid = entry.toLongLong(&isPid);
-        if (!isPid)
-            continue;
-        const QByteArray stat = contentOf(QStringLiteral("/proc/%1/stat").arg(pid));
-        // "pid (name) state ppid ...": the name may hold blanks and brackets.
-        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1 && fields.at(1).toLongLong() == parent)
-            children << pid;
+    for (const ProcessEntry &process : ListProcesses()) {
+        if (process.parentPid == parent)
+            children << process.pid;
     }
     return children;
 }
 
 bool isRunning(qint64 pid) {
-    const QByteArray stat = contentOf(QStringLiteral("/proc/%1/stat").arg(pid));
+    const QByteArray stat = ReadFileBytes(QStringLiteral("/proc/%1/stat").arg(pid));
     if (stat.isEmpty())
         return false;
     const char state = stat.at(stat.lastIndexOf(')') + 2);
@@ -206,7 +184,7 @@ void ConverterRunTest::workedExample() {
         "    \\r\\nvideo:\\d+kB audio:\\d+kB global headers:\\d+kB muxing overhead [\\d.]+%\\n$"));
     QVERIFY2(ending.match(QString::fromLatin1(result.output)).hasMatch(),
              result.output.constData());
-    QCOMPARE(filesIn(m_folder), QStringList{QStringLiteral("holiday.mp4")});
+    QCOMPARE(FilesIn(m_folder), QStringList{QStringLiteral("holiday.mp4")});
 }
 
 void ConverterRunTest::geometry_data() {
@@ -309,12 +287,12 @@ void ConverterRunTest::thumbnail() {
                  QStringLiteral("-vframes"), QStringLiteral("1"), QStringLiteral("-s"),
                  QStringLiteral("160x120"), QStringLiteral("-an"), QStringLiteral("-y"), output});
     QVERIFY2(result.exitCode == 0, result.output.constData());
-    QVERIFY(contentOf(output).startsWith("\xFF\xD8\xFF")); // a JPEG file
+    QVERIFY(ReadFileBytes(output).startsWith("\xFF\xD8\xFF")); // a JPEG file
     const QJsonObject picture = ProbeStream(Probe(output), QStringLiteral("video"));
     QCOMPARE(picture.value(QStringLiteral("codec_name")).toString(), QStringLiteral("mjpeg"));
     QCOMPARE(picture.value(QStringLiteral("width")).toInt(), 160);
     QCOMPARE(picture.value(QStringLiteral("height")).toInt(), 120);
-    QCOMPARE(filesIn(m_folder), QStringList{QStringLiteral("M4V00001.thm")});
+    QCOMPARE(FilesIn(m_folder), QStringList{QStringLiteral("M4V00001.thm")});
     QVERIFY(result.output.contains("Lsize="));
 }
 
@@ -375,10 +353,10 @@ void ConverterRunTest::inputErrors() {
     if (content == "/")
         QVERIFY(QDir(m_folder).mkdir(input));
     else if (!content.isEmpty())
-        QVERIFY(writeFile(m_folder + QLatin1Char('/') + input, content));
+        QVERIFY(WriteFileBytes(m_folder + QLatin1Char('/') + input, content));
     // A failed run leaves an earlier output of the same name alone.
-    QVERIFY(writeFile(m_folder + QStringLiteral("/out.mp4"), "an earlier conversion"));
-    const QStringList before = filesIn(m_folder);
+    QVERIFY(WriteFileBytes(m_folder + QStringLiteral("/out.mp4"), "an earlier conversion"));
+    const QStringList before = FilesIn(m_folder);
 
     const ProgramResult result =
         convert({QStringLiteral("-i"), input, QStringLiteral("-vcodec"), QStringLiteral("mpeg4"),
@@ -388,8 +366,9 @@ void ConverterRunTest::inputErrors() {
     // The input path exactly as given, then the message, ending in CR LF.
     const QByteArray expected = (input + QStringLiteral(": ") + message).toUtf8() + "\r\n";
     QVERIFY2(result.output.contains(expected), result.output.constData());
-    QCOMPARE(filesIn(m_folder), before);
-    QCOMPARE(contentOf(m_folder + QStringLiteral("/out.mp4")), QByteArray("an earlier conversion"));
+    QCOMPARE(FilesIn(m_folder), before);
+    QCOMPARE(ReadFileBytes(m_folder + QStringLiteral("/out.mp4")),
+             QByteArray("an earlier conversion"));
 }
 
 void ConverterRunTest::refusals_data() {
@@ -430,9 +409,9 @@ void ConverterRunTest::refusals() {
     if (output == QStringLiteral("INPUT"))
         output = QStringLiteral("clip.mp4");
     else if (outputExists)
-        QVERIFY(writeFile(m_folder + QLatin1Char('/') + output, "kept"));
-    const QByteArray clipBefore = contentOf(m_folder + QStringLiteral("/clip.mp4"));
-    const QStringList before = filesIn(m_folder);
+        QVERIFY(WriteFileBytes(m_folder + QLatin1Char('/') + output, "kept"));
+    const QByteArray clipBefore = ReadFileBytes(m_folder + QStringLiteral("/clip.mp4"));
+    const QStringList before = FilesIn(m_folder);
 
     const ProgramResult result =
         convert(QStringList{QStringLiteral("-i"), QStringLiteral("clip.mp4")} + options +
@@ -441,10 +420,10 @@ void ConverterRunTest::refusals() {
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.output.contains(QByteArray(message.toUtf8() + "\r\n")),
              result.output.constData());
-    QCOMPARE(filesIn(m_folder), before);
-    QCOMPARE(contentOf(m_folder + QStringLiteral("/clip.mp4")), clipBefore);
+    QCOMPARE(FilesIn(m_folder), before);
+    QCOMPARE(ReadFileBytes(m_folder + QStringLiteral("/clip.mp4")), clipBefore);
     if (outputExists && output != QStringLiteral("clip.mp4"))
-        QCOMPARE(contentOf(m_folder + QLatin1Char('/') + output), QByteArray("kept"));
+        QCOMPARE(ReadFileBytes(m_folder + QLatin1Char('/') + output), QByteArray("kept"));
 }
 
 void ConverterRunTest::ffmpegLocation_data() {
@@ -495,7 +474,7 @@ void ConverterRunTest::stopped() {
     QFETCH(bool, earlierOutput);
     const QString output = m_folder + QStringLiteral("/out.mp4");
     if (earlierOutput)
-        QVERIFY(writeFile(output, "an earlier conversion"));
+        QVERIFY(WriteFileBytes(output, "an earlier conversion"));
 
     // Thirty seconds of picture read at its own pace: the run is stopped long before.
     QProcess converter;
@@ -531,10 +510,10 @@ void ConverterRunTest::stopped() {
         QTest::qWait(20);
     QVERIFY(!isRunning(ffmpeg));
     if (earlierOutput) {
-        QCOMPARE(filesIn(m_folder), QStringList{QStringLiteral("out.mp4")});
-        QCOMPARE(contentOf(output), QByteArray("an earlier conversion"));
+        QCOMPARE(FilesIn(m_folder), QStringList{QStringLiteral("out.mp4")});
+        QCOMPARE(ReadFileBytes(output), QByteArray("an earlier conversion"));
     } else {
-        QCOMPARE(filesIn(m_folder), QStringList());
+        QCOMPARE(FilesIn(m_folder), QStringList());
     }
 }
 
@@ -580,7 +559,7 @@ void ConverterRunTest::fileNames() {
     QVERIFY2(result.exitCode == 0, result.output.constData());
     QStringList expected{input, output};
     expected.sort();
-    QCOMPARE(filesIn(m_folder), expected);
+    QCOMPARE(FilesIn(m_folder), expected);
     const QJsonObject video =
         ProbeStream(Probe(m_folder + QLatin1Char('/') + output), QStringLiteral("video"));
     QCOMPARE(video.value(QStringLiteral("width")).toInt(), 160);
@@ -599,7 +578,7 @@ void ConverterRunTest::extensionFfmpegMustSee() {
                  .toObject()
                  .value(QStringLiteral("format_name")),
              QStringLiteral("nut"));
-    QCOMPARE(filesIn(m_folder), QStringList{QStringLiteral("out.nut")});
+    QCOMPARE(FilesIn(m_folder), QStringList{QStringLiteral("out.nut")});
 }
 
 void ConverterRunTest::muxerTableMatchesFfmpeg_data() {

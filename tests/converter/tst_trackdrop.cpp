@@ -2,24 +2,11 @@
 // the user's music folder.
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
-
-namespace {
-
-bool writeFile(const QString &path, const QByteArray &content) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QByteArray contentOf(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TrackDropTest : public QObject {
     Q_OBJECT
@@ -61,7 +48,7 @@ void TrackDropTest::init() {
     m_home = std::make_unique<TestHome>();
     m_videos = m_home->makeFolder(QStringLiteral("My Videos"));
     m_file = m_videos + QStringLiteral("/it's \"the\" $HOME `id`; Ärger.mp4");
-    QVERIFY(writeFile(m_file, "converted"));
+    QVERIFY(WriteFileBytes(m_file, "converted"));
 }
 
 void TrackDropTest::cleanup() {
@@ -75,7 +62,7 @@ void TrackDropTest::startsPlaylist() {
         trackDrop({QStringLiteral("My Videos/") + QFileInfo(m_file).fileName()});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.output, QByteArray());
-    QCOMPARE(contentOf(playlist()), "#EXTM3U\n" + m_file.toUtf8() + "\n");
+    QCOMPARE(ReadFileBytes(playlist()), "#EXTM3U\n" + m_file.toUtf8() + "\n");
 }
 
 void TrackDropTest::listsFileOnce_data() {
@@ -104,24 +91,24 @@ void TrackDropTest::listsFileOnce() {
         second = m_home->path() + QStringLiteral("/Films/") + name;
     }
     QCOMPARE(trackDrop({m_file}).exitCode, 0);
-    const QByteArray once = contentOf(playlist());
+    const QByteArray once = ReadFileBytes(playlist());
     QCOMPARE(once, "#EXTM3U\n" + m_file.toUtf8() + "\n");
     const ProgramResult result = trackDrop({second});
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(contentOf(playlist()), once);
+    QCOMPARE(ReadFileBytes(playlist()), once);
 }
 
 void TrackDropTest::appendsToPlaylist() {
     // A playlist written by someone else, without a line end after its last entry.
     QVERIFY(QDir().mkpath(m_home->musicFolder()));
     const QByteArray earlier = "#EXTM3U\n#EXTINF:12,Someone - Song\n/music/song.mp3";
-    QVERIFY(writeFile(playlist(), earlier));
+    QVERIFY(WriteFileBytes(playlist(), earlier));
     const QString other = m_videos + QStringLiteral("/second.m4v");
-    QVERIFY(writeFile(other, "converted"));
+    QVERIFY(WriteFileBytes(other, "converted"));
 
     QCOMPARE(trackDrop({m_file}).exitCode, 0);
     QCOMPARE(trackDrop({other}).exitCode, 0);
-    QCOMPARE(contentOf(playlist()),
+    QCOMPARE(ReadFileBytes(playlist()),
              earlier + "\n" + m_file.toUtf8() + "\n" + other.toUtf8() + "\n");
 }
 
@@ -149,7 +136,7 @@ void TrackDropTest::musicFolder() {
     QCOMPARE(result.exitCode, 0);
     const QString expected =
         m_home->path() + QLatin1Char('/') + expectedFolder + QStringLiteral("/Mobivert.m3u8");
-    QCOMPARE(contentOf(expected), "#EXTM3U\n" + m_file.toUtf8() + "\n");
+    QCOMPARE(ReadFileBytes(expected), "#EXTM3U\n" + m_file.toUtf8() + "\n");
 }
 
 void TrackDropTest::failures_data() {
@@ -182,11 +169,11 @@ void TrackDropTest::failures() {
         if (argument == QStringLiteral("FILE"))
             argument = m_file;
     }
-    QVERIFY(writeFile(m_videos + QStringLiteral("/a\nb.mp4"), "converted"));
+    QVERIFY(WriteFileBytes(m_videos + QStringLiteral("/a\nb.mp4"), "converted"));
     if (obstacle == QStringLiteral("playlist folder"))
         QVERIFY(QDir().mkpath(playlist()));
     else if (obstacle == QStringLiteral("music file"))
-        QVERIFY(writeFile(m_home->musicFolder(), "not a folder"));
+        QVERIFY(WriteFileBytes(m_home->musicFolder(), "not a folder"));
 
     const ProgramResult result = trackDrop(arguments);
     QVERIFY(result.exitCode != 0);

@@ -23,7 +23,6 @@
 #include <QTest>
 
 #include <cmath>
-#include <unistd.h>
 
 FaultRun ConvertWatching(frmMain &window, FakePrompts &prompts, const WhileConverting &during,
                          int timeoutMs) {
@@ -100,12 +99,6 @@ bool ApplicationFolderCopy::replaceConverter(const QString &script) {
            QFile::setPermissions(converter, QFile::permissions(real));
 }
 
-QStringList FilesIn(const QString &folder) {
-    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    names.sort();
-    return names;
-}
-
 QStringList FindNamed(const QString &folder, const QString &name) {
     QStringList found;
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
@@ -116,27 +109,6 @@ QStringList FindNamed(const QString &folder, const QString &name) {
             found << it.filePath();
     }
     return found;
-}
-
-QList<pid_t> ProcessesMentioning(const QString &text) {
-    QList<pid_t> found;
-    const QByteArray wanted = text.toUtf8();
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString &entry : entries) {
-        bool isNumber = false;
-        const pid_t pid = entry.toInt(&isNumber);
-        if (!isNumber || pid == ::getpid())
-            continue;
-        if (ReadFileBytes(u"/proc/" + entry + u"/cmdline").contains(wanted))
-            found << pid;
-    }
-    return found;
-}
-
-QStringList WorkingFiles(const QString &dataFolder) {
-    return QDir(dataFolder)
-        .entryList({QStringLiteral("BVC.bat"), QStringLiteral("*.exe"), QStringLiteral("*.dll")},
-                   QDir::Files);
 }
 
 QString IncompleteOutput(const QString &path, double seconds) {
@@ -177,15 +149,4 @@ bool CatchesSignal(pid_t pid, int signal) {
     bool ok = false;
     const quint64 mask = status.mid(at + 8, end - at - 8).trimmed().toULongLong(&ok, 16);
     return ok && (mask & (quint64(1) << (signal - 1))) != 0;
-}
-
-QByteArray ReadFileBytes(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteFileBytes(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
 }

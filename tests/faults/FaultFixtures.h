@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/TestFiles.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -54,14 +56,8 @@ private:
     bool m_valid = false;
 };
 
-// Every file of a folder, hidden ones included, sorted by name.
-QStringList FilesIn(const QString &folder);
 // Every file and folder below a folder whose name is exactly `name`.
 QStringList FindNamed(const QString &folder, const QString &name);
-// The processes (other than this one) whose command line mentions the text.
-QList<pid_t> ProcessesMentioning(const QString &text);
-// The batch's working files left in the data folder (batch file, copies).
-QStringList WorkingFiles(const QString &dataFolder);
 
 // A converted file that ffprobe reads whole: a video and an audio stream and
 // a duration within a tenth of a second of `seconds`. Empty when it is
@@ -74,6 +70,3 @@ QList<pid_t> ConverterProcesses(pid_t processGroup);
 // Whether the process has a handler for the signal. Mobivert installs its
 // SIGTERM handler once its window is up, which makes it a sign of being ready.
 bool CatchesSignal(pid_t pid, int signal);
-
-QByteArray ReadFileBytes(const QString &path);
-bool WriteFileBytes(const QString &path, const QByteArray &bytes);

@@ -87,8 +87,8 @@ private slots:
         // No process of the batch is left, nor any that works on its files.
         QVERIFY(run.processGroup != 0);
         QVERIFY(!ProcessGroupAlive(run.processGroup));
-        QCOMPARE(ProcessesMentioning(out), QList<pid_t>());
-        QCOMPARE(ProcessesMentioning(in), QList<pid_t>());
+        QCOMPARE(ProcessesMentioning(out), QStringList());
+        QCOMPARE(ProcessesMentioning(in), QStringList());
         QCOMPARE(WorkingFiles(window->ApplicationSettingsPath), QStringList());
 
         // The outputs are those of the first files, each one whole: the file

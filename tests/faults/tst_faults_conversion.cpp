@@ -212,7 +212,7 @@ private slots:
         QCOMPARE(IncompleteOutput(listed.output(0), ShortSeconds), QString());
         QCOMPARE(IncompleteOutput(listed.output(2), ShortSeconds), QString());
         // Its encoder went with it.
-        QCOMPARE(ProcessesMentioning(listed.inputs[1]), QList<pid_t>());
+        QCOMPARE(ProcessesMentioning(listed.inputs[1]), QStringList());
         QCOMPARE(WorkingFiles(listed.window->ApplicationSettingsPath), QStringList());
     }
 

@@ -271,7 +271,7 @@ private slots:
         QVERIFY(other.waitForFinished());
 
         // Nothing of its batch runs on, and it leaves no partial file.
-        QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(theirs), QList<pid_t>(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(theirs), QStringList(), 10000);
         QCOMPARE(FilesIn(theirOut), QStringList());
 
         // Its working files are still there; a shell reading its batch file

@@ -2,25 +2,11 @@
 // relies on, checked against real files in a temporary folder.
 #include "settings/IniFile.h"
 #include "settings/ReadWriteIniFile.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-QByteArray readAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &content) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-} // namespace
 
 class TestReadWriteIniFile : public QObject {
     Q_OBJECT
@@ -133,7 +119,7 @@ private slots:
         QFETCH(QString, defaultValue);
         QFETCH(QString, expected);
         const QString path = m_dir.filePath(QStringLiteral("read.ini"));
-        writeAll(path, content);
+        QVERIFY(WriteFileBytes(path, content));
         QCOMPARE(ReadIniValue(section, key, defaultValue, path), expected);
     }
 
@@ -151,14 +137,14 @@ private slots:
     void longValuesAreCut() {
         const QString path = m_dir.filePath(QStringLiteral("long.ini"));
         const QByteArray value(300, 'v');
-        writeAll(path, "[General]\nOutputDir=" + value + "\n");
+        QVERIFY(WriteFileBytes(path, "[General]\nOutputDir=" + value + "\n"));
         QCOMPARE(
             ReadIniValue(QStringLiteral("General"), QStringLiteral("OutputDir"), QString(), path),
             QString(254, u'v'));
 
         // A character outside the basic plane is never split in half.
         QString wide = QString(253, u'a') + QString::fromUtf8("\xf0\x9f\x8e\xac");
-        writeAll(path, "[S]\nK=" + wide.toUtf8() + "\n");
+        QVERIFY(WriteFileBytes(path, "[S]\nK=" + wide.toUtf8() + "\n"));
         QCOMPARE(ReadIniValue(QStringLiteral("S"), QStringLiteral("K"), QString(), path),
                  QString(253, u'a'));
     }
@@ -212,9 +198,9 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
         const QString path = m_dir.filePath(QStringLiteral("write.ini"));
-        writeAll(path, before);
+        QVERIFY(WriteFileBytes(path, before));
         QVERIFY(WriteIniValue(section, key, value, path));
-        QCOMPARE(readAll(path), after);
+        QCOMPARE(ReadFileBytes(path), after);
         QCOMPARE(ReadIniValue(section, key, QStringLiteral("<missing>"), path), value);
     }
 
@@ -224,8 +210,8 @@ private slots:
                               QStringLiteral("D:\\Videos\\Converted"), path));
         QVERIFY(WriteIniValue(QStringLiteral("Commondialog"), QStringLiteral("AddFiles"),
                               QStringLiteral("D:\\Downloads\\"), path));
-        QCOMPARE(readAll(path), QByteArray("[General]\nOutputDir=D:\\Videos\\Converted\n"
-                                           "[Commondialog]\nAddFiles=D:\\Downloads\\\n"));
+        QCOMPARE(ReadFileBytes(path), QByteArray("[General]\nOutputDir=D:\\Videos\\Converted\n"
+                                                 "[Commondialog]\nAddFiles=D:\\Downloads\\\n"));
     }
 
     void valuesReadBackUnchanged_data() {
@@ -235,7 +221,8 @@ private slots:
         QTest::newRow("looks quoted") << "\"quoted\"";
         QTest::newRow("single quoted") << "'q'";
         QTest::newRow("one quote") << "\"";
-        QTest::newRow("leading zero-width no-break space") << QString(QString(QChar(0xFEFF)) + u"x");
+        QTest::newRow("leading zero-width no-break space")
+            << QString(QString(QChar(0xFEFF)) + u"x");
         QTest::newRow("equals and brackets") << "a=b [c] ;d";
         QTest::newRow("non-ASCII")
             << QString::fromUtf8("Vid\xc3\xa9os \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d");
@@ -282,14 +269,14 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, value);
         const QString path = m_dir.filePath(QStringLiteral("refuse.ini"));
-        writeAll(path, "[S]\nK=keep\n");
+        QVERIFY(WriteFileBytes(path, "[S]\nK=keep\n"));
         QVERIFY(!WriteIniValue(section, key, value, path));
-        QCOMPARE(readAll(path), QByteArray("[S]\nK=keep\n"));
+        QCOMPARE(ReadFileBytes(path), QByteArray("[S]\nK=keep\n"));
     }
 
     void readOnlyFileIsStillUpdated() {
         const QString path = m_dir.filePath(QStringLiteral("readonly.ini"));
-        writeAll(path, "[General]\nOutputDir=old\n");
+        QVERIFY(WriteFileBytes(path, "[General]\nOutputDir=old\n"));
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
         QVERIFY(WriteIniValue(QStringLiteral("General"), QStringLiteral("OutputDir"),
                               QStringLiteral("new"), path));

@@ -1,0 +1,48 @@
+#include "tests/support/TestFiles.h"
+
+#include "platform/Processes.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <unistd.h>
+
+QByteArray ReadFileBytes(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteFileBytes(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+QStringList FilesIn(const QString &folder) {
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    names.sort();
+    return names;
+}
+
+QStringList WorkingFiles(const QString &dataFolder) {
+    return QDir(dataFolder)
+        .entryList({QStringLiteral("BVC.bat"), QStringLiteral("BVC.lock"), QStringLiteral("*.exe"),
+                    QStringLiteral("*.dll")},
+                   QDir::Files | QDir::Hidden);
+}
+
+QStringList ProcessesMentioning(const QString &text) {
+    QStringList found;
+    const QByteArray wanted = text.toUtf8();
+    for (const ProcessEntry &process : ListProcesses()) {
+        if (process.state == 'Z' || process.pid == ::getpid())
+            continue;
+        QByteArray commandLine =
+            ReadFileBytes(u"/proc/" + QString::number(process.pid) + u"/cmdline");
+        if (!commandLine.contains(wanted))
+            continue;
+        commandLine.replace('\0', ' ');
+        found.append(QString::fromUtf8(commandLine.trimmed()));
+    }
+    return found;
+}
