@@ -2,8 +2,8 @@
 // batch file, launcher and converter, and the result meets the limits of the
 // device class the profile targets.
 #include "app/OutputDirectoryPanel.h"
-#include "tests/convert/DeviceClasses.h"
 #include "tests/support/ConversionDriver.h"
+#include "tests/support/DeviceClasses.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/MediaTools.h"

@@ -5,6 +5,7 @@
 #include "profiles/ProfileFile.h"
 #include "settings/IniFile.h"
 #include "settings/ReadWriteIniFile.h"
+#include "tests/support/DeviceClasses.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QFile>
@@ -20,107 +21,24 @@ namespace {
 
 const QStringList DeviceNames{u"iPod"_s, u"Zune"_s, u"PSP"_s, u"MobilePhone"_s};
 
-// What a device class plays, from the device makers' figures.
-struct VideoLimit {
-    QString family; // mpeg4, h264, h263, wmv
-    int width, height;
-    int kbps; // 0: no figure
-    double fps;
-    bool exactSizes = false; // H.263 takes only its standard sizes
-};
-struct AudioLimit {
-    QString family; // aac, wma, amr
-    int kbps;
-    QList<int> rates; // allowed sample rates; empty: up to 48000
-    int channels;     // the most channels; negative: exactly that many
-};
-struct DeviceClass {
-    QString device;
-    QList<VideoLimit> video;
-    QList<AudioLimit> audio;
-    QString container;        // VideoFormat of the codec sections
-    QString level;            // the highest H.264 level
-    QStringList h264Profiles; // accepted -profile:v values
-};
-
-const std::map<QString, DeviceClass> &Classes() {
-    static const std::map<QString, DeviceClass> classes{
-        {u"ipod-5g"_s,
-         {u"iPod"_s,
-          {{u"h264"_s, 320, 240, 768, 30}, {u"mpeg4"_s, 640, 480, 2500, 30}},
-          {{u"aac"_s, 160, {}, 2}},
-          u"ipod"_s,
-          u"1.3"_s,
-          {u"baseline"_s}}},
-        {u"ipod-classic"_s,
-         {u"iPod"_s,
-          {{u"h264"_s, 640, 480, 2500, 30}, {u"mpeg4"_s, 640, 480, 2500, 30}},
-          {{u"aac"_s, 160, {}, 2}},
-          u"ipod"_s,
-          u"3.0"_s,
-          {u"baseline"_s}}},
-        {u"iphone-hd"_s,
-         {u"iPod"_s,
-          {{u"h264"_s, 1280, 720, 5000, 30}},
-          {{u"aac"_s, 160, {}, 2}},
-          u"ipod"_s,
-          u"3.1"_s,
-          {u"baseline"_s, u"main"_s}}},
-        {u"zune-wmv"_s,
-         {u"Zune"_s,
-          {{u"wmv"_s, 320, 240, 1500, 30}},
-          {{u"wma"_s, 192, {44100}, 2}},
-          u"asf"_s,
-          {},
-          {}}},
-        {u"zune"_s,
-         {u"Zune"_s,
-          {{u"h264"_s, 720, 480, 2500, 30}, {u"mpeg4"_s, 720, 480, 2500, 30}},
-          {{u"aac"_s, 192, {}, 2}},
-          u"mp4"_s,
-          u"3.0"_s,
-          {u"baseline"_s}}},
-        {u"psp"_s,
-         {u"PSP"_s,
-          {{u"mpeg4"_s, 320, 240, 768, 30}, {u"h264"_s, 480, 272, 768, 30}},
-          {{u"aac"_s, 320, {24000, 48000}, -2}},
-          u"psp"_s,
-          u"3.0"_s,
-          {u"baseline"_s, u"main"_s}}},
-        {u"phone-3gp"_s,
-         {u"MobilePhone"_s,
-          {{u"h263"_s, 352, 288, 128, 15, true}, {u"mpeg4"_s, 352, 288, 384, 30}},
-          {{u"amr"_s, 13, {8000}, -1}, {u"aac"_s, 64, {}, 2}},
-          u"3gp"_s,
-          {},
-          {}}},
-        {u"phone-modern"_s,
-         {u"MobilePhone"_s,
-          {{u"h264"_s, 1280, 720, 0, 30}},
-          {{u"aac"_s, 160, {}, 2}},
-          u"mp4"_s,
-          u"3.1"_s,
-          {u"baseline"_s, u"main"_s}}},
-    };
-    return classes;
-}
-
-QString VideoFamily(const QString &codec) {
-    static const std::map<QString, QString> families{
+// The codec that ffmpeg writes for an encoder name of the lists, as ffprobe
+// names it; empty for an encoder that no device class plays.
+QString VideoCodecOf(const QString &encoder) {
+    static const std::map<QString, QString> codecs{
         {u"mpeg4"_s, u"mpeg4"_s}, {u"libxvid"_s, u"mpeg4"_s}, {u"xvid"_s, u"mpeg4"_s},
         {u"h264"_s, u"h264"_s},   {u"x264"_s, u"h264"_s},     {u"libx264"_s, u"h264"_s},
-        {u"h263"_s, u"h263"_s},   {u"wmv2"_s, u"wmv"_s}};
-    const auto found = families.find(codec);
-    return found == families.end() ? QString() : found->second;
+        {u"h263"_s, u"h263"_s},   {u"wmv2"_s, u"wmv2"_s}};
+    const auto found = codecs.find(encoder);
+    return found == codecs.end() ? QString() : found->second;
 }
 
-QString AudioFamily(const QString &codec) {
-    static const std::map<QString, QString> families{{u"aac"_s, u"aac"_s},
-                                                     {u"wmav2"_s, u"wma"_s},
-                                                     {u"amr_nb"_s, u"amr"_s},
-                                                     {u"libopencore_amrnb"_s, u"amr"_s}};
-    const auto found = families.find(codec);
-    return found == families.end() ? QString() : found->second;
+QString AudioCodecOf(const QString &encoder) {
+    static const std::map<QString, QString> codecs{{u"aac"_s, u"aac"_s},
+                                                   {u"wmav2"_s, u"wmav2"_s},
+                                                   {u"amr_nb"_s, u"amr_nb"_s},
+                                                   {u"libopencore_amrnb"_s, u"amr_nb"_s}};
+    const auto found = codecs.find(encoder);
+    return found == codecs.end() ? QString() : found->second;
 }
 
 int Number(const QString &item, const QString &unit) {
@@ -139,32 +57,15 @@ QString Argument(const QString &arguments, const QString &name) {
     return at >= 0 ? words.value(at + 1) : QString();
 }
 
-struct ClassRow {
-    int profile;
-    QString name, deviceClass;
-};
-
-// Profiles/device-classes.tsv: device, profile number, name, class.
-std::map<QString, QList<ClassRow>> ReadClassTable() {
-    std::map<QString, QList<ClassRow>> table;
-    QFile file(TestPaths::sourceDir() + u"/Profiles/device-classes.tsv");
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return table;
-    bool header = true;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).chopped(1);
-        if (line.startsWith(u'#') || line.isEmpty())
-            continue;
-        if (header) {
-            header = false;
-            continue;
-        }
-        const QStringList fields = line.split(u'\t');
-        if (fields.size() != 4)
-            qFatal("device-classes.tsv: bad line %s", qPrintable(line));
-        table[fields[0]].append({fields[1].toInt(), fields[2], fields[3]});
+// Profiles/device-classes.tsv: the rows of one device.
+QList<ProfileTarget> TargetsOf(const QString &device) {
+    QList<ProfileTarget> rows;
+    for (const ProfileTarget &target :
+         ReadProfileTargets(TestPaths::sourceDir() + u"/Profiles/device-classes.tsv")) {
+        if (target.device == device)
+            rows.append(target);
     }
-    return table;
+    return rows;
 }
 
 } // namespace
@@ -279,7 +180,7 @@ private slots:
         const QStringList qualities = list(u"VideoQuality");
         const QRegularExpression safe(u"^[A-Za-z0-9:+._ -]*$"_s);
         for (const QString &codec : list(u"VideoCodec")) {
-            QVERIFY2(!VideoFamily(codec).isEmpty(), qPrintable(codec));
+            QVERIFY2(!VideoCodecOf(codec).isEmpty(), qPrintable(codec));
             const CodecSection section = ReadCodecSection(file(), codec);
             QVERIFY2(!section.videoFormat.isEmpty(), qPrintable(codec));
             QVERIFY2(!section.extension.isEmpty(), qPrintable(codec));
@@ -290,7 +191,7 @@ private slots:
             QVERIFY2(maxSize && *maxSize >= 0 && *maxSize < sizes.size(), qPrintable(codec));
             QVERIFY2(maxQuality && *maxQuality >= 0 && *maxQuality < qualities.size(),
                      qPrintable(codec));
-            if (VideoFamily(codec) == u"h264")
+            if (VideoCodecOf(codec) == u"h264")
                 QCOMPARE(Argument(section.extraParameters, u"-pix_fmt"_s), u"yuv420p"_s);
             else
                 QVERIFY2(!Argument(section.extraParameters, u"-maxrate"_s).isEmpty() &&
@@ -298,7 +199,7 @@ private slots:
                          qPrintable(codec));
         }
         for (const QString &codec : list(u"AudioCodec")) {
-            QVERIFY2(!AudioFamily(codec).isEmpty(), qPrintable(codec));
+            QVERIFY2(!AudioCodecOf(codec).isEmpty(), qPrintable(codec));
             QVERIFY2(!ReadCodecSection(file(), codec).extension.isEmpty(), qPrintable(codec));
         }
     }
@@ -310,20 +211,20 @@ private slots:
         const QStringList codecs = list(u"VideoCodec");
         QVERIFY(codecs.size() >= 3);
         for (qsizetype i = 0; i < codecs.size(); ++i)
-            QCOMPARE(VideoFamily(codecs[i]), i < 2 ? u"mpeg4"_s : u"h264"_s);
+            QCOMPARE(VideoCodecOf(codecs[i]), i < 2 ? u"mpeg4"_s : u"h264"_s);
     }
 
     void everyProfileIsInTheClassTable() {
         QFETCH_GLOBAL(QString, device);
-        const QList<ClassRow> rows = ReadClassTable()[device];
+        const QList<ProfileTarget> rows = TargetsOf(device);
         const QStringList names = ReadProfileNames(file());
         QCOMPARE(rows.size(), names.size());
         for (qsizetype i = 0; i < rows.size(); ++i) {
             QCOMPARE(rows[i].profile, int(i + 1));
             QCOMPARE(rows[i].name, names[i]);
-            const auto found = Classes().find(rows[i].deviceClass);
-            QVERIFY2(found != Classes().end(), qPrintable(rows[i].deviceClass));
-            QCOMPARE(found->second.device, device);
+            const DeviceClass *found = FindDeviceClass(rows[i].deviceClass);
+            QVERIFY2(found, qPrintable(rows[i].deviceClass));
+            QCOMPARE(found->device, device);
         }
     }
 
@@ -338,10 +239,10 @@ private slots:
         const QStringList qualities = list(u"VideoQuality");
         const QStringList frameRates = list(u"VideoFrameRate");
 
-        const QList<ClassRow> rows = ReadClassTable()[device];
+        const QList<ProfileTarget> rows = TargetsOf(device);
         QVERIFY(!rows.isEmpty());
-        for (const ClassRow &row : rows) {
-            const DeviceClass &target = Classes().at(row.deviceClass);
+        for (const ProfileTarget &row : rows) {
+            const DeviceClass &target = *FindDeviceClass(row.deviceClass);
             const QByteArray whereText = (row.name + u" (" + row.deviceClass + u')').toUtf8();
             const char *where = whereText.constData();
             const auto detail = [&](const QString &what) -> QByteArray {
@@ -364,11 +265,11 @@ private slots:
             const QString codec = videoCodecs.value(at(ProfileKey::VideoCodec));
             const auto limit =
                 std::find_if(target.video.begin(), target.video.end(), [&](const VideoLimit &each) {
-                    return each.family == VideoFamily(codec);
+                    return each.codec == VideoCodecOf(codec);
                 });
             QVERIFY2(limit != target.video.end(), detail(u"plays no "_s + codec).constData());
             const CodecSection section = ReadCodecSection(file(), codec);
-            QVERIFY2(section.videoFormat == target.container, where);
+            QVERIFY2(section.videoFormat == target.muxer, where);
 
             // The profile's own choices, and the most that the codec's
             // limits let a user choose.
@@ -379,11 +280,10 @@ private slots:
                 const QSize size = Size(sizes[sizePosition]);
                 QVERIFY2(size.width() <= limit->width && size.height() <= limit->height,
                          detail(sizes[sizePosition]).constData());
-                if (limit->exactSizes) {
+                if (!limit->exactSizes.isEmpty()) {
                     // Every size the codec's limit allows must be one it takes.
                     for (int i = 0; i <= maxSize; ++i)
-                        QVERIFY2(QStringList({u"128x96"_s, u"176x144"_s, u"352x288"_s})
-                                     .contains(sizes[i]),
+                        QVERIFY2(limit->exactSizes.contains(Size(sizes[i])),
                                  detail(sizes[i]).constData());
                 }
             }
@@ -400,14 +300,15 @@ private slots:
             const QString frameRate = frameRates.value(at(ProfileKey::VideoFrameRate));
             QVERIFY2(frameRate.chopped(4).toDouble() <= limit->fps, where);
 
-            if (limit->family == u"h264") {
+            if (limit->codec == u"h264") {
                 QVERIFY2(target.h264Profiles.contains(
                              Argument(section.extraParameters, u"-profile:v"_s)),
                          where);
                 const QString level = Argument(section.extraParameters, u"-level"_s);
-                QVERIFY2(!level.isEmpty() && level.toDouble() <= target.level.toDouble(), where);
+                QVERIFY2(!level.isEmpty() && qRound(level.toDouble() * 10) <= target.h264Level,
+                         where);
             }
-            if (row.deviceClass == u"phone-modern")
+            if (target.indexFirst)
                 QVERIFY2(section.extraParameters.contains(u"-movflags +faststart"_s), where);
             if (row.deviceClass == u"psp")
                 QCOMPARE(section.extension, u"MP4"_s);
@@ -415,7 +316,7 @@ private slots:
             const QString audioCodec = audioCodecs.value(at(ProfileKey::AudioCodec));
             const auto audio =
                 std::find_if(target.audio.begin(), target.audio.end(), [&](const AudioLimit &each) {
-                    return each.family == AudioFamily(audioCodec);
+                    return each.codec == AudioCodecOf(audioCodec);
                 });
             QVERIFY2(audio != target.audio.end(), detail(u"plays no "_s + audioCodec).constData());
             QVERIFY2(Number(audioQualities.value(at(ProfileKey::AudioQuality)), u" kbps"_s) <=
