@@ -84,7 +84,7 @@ private slots:
         window.frmOutputDirectorySettings->txtOutputDirectory->setText(out);
         window.frmOutputDirectorySettings->chkPSPCreateThumbnail->setChecked(device == u"PSP");
         m_prompts->clear();
-        const ConversionSeen seen = ConvertThroughWindow(window, *m_prompts, 300000);
+        const ConversionSeen seen = ConvertThroughWindow(window, *m_prompts, {}, 300000);
         QVERIFY2(seen.windowOpened, qPrintable(m_prompts->texts().join(u'\n')));
         QVERIFY(seen.finished);
         QCOMPARE(seen.errorLog, QString());

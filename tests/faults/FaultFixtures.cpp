@@ -1,67 +1,19 @@
 #include "tests/faults/FaultFixtures.h"
 
-#include "app/frmMain.h"
 #include "convert/BatchFiles.h"
 #include "convert/ShellQuote.h"
-#include "convert/frmError.h"
-#include "convert/frmProcessing.h"
 #include "platform/ApplicationFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/Processes.h"
-#include "tests/support/FakePrompts.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <QAction>
 #include <QDir>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonObject>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QTest>
 
 #include <cmath>
-
-FaultRun ConvertWatching(frmMain &window, FakePrompts &prompts, const WhileConverting &during,
-                         int timeoutMs) {
-    FaultRun run;
-    const auto previous = prompts.dialogHandler;
-    prompts.dialogHandler = [&](QDialog *dialog) {
-        if (auto *errors = qobject_cast<frmError *>(dialog)) {
-            run.errorLog = errors->txtErrors->toPlainText();
-            return int(QDialog::Accepted);
-        }
-        auto *conversion = qobject_cast<frmProcessing *>(dialog);
-        if (!conversion)
-            return int(QDialog::Rejected);
-        run.windowOpened = true;
-        conversion->show();
-        QElapsedTimer clock;
-        clock.start();
-        while (!conversion->isFinished() && clock.elapsed() < timeoutMs) {
-            if (const pid_t group = conversion->processGroup())
-                run.processGroup = group;
-            if (during && during(*conversion)) {
-                run.cancelled = true;
-                break;
-            }
-            QTest::qWait(10);
-        }
-        run.finished = conversion->isFinished();
-        run.fileAtEnd = conversion->progress().currentFile();
-        if (!run.finished)
-            prompts.answers.push_front(true); // yes, cancel
-        conversion->close();
-        run.currentFile = conversion->lblCurrentFile->text();
-        run.cleanedUp = conversion->isCleanedUp();
-        return conversion->result();
-    };
-    window.mnuFile_Convert->trigger();
-    prompts.dialogHandler = previous;
-    return run;
-}
 
 ApplicationFolderCopy::ApplicationFolderCopy() {
     const QString source = TestPaths::appDir();

@@ -1,39 +1,13 @@
 #pragma once
 
+#include "tests/support/ConversionDriver.h"
 #include "tests/support/TestFiles.h"
 
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <functional>
 #include <sys/types.h>
-
-class FakePrompts;
-class frmMain;
-class frmProcessing;
-
-// What the user saw of one conversion that a fault test played through the
-// main window.
-struct FaultRun {
-    bool windowOpened = false;
-    bool finished = false;  // the batch ran to its end
-    bool cancelled = false; // the test cancelled it (answering Yes)
-    QString errorLog;       // the error log's text, empty when none was shown
-    QString currentFile;    // lblCurrentFile when the window closed
-    int fileAtEnd = 0;      // the file the window was at when it closed
-    pid_t processGroup = 0; // the batch's process group while it ran
-    bool cleanedUp = false; // the window removed its working files
-};
-
-// Called every few milliseconds while the batch runs; returns true to cancel
-// the conversion at that moment.
-using WhileConverting = std::function<bool(frmProcessing &)>;
-
-// Chooses Convert in the main window and plays the conversion window as
-// ConvertThroughWindow does, calling `during` while the batch runs.
-FaultRun ConvertWatching(frmMain &window, FakePrompts &prompts, const WhileConverting &during = {},
-                         int timeoutMs = 120000);
 
 // A temporary application folder: a copy of the build's Profiles/ (which a
 // test may spoil) and Components/ with the real components, in use while

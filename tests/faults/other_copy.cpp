@@ -31,13 +31,14 @@ int main(int argc, char **argv) {
     AddFilesThroughDialog(*window, prompts, arguments.mid(1));
     window->frmOutputDirectorySettings->txtOutputDirectory->setText(arguments[0]);
     bool told = false;
-    const FaultRun run = ConvertWatching(*window, prompts, [&](frmProcessing &conversion) {
-        if (!told && conversion.processGroup() != 0) {
-            out << "converting" << Qt::endl;
-            told = true;
-        }
-        return false;
-    });
+    const ConversionSeen run =
+        ConvertThroughWindow(*window, prompts, [&](frmProcessing &conversion) {
+            if (!told && conversion.processGroup() != 0) {
+                out << "converting" << Qt::endl;
+                told = true;
+            }
+            return false;
+        });
     for (const QString &text : prompts.texts())
         out << "message: " << text << Qt::endl;
     out << (run.finished ? "finished" : "not finished") << Qt::endl << run.errorLog;

@@ -73,11 +73,12 @@ private slots:
         prompts.clear();
 
         QElapsedTimer sinceStart;
-        const FaultRun run = ConvertWatching(*window, prompts, [&](frmProcessing &conversion) {
-            if (!sinceStart.isValid() && conversion.processGroup() != 0)
-                sinceStart.start();
-            return sinceStart.isValid() && sinceStart.elapsed() >= moment;
-        });
+        const ConversionSeen run =
+            ConvertThroughWindow(*window, prompts, [&](frmProcessing &conversion) {
+                if (!sinceStart.isValid() && conversion.processGroup() != 0)
+                    sinceStart.start();
+                return sinceStart.isValid() && sinceStart.elapsed() >= moment;
+            });
         QVERIFY(run.cancelled);
         QVERIFY(!run.finished);
         QVERIFY(run.cleanedUp);

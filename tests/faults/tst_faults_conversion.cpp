@@ -111,7 +111,7 @@ private slots:
         if (!path.isEmpty())
             qputenv("PATH", path.toUtf8());
 
-        const FaultRun run = ConvertWatching(*listed.window, listed.prompts);
+        const ConversionSeen run = ConvertThroughWindow(*listed.window, listed.prompts);
         QVERIFY(run.finished);
         QCOMPARE(run.currentFile, QStringLiteral("Finished!"));
         QString expected;
@@ -129,7 +129,7 @@ private slots:
                              {m_short, QStringLiteral("c.avi")}});
         QVERIFY(QFile::remove(listed.inputs[1]));
 
-        const FaultRun run = ConvertWatching(*listed.window, listed.prompts);
+        const ConversionSeen run = ConvertThroughWindow(*listed.window, listed.prompts);
         QVERIFY(run.finished);
         QCOMPARE(run.errorLog, QString(u'-' + listed.inputs[1] + u": no such file or directory\n"));
         QCOMPARE(FilesIn(listed.out), QStringList({QFileInfo(listed.output(0)).fileName(),
@@ -146,8 +146,8 @@ private slots:
                              {m_long, QStringLiteral("long.avi")},
                              {m_short, QStringLiteral("c.avi")}});
         bool removed = false;
-        const FaultRun run =
-            ConvertWatching(*listed.window, listed.prompts, [&](frmProcessing &window) {
+        const ConversionSeen run =
+            ConvertThroughWindow(*listed.window, listed.prompts, [&](frmProcessing &window) {
                 if (!removed && window.progress().currentFile() == 2 &&
                     window.progress().currentValue() > 0)
                     removed = QDir(listed.out).removeRecursively();
@@ -177,7 +177,7 @@ private slots:
                              {m_long, QStringLiteral("long.avi")},
                              {m_short, QStringLiteral("c.avi")}});
 
-        const FaultRun run = ConvertWatching(*listed.window, listed.prompts);
+        const ConversionSeen run = ConvertThroughWindow(*listed.window, listed.prompts);
         QVERIFY(run.finished);
         QCOMPARE(run.errorLog, QString(u'-' + listed.inputs[1] + u": " + listed.output(1) +
                                        u": File too large\n"));
@@ -195,8 +195,8 @@ private slots:
                              {m_long, QStringLiteral("long.avi")},
                              {m_short, QStringLiteral("c.avi")}});
         bool crashed = false;
-        const FaultRun run =
-            ConvertWatching(*listed.window, listed.prompts, [&](frmProcessing &window) {
+        const ConversionSeen run =
+            ConvertThroughWindow(*listed.window, listed.prompts, [&](frmProcessing &window) {
                 if (!crashed && window.progress().currentFile() == 2 &&
                     window.progress().currentValue() > 0) {
                     for (const pid_t pid : ConverterProcesses(window.processGroup()))

@@ -143,7 +143,7 @@ private slots:
         const QString out = home.path() + u"/out";
         window->frmOutputDirectorySettings->txtOutputDirectory->setText(out);
         prompts.clear();
-        const FaultRun run = ConvertWatching(*window, prompts);
+        const ConversionSeen run = ConvertThroughWindow(*window, prompts);
         QVERIFY(run.finished);
         QCOMPARE(prompts.texts(), QStringList());
         QCOMPARE(run.errorLog, QString(u'-' + clip + u": Invalid value '' for option 's'\n"));
@@ -224,7 +224,7 @@ private slots:
         AddFilesThroughDialog(*window, prompts, {mine});
         window->frmOutputDirectorySettings->txtOutputDirectory->setText(myOut);
         prompts.clear();
-        const FaultRun refused = ConvertWatching(*window, prompts);
+        const ConversionSeen refused = ConvertThroughWindow(*window, prompts);
         QVERIFY(!refused.windowOpened);
         QCOMPARE(prompts.texts(),
                  QStringList{QStringLiteral("Mobivert is already converting one or more files!")});
@@ -239,7 +239,7 @@ private slots:
         QCOMPARE(WorkingFiles(data), QStringList());
 
         prompts.clear();
-        const FaultRun converted = ConvertWatching(*window, prompts);
+        const ConversionSeen converted = ConvertThroughWindow(*window, prompts);
         QVERIFY(converted.finished);
         QCOMPARE(converted.errorLog, QString());
         QCOMPARE(IncompleteOutput(myOut + u"/mine.m4v", 1.0), QString());
@@ -288,7 +288,7 @@ private slots:
         const QString myOut = home.path() + u"/my out";
         window->frmOutputDirectorySettings->txtOutputDirectory->setText(myOut);
         prompts.clear();
-        const FaultRun run = ConvertWatching(*window, prompts);
+        const ConversionSeen run = ConvertThroughWindow(*window, prompts);
         QVERIFY(run.finished);
         QCOMPARE(prompts.texts(), QStringList());
         QCOMPARE(run.errorLog, QString());

@@ -80,7 +80,7 @@ private slots:
         outputBox(*window)->setText(out);
         prompts.clear();
 
-        const FaultRun run = ConvertWatching(*window, prompts);
+        const ConversionSeen run = ConvertThroughWindow(*window, prompts);
         QVERIFY(!run.windowOpened);
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Critical);
@@ -109,7 +109,7 @@ private slots:
         outputBox(*window)->setText(home.path() + u"/out");
         prompts.clear();
 
-        const FaultRun run = ConvertWatching(*window, prompts);
+        const ConversionSeen run = ConvertThroughWindow(*window, prompts);
         QVERIFY(!run.windowOpened);
         QCOMPARE(prompts.texts(),
                  QStringList{u"Unable to prepare the conversion in the data folder:\r\n" + data});
@@ -131,11 +131,12 @@ private slots:
         prompts.clear();
 
         bool locked = false;
-        const FaultRun run = ConvertWatching(*window, prompts, [&](frmProcessing &conversion) {
-            if (!locked && conversion.progress().currentFile() == 2)
-                locked = QFile::setPermissions(out, ReadOnlyFolder);
-            return false;
-        });
+        const ConversionSeen run =
+            ConvertThroughWindow(*window, prompts, [&](frmProcessing &conversion) {
+                if (!locked && conversion.progress().currentFile() == 2)
+                    locked = QFile::setPermissions(out, ReadOnlyFolder);
+                return false;
+            });
         QVERIFY(locked);
         QVERIFY(run.finished);
         QCOMPARE(run.errorLog,

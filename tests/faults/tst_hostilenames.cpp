@@ -93,7 +93,7 @@ private slots:
         m_out = m_home->path() + u"/out";
         m_window->frmOutputDirectorySettings->txtOutputDirectory->setText(m_out);
         m_prompts.clear();
-        m_run = ConvertWatching(*m_window, m_prompts);
+        m_run = ConvertThroughWindow(*m_window, m_prompts);
         QVERIFY(m_run.finished);
         QCOMPARE(m_prompts.texts(), QStringList());
     }
@@ -145,7 +145,7 @@ private:
     FakePrompts m_prompts;
     std::unique_ptr<frmMain> m_window;
     QString m_out;
-    FaultRun m_run;
+    ConversionSeen m_run;
 };
 
 QTEST_MAIN(TestHostileNames)

@@ -6,10 +6,13 @@
 #include "tests/support/FakePrompts.h"
 
 #include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
 
-ConversionSeen ConvertThroughWindow(frmMain &window, FakePrompts &prompts, int timeoutMs) {
+ConversionSeen ConvertThroughWindow(frmMain &window, FakePrompts &prompts,
+                                    const WhileConverting &during, int timeoutMs) {
     ConversionSeen seen;
     const auto previous = prompts.dialogHandler;
     prompts.dialogHandler = [&](QDialog *dialog) {
@@ -24,10 +27,24 @@ ConversionSeen ConvertThroughWindow(frmMain &window, FakePrompts &prompts, int t
         }
         seen.windowOpened = true;
         conversion->show();
-        seen.finished = QTest::qWaitFor([&] { return conversion->isFinished(); }, timeoutMs);
+        QElapsedTimer clock;
+        clock.start();
+        while (!conversion->isFinished() && clock.elapsed() < timeoutMs) {
+            if (const pid_t group = conversion->processGroup())
+                seen.processGroup = group;
+            if (during && during(*conversion)) {
+                seen.cancelled = true;
+                break;
+            }
+            QTest::qWait(10);
+        }
+        seen.finished = conversion->isFinished();
+        seen.fileAtEnd = conversion->progress().currentFile();
         if (!seen.finished)
             prompts.answers.push_front(true); // yes, cancel
         conversion->close();
+        seen.currentFile = conversion->lblCurrentFile->text();
+        seen.cleanedUp = conversion->isCleanedUp();
         return conversion->result();
     };
     window.mnuFile_Convert->trigger();
