@@ -12,11 +12,6 @@
 namespace converter {
 namespace {
 
-struct DialectOption {
-    std::string_view name;
-    bool takesValue;
-};
-
 // The options the converter reads itself; everything else goes to ffmpeg as it is.
 constexpr auto kDialect = std::to_array<DialectOption>({
     {"-i", true},         {"-f", true},       {"-vcodec", true},     {"-acodec", true},
@@ -27,14 +22,6 @@ constexpr auto kDialect = std::to_array<DialectOption>({
     {"-an", false},       {"-ss", true},      {"-t", true},          {"-vframes", true},
     {"-y", false},        {"-vf", true},      {"-filter:v", true},
 });
-
-const DialectOption *dialectOption(std::string_view token) {
-    for (const DialectOption &option : kDialect) {
-        if (option.name == token)
-            return &option;
-    }
-    return nullptr;
-}
 
 const std::string kNoOutput = "At least one output file must be specified";
 
@@ -70,6 +57,14 @@ int *marginField(Geometry &geometry, std::string_view option) {
 }
 
 } // namespace
+
+const DialectOption *dialectOption(std::string_view word) {
+    for (const DialectOption &option : kDialect) {
+        if (option.name == word)
+            return &option;
+    }
+    return nullptr;
+}
 
 Translation translate(const std::vector<std::string> &arguments) {
     Plan plan;

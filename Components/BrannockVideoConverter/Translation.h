@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -25,6 +26,16 @@ struct TranslationError {
 };
 
 using Translation = std::variant<Plan, TranslationError>;
+
+// An option of the old dialect that the converter reads itself; every other
+// word passes to ffmpeg as it is.
+struct DialectOption {
+    std::string_view name;
+    bool takesValue;
+};
+
+// The dialect's option of that name; nullptr for any other word.
+const DialectOption *dialectOption(std::string_view word);
 
 // Reads the converter's arguments (without the program name). Options before
 // -i are input options and pass unchanged; the last argument is the output.

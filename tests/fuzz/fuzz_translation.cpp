@@ -17,36 +17,11 @@
 
 #include <algorithm>
 #include <string>
-#include <string_view>
 #include <vector>
 
 using namespace converter;
 
 namespace {
-
-// The options of the old dialect and whether each takes a value: every
-// other word passes to ffmpeg as it is.
-struct Option {
-    std::string_view name;
-    bool takesValue;
-};
-constexpr Option Dialect[] = {
-    {"-i", true},         {"-f", true},       {"-vcodec", true},     {"-acodec", true},
-    {"-s", true},         {"-padtop", true},  {"-padbottom", true},  {"-padleft", true},
-    {"-padright", true},  {"-croptop", true}, {"-cropbottom", true}, {"-cropleft", true},
-    {"-cropright", true}, {"-b", true},       {"-ab", true},         {"-sameq", false},
-    {"-r", true},         {"-ar", true},      {"-ac", true},         {"-vn", false},
-    {"-an", false},       {"-ss", true},      {"-t", true},          {"-vframes", true},
-    {"-y", false},        {"-vf", true},      {"-filter:v", true},
-};
-
-const Option *dialectOption(const std::string &word) {
-    for (const Option &option : Dialect) {
-        if (option.name == word)
-            return &option;
-    }
-    return nullptr;
-}
 
 QString shown(const std::vector<std::string> &words) {
     QStringList texts;
@@ -99,7 +74,7 @@ void checkPlan(const std::vector<std::string> &arguments, const Plan &plan) {
     // The words the converter does not know, between the input and the output.
     std::vector<std::string> passed;
     for (auto at = input + 2; at < arguments.end() - 1; ++at) {
-        if (const Option *option = dialectOption(*at))
+        if (const DialectOption *option = dialectOption(*at))
             at += option->takesValue ? 1 : 0;
         else
             passed.push_back(*at);
