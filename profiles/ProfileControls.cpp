@@ -9,6 +9,7 @@
 #include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
 #include "profiles/ProfileFile.h"
+#include "profiles/ProfileSettings.h"
 #include "profiles/frmEditVideoSize.h"
 
 #include <QAction>
@@ -243,7 +244,7 @@ void ProfileControls::SwitchDevice(const QString &DeviceName) {
     {
         const QSignalBlocker silence(profiles);
         const int selected = profiles->currentIndex();
-        profiles->addItem(CustomEntry);
+        profiles->addItem(ProfileSettings::CustomEntry);
         profiles->setCurrentIndex(selected);
     }
 }
@@ -252,7 +253,7 @@ void ProfileControls::cmbProfiles_Click() {
     QComboBox *profiles = m_main.cmbProfiles;
     // Every entry reading "Custom" is the custom entry: choosing it keeps
     // the current settings. No selection loads nothing either.
-    if (profiles->currentText() == CustomEntry || profiles->currentIndex() < 0)
+    if (ProfileSettings::IsCustomEntry(profiles->currentText()) || profiles->currentIndex() < 0)
         return;
     LoadProfile(static_cast<qint16>(profiles->currentIndex() + 1));
 }

@@ -21,9 +21,6 @@ class ProfileControls final : public QObject {
 public:
     explicit ProfileControls(frmMain &main);
 
-    // The last entry of the profile box: the settings are hand-made.
-    static inline const QString CustomEntry = QStringLiteral("Custom");
-
     void SwitchDevice(const QString &DeviceName);
     void ResetLeftMenuColors();
     void ResetSelectDeviceMenu();

@@ -71,7 +71,7 @@ DeviceProfiles ReadDeviceProfiles(const QString &file) {
 }
 
 bool IsCustomEntry(const QString &profileName) {
-    return profileName == u"Custom";
+    return profileName == CustomEntry;
 }
 
 Selection SelectionForProfile(const QString &file, const OptionLists &lists, int number) {

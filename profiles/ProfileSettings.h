@@ -58,8 +58,10 @@ struct DeviceProfiles {
 };
 DeviceProfiles ReadDeviceProfiles(const QString &file);
 
-// The profile box treats every entry with this text as its own "Custom"
-// entry: choosing it loads nothing.
+// The last entry of the profile box: the settings are hand-made. The box
+// treats every entry with this text as its own "Custom" entry: choosing it
+// loads nothing.
+inline const QString CustomEntry = QStringLiteral("Custom");
 bool IsCustomEntry(const QString &profileName);
 
 // The state after selecting the device and then choosing profile `number`
