@@ -23,6 +23,11 @@ std::optional<qint16> readLimit(const QString &file, const QString &codec, const
     return ToInt16(ReadIniValue(codec, key, currentPosition, file));
 }
 
+std::optional<qint16> numberOfProfiles(const IniFile &contents) {
+    return ToInt16(
+        ReadIniValue(contents, General, QStringLiteral("NumberOfProfiles"), QStringLiteral("0")));
+}
+
 } // namespace
 
 QString Path(const QString &deviceName) {
@@ -41,14 +46,14 @@ QStringList ReadOptionList(const QString &file, const QString &key) {
 }
 
 std::optional<qint16> ReadNumberOfProfiles(const QString &file) {
-    return ToInt16(ReadIniValue(General, QStringLiteral("NumberOfProfiles"), 0, file));
+    return numberOfProfiles(ReadIniFile(file));
 }
 
 QStringList ReadProfileNames(const QString &file) {
     QStringList names;
-    const qint16 count = ReadNumberOfProfiles(file).value_or(0);
     // Read once for all names: a spoilt file may claim 32767 profiles.
     const IniFile contents = ReadIniFile(file);
+    const qint16 count = numberOfProfiles(contents).value_or(0);
     for (int number = 1; number <= count; ++number)
         names.append(
             ReadIniValue(contents, ProfileSection(number), QStringLiteral("Name"), QString()));
@@ -82,19 +87,21 @@ bool IsCheckKey(ProfileKey key) {
 ProfileValues ReadProfile(const QString &file, int number) {
     ProfileValues profile;
     const QString section = ProfileSection(number);
+    const IniFile contents = ReadIniFile(file);
     for (int i = 0; i < ProfileKeyCount; ++i) {
         const auto key = static_cast<ProfileKey>(i);
-        const qint64 fallback = IsCheckKey(key) ? 0 : -1;
+        const QString fallback = IsCheckKey(key) ? QStringLiteral("0") : QStringLiteral("-1");
         profile.values[static_cast<size_t>(i)] =
-            ToInt16(ReadIniValue(section, KeyName(key), fallback, file));
+            ToInt16(ReadIniValue(contents, section, KeyName(key), fallback));
     }
     return profile;
 }
 
 CodecSection ReadCodecSection(const QString &file, const QString &codec) {
-    return {ReadIniValue(codec, QStringLiteral("VideoFormat"), QString(), file),
-            ReadIniValue(codec, QStringLiteral("ExtraParameters"), QString(), file),
-            ReadIniValue(codec, QStringLiteral("Extension"), QString(), file)};
+    const IniFile contents = ReadIniFile(file);
+    return {ReadIniValue(contents, codec, QStringLiteral("VideoFormat"), QString()),
+            ReadIniValue(contents, codec, QStringLiteral("ExtraParameters"), QString()),
+            ReadIniValue(contents, codec, QStringLiteral("Extension"), QString())};
 }
 
 std::optional<qint16> ReadMaxVideoSize(const QString &file, const QString &codec,
