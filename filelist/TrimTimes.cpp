@@ -1,5 +1,7 @@
 #include "filelist/TrimTimes.h"
 
+#include "app/Prompts.h"
+
 #include <QStringList>
 
 namespace {
@@ -71,22 +73,20 @@ TrimCheck CheckTrimTimes(const TimeFields &start, const TimeFields &end, qint64 
 }
 
 QString TrimVerdictMessage(TrimVerdict verdict, qint64 totalSeconds) {
-    const auto lines = [](const char16_t *first, const QString &second) -> QString {
-        return QString::fromUtf16(first) + u"\r\n" + second;
-    };
     switch (verdict) {
     case TrimVerdict::Accepted:
         return {};
     case TrimVerdict::NotNumeric:
-        return lines(u"Invalid Start or End Time!",
-                     QStringLiteral("Reason: You can only enter numeric values."));
+        return JoinLines({QStringLiteral("Invalid Start or End Time!"),
+                          QStringLiteral("Reason: You can only enter numeric values.")});
     case TrimVerdict::StartAfterEnd:
-        return lines(u"The start time you've entered is not valid.",
-                     QStringLiteral("Reason: The Start Time cannot exceed the End Time."));
+        return JoinLines({QStringLiteral("The start time you've entered is not valid."),
+                          QStringLiteral("Reason: The Start Time cannot exceed the End Time.")});
     case TrimVerdict::EndAfterTotal:
-        return lines(u"The End Time you've entered is not valid.",
-                     QStringLiteral("Reason: The End Time cannot exceed the Total Duration of: ") +
-                         FormatTrimTime(totalSeconds));
+        return JoinLines(
+            {QStringLiteral("The End Time you've entered is not valid."),
+             QStringLiteral("Reason: The End Time cannot exceed the Total Duration of: ") +
+                 FormatTrimTime(totalSeconds)});
     }
     return {};
 }
