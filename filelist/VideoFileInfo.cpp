@@ -36,13 +36,8 @@ std::optional<Int> libraryNumberTo(const QString &text) {
 std::optional<double> RoundHalfToEven(double value) {
     if (!std::isfinite(value))
         return std::nullopt;
-    const double below = std::floor(value);
-    const double fraction = value - below;
-    if (fraction < 0.5)
-        return below;
-    if (fraction > 0.5)
-        return below + 1.0;
-    return std::fmod(below, 2.0) == 0.0 ? below : below + 1.0;
+    // nearbyint rounds halves to the even neighbour in the default mode.
+    return std::nearbyint(value);
 }
 
 std::optional<qint32> LibraryNumberToInt32(const QString &text) {
