@@ -11,6 +11,7 @@
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFiles.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -33,9 +34,7 @@ QByteArray settingsText(const TestHome &home) {
 
 void writeSettings(const TestHome &home, const QByteArray &text) {
     QDir().mkpath(home.dataFolder());
-    QFile file(home.dataFolder() + u"/Settings.ini");
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
+    QVERIFY(WriteFileBytes(home.dataFolder() + u"/Settings.ini", text));
 }
 
 QLineEdit *outputBox(const frmMain &window) {

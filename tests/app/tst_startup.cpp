@@ -6,6 +6,7 @@
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,9 +54,7 @@ private slots:
     void blockedDataFolderFailsWithoutAMessage() {
         TestHome home;
         // A file where the configuration folder should be: nothing can be made.
-        QFile blocker(home.configFolder());
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(WriteFileBytes(home.configFolder(), QByteArray()));
         const ShellFolderResult result = LookUpShellFolder(CSIDL_APPDATA | CSIDL_FLAG_CREATE);
         QCOMPARE(result.status, ShellFolderStatus::Failed);
         QVERIFY(result.path.isEmpty());

@@ -1,6 +1,7 @@
 // The small shared helpers: durations, folders and files.
 #include "app/Various.h"
 #include "platform/FileSystem.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,9 +46,7 @@ private slots:
     void createFolderPathLeavesExistingFoldersAlone() {
         QTemporaryDir root;
         QVERIFY(QDir().mkpath(root.path() + u"/A"));
-        QFile marker(root.path() + u"/A/keep.txt");
-        QVERIFY(marker.open(QIODevice::WriteOnly));
-        marker.close();
+        QVERIFY(WriteFileBytes(root.path() + u"/A/keep.txt", QByteArray()));
         QString path = root.path() + u"/A/B/C";
         CreateFolderPath(path);
         QVERIFY(FolderExists(path));
@@ -56,9 +55,7 @@ private slots:
 
     void createFolderPathStopsQuietlyAtAFile() {
         QTemporaryDir root;
-        QFile blocker(root.path() + u"/A");
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(WriteFileBytes(root.path() + u"/A", QByteArray()));
         QString path = root.path() + u"/A/B/C";
         CreateFolderPath(path);
         QVERIFY(!FolderExists(root.path() + u"/A/B"));
@@ -82,9 +79,7 @@ private slots:
         QFETCH(bool, file);
         QTemporaryDir root;
         QVERIFY(QDir().mkpath(root.path() + u"/dir"));
-        QFile media(root.path() + u"/dir/file.avi");
-        QVERIFY(media.open(QIODevice::WriteOnly));
-        media.close();
+        QVERIFY(WriteFileBytes(root.path() + u"/dir/file.avi", QByteArray()));
         const QString path = relative.isEmpty() ? QString() : root.path() + u'/' + relative;
         QCOMPARE(FolderExists(path), folder);
         QCOMPARE(FileExists(path), file);
@@ -115,9 +110,7 @@ private slots:
     void makeOwnerWritable() {
         QTemporaryDir root;
         const QString path = root.path() + u"/ro.ini";
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        QVERIFY(WriteFileBytes(path, QByteArray()));
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
         QVERIFY(MakeOwnerWritable(path));
         QVERIFY(QFile::permissions(path) & QFileDevice::WriteOwner);

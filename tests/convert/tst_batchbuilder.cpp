@@ -6,6 +6,7 @@
 #include "convert/ShellQuote.h"
 #include "convert/SizeOptions.h"
 #include "tests/support/MediaTools.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -360,10 +361,7 @@ private slots:
         QDir().mkpath(data);
         // A stand-in converter that records its arguments, NUL-separated.
         const QString recorder = data + u"/BrannockVideoConverter.exe";
-        QFile script(recorder);
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\nprintf '%s\\0' \"$@\" >> \"$0.args\"\n");
-        script.close();
+        QVERIFY(WriteFileBytes(recorder, "#!/bin/sh\nprintf '%s\\0' \"$@\" >> \"$0.args\"\n"));
         QFile::setPermissions(recorder, QFileDevice::ExeOwner | QFileDevice::ReadOwner |
                                             QFileDevice::WriteOwner);
 
@@ -377,10 +375,7 @@ private slots:
         const BatchPlan plan =
             BuildBatch(settings, {{}, {}, QStringLiteral("MP4"), {}}, {row(name, input)}, psp,
                        [](const QString &) { return false; });
-        QFile batch(data + u"/BVC.bat");
-        QVERIFY(batch.open(QIODevice::WriteOnly));
-        batch.write(BatchText(plan));
-        batch.close();
+        QVERIFY(WriteFileBytes(data + u"/BVC.bat", BatchText(plan)));
 
         const ProgramResult result = RunProgram(
             QStringLiteral("/bin/sh"),

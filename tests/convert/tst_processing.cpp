@@ -9,6 +9,7 @@
 #include "platform/Processes.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFiles.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -38,9 +39,7 @@ struct Batch {
                  u" -vcodec mpeg4 -y " + ShellQuote(run.outputFolder + u"/x.mp4") + u'\n')
                     .toUtf8();
         }
-        QFile batch(BatchFiles::batch(run.dataFolder));
-        QVERIFY(batch.open(QIODevice::WriteOnly));
-        batch.write(text);
+        QVERIFY(WriteFileBytes(BatchFiles::batch(run.dataFolder), text));
         qputenv("FAKE_SECONDS", QByteArray::number(seconds));
         qputenv("FAKE_CONVERTER_LOG", QFile::encodeName(home.path() + u"/pids"));
     }

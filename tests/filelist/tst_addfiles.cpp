@@ -14,6 +14,7 @@
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -269,10 +270,7 @@ private slots:
         QDir().mkpath(home.dataFolder());
         // Written by hand: a rewrite of the key would change the line.
         const QByteArray settings = "[Commondialog]\nAddFiles = \"" + folder.toUtf8() + "/\"\n";
-        QFile file(settingsFile(home));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(settings);
-        file.close();
+        QVERIFY(WriteFileBytes(settingsFile(home), settings));
 
         auto window = OpenMainWindow();
         prompts.fileSelections.push_back(SampleFiles::makeTextFiles(folder, 1));
