@@ -45,9 +45,10 @@ QString imageNameOf(const QString &pidText) {
     return QFileInfo(QFile::decodeName(first)).fileName();
 }
 
-} // namespace
-
-QList<ProcessEntry> ListProcesses() {
+// The processes whose /proc entry can be read, all of them or those of one
+// process group. Only the processes kept get their image name read, so a
+// look at one group does not read the executable of every process.
+QList<ProcessEntry> readProcesses(pid_t onlyGroup) {
     QList<ProcessEntry> processes;
     const QStringList entries =
         QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -60,10 +61,25 @@ QList<ProcessEntry> ListProcesses() {
         process.pid = pid;
         if (!readStat(entry, process))
             continue;
+        if (onlyGroup > 0 && process.processGroup != onlyGroup)
+            continue;
         process.imageName = imageNameOf(entry);
         processes.append(process);
     }
     return processes;
+}
+
+// The processes of the group that still run (zombies have ended).
+QList<ProcessEntry> runningMembers(pid_t processGroup) {
+    QList<ProcessEntry> members = readProcesses(processGroup);
+    members.removeIf([](const ProcessEntry &process) { return process.state == 'Z'; });
+    return members;
+}
+
+} // namespace
+
+QList<ProcessEntry> ListProcesses() {
+    return readProcesses(0);
 }
 
 bool ImageNameMatches(const QString &imageName, const QString &name) {
@@ -73,11 +89,7 @@ bool ImageNameMatches(const QString &imageName, const QString &name) {
 bool ProcessGroupAlive(pid_t processGroup) {
     if (processGroup <= 0 || (::kill(-processGroup, 0) != 0 && errno != EPERM))
         return false;
-    for (const ProcessEntry &process : ListProcesses()) {
-        if (process.processGroup == processGroup && process.state != 'Z')
-            return true;
-    }
-    return false;
+    return !runningMembers(processGroup).isEmpty();
 }
 
 void KillProcessByName(const QString &name, pid_t processGroup, int graceMs) {
@@ -85,9 +97,8 @@ void KillProcessByName(const QString &name, pid_t processGroup, int graceMs) {
         return;
     const auto matching = [&] {
         QList<pid_t> pids;
-        for (const ProcessEntry &process : ListProcesses()) {
-            if (process.processGroup == processGroup && process.state != 'Z' &&
-                ImageNameMatches(process.imageName, name))
+        for (const ProcessEntry &process : runningMembers(processGroup)) {
+            if (ImageNameMatches(process.imageName, name))
                 pids.append(process.pid);
         }
         return pids;
