@@ -64,22 +64,23 @@ void CMDLauncher::stop(int graceMs) {
     if (m_processGroup <= 0)
         return;
     m_stopped = true;
-    if (ProcessGroupAlive(m_processGroup)) {
-        ::kill(-m_processGroup, SIGTERM);
+    // Waits until no process of the batch is left or the time is up,
+    // reaping the shell once it has gone.
+    const auto groupEnded = [this](int waitMs) {
         QElapsedTimer waited;
         waited.start();
-        while (ProcessGroupAlive(m_processGroup) && waited.elapsed() < graceMs) {
-            m_process.waitForFinished(20); // reaps the shell once it has gone
+        while (ProcessGroupAlive(m_processGroup) && waited.elapsed() < waitMs) {
+            m_process.waitForFinished(20);
             QThread::msleep(10);
         }
-        if (ProcessGroupAlive(m_processGroup)) {
+        return !ProcessGroupAlive(m_processGroup);
+    };
+    if (ProcessGroupAlive(m_processGroup)) {
+        ::kill(-m_processGroup, SIGTERM);
+        if (!groupEnded(graceMs)) {
             ::kill(-m_processGroup, SIGKILL);
             // SIGKILL cannot be refused, but it takes a moment to land.
-            waited.restart();
-            while (ProcessGroupAlive(m_processGroup) && waited.elapsed() < 2000) {
-                m_process.waitForFinished(20);
-                QThread::msleep(10);
-            }
+            groupEnded(2000);
         }
     }
     if (m_process.state() != QProcess::NotRunning)
