@@ -38,3 +38,14 @@ QString FormatDuration(qint64 seconds) {
     return twoDigits(seconds / 3600) + u':' + twoDigits(seconds / 60 % 60) + u':' +
            twoDigits(seconds % 60);
 }
+
+QString PlainDecimal(double value, int decimals) {
+    QString text = QString::number(value, 'f', decimals);
+    if (!text.contains(u'.'))
+        return text;
+    while (text.endsWith(u'0'))
+        text.chop(1);
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    return text;
+}

@@ -14,6 +14,10 @@ bool FileExists(const QString &path);
 // Negative input counts as zero.
 QString FormatDuration(qint64 seconds);
 
+// A number with the given count of decimals, less its trailing zeros and a
+// bare decimal point: 25, 12.5, 33.33.
+QString PlainDecimal(double value, int decimals);
+
 // The per-user data folder that holds Settings.ini, the debug log and the
 // working files of a conversion.
 inline constexpr char16_t DataFolderSuffix[] = u"/Brannock Software/Mobivert";

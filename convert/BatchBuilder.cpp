@@ -1,5 +1,6 @@
 #include "convert/BatchBuilder.h"
 
+#include "app/Various.h"
 #include "convert/BatchFiles.h"
 #include "convert/ShellQuote.h"
 #include "convert/SizeOptions.h"
@@ -16,16 +17,6 @@ namespace {
 
 bool isChecked(int value) {
     return value == 1;
-}
-
-// A decimal number as the batch writes it: no trailing zeros.
-QString plainNumber(double value) {
-    QString text = QString::number(value, 'f', 6);
-    while (text.endsWith(u'0'))
-        text.chop(1);
-    if (text.endsWith(u'.'))
-        text.chop(1);
-    return text;
 }
 
 // The whole number at the start of a typed text (blanks first allowed);
@@ -87,7 +78,8 @@ QString ConversionOptions(const ConversionSettings &settings, const BatchCodecDa
         const double bitrate =
             QString(settings.videoBitrate).remove(QStringLiteral(" kbps")).toDouble(&numeric);
         if (numeric)
-            options += QStringLiteral(" -b ") + plainNumber(bitrate - 50) + QStringLiteral("kbps");
+            options +=
+                QStringLiteral(" -b ") + PlainDecimal(bitrate - 50, 6) + QStringLiteral("kbps");
         options += QStringLiteral(" -r ") +
                    ShellWord(QString(settings.videoFrameRate).remove(QStringLiteral(" fps")));
         if (isChecked(settings.originalQuality))

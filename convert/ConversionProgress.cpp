@@ -1,5 +1,7 @@
 #include "convert/ConversionProgress.h"
 
+#include "app/Various.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -50,13 +52,7 @@ QString ConversionProgress::currentFileText() const {
 QString ConversionProgress::percentage(qint64 value, qint64 maximum) {
     // Single precision, as the window has always computed it.
     const float share = float(value) / float(maximum) * 100.0f;
-    const double rounded = std::nearbyint(double(share) * 100.0) / 100.0;
-    QString text = QString::number(rounded, 'f', 2);
-    while (text.endsWith(u'0'))
-        text.chop(1);
-    if (text.endsWith(u'.'))
-        text.chop(1);
-    return text;
+    return PlainDecimal(std::nearbyint(double(share) * 100.0) / 100.0, 2);
 }
 
 void ConversionProgress::apply(const QList<ConsoleEvent> &events) {
