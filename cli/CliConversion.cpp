@@ -82,8 +82,7 @@ void CliConversion::CMDLauncher_ProcessEnded() {
     report(false);
     const bool allConverted = std::all_of(m_plan.outputPaths.cbegin(), m_plan.outputPaths.cend(),
                                           [](const QString &path) { return FileExists(path); });
-    emit finished(allConverted && m_progress.errorMessages().isEmpty() ? ExitConverted
-                                                                       : ExitFailed);
+    emit finished(allConverted && m_progress.errors().isEmpty() ? ExitConverted : ExitFailed);
 }
 
 void CliConversion::announceFiles() {
@@ -160,11 +159,7 @@ void CliConversion::cleanUp() {
 }
 
 void CliConversion::report(bool cancelled) {
-    QStringList errors;
-    for (const QString &entry : m_progress.errorMessages().split(QStringLiteral("\r\n"))) {
-        if (!entry.isEmpty())
-            errors.append(entry.startsWith(u'-') ? entry.mid(1) : entry);
-    }
+    const QStringList &errors = m_progress.errors();
     int converted = 0;
     QStringList lines;
     for (qsizetype i = 0; i < m_plan.rows.size(); ++i) {

@@ -49,6 +49,13 @@ QString ConversionProgress::currentFileText() const {
     return QStringLiteral("Processing File: %1 of %2...").arg(m_currentFile).arg(rowCount());
 }
 
+QString ConversionProgress::errorMessages() const {
+    QString text;
+    for (const QString &error : m_errors)
+        text += u'-' + error + u"\r\n";
+    return text;
+}
+
 QString ConversionProgress::percentage(qint64 value, qint64 maximum) {
     // Single precision, as the window has always computed it.
     const float share = float(value) / float(maximum) * 100.0f;
@@ -81,7 +88,7 @@ void ConversionProgress::apply(const QList<ConsoleEvent> &events) {
             }
             break;
         case ConsoleEvent::Kind::Error:
-            m_errors += u'-' + event.text + u"\r\n";
+            m_errors.append(event.text);
             break;
         }
     }

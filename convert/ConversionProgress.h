@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // One row of a running batch as the conversion window follows it.
 struct BatchRow {
@@ -34,8 +35,10 @@ public:
     int totalMaximum() const { return rowCount() + 1; }
     int totalValue() const { return m_totalValue; }
     bool finished() const { return m_finished; }
-    // Each entry "-" + message + CR LF, in the order they were found.
-    QString errorMessages() const { return m_errors; }
+    // The error messages, in the order they were found.
+    const QStringList &errors() const { return m_errors; }
+    // The same as the error log shows them: each "-" + message + CR LF.
+    QString errorMessages() const;
 
     static inline const QString BaseCaption = QStringLiteral("Converting Video Files...");
     // value / maximum as a percentage rounded to two decimals, halves to
@@ -56,5 +59,5 @@ private:
     bool m_finished = false;
     QString m_caption = BaseCaption;
     QString m_status = QStringLiteral("Initializing...");
-    QString m_errors;
+    QStringList m_errors;
 };
