@@ -18,6 +18,8 @@ CliConversion::CliConversion(const QString &dataFolder, const BatchPlan &plan, C
     , m_plan(plan)
     , m_output(output)
     , m_progress(BatchFiles::converter(dataFolder), BatchFiles::trackDrop(dataFolder), plan.rows) {
+    for (const BatchRow &row : plan.rows)
+        m_totalSeconds += row.totalSeconds;
     m_elapsed.start();
 }
 
@@ -87,6 +89,8 @@ void CliConversion::CMDLauncher_ProcessEnded() {
 
 void CliConversion::announceFiles() {
     while (m_announcedFile < m_progress.currentFile()) {
+        if (m_announcedFile > 0)
+            m_secondsBefore += m_plan.rows[m_announcedFile - 1].totalSeconds;
         const int number = ++m_announcedFile;
         const QString &input = m_plan.rows[number - 1].inputPath;
         const QString &output = m_plan.outputPaths[number - 1];
@@ -123,15 +127,9 @@ void CliConversion::showProgress() {
         return;
     m_shownStep = shown;
 
-    qint64 done = value;
-    qint64 total = 0;
-    for (qsizetype i = 0; i < m_plan.rows.size(); ++i) {
-        total += m_plan.rows[i].totalSeconds;
-        if (i < number - 1)
-            done += m_plan.rows[i].totalSeconds;
-    }
     const qint64 elapsedMs = m_elapsed.elapsed();
-    const std::optional<qint64> left = ProgressText::SecondsLeft(elapsedMs, done, total);
+    const std::optional<qint64> left =
+        ProgressText::SecondsLeft(elapsedMs, m_secondsBefore + value, m_totalSeconds);
     if (m_output.json()) {
         m_output.object(
             {{QStringLiteral("event"), QStringLiteral("progress")},

@@ -48,7 +48,9 @@ private:
     std::unique_ptr<SleepInhibitor> m_noSleep;
     QElapsedTimer m_elapsed;
     int m_announcedFile = 0;
-    int m_shownStep = -1;      // the last tenth of a file reported off a terminal
-    qint64 m_highestValue = 0; // the furthest the current file has got
+    int m_shownStep = -1;       // the last tenth of a file reported off a terminal
+    qint64 m_highestValue = 0;  // the furthest the current file has got
+    qint64 m_totalSeconds = 0;  // of every row
+    qint64 m_secondsBefore = 0; // of the rows before the current one
     bool m_ended = false;
 };
