@@ -12,7 +12,7 @@ struct Word {
 // Splits shell text into words the way the batch writes them: single-quoted
 // paths, backslash escapes outside quotes. Reports whether a quote is still
 // open at the end.
-QList<Word> shellWords(const QString &text, bool *openQuote) {
+QList<Word> shellWords(const QString &text, bool &openQuote) {
     QList<Word> words;
     Word current;
     bool inWord = false;
@@ -46,9 +46,19 @@ QList<Word> shellWords(const QString &text, bool *openQuote) {
     }
     if (inWord)
         words.append(current);
-    if (openQuote)
-        *openQuote = inQuote;
+    openQuote = inQuote;
     return words;
+}
+
+// A thumbnail line asks for a single image; its words "-f image2" are
+// never quoted, while every path is.
+bool asksForImage(const QList<Word> &words) {
+    for (qsizetype i = 0; i + 1 < words.size(); ++i) {
+        if (!words[i].quoted && words[i].text == u"-f" && !words[i + 1].quoted &&
+            words[i + 1].text == u"image2")
+            return true;
+    }
+    return false;
 }
 
 bool isSummary(const QString &line) {
@@ -63,20 +73,6 @@ ConsoleOutputParser::ConsoleOutputParser(const QString &converterPath, const QSt
     , m_trackDropEcho(ShellQuote(trackDropPath) + u' ')
     , m_inputPaths(inputPaths) {}
 
-ConsoleOutputParser::Command ConsoleOutputParser::classifyEcho(const QString &echo) const {
-    if (!echo.startsWith(m_converterEcho))
-        return echo.startsWith(m_trackDropEcho) ? Command::TrackDrop : Command::None;
-    // A thumbnail line asks for a single image; its words "-f image2" are
-    // never quoted, while every path is.
-    const QList<Word> words = shellWords(echo, nullptr);
-    for (qsizetype i = 0; i + 1 < words.size(); ++i) {
-        if (!words[i].quoted && words[i].text == u"-f" && !words[i + 1].quoted &&
-            words[i + 1].text == u"image2")
-            return Command::Thumbnail;
-    }
-    return Command::Conversion;
-}
-
 QList<ConsoleEvent> ConsoleOutputParser::feedLine(const QString &line) {
     QList<ConsoleEvent> events;
 
@@ -89,14 +85,18 @@ QList<ConsoleEvent> ConsoleOutputParser::feedLine(const QString &line) {
     }
     if (!echo.isEmpty()) {
         bool openQuote = false;
-        shellWords(echo, &openQuote);
+        const QList<Word> words = shellWords(echo, openQuote);
         if (openQuote) {
             m_pendingEcho = echo;
             return events;
         }
         m_pendingEcho.clear();
         endSegment(events);
-        const Command command = classifyEcho(echo);
+        Command command = Command::None;
+        if (echo.startsWith(m_converterEcho))
+            command = asksForImage(words) ? Command::Thumbnail : Command::Conversion;
+        else if (echo.startsWith(m_trackDropEcho))
+            command = Command::TrackDrop;
         if (command == Command::Conversion && m_currentFile < m_inputPaths.size()) {
             ++m_currentFile;
             m_inConversion = true;

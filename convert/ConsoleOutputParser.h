@@ -39,7 +39,6 @@ public:
 private:
     enum class Command { None, Conversion, Thumbnail, TrackDrop };
 
-    Command classifyEcho(const QString &echo) const;
     void endSegment(QList<ConsoleEvent> &events);
     void readConverterLine(const QString &line, QList<ConsoleEvent> &events);
 
