@@ -147,11 +147,7 @@ void CliConversion::showProgress() {
 }
 
 void CliConversion::cleanUp() {
-    if (m_launcher) {
-        m_launcher->disconnect(this);
-        StopBatch(*m_launcher);
-        m_launcher.reset();
-    }
+    StopBatch(m_launcher);
     m_noSleep.reset();
     RemoveWorkingFiles(m_dataFolder);
 }

@@ -14,12 +14,16 @@ namespace {
 constexpr int DeleteTimeoutMs = 10000;
 } // namespace
 
-void StopBatch(CMDLauncher &launcher) {
+void StopBatch(std::unique_ptr<CMDLauncher> &launcher) {
+    if (!launcher)
+        return;
+    launcher->disconnect();
     // The shell goes first, so it cannot start the next line while its
     // converter is being ended.
-    const pid_t group = launcher.processGroup();
-    launcher.stop();
+    const pid_t group = launcher->processGroup();
+    launcher->stop();
     KillProcessByName(QString::fromUtf16(BatchFiles::ConverterName), group);
+    launcher.reset();
 }
 
 void RemoveWorkingFiles(const QString &dataFolder, const std::function<void()> &beforeAttempt) {

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class CMDLauncher;
 
@@ -10,10 +11,11 @@ class CMDLauncher;
 // does when it closes.
 
 // Stops the batch's shell and every process of its group, then any
-// converter of that group that is still left. Another copy of Mobivert
+// converter of that group that is still left, and lets the launcher go:
+// nothing more of it reaches the window. Another copy of Mobivert
 // converting at the same time runs in a group of its own and is never
-// touched.
-void StopBatch(CMDLauncher &launcher);
+// touched. Nothing happens when no batch was started.
+void StopBatch(std::unique_ptr<CMDLauncher> &launcher);
 
 // Deletes the batch file and the component copies from the data folder.
 // The converter copy is retried for a while when it cannot be deleted yet,

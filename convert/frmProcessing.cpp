@@ -199,11 +199,7 @@ void frmProcessing::closeEvent(QCloseEvent *event) {
 void frmProcessing::cleanUp() {
     m_cleanedUp = true;
     const QString &folder = m_run.dataFolder;
-    if (m_launcher) {
-        m_launcher->disconnect(this);
-        StopBatch(*m_launcher);
-        m_launcher.reset();
-    }
+    StopBatch(m_launcher);
     m_noSleep.reset();
     RemoveWorkingFiles(folder,
                        [this] { setWindowTitle(QStringLiteral("Cleaning up. Please, wait...")); });
