@@ -7,6 +7,7 @@
 #include "app/WizardHeader.h"
 #include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
+#include "convert/BatchLock.h"
 #include "convert/CMDLauncher.h"
 #include "convert/ConsoleLogView.h"
 #include "convert/frmError.h"
@@ -119,8 +120,7 @@ void frmProcessing::Form_Load() {
     m_launcher->start(BatchFiles::batch(m_run.dataFolder));
     switch (m_launcher->startStatus()) {
     case CMDLauncher::AlreadyRunning:
-        prompts().critical(this,
-                           QStringLiteral("Mobivert is already converting one or more files!"));
+        prompts().critical(this, JoinLines(BusyMessage()));
         return;
     case CMDLauncher::StartFailed:
         prompts().critical(this, JoinLines({QStringLiteral("An error occured!"),
