@@ -149,9 +149,7 @@ std::optional<Failure> readTrim(const QString &value, std::optional<TrimRange> &
     // is held against each file's duration once the files are read.
     const TrimCheck check = CheckTrimTimes(*start, *end, MaxTrimHours * 3600);
     if (check.Verdict != TrimVerdict::Accepted)
-        return Failure{QStringLiteral("--trim: ") +
-                       TrimVerdictMessage(check.Verdict, 0)
-                           .replace(QStringLiteral("\r\n"), QStringLiteral(" "))};
+        return Failure{QStringLiteral("--trim: ") + TrimRefusalText(check.Verdict, 0)};
     trim = TrimRange{*start, *end};
     return std::nullopt;
 }
@@ -386,6 +384,11 @@ std::optional<int> FindOptionItem(const QStringList &items, const QString &value
         }
     }
     return std::nullopt;
+}
+
+QString TrimRefusalText(TrimVerdict verdict, qint64 totalSeconds) {
+    return TrimVerdictMessage(verdict, totalSeconds)
+        .replace(QStringLiteral("\r\n"), QStringLiteral(" "));
 }
 
 CliParse ParseCliArguments(const QStringList &arguments) {

@@ -73,3 +73,6 @@ QList<CliDevice> CliDevices();
 // the value without regard to case and blanks, also when the value leaves
 // out the item's unit ("128" for "128 kbps", "25" for "25 fps").
 std::optional<int> FindOptionItem(const QStringList &items, const QString &value);
+
+// The trim dialog's message for a refused trim range, on one line.
+QString TrimRefusalText(TrimVerdict verdict, qint64 totalSeconds);

@@ -160,8 +160,7 @@ std::optional<QString> applyTrim(const TrimRange &trim, QList<FileListRow> &rows
         const TrimCheck check = CheckTrimTimes(trim.start, trim.end, total);
         if (check.Verdict != TrimVerdict::Accepted)
             return QStringLiteral("--trim for ") + row.Filepath + QStringLiteral(": ") +
-                   TrimVerdictMessage(check.Verdict, total)
-                       .replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+                   TrimRefusalText(check.Verdict, total);
         row.BeginTime = check.BeginTime;
         row.EndTime = check.EndTime;
     }
