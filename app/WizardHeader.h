@@ -4,7 +4,6 @@
 
 #include <initializer_list>
 
-class QBoxLayout;
 class QDialog;
 class QHBoxLayout;
 class QLabel;

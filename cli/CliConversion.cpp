@@ -8,9 +8,6 @@
 #include "convert/CMDLauncher.h"
 #include "platform/SleepInhibitor.h"
 
-#include <QFileInfo>
-#include <QJsonArray>
-
 #include <algorithm>
 
 CliConversion::CliConversion(const QString &dataFolder, const BatchPlan &plan, CliOutput &output)

@@ -41,7 +41,7 @@ QString shippedThreadLibrary() {
 }
 
 QString shippedTrackDrop() {
-    return component(u"TrackDrop.exe");
+    return component(TrackDropName);
 }
 
 } // namespace BatchFiles

@@ -18,7 +18,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QLockFile>
 #include <QTreeWidget>

@@ -9,9 +9,13 @@ public:
     bool powerOff() override { return false; }
 };
 
+PowerOff &inert() {
+    static InertPowerOff nothing;
+    return nothing;
+}
+
 PowerOff *&current() {
-    static InertPowerOff inert;
-    static PowerOff *active = &inert;
+    static PowerOff *active = &inert();
     return active;
 }
 
@@ -26,6 +30,5 @@ PowerOff &powerOff() {
 }
 
 void SetPowerOff(PowerOff *replacement) {
-    static InertPowerOff inert;
-    current() = replacement ? replacement : &inert;
+    current() = replacement ? replacement : &inert();
 }
