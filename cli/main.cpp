@@ -213,9 +213,7 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
             out.problem(QStringLiteral("Please, choose an output folder first."));
             return ExitInvalid;
         }
-        const BatchPlan plan =
-            BuildBatch(request.settings, ReadBatchCodecData(request.settings), *rows, options,
-                       [](const QString &path) { return QFileInfo::exists(path); });
+        const BatchPlan plan = PlanBatch(request.settings, *rows, options);
         if (out.json()) {
             out.object({{QStringLiteral("event"), QStringLiteral("batch")},
                         {QStringLiteral("lines"), QJsonArray::fromStringList(plan.lines)},

@@ -52,12 +52,18 @@ QByteArray BatchText(const BatchPlan &plan) {
     return text;
 }
 
+BatchPlan PlanBatch(const ConversionSettings &settings, const QList<FileListRow> &rows,
+                    const BatchOptions &options) {
+    return BuildBatch(settings, ReadBatchCodecData(settings), rows, options,
+                      [](const QString &path) { return QFileInfo::exists(path); });
+}
+
 BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListRow> &rows,
                        const BatchOptions &options) {
     const QString &data = options.dataFolder;
     copyComponent(BatchFiles::shippedConverter(), BatchFiles::converter(data));
     copyComponent(BatchFiles::shippedThreadLibrary(), BatchFiles::threadLibrary(data));
-    if (settings.device == u"iPod" && options.addToLibrary)
+    if (AddsToLibrary(settings, options))
         copyComponent(BatchFiles::shippedTrackDrop(), BatchFiles::trackDrop(data));
 
     DebugLog &log = DebugLog::instance();
@@ -68,8 +74,7 @@ BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListR
         writeRowsDump(dump, rows);
     }
 
-    BatchPlan plan = BuildBatch(settings, ReadBatchCodecData(settings), rows, options,
-                                [](const QString &path) { return QFileInfo::exists(path); });
+    BatchPlan plan = PlanBatch(settings, rows, options);
     // Always a new file: a shell that still reads an earlier batch from this
     // folder goes on reading that one, never the new text from its offset.
     QSaveFile batch(BatchFiles::batch(data));

@@ -13,6 +13,11 @@ struct BatchRun {
 // The codec sections of the settings' profile file that a batch uses.
 BatchCodecData ReadBatchCodecData(const ConversionSettings &settings);
 
+// The batch for the rows, its output names kept clear of the files on disk.
+// What PrepareBatch writes, and what a dry run shows.
+BatchPlan PlanBatch(const ConversionSettings &settings, const QList<FileListRow> &rows,
+                    const BatchOptions &options);
+
 // Prepares a batch in the data folder: copies the converter (and, for the
 // iPod library hand-off, TrackDrop) from the application's Components
 // folder, writes the batch file with one line per command, and in debug
