@@ -62,6 +62,10 @@ QString PspBaseName(int videoCodecPosition, qint64 number) {
     return prefix + QString::number(number).rightJustified(4, u'0');
 }
 
+bool AddsToLibrary(const ConversionSettings &settings, const BatchOptions &options) {
+    return settings.device == u"iPod" && options.addToLibrary;
+}
+
 QString ConversionOptions(const ConversionSettings &settings, const BatchCodecData &codecs,
                           const FileListRow &row) {
     QString options;
@@ -117,7 +121,7 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
     BatchPlan plan;
     const QString converter = ShellQuote(BatchFiles::converter(options.dataFolder));
     const bool psp = settings.device == u"PSP";
-    const bool toLibrary = settings.device == u"iPod" && options.addToLibrary;
+    const bool toLibrary = AddsToLibrary(settings, options);
     const bool thumbnails = psp && options.createThumbnails;
     const QString extension =
         isChecked(settings.noVideo) ? codecs.audioExtension : codecs.videoExtension;

@@ -47,6 +47,10 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
                      const QList<FileListRow> &rows, const BatchOptions &options,
                      const std::function<bool(const QString &)> &pathTaken);
 
+// Whether the batch hands each converted file to the library: the iPod,
+// with "Add files directly to iTunes" checked.
+bool AddsToLibrary(const ConversionSettings &settings, const BatchOptions &options);
+
 // The converter options of one row, after "-i <input>" and before "-y <output>".
 QString ConversionOptions(const ConversionSettings &settings, const BatchCodecData &codecs,
                           const FileListRow &row);
