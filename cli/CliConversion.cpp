@@ -78,9 +78,7 @@ void CliConversion::CMDLauncher_ProcessEnded() {
     m_progress.finish();
     announceFiles();
     cleanUp();
-    report(false);
-    const bool allConverted = std::all_of(m_plan.outputPaths.cbegin(), m_plan.outputPaths.cend(),
-                                          [](const QString &path) { return FileExists(path); });
+    const bool allConverted = report(false) == m_plan.rows.size();
     emit finished(allConverted && m_progress.errors().isEmpty() ? ExitConverted : ExitFailed);
 }
 
@@ -149,7 +147,7 @@ void CliConversion::cleanUp() {
     RemoveWorkingFiles(m_dataFolder);
 }
 
-void CliConversion::report(bool cancelled) {
+int CliConversion::report(bool cancelled) {
     const QStringList &errors = m_progress.errors();
     int converted = 0;
     QStringList lines;
@@ -188,7 +186,7 @@ void CliConversion::report(bool cancelled) {
                          {QStringLiteral("failed"), int(count) - converted},
                          {QStringLiteral("cancelled"), cancelled},
                          {QStringLiteral("elapsed"), m_elapsed.elapsed() / 1000}});
-        return;
+        return converted;
     }
     const QString files = count == 1 ? QStringLiteral("file") : QStringLiteral("files");
     if (cancelled)
@@ -208,4 +206,5 @@ void CliConversion::report(bool cancelled) {
         m_output.line(line);
     for (const QString &error : errors)
         m_output.problem(error);
+    return converted;
 }

@@ -38,7 +38,8 @@ private:
     void announceFiles();
     void showProgress();
     void cleanUp();
-    void report(bool cancelled);
+    // Reports the outcome; returns how many files were converted.
+    int report(bool cancelled);
 
     QString m_dataFolder;
     BatchPlan m_plan;
