@@ -1,105 +1,39 @@
 #include "bench/AddFilesBench.h"
 
-#include "app/Prompts.h"
 #include "app/frmMain.h"
+#include "bench/BenchTools.h"
 #include "filelist/FileListController.h"
 #include "filelist/VideoFileAdder.h"
 #include "filelist/VideoFileInfo.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
+#include <string>
 #include <vector>
-
-extern char **environ;
 
 namespace {
 
-// Answers every question with No and shows nothing: a benchmark must not
-// wait for a click.
-class SilentPrompts final : public Prompts {
-public:
-    SilentPrompts() { SetPrompts(this); }
-    ~SilentPrompts() override { SetPrompts(nullptr); }
-    SilentPrompts(const SilentPrompts &) = delete;
-    SilentPrompts &operator=(const SilentPrompts &) = delete;
-
-    void message(QWidget *, Icon, const QString &, const QString &) override {}
-    bool question(QWidget *, const QString &, const QString &) override { return false; }
-    QStringList openFiles(QWidget *, const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    QString chooseFolder(QWidget *, const QString &, const QString &) override { return {}; }
-    void openUrl(const QUrl &) override {}
-    int exec(QDialog *) override { return 0; }
-};
-
-qint64 statusKiB(const char *field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QString text = QString::fromLatin1(status.readAll());
-    const QRegularExpression line(QString::fromLatin1(field) + QStringLiteral(":\\s+(\\d+)"));
-    const QRegularExpressionMatch match = line.match(text);
-    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
-}
-
-// Starts a new peak: the kernel sets the high-water mark to the current size.
-void resetPeak() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
 // Measures a piece of work done in this process.
-template<typename Work>
-AddFilesMeasurement measureHere(const QString &name, int files, Work work) {
+AddFilesMeasurement measureHere(const QString &name, int files, const std::function<void()> &work) {
     AddFilesMeasurement m;
     m.name = name;
     m.files = files;
-    resetPeak();
-    const qint64 before = statusKiB("VmRSS");
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    m.seconds = timer.nsecsElapsed() / 1e9;
-    m.peakKiB = statusKiB("VmHWM");
-    if (before >= 0 && m.peakKiB >= 0)
-        m.extraKiB = m.peakKiB - before;
+    const BenchTools::WorkCost cost = BenchTools::measureWork(work);
+    m.seconds = cost.seconds;
+    m.peakKiB = cost.peakKiB;
+    m.extraKiB = cost.extraKiB;
     return m;
-}
-
-bool makeSampleClip(const QString &path) {
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                  QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
-                  QStringLiteral("-i"), QStringLiteral("testsrc2=size=160x120:rate=25:duration=1"),
-                  QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                  QStringLiteral("sine=frequency=1000:sample_rate=44100:duration=1"),
-                  QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-c:a"),
-                  QStringLiteral("libmp3lame"), QStringLiteral("file:") + path});
-    return ffmpeg.waitForFinished(120000) && ffmpeg.exitStatus() == QProcess::NormalExit &&
-           ffmpeg.exitCode() == 0;
 }
 
 QStringList makeFiles(const QString &folder, int count, QString *error) {
     const QString sample = QDir(folder).filePath(QStringLiteral("sample.avi"));
-    if (!makeSampleClip(sample)) {
-        *error = QStringLiteral("ffmpeg could not make the sample clip");
+    *error = BenchTools::makeClip(sample, QStringLiteral("160x120"), 1);
+    if (!error->isEmpty())
         return {};
-    }
     QStringList files;
     for (int i = 1; i <= count; ++i) {
         const QString path =
@@ -113,41 +47,24 @@ QStringList makeFiles(const QString &folder, int count, QString *error) {
     return files;
 }
 
-// Runs a program without a shell, its output discarded, and measures it
-// alone: wait4 reports the peak memory of that one child.
+// Runs a program and measures it alone: the peak memory is that of the
+// program.
 AddFilesMeasurement measureProgram(const QString &name, int files, const QStringList &arguments) {
     AddFilesMeasurement m;
     m.name = name;
     m.files = files;
-    std::vector<QByteArray> encoded;
+    std::vector<std::string> encoded;
     for (const QString &argument : arguments)
-        encoded.push_back(QFile::encodeName(argument));
-    std::vector<char *> argv;
-    for (QByteArray &argument : encoded)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    for (int fd : {0, 1, 2})
-        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_RDWR, 0);
-    QElapsedTimer timer;
-    timer.start();
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        m.note = QStringLiteral("%1 could not be started").arg(arguments.first());
+        encoded.push_back(QFile::encodeName(argument).toStdString());
+    const BenchTools::ProgramRun run = BenchTools::runQuietly(encoded);
+    if (!run.ok) {
+        m.note =
+            (run.started ? QStringLiteral("%1 failed") : QStringLiteral("%1 could not be started"))
+                .arg(arguments.first());
         return m;
     }
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        m.note = QStringLiteral("%1 failed").arg(arguments.first());
-        return m;
-    }
-    m.seconds = timer.nsecsElapsed() / 1e9;
-    m.peakKiB = usage.ru_maxrss; // kilobytes on Linux
+    m.seconds = run.wallSeconds;
+    m.peakKiB = run.peakKiB;
     return m;
 }
 
@@ -180,7 +97,7 @@ QList<AddFilesMeasurement> RunAddFilesBench(int fileCount) {
     });
 
     if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        SilentPrompts silent;
+        BenchTools::SilentPrompts silent;
         frmMain window; // never shown, never loaded: no settings are read or written
         AddFilesMeasurement add =
             measureHere(QStringLiteral("add to the list (main window)"), fileCount,
@@ -225,17 +142,14 @@ QStringList AddFilesBenchTable(const QList<AddFilesMeasurement> &measurements) {
                  .arg(QStringLiteral("files/s"), 8)
                  .arg(QStringLiteral("peak MiB"), 9)
                  .arg(QStringLiteral("extra MiB"), 9);
-    const auto mib = [](qint64 kib) {
-        return kib < 0 ? QStringLiteral("-") : QString::number(kib / 1024.0, 'f', 1);
-    };
     for (const AddFilesMeasurement &m : measurements) {
         QString line = QStringLiteral("%1 %2 %3 %4 %5 %6")
                            .arg(m.name, -36)
                            .arg(m.files, 6)
                            .arg(QString::number(m.seconds, 'f', 2), 8)
                            .arg(QString::number(m.filesPerSecond(), 'f', 0), 8)
-                           .arg(mib(m.peakKiB), 9)
-                           .arg(mib(m.extraKiB), 9);
+                           .arg(BenchTools::mib(m.peakKiB), 9)
+                           .arg(BenchTools::mib(m.extraKiB), 9);
         if (!m.note.isEmpty())
             line += QStringLiteral("  (") + m.note + u')';
         lines << line;

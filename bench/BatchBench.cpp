@@ -4,8 +4,6 @@
 #include "convert/BatchBuilder.h"
 #include "convert/ConvertFiles.h"
 
-#include <QElapsedTimer>
-
 #include <vector>
 
 namespace {
@@ -80,16 +78,14 @@ QStringList RunBatchBench() {
         std::vector<double> times;
         qint64 peak = -1, extra = -1, batchBytes = 0;
         for (int run = 0; run < runs; ++run) {
-            BenchTools::resetPeak();
-            const qint64 before = BenchTools::residentKiB();
-            QElapsedTimer timer;
-            timer.start();
-            const BatchPlan plan =
-                BuildBatch(settings, codecs, listed, options,
-                           [](const QString &) { return false; }); // nothing on disk yet
-            times.push_back(double(timer.nsecsElapsed()) / 1e9);
-            peak = BenchTools::peakKiB();
-            extra = peak >= 0 && before >= 0 ? std::max(extra, peak - before) : extra;
+            BatchPlan plan;
+            const BenchTools::WorkCost cost = BenchTools::measureWork([&] {
+                plan = BuildBatch(settings, codecs, listed, options,
+                                  [](const QString &) { return false; }); // nothing on disk yet
+            });
+            times.push_back(cost.seconds);
+            peak = cost.peakKiB;
+            extra = std::max(extra, cost.extraKiB);
             batchBytes = BatchText(plan).size();
         }
         rows.append({QString::number(RowCount),

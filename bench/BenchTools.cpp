@@ -1,14 +1,23 @@
 #include "bench/BenchTools.h"
 
+#include "platform/ApplicationFolder.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSysInfo>
 
+#include <QElapsedTimer>
+
 #include <algorithm>
+#include <fcntl.h>
 #include <malloc.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <thread>
+
+extern char **environ;
 
 namespace BenchTools {
 
@@ -63,12 +72,56 @@ void resetPeak() {
         clear.write("5");
 }
 
+WorkCost measureWork(const std::function<void()> &work) {
+    WorkCost cost;
+    resetPeak();
+    const qint64 before = residentKiB();
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    cost.seconds = double(timer.nsecsElapsed()) / 1e9;
+    cost.peakKiB = peakKiB();
+    if (before >= 0 && cost.peakKiB >= 0)
+        cost.extraKiB = cost.peakKiB - before;
+    return cost;
+}
+
 double processCpuSeconds() {
     return cpuSeconds(RUSAGE_SELF);
 }
 
 double childrenCpuSeconds() {
     return cpuSeconds(RUSAGE_CHILDREN);
+}
+
+ProgramRun runQuietly(const std::vector<std::string> &arguments) {
+    ProgramRun run;
+    std::vector<char *> argv;
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (int fd : {0, 1, 2})
+        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_RDWR, 0);
+    QElapsedTimer timer;
+    timer.start();
+    pid_t pid = -1;
+    run.started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    if (!run.started)
+        return run;
+    int status = 0;
+    rusage usage{};
+    // wait4 reports the resources of that one child alone.
+    if (wait4(pid, &status, 0, &usage) != pid)
+        return run;
+    run.wallSeconds = double(timer.nsecsElapsed()) / 1e9;
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    run.peakKiB = usage.ru_maxrss; // kilobytes on Linux
+    return run;
 }
 
 double best(const std::vector<double> &values) {
@@ -164,6 +217,20 @@ QString machineDescription() {
         .arg(std::thread::hardware_concurrency())
         .arg(QString::number(memory.toDouble() / 1024.0 / 1024.0, 'f', 1),
              system.isEmpty() ? QSysInfo::prettyProductName() : system, QSysInfo::kernelVersion());
+}
+
+HomeForBench::HomeForBench(const QString &home)
+    : m_home(qgetenv("HOME"))
+    , m_config(qgetenv("XDG_CONFIG_HOME")) {
+    qputenv("HOME", QFile::encodeName(home));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home) + "/.config");
+    SetApplicationFolder(QStringLiteral(MOBIVERT_APP_DIR));
+}
+
+HomeForBench::~HomeForBench() {
+    SetApplicationFolder(QString());
+    qputenv("HOME", m_home);
+    qputenv("XDG_CONFIG_HOME", m_config);
 }
 
 } // namespace BenchTools

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "app/Prompts.h"
+
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 // Small measuring tools shared by the sections.
@@ -16,10 +20,31 @@ qint64 peakKiB();     // VmHWM
 // sets the high-water mark to the current size.
 void resetPeak();
 
+// The cost of a piece of work done in this process: its time, the peak
+// resident memory, and the peak above the size when the work began.
+struct WorkCost {
+    double seconds = 0;
+    qint64 peakKiB = -1;
+    qint64 extraKiB = -1;
+};
+WorkCost measureWork(const std::function<void()> &work);
+
 // CPU time (user and system) of this process, and of the children it has
 // waited for, in seconds.
 double processCpuSeconds();
 double childrenCpuSeconds();
+
+// A program run without a shell, its standard streams on /dev/null, and
+// waited for. The first argument names the program: a path, or a name
+// looked up on PATH.
+struct ProgramRun {
+    bool started = false;
+    bool ok = false; // ended by itself with status 0
+    double wallSeconds = 0;
+    double cpuSeconds = 0; // user and system time of the program and the children it waited for
+    qint64 peakKiB = -1;   // the program's own peak resident memory
+};
+ProgramRun runQuietly(const std::vector<std::string> &arguments);
 
 double best(const std::vector<double> &values);
 double median(std::vector<double> values);
@@ -37,5 +62,37 @@ QString makeClip(const QString &path, const QString &size, double seconds); // "
 
 // CPU model, cores, memory and system of this machine, one line.
 QString machineDescription();
+
+// Installed while it lives: answers every question with No and shows
+// nothing, so that a benchmark never waits for a click.
+class SilentPrompts : public Prompts {
+public:
+    SilentPrompts() { SetPrompts(this); }
+    ~SilentPrompts() override { SetPrompts(nullptr); }
+    SilentPrompts(const SilentPrompts &) = delete;
+    SilentPrompts &operator=(const SilentPrompts &) = delete;
+
+    void message(QWidget *, Icon, const QString &, const QString &) override {}
+    bool question(QWidget *, const QString &, const QString &) override { return false; }
+    QStringList openFiles(QWidget *, const QString &, const QString &, const QString &) override {
+        return {};
+    }
+    QString chooseFolder(QWidget *, const QString &, const QString &) override { return {}; }
+    void openUrl(const QUrl &) override {}
+    int exec(QDialog *) override { return 0; }
+};
+
+// Points HOME (and the configuration folder in it) at `home` and the
+// application folder at the build's while it lives.
+class HomeForBench final {
+public:
+    explicit HomeForBench(const QString &home);
+    ~HomeForBench();
+    HomeForBench(const HomeForBench &) = delete;
+    HomeForBench &operator=(const HomeForBench &) = delete;
+
+private:
+    QByteArray m_home, m_config;
+};
 
 } // namespace BenchTools

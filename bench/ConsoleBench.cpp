@@ -5,8 +5,6 @@
 #include "convert/ConversionProgress.h"
 #include "convert/ShellQuote.h"
 
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -106,28 +104,17 @@ Stream oneLongFile(const Recording &recording, qsizetype size) {
     return stream;
 }
 
-struct Cost {
-    double seconds = 0;
-    qint64 peakKiB = -1;
-    qint64 extraKiB = -1;
-};
+using Cost = BenchTools::WorkCost;
 
 // The best time of a few runs (other load on the machine only adds time),
 // and the highest peak.
 Cost measure(int runs, const std::function<void()> &work) {
     Cost cost;
     for (int run = 0; run < runs; ++run) {
-        BenchTools::resetPeak();
-        const qint64 before = BenchTools::residentKiB();
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        const double seconds = double(timer.nsecsElapsed()) / 1e9;
-        cost.seconds = run == 0 ? seconds : std::min(cost.seconds, seconds);
-        const qint64 peak = BenchTools::peakKiB();
-        cost.peakKiB = std::max(cost.peakKiB, peak);
-        if (before >= 0 && peak >= 0)
-            cost.extraKiB = std::max(cost.extraKiB, peak - before);
+        const Cost one = BenchTools::measureWork(work);
+        cost.seconds = run == 0 ? one.seconds : std::min(cost.seconds, one.seconds);
+        cost.peakKiB = std::max(cost.peakKiB, one.peakKiB);
+        cost.extraKiB = std::max(cost.extraKiB, one.extraKiB);
     }
     return cost;
 }

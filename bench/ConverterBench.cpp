@@ -2,75 +2,17 @@
 
 #include "Components/BrannockVideoConverter/FfmpegLocation.h"
 #include "Components/BrannockVideoConverter/Translation.h"
+#include "bench/BenchTools.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <algorithm>
-#include <chrono>
-#include <fcntl.h>
-#include <spawn.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <vector>
 
-extern char **environ;
-
-namespace {
-
-struct Timing {
-    bool ok = false;
-    double wallSeconds = 0;
-    double cpuSeconds = 0; // user and system time of the program and the children it waited for
-};
-
-// Runs a program without a shell, its output to /dev/null, and times it.
-Timing timeProgram(const std::vector<std::string> &arguments) {
-    std::vector<char *> argv;
-    for (const std::string &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.c_str()));
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    for (int fd : {0, 1, 2})
-        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_RDWR, 0);
-
-    Timing timing;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        rusage usage{};
-        if (wait4(pid, &status, 0, &usage) == pid) {
-            const auto end = std::chrono::steady_clock::now();
-            timing.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-            timing.wallSeconds = std::chrono::duration<double>(end - start).count();
-            const auto seconds = [](const timeval &t) {
-                return t.tv_sec + t.tv_usec / 1e6;
-            };
-            timing.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-        }
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return timing;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-int runCount() {
-    bool ok = false;
-    const int runs = qEnvironmentVariableIntValue("MOBIVERT_BENCH_RUNS", &ok);
-    return ok && runs > 0 ? runs : 7;
-}
-
-} // namespace
+using BenchTools::best;
+using BenchTools::median;
+using BenchTools::runQuietly;
 
 QStringList RunConverterBench() {
     const std::optional<std::string> ffmpeg = converter::findFfmpeg();
@@ -82,28 +24,29 @@ QStringList RunConverterBench() {
 
     QTemporaryDir folder;
     const std::string clip = folder.filePath(QStringLiteral("clip.mp4")).toStdString();
-    const Timing made = timeProgram({*ffmpeg,
-                                     "-nostdin",
-                                     "-y",
-                                     "-f",
-                                     "lavfi",
-                                     "-i",
-                                     "testsrc2=size=640x480:rate=25:duration=30",
-                                     "-f",
-                                     "lavfi",
-                                     "-i",
-                                     "sine=frequency=1000:sample_rate=48000:duration=30",
-                                     "-ac",
-                                     "2",
-                                     "-c:v",
-                                     "libx264",
-                                     "-preset",
-                                     "veryfast",
-                                     "-pix_fmt",
-                                     "yuv420p",
-                                     "-c:a",
-                                     "aac",
-                                     "file:" + clip});
+    const BenchTools::ProgramRun made =
+        runQuietly({*ffmpeg,
+                    "-nostdin",
+                    "-y",
+                    "-f",
+                    "lavfi",
+                    "-i",
+                    "testsrc2=size=640x480:rate=25:duration=30",
+                    "-f",
+                    "lavfi",
+                    "-i",
+                    "sine=frequency=1000:sample_rate=48000:duration=30",
+                    "-ac",
+                    "2",
+                    "-c:v",
+                    "libx264",
+                    "-preset",
+                    "veryfast",
+                    "-pix_fmt",
+                    "yuv420p",
+                    "-c:a",
+                    "aac",
+                    "file:" + clip});
     if (!made.ok)
         return {QStringLiteral("skipped: the 30-second clip could not be made")};
 
@@ -127,16 +70,17 @@ QStringList RunConverterBench() {
 
     // One run of each to warm the caches, then the measured runs, the order of
     // the two alternating.
-    timeProgram(ffmpegRun);
-    timeProgram(converterRun);
-    const int runs = runCount();
+    runQuietly(ffmpegRun);
+    runQuietly(converterRun);
+    const int runs = BenchTools::runCount(7);
     std::vector<double> ffmpegWall, ffmpegCpu, converterWall, converterCpu;
     for (int i = 0; i < runs; ++i) {
         for (int turn = 0; turn < 2; ++turn) {
             const bool converterTurn = (turn == 0) == (i % 2 == 0);
             // Each run writes a new file: replacing one costs the file system extra work.
             QFile::remove(QString::fromStdString(converterTurn ? throughConverter : direct));
-            const Timing timing = timeProgram(converterTurn ? converterRun : ffmpegRun);
+            const BenchTools::ProgramRun timing =
+                runQuietly(converterTurn ? converterRun : ffmpegRun);
             if (!timing.ok)
                 return {QStringLiteral("failed: %1 did not convert the clip")
                             .arg(converterTurn ? QStringLiteral("the converter")
@@ -148,9 +92,6 @@ QStringList RunConverterBench() {
 
     // The best run shows the cost itself; other load on the machine only adds
     // to a run, and the median shows how much it did.
-    const auto best = [](const std::vector<double> &values) {
-        return *std::min_element(values.begin(), values.end());
-    };
     const auto row = [](const QString &label, double a, double b, double c, double d) {
         return QStringLiteral("%1 %2 %3 %4 %5")
             .arg(label, -16)

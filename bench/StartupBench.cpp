@@ -2,7 +2,6 @@
 
 #include "app/frmMain.h"
 #include "bench/BenchTools.h"
-#include "platform/ApplicationFolder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -111,22 +110,15 @@ Start startBinary(const QString &home) {
 // The same steps in this process: the window built, loaded and shown, and
 // the events that showing it posts handled.
 double startInProcess(const QString &home) {
-    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", QFile::encodeName(home));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home) + "/.config");
+    const BenchTools::HomeForBench ownHome(home);
     QElapsedTimer timer;
     timer.start();
-    double seconds = 0;
-    {
-        frmMain window;
-        window.Form_Load(QString());
-        window.show();
-        QCoreApplication::processEvents();
-        seconds = double(timer.nsecsElapsed()) / 1e9;
-        window.hide();
-    }
-    qputenv("HOME", oldHome);
-    qputenv("XDG_CONFIG_HOME", oldConfig);
+    frmMain window;
+    window.Form_Load(QString());
+    window.show();
+    QCoreApplication::processEvents();
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    window.hide();
     return seconds;
 }
 
@@ -149,12 +141,10 @@ QStringList RunStartupBench() {
         binaryPeak = std::max(binaryPeak, start.peakKiB);
     }
 
-    SetApplicationFolder(QStringLiteral(MOBIVERT_APP_DIR));
     std::vector<double> inProcess;
     startInProcess(home.path());
     for (int i = 0; i < runs; ++i)
         inProcess.push_back(startInProcess(home.path()));
-    SetApplicationFolder(QString());
 
     QList<QStringList> rows{{QStringLiteral("start-up to ready"), QStringLiteral("best ms"),
                              QStringLiteral("median ms"), QStringLiteral("peak MiB")}};

@@ -3,7 +3,6 @@
 #include "Components/BrannockVideoConverter/FfmpegLocation.h"
 #include "Components/BrannockVideoConverter/Translation.h"
 #include "app/OutputDirectoryPanel.h"
-#include "app/Prompts.h"
 #include "app/frmMain.h"
 #include "bench/BenchTools.h"
 #include "convert/ConvertFiles.h"
@@ -12,7 +11,6 @@
 #include "filelist/FileListController.h"
 #include "filelist/FileListItems.h"
 #include "filelist/VideoFileAdder.h"
-#include "platform/ApplicationFolder.h"
 #include "profiles/ProfileControls.h"
 
 #include <QAction>
@@ -26,13 +24,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char **environ;
 
 namespace {
 
@@ -41,22 +34,11 @@ constexpr double ClipSeconds = 10;
 
 // Plays the user: runs the conversion window to the end of its batch and
 // closes it; notes the error log. Answers No and shows nothing else.
-class BatchPrompts final : public Prompts {
+class BatchPrompts final : public BenchTools::SilentPrompts {
 public:
-    BatchPrompts() { SetPrompts(this); }
-    ~BatchPrompts() override { SetPrompts(nullptr); }
-    BatchPrompts(const BatchPrompts &) = delete;
-    BatchPrompts &operator=(const BatchPrompts &) = delete;
-
     void message(QWidget *, Icon, const QString &text, const QString &) override {
         messages << text;
     }
-    bool question(QWidget *, const QString &, const QString &) override { return false; }
-    QStringList openFiles(QWidget *, const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    QString chooseFolder(QWidget *, const QString &, const QString &) override { return {}; }
-    void openUrl(const QUrl &) override {}
     int exec(QDialog *dialog) override {
         if (auto *errors = qobject_cast<frmError *>(dialog)) {
             errorLog = errors->txtErrors->toPlainText();
@@ -82,28 +64,6 @@ public:
 
     QStringList messages;
     QString errorLog;
-};
-
-// Points HOME and the application folder elsewhere while it lives.
-class HomeForBench final {
-public:
-    explicit HomeForBench(const QString &home)
-        : m_home(qgetenv("HOME"))
-        , m_config(qgetenv("XDG_CONFIG_HOME")) {
-        qputenv("HOME", QFile::encodeName(home));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home) + "/.config");
-        SetApplicationFolder(QStringLiteral(MOBIVERT_APP_DIR));
-    }
-    ~HomeForBench() {
-        SetApplicationFolder(QString());
-        qputenv("HOME", m_home);
-        qputenv("XDG_CONFIG_HOME", m_config);
-    }
-    HomeForBench(const HomeForBench &) = delete;
-    HomeForBench &operator=(const HomeForBench &) = delete;
-
-private:
-    QByteArray m_home, m_config;
 };
 
 // The words of a batch line as the shell reads them: single-quoted text and
@@ -152,20 +112,7 @@ Run runDirectly(const std::vector<std::vector<std::string>> &commands) {
     QElapsedTimer timer;
     timer.start();
     for (const std::vector<std::string> &command : commands) {
-        std::vector<char *> argv;
-        for (const std::string &argument : command)
-            argv.push_back(const_cast<char *>(argument.c_str()));
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        for (int fd : {0, 1, 2})
-            posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_RDWR, 0);
-        pid_t pid = -1;
-        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        int status = 0;
-        if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-            WEXITSTATUS(status) != 0)
+        if (!BenchTools::runQuietly(command).ok)
             return run;
     }
     run.wallSeconds = double(timer.nsecsElapsed()) / 1e9;
@@ -212,7 +159,7 @@ QStringList RunWholeBatchBench() {
 
     // A main window of its own: its own home, the build's profiles and
     // components; the iPod's default profile.
-    const HomeForBench ownHome(home);
+    const BenchTools::HomeForBench ownHome(home);
     QStringList lines;
     {
         BatchPrompts prompts;
