@@ -71,23 +71,24 @@ QStringList VideoFileAdder::DroppedFiles(const QMimeData *data) {
     return files;
 }
 
-void VideoFileAdder::addOneFile(const QString &path) {
-    showProgress(QStringLiteral("Adding File..."), 1, true);
-    QTreeWidgetItem *item = AppendFileListRow(m_main.lvwVideoFiles);
-    item->setText(ColumnFilepath, path);
-    int row = 0;
-    ReadVideoFileInfo(row);
-    hideProgress();
-}
-
-bool VideoFileAdder::addFileOfMany(const QString &path, int number, int count) {
-    showProgress(QStringLiteral("Adding Files..."), count, number == 1);
+void VideoFileAdder::appendAndRead(const QString &path) {
     // The row is appended and read without events running in between, so
     // the last row is always the one just appended.
     QTreeWidgetItem *item = AppendFileListRow(m_main.lvwVideoFiles);
     item->setText(ColumnFilepath, path);
     int row = 0;
     ReadVideoFileInfo(row);
+}
+
+void VideoFileAdder::addOneFile(const QString &path) {
+    showProgress(QStringLiteral("Adding File..."), 1, true);
+    appendAndRead(path);
+    hideProgress();
+}
+
+bool VideoFileAdder::addFileOfMany(const QString &path, int number, int count) {
+    showProgress(QStringLiteral("Adding Files..."), count, number == 1);
+    appendAndRead(path);
 
     m_main.AddFilesProgressBar->setValue(number);
     // The one place where the window answers while files are added; a click

@@ -39,6 +39,8 @@ public:
     bool CancelAddingFiles = false;
 
 private:
+    // Appends a row for the file and fills it from the media library.
+    void appendAndRead(const QString &path);
     void addOneFile(const QString &path);
     // One step of the several-files loops; false when the loop must stop.
     bool addFileOfMany(const QString &path, int number, int count);
