@@ -1,6 +1,6 @@
 #include "app/HelpLinks.h"
 
-#include "app/Prompts.h"
+#include "base/Prompts.h"
 #include "platform/ApplicationFolder.h"
 #include "platform/FileSystem.h"
 

@@ -1,7 +1,7 @@
 #include "app/OutputDirectoryPanel.h"
 
-#include "app/ClickableLabel.h"
-#include "app/GUIFunctions.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/GUIFunctions.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,10 +1,10 @@
 #include "app/SettingsArea.h"
 
 #include "app/AudioSettingsPanel.h"
-#include "app/ClickableLabel.h"
-#include "app/GUIFunctions.h"
 #include "app/OutputDirectoryPanel.h"
 #include "app/VideoSettingsPanel.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/GUIFunctions.h"
 
 #include <QAction>
 #include <QFrame>

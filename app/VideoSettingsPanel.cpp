@@ -1,8 +1,8 @@
 #include "app/VideoSettingsPanel.h"
 
-#include "app/ClickableLabel.h"
-#include "app/GUIFunctions.h"
 #include "app/SettingsPanelLayout.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/GUIFunctions.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #include "app/frmAbout.h"
 
-#include "app/ClickableLabel.h"
-#include "app/GUIFunctions.h"
 #include "app/HelpLinks.h"
-#include "app/Prompts.h"
-#include "app/WizardHeader.h"
+#include "base/Prompts.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/GUIFunctions.h"
+#include "widgets/WizardHeader.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

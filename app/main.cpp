@@ -1,8 +1,8 @@
 // Start-up: registers what the platform needs, creates the main window,
 // runs its load steps and shows it.
-#include "app/GUIFunctions.h"
 #include "app/frmMain.h"
 #include "platform/TerminationSignals.h"
+#include "widgets/GUIFunctions.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompts.h"
+#include "base/Prompts.h"
 
 #include <QByteArray>
 #include <QString>

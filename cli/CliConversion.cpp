@@ -1,6 +1,6 @@
 #include "cli/CliConversion.h"
 
-#include "app/Various.h"
+#include "base/Various.h"
 #include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
 #include "convert/BatchCleanup.h"

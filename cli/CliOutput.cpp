@@ -1,6 +1,6 @@
 #include "cli/CliOutput.h"
 
-#include "app/Various.h"
+#include "base/Various.h"
 #include "convert/ConversionProgress.h"
 
 #include <QJsonDocument>

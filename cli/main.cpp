@@ -1,8 +1,8 @@
 // mobivert-cli: the window's conversions from a terminal. The same profile
 // files, media information, batch builder, launcher, converter and output
 // parser as the window, so both write the same batch for the same settings.
-#include "app/GetShellFolder.h"
-#include "app/Various.h"
+#include "base/GetShellFolder.h"
+#include "base/Various.h"
 #include "cli/CliConversion.h"
 #include "cli/CliOptions.h"
 #include "cli/CliOutput.h"

@@ -1,6 +1,6 @@
 #include "convert/BatchBuilder.h"
 
-#include "app/Various.h"
+#include "base/Various.h"
 #include "convert/BatchFiles.h"
 #include "convert/ShellQuote.h"
 #include "convert/SizeOptions.h"

@@ -1,6 +1,6 @@
 #include "convert/BatchCleanup.h"
 
-#include "app/Various.h"
+#include "base/Various.h"
 #include "convert/BatchFiles.h"
 #include "convert/CMDLauncher.h"
 #include "platform/Processes.h"

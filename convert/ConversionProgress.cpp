@@ -1,6 +1,6 @@
 #include "convert/ConversionProgress.h"
 
-#include "app/Various.h"
+#include "base/Various.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,9 @@
 #include "convert/ConvertCommand.h"
 
-#include "app/ClickableLabel.h"
 #include "app/OutputDirectoryPanel.h"
-#include "app/Prompts.h"
 #include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
+#include "base/Prompts.h"
 #include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
 #include "convert/BatchLock.h"
@@ -14,6 +13,7 @@
 #include "convert/frmProcessing.h"
 #include "filelist/FileListItems.h"
 #include "profiles/ProfileControls.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "convert/ConvertFiles.h"
 
-#include "app/DebugLog.h"
-#include "app/Various.h"
+#include "base/DebugLog.h"
+#include "base/Various.h"
 #include "convert/BatchFiles.h"
 #include "platform/FileSystem.h"
 #include "profiles/ProfileFile.h"

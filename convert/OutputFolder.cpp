@@ -1,6 +1,6 @@
 #include "convert/OutputFolder.h"
 
-#include "app/Various.h"
+#include "base/Various.h"
 
 #include <QFileInfo>
 

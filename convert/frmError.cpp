@@ -1,7 +1,7 @@
 #include "convert/frmError.h"
 
-#include "app/GUIFunctions.h"
-#include "app/WizardHeader.h"
+#include "widgets/GUIFunctions.h"
+#include "widgets/WizardHeader.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>

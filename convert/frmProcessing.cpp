@@ -1,10 +1,8 @@
 #include "convert/frmProcessing.h"
 
-#include "app/DebugLog.h"
-#include "app/GUIFunctions.h"
-#include "app/Prompts.h"
-#include "app/Various.h"
-#include "app/WizardHeader.h"
+#include "base/DebugLog.h"
+#include "base/Prompts.h"
+#include "base/Various.h"
 #include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
 #include "convert/BatchLock.h"
@@ -15,6 +13,8 @@
 #include "platform/FileSystem.h"
 #include "platform/SleepInhibitor.h"
 #include "platform/TerminationSignals.h"
+#include "widgets/GUIFunctions.h"
+#include "widgets/WizardHeader.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

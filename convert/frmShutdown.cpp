@@ -1,8 +1,8 @@
 #include "convert/frmShutdown.h"
 
-#include "app/GUIFunctions.h"
-#include "app/WizardHeader.h"
 #include "platform/PowerOff.h"
+#include "widgets/GUIFunctions.h"
+#include "widgets/WizardHeader.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -1,12 +1,12 @@
 #include "filelist/FileListController.h"
 
-#include "app/ClickableLabel.h"
-#include "app/Prompts.h"
 #include "app/frmMain.h"
+#include "base/Prompts.h"
 #include "filelist/FileListItems.h"
 #include "filelist/VideoFileAdder.h"
 #include "filelist/frmFileProperties.h"
 #include "filelist/frmTrimVideo.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QAction>
 #include <QDropEvent>

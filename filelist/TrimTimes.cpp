@@ -1,6 +1,6 @@
 #include "filelist/TrimTimes.h"
 
-#include "app/Prompts.h"
+#include "base/Prompts.h"
 
 #include <QStringList>
 

@@ -1,13 +1,13 @@
 #include "filelist/VideoFileAdder.h"
 
-#include "app/ClickableLabel.h"
 #include "app/MainStatusBar.h"
-#include "app/Prompts.h"
 #include "app/frmMain.h"
+#include "base/Prompts.h"
 #include "filelist/AddFilesDialog.h"
 #include "filelist/FileListItems.h"
 #include "filelist/VideoFileInfo.h"
 #include "settings/SettingsFile.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QCoreApplication>
 #include <QMimeData>

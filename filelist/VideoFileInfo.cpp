@@ -1,6 +1,6 @@
 #include "filelist/VideoFileInfo.h"
 
-#include "app/Various.h"
+#include "base/Various.h"
 
 #include <QLocale>
 

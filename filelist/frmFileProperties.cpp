@@ -1,9 +1,9 @@
 #include "filelist/frmFileProperties.h"
 
-#include "app/GUIFunctions.h"
-#include "app/Prompts.h"
-#include "app/WizardHeader.h"
+#include "base/Prompts.h"
 #include "filelist/MediaInfoDLL.h"
+#include "widgets/GUIFunctions.h"
+#include "widgets/WizardHeader.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "filelist/frmTrimVideo.h"
 
-#include "app/GUIFunctions.h"
-#include "app/Prompts.h"
-#include "app/WizardHeader.h"
+#include "base/Prompts.h"
 #include "filelist/FileListItems.h"
 #include "filelist/TrimTimes.h"
+#include "widgets/GUIFunctions.h"
+#include "widgets/WizardHeader.h"
 
 #include <QEvent>
 #include <QGridLayout>

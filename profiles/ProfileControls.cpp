@@ -1,16 +1,16 @@
 #include "profiles/ProfileControls.h"
 
 #include "app/AudioSettingsPanel.h"
-#include "app/ClickableLabel.h"
 #include "app/DeviceStrip.h"
-#include "app/GUIFunctions.h"
 #include "app/OutputDirectoryPanel.h"
-#include "app/Prompts.h"
 #include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
+#include "base/Prompts.h"
 #include "profiles/ProfileFile.h"
 #include "profiles/ProfileSettings.h"
 #include "profiles/frmEditVideoSize.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/GUIFunctions.h"
 
 #include <QAction>
 #include <QCheckBox>

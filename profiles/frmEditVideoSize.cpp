@@ -1,11 +1,11 @@
 #include "profiles/frmEditVideoSize.h"
 
-#include "app/GUIFunctions.h"
-#include "app/Prompts.h"
 #include "app/VideoSettingsPanel.h"
-#include "app/WizardHeader.h"
 #include "app/frmMain.h"
+#include "base/Prompts.h"
 #include "profiles/CustomVideoSize.h"
+#include "widgets/GUIFunctions.h"
+#include "widgets/WizardHeader.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -2,7 +2,6 @@
 // clips in its list, and the conversion window during a run and after it.
 // Usage: mobivert-screenshots OUTPUT_FOLDER (run under a display or
 // QT_QPA_PLATFORM=offscreen; the clips and settings live in a temporary home).
-#include "app/GUIFunctions.h"
 #include "app/OutputDirectoryPanel.h"
 #include "app/SettingsArea.h"
 #include "app/frmMain.h"
@@ -10,6 +9,7 @@
 #include "filelist/FileListController.h"
 #include "filelist/VideoFileAdder.h"
 #include "platform/ApplicationFolder.h"
+#include "widgets/GUIFunctions.h"
 
 #include <QAction>
 #include <QApplication>

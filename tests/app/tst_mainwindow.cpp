@@ -1,9 +1,7 @@
 // The main window: its regions, menus and shortcuts, the settings panels,
 // the output folder, and what closing and File > Exit keep.
 #include "app/AudioSettingsPanel.h"
-#include "app/ClickableLabel.h"
 #include "app/DeviceStrip.h"
-#include "app/GUIFunctions.h"
 #include "app/MainStatusBar.h"
 #include "app/OutputDirectoryPanel.h"
 #include "app/SettingsArea.h"
@@ -12,6 +10,8 @@
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/GUIFunctions.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 // Start-up: the data folder, debug mode, and the real binary starting and
 // quitting cleanly.
-#include "app/DebugLog.h"
-#include "app/GetShellFolder.h"
-#include "app/Various.h"
+#include "base/DebugLog.h"
+#include "base/GetShellFolder.h"
+#include "base/Various.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"

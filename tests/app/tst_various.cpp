@@ -1,5 +1,5 @@
 // The small shared helpers: durations, folders and files.
-#include "app/Various.h"
+#include "base/Various.h"
 #include "platform/FileSystem.h"
 #include "tests/support/TestFiles.h"
 

@@ -3,7 +3,6 @@
 // and files, real conversions checked with ffprobe, refused values, a
 // missing input, the shared batch lock, Ctrl+C in the middle of a batch,
 // and the run script on a machine without a display.
-#include "app/ClickableLabel.h"
 #include "app/OutputDirectoryPanel.h"
 #include "app/VideoSettingsPanel.h"
 #include "convert/BatchCleanup.h"
@@ -17,6 +16,7 @@
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,9 +1,8 @@
 // The Convert command through the main window: its checks, and whole
 // batches with the real converter, ffmpeg and the library hand-off tool.
-#include "app/ClickableLabel.h"
-#include "app/DebugLog.h"
 #include "app/OutputDirectoryPanel.h"
 #include "app/VideoSettingsPanel.h"
+#include "base/DebugLog.h"
 #include "convert/BatchFiles.h"
 #include "profiles/frmEditVideoSize.h"
 #include "tests/support/ConversionDriver.h"
@@ -12,6 +11,7 @@
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QCheckBox>
 #include <QComboBox>

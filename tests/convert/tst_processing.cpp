@@ -1,6 +1,6 @@
 // The conversion window over a fake converter that prints recorded output
 // in odd chunks, fails, crashes or hangs.
-#include "app/DebugLog.h"
+#include "base/DebugLog.h"
 #include "convert/BatchFiles.h"
 #include "convert/ConsoleLogView.h"
 #include "convert/ShellQuote.h"

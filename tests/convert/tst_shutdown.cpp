@@ -1,9 +1,9 @@
 // The shutdown countdown and the error log window. Powering off goes to a
 // recording fake: no test ever turns a machine off.
-#include "app/WizardHeader.h"
 #include "convert/frmError.h"
 #include "convert/frmShutdown.h"
 #include "platform/PowerOff.h"
+#include "widgets/WizardHeader.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -1,9 +1,8 @@
 // Adding files: the file dialog and its folder memory, dropping files, the
 // progress display with "(Cancel)", and every column of a row against what
 // ffprobe says of the same file.
-#include "app/ClickableLabel.h"
 #include "app/MainStatusBar.h"
-#include "app/Various.h"
+#include "base/Various.h"
 #include "filelist/AddFilesDialog.h"
 #include "filelist/FileListController.h"
 #include "filelist/FileListItems.h"
@@ -15,6 +14,7 @@
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QDir>
 #include <QFile>

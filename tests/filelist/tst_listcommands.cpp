@@ -1,6 +1,5 @@
 // The list commands: remove, clear, open, file properties, and the two
 // popup menus of the list area.
-#include "app/ClickableLabel.h"
 #include "filelist/FileListController.h"
 #include "filelist/FileListItems.h"
 #include "filelist/frmFileProperties.h"
@@ -8,6 +7,7 @@
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QAction>
 #include <QDialog>

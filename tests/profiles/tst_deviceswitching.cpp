@@ -2,9 +2,7 @@
 // the selected device, the device-only controls, the refill of the settings
 // boxes and the profile box, and the order of the steps.
 #include "app/AudioSettingsPanel.h"
-#include "app/ClickableLabel.h"
 #include "app/DeviceStrip.h"
-#include "app/GUIFunctions.h"
 #include "app/OutputDirectoryPanel.h"
 #include "app/VideoSettingsPanel.h"
 #include "profiles/ProfileControls.h"
@@ -12,6 +10,8 @@
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/GUIFunctions.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,13 +1,13 @@
 // The custom video size dialog, opened from the real main window.
-#include "app/ClickableLabel.h"
 #include "app/VideoSettingsPanel.h"
-#include "app/WizardHeader.h"
 #include "profiles/ProfileControls.h"
 #include "profiles/frmEditVideoSize.h"
 #include "tests/profiles/ProfileFolder.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/WizardHeader.h"
 
 #include <QCheckBox>
 #include <QComboBox>

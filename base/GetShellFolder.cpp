@@ -1,4 +1,4 @@
-#include "app/GetShellFolder.h"
+#include "base/GetShellFolder.h"
 
 #include "platform/FileSystem.h"
 #include "platform/UserFolders.h"

@@ -1,4 +1,4 @@
-#include "app/ClickableLabel.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QMouseEvent>
 

@@ -1,4 +1,4 @@
-#include "settings/SaveLoadSettings.h"
+#include "app/SaveLoadSettings.h"
 
 #include "app/OutputDirectoryPanel.h"
 #include "app/frmMain.h"

@@ -1,4 +1,4 @@
-#include "app/QtPrompts.h"
+#include "widgets/QtPrompts.h"
 
 #include <QDesktopServices>
 #include <QDialog>

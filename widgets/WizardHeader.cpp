@@ -1,6 +1,6 @@
-#include "app/WizardHeader.h"
+#include "widgets/WizardHeader.h"
 
-#include "app/GUIFunctions.h"
+#include "widgets/GUIFunctions.h"
 
 #include <QDialog>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "app/GUIFunctions.h"
+#include "widgets/GUIFunctions.h"
 
 #include <QIcon>
 #include <QImage>

@@ -24,5 +24,6 @@ QColor TextColour(const QWidget *widget);
 // of the one before.
 QImage PaintGradient(const QSize &size, const QColor &start, const QColor &end);
 
-// One of Mobivert's own images (app/images/<name>.svg) at the given size.
+// One of Mobivert's own images (the resource :/images/<name>.svg, from app/images)
+// at the given size.
 QPixmap MobivertImage(const QString &name, const QSize &size);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompts.h"
+#include "base/Prompts.h"
 
 // The real prompts: QMessageBox, QFileDialog, QDesktopServices.
 class QtPrompts final : public Prompts {

@@ -1,4 +1,4 @@
-#include "app/Various.h"
+#include "base/Various.h"
 
 #include "platform/FileSystem.h"
 
