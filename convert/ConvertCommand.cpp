@@ -8,6 +8,7 @@
 #include "convert/BatchFiles.h"
 #include "convert/BatchLock.h"
 #include "convert/ConvertFiles.h"
+#include "convert/FitPlanning.h"
 #include "convert/OutputFolder.h"
 #include "convert/VideoLimits.h"
 #include "convert/frmProcessing.h"
@@ -20,6 +21,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLockFile>
+#include <QSpinBox>
 #include <QTreeWidget>
 
 namespace {
@@ -48,12 +50,25 @@ void ConvertCommand::imgConvert_Click() {
     }
 
     const VideoSettingsPanel *video = m_main.frmVideoSettings;
+    const ConversionSettings settings = m_main.profileControls().CurrentSettings();
     const std::optional<QString> refusal =
-        CheckVideoLimits(m_main.profileControls().CurrentSettings(), itemsOf(video->cmbVideoSize),
-                         itemsOf(video->cmbVideoBitrate));
+        CheckVideoLimits(settings, itemsOf(video->cmbVideoSize), itemsOf(video->cmbVideoBitrate));
     if (refusal) {
         prompts().exclamation(&m_main, *refusal);
         return;
+    }
+
+    // A batch that cannot fit is refused before anything is written.
+    QList<RowFit> fit;
+    if (video->chkVideoFitBatch->isChecked() && CanFit(settings)) {
+        const FitOutcome outcome = PlanFit(settings, itemsOf(video->cmbVideoBitrate),
+                                           ReadFileListRows(m_main.lvwVideoFiles),
+                                           qint64(video->txtVideoFitBatchSize->value()) * 1000000);
+        if (!outcome.refusal.isEmpty()) {
+            prompts().exclamation(&m_main, JoinLines(outcome.refusal));
+            return;
+        }
+        fit = outcome.rows;
     }
 
     const std::optional<OutputFolderRefusal> folderRefusal =
@@ -67,14 +82,14 @@ void ConvertCommand::imgConvert_Click() {
         return;
     }
 
-    ConvertAll();
+    ConvertAll(fit);
 }
 
 void ConvertCommand::refuseDataFolder() {
     prompts().critical(&m_main, JoinLines(DataFolderMessage(m_main.ApplicationSettingsPath)));
 }
 
-void ConvertCommand::ConvertAll() {
+void ConvertCommand::ConvertAll(const QList<RowFit> &fit) {
     // One batch at a time per data folder, also across copies of Mobivert:
     // the working files of a running batch are never touched.
     QLockFile lock(BatchFiles::lock(m_main.ApplicationSettingsPath));
@@ -96,6 +111,7 @@ void ConvertCommand::ConvertAll() {
     options.addToLibrary = output->chkAddToiTunes->isChecked();
     options.createThumbnails = output->chkPSPCreateThumbnail->isChecked();
     options.pspStartNumber = output->txtPSPVideoNumber->text();
+    options.fit = fit;
 
     const BatchPlan plan = PrepareBatch(m_main.profileControls().CurrentSettings(),
                                         ReadFileListRows(m_main.lvwVideoFiles), options);

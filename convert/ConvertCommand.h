@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/BatchBuilder.h"
+
 #include <QObject>
 
 class frmMain;
@@ -14,8 +16,9 @@ public:
 
 private:
     // Writes the batch and runs it in the conversion window; returns when
-    // the window has closed.
-    void ConvertAll();
+    // the window has closed. `fit`: the rows' rates when the batch is
+    // fitted into a size.
+    void ConvertAll(const QList<RowFit> &fit);
     // The data folder cannot take the batch's working files.
     void refuseDataFolder();
 
