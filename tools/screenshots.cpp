@@ -4,6 +4,7 @@
 // QT_QPA_PLATFORM=offscreen; the clips and settings live in a temporary home).
 #include "app/OutputDirectoryPanel.h"
 #include "app/SettingsArea.h"
+#include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
 #include "convert/frmProcessing.h"
 #include "filelist/FileListController.h"
@@ -13,10 +14,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFont>
 #include <QLineEdit>
 #include <QProcess>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -66,8 +69,15 @@ int main(int argc, char *argv[]) {
     window.frmOutputDirectorySettings->txtOutputDirectory->setText(home.path() +
                                                                    u"/Converted Video Files");
     window.grab().save(output + u"/screenshot.png");
+    // The Video tab with its two options of the user's own, as the manual shows it.
     window.settingsArea->showPanel(SettingsArea::Panel::Video);
-    window.grab().save(output + u"/screenshot-video.png");
+    window.frmVideoSettings->chkVideoTwoPass->setChecked(true);
+    window.frmVideoSettings->chkVideoFitBatch->setChecked(true);
+    window.frmVideoSettings->txtVideoFitBatchSize->setValue(1000);
+    QDir().mkpath(output + u"/manual");
+    window.grab().save(output + u"/manual/video-tab.png");
+    window.frmVideoSettings->chkVideoTwoPass->setChecked(false);
+    window.frmVideoSettings->chkVideoFitBatch->setChecked(false);
 
     // The conversion window: once while the batch runs, once at its end.
     QTimer::singleShot(0, &window, [&] {

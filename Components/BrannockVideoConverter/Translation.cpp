@@ -256,6 +256,8 @@ Translation translate(const std::vector<std::string> &arguments) {
         case Piece::Kind::Tuning:
             if (videoEncoded) {
                 tokens = tunedOptions(use);
+                plan.tunedAt = plan.outputOptions.size();
+                plan.tunedCount = tokens.size();
                 const auto tolerance = std::find(tokens.begin(), tokens.end(), "-bt");
                 if (tolerance != tokens.end())
                     plan.rateToleranceAt = plan.outputOptions.size() +

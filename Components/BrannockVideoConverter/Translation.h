@@ -29,6 +29,10 @@ struct Plan {
     // in outputOptions, so that a second pass can run again at another rate.
     std::optional<std::size_t> videoBitRateAt;
     std::optional<std::size_t> rateToleranceAt;
+    // Where the encoder family's tuned settings stand in outputOptions
+    // (EncoderTuning.h): a benchmark leaves them out to compare.
+    std::size_t tunedAt = 0;
+    std::size_t tunedCount = 0;
     bool fixedFrameRate = false;      // -r given: every pass writes the same frames at that rate
     bool twoPass = false;             // -twopass, or -fitsize: the converter runs both passes
     std::optional<long long> fitSize; // -fitsize: the bytes the output should fill, never exceed

@@ -36,7 +36,7 @@ struct SecondPassOutcome {
 // may stay. Without -fitsize the video must come within 2% of the line's -b
 // (allowing for the kilobyte rounding of the encoder's figures); with it, the
 // file must lie between 97% and 100% of the size, and another run aims at
-// 98.5%. A new rate never exceeds the line's -maxrate.
+// 98.5%. The rate reached never goes above the line's -maxrate.
 std::optional<long long> correctedBitRate(const Plan &plan, const SecondPassOutcome &outcome);
 
 // How often the second pass may run again.

@@ -454,6 +454,10 @@ void ConverterTranslationTest::twoPassLines() {
              QStringLiteral("-y -i file:in.avi -c:v mpeg4 -bf 0 -flags +mv4+aic -mbd rd -bt "
                             "1300000 -b:v 650000 -f mp4 -pass 2 -passlogfile LOG -fps_mode "
                             "passthrough OUT"));
+    // ffmpeg's own encoders analyse the first pass without the costly decision.
+    QVERIFY(
+        joined(passArguments(mpeg4, 1, "LOG", "OUT"))
+            .endsWith(QStringLiteral("-fps_mode passthrough -mbd simple -an -sn -dn -f null OUT")));
     // Nothing to encode twice without a picture: one pass.
     QVERIFY(!planOf(QStringLiteral("-i in.avi -vn -b 700k -twopass -y out.m4a")).twoPass);
 }
@@ -473,8 +477,8 @@ void ConverterTranslationTest::secondPassAgain_data() {
     QTest::newRow("again from the rate of the last run")
         << rate << 750000LL << 900.0 << 0LL << 712077LL;
     QTest::newRow("at most half") << rate << 700000LL << 2000.0 << 0LL << 466667LL;
-    QTest::newRow("never above -maxrate")
-        << rate + QStringLiteral(" -maxrate 720k") << 700000LL << 750.0 << 0LL << 720000LL;
+    QTest::newRow("the rate reached never above -maxrate")
+        << rate + QStringLiteral(" -maxrate 650k") << 700000LL << 750.0 << 0LL << 740560LL;
     QTest::newRow("short: kilobyte rounding tolerated")
         << QStringLiteral("-vcodec h263 -b 46k -twopass") << 46000LL << 55.0 << 0LL << 0LL;
 
