@@ -28,6 +28,8 @@ void UseVerdana() {
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/mobivert.svg")));
+    // The desktop file's id, so that the desktop matches the window to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.mobivert.Mobivert"));
     InitializeCommonControls();
     UseVerdana();
 

@@ -7,7 +7,8 @@ PACKAGES="g++ cmake ninja-build make pkg-config
 qt6-base-dev libqt6svg6 libmediainfo-dev mediainfo
 ffmpeg libavcodec-extra fonts-dejavu-core dbus-daemon
 xvfb xauth imagemagick
-clang libclang-rt-14-dev"
+clang libclang-rt-14-dev
+dpkg-dev file help2man lintian desktop-file-utils appstream"
 
 missing=""
 for p in $PACKAGES; do
