@@ -26,12 +26,15 @@ VideoFileReader::~VideoFileReader() {
 
 void VideoFileReader::work() {
     for (;;) {
-        if (m_stopped)
-            return;
-        const qsizetype index = m_next.fetch_add(1);
-        if (index >= count())
-            return;
-        VideoFileInfo info = ExamineVideoFile(m_paths[index]);
+        qsizetype index = 0;
+        {
+            // Under the lock, so that no file begins once stop() has returned.
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_stopped || m_next >= count())
+                return;
+            index = m_next++;
+        }
+        VideoFileInfo info = ExamineVideoFile(m_paths.at(index));
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_results[std::size_t(index)] = std::move(info);
@@ -53,16 +56,23 @@ std::optional<VideoFileInfo> VideoFileReader::waitFor(qsizetype index) {
     for (;;) {
         if (std::optional<VideoFileInfo> info = result(index))
             return info;
-        if (m_stopped && index >= begun())
+        if (index >= begun() && stopped())
             return std::nullopt;
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
 
 void VideoFileReader::stop() {
+    const std::lock_guard<std::mutex> lock(m_mutex);
     m_stopped = true;
 }
 
+bool VideoFileReader::stopped() const {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_stopped;
+}
+
 qsizetype VideoFileReader::begun() const {
-    return std::min(m_next.load(), count());
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_next;
 }

@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QStringList>
 
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -34,8 +33,10 @@ public:
     // the reading was stopped before it began.
     std::optional<VideoFileInfo> waitFor(qsizetype index);
 
-    // No further file is begun; the files being read are finished.
+    // No further file is begun once this returns; the files being read are
+    // finished.
     void stop();
+    bool stopped() const;
     // How many files have been begun (read, or being read).
     qsizetype begun() const;
 
@@ -47,10 +48,10 @@ signals:
 private:
     void work();
 
-    QStringList m_paths;
+    const QStringList m_paths; // read by every worker: never detached
     std::vector<std::optional<VideoFileInfo>> m_results;
-    mutable std::mutex m_mutex;
-    std::atomic<qsizetype> m_next{0};
-    std::atomic<bool> m_stopped{false};
+    mutable std::mutex m_mutex; // guards the results, m_next and m_stopped
+    qsizetype m_next = 0;       // the next file to begin
+    bool m_stopped = false;
     std::vector<std::thread> m_workers;
 };
