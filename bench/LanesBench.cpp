@@ -8,12 +8,19 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -48,15 +55,104 @@ QString loadAverage() {
                                           : QStringLiteral("?");
 }
 
+// The fields of /proc/PID/stat (or of a task) after the command name.
+QList<QByteArray> statFields(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray text = file.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    return close < 0 ? QList<QByteArray>() : text.mid(close + 2).split(' ');
+}
+
+// The CPU time of every thread of a program and of every process it starts,
+// sampled from /proc while it runs. A thread's CPU time is what it was given,
+// whatever else the machine was doing, so these figures hold on a busy
+// machine where wall times do not.
+class ThreadSampler final {
+public:
+    ThreadSampler() = default;
+    ThreadSampler(const ThreadSampler &) = delete;
+    ThreadSampler &operator=(const ThreadSampler &) = delete;
+    ~ThreadSampler() { stop(); }
+
+    void start(pid_t root) {
+        m_root = root;
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                sample();
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
+    }
+    void stop() {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    double totalSeconds() const {
+        qint64 total = 0;
+        for (const qint64 ticks : m_ticks)
+            total += ticks;
+        return double(total) / double(::sysconf(_SC_CLK_TCK));
+    }
+    double busiestSeconds() const {
+        qint64 busiest = 0;
+        for (const qint64 ticks : m_ticks)
+            busiest = std::max(busiest, ticks);
+        return double(busiest) / double(::sysconf(_SC_CLK_TCK));
+    }
+
+private:
+    void sample() {
+        QHash<qint64, qint64> parents;
+        for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            bool numeric = false;
+            const qint64 pid = entry.toLongLong(&numeric);
+            const QList<QByteArray> fields =
+                numeric ? statFields(u"/proc/" + entry + u"/stat") : QList<QByteArray>();
+            if (fields.size() > 1)
+                parents.insert(pid, fields[1].toLongLong());
+        }
+        QSet<qint64> family{m_root};
+        for (bool grown = true; grown;) {
+            grown = false;
+            for (auto it = parents.cbegin(); it != parents.cend(); ++it) {
+                if (family.contains(it.value()) && !family.contains(it.key())) {
+                    family.insert(it.key());
+                    grown = true;
+                }
+            }
+        }
+        for (const qint64 pid : family) {
+            const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+            for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+                const QList<QByteArray> fields = statFields(tasks + u'/' + task + u"/stat");
+                if (fields.size() <= 12)
+                    continue;
+                qint64 &ticks = m_ticks[QString::number(pid) + u'/' + task];
+                ticks = std::max(ticks, fields[11].toLongLong() + fields[12].toLongLong());
+            }
+        }
+    }
+
+    pid_t m_root = 0;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+    QHash<QString, qint64> m_ticks; // "pid/tid": user and system time, in clock ticks
+};
+
 struct Run {
     bool ok = false;
     double wallSeconds = 0;
-    double cores = 0; // CPU time of mobivert-cli and all it ran, over the wall time
+    double cores = 0;       // CPU time of mobivert-cli and all it ran, over the wall time
+    double parallelism = 0; // that CPU time over its busiest thread's (when sampled)
 };
 
-// One batch through mobivert-cli, into an emptied output folder.
+// One batch through mobivert-cli, into an emptied output folder; with
+// `sampleThreads`, every thread's CPU time is followed too.
 Run convert(const Profile &profile, const QString &jobs, const QStringList &clips,
-            const QString &output) {
+            const QString &output, bool sampleThreads = false) {
     QDir(output).removeRecursively();
     std::vector<std::string> command{MOBIVERT_CLI_BINARY,
                                      "--device",
@@ -69,26 +165,22 @@ Run convert(const Profile &profile, const QString &jobs, const QStringList &clip
                                      QFile::encodeName(output).toStdString()};
     for (const QString &clip : clips)
         command.push_back(QFile::encodeName(clip).toStdString());
-    const BenchTools::ProgramRun run = BenchTools::runQuietly(command);
+    ThreadSampler threads;
+    const BenchTools::ProgramRun run =
+        BenchTools::runQuietly(command, [&threads, sampleThreads](pid_t pid) {
+            if (sampleThreads)
+                threads.start(pid);
+        });
+    threads.stop();
     const bool complete = QDir(output).entryList(QDir::Files).size() == clips.size();
+    const double busiest = threads.busiestSeconds();
     return {run.ok && complete, run.wallSeconds,
-            run.wallSeconds > 0 ? run.cpuSeconds / run.wallSeconds : 0};
+            run.wallSeconds > 0 ? run.cpuSeconds / run.wallSeconds : 0,
+            busiest > 0 ? threads.totalSeconds() / busiest : 0};
 }
 
 QString profileName(const Profile &profile) {
     return profile.device + QStringLiteral(" %1").arg(profile.number);
-}
-
-// The share of one converter's work that runs in parallel, from the cores it
-// kept busy on this machine (Amdahl's law), and its use of `cores` cores.
-double parallelShare(double coresUsed, int machineCores) {
-    if (machineCores <= 1 || coresUsed <= 1)
-        return 0;
-    return std::clamp((1.0 - 1.0 / coresUsed) / (1.0 - 1.0 / machineCores), 0.0, 0.99);
-}
-
-double coreUse(double parallel, int cores) {
-    return 1.0 / ((1.0 - parallel) + parallel / cores);
 }
 
 } // namespace
@@ -121,26 +213,28 @@ QStringList RunLanesBench() {
             .arg(runs)
             .arg(loadAverage())};
 
-    QList<QStringList> rows{{QStringLiteral("profile"), QStringLiteral("lanes"),
-                             QStringLiteral("1 converter: cores"), QStringLiteral("1 lane best s"),
-                             QStringLiteral("1 lane median s"), QStringLiteral("Automatic best s"),
-                             QStringLiteral("Automatic median s"), QStringLiteral("speed-up best"),
-                             QStringLiteral("speed-up median"),
-                             QStringLiteral("cores busy (Automatic)")}};
-    QList<QStringList> expected{{QStringLiteral("profile"), QStringLiteral("parallel share"),
-                                 QStringLiteral("2 cores: lanes, gain"),
-                                 QStringLiteral("4 cores: lanes, gain"),
-                                 QStringLiteral("8 cores: lanes, gain")}};
+    QList<QStringList> rows{
+        {QStringLiteral("profile"), QStringLiteral("lanes"), QStringLiteral("1 converter: cores"),
+         QStringLiteral("1 converter: CPU / busiest thread"), QStringLiteral("1 lane best s"),
+         QStringLiteral("1 lane median s"), QStringLiteral("Automatic best s"),
+         QStringLiteral("Automatic median s"), QStringLiteral("speed-up best"),
+         QStringLiteral("speed-up median"), QStringLiteral("cores busy (Automatic)")}};
+    QList<QStringList> expected{
+        {QStringLiteral("profile"), QStringLiteral("CPU / busiest thread, this run"),
+         QStringLiteral("the rule's figure"), QStringLiteral("2 cores: lanes, gain"),
+         QStringLiteral("4 cores: lanes, gain"), QStringLiteral("8 cores: lanes, gain")}};
     for (const Profile &profile : profilesToRun()) {
         const ConversionSettings settings =
             ProfileSettings::SettingsForProfile(profile.device, profile.number);
-        // One converter alone: the cores it keeps busy.
-        std::vector<double> single;
+        // One converter alone: the cores it keeps busy, and how its work is
+        // spread over its threads.
+        std::vector<double> single, spread;
         for (int i = 0; i < runs; ++i) {
-            const Run run = convert(profile, QStringLiteral("1"), clips.mid(0, 1), output);
+            const Run run = convert(profile, QStringLiteral("1"), clips.mid(0, 1), output, true);
             if (!run.ok)
                 return lines << QStringLiteral("failed: %1, one clip").arg(profileName(profile));
             single.push_back(run.cores);
+            spread.push_back(run.parallelism);
         }
         std::vector<double> oneWall, autoWall, autoCores;
         for (int i = 0; i < runs; ++i) {
@@ -159,12 +253,13 @@ QStringList RunLanesBench() {
                     autoCores.push_back(run.cores);
             }
         }
-        const double used = BenchTools::median(single);
+        const double parallelism = BenchTools::median(spread);
         rows.append(
             {profileName(profile),
              QString::number(
                  FilesAtOnce::LanesFor(FilesAtOnce::Automatic, settings, ClipCount, cores)),
-             BenchTools::number(used, 2), BenchTools::number(BenchTools::best(oneWall), 2),
+             BenchTools::number(BenchTools::median(single), 2), BenchTools::number(parallelism, 2),
+             BenchTools::number(BenchTools::best(oneWall), 2),
              BenchTools::number(BenchTools::median(oneWall), 2),
              BenchTools::number(BenchTools::best(autoWall), 2),
              BenchTools::number(BenchTools::median(autoWall), 2),
@@ -172,14 +267,14 @@ QStringList RunLanesBench() {
              BenchTools::number(BenchTools::median(oneWall) / BenchTools::median(autoWall), 3),
              BenchTools::number(BenchTools::median(autoCores), 2)});
 
-        // What this converter's measured core use gives on larger machines:
-        // Automatic's lanes there, and the speed-up over one lane when the
+        // What this converter's spread gives on larger machines: the lanes
+        // of Automatic's rule there, and the speed-up over one lane when the
         // lanes share the cores fully.
-        const double parallel = parallelShare(used, cores);
-        QStringList line{profileName(profile), BenchTools::number(parallel, 2)};
+        QStringList line{profileName(profile), BenchTools::number(parallelism, 2),
+                         BenchTools::number(FilesAtOnce::MeasuredParallelism(settings), 2)};
         for (const int machine : {2, 4, 8}) {
-            const int lanes = FilesAtOnce::AutomaticLanes(settings, machine);
-            const double one = coreUse(parallel, machine);
+            const double one = FilesAtOnce::PipelineCoreUse(parallelism, machine);
+            const int lanes = FilesAtOnce::LanesForCoreUse(one, machine);
             const double gain = std::min<double>(machine, lanes * one) / one;
             line << QStringLiteral("%1, %2x").arg(lanes).arg(BenchTools::number(gain, 2));
         }
@@ -187,7 +282,10 @@ QStringList RunLanesBench() {
     }
     lines << BenchTools::table(rows);
     lines << QString();
-    lines << QStringLiteral("Expected on larger machines, from each converter's core use above:");
+    lines << QStringLiteral("Expected on larger machines, from how each converter spreads its work "
+                            "over its threads (one converter uses %1 x min(cores, CPU / busiest "
+                            "thread) cores; lanes = cores / that, rounded up, at most the cores):")
+                 .arg(FilesAtOnce::PipelineEfficiency);
     lines << BenchTools::table(expected);
     lines << QStringLiteral("Load average at the end: ") + loadAverage();
     return lines;

@@ -33,27 +33,29 @@ qint64 pixelsOf(const QString &size) {
     return width * height;
 }
 
-// Cores that one converter kept busy on a two-core machine, converting a
-// 640x480 source: per codec family, for frames up to 320x240, up to 640x480
-// and larger (docs/benchmarks.md, "Files at once").
+// How one converter spread its work over its threads (the CPU time of all
+// its threads over the busiest thread's), converting a 640x480 clip on a
+// two-core machine: per codec family, for output frames up to 320x240, up
+// to 640x480 and larger (docs/benchmarks.md, "Files at once"). H.264's
+// encoder runs many threads; the others leave most of the work to one.
 struct Measured {
     double small, medium, large;
 };
 
-Measured measuredOnTwoCores(Family family) {
+Measured measuredParallelism(Family family) {
     switch (family) {
     case Family::H264:
-        return {1.60, 1.87, 1.93};
+        return {4.5, 4.4, 4.1};
     case Family::Mpeg4:
-        return {1.45, 1.60, 1.70};
+        return {1.65, 1.8, 1.8};
     case Family::H263:
-        return {1.40, 1.45, 1.45};
+        return {1.9, 1.9, 1.9};
     case Family::Wmv:
-        return {1.55, 1.60, 1.60};
+        return {1.75, 1.75, 1.75};
     case Family::AudioOnly:
-        return {1.00, 1.00, 1.00};
+        return {1.0, 1.0, 1.0};
     }
-    return {1.60, 1.60, 1.60};
+    return {1.65, 1.8, 1.8};
 }
 
 } // namespace
@@ -80,23 +82,30 @@ std::optional<int> Parse(const QString &text) {
     return number;
 }
 
-double ConverterCoreUse(const ConversionSettings &settings, int cores) {
-    const Measured measured = measuredOnTwoCores(familyOf(settings));
+double MeasuredParallelism(const ConversionSettings &settings) {
+    const Measured measured = measuredParallelism(familyOf(settings));
     const qint64 pixels = pixelsOf(settings.videoSize);
-    const double onTwo = pixels <= 320 * 240   ? measured.small
-                         : pixels <= 640 * 480 ? measured.medium
-                                               : measured.large;
-    // The share of a converter's work that runs in parallel, from its
-    // speed-up on two cores (Amdahl's law), then its use of `cores` cores.
-    const double parallel = std::clamp(2.0 * (1.0 - 1.0 / onTwo), 0.0, 0.99);
+    if (settings.noVideo == 1 || pixels <= 320 * 240)
+        return measured.small;
+    return pixels <= 640 * 480 ? measured.medium : measured.large;
+}
+
+double PipelineCoreUse(double parallelism, int cores) {
+    return PipelineEfficiency * std::min<double>(std::max(1, cores), std::max(1.0, parallelism));
+}
+
+double ConverterCoreUse(const ConversionSettings &settings, int cores) {
+    return PipelineCoreUse(MeasuredParallelism(settings), cores);
+}
+
+int LanesForCoreUse(double coreUse, int cores) {
     const int machine = std::max(1, cores);
-    return 1.0 / ((1.0 - parallel) + parallel / machine);
+    const double lanes = std::ceil(machine / std::max(coreUse, 0.1) - 1e-9);
+    return std::clamp(int(lanes), 1, std::min(machine, MaxLanes));
 }
 
 int AutomaticLanes(const ConversionSettings &settings, int cores) {
-    const int machine = std::max(1, cores);
-    const double lanes = std::ceil(machine / ConverterCoreUse(settings, machine) - 1e-9);
-    return std::clamp(int(lanes), 1, MaxLanes);
+    return LanesForCoreUse(ConverterCoreUse(settings, cores), cores);
 }
 
 int LanesFor(int choice, const ConversionSettings &settings, qsizetype rows, int cores) {

@@ -24,14 +24,27 @@ QString Text(int choice);
 // a whole number from 1 to MaxLanes. Nothing for anything else.
 std::optional<int> Parse(const QString &text);
 
-// How many cores one converter keeps busy on a machine with `cores` cores
-// for these settings (codec family and frame size). Measured on two cores
-// (docs/benchmarks.md); more cores are extrapolated from the share of the
-// work that runs in parallel.
+// How a converter spreads its work over its threads for these settings (codec
+// family and output frame size): the CPU time of all its threads over that of
+// the busiest one, measured on a two-core machine (docs/benchmarks.md, "Files
+// at once"). A pipeline of threads keeps at most that many cores busy.
+double MeasuredParallelism(const ConversionSettings &settings);
+
+// The share of that bound that a converter reaches: its threads wait on
+// each other, on reading and on writing.
+inline constexpr double PipelineEfficiency = 0.9;
+
+// The cores one converter keeps busy on a machine with `cores` cores:
+// PipelineEfficiency x the lesser of the cores and the parallelism.
+double PipelineCoreUse(double parallelism, int cores);
 double ConverterCoreUse(const ConversionSettings &settings, int cores);
 
-// The lanes that Automatic gives: enough converters to keep every core
-// busy, each expected to use ConverterCoreUse() cores; 1 to MaxLanes.
+// Enough converters, each using `coreUse` cores, to keep every core busy:
+// the cores over the use, rounded up; never more lanes than cores, nor than
+// MaxLanes, and at least one.
+int LanesForCoreUse(double coreUse, int cores);
+
+// The lanes that Automatic gives for these settings on `cores` cores.
 int AutomaticLanes(const ConversionSettings &settings, int cores);
 
 // The lanes of a batch of `rows` rows: the choice, with Automatic worked out

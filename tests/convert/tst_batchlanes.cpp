@@ -123,7 +123,7 @@ private slots:
             int previous = 1;
             for (const int cores : {4, 8, 16, 64}) {
                 const int lanes = FilesAtOnce::AutomaticLanes(settings, cores);
-                QVERIFY(lanes >= previous && lanes <= FilesAtOnce::MaxLanes);
+                QVERIFY(lanes >= previous && lanes <= std::min(cores, FilesAtOnce::MaxLanes));
                 QVERIFY(FilesAtOnce::ConverterCoreUse(settings, cores) * lanes >= cores ||
                         lanes == FilesAtOnce::MaxLanes);
                 previous = lanes;
