@@ -62,7 +62,10 @@ void LaneProgressView::showProgress(const BatchProgress &progress) {
         label->setToolTip(path);
         bars[lane]->setMaximum(laneProgress.currentMaximum());
         bars[lane]->setValue(laneProgress.currentValue());
-        if (statuses[lane]->text() != laneProgress.status())
+        if (statuses[lane]->text() != laneProgress.status()) {
+            // The start of the line, where its frame count and time are.
             statuses[lane]->setText(laneProgress.status());
+            statuses[lane]->setCursorPosition(0);
+        }
     }
 }
