@@ -158,15 +158,10 @@ void frmProcessing::Form_Load() {
 }
 
 void frmProcessing::CMDLauncher_DataReceived(int lane, const QByteArray &chunk) {
-    if (m_laneLogs.empty()) {
+    if (m_laneLogs.empty())
         txtLogContents->appendOutput(chunk);
-    } else {
-        // Lines of the lanes arrive interleaved: each complete line is
-        // marked with its lane.
-        const QByteArray mark = '[' + QByteArray::number(lane + 1) + "] ";
-        for (const QString &line : m_laneLogs[std::size_t(lane)].feed(chunk))
-            txtLogContents->appendOutput(QByteArray(mark + line.toUtf8() + '\n'));
-    }
+    else
+        appendLaneLines(lane, m_laneLogs[std::size_t(lane)].feed(chunk));
     m_progress.feed(lane, chunk);
     showProgress();
 }
@@ -186,12 +181,16 @@ void frmProcessing::showProgress() {
     setWindowTitle(m_progress.caption());
 }
 
+void frmProcessing::appendLaneLines(int lane, const QStringList &lines) {
+    // The lanes' lines arrive interleaved: each is marked with its lane.
+    const QByteArray mark = '[' + QByteArray::number(lane + 1) + "] ";
+    for (const QString &line : lines)
+        txtLogContents->appendOutput(QByteArray(mark + line.toUtf8() + '\n'));
+}
+
 void frmProcessing::CMDLauncher_ProcessEnded(int lane) {
-    if (!m_laneLogs.empty()) {
-        const QByteArray mark = '[' + QByteArray::number(lane + 1) + "] ";
-        for (const QString &line : m_laneLogs[std::size_t(lane)].finish())
-            txtLogContents->appendOutput(QByteArray(mark + line.toUtf8() + '\n'));
-    }
+    if (!m_laneLogs.empty())
+        appendLaneLines(lane, m_laneLogs[std::size_t(lane)].finish());
     m_progress.finishLane(lane);
     showProgress();
     // The end steps, the shutdown countdown among them, follow the last lane.

@@ -63,6 +63,8 @@ private:
     void CMDLauncher_DataReceived(int lane, const QByteArray &chunk);
     void CMDLauncher_ProcessEnded(int lane);
     void batchEnded();
+    // Several lanes: complete lines of a lane's output, into the log.
+    void appendLaneLines(int lane, const QStringList &lines);
     void cmdOpenFolder_Click();
     void showProgress();
     void cleanUp();
