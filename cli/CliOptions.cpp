@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include "convert/FilesAtOnce.h"
 #include "convert/VideoLimits.h"
 #include "profiles/CustomVideoSize.h"
 #include "profiles/ProfileFile.h"
@@ -75,6 +76,7 @@ QList<QCommandLineOption> parserOptions() {
         flag({QStringLiteral("add-to-library")}),
         flag({QStringLiteral("thumbnails")}),
         valued({QStringLiteral("psp-number")}, QStringLiteral("N")),
+        valued({QStringLiteral("j"), QStringLiteral("jobs")}, QStringLiteral("N|auto")),
         flag({QStringLiteral("dry-run")}),
         flag({QStringLiteral("info")}),
         flag({QStringLiteral("json")}),
@@ -347,6 +349,16 @@ std::optional<Failure> parse(const QStringList &arguments, CliRequest &request) 
             return failure;
     }
 
+    if (parser.isSet(QStringLiteral("jobs"))) {
+        const QString value = parser.value(QStringLiteral("jobs"));
+        const std::optional<int> jobs = FilesAtOnce::Parse(value);
+        if (!jobs)
+            return Failure{QStringLiteral("--jobs: ") + quoted(value) +
+                           QStringLiteral(" is not auto or a whole number from 1 to %1")
+                               .arg(FilesAtOnce::MaxLanes)};
+        request.jobs = *jobs;
+    }
+
     request.files = parser.positionalArguments();
     if (request.files.isEmpty())
         return Failure{QStringLiteral("no video files given")};
@@ -448,9 +460,13 @@ Output:
                            Mobivert.m3u8 in your music folder
       --thumbnails         PSP: write a thumbnail (.thm) beside each video
       --psp-number N       PSP: the number of the first file (default: 1)
+  -j, --jobs N|auto        how many files to convert at once, 1 to 8; auto
+                           (the default) keeps every core busy, from the
+                           number of cores, the video codec and frame size
 
 What to do instead of converting:
-      --dry-run            print the batch file that would run
+      --dry-run            print the batch file that would run (with several
+                           files at once, each one's batch file in turn)
       --info               print each file's name, codec, duration and frame
                            size, tab-separated, one line per file
       --json               write progress and results as JSON objects, one

@@ -42,6 +42,7 @@ struct CliRequest {
     bool addToLibrary = false;
     bool createThumbnails = false;
     QString pspStartNumber = QStringLiteral("1");
+    int jobs = 0; // files converted at once: a number, or 0 for automatic (FilesAtOnce)
 
     QStringList files; // as given on the command line
 };

@@ -10,7 +10,10 @@ namespace BatchFiles {
 inline constexpr char16_t ConverterName[] = u"BrannockVideoConverter.exe";
 inline constexpr char16_t TrackDropName[] = u"TrackDrop.exe";
 
-QString batch(const QString &dataFolder);         // BVC.bat
+QString batch(const QString &dataFolder); // BVC.bat
+// The batch file of a lane (0-based): BVC.bat for the first, then BVC2.bat,
+// BVC3.bat, ...
+QString laneBatch(const QString &dataFolder, int lane);
 QString converter(const QString &dataFolder);     // BrannockVideoConverter.exe
 QString threadLibrary(const QString &dataFolder); // pthreadGC2.dll (not shipped here)
 QString trackDrop(const QString &dataFolder);     // TrackDrop.exe

@@ -8,10 +8,12 @@
 #include "convert/BatchFiles.h"
 #include "convert/BatchLock.h"
 #include "convert/ConvertFiles.h"
+#include "convert/FilesAtOnce.h"
 #include "convert/OutputFolder.h"
 #include "convert/VideoLimits.h"
 #include "convert/frmProcessing.h"
 #include "filelist/FileListItems.h"
+#include "platform/ProcessorCores.h"
 #include "profiles/ProfileControls.h"
 #include "widgets/ClickableLabel.h"
 
@@ -97,8 +99,11 @@ void ConvertCommand::ConvertAll() {
     options.createThumbnails = output->chkPSPCreateThumbnail->isChecked();
     options.pspStartNumber = output->txtPSPVideoNumber->text();
 
-    const BatchPlan plan = PrepareBatch(m_main.profileControls().CurrentSettings(),
-                                        ReadFileListRows(m_main.lvwVideoFiles), options);
+    const ConversionSettings settings = m_main.profileControls().CurrentSettings();
+    const QList<FileListRow> rows = ReadFileListRows(m_main.lvwVideoFiles);
+    options.lanes =
+        FilesAtOnce::LanesFor(output->FilesAtOnceChoice(), settings, rows.size(), AvailableCores());
+    const BatchPlan plan = PrepareBatch(settings, rows, options);
     // A batch file that could not be written would run nothing and end as
     // if all went well.
     if (!plan.written) {
@@ -106,6 +111,7 @@ void ConvertCommand::ConvertAll() {
         refuseDataFolder();
         return;
     }
-    frmProcessing window({options.dataFolder, options.outputFolder, plan.rows}, &m_main);
+    frmProcessing window({options.dataFolder, options.outputFolder, plan.rows, plan.lanes},
+                         &m_main);
     prompts().exec(&window);
 }

@@ -11,6 +11,7 @@ const QString General = QStringLiteral("General");
 const QString OutputDir = QStringLiteral("OutputDir");
 const QString CommonDialog = QStringLiteral("Commondialog");
 const QString AddFiles = QStringLiteral("AddFiles");
+const QString FilesAtOnce = QStringLiteral("FilesAtOnce");
 } // namespace
 
 QString path(const QString &applicationSettingsPath) {
@@ -40,6 +41,14 @@ QString readAddFilesFolder(const QString &applicationSettingsPath) {
 
 bool writeAddFilesFolder(const QString &applicationSettingsPath, const QString &folder) {
     return WriteIniValue(CommonDialog, AddFiles, folder, path(applicationSettingsPath));
+}
+
+QString readFilesAtOnce(const QString &applicationSettingsPath) {
+    return ReadIniValue(General, FilesAtOnce, QStringLiteral("1"), path(applicationSettingsPath));
+}
+
+bool writeFilesAtOnce(const QString &applicationSettingsPath, const QString &choice) {
+    return WriteIniValue(General, FilesAtOnce, choice, path(applicationSettingsPath));
 }
 
 } // namespace SettingsFile

@@ -17,4 +17,9 @@ bool writeOutputDir(const QString &applicationSettingsPath, const QString &folde
 QString readAddFilesFolder(const QString &applicationSettingsPath);
 bool writeAddFilesFolder(const QString &applicationSettingsPath, const QString &folder);
 
+// "Files at once" as the window's box shows it: "Automatic" or a number;
+// "1" when the key is missing.
+QString readFilesAtOnce(const QString &applicationSettingsPath);
+bool writeFilesAtOnce(const QString &applicationSettingsPath, const QString &choice);
+
 } // namespace SettingsFile

@@ -1,10 +1,12 @@
 // Makes the screenshots of the documentation: the main window with a few
-// clips in its list, and the conversion window during a run and after it.
+// clips in its list, the conversion window during a run and after it, and
+// the conversion window converting two files at once.
 // Usage: mobivert-screenshots OUTPUT_FOLDER (run under a display or
 // QT_QPA_PLATFORM=offscreen; the clips and settings live in a temporary home).
 #include "app/OutputDirectoryPanel.h"
 #include "app/SettingsArea.h"
 #include "app/frmMain.h"
+#include "convert/LaneProgressView.h"
 #include "convert/frmProcessing.h"
 #include "filelist/FileListController.h"
 #include "filelist/VideoFileAdder.h"
@@ -13,13 +15,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFont>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -82,6 +88,26 @@ int main(int argc, char *argv[]) {
             QTest::qWait(300);
             conversion->grab().save(output + u"/conversion-finished.png");
         }
+        conversion->close();
+    });
+    window.mnuFile_Convert->trigger();
+
+    // Two files at once, once both lanes are well into their files.
+    window.frmOutputDirectorySettings->cmbFilesAtOnce->setCurrentText(QStringLiteral("2"));
+    QTimer::singleShot(0, &window, [&] {
+        auto *conversion = qobject_cast<frmProcessing *>(QApplication::activeModalWidget());
+        if (!conversion || !conversion->lanes)
+            return;
+        const QList<QProgressBar *> &bars = conversion->lanes->bars;
+        const auto wellUnderWay = [&] {
+            return std::all_of(bars.begin(), bars.end(), [](const QProgressBar *bar) {
+                return bar->value() * 3 >= bar->maximum() && bar->value() < bar->maximum();
+            });
+        };
+        if (QTest::qWaitFor(wellUnderWay, 120000))
+            conversion->grab().save(output + u"/screenshot-conversion-lanes.png");
+        if (!QTest::qWaitFor([&] { return conversion->isFinished(); }, 240000))
+            qWarning("the two-lane batch did not finish");
         conversion->close();
     });
     window.mnuFile_Convert->trigger();

@@ -223,8 +223,10 @@ private slots:
         // The window's working files go, as its conversion window would remove them.
         RemoveWorkingFiles(main->ApplicationSettingsPath);
 
-        const CliResult cli = RunCli(QStringList{u"--dry-run"_s, u"-o"_s, out} + arguments +
-                                     QStringList{m_wide, m_narrow});
+        // One file at a time, as the window converts by default.
+        const CliResult cli =
+            RunCli(QStringList{u"--dry-run"_s, u"--jobs"_s, u"1"_s, u"-o"_s, out} + arguments +
+                   QStringList{m_wide, m_narrow});
         QCOMPARE(cli.err, QByteArray());
         QCOMPARE(cli.exitCode, 0);
         QCOMPARE(QString::fromUtf8(cli.out), QString::fromUtf8(expected));
@@ -351,6 +353,9 @@ private slots:
             u"--add-to-library is for the iPod only"_s);
         row("PSP number", {u"-d"_s, u"PSP"_s, u"--psp-number"_s, u"0"_s},
             u"--psp-number: '0' is not a whole number from 1 to 99999"_s);
+        for (const char *jobs : {"0", "9", "two"})
+            row(jobs, {u"--jobs"_s, QString::fromLatin1(jobs)},
+                u"is not auto or a whole number from 1 to 8"_s);
         row("two modes", {u"--dry-run"_s, u"--info"_s},
             u"--dry-run and --info cannot be used together"_s);
         row("check and its opposite", {u"--keep-aspect"_s, u"--no-keep-aspect"_s},
@@ -393,6 +398,38 @@ private slots:
         QVERIFY2(cli.out.contains("1 of 2 files converted"), cli.out.constData());
         QVERIFY(cli.out.contains(QByteArray(QFile::encodeName(missing) + ": not converted")));
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{u"wide clip.m4v"_s});
+        QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+    }
+
+    // Two lanes: the names are those of the row order ("(2)" numbering
+    // against a file already there), each result against its own row.
+    void twoLanesKeepTheRowOrdersNames() {
+        TestHome home;
+        const QString out = home.makeFolder(u"out"_s);
+        QVERIFY(WriteFileBytes(out + u"/wide clip.m4v"_s, QByteArray()));
+        const QString other = home.makeFolder(u"other"_s) + u"/wide clip.avi"_s;
+        QVERIFY(MakeClip(other, {1.0, 160, 120, 25, true, true, {}}));
+        const CliResult cli =
+            RunCli({u"--json"_s, u"--jobs"_s, u"2"_s, u"-o"_s, out, m_wide, other, m_wide});
+        QVERIFY2(cli.exitCode == 0, QByteArray(cli.out + cli.err).constData());
+        const QList<QJsonObject> events = JsonEvents(cli.out);
+        QCOMPARE(EventsOf(events, u"start"_s).value(0).value(u"filesAtOnce"_s).toInt(), 2);
+        const QList<QJsonObject> results = EventsOf(events, u"result"_s);
+        QCOMPARE(results.size(), 3);
+        const QStringList inputs{m_wide, other, m_wide};
+        const double seconds[] = {3.0, 1.0, 3.0};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(results[i].value(u"input"_s).toString(), inputs[i]);
+            const QString output = out + u"/wide clip (%1).m4v"_s.arg(i + 2);
+            QCOMPARE(results[i].value(u"output"_s).toString(), output);
+            const double length = Probe(output)
+                                      .value(u"format"_s)
+                                      .toObject()
+                                      .value(u"duration"_s)
+                                      .toString()
+                                      .toDouble();
+            QVERIFY2(qAbs(length - seconds[i]) < 0.3, qPrintable(output));
+        }
         QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
     }
 

@@ -26,7 +26,7 @@ QStringList FilesIn(const QString &folder) {
 
 QStringList WorkingFiles(const QString &dataFolder) {
     return QDir(dataFolder)
-        .entryList({QStringLiteral("BVC.bat"), QStringLiteral("BVC.lock"), QStringLiteral("*.exe"),
+        .entryList({QStringLiteral("BVC*.bat"), QStringLiteral("BVC.lock"), QStringLiteral("*.exe"),
                     QStringLiteral("*.dll")},
                    QDir::Files | QDir::Hidden);
 }
