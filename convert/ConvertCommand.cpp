@@ -8,6 +8,7 @@
 #include "convert/BatchFiles.h"
 #include "convert/BatchLock.h"
 #include "convert/ConvertFiles.h"
+#include "convert/LibraryHandOff.h"
 #include "convert/OutputFolder.h"
 #include "convert/VideoLimits.h"
 #include "convert/frmProcessing.h"
@@ -16,6 +17,7 @@
 #include "widgets/ClickableLabel.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -70,6 +72,37 @@ void ConvertCommand::imgConvert_Click() {
     ConvertAll();
 }
 
+std::optional<QString> ConvertCommand::chooseIpod() {
+    const QStringList ipods = ConnectedIpods();
+    if (ipods.isEmpty())
+        return QString();
+    QString ipod = ipods.first();
+    if (ipods.size() > 1) {
+        const int chosen = prompts().choose(
+            &m_main,
+            QStringLiteral(
+                "Several iPods are connected. Which one should the converted files be added to?"),
+            ipods);
+        if (chosen < 0 || chosen >= ipods.size())
+            return std::nullopt;
+        ipod = ipods[chosen];
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::optional<QString> refusal = CheckIpod(ipod);
+    QApplication::restoreOverrideCursor();
+    if (refusal) {
+        QString reason = *refusal;
+        reason[0] = reason[0].toUpper();
+        prompts().critical(
+            &m_main,
+            JoinLines({reason + u'.', QStringLiteral("Uncheck \"Add files directly to iTunes\" "
+                                                     "to convert the files without adding them "
+                                                     "to the iPod.")}));
+        return std::nullopt;
+    }
+    return ipod;
+}
+
 void ConvertCommand::refuseDataFolder() {
     prompts().critical(&m_main, JoinLines(DataFolderMessage(m_main.ApplicationSettingsPath)));
 }
@@ -97,8 +130,17 @@ void ConvertCommand::ConvertAll() {
     options.createThumbnails = output->chkPSPCreateThumbnail->isChecked();
     options.pspStartNumber = output->txtPSPVideoNumber->text();
 
-    const BatchPlan plan = PrepareBatch(m_main.profileControls().CurrentSettings(),
-                                        ReadFileListRows(m_main.lvwVideoFiles), options);
+    const ConversionSettings settings = m_main.profileControls().CurrentSettings();
+    QString libraryNote;
+    if (AddsToLibrary(settings, options)) {
+        const std::optional<QString> ipod = chooseIpod();
+        if (!ipod)
+            return;
+        options.ipodMountPoint = *ipod;
+        libraryNote = LibraryNote(*ipod);
+    }
+
+    const BatchPlan plan = PrepareBatch(settings, ReadFileListRows(m_main.lvwVideoFiles), options);
     // A batch file that could not be written would run nothing and end as
     // if all went well.
     if (!plan.written) {
@@ -106,6 +148,7 @@ void ConvertCommand::ConvertAll() {
         refuseDataFolder();
         return;
     }
-    frmProcessing window({options.dataFolder, options.outputFolder, plan.rows}, &m_main);
+    frmProcessing window({options.dataFolder, options.outputFolder, plan.rows, libraryNote},
+                         &m_main);
     prompts().exec(&window);
 }
