@@ -32,8 +32,6 @@ private slots:
     void failedWriteLeavesDatabase_data();
     void failedWriteLeavesDatabase();
     void oneWriterAtATime();
-    void checkBeforeBatch_data();
-    void checkBeforeBatch();
     void chosenIpodBesideProgram();
 
     void startsPlaylist();
@@ -385,38 +383,6 @@ void TrackDropTest::oneWriterAtATime() {
     const QList<IpodTrack> tracks = *ReadIpodTracks(folder);
     QCOMPARE(tracks.size(), 506);
     QCOMPARE(IpodMusicFiles(folder).size(), 6);
-}
-
-void TrackDropTest::checkBeforeBatch_data() {
-    QTest::addColumn<QString>("model");
-    QTest::addColumn<bool>("forgetGuid");
-    QTest::addColumn<QString>("message"); // empty: the iPod can take files
-
-    QTest::newRow("5th generation") << QStringLiteral("MA446") << false << QString();
-    QTest::newRow("classic") << QStringLiteral("MB029") << false << QString();
-    QTest::newRow("classic without FirewireGuid")
-        << QStringLiteral("MB029") << true
-        << QStringLiteral("cannot take files: it is an iPod Classic, whose database needs a "
-                          "checksum made from the iPod's FirewireGuid, and neither "
-                          "iPod_Control/Device/SysInfo nor SysInfoExtended gives it; nothing was "
-                          "written to it");
-}
-
-void TrackDropTest::checkBeforeBatch() {
-    QFETCH(QString, model);
-    QFETCH(bool, forgetGuid);
-    QFETCH(QString, message);
-    const QString folder = ipod(model, Guid);
-    if (forgetGuid)
-        QVERIFY(WriteFileBytes(folder + u"/iPod_Control/Device/SysInfo", "ModelNumStr: MB029\n"));
-    const QByteArray database = IpodDatabase(folder);
-    const QString backup = folder + u"/iPod_Control/iTunes/iTunesDB.mobivert-backup";
-
-    const ProgramResult result = trackDrop({QStringLiteral("--check"), folder});
-    QVERIFY2(result.exitCode == (message.isEmpty() ? 0 : 1), result.output.constData());
-    QVERIFY2(result.output.contains(message.toUtf8()), result.output.constData());
-    QCOMPARE(IpodDatabase(folder), database);
-    QCOMPARE(ReadFileBytes(backup), message.isEmpty() ? database : QByteArray());
 }
 
 void TrackDropTest::chosenIpodBesideProgram() {
