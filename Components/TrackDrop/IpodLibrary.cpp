@@ -106,9 +106,9 @@ bool describe(const std::string &file, const IpodModel &model, Itdb_Track *track
 }
 
 // Puts the database bytes read before a write back in place.
-void restore(const std::string &mountPoint, const std::string &before) {
+bool restore(const std::string &mountPoint, const std::string &before) {
     std::string ignored;
-    replaceFile(databasePath(mountPoint), before, ignored);
+    return replaceFile(databasePath(mountPoint), before, ignored);
 }
 
 } // namespace
@@ -233,13 +233,19 @@ bool addToIpod(const std::string &mountPoint, const std::string &file, std::stri
     const Database after = parse(mountPoint, ignored);
     if (after && contains(after.get(), dbid) && itdb_tracks_number(after.get()) == tracksBefore + 1)
         return true;
-    if (!after || itdb_tracks_number(after.get()) != tracksBefore)
-        restore(mountPoint, before);
     ::unlink(destination.get());
-    error = written ? "the iPod's database did not read back after writing, so the one before "
-                      "was put back"
-                    : "the iPod's database could not be written (" + writeError +
-                          "); it was left as it was";
+    const bool unchanged = after && itdb_tracks_number(after.get()) == tracksBefore;
+    if (!unchanged && !restore(mountPoint, before)) {
+        error = "the iPod's database did not read back after writing, and the one before could "
+                "not be put back; the backup from before the batch is " +
+                backupPath(mountPoint);
+        return false;
+    }
+    error = !written ? "the iPod's database could not be written (" + writeError +
+                           "); it was left as it was"
+            : unchanged ? "the iPod's database did not take it; it was left as it was"
+                        : "the iPod's database did not read back after writing, so the one before "
+                          "was put back";
     return false;
 }
 
