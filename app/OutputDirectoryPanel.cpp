@@ -29,6 +29,10 @@ OutputDirectoryPanel::OutputDirectoryPanel(QWidget *parent)
     cmdChooseOutputDirectory->setFixedWidth(36);
     cmdChooseOutputDirectory->setToolTip(QStringLiteral("Choose Output Directory"));
 
+    chkPSPMemoryStick = new QCheckBox(this);
+    chkPSPMemoryStick->setObjectName(QStringLiteral("chkPSPMemoryStick"));
+    chkPSPMemoryStick->hide();
+
     chkAddToiTunes = new QCheckBox(QStringLiteral("Add files directly to iTunes"), this);
     chkAddToiTunes->setObjectName(QStringLiteral("chkAddToiTunes"));
 
@@ -63,18 +67,19 @@ OutputDirectoryPanel::OutputDirectoryPanel(QWidget *parent)
     folderRow->addWidget(txtOutputDirectory, 1);
     folderRow->addWidget(cmdChooseOutputDirectory);
     grid->addLayout(folderRow, 1, 0, 1, 4);
-    grid->addWidget(chkAddToiTunes, 2, 0, 1, 4);
-    grid->addWidget(lblPSPHint, 3, 0, 1, 4);
-    grid->addWidget(chkPSPCreateThumbnail, 4, 0);
-    grid->addWidget(lblPSPVideoNumber, 4, 1, Qt::AlignRight);
-    grid->addWidget(txtPSPVideoNumber, 4, 2);
+    grid->addWidget(chkPSPMemoryStick, 2, 0, 1, 4);
+    grid->addWidget(chkAddToiTunes, 3, 0, 1, 4);
+    grid->addWidget(lblPSPHint, 4, 0, 1, 4);
+    grid->addWidget(chkPSPCreateThumbnail, 5, 0);
+    grid->addWidget(lblPSPVideoNumber, 5, 1, Qt::AlignRight);
+    grid->addWidget(txtPSPVideoNumber, 5, 2);
     auto *filesRow = new QHBoxLayout;
     filesRow->addWidget(lblFilesAtOnce);
     filesRow->addWidget(cmbFilesAtOnce);
     filesRow->addStretch(1);
-    grid->addLayout(filesRow, 5, 0, 1, 4);
+    grid->addLayout(filesRow, 6, 0, 1, 4);
     grid->setColumnStretch(3, 1);
-    grid->setRowStretch(6, 1);
+    grid->setRowStretch(7, 1);
 }
 
 int OutputDirectoryPanel::FilesAtOnceChoice() const {

@@ -20,6 +20,9 @@ public:
     QLabel *lblChooseOutputDirectory = nullptr;
     QLineEdit *txtOutputDirectory = nullptr;
     QPushButton *cmdChooseOutputDirectory = nullptr;
+    // "Save to the PSP Memory Stick (<its mount point>)": shown for the PSP
+    // while a Memory Stick is mounted.
+    QCheckBox *chkPSPMemoryStick = nullptr;
     QCheckBox *chkAddToiTunes = nullptr;
     ClickableLabel *lblPSPHint = nullptr;
     QCheckBox *chkPSPCreateThumbnail = nullptr;

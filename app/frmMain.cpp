@@ -4,6 +4,7 @@
 #include "app/DeviceStrip.h"
 #include "app/HelpLinks.h"
 #include "app/MainStatusBar.h"
+#include "app/MemoryStickOption.h"
 #include "app/OutputDirectoryPanel.h"
 #include "app/SaveLoadSettings.h"
 #include "app/SettingsArea.h"
@@ -98,6 +99,7 @@ frmMain::frmMain(QWidget *parent)
     m_profiles = new ProfileControls(*this);
     m_fileList = new FileListController(*this);
     m_convert = new ConvertCommand(*this);
+    m_memoryStick = new MemoryStickOption(*this);
 
     resize(820, 640);
 }

@@ -11,6 +11,7 @@ class ConvertCommand;
 class DeviceStrip;
 class FileListController;
 class MainStatusBar;
+class MemoryStickOption;
 class OutputDirectoryPanel;
 class ProfileControls;
 class QComboBox;
@@ -48,6 +49,7 @@ public:
     ProfileControls &profileControls() const { return *m_profiles; }
     FileListController &fileList() const { return *m_fileList; }
     ConvertCommand &convertCommand() const { return *m_convert; }
+    MemoryStickOption &memoryStickOption() const { return *m_memoryStick; }
 
     // Regions and controls, named as the rest of the program knows them.
     DeviceStrip *picLeftMenu = nullptr;
@@ -95,4 +97,5 @@ private:
     ProfileControls *m_profiles = nullptr;
     FileListController *m_fileList = nullptr;
     ConvertCommand *m_convert = nullptr;
+    MemoryStickOption *m_memoryStick = nullptr;
 };

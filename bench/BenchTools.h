@@ -77,6 +77,9 @@ public:
 
     void message(QWidget *, Icon, const QString &, const QString &) override {}
     bool question(QWidget *, const QString &, const QString &) override { return false; }
+    int choice(QWidget *, const QString &, const QStringList &, const QString &) override {
+        return -1;
+    }
     QStringList openFiles(QWidget *, const QString &, const QString &, const QString &) override {
         return {};
     }

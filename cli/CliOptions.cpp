@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include "convert/DeviceVolumes.h"
 #include "convert/FilesAtOnce.h"
 #include "convert/VideoLimits.h"
 #include "profiles/CustomVideoSize.h"
@@ -74,6 +75,8 @@ QList<QCommandLineOption> parserOptions() {
         valued({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("DIR")),
         valued({QStringLiteral("trim")}, QStringLiteral("START-END")),
         flag({QStringLiteral("add-to-library")}),
+        valued({QStringLiteral("ipod")}, QStringLiteral("MOUNTPOINT")),
+        flag({QStringLiteral("memory-stick")}),
         flag({QStringLiteral("thumbnails")}),
         valued({QStringLiteral("psp-number")}, QStringLiteral("N")),
         valued({QStringLiteral("j"), QStringLiteral("jobs")}, QStringLiteral("N|auto")),
@@ -219,6 +222,26 @@ std::optional<Failure> readListOption(const ListOption &option, const QString &v
                    (valid.isEmpty() ? QStringLiteral("none") : valid)};
 }
 
+// --memory-stick: the output folder is the PSP's video folder on the one
+// Memory Stick mounted, for the video codec chosen.
+std::optional<Failure> readMemoryStick(const QCommandLineParser &parser, CliRequest &request) {
+    if (request.device != u"PSP")
+        return Failure{QStringLiteral("--memory-stick is for the PSP only")};
+    if (parser.isSet(QStringLiteral("output")))
+        return Failure{QStringLiteral("--memory-stick and --output cannot be used together")};
+    const QStringList sticks = MemoryStickMountPoints(ReadMounts());
+    if (sticks.isEmpty())
+        return Failure{QStringLiteral("--memory-stick: no PSP Memory Stick is mounted (a volume "
+                                      "with a PSP or MP_ROOT folder at its root)"),
+                       ExitFailed};
+    if (sticks.size() > 1)
+        return Failure{QStringLiteral("--memory-stick: several PSP Memory Sticks are mounted (") +
+                       sticks.join(QStringLiteral(", ")) +
+                       QStringLiteral("); name the folder with --output instead")};
+    request.outputFolder = PspVideoFolder(sticks.first(), request.settings.videoCodecPosition);
+    return std::nullopt;
+}
+
 std::optional<Failure> parse(const QStringList &arguments, CliRequest &request) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -338,6 +361,20 @@ std::optional<Failure> parse(const QStringList &arguments, CliRequest &request) 
     request.addToLibrary = parser.isSet(QStringLiteral("add-to-library"));
     if (request.addToLibrary && request.device != u"iPod")
         return Failure{QStringLiteral("--add-to-library is for the iPod only")};
+    if (parser.isSet(QStringLiteral("ipod"))) {
+        if (request.device != u"iPod")
+            return Failure{QStringLiteral("--ipod is for the iPod only")};
+        const QString folder = parser.value(QStringLiteral("ipod"));
+        if (!IsIpodFolder(folder))
+            return Failure{QStringLiteral("--ipod: no iPod at ") + quoted(folder) +
+                           QStringLiteral(" (it holds no iPod_Control/iTunes/iTunesDB)")};
+        request.ipod = QFileInfo(folder).absoluteFilePath();
+        request.addToLibrary = true;
+    }
+    if (parser.isSet(QStringLiteral("memory-stick"))) {
+        if (std::optional<Failure> failure = readMemoryStick(parser, request))
+            return failure;
+    }
     request.createThumbnails = parser.isSet(QStringLiteral("thumbnails"));
     if (request.createThumbnails && request.device != u"PSP")
         return Failure{QStringLiteral("--thumbnails is for the PSP only")};
@@ -456,8 +493,17 @@ Output:
                            window uses); created when missing
       --trim START-END     convert only this part of every file, as
                            HH:MM:SS-HH:MM:SS (e.g. 00:01:00-00:02:30)
-      --add-to-library     iPod: add each converted file to the playlist
-                           Mobivert.m3u8 in your music folder
+      --add-to-library     iPod: also add each converted file to the connected
+                           iPod (copied onto it and listed in its own
+                           database, backed up first); with no iPod
+                           connected, to the playlist Mobivert.m3u8 in your
+                           music folder
+      --ipod MOUNTPOINT    iPod: the iPod to add the files to, for example
+                           when several are connected (implies
+                           --add-to-library)
+      --memory-stick       PSP: save into the connected Memory Stick's
+                           MP_ROOT/100MNV01 (MPEG-4) or MP_ROOT/100ANV01
+                           (H.264), created when missing, instead of --output
       --thumbnails         PSP: write a thumbnail (.thm) beside each video
       --psp-number N       PSP: the number of the first file (default: 1)
   -j, --jobs N|auto        how many files to convert at once, 1 to 8; auto
@@ -475,7 +521,8 @@ What to do instead of converting:
   -v, --version            show the version
 
 Existing files are never replaced: a second holiday.m4v becomes
-"holiday (2).m4v". Ctrl+C stops the conversion; files converted before it
+"holiday (2).m4v", and PSP file numbers continue after the highest M4V or
+MAQ number already in the output folder. Ctrl+C stops the conversion; files converted before it
 are kept, nothing half-written is left behind.
 
 Exit status: 0 when every file was converted, 1 when a conversion failed,
@@ -484,6 +531,8 @@ Exit status: 0 when every file was converted, 1 when a conversion failed,
 Examples:
   mobivert-cli holiday.avi
   mobivert-cli --device PSP --profile 2 --thumbnails -o ~/psp *.avi
+  mobivert-cli --device PSP --memory-stick --thumbnails clip.avi
+  mobivert-cli --add-to-library holiday.avi
   mobivert-cli --device Zune --video-bitrate 1500 --dry-run clip.mpg
 )");
 }

@@ -40,6 +40,7 @@ struct CliRequest {
     std::optional<QString> outputFolder; // nothing: the folder saved by the window
     std::optional<TrimRange> trim;       // for every file
     bool addToLibrary = false;
+    std::optional<QString> ipod; // --ipod: the iPod the library hand-off adds to
     bool createThumbnails = false;
     QString pspStartNumber = QStringLiteral("1");
     int jobs = 0; // files converted at once: a number, or 0 for automatic (FilesAtOnce)

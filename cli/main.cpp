@@ -11,6 +11,7 @@
 #include "convert/BatchLock.h"
 #include "convert/ConvertFiles.h"
 #include "convert/FilesAtOnce.h"
+#include "convert/LibraryHandOff.h"
 #include "convert/OutputFolder.h"
 #include "filelist/VideoFileReader.h"
 #include "platform/ProcessorCores.h"
@@ -261,6 +262,27 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
         return ExitFailed;
     }
 
+    // The iPod the library hand-off adds to; none connected: the playlist.
+    QString libraryNote;
+    if (AddsToLibrary(request.settings, options)) {
+        const QStringList ipods = request.ipod ? QStringList{*request.ipod} : ConnectedIpods();
+        if (ipods.size() > 1) {
+            out.problem(QStringLiteral("several iPods are connected (") +
+                        ipods.join(QStringLiteral(", ")) +
+                        QStringLiteral("): name one with --ipod"));
+            return ExitInvalid;
+        }
+        options.ipodMountPoint = ipods.value(0);
+        if (!options.ipodMountPoint.isEmpty()) {
+            if (const std::optional<QString> refusal = CheckIpod(options.ipodMountPoint)) {
+                out.problem(*refusal + QStringLiteral("; convert without --add-to-library and "
+                                                      "--ipod to leave it out"));
+                return ExitFailed;
+            }
+        }
+        libraryNote = LibraryNote(options.ipodMountPoint);
+    }
+
     const QString profile =
         request.profileNumber > 0
             ? QStringLiteral("profile %1 \"%2\"%3")
@@ -308,6 +330,17 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
         QTimer::singleShot(0, &conversion, &CliConversion::start);
     QCoreApplication::exec();
     g_conversion = nullptr;
+    // Where the library hand-off put the files, unless the batch was cancelled.
+    if (!libraryNote.isEmpty() && (exitCode == ExitConverted || exitCode == ExitFailed)) {
+        if (out.json())
+            out.object({{QStringLiteral("event"), QStringLiteral("library")},
+                        {QStringLiteral("ipod"), options.ipodMountPoint.isEmpty()
+                                                     ? QJsonValue()
+                                                     : QJsonValue(options.ipodMountPoint)},
+                        {QStringLiteral("text"), libraryNote}});
+        else
+            out.line(libraryNote);
+    }
     return exitCode;
 }
 

@@ -10,6 +10,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -62,6 +63,18 @@ QString PspBaseName(int videoCodecPosition, qint64 number) {
                                ? QStringLiteral("M4V")
                                : QStringLiteral("MAQ");
     return prefix + QString::number(number).rightJustified(4, u'0');
+}
+
+QString PspStartNumber(const QString &typed, const QStringList &namesInFolder) {
+    static const QRegularExpression pspName(QStringLiteral("^(M4V|MAQ)(\\d{1,9})(\\..*)?$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    qint64 first = std::max<qint64>(0, leadingNumber(typed));
+    for (const QString &name : namesInFolder) {
+        const QRegularExpressionMatch match = pspName.match(name);
+        if (match.hasMatch())
+            first = std::max(first, match.captured(2).toLongLong() + 1);
+    }
+    return QString::number(first);
 }
 
 bool AddsToLibrary(const ConversionSettings &settings, const BatchOptions &options) {

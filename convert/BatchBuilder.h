@@ -15,6 +15,7 @@ struct BatchOptions {
     QString dataFolder;                           // where the batch runs the component copies from
     QString outputFolder;                         // as the user named it
     bool addToLibrary = false;                    // "Add files directly to iTunes" checked
+    QString ipodMountPoint;                       // the iPod it adds to; empty: the playlist
     bool createThumbnails = false;                // "Create thumbnails" checked
     QString pspStartNumber = QStringLiteral("1"); // the PSP's first file number, as typed
     int lanes = 1;                                // files converted at once (FilesAtOnce)
@@ -66,6 +67,12 @@ QString ConversionOptions(const ConversionSettings &settings, const BatchCodecDa
 
 // The length of a trimmed row's part, in seconds; nothing for an untrimmed row.
 std::optional<qint64> TrimmedLength(const FileListRow &row);
+
+// The first PSP file number of a batch: the number typed, or the one after
+// the highest M4Vnnnn or MAQnnnn file already among `namesInFolder` (any
+// extension, any case) when that is higher, so that nothing there is
+// replaced and no name needs a counter the PSP would not list.
+QString PspStartNumber(const QString &typed, const QStringList &namesInFolder);
 
 // The base name of a PSP output file: "M4V" for the first two video codecs
 // (MPEG-4), "MAQ" for the others (H.264), then the number with at least

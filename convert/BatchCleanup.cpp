@@ -59,4 +59,5 @@ void RemoveWorkingFiles(const QString &dataFolder, const std::function<void()> &
     }
     QFile::remove(BatchFiles::threadLibrary(dataFolder));
     QFile::remove(BatchFiles::trackDrop(dataFolder));
+    QFile::remove(BatchFiles::trackDropTarget(dataFolder));
 }

@@ -34,6 +34,10 @@ QString trackDrop(const QString &dataFolder) {
     return JoinPath(dataFolder, QString::fromUtf16(TrackDropName));
 }
 
+QString trackDropTarget(const QString &dataFolder) {
+    return JoinPath(dataFolder, QStringLiteral("TrackDrop.ipod"));
+}
+
 QString lock(const QString &dataFolder) {
     return JoinPath(dataFolder, QStringLiteral("BVC.lock"));
 }

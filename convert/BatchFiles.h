@@ -17,7 +17,10 @@ QString laneBatch(const QString &dataFolder, int lane);
 QString converter(const QString &dataFolder);     // BrannockVideoConverter.exe
 QString threadLibrary(const QString &dataFolder); // pthreadGC2.dll (not shipped here)
 QString trackDrop(const QString &dataFolder);     // TrackDrop.exe
-QString lock(const QString &dataFolder);          // BVC.lock
+// TrackDrop.ipod: the mount point of the iPod that TrackDrop adds the
+// batch's files to; without it, TrackDrop adds them to the playlist.
+QString trackDropTarget(const QString &dataFolder);
+QString lock(const QString &dataFolder); // BVC.lock
 
 // The shipped components in the application folder.
 QString shippedConverter();     // Components/BrannockVideoConverter.dll

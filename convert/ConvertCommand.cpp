@@ -9,6 +9,7 @@
 #include "convert/BatchLock.h"
 #include "convert/ConvertFiles.h"
 #include "convert/FilesAtOnce.h"
+#include "convert/LibraryHandOff.h"
 #include "convert/OutputFolder.h"
 #include "convert/VideoLimits.h"
 #include "convert/frmProcessing.h"
@@ -18,6 +19,7 @@
 #include "widgets/ClickableLabel.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -72,6 +74,37 @@ void ConvertCommand::imgConvert_Click() {
     ConvertAll();
 }
 
+std::optional<QString> ConvertCommand::chooseIpod() {
+    const QStringList ipods = ConnectedIpods();
+    if (ipods.isEmpty())
+        return QString();
+    QString ipod = ipods.first();
+    if (ipods.size() > 1) {
+        const int chosen = prompts().choose(
+            &m_main,
+            QStringLiteral(
+                "Several iPods are connected. Which one should the converted files be added to?"),
+            ipods);
+        if (chosen < 0 || chosen >= ipods.size())
+            return std::nullopt;
+        ipod = ipods[chosen];
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::optional<QString> refusal = CheckIpod(ipod);
+    QApplication::restoreOverrideCursor();
+    if (refusal) {
+        QString reason = *refusal;
+        reason[0] = reason[0].toUpper();
+        prompts().critical(
+            &m_main,
+            JoinLines({reason + u'.', QStringLiteral("Uncheck \"Add files directly to iTunes\" "
+                                                     "to convert the files without adding them "
+                                                     "to the iPod.")}));
+        return std::nullopt;
+    }
+    return ipod;
+}
+
 void ConvertCommand::refuseDataFolder() {
     prompts().critical(&m_main, JoinLines(DataFolderMessage(m_main.ApplicationSettingsPath)));
 }
@@ -100,6 +133,15 @@ void ConvertCommand::ConvertAll() {
     options.pspStartNumber = output->txtPSPVideoNumber->text();
 
     const ConversionSettings settings = m_main.profileControls().CurrentSettings();
+    QString libraryNote;
+    if (AddsToLibrary(settings, options)) {
+        const std::optional<QString> ipod = chooseIpod();
+        if (!ipod)
+            return;
+        options.ipodMountPoint = *ipod;
+        libraryNote = LibraryNote(*ipod);
+    }
+
     const QList<FileListRow> rows = ReadFileListRows(m_main.lvwVideoFiles);
     options.lanes =
         FilesAtOnce::LanesFor(output->FilesAtOnceChoice(), settings, rows.size(), AvailableCores());
@@ -111,7 +153,7 @@ void ConvertCommand::ConvertAll() {
         refuseDataFolder();
         return;
     }
-    frmProcessing window({options.dataFolder, options.outputFolder, plan.rows, plan.lanes},
-                         &m_main);
+    frmProcessing window(
+        {options.dataFolder, options.outputFolder, plan.rows, plan.lanes, libraryNote}, &m_main);
     prompts().exec(&window);
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+
+#include <optional>
 
 class frmMain;
 
@@ -16,6 +19,10 @@ private:
     // Writes the batch and runs it in the conversion window; returns when
     // the window has closed.
     void ConvertAll();
+    // The iPod that the library hand-off adds to: the one connected, or the
+    // one the user chooses of several; empty when none is connected (the
+    // playlist). Nothing when the user cancels or the iPod cannot take files.
+    std::optional<QString> chooseIpod();
     // The data folder cannot take the batch's working files.
     void refuseDataFolder();
 

@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "profiles/ProfileFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -48,6 +49,20 @@ qsizetype laneCount(const BatchPlan &plan) {
     return std::max<qsizetype>(1, plan.lanes.size());
 }
 
+// Tells TrackDrop which iPod the batch adds its files to; without the
+// file it adds them to the playlist.
+void writeTrackDropTarget(const QString &dataFolder, const QString &ipodMountPoint) {
+    const QString target = BatchFiles::trackDropTarget(dataFolder);
+    QFile::remove(target);
+    if (ipodMountPoint.isEmpty())
+        return;
+    QSaveFile file(target);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(QFile::encodeName(ipodMountPoint));
+        file.commit();
+    }
+}
+
 } // namespace
 
 BatchCodecData ReadBatchCodecData(const ConversionSettings &settings) {
@@ -83,7 +98,12 @@ QStringList BatchListing(const BatchPlan &plan, const QString &dataFolder) {
 
 BatchPlan PlanBatch(const ConversionSettings &settings, const QList<FileListRow> &rows,
                     const BatchOptions &options) {
-    return BuildBatch(settings, ReadBatchCodecData(settings), rows, options,
+    BatchOptions planned = options;
+    if (settings.device == u"PSP")
+        planned.pspStartNumber =
+            PspStartNumber(options.pspStartNumber,
+                           QDir(options.outputFolder).entryList(QDir::Files | QDir::Hidden));
+    return BuildBatch(settings, ReadBatchCodecData(settings), rows, planned,
                       [](const QString &path) { return QFileInfo::exists(path); });
 }
 
@@ -92,8 +112,10 @@ BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListR
     const QString &data = options.dataFolder;
     copyComponent(BatchFiles::shippedConverter(), BatchFiles::converter(data));
     copyComponent(BatchFiles::shippedThreadLibrary(), BatchFiles::threadLibrary(data));
-    if (AddsToLibrary(settings, options))
+    if (AddsToLibrary(settings, options)) {
         copyComponent(BatchFiles::shippedTrackDrop(), BatchFiles::trackDrop(data));
+        writeTrackDropTarget(data, options.ipodMountPoint);
+    }
 
     DebugLog &log = DebugLog::instance();
     const bool debug = !log.path().isEmpty();

@@ -9,6 +9,7 @@ struct BatchRun {
     QString outputFolder;    // the output folder as the user named it
     QList<BatchRow> rows;    // one per list row, in batch order
     QList<QList<int>> lanes; // the rows of each lane's batch file; none: one lane of every row
+    QString libraryNote;     // where the library hand-off put the files; empty without one
 };
 
 // The codec sections of the settings' profile file that a batch uses.
@@ -20,12 +21,12 @@ BatchPlan PlanBatch(const ConversionSettings &settings, const QList<FileListRow>
                     const BatchOptions &options);
 
 // Prepares a batch in the data folder: copies the converter (and, for the
-// iPod library hand-off, TrackDrop) from the application's Components
-// folder, writes each lane's batch file with one line per command, and in
-// debug mode writes the dumps Debug3.log (the rows) and Debug1.log (the
-// batch). Returns the plan; a batch file that could not be written (a full
-// disk, a read-only data folder) leaves plan.written false, and the batch
-// must not run.
+// iPod library hand-off, TrackDrop, with the iPod it adds to) from the
+// application's Components folder, writes each lane's batch file with one
+// line per command, and in debug mode writes the dumps Debug3.log (the rows)
+// and Debug1.log (the batch). Returns the plan; a batch file that could not
+// be written (a full disk, a read-only data folder) leaves plan.written
+// false, and the batch must not run.
 BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListRow> &rows,
                        const BatchOptions &options);
 

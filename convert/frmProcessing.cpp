@@ -66,6 +66,10 @@ frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
         QStringLiteral("Note: if the process is taking too long, try choosing another profile."),
         this);
     lblNote->setObjectName(QStringLiteral("lblNote"));
+    lblLibraryNote = new QLabel(this);
+    lblLibraryNote->setObjectName(QStringLiteral("lblLibraryNote"));
+    lblLibraryNote->setWordWrap(true);
+    lblLibraryNote->hide();
     chkShutdownComputer =
         new QCheckBox(QStringLiteral("Automatically shutdown computer when done"), this);
     chkShutdownComputer->setObjectName(QStringLiteral("chkShutdownComputer"));
@@ -92,6 +96,7 @@ frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
     body->addWidget(prgTotal);
     body->addWidget(txtLogContents, 1);
     body->addWidget(lblNote);
+    body->addWidget(lblLibraryNote);
     body->addLayout(ButtonRow({cmdOpenFolder, cmdCancel}, chkShutdownComputer));
 
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);
@@ -202,6 +207,10 @@ void frmProcessing::batchEnded() {
     header->lblWizardSubText->setText(QStringLiteral("Your video files have been converted..."));
     cmdCancel->setText(CloseCaption);
     m_noSleep.reset();
+    if (!m_run.libraryNote.isEmpty()) {
+        lblLibraryNote->setText(m_run.libraryNote);
+        lblLibraryNote->show();
+    }
 
     if (!m_progress.errorMessages().isEmpty()) {
         frmError errors(this);

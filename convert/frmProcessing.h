@@ -38,6 +38,7 @@ public:
     QProgressBar *prgTotal = nullptr;
     ConsoleLogView *txtLogContents = nullptr;
     QLabel *lblNote = nullptr;
+    QLabel *lblLibraryNote = nullptr; // where the library hand-off put the files, at the end
     QCheckBox *chkShutdownComputer = nullptr;
     QPushButton *cmdOpenFolder = nullptr;
     QPushButton *cmdCancel = nullptr;

@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="g++ cmake ninja-build make pkg-config
-qt6-base-dev libqt6svg6 libmediainfo-dev mediainfo
+qt6-base-dev libqt6svg6 libmediainfo-dev mediainfo libgpod-dev
 ffmpeg libavcodec-extra fonts-dejavu-core dbus-daemon
 xvfb xauth imagemagick
 clang libclang-rt-14-dev

@@ -1,6 +1,7 @@
 // Makes the screenshots of the documentation: the main window with a few
-// clips in its list, the conversion window during a run and after it, and
-// the conversion window converting two files at once.
+// clips in its list, its output panel for the PSP with a (stand-in) Memory
+// Stick mounted, the conversion window during a run and after it, and the
+// conversion window converting two files at once.
 // Usage: mobivert-screenshots OUTPUT_FOLDER (run under a display or
 // QT_QPA_PLATFORM=offscreen; the clips and settings live in a temporary home).
 #include "app/OutputDirectoryPanel.h"
@@ -15,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFont>
@@ -74,6 +76,29 @@ int main(int argc, char *argv[]) {
     window.grab().save(output + u"/screenshot.png");
     window.settingsArea->showPanel(SettingsArea::Panel::Video);
     window.grab().save(output + u"/screenshot-video.png");
+
+    // The PSP's output panel while a Memory Stick is mounted: a folder with
+    // a PSP folder, listed as a FAT volume in the mounts the program reads.
+    const QString stick = home.path() + u"/media/PSP";
+    QDir().mkpath(stick + u"/PSP");
+    QFile mounts(home.path() + u"/mountinfo");
+    if (mounts.open(QIODevice::WriteOnly))
+        mounts.write("40 1 8:17 / " + QFile::encodeName(stick) + " rw - vfat /dev/sdb1 rw\n");
+    mounts.close();
+    qputenv("MOBIVERT_MOUNTINFO", QFile::encodeName(mounts.fileName()));
+    const QString folder = window.frmOutputDirectorySettings->txtOutputDirectory->text();
+    window.SwitchDevice(QStringLiteral("PSP"));
+    window.settingsArea->showPanel(SettingsArea::Panel::OutputDirectory);
+    window.frmOutputDirectorySettings->chkPSPMemoryStick->setChecked(true);
+    QTest::qWait(100);
+    window.grab().save(output + u"/screenshot-psp.png");
+    window.frmOutputDirectorySettings->chkPSPMemoryStick->setChecked(false);
+    qunsetenv("MOBIVERT_MOUNTINFO");
+    window.SwitchDevice(QStringLiteral("iPod"));
+    window.frmOutputDirectorySettings->txtOutputDirectory->setText(folder);
+    // The batch hands its files to the library: with no iPod connected, to
+    // the playlist, which the end of the batch tells.
+    window.frmOutputDirectorySettings->chkAddToiTunes->setChecked(true);
 
     // The conversion window: once while the batch runs, once at its end.
     QTimer::singleShot(0, &window, [&] {

@@ -16,12 +16,14 @@
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestIpod.h"
 #include "widgets/ClickableLabel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QLockFile>
@@ -351,6 +353,14 @@ private slots:
         row("thumbnails", {u"--thumbnails"_s}, u"--thumbnails is for the PSP only"_s);
         row("library", {u"-d"_s, u"Zune"_s, u"--add-to-library"_s},
             u"--add-to-library is for the iPod only"_s);
+        row("no iPod there", {u"--ipod"_s, u"/nowhere"_s},
+            u"--ipod: no iPod at '/nowhere' (it holds no iPod_Control/iTunes/iTunesDB)"_s);
+        row("iPod for the Zune", {u"-d"_s, u"Zune"_s, u"--ipod"_s, u"/nowhere"_s},
+            u"--ipod is for the iPod only"_s);
+        row("Memory Stick for the iPod", {u"--memory-stick"_s},
+            u"--memory-stick is for the PSP only"_s);
+        row("Memory Stick and output", {u"-d"_s, u"PSP"_s, u"--memory-stick"_s},
+            u"--memory-stick and --output cannot be used together"_s);
         row("PSP number", {u"-d"_s, u"PSP"_s, u"--psp-number"_s, u"0"_s},
             u"--psp-number: '0' is not a whole number from 1 to 99999"_s);
         for (const char *jobs : {"0", "9", "two"})
@@ -376,6 +386,88 @@ private slots:
         QCOMPARE(cli.out, QByteArray());
         QVERIFY(!QFile::exists(home.path() + u"/out"_s));
         QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+    }
+
+    void handsFilesToTheIpod_data() {
+        QTest::addColumn<bool>("ipod"); // a classic named by --ipod, or none connected
+        QTest::newRow("classic named by --ipod") << true;
+        QTest::newRow("no iPod connected") << false;
+    }
+
+    void handsFilesToTheIpod() {
+        QFETCH(bool, ipod);
+        TestHome home;
+        const QString out = home.path() + u"/out"_s;
+        const QString folder = home.makeFolder(u"IPOD"_s);
+        QVERIFY(MakeTestIpod(folder, u"MB029"_s, u"0x000A27001A2B3C4D"_s));
+        QVERIFY(AddSongs(folder, 500));
+        const QList<IpodTrack> before = *ReadIpodTracks(folder);
+        const QStringList library =
+            ipod ? QStringList{u"--ipod"_s, folder} : QStringList{u"--add-to-library"_s};
+        const CliResult cli = RunCli(QStringList{u"-o"_s, out, m_wide} + library);
+        QVERIFY2(cli.exitCode == 0, QByteArray(cli.out + cli.err).constData());
+
+        const QString output = out + u"/wide clip.m4v"_s;
+        QVERIFY(QFileInfo::exists(output));
+        const QList<IpodTrack> after = *ReadIpodTracks(folder);
+        QCOMPARE(after.first(500), before);
+        QCOMPARE(after.size(), ipod ? 501 : 500);
+        if (ipod) {
+            QCOMPARE(after.last().title, u"wide clip"_s);
+            QCOMPARE(after.last().mediatype, MovieType());
+            QCOMPARE(ReadFileBytes(after.last().file), ReadFileBytes(output));
+        }
+        const QString note =
+            ipod ? QString(u"The converted files were added to the iPod at "_s + folder + u'.')
+                 : QString(u"No iPod was connected: the converted files were added to the "
+                           u"playlist "_s +
+                           home.musicFolder() + u"/Mobivert.m3u8 instead."_s);
+        QVERIFY2(cli.out.trimmed().endsWith(note.toUtf8()), cli.out.constData());
+        QCOMPARE(ReadFileBytes(home.musicFolder() + u"/Mobivert.m3u8"_s).contains(output.toUtf8()),
+                 !ipod);
+    }
+
+    void iPodsThatCannotBeUsedStopTheBatch_data() {
+        QTest::addColumn<bool>("two"); // two iPods connected; else a classic without its guid
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("two connected") << true << 2 << u"name one with --ipod"_s;
+        QTest::newRow("classic without FirewireGuid")
+            << false << 1 << u"whose database needs a checksum made from the iPod's FirewireGuid"_s;
+    }
+
+    void iPodsThatCannotBeUsedStopTheBatch() {
+        QFETCH(bool, two);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        TestHome home;
+        const QString a = home.makeFolder(u"IPOD A"_s), b = home.makeFolder(u"IPOD B"_s);
+        QVERIFY(MakeTestIpod(a, u"MA446"_s) &&
+                MakeTestIpod(b, u"MB029"_s, u"0x000A27001A2B3C4D"_s));
+        QVERIFY(WriteFileBytes(b + u"/iPod_Control/Device/SysInfo"_s, "ModelNumStr: MB029\n"));
+        home.setMounts(two ? QStringList{a, b} : QStringList{b});
+        const QByteArray database = IpodDatabase(b);
+        const CliResult cli =
+            RunCli({u"-o"_s, home.path() + u"/out"_s, u"--add-to-library"_s, m_wide});
+        QCOMPARE(cli.exitCode, exitCode);
+        QVERIFY2(QString::fromUtf8(cli.err).contains(message), cli.err.constData());
+        QCOMPARE(QDir(home.path() + u"/out"_s).entryList(QDir::Files), QStringList());
+        QCOMPARE(IpodDatabase(b), database);
+        QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+    }
+
+    void memoryStickIsTheOutputFolder() {
+        TestHome home;
+        const QString stick = home.makeFolder(u"PSP STICK"_s);
+        QVERIFY(QDir().mkpath(stick + u"/PSP/GAME"_s));
+        home.setMounts({stick});
+        const CliResult cli = RunCli({u"--json"_s, u"--dry-run"_s, u"-d"_s, u"PSP"_s,
+                                      u"--memory-stick"_s, u"--video-codec"_s, u"h264"_s, m_wide});
+        QCOMPARE(cli.exitCode, 0);
+        const QList<QJsonObject> batch = EventsOf(JsonEvents(cli.out), u"batch"_s);
+        QCOMPARE(batch.size(), 1);
+        QCOMPARE(batch[0].value(u"outputs"_s).toArray().first().toString(),
+                 stick + u"/MP_ROOT/100ANV01/MAQ0001.MP4"_s);
     }
 
     void noFilesIsAnError() {

@@ -231,6 +231,9 @@ private slots:
         QCOMPARE(playlist.count(outputs[0]), 1);
         QCOMPARE(playlist.count(outputs[1]), 1);
         QVERIFY(!playlist.contains(u"newline"));
+        QCOMPARE(seen.libraryNote, QString(u"No iPod was connected: the converted files were added "
+                                           u"to the playlist " +
+                                           home.musicFolder() + u"/Mobivert.m3u8 instead."));
 
         // The working files are gone; the debug dumps stay.
         const QString data = window->ApplicationSettingsPath;

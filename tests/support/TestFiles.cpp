@@ -27,7 +27,7 @@ QStringList FilesIn(const QString &folder) {
 QStringList WorkingFiles(const QString &dataFolder) {
     return QDir(dataFolder)
         .entryList({QStringLiteral("BVC*.bat"), QStringLiteral("BVC.lock"), QStringLiteral("*.exe"),
-                    QStringLiteral("*.dll")},
+                    QStringLiteral("*.dll"), QStringLiteral("TrackDrop.ipod")},
                    QDir::Files | QDir::Hidden);
 }
 
