@@ -14,6 +14,7 @@
 #include "base/Prompts.h"
 #include "base/Various.h"
 #include "convert/ConvertCommand.h"
+#include "convert/PreviewOutputCommand.h"
 #include "filelist/FileListController.h"
 #include "profiles/ProfileControls.h"
 #include "widgets/ClickableLabel.h"
@@ -98,6 +99,7 @@ frmMain::frmMain(QWidget *parent)
     m_profiles = new ProfileControls(*this);
     m_fileList = new FileListController(*this);
     m_convert = new ConvertCommand(*this);
+    m_preview = new PreviewOutputCommand(*this);
 
     resize(820, 640);
 }

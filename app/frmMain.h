@@ -12,6 +12,7 @@ class DeviceStrip;
 class FileListController;
 class MainStatusBar;
 class OutputDirectoryPanel;
+class PreviewOutputCommand;
 class ProfileControls;
 class QComboBox;
 class QLabel;
@@ -95,4 +96,5 @@ private:
     ProfileControls *m_profiles = nullptr;
     FileListController *m_fileList = nullptr;
     ConvertCommand *m_convert = nullptr;
+    PreviewOutputCommand *m_preview = nullptr;
 };
