@@ -21,7 +21,7 @@ PreviewStretch PreviewRange(const FileListRow &row) {
 PreviewStretch PreviewClip(const FileListRow &row, qint64 seconds) {
     const PreviewStretch range = PreviewRange(row);
     // A file whose length is unknown is still tried from its start.
-    const qint64 last = std::max(range.end, range.begin + PreviewSeconds);
+    const qint64 last = range.end > range.begin ? range.end : range.begin + PreviewSeconds;
     const qint64 begin =
         std::clamp(seconds - 1, range.begin, std::max(range.begin, last - PreviewSeconds));
     return {begin, std::min(last, begin + PreviewSeconds)};
