@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -113,10 +114,10 @@ void frmPreview::buildLayout() {
     grid->addWidget(txtError, 1, 1);
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(2, 1);
-    auto *scroll = new QScrollArea(this);
-    scroll->setWidget(pictures);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setWidget(pictures);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFrameShape(QFrame::NoFrame);
 
     sldPreviewTime = new QSlider(Qt::Horizontal, this);
     sldPreviewTime->setObjectName(QStringLiteral("sldPreviewTime"));
@@ -164,7 +165,7 @@ void frmPreview::buildLayout() {
     auto *body = WizardBody(this, header);
     body->setSpacing(8);
     body->addWidget(lblFileName);
-    body->addWidget(scroll, 1);
+    body->addWidget(m_scroll, 1);
     body->addLayout(timeRow);
     body->addLayout(statusRow);
     body->addWidget(lblPictureInfo);
@@ -285,4 +286,18 @@ void frmPreview::showPictures() {
     const bool converting = m_conversion.isRunning() || m_convertedFrames->isBusy();
     show(picConverted, converted, converting ? QString() : FramePicture::NoPictureText);
     show(picSource, m_source, m_sourceFrames->isBusy() ? QString() : FramePicture::NoPictureText);
+    // Once the layout has taken in the pictures' new sizes.
+    QTimer::singleShot(0, this, &frmPreview::growToPictures);
+}
+
+void frmPreview::growToPictures() {
+    // Wide enough for both pictures side by side, as far as the screen
+    // allows; the window never shrinks on its own.
+    const QSize missing = m_scroll->widget()->minimumSizeHint() - m_scroll->viewport()->size();
+    if (missing.width() <= 0 && missing.height() <= 0)
+        return;
+    QSize wanted = size() + missing.expandedTo(QSize(0, 0));
+    if (const QScreen *display = screen())
+        wanted = wanted.boundedTo(display->availableGeometry().size() * 0.95);
+    resize(wanted.expandedTo(size()));
 }

@@ -12,6 +12,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QSlider;
 class WizardHeader;
 
@@ -67,6 +68,7 @@ private:
     void convertedFrame(const FrameLoader::Result &result);
     void sourceFrame(const FrameLoader::Result &result);
     void showPictures();
+    void growToPictures();
     void requestSource();
     void showWorking(bool working, const QString &status);
 
@@ -76,6 +78,7 @@ private:
     PreviewConversion m_conversion;
     FrameLoader *m_sourceFrames = nullptr;
     FrameLoader *m_convertedFrames = nullptr;
+    QScrollArea *m_scroll = nullptr;
     QTimer m_settle;
     QImage m_converted; // the converted frame at its real size
     QImage m_source;
