@@ -6,6 +6,7 @@
 #include "bench/BenchTools.h"
 #include "bench/ConsoleBench.h"
 #include "bench/ConverterBench.h"
+#include "bench/FrameBench.h"
 #include "bench/StartupBench.h"
 #include "bench/WholeBatchBench.h"
 
@@ -45,6 +46,7 @@ int main(int argc, char **argv) {
         {QStringLiteral("startup"), QStringLiteral("Start-up to ready"), RunStartupBench},
         {QStringLiteral("wholebatch"), QStringLiteral("A whole batch of ten clips"),
          RunWholeBatchBench},
+        {QStringLiteral("frames"), QStringLiteral("A frame of a 1080p H.264 file"), RunFrameBench},
         // Further sections follow here, each with its own name.
     };
 

@@ -1,6 +1,7 @@
 // Makes the screenshots of the documentation: the main window with a few
 // clips in its list, the trim dialog and the preview of the first clip, and
-// the conversion window during a run and after it.
+// the conversion window during a run and after it. The trim dialog and the
+// preview go into manual/, which ships with the application.
 // Usage: mobivert-screenshots OUTPUT_FOLDER (run under a display or
 // QT_QPA_PLATFORM=offscreen; the clips and settings live in a temporary home).
 #include "app/OutputDirectoryPanel.h"
@@ -91,7 +92,9 @@ int main(int argc, char *argv[]) {
     window.grab().save(output + u"/screenshot-video.png");
     window.settingsArea->showPanel(SettingsArea::Panel::OutputDirectory);
 
-    // The trim dialog on the first clip, a start time typed, and the preview.
+    // The trim dialog on the first clip, a start time typed, and the preview;
+    // the manual shows them, so they go beside it.
+    QDir(output).mkpath(QStringLiteral("manual"));
     window.lvwVideoFiles->setCurrentItem(window.lvwVideoFiles->topLevelItem(0));
     onDialog<frmTrimVideo>(window.mnuEdit_TrimVideoFile, [&](frmTrimVideo *trim) {
         trim->txtStartTimeSeconds->setText(QStringLiteral("04"));
@@ -102,7 +105,7 @@ int main(int argc, char *argv[]) {
                 },
                 20000)) {
             QTest::qWait(300);
-            trim->grab().save(output + u"/screenshot-trim.png");
+            trim->grab().save(output + u"/manual/screenshot-trim.png");
         }
     });
     // The preview with the first profile (320x240), so that both pictures fit.
@@ -111,7 +114,7 @@ int main(int argc, char *argv[]) {
         preview->sldPreviewTime->setValue(6);
         if (QTest::qWaitFor([&] { return !preview->isWorking(); }, 60000)) {
             QTest::qWait(500);
-            preview->grab().save(output + u"/screenshot-preview.png");
+            preview->grab().save(output + u"/manual/screenshot-preview.png");
         }
     });
     window.SwitchDevice(QStringLiteral("iPod")); // back to the default profile
