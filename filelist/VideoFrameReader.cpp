@@ -93,7 +93,9 @@ struct VideoFrameReader::State {
         return double(pts - startPts) * av_q2d(stream->time_base);
     }
     int64_t toPts(double seconds) const {
-        return startPts + int64_t(std::floor(seconds / av_q2d(stream->time_base) + 1e-6));
+        // Far beyond any file, and still inside the range of the type.
+        const double ticks = std::min(std::floor(seconds / av_q2d(stream->time_base) + 1e-6), 1e18);
+        return startPts + int64_t(ticks);
     }
     int64_t frameDuration() const {
         const AVRational rate = av_guess_frame_rate(format.get(), stream, nullptr);
