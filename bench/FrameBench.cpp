@@ -52,16 +52,34 @@ double elapsedMs(const QElapsedTimer &timer) {
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-QString figures(std::vector<double> ms) {
+// Wall and CPU time of each frame, in milliseconds. CPU time is the work
+// itself (every thread of the decoder, or the ffmpeg process), which other
+// load on the machine does not change.
+struct Timings {
+    std::vector<double> wall;
+    std::vector<double> cpu;
+
+    template<typename Work>
+    bool measure(Work work) {
+        const double cpuBefore = BenchTools::processCpuSeconds();
+        QElapsedTimer timer;
+        timer.start();
+        const bool ok = work();
+        wall.push_back(elapsedMs(timer));
+        cpu.push_back((BenchTools::processCpuSeconds() - cpuBefore) * 1000);
+        return ok;
+    }
+};
+
+QStringList figures(const Timings &timings) {
+    std::vector<double> ms = timings.wall;
     std::sort(ms.begin(), ms.end());
     const double p90 = ms[std::min(ms.size() - 1, size_t(double(ms.size()) * 0.9))];
     const auto within = std::count_if(ms.begin(), ms.end(), [](double v) { return v <= 300; });
-    return QStringLiteral("%1 | %2 | %3 | %4/%5")
-        .arg(BenchTools::number(BenchTools::median(ms), 0))
-        .arg(BenchTools::number(p90, 0))
-        .arg(BenchTools::number(ms.back(), 0))
-        .arg(within)
-        .arg(ms.size());
+    return {BenchTools::number(BenchTools::median(ms), 0), BenchTools::number(p90, 0),
+            BenchTools::number(ms.back(), 0),
+            BenchTools::number(BenchTools::median(timings.cpu), 0),
+            QStringLiteral("%1/%2").arg(within).arg(ms.size())};
 }
 
 } // namespace
@@ -77,44 +95,39 @@ QStringList RunFrameBench() {
 
     QList<QStringList> rows{{QStringLiteral("material"), QStringLiteral("way"),
                              QStringLiteral("median ms"), QStringLiteral("p90 ms"),
-                             QStringLiteral("max ms"), QStringLiteral("<= 300 ms")}};
+                             QStringLiteral("max ms"), QStringLiteral("CPU median ms"),
+                             QStringLiteral("<= 300 ms")}};
     for (const Material &material : Materials) {
         const QString clip = folder.filePath(QStringLiteral("clip.mp4"));
         if (!makeClip(clip, material))
             return {QStringLiteral("ffmpeg could not make the %1 clip").arg(material.name)};
 
-        std::vector<double> process, fresh, kept, forward;
+        Timings process, fresh, kept, forward;
         for (const double time : times) {
             const BenchTools::ProgramRun run = BenchTools::runQuietly(
                 {"ffmpeg", "-nostdin", "-v", "error", "-ss", std::to_string(time), "-i",
                  clip.toStdString(), "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-y",
                  "/dev/null"});
-            process.push_back(run.wallSeconds * 1000);
+            process.wall.push_back(run.wallSeconds * 1000);
+            process.cpu.push_back(run.cpuSeconds * 1000);
 
-            QElapsedTimer timer;
-            timer.start();
-            VideoFrameReader once(clip);
-            if (once.frameAt(time, DialogBox).image.isNull())
+            const bool decoded = fresh.measure([&] {
+                VideoFrameReader once(clip);
+                return !once.frameAt(time, DialogBox).image.isNull();
+            });
+            if (!decoded)
                 return {
                     QStringLiteral("no frame at %1 s of the %2 clip").arg(time).arg(material.name)};
-            fresh.push_back(elapsedMs(timer));
         }
         VideoFrameReader reader(clip);
-        for (const double time : times) {
-            QElapsedTimer timer;
-            timer.start();
-            reader.frameAt(time, DialogBox);
-            kept.push_back(elapsedMs(timer));
-        }
+        for (const double time : times)
+            kept.measure([&] { return !reader.frameAt(time, DialogBox).image.isNull(); });
         VideoFrameReader dragged(clip);
-        for (int second = 0; second < ClipSeconds; ++second) {
-            QElapsedTimer timer;
-            timer.start();
-            dragged.frameAt(second + 0.5, DialogBox);
-            forward.push_back(elapsedMs(timer));
-        }
-        const auto add = [&](const QString &way, const std::vector<double> &ms) {
-            rows.append(QStringList{material.name, way} + figures(ms).split(QStringLiteral(" | ")));
+        for (int second = 0; second < ClipSeconds; ++second)
+            forward.measure(
+                [&] { return !dragged.frameAt(second + 0.5, DialogBox).image.isNull(); });
+        const auto add = [&](const QString &way, const Timings &timings) {
+            rows.append(QStringList{material.name, way} + figures(timings));
         };
         add(QStringLiteral("ffmpeg process"), process);
         add(QStringLiteral("reader opened each time"), fresh);
