@@ -4,6 +4,7 @@
 #include "filelist/VideoFrameReader.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -126,8 +127,13 @@ QStringList RunFrameBench() {
         for (int second = 0; second < ClipSeconds; ++second)
             forward.measure(
                 [&] { return !dragged.frameAt(second + 0.5, DialogBox).image.isNull(); });
+        // The clip's bit rate tells how much there is to decode per frame.
+        const QString kind =
+            material.name +
+            QStringLiteral(", %1 Mbit/s")
+                .arg(BenchTools::number(double(QFileInfo(clip).size()) * 8 / ClipSeconds / 1e6, 1));
         const auto add = [&](const QString &way, const Timings &timings) {
-            rows.append(QStringList{material.name, way} + figures(timings));
+            rows.append(QStringList{kind, way} + figures(timings));
         };
         add(QStringLiteral("ffmpeg process"), process);
         add(QStringLiteral("reader opened each time"), fresh);
