@@ -34,7 +34,9 @@ PreviewOutputCommand::PreviewOutputCommand(frmMain &main)
     // have gone.
     const QAbstractItemModel *rows = m_main.lvwVideoFiles->model();
     QAction *item = m_main.mnuView_PreviewOutput;
-    const auto updateEnabled = [rows, item] { item->setEnabled(rows->rowCount() > 0); };
+    const auto updateEnabled = [rows, item] {
+        item->setEnabled(rows->rowCount() > 0);
+    };
     connect(rows, &QAbstractItemModel::rowsInserted, item, updateEnabled);
     connect(rows, &QAbstractItemModel::rowsRemoved, item, updateEnabled);
     connect(rows, &QAbstractItemModel::modelReset, item, updateEnabled);
