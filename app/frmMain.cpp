@@ -15,6 +15,7 @@
 #include "base/Prompts.h"
 #include "base/Various.h"
 #include "convert/ConvertCommand.h"
+#include "convert/PreviewOutputCommand.h"
 #include "filelist/FileListController.h"
 #include "profiles/ProfileControls.h"
 #include "widgets/ClickableLabel.h"
@@ -100,6 +101,7 @@ frmMain::frmMain(QWidget *parent)
     m_fileList = new FileListController(*this);
     m_convert = new ConvertCommand(*this);
     m_memoryStick = new MemoryStickOption(*this);
+    m_preview = new PreviewOutputCommand(*this);
 
     resize(820, 640);
 }

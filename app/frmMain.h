@@ -13,6 +13,7 @@ class FileListController;
 class MainStatusBar;
 class MemoryStickOption;
 class OutputDirectoryPanel;
+class PreviewOutputCommand;
 class ProfileControls;
 class QComboBox;
 class QLabel;
@@ -98,4 +99,5 @@ private:
     FileListController *m_fileList = nullptr;
     ConvertCommand *m_convert = nullptr;
     MemoryStickOption *m_memoryStick = nullptr;
+    PreviewOutputCommand *m_preview = nullptr;
 };

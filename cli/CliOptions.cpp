@@ -82,6 +82,7 @@ QList<QCommandLineOption> parserOptions() {
         valued({QStringLiteral("j"), QStringLiteral("jobs")}, QStringLiteral("N|auto")),
         flag({QStringLiteral("dry-run")}),
         flag({QStringLiteral("info")}),
+        valued({QStringLiteral("preview")}, QStringLiteral("TIME")),
         flag({QStringLiteral("json")}),
         flag({QStringLiteral("h"), QStringLiteral("help")}),
         flag({QStringLiteral("v"), QStringLiteral("version")}),
@@ -272,6 +273,19 @@ std::optional<Failure> parse(const QStringList &arguments, CliRequest &request) 
             modes.append(u"--" + name(option));
             request.mode = mode;
         }
+    }
+    if (parser.isSet(QStringLiteral("preview"))) {
+        modes.append(QStringLiteral("--preview"));
+        request.mode = CliRequest::Mode::Preview;
+        const QString value = parser.value(QStringLiteral("preview")).trimmed();
+        bool seconds = false;
+        const qint64 number = value.toLongLong(&seconds);
+        const std::optional<qint64> time =
+            seconds && number >= 0 ? std::optional(number) : TimeTextToSeconds(value);
+        if (!time)
+            return Failure{QStringLiteral("--preview: ") + quoted(value) +
+                           QStringLiteral(" is no time: give HH:MM:SS or seconds")};
+        request.previewSeconds = *time;
     }
     if (modes.size() > 1)
         return Failure{modes.join(QStringLiteral(" and ")) +
@@ -515,6 +529,12 @@ What to do instead of converting:
                            files at once, each one's batch file in turn)
       --info               print each file's name, codec, duration and frame
                            size, tab-separated, one line per file
+      --preview TIME       convert 3 seconds around TIME (HH:MM:SS or seconds)
+                           of each file and write the source frame and the
+                           converted frame there as NAME-source.png and
+                           NAME-preview.png into --output (default: the
+                           current folder), with the converted picture's
+                           size, bit rate and output size per minute
       --json               write progress and results as JSON objects, one
                            per line, for other programs
   -h, --help               show this help

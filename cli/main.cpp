@@ -6,6 +6,7 @@
 #include "cli/CliConversion.h"
 #include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
+#include "cli/CliPreview.h"
 #include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
 #include "convert/BatchLock.h"
@@ -344,6 +345,20 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
     return exitCode;
 }
 
+int preview(const CliRequest &request, CliOutput &out) {
+    std::optional<QList<FileListRow>> rows = readRows(request.files);
+    if (!rows)
+        return 128 + g_pendingSignal;
+    if (request.trim) {
+        if (const std::optional<QString> refusal = applyTrim(*request.trim, *rows)) {
+            out.problem(*refusal);
+            return ExitInvalid;
+        }
+    }
+    const QString folder = fullPath(request.outputFolder.value_or(QDir::currentPath()));
+    return RunCliPreview(request, *rows, folder, out, [] { return g_pendingSignal; });
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -381,6 +396,8 @@ int main(int argc, char *argv[]) {
         return listProfiles(request, out);
     case CliRequest::Mode::Info:
         return showInfo(request, out);
+    case CliRequest::Mode::Preview:
+        return preview(request, out);
     case CliRequest::Mode::DryRun:
     case CliRequest::Mode::Convert:
         break;

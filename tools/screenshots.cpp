@@ -1,16 +1,21 @@
 // Makes the screenshots of the documentation: the main window with a few
 // clips in its list, its output panel for the PSP with a (stand-in) Memory
-// Stick mounted, the conversion window during a run and after it, and the
-// conversion window converting two files at once.
+// Stick mounted, the trim dialog and the preview of the first clip, the
+// conversion window during a run and after it, and the conversion window
+// converting two files at once. The trim dialog and the preview go into
+// manual/, which ships with the application.
 // Usage: mobivert-screenshots OUTPUT_FOLDER (run under a display or
 // QT_QPA_PLATFORM=offscreen; the clips and settings live in a temporary home).
 #include "app/OutputDirectoryPanel.h"
 #include "app/SettingsArea.h"
 #include "app/frmMain.h"
 #include "convert/LaneProgressView.h"
+#include "convert/frmPreview.h"
 #include "convert/frmProcessing.h"
 #include "filelist/FileListController.h"
+#include "filelist/FramePicture.h"
 #include "filelist/VideoFileAdder.h"
+#include "filelist/frmTrimVideo.h"
 #include "platform/ApplicationFolder.h"
 #include "widgets/GUIFunctions.h"
 
@@ -26,6 +31,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
+
+#include <functional>
 
 #include <algorithm>
 
@@ -42,6 +50,19 @@ bool makeClip(const QString &path, const QString &size, int seconds) {
                 QStringLiteral("sine=duration=%1").arg(seconds), QStringLiteral("-c:v"),
                 QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("ultrafast"),
                 path}) == 0;
+}
+
+// Runs `steps` on the modal dialog that `open` shows, then closes it.
+template<typename Dialog>
+void onDialog(QAction *open, const std::function<void(Dialog *)> &steps) {
+    QTimer::singleShot(0, [steps] {
+        auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        steps(dialog);
+        dialog->reject();
+    });
+    open->trigger();
 }
 
 } // namespace
@@ -76,6 +97,34 @@ int main(int argc, char *argv[]) {
     window.grab().save(output + u"/screenshot.png");
     window.settingsArea->showPanel(SettingsArea::Panel::Video);
     window.grab().save(output + u"/screenshot-video.png");
+    window.settingsArea->showPanel(SettingsArea::Panel::OutputDirectory);
+
+    // The trim dialog on the first clip, a start time typed, and the preview;
+    // the manual shows them, so they go beside it.
+    QDir(output).mkpath(QStringLiteral("manual"));
+    window.lvwVideoFiles->setCurrentItem(window.lvwVideoFiles->topLevelItem(0));
+    onDialog<frmTrimVideo>(window.mnuEdit_TrimVideoFile, [&](frmTrimVideo *trim) {
+        trim->txtStartTimeSeconds->setText(QStringLiteral("04"));
+        trim->txtEndTimeSeconds->setText(QStringLiteral("15"));
+        if (QTest::qWaitFor(
+                [&] {
+                    return !trim->picStartFrame->isLoading() && !trim->picEndFrame->isLoading();
+                },
+                20000)) {
+            QTest::qWait(300);
+            trim->grab().save(output + u"/manual/screenshot-trim.png");
+        }
+    });
+    // The preview with the first profile (320x240), so that both pictures fit.
+    window.cmbProfiles->setCurrentIndex(0);
+    onDialog<frmPreview>(window.mnuView_PreviewOutput, [&](frmPreview *preview) {
+        preview->sldPreviewTime->setValue(6);
+        if (QTest::qWaitFor([&] { return !preview->isWorking(); }, 60000)) {
+            QTest::qWait(500);
+            preview->grab().save(output + u"/manual/screenshot-preview.png");
+        }
+    });
+    window.SwitchDevice(QStringLiteral("iPod")); // back to the default profile
 
     // The PSP's output panel while a Memory Stick is mounted: a folder with
     // a PSP folder, listed as a FAT volume in the mounts the program reads.

@@ -23,6 +23,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLineEdit>
@@ -316,6 +317,8 @@ private slots:
             QTest::newRow(name) << arguments << message;
         };
         row("unknown option", {u"--bogus"_s}, u"Unknown option 'bogus'."_s);
+        row("preview time", {u"--preview"_s, u"soon"_s},
+            u"--preview: 'soon' is no time: give HH:MM:SS or seconds"_s);
         row("unknown device", {u"--device"_s, u"Walkman"_s},
             u"--device: unknown device 'Walkman'. Devices: iPod, Zune, PSP, MobilePhone"_s);
         row("unknown profile", {u"--profile"_s, u"9"_s}, u"--profile: iPod has no profile '9'."_s);
@@ -523,6 +526,31 @@ private slots:
             QVERIFY2(qAbs(length - seconds[i]) < 0.3, qPrintable(output));
         }
         QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+    }
+
+    // --preview: both frames as pictures, the converter's error for a file
+    // it cannot read, nothing replaced and no temporary file left.
+    void previewWritesBothFrames() {
+        TestHome home;
+        const QString out = home.makeFolder(u"pictures"_s);
+        const QString temporary = home.makeFolder(u"tmp"_s);
+        const QString text = home.path() + u"/notes.avi"_s;
+        QVERIFY(WriteFileBytes(text, "not a video"));
+        QVERIFY(WriteFileBytes(out + u"/wide clip-source.png"_s, "kept"));
+        qputenv("TMPDIR", QFile::encodeName(temporary));
+        const CliResult cli = RunCli({u"--preview"_s, u"00:00:01"_s, u"--size"_s, u"320x240"_s,
+                                      u"--keep-aspect"_s, u"-o"_s, out, m_wide, text});
+        qunsetenv("TMPDIR");
+        QCOMPARE(cli.exitCode, 1);
+        QVERIFY2(cli.out.contains("at 00:00:01: 320x240, "), cli.out.constData());
+        QVERIFY2(cli.err.contains(QByteArray(QFile::encodeName(text) + ": Unknown format")),
+                 cli.err.constData());
+        QCOMPARE(ReadFileBytes(out + u"/wide clip-source.png"_s), QByteArray("kept"));
+        const QImage source(out + u"/wide clip-source (2).png"_s);
+        const QImage preview(out + u"/wide clip-preview.png"_s);
+        QCOMPARE(preview.size(), QSize(320, 240));
+        QCOMPARE(source.size(), QSize(427, 240)); // 320x180 at the preview's height
+        QCOMPARE(QDir(temporary).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
     // A reader that stops early ("| head") does not stop the batch halfway.
