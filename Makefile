@@ -2,11 +2,12 @@
 #   make run    installs what is missing, builds and starts Mobivert
 #   make test   installs what is missing, builds and runs the whole test suite
 #   make test-asan   the same suite built with the address and undefined-behaviour sanitizers
+#   make deb    the Debian package, build/mobivert_<version>_amd64.deb
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build run test test-asan fuzz bench clean
+.PHONY: all setup configure build run test test-asan fuzz bench deb clean
 
 all: build
 
@@ -37,6 +38,9 @@ FUZZ_SECONDS ?= 600
 fuzz: build
 	@cd $(BUILD) && MOBIVERT_FUZZ_SECONDS=$(FUZZ_SECONDS) ctest -L fuzz --output-on-failure \
 		-j $(JOBS) --timeout $$(($(FUZZ_SECONDS) + 600))
+
+deb: build
+	@cd $(BUILD) && cpack -G DEB
 
 bench: build
 	@$(BUILD)/bench/mobivert-bench

@@ -79,6 +79,9 @@ void MainMenus::buildMenus(QMenuBar *bar, QWidget *owner) {
     mnuView_OpenVideoFile = addItem(mnuView, u"mnuView_OpenVideoFile", u"&Open Video File");
     addSeparator(mnuView, u"mnuView_Separator2");
     mnuView_FileProperties = addItem(mnuView, u"mnuView_FileProperties", u"&File Properties");
+    addSeparator(mnuView, u"mnuView_Separator3");
+    mnuView_PreviewOutput = addItem(mnuView, u"mnuView_PreviewOutput", u"&Preview Output",
+                                    QKeySequence(Qt::CTRL | Qt::Key_P));
 
     mnuHelp = addMenu(bar, u"mnuHelp", u"&Help");
     mnuHelp_HelpManual =
@@ -89,7 +92,8 @@ void MainMenus::buildMenus(QMenuBar *bar, QWidget *owner) {
     // Shortcuts of menu items fire only for actions that belong to a widget
     // of the window; the menus are, but adding them to the owner as well
     // keeps them working while the menu bar is hidden or native.
-    for (QAction *item : {mnuFile_Convert, mnuRemoveItems_RemoveSelectedItems,
-                          mnuRemoveItems_ClearList, mnuEdit_TrimVideoFile, mnuHelp_HelpManual})
+    for (QAction *item :
+         {mnuFile_Convert, mnuRemoveItems_RemoveSelectedItems, mnuRemoveItems_ClearList,
+          mnuEdit_TrimVideoFile, mnuView_PreviewOutput, mnuHelp_HelpManual})
         owner->addAction(item);
 }

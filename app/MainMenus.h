@@ -31,6 +31,7 @@ struct MainMenus {
     QAction *mnuView_VideoSettings = nullptr;
     QAction *mnuView_OpenVideoFile = nullptr;
     QAction *mnuView_FileProperties = nullptr;
+    QAction *mnuView_PreviewOutput = nullptr;
 
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelp_HelpManual = nullptr;

@@ -1,9 +1,11 @@
 #include "app/OutputDirectoryPanel.h"
 
+#include "convert/FilesAtOnce.h"
 #include "widgets/ClickableLabel.h"
 #include "widgets/GUIFunctions.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,6 +29,10 @@ OutputDirectoryPanel::OutputDirectoryPanel(QWidget *parent)
     cmdChooseOutputDirectory->setFixedWidth(36);
     cmdChooseOutputDirectory->setToolTip(QStringLiteral("Choose Output Directory"));
 
+    chkPSPMemoryStick = new QCheckBox(this);
+    chkPSPMemoryStick->setObjectName(QStringLiteral("chkPSPMemoryStick"));
+    chkPSPMemoryStick->hide();
+
     chkAddToiTunes = new QCheckBox(QStringLiteral("Add files directly to iTunes"), this);
     chkAddToiTunes->setObjectName(QStringLiteral("chkAddToiTunes"));
 
@@ -45,6 +51,15 @@ OutputDirectoryPanel::OutputDirectoryPanel(QWidget *parent)
     txtPSPVideoNumber->setObjectName(QStringLiteral("txtPSPVideoNumber"));
     txtPSPVideoNumber->setFixedWidth(70);
 
+    lblFilesAtOnce = new QLabel(QStringLiteral("Files at once:"), this);
+    lblFilesAtOnce->setObjectName(QStringLiteral("lblFilesAtOnce"));
+    cmbFilesAtOnce = new QComboBox(this);
+    cmbFilesAtOnce->setObjectName(QStringLiteral("cmbFilesAtOnce"));
+    cmbFilesAtOnce->addItems(FilesAtOnce::Items());
+    cmbFilesAtOnce->setToolTip(QStringLiteral(
+        "How many files are converted side by side. Automatic keeps every core busy."));
+    SetFilesAtOnceChoice(1);
+
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(8, 8, 8, 8);
     grid->addWidget(lblChooseOutputDirectory, 0, 0, 1, 4);
@@ -52,11 +67,27 @@ OutputDirectoryPanel::OutputDirectoryPanel(QWidget *parent)
     folderRow->addWidget(txtOutputDirectory, 1);
     folderRow->addWidget(cmdChooseOutputDirectory);
     grid->addLayout(folderRow, 1, 0, 1, 4);
-    grid->addWidget(chkAddToiTunes, 2, 0, 1, 4);
-    grid->addWidget(lblPSPHint, 3, 0, 1, 4);
-    grid->addWidget(chkPSPCreateThumbnail, 4, 0);
-    grid->addWidget(lblPSPVideoNumber, 4, 1, Qt::AlignRight);
-    grid->addWidget(txtPSPVideoNumber, 4, 2);
+    grid->addWidget(chkPSPMemoryStick, 2, 0, 1, 4);
+    grid->addWidget(chkAddToiTunes, 3, 0, 1, 4);
+    grid->addWidget(lblPSPHint, 4, 0, 1, 4);
+    grid->addWidget(chkPSPCreateThumbnail, 5, 0);
+    grid->addWidget(lblPSPVideoNumber, 5, 1, Qt::AlignRight);
+    grid->addWidget(txtPSPVideoNumber, 5, 2);
+    auto *filesRow = new QHBoxLayout;
+    filesRow->addWidget(lblFilesAtOnce);
+    filesRow->addWidget(cmbFilesAtOnce);
+    filesRow->addStretch(1);
+    grid->addLayout(filesRow, 6, 0, 1, 4);
     grid->setColumnStretch(3, 1);
-    grid->setRowStretch(5, 1);
+    grid->setRowStretch(7, 1);
+}
+
+int OutputDirectoryPanel::FilesAtOnceChoice() const {
+    return FilesAtOnce::Parse(cmbFilesAtOnce->currentText()).value_or(1);
+}
+
+void OutputDirectoryPanel::SetFilesAtOnceChoice(int choice) {
+    const int index = cmbFilesAtOnce->findText(FilesAtOnce::Text(choice));
+    cmbFilesAtOnce->setCurrentIndex(index >= 0 ? index
+                                               : cmbFilesAtOnce->findText(QStringLiteral("1")));
 }

@@ -3,20 +3,30 @@
 #include "app/OutputDirectoryPanel.h"
 #include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
+#include "convert/FilesAtOnce.h"
 #include "settings/SettingsFile.h"
 
 #include <QLineEdit>
 
 void LoadSettings(frmMain &main) {
-    main.frmOutputDirectorySettings->txtOutputDirectory->setText(
-        SettingsFile::readOutputDir(main.ApplicationSettingsPath));
+    OutputDirectoryPanel *output = main.frmOutputDirectorySettings;
+    output->txtOutputDirectory->setText(SettingsFile::readOutputDir(main.ApplicationSettingsPath));
+    // A value the box does not offer leaves one file at a time.
+    output->SetFilesAtOnceChoice(
+        FilesAtOnce::Parse(SettingsFile::readFilesAtOnce(main.ApplicationSettingsPath))
+            .value_or(1));
     main.frmVideoSettings->SetRateOptions(
         SettingsFile::readVideoRateOptions(main.ApplicationSettingsPath));
 }
 
 void SaveSettings(frmMain &main) {
-    SettingsFile::writeOutputDir(main.ApplicationSettingsPath,
-                                 main.frmOutputDirectorySettings->txtOutputDirectory->text());
+    const OutputDirectoryPanel *output = main.frmOutputDirectorySettings;
+    SettingsFile::writeOutputDir(main.ApplicationSettingsPath, output->txtOutputDirectory->text());
+    // Written once it differs from what is stored (one file at a time when
+    // nothing is), so a settings file never gains the key for nothing.
+    const int choice = output->FilesAtOnceChoice();
+    if (FilesAtOnce::Parse(SettingsFile::readFilesAtOnce(main.ApplicationSettingsPath)) != choice)
+        SettingsFile::writeFilesAtOnce(main.ApplicationSettingsPath, FilesAtOnce::Text(choice));
     SettingsFile::writeVideoRateOptions(main.ApplicationSettingsPath,
                                         main.frmVideoSettings->RateOptions());
 }

@@ -4,6 +4,7 @@
 #include "app/DeviceStrip.h"
 #include "app/HelpLinks.h"
 #include "app/MainStatusBar.h"
+#include "app/MemoryStickOption.h"
 #include "app/OutputDirectoryPanel.h"
 #include "app/SaveLoadSettings.h"
 #include "app/SettingsArea.h"
@@ -14,6 +15,7 @@
 #include "base/Prompts.h"
 #include "base/Various.h"
 #include "convert/ConvertCommand.h"
+#include "convert/PreviewOutputCommand.h"
 #include "filelist/FileListController.h"
 #include "profiles/ProfileControls.h"
 #include "widgets/ClickableLabel.h"
@@ -98,6 +100,8 @@ frmMain::frmMain(QWidget *parent)
     m_profiles = new ProfileControls(*this);
     m_fileList = new FileListController(*this);
     m_convert = new ConvertCommand(*this);
+    m_memoryStick = new MemoryStickOption(*this);
+    m_preview = new PreviewOutputCommand(*this);
 
     resize(820, 640);
 }

@@ -11,7 +11,9 @@ class ConvertCommand;
 class DeviceStrip;
 class FileListController;
 class MainStatusBar;
+class MemoryStickOption;
 class OutputDirectoryPanel;
+class PreviewOutputCommand;
 class ProfileControls;
 class QComboBox;
 class QLabel;
@@ -48,6 +50,7 @@ public:
     ProfileControls &profileControls() const { return *m_profiles; }
     FileListController &fileList() const { return *m_fileList; }
     ConvertCommand &convertCommand() const { return *m_convert; }
+    MemoryStickOption &memoryStickOption() const { return *m_memoryStick; }
 
     // Regions and controls, named as the rest of the program knows them.
     DeviceStrip *picLeftMenu = nullptr;
@@ -95,4 +98,6 @@ private:
     ProfileControls *m_profiles = nullptr;
     FileListController *m_fileList = nullptr;
     ConvertCommand *m_convert = nullptr;
+    MemoryStickOption *m_memoryStick = nullptr;
+    PreviewOutputCommand *m_preview = nullptr;
 };

@@ -1,5 +1,6 @@
 // Start-up: registers what the platform needs, creates the main window,
 // runs its load steps and shows it.
+#include "app/StartupFiles.h"
 #include "app/frmMain.h"
 #include "platform/TerminationSignals.h"
 #include "widgets/GUIFunctions.h"
@@ -7,6 +8,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QTimer>
 
 namespace {
 
@@ -26,12 +28,18 @@ void UseVerdana() {
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/mobivert.svg")));
+    // The desktop file's id, so that the desktop matches the window to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.mobivert.Mobivert"));
     InitializeCommonControls();
     UseVerdana();
 
+    const QStringList arguments = QApplication::arguments().mid(1);
     frmMain window;
-    window.Form_Load(QApplication::arguments().mid(1).join(u' '));
+    window.Form_Load(arguments.join(u' '));
     window.show();
+    // Files named on the command line ("Open With") are added once the
+    // window is on screen, so their progress shows in its status bar.
+    QTimer::singleShot(0, &window, [&window, arguments] { AddStartupFiles(window, arguments); });
 
     // A logout or kill closes the window the usual way, so settings are
     // saved and running conversions are cleaned up.

@@ -23,6 +23,10 @@ public:
     virtual void message(QWidget *parent, Icon icon, const QString &text, const QString &title) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool question(QWidget *parent, const QString &text, const QString &title) = 0;
+    // A choice of one item of a list, with OK and Cancel; the position of
+    // the item chosen, or -1 when cancelled.
+    virtual int choice(QWidget *parent, const QString &text, const QStringList &items,
+                       const QString &title) = 0;
 
     // The file-open dialog with multiple selection; empty when cancelled.
     virtual QStringList openFiles(QWidget *parent, const QString &title, const QString &folder,
@@ -47,6 +51,10 @@ public:
     }
     bool ask(QWidget *parent, const QString &text, const QString &title = DefaultTitle) {
         return question(parent, text, title);
+    }
+    int choose(QWidget *parent, const QString &text, const QStringList &items,
+               const QString &title = DefaultTitle) {
+        return choice(parent, text, items, title);
     }
 };
 

@@ -94,7 +94,8 @@ double childrenCpuSeconds() {
     return cpuSeconds(RUSAGE_CHILDREN);
 }
 
-ProgramRun runQuietly(const std::vector<std::string> &arguments) {
+ProgramRun runQuietly(const std::vector<std::string> &arguments,
+                      const std::function<void(pid_t)> &started) {
     ProgramRun run;
     std::vector<char *> argv;
     for (const std::string &argument : arguments)
@@ -112,6 +113,8 @@ ProgramRun runQuietly(const std::vector<std::string> &arguments) {
     posix_spawn_file_actions_destroy(&actions);
     if (!run.started)
         return run;
+    if (started)
+        started(pid);
     int status = 0;
     rusage usage{};
     // wait4 reports the resources of that one child alone.

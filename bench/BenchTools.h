@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 // Small measuring tools shared by the sections.
@@ -44,7 +45,9 @@ struct ProgramRun {
     double cpuSeconds = 0; // user and system time of the program and the children it waited for
     qint64 peakKiB = -1;   // the program's own peak resident memory
 };
-ProgramRun runQuietly(const std::vector<std::string> &arguments);
+// `started`, when given, runs with the program's pid once it has started.
+ProgramRun runQuietly(const std::vector<std::string> &arguments,
+                      const std::function<void(pid_t)> &started = {});
 
 double best(const std::vector<double> &values);
 double median(std::vector<double> values);
@@ -74,6 +77,9 @@ public:
 
     void message(QWidget *, Icon, const QString &, const QString &) override {}
     bool question(QWidget *, const QString &, const QString &) override { return false; }
+    int choice(QWidget *, const QString &, const QStringList &, const QString &) override {
+        return -1;
+    }
     QStringList openFiles(QWidget *, const QString &, const QString &, const QString &) override {
         return {};
     }

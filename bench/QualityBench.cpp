@@ -138,13 +138,6 @@ std::vector<std::string> toStd(const QStringList &list) {
     return result;
 }
 
-QStringList fromStd(const std::vector<std::string> &list) {
-    QStringList result;
-    for (const std::string &item : list)
-        result << QString::fromStdString(item);
-    return result;
-}
-
 struct Encoding {
     bool ok = false;
     double kbps = 0; // of the whole file

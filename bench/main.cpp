@@ -6,6 +6,8 @@
 #include "bench/BenchTools.h"
 #include "bench/ConsoleBench.h"
 #include "bench/ConverterBench.h"
+#include "bench/FrameBench.h"
+#include "bench/LanesBench.h"
 #include "bench/QualityBench.h"
 #include "bench/StartupBench.h"
 #include "bench/WholeBatchBench.h"
@@ -48,6 +50,9 @@ int main(int argc, char **argv) {
          RunWholeBatchBench},
         {QStringLiteral("quality"), QStringLiteral("Picture per megabyte, per encoder family"),
          RunQualityBench},
+        {QStringLiteral("lanes"), QStringLiteral("Files at once: Automatic against one lane"),
+         RunLanesBench},
+        {QStringLiteral("frames"), QStringLiteral("A frame of a 1080p H.264 file"), RunFrameBench},
         // Further sections follow here, each with its own name.
     };
 

@@ -14,15 +14,18 @@ CliConversion::CliConversion(const QString &dataFolder, const BatchPlan &plan, C
     : m_dataFolder(dataFolder)
     , m_plan(plan)
     , m_output(output)
-    , m_progress(BatchFiles::converter(dataFolder), BatchFiles::trackDrop(dataFolder), plan.rows) {
+    , m_progress(BatchFiles::converter(dataFolder), BatchFiles::trackDrop(dataFolder), plan.rows,
+                 plan.lanes) {
     for (const BatchRow &row : plan.rows)
         m_totalSeconds += row.totalSeconds;
+    m_announcedRows.fill(false, plan.rows.size());
+    m_shownRowValues.fill(-1, plan.rows.size());
     m_elapsed.start();
 }
 
 CliConversion::~CliConversion() {
     // Never leave a batch running behind.
-    if (m_launcher)
+    if (!m_launchers.empty())
         cleanUp();
 }
 
@@ -30,26 +33,27 @@ void CliConversion::start() {
     if (m_ended) // cancelled before it began
         return;
     m_elapsed.start();
-    m_launcher = std::make_unique<CMDLauncher>();
-    m_launcher->setBufferSize(8192);
-    m_launcher->setPollInterval(10);
-    connect(m_launcher.get(), &CMDLauncher::DataReceived, this,
-            &CliConversion::CMDLauncher_DataReceived);
-    connect(m_launcher.get(), &CMDLauncher::ProcessEnded, this,
-            &CliConversion::CMDLauncher_ProcessEnded);
-
-    m_launcher->start(BatchFiles::batch(m_dataFolder));
-    switch (m_launcher->startStatus()) {
-    case CMDLauncher::AlreadyRunning:
-    case CMDLauncher::StartFailed:
+    // Every lane starts at once, each with its own batch file.
+    for (int lane = 0; lane < m_progress.laneCount(); ++lane) {
+        auto launcher = std::make_unique<CMDLauncher>();
+        launcher->setBufferSize(8192);
+        launcher->setPollInterval(10);
+        connect(launcher.get(), &CMDLauncher::DataReceived, this,
+                [this, lane](const QByteArray &chunk) { CMDLauncher_DataReceived(lane, chunk); });
+        connect(launcher.get(), &CMDLauncher::ProcessEnded, this,
+                [this, lane] { CMDLauncher_ProcessEnded(lane); });
+        launcher->start(BatchFiles::laneBatch(m_dataFolder, lane));
+        const bool started = launcher->startStatus() == CMDLauncher::Started;
+        const int errorCode = launcher->errorCode();
+        m_launchers.push_back(std::move(launcher));
+        if (started)
+            continue;
         m_ended = true;
-        m_output.problem(QStringLiteral("the batch could not be started (error %1)")
-                             .arg(m_launcher->errorCode()));
+        m_output.problem(
+            QStringLiteral("the batch could not be started (error %1)").arg(errorCode));
         cleanUp();
         emit finished(ExitFailed);
         return;
-    case CMDLauncher::Started:
-        break;
     }
     m_noSleep = std::make_unique<SleepInhibitor>(QStringLiteral("Converting video files"));
 }
@@ -65,51 +69,76 @@ void CliConversion::cancel(int signalNumber) {
     emit finished(128 + signalNumber);
 }
 
-void CliConversion::CMDLauncher_DataReceived(const QByteArray &chunk) {
-    m_progress.feed(chunk);
+void CliConversion::CMDLauncher_DataReceived(int lane, const QByteArray &chunk) {
+    m_progress.feed(lane, chunk);
     announceFiles();
-    showProgress();
+    showProgress(lane);
 }
 
-void CliConversion::CMDLauncher_ProcessEnded() {
+void CliConversion::CMDLauncher_ProcessEnded(int lane) {
     if (m_ended)
         return;
-    m_ended = true;
-    m_progress.finish();
+    m_progress.finishLane(lane);
     announceFiles();
+    if (!m_progress.finished()) {
+        showProgress(lane);
+        return;
+    }
+    m_ended = true;
     cleanUp();
     const bool allConverted = report(false) == m_plan.rows.size();
     emit finished(allConverted && m_progress.errors().isEmpty() ? ExitConverted : ExitFailed);
 }
 
 void CliConversion::announceFiles() {
+    if (m_progress.laneCount() > 1) {
+        // Files begin in every lane; each is announced once it has begun.
+        for (int row = 0; row < m_progress.rowCount(); ++row) {
+            if (!m_announcedRows[row] &&
+                m_progress.rows()[row].state != RowProgress::State::Waiting) {
+                m_announcedRows[row] = true;
+                announceFile(row + 1);
+            }
+        }
+        return;
+    }
     while (m_announcedFile < m_progress.currentFile()) {
         if (m_announcedFile > 0)
             m_secondsBefore += m_plan.rows[m_announcedFile - 1].totalSeconds;
-        const int number = ++m_announcedFile;
-        const QString &input = m_plan.rows[number - 1].inputPath;
-        const QString &output = m_plan.outputPaths[number - 1];
+        announceFile(++m_announcedFile);
         m_shownStep = -1;
         m_highestValue = 0;
-        if (m_output.json()) {
-            m_output.object({{QStringLiteral("event"), QStringLiteral("file")},
-                             {QStringLiteral("number"), number},
-                             {QStringLiteral("of"), m_progress.rowCount()},
-                             {QStringLiteral("input"), input},
-                             {QStringLiteral("output"), output}});
-        } else {
-            m_output.line(QStringLiteral("File %1 of %2: ").arg(number).arg(m_progress.rowCount()) +
-                          input + QStringLiteral(" -> ") + output);
-        }
     }
 }
 
-void CliConversion::showProgress() {
+void CliConversion::announceFile(int number) {
+    const QString &input = m_plan.rows[number - 1].inputPath;
+    const QString &output = m_plan.outputPaths[number - 1];
+    if (m_output.json()) {
+        QJsonObject event{{QStringLiteral("event"), QStringLiteral("file")},
+                          {QStringLiteral("number"), number},
+                          {QStringLiteral("of"), m_progress.rowCount()},
+                          {QStringLiteral("input"), input},
+                          {QStringLiteral("output"), output}};
+        if (m_progress.laneCount() > 1)
+            event.insert(QStringLiteral("lane"), m_progress.rows()[number - 1].lane + 1);
+        m_output.object(event);
+    } else {
+        m_output.line(QStringLiteral("File %1 of %2: ").arg(number).arg(m_progress.rowCount()) +
+                      input + QStringLiteral(" -> ") + output);
+    }
+}
+
+void CliConversion::showProgress(int lane) {
+    if (m_progress.laneCount() > 1) {
+        showBatchProgress(lane);
+        return;
+    }
     const int number = m_progress.currentFile();
     if (number == 0 || m_progress.finished())
         return;
     const qint64 value = m_progress.currentValue();
-    const qint64 maximum = m_progress.currentMaximum();
+    const qint64 maximum = m_progress.lane(0).currentMaximum();
     // The thumbnail picked from a converted file reports its own time from
     // zero; the file's progress does not go back for it.
     if (value < m_highestValue)
@@ -141,14 +170,58 @@ void CliConversion::showProgress() {
     m_output.progress(ProgressText::Line(value, maximum, elapsedMs, left));
 }
 
+void CliConversion::showBatchProgress(int lane) {
+    if (m_progress.finished())
+        return;
+    const qint64 value = m_progress.totalValue();
+    const qint64 maximum = m_progress.totalMaximum();
+    const qint64 elapsedMs = m_elapsed.elapsed();
+    const std::optional<qint64> left = ProgressText::SecondsLeft(elapsedMs, value, maximum);
+    if (m_output.json()) {
+        // The row this lane converts, when it has moved on.
+        const int row = m_progress.laneRow(lane);
+        if (row < 0)
+            return;
+        const RowProgress &converting = m_progress.rows()[row];
+        if (converting.secondsDone == m_shownRowValues[row])
+            return;
+        m_shownRowValues[row] = converting.secondsDone;
+        m_output.object({{QStringLiteral("event"), QStringLiteral("progress")},
+                         {QStringLiteral("number"), row + 1},
+                         {QStringLiteral("of"), m_progress.rowCount()},
+                         {QStringLiteral("lane"), lane + 1},
+                         {QStringLiteral("seconds"), converting.secondsDone},
+                         {QStringLiteral("duration"), converting.totalSeconds},
+                         {QStringLiteral("percent"),
+                          ConversionProgress::percentage(
+                              std::min(converting.secondsDone, converting.totalSeconds),
+                              std::max<qint64>(converting.totalSeconds, 1))
+                              .toDouble()},
+                         {QStringLiteral("elapsed"), elapsedMs / 1000},
+                         {QStringLiteral("remaining"), left ? QJsonValue(*left) : QJsonValue()}});
+        return;
+    }
+    // The whole batch: every change on a terminal, each tenth elsewhere.
+    const int shown =
+        m_output.interactive() ? int(value) : int(value * 10 / std::max<qint64>(maximum, 1));
+    if (shown == m_shownStep)
+        return;
+    m_shownStep = shown;
+    m_output.progress(ProgressText::Line(value, maximum, elapsedMs, left) +
+                      QStringLiteral("  %1 of %2 done, %3 running")
+                          .arg(m_progress.filesDone())
+                          .arg(m_progress.rowCount())
+                          .arg(m_progress.filesRunning()));
+}
+
 void CliConversion::cleanUp() {
-    StopBatch(m_launcher);
+    StopBatches(m_launchers);
     m_noSleep.reset();
     RemoveWorkingFiles(m_dataFolder);
 }
 
 int CliConversion::report(bool cancelled) {
-    const QStringList &errors = m_progress.errors();
+    const QStringList errors = m_progress.errors();
     int converted = 0;
     QStringList lines;
     for (qsizetype i = 0; i < m_plan.rows.size(); ++i) {

@@ -1,22 +1,25 @@
 #pragma once
 
 #include "convert/BatchBuilder.h"
-#include "convert/ConversionProgress.h"
+#include "convert/BatchProgress.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 
 #include <memory>
+#include <vector>
 
 class CMDLauncher;
 class CliOutput;
 class SleepInhibitor;
 
 // Runs a prepared batch as the conversion window does, without a window:
-// starts the batch file through the launcher, follows its output with the
-// window's own parser, shows the current file, a progress bar, the time
-// elapsed and an estimate of the time left, and reports what was written
-// where and the errors collected. Cancelling ends the batch's processes and
+// starts the batch file through the launcher (one per lane when several
+// files are converted at once), follows its output with the window's own
+// parser, shows each file as it begins, a progress bar (of the current file,
+// or with several lanes of the whole batch), the time elapsed and an
+// estimate of the time left, and reports what was written where and the
+// errors collected, in row order. Cancelling ends the batch's processes and
 // removes the working files, as the window's Cancel does.
 class CliConversion final : public QObject {
     Q_OBJECT
@@ -33,10 +36,13 @@ signals:
     void finished(int exitCode);
 
 private:
-    void CMDLauncher_DataReceived(const QByteArray &chunk);
-    void CMDLauncher_ProcessEnded();
+    void CMDLauncher_DataReceived(int lane, const QByteArray &chunk);
+    void CMDLauncher_ProcessEnded(int lane);
     void announceFiles();
-    void showProgress();
+    void announceFile(int number);
+    void showProgress(int lane);
+    // Several lanes: the whole batch's progress, and the row a lane converts.
+    void showBatchProgress(int lane);
     void cleanUp();
     // Reports the outcome; returns how many files were converted.
     int report(bool cancelled);
@@ -44,14 +50,16 @@ private:
     QString m_dataFolder;
     BatchPlan m_plan;
     CliOutput &m_output;
-    ConversionProgress m_progress;
-    std::unique_ptr<CMDLauncher> m_launcher;
+    BatchProgress m_progress;
+    std::vector<std::unique_ptr<CMDLauncher>> m_launchers; // one per lane
     std::unique_ptr<SleepInhibitor> m_noSleep;
     QElapsedTimer m_elapsed;
     int m_announcedFile = 0;
-    int m_shownStep = -1;       // the last tenth of a file reported off a terminal
-    qint64 m_highestValue = 0;  // the furthest the current file has got
-    qint64 m_totalSeconds = 0;  // of every row
-    qint64 m_secondsBefore = 0; // of the rows before the current one
+    QList<bool> m_announcedRows;    // several lanes: the rows announced so far
+    QList<qint64> m_shownRowValues; // several lanes: the seconds last shown per row
+    int m_shownStep = -1;           // the last tenth of a file reported off a terminal
+    qint64 m_highestValue = 0;      // the furthest the current file has got
+    qint64 m_totalSeconds = 0;      // of every row
+    qint64 m_secondsBefore = 0;     // of the rows before the current one
     bool m_ended = false;
 };

@@ -1,6 +1,8 @@
 #include "cli/CliOptions.h"
 
 #include "convert/BatchFit.h"
+#include "convert/DeviceVolumes.h"
+#include "convert/FilesAtOnce.h"
 #include "convert/VideoLimits.h"
 #include "profiles/CustomVideoSize.h"
 #include "profiles/ProfileFile.h"
@@ -76,10 +78,14 @@ QList<QCommandLineOption> parserOptions() {
         flag({QStringLiteral("two-pass")}),
         valued({QStringLiteral("fit")}, QStringLiteral("SIZE")),
         flag({QStringLiteral("add-to-library")}),
+        valued({QStringLiteral("ipod")}, QStringLiteral("MOUNTPOINT")),
+        flag({QStringLiteral("memory-stick")}),
         flag({QStringLiteral("thumbnails")}),
         valued({QStringLiteral("psp-number")}, QStringLiteral("N")),
+        valued({QStringLiteral("j"), QStringLiteral("jobs")}, QStringLiteral("N|auto")),
         flag({QStringLiteral("dry-run")}),
         flag({QStringLiteral("info")}),
+        valued({QStringLiteral("preview")}, QStringLiteral("TIME")),
         flag({QStringLiteral("json")}),
         flag({QStringLiteral("h"), QStringLiteral("help")}),
         flag({QStringLiteral("v"), QStringLiteral("version")}),
@@ -220,6 +226,26 @@ std::optional<Failure> readListOption(const ListOption &option, const QString &v
                    (valid.isEmpty() ? QStringLiteral("none") : valid)};
 }
 
+// --memory-stick: the output folder is the PSP's video folder on the one
+// Memory Stick mounted, for the video codec chosen.
+std::optional<Failure> readMemoryStick(const QCommandLineParser &parser, CliRequest &request) {
+    if (request.device != u"PSP")
+        return Failure{QStringLiteral("--memory-stick is for the PSP only")};
+    if (parser.isSet(QStringLiteral("output")))
+        return Failure{QStringLiteral("--memory-stick and --output cannot be used together")};
+    const QStringList sticks = MemoryStickMountPoints(ReadMounts());
+    if (sticks.isEmpty())
+        return Failure{QStringLiteral("--memory-stick: no PSP Memory Stick is mounted (a volume "
+                                      "with a PSP or MP_ROOT folder at its root)"),
+                       ExitFailed};
+    if (sticks.size() > 1)
+        return Failure{QStringLiteral("--memory-stick: several PSP Memory Sticks are mounted (") +
+                       sticks.join(QStringLiteral(", ")) +
+                       QStringLiteral("); name the folder with --output instead")};
+    request.outputFolder = PspVideoFolder(sticks.first(), request.settings.videoCodecPosition);
+    return std::nullopt;
+}
+
 std::optional<Failure> parse(const QStringList &arguments, CliRequest &request) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -250,6 +276,19 @@ std::optional<Failure> parse(const QStringList &arguments, CliRequest &request) 
             modes.append(u"--" + name(option));
             request.mode = mode;
         }
+    }
+    if (parser.isSet(QStringLiteral("preview"))) {
+        modes.append(QStringLiteral("--preview"));
+        request.mode = CliRequest::Mode::Preview;
+        const QString value = parser.value(QStringLiteral("preview")).trimmed();
+        bool seconds = false;
+        const qint64 number = value.toLongLong(&seconds);
+        const std::optional<qint64> time =
+            seconds && number >= 0 ? std::optional(number) : TimeTextToSeconds(value);
+        if (!time)
+            return Failure{QStringLiteral("--preview: ") + quoted(value) +
+                           QStringLiteral(" is no time: give HH:MM:SS or seconds")};
+        request.previewSeconds = *time;
     }
     if (modes.size() > 1)
         return Failure{modes.join(QStringLiteral(" and ")) +
@@ -363,6 +402,20 @@ std::optional<Failure> parse(const QStringList &arguments, CliRequest &request) 
     request.addToLibrary = parser.isSet(QStringLiteral("add-to-library"));
     if (request.addToLibrary && request.device != u"iPod")
         return Failure{QStringLiteral("--add-to-library is for the iPod only")};
+    if (parser.isSet(QStringLiteral("ipod"))) {
+        if (request.device != u"iPod")
+            return Failure{QStringLiteral("--ipod is for the iPod only")};
+        const QString folder = parser.value(QStringLiteral("ipod"));
+        if (!IsIpodFolder(folder))
+            return Failure{QStringLiteral("--ipod: no iPod at ") + quoted(folder) +
+                           QStringLiteral(" (it holds no iPod_Control/iTunes/iTunesDB)")};
+        request.ipod = QFileInfo(folder).absoluteFilePath();
+        request.addToLibrary = true;
+    }
+    if (parser.isSet(QStringLiteral("memory-stick"))) {
+        if (std::optional<Failure> failure = readMemoryStick(parser, request))
+            return failure;
+    }
     request.createThumbnails = parser.isSet(QStringLiteral("thumbnails"));
     if (request.createThumbnails && request.device != u"PSP")
         return Failure{QStringLiteral("--thumbnails is for the PSP only")};
@@ -372,6 +425,16 @@ std::optional<Failure> parse(const QStringList &arguments, CliRequest &request) 
         if (std::optional<Failure> failure =
                 readPspNumber(parser.value(QStringLiteral("psp-number")), request.pspStartNumber))
             return failure;
+    }
+
+    if (parser.isSet(QStringLiteral("jobs"))) {
+        const QString value = parser.value(QStringLiteral("jobs"));
+        const std::optional<int> jobs = FilesAtOnce::Parse(value);
+        if (!jobs)
+            return Failure{QStringLiteral("--jobs: ") + quoted(value) +
+                           QStringLiteral(" is not auto or a whole number from 1 to %1")
+                               .arg(FilesAtOnce::MaxLanes)};
+        request.jobs = *jobs;
     }
 
     request.files = parser.positionalArguments();
@@ -478,22 +541,42 @@ Output:
                            700M, 2G (decimal, as device makers count) or 650MiB;
                            a size too small even for the lowest bit rate is
                            refused with the size that would do
-      --add-to-library     iPod: add each converted file to the playlist
-                           Mobivert.m3u8 in your music folder
+      --add-to-library     iPod: also add each converted file to the connected
+                           iPod (copied onto it and listed in its own
+                           database, backed up first); with no iPod
+                           connected, to the playlist Mobivert.m3u8 in your
+                           music folder
+      --ipod MOUNTPOINT    iPod: the iPod to add the files to, for example
+                           when several are connected (implies
+                           --add-to-library)
+      --memory-stick       PSP: save into the connected Memory Stick's
+                           MP_ROOT/100MNV01 (MPEG-4) or MP_ROOT/100ANV01
+                           (H.264), created when missing, instead of --output
       --thumbnails         PSP: write a thumbnail (.thm) beside each video
       --psp-number N       PSP: the number of the first file (default: 1)
+  -j, --jobs N|auto        how many files to convert at once, 1 to 8; auto
+                           (the default) keeps every core busy, from the
+                           number of cores, the video codec and frame size
 
 What to do instead of converting:
-      --dry-run            print the batch file that would run
+      --dry-run            print the batch file that would run (with several
+                           files at once, each one's batch file in turn)
       --info               print each file's name, codec, duration and frame
                            size, tab-separated, one line per file
+      --preview TIME       convert 3 seconds around TIME (HH:MM:SS or seconds)
+                           of each file and write the source frame and the
+                           converted frame there as NAME-source.png and
+                           NAME-preview.png into --output (default: the
+                           current folder), with the converted picture's
+                           size, bit rate and output size per minute
       --json               write progress and results as JSON objects, one
                            per line, for other programs
   -h, --help               show this help
   -v, --version            show the version
 
 Existing files are never replaced: a second holiday.m4v becomes
-"holiday (2).m4v". Ctrl+C stops the conversion; files converted before it
+"holiday (2).m4v", and PSP file numbers continue after the highest M4V or
+MAQ number already in the output folder. Ctrl+C stops the conversion; files converted before it
 are kept, nothing half-written is left behind.
 
 Exit status: 0 when every file was converted, 1 when a conversion failed,
@@ -502,6 +585,8 @@ Exit status: 0 when every file was converted, 1 when a conversion failed,
 Examples:
   mobivert-cli holiday.avi
   mobivert-cli --device PSP --profile 2 --thumbnails -o ~/psp *.avi
+  mobivert-cli --device PSP --memory-stick --thumbnails clip.avi
+  mobivert-cli --add-to-library holiday.avi
   mobivert-cli --device Zune --video-bitrate 1500 --dry-run clip.mpg
   mobivert-cli --device PSP --fit 1G --output ~/psp *.avi
 )");

@@ -25,7 +25,7 @@ struct TrimRange {
 };
 
 struct CliRequest {
-    enum class Mode { Convert, DryRun, Info, ListDevices, ListProfiles, Help, Version };
+    enum class Mode { Convert, DryRun, Info, Preview, ListDevices, ListProfiles, Help, Version };
     Mode mode = Mode::Convert;
     bool json = false;
 
@@ -41,8 +41,11 @@ struct CliRequest {
     std::optional<TrimRange> trim;       // for every file
     std::optional<qint64> fitBytes;      // --fit: the size all outputs together fill
     bool addToLibrary = false;
+    std::optional<QString> ipod; // --ipod: the iPod the library hand-off adds to
     bool createThumbnails = false;
     QString pspStartNumber = QStringLiteral("1");
+    int jobs = 0; // files converted at once: a number, or 0 for automatic (FilesAtOnce)
+    qint64 previewSeconds = 0; // --preview: the time previewed in each file
 
     QStringList files; // as given on the command line
 };

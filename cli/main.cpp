@@ -6,13 +6,17 @@
 #include "cli/CliConversion.h"
 #include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
+#include "cli/CliPreview.h"
 #include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
 #include "convert/BatchLock.h"
 #include "convert/ConvertFiles.h"
+#include "convert/FilesAtOnce.h"
 #include "convert/FitPlanning.h"
+#include "convert/LibraryHandOff.h"
 #include "convert/OutputFolder.h"
-#include "filelist/VideoFileInfo.h"
+#include "filelist/VideoFileReader.h"
+#include "platform/ProcessorCores.h"
 #include "platform/TerminationSignals.h"
 #include "profiles/ProfileFile.h"
 #include "profiles/ProfileSettings.h"
@@ -118,17 +122,22 @@ QString fullPath(const QString &file) {
                                         : QDir::cleanPath(QDir::current().absoluteFilePath(file));
 }
 
-// Reads every file as the window's list does. Nothing when a termination
+// Reads every file as the window's list does, on as many threads as there
+// are cores, the rows in the order of the files. Nothing when a termination
 // signal arrived meanwhile.
 std::optional<QList<FileListRow>> readRows(const QStringList &files) {
+    QStringList paths;
+    for (const QString &file : files)
+        paths.append(fullPath(file));
+    VideoFileReader reader(paths, AvailableCores());
     QList<FileListRow> rows;
-    for (const QString &file : files) {
-        const QString path = fullPath(file);
-        const VideoFileInfo info = ExamineVideoFile(path);
-        rows.append({info.Filename, info.Codec, info.Duration, info.VideoSize, {}, {}, path});
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const std::optional<VideoFileInfo> info = reader.waitFor(i);
         QCoreApplication::processEvents();
-        if (g_pendingSignal != 0)
+        if (g_pendingSignal != 0 || !info)
             return std::nullopt;
+        rows.append(
+            {info->Filename, info->Codec, info->Duration, info->VideoSize, {}, {}, paths[i]});
     }
     return rows;
 }
@@ -234,6 +243,8 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
     options.addToLibrary = request.addToLibrary;
     options.createThumbnails = request.createThumbnails;
     options.pspStartNumber = request.pspStartNumber;
+    options.lanes =
+        FilesAtOnce::LanesFor(request.jobs, request.settings, rows->size(), AvailableCores());
 
     if (request.mode == CliRequest::Mode::DryRun) {
         if (options.outputFolder.trimmed().isEmpty()) {
@@ -242,11 +253,19 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
         }
         const BatchPlan plan = PlanBatch(request.settings, *rows, options);
         if (out.json()) {
-            out.object({{QStringLiteral("event"), QStringLiteral("batch")},
-                        {QStringLiteral("lines"), QJsonArray::fromStringList(plan.lines)},
-                        {QStringLiteral("outputs"), QJsonArray::fromStringList(plan.outputPaths)}});
+            QJsonObject batch{
+                {QStringLiteral("event"), QStringLiteral("batch")},
+                {QStringLiteral("lines"), QJsonArray::fromStringList(plan.lines)},
+                {QStringLiteral("outputs"), QJsonArray::fromStringList(plan.outputPaths)}};
+            if (plan.lanes.size() > 1) {
+                QJsonArray lanes;
+                for (int lane = 0; lane < plan.lanes.size(); ++lane)
+                    lanes.append(QJsonArray::fromStringList(LaneLines(plan, lane)));
+                batch.insert(QStringLiteral("lanes"), lanes);
+            }
+            out.object(batch);
         } else {
-            for (const QString &line : plan.lines)
+            for (const QString &line : BatchListing(plan, dataFolder))
                 out.line(line);
         }
         return ExitConverted;
@@ -271,6 +290,27 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
         return ExitFailed;
     }
 
+    // The iPod the library hand-off adds to; none connected: the playlist.
+    QString libraryNote;
+    if (AddsToLibrary(request.settings, options)) {
+        const QStringList ipods = request.ipod ? QStringList{*request.ipod} : ConnectedIpods();
+        if (ipods.size() > 1) {
+            out.problem(QStringLiteral("several iPods are connected (") +
+                        ipods.join(QStringLiteral(", ")) +
+                        QStringLiteral("): name one with --ipod"));
+            return ExitInvalid;
+        }
+        options.ipodMountPoint = ipods.value(0);
+        if (!options.ipodMountPoint.isEmpty()) {
+            if (const std::optional<QString> refusal = CheckIpod(options.ipodMountPoint)) {
+                out.problem(*refusal + QStringLiteral("; convert without --add-to-library and "
+                                                      "--ipod to leave it out"));
+                return ExitFailed;
+            }
+        }
+        libraryNote = LibraryNote(options.ipodMountPoint);
+    }
+
     const QString profile =
         request.profileNumber > 0
             ? QStringLiteral("profile %1 \"%2\"%3")
@@ -286,12 +326,15 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
                     {QStringLiteral("changed"), request.settingsChanged},
                     {QStringLiteral("settings"), settingsObject(request.settings)},
                     {QStringLiteral("files"), int(rows->size())},
+                    {QStringLiteral("filesAtOnce"), options.lanes},
                     {QStringLiteral("outputFolder"), options.outputFolder}});
     } else {
-        out.line(QStringLiteral("Converting %1 %2 for %3 with %4 into %5")
+        const QString atOnce =
+            options.lanes > 1 ? QStringLiteral(" (%1 at once)").arg(options.lanes) : QString();
+        out.line(QStringLiteral("Converting %1 %2%3 for %4 with %5 into %6")
                      .arg(rows->size())
                      .arg(rows->size() == 1 ? QStringLiteral("file") : QStringLiteral("files"),
-                          request.device, profile, options.outputFolder));
+                          atOnce, request.device, profile, options.outputFolder));
         out.line(QStringLiteral("  ") + settingsText(request.settings));
     }
 
@@ -315,7 +358,32 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
         QTimer::singleShot(0, &conversion, &CliConversion::start);
     QCoreApplication::exec();
     g_conversion = nullptr;
+    // Where the library hand-off put the files, unless the batch was cancelled.
+    if (!libraryNote.isEmpty() && (exitCode == ExitConverted || exitCode == ExitFailed)) {
+        if (out.json())
+            out.object({{QStringLiteral("event"), QStringLiteral("library")},
+                        {QStringLiteral("ipod"), options.ipodMountPoint.isEmpty()
+                                                     ? QJsonValue()
+                                                     : QJsonValue(options.ipodMountPoint)},
+                        {QStringLiteral("text"), libraryNote}});
+        else
+            out.line(libraryNote);
+    }
     return exitCode;
+}
+
+int preview(const CliRequest &request, CliOutput &out) {
+    std::optional<QList<FileListRow>> rows = readRows(request.files);
+    if (!rows)
+        return 128 + g_pendingSignal;
+    if (request.trim) {
+        if (const std::optional<QString> refusal = applyTrim(*request.trim, *rows)) {
+            out.problem(*refusal);
+            return ExitInvalid;
+        }
+    }
+    const QString folder = fullPath(request.outputFolder.value_or(QDir::currentPath()));
+    return RunCliPreview(request, *rows, folder, out, [] { return g_pendingSignal; });
 }
 
 } // namespace
@@ -355,6 +423,8 @@ int main(int argc, char *argv[]) {
         return listProfiles(request, out);
     case CliRequest::Mode::Info:
         return showInfo(request, out);
+    case CliRequest::Mode::Preview:
+        return preview(request, out);
     case CliRequest::Mode::DryRun:
     case CliRequest::Mode::Convert:
         break;

@@ -21,3 +21,12 @@ target_compile_definitions(mobivert_common INTERFACE
   QT_NO_FOREACH
   QT_USE_QSTRINGBUILDER
   QT_DISABLE_DEPRECATED_UP_TO=0x060400)
+
+# Hardening, as Debian builds its own packages: stack protection, checked
+# string and memory functions, and a read-only relocation table bound at
+# start. The sanitizer builds check all of this and more on their own.
+if(NOT CMAKE_CXX_FLAGS MATCHES "sanitize")
+  target_compile_options(mobivert_common INTERFACE -fstack-protector-strong
+                         $<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>)
+  target_link_options(mobivert_common INTERFACE -Wl,-z,relro,-z,now)
+endif()

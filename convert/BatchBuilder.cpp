@@ -2,6 +2,7 @@
 
 #include "base/Various.h"
 #include "convert/BatchFiles.h"
+#include "convert/BatchLanes.h"
 #include "convert/ShellQuote.h"
 #include "convert/SizeOptions.h"
 #include "filelist/TrimTimes.h"
@@ -9,9 +10,11 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -60,6 +63,18 @@ QString PspBaseName(int videoCodecPosition, qint64 number) {
                                ? QStringLiteral("M4V")
                                : QStringLiteral("MAQ");
     return prefix + QString::number(number).rightJustified(4, u'0');
+}
+
+QString PspStartNumber(const QString &typed, const QStringList &namesInFolder) {
+    static const QRegularExpression pspName(QStringLiteral("^(M4V|MAQ)(\\d{1,9})(\\..*)?$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    qint64 first = std::max<qint64>(0, leadingNumber(typed));
+    for (const QString &name : namesInFolder) {
+        const QRegularExpressionMatch match = pspName.match(name);
+        if (match.hasMatch())
+            first = std::max(first, match.captured(2).toLongLong() + 1);
+    }
+    return QString::number(first);
 }
 
 bool AddsToLibrary(const ConversionSettings &settings, const BatchOptions &options) {
@@ -166,14 +181,18 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
 
         const std::optional<RowFit> fit =
             i < options.fit.size() ? std::optional<RowFit>(options.fit[i]) : std::nullopt;
-        plan.lines.append(converter + QStringLiteral(" -i ") + ShellQuote(row.Filepath) +
-                          ConversionOptions(settings, codecs, row, fit) + QStringLiteral(" -y ") +
-                          ShellQuote(output));
+        const auto addLine = [&plan, i](const QString &line) {
+            plan.lines.append(line);
+            plan.lineRows.append(int(i));
+        };
+        addLine(converter + QStringLiteral(" -i ") + ShellQuote(row.Filepath) +
+                ConversionOptions(settings, codecs, row, fit) + QStringLiteral(" -y ") +
+                ShellQuote(output));
         plan.outputPaths.append(output);
 
         if (toLibrary)
-            plan.lines.append(ShellQuote(BatchFiles::trackDrop(options.dataFolder)) + u' ' +
-                              ShellQuote(output));
+            addLine(ShellQuote(BatchFiles::trackDrop(options.dataFolder)) + u' ' +
+                    ShellQuote(output));
 
         QString thumbnail;
         if (thumbnails) {
@@ -182,9 +201,9 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
             if (!taken(candidate)) {
                 thumbnail = candidate;
                 given.insert(thumbnail);
-                plan.lines.append(converter + QStringLiteral(" -i ") + ShellQuote(row.Filepath) +
-                                  QStringLiteral(" -f image2 -ss 5 -vframes 1 -s 160x120 -an -y ") +
-                                  ShellQuote(thumbnail));
+                addLine(converter + QStringLiteral(" -i ") + ShellQuote(row.Filepath) +
+                        QStringLiteral(" -f image2 -ss 5 -vframes 1 -s 160x120 -an -y ") +
+                        ShellQuote(thumbnail));
             }
         }
         plan.thumbnailPaths.append(thumbnail);
@@ -193,5 +212,23 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
         plan.rows.append(
             {row.Filepath, length ? *length : TimeTextToSeconds(row.Duration).value_or(0)});
     }
+
+    QList<qint64> seconds;
+    for (const BatchRow &row : plan.rows)
+        seconds.append(row.totalSeconds);
+    plan.lanes = DealRows(seconds, options.lanes);
     return plan;
+}
+
+QStringList LaneLines(const BatchPlan &plan, int lane) {
+    std::vector<bool> inLane(std::size_t(plan.rows.size()), false);
+    for (const int row : plan.lanes.value(lane))
+        inLane[std::size_t(row)] = true;
+    QStringList lines;
+    for (qsizetype i = 0; i < plan.lines.size(); ++i) {
+        const int row = plan.lineRows.value(i, -1);
+        if (row >= 0 && row < plan.rows.size() && inLane[std::size_t(row)])
+            lines.append(plan.lines[i]);
+    }
+    return lines;
 }

@@ -23,9 +23,11 @@ struct BatchOptions {
     QString dataFolder;                           // where the batch runs the component copies from
     QString outputFolder;                         // as the user named it
     bool addToLibrary = false;                    // "Add files directly to iTunes" checked
+    QString ipodMountPoint;                       // the iPod it adds to; empty: the playlist
     bool createThumbnails = false;                // "Create thumbnails" checked
     QString pspStartNumber = QStringLiteral("1"); // the PSP's first file number, as typed
     QList<RowFit> fit; // one per row when the batch is fitted into a size, else empty
+    int lanes = 1;     // files converted at once (FilesAtOnce)
 };
 
 // The codec data of the profile file that a batch uses.
@@ -37,21 +39,29 @@ struct BatchCodecData {
 };
 
 // One batch: its lines and, per row, the output written and what the
-// conversion window follows.
+// conversion window follows. The rows are dealt to lanes that run side by
+// side, each from a batch file of its own holding the lines of its rows.
 struct BatchPlan {
     QStringList lines;
+    QList<int> lineRows; // the row (0-based) of each line
     QStringList outputPaths;
     QStringList thumbnailPaths; // empty entries where a row gets none
-    bool written = false;       // the batch file is on disk (set by PrepareBatch)
+    bool written = false;       // the batch files are on disk (set by PrepareBatch)
     QList<BatchRow> rows;
+    QList<QList<int>> lanes; // the rows of each lane, in row order; one lane by default
 };
+
+// The lines of one lane, in row order.
+QStringList LaneLines(const BatchPlan &plan, int lane);
 
 // Builds the converter command of every row, in list order: the converter
 // line, then the library hand-off line (iPod) or the thumbnail line (PSP).
 // Pure: files on disk are only consulted through the given test, so that
 // output names never replace an existing file; a path given to an earlier
 // row counts as taken too. Every path and every value taken from the
-// controls is quoted for the shell.
+// controls is quoted for the shell. Output names, PSP numbers and
+// thumbnails are all decided here, in row order, before the rows are dealt
+// to `options.lanes` lanes.
 BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &codecs,
                      const QList<FileListRow> &rows, const BatchOptions &options,
                      const std::function<bool(const QString &)> &pathTaken);
@@ -71,6 +81,12 @@ bool UsesTwoPasses(const ConversionSettings &settings);
 
 // The length of a trimmed row's part, in seconds; nothing for an untrimmed row.
 std::optional<qint64> TrimmedLength(const FileListRow &row);
+
+// The first PSP file number of a batch: the number typed, or the one after
+// the highest M4Vnnnn or MAQnnnn file already among `namesInFolder` (any
+// extension, any case) when that is higher, so that nothing there is
+// replaced and no name needs a counter the PSP would not list.
+QString PspStartNumber(const QString &typed, const QStringList &namesInFolder);
 
 // The base name of a PSP output file: "M4V" for the first two video codecs
 // (MPEG-4), "MAQ" for the others (H.264), then the number with at least

@@ -3,6 +3,7 @@
 #include "base/Various.h"
 #include "convert/BatchFiles.h"
 #include "convert/CMDLauncher.h"
+#include "convert/FilesAtOnce.h"
 #include "platform/Processes.h"
 
 #include <QCoreApplication>
@@ -12,22 +13,40 @@
 namespace {
 // How long clean-up keeps trying to delete the converter copy.
 constexpr int DeleteTimeoutMs = 10000;
+// How long the processes of a batch have to end after being asked.
+constexpr int StopGraceMs = 3000;
 } // namespace
 
 void StopBatch(std::unique_ptr<CMDLauncher> &launcher) {
-    if (!launcher)
-        return;
-    launcher->disconnect();
-    // The shell goes first, so it cannot start the next line while its
+    std::vector<std::unique_ptr<CMDLauncher>> lanes;
+    lanes.push_back(std::move(launcher));
+    StopBatches(lanes);
+}
+
+void StopBatches(std::vector<std::unique_ptr<CMDLauncher>> &launchers) {
+    // The shells go first, so none can start its next line while its
     // converter is being ended.
-    const pid_t group = launcher->processGroup();
-    launcher->stop();
-    KillProcessByName(QString::fromUtf16(BatchFiles::ConverterName), group);
-    launcher.reset();
+    std::vector<pid_t> groups;
+    for (const std::unique_ptr<CMDLauncher> &launcher : launchers) {
+        if (!launcher)
+            continue;
+        launcher->disconnect();
+        groups.push_back(launcher->processGroup());
+        launcher->requestStop();
+    }
+    const QDeadlineTimer grace(StopGraceMs);
+    for (const std::unique_ptr<CMDLauncher> &launcher : launchers) {
+        if (launcher)
+            launcher->finishStop(grace);
+    }
+    for (const pid_t group : groups)
+        KillProcessByName(QString::fromUtf16(BatchFiles::ConverterName), group);
+    launchers.clear();
 }
 
 void RemoveWorkingFiles(const QString &dataFolder, const std::function<void()> &beforeAttempt) {
-    QFile::remove(BatchFiles::batch(dataFolder));
+    for (int lane = 0; lane < FilesAtOnce::MaxLanes; ++lane)
+        QFile::remove(BatchFiles::laneBatch(dataFolder, lane));
 
     const QString converter = BatchFiles::converter(dataFolder);
     QElapsedTimer trying;
@@ -40,4 +59,5 @@ void RemoveWorkingFiles(const QString &dataFolder, const std::function<void()> &
     }
     QFile::remove(BatchFiles::threadLibrary(dataFolder));
     QFile::remove(BatchFiles::trackDrop(dataFolder));
+    QFile::remove(BatchFiles::trackDropTarget(dataFolder));
 }

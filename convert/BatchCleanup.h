@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CMDLauncher;
 
@@ -16,8 +17,13 @@ class CMDLauncher;
 // converting at the same time runs in a group of its own and is never
 // touched. Nothing happens when no batch was started.
 void StopBatch(std::unique_ptr<CMDLauncher> &launcher);
+// The same for the lanes of a batch that converts several files at once:
+// every lane is asked to stop at the same moment and they share one grace
+// period, so that ending eight lanes takes no longer than ending one.
+void StopBatches(std::vector<std::unique_ptr<CMDLauncher>> &launchers);
 
-// Deletes the batch file and the component copies from the data folder.
+// Deletes the batch files (every lane's) and the component copies from the
+// data folder.
 // The converter copy is retried for a while when it cannot be deleted yet,
 // letting pending events run in between; `beforeAttempt` runs before each
 // try (the window shows that it is cleaning up).

@@ -16,6 +16,12 @@ QString batch(const QString &dataFolder) {
     return JoinPath(dataFolder, QStringLiteral("BVC.bat"));
 }
 
+QString laneBatch(const QString &dataFolder, int lane) {
+    if (lane <= 0)
+        return batch(dataFolder);
+    return JoinPath(dataFolder, QStringLiteral("BVC%1.bat").arg(lane + 1));
+}
+
 QString converter(const QString &dataFolder) {
     return JoinPath(dataFolder, QString::fromUtf16(ConverterName));
 }
@@ -26,6 +32,10 @@ QString threadLibrary(const QString &dataFolder) {
 
 QString trackDrop(const QString &dataFolder) {
     return JoinPath(dataFolder, QString::fromUtf16(TrackDropName));
+}
+
+QString trackDropTarget(const QString &dataFolder) {
+    return JoinPath(dataFolder, QStringLiteral("TrackDrop.ipod"));
 }
 
 QString lock(const QString &dataFolder) {

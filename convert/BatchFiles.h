@@ -10,11 +10,17 @@ namespace BatchFiles {
 inline constexpr char16_t ConverterName[] = u"BrannockVideoConverter.exe";
 inline constexpr char16_t TrackDropName[] = u"TrackDrop.exe";
 
-QString batch(const QString &dataFolder);         // BVC.bat
+QString batch(const QString &dataFolder); // BVC.bat
+// The batch file of a lane (0-based): BVC.bat for the first, then BVC2.bat,
+// BVC3.bat, ...
+QString laneBatch(const QString &dataFolder, int lane);
 QString converter(const QString &dataFolder);     // BrannockVideoConverter.exe
 QString threadLibrary(const QString &dataFolder); // pthreadGC2.dll (not shipped here)
 QString trackDrop(const QString &dataFolder);     // TrackDrop.exe
-QString lock(const QString &dataFolder);          // BVC.lock
+// TrackDrop.ipod: the mount point of the iPod that TrackDrop adds the
+// batch's files to; without it, TrackDrop adds them to the playlist.
+QString trackDropTarget(const QString &dataFolder);
+QString lock(const QString &dataFolder); // BVC.lock
 
 // The shipped components in the application folder.
 QString shippedConverter();     // Components/BrannockVideoConverter.dll

@@ -2,7 +2,6 @@
 
 #include "platform/Processes.h"
 
-#include <QElapsedTimer>
 #include <QThread>
 
 #include <csignal>
@@ -61,27 +60,34 @@ void CMDLauncher::readOutput() {
 }
 
 void CMDLauncher::stop(int graceMs) {
+    requestStop();
+    finishStop(QDeadlineTimer(graceMs));
+}
+
+void CMDLauncher::requestStop() {
     if (m_processGroup <= 0)
         return;
     m_stopped = true;
+    if (ProcessGroupAlive(m_processGroup))
+        ::kill(-m_processGroup, SIGTERM);
+}
+
+void CMDLauncher::finishStop(QDeadlineTimer deadline) {
+    if (m_processGroup <= 0)
+        return;
     // Waits until no process of the batch is left or the time is up,
     // reaping the shell once it has gone.
-    const auto groupEnded = [this](int waitMs) {
-        QElapsedTimer waited;
-        waited.start();
-        while (ProcessGroupAlive(m_processGroup) && waited.elapsed() < waitMs) {
+    const auto groupEnded = [this](QDeadlineTimer until) {
+        while (ProcessGroupAlive(m_processGroup) && !until.hasExpired()) {
             m_process.waitForFinished(20);
             QThread::msleep(10);
         }
         return !ProcessGroupAlive(m_processGroup);
     };
-    if (ProcessGroupAlive(m_processGroup)) {
-        ::kill(-m_processGroup, SIGTERM);
-        if (!groupEnded(graceMs)) {
-            ::kill(-m_processGroup, SIGKILL);
-            // SIGKILL cannot be refused, but it takes a moment to land.
-            groupEnded(2000);
-        }
+    if (!groupEnded(deadline)) {
+        ::kill(-m_processGroup, SIGKILL);
+        // SIGKILL cannot be refused, but it takes a moment to land.
+        groupEnded(QDeadlineTimer(2000));
     }
     if (m_process.state() != QProcess::NotRunning)
         m_process.waitForFinished(1000);

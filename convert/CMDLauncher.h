@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QProcess>
 
@@ -37,6 +38,12 @@ public:
     // stop, and kills what is left after the grace period. No event
     // follows a stop.
     void stop(int graceMs = 3000);
+    // The two halves of stop(), so that several batches can be asked at
+    // once and then given one grace period together: requestStop() asks
+    // every process of the batch to stop (SIGTERM); finishStop() waits until
+    // they have gone or the deadline has passed, then kills what is left.
+    void requestStop();
+    void finishStop(QDeadlineTimer deadline);
 
 signals:
     void DataReceived(const QByteArray &chunk);

@@ -4,58 +4,13 @@
 
 namespace {
 
-struct Word {
-    QString text;
-    bool quoted = false;
-};
-
-// Splits shell text into words the way the batch writes them: single-quoted
-// paths, backslash escapes outside quotes. Reports whether a quote is still
-// open at the end.
-QList<Word> shellWords(const QString &text, bool &openQuote) {
-    QList<Word> words;
-    Word current;
-    bool inWord = false;
-    bool inQuote = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (inQuote) {
-            if (c == u'\'')
-                inQuote = false;
-            else
-                current.text += c;
-            continue;
-        }
-        if (c == u'\'') {
-            inQuote = true;
-            inWord = true;
-            current.quoted = true;
-        } else if (c == u'\\' && i + 1 < text.size()) {
-            current.text += text[++i];
-            current.quoted = true;
-            inWord = true;
-        } else if (c == u' ' || c == u'\t' || c == u'\n') {
-            if (inWord)
-                words.append(current);
-            current = Word();
-            inWord = false;
-        } else {
-            current.text += c;
-            inWord = true;
-        }
-    }
-    if (inWord)
-        words.append(current);
-    openQuote = inQuote;
-    return words;
-}
-
 // A thumbnail line asks for a single image; its words "-f image2" are
 // never quoted, while every path is.
-bool asksForImage(const QList<Word> &words) {
+bool asksForImage(const ShellWordSplit &split) {
+    const QStringList &words = split.words;
     for (qsizetype i = 0; i + 1 < words.size(); ++i) {
-        if (!words[i].quoted && words[i].text == u"-f" && !words[i + 1].quoted &&
-            words[i + 1].text == u"image2")
+        if (!split.quoted[i] && words[i] == u"-f" && !split.quoted[i + 1] &&
+            words[i + 1] == u"image2")
             return true;
     }
     return false;
@@ -84,9 +39,8 @@ QList<ConsoleEvent> ConsoleOutputParser::feedLine(const QString &line) {
         echo = line;
     }
     if (!echo.isEmpty()) {
-        bool openQuote = false;
-        const QList<Word> words = shellWords(echo, openQuote);
-        if (openQuote) {
+        const ShellWordSplit words = SplitShellWords(echo);
+        if (words.openQuote) {
             m_pendingEcho = echo;
             return events;
         }

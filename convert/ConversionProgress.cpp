@@ -89,6 +89,7 @@ void ConversionProgress::apply(const QList<ConsoleEvent> &events) {
             break;
         case ConsoleEvent::Kind::Error:
             m_errors.append(event.text);
+            m_errorFiles.append(event.fileNumber);
             break;
         }
     }

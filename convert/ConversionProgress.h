@@ -37,6 +37,8 @@ public:
     bool finished() const { return m_finished; }
     // The error messages, in the order they were found.
     const QStringList &errors() const { return m_errors; }
+    // The file (1-based) each of those messages was reported against.
+    const QList<int> &errorFiles() const { return m_errorFiles; }
     // The same as the error log shows them: each "-" + message + CR LF.
     QString errorMessages() const;
 
@@ -60,4 +62,5 @@ private:
     QString m_caption = BaseCaption;
     QString m_status = QStringLiteral("Initializing...");
     QStringList m_errors;
+    QList<int> m_errorFiles;
 };

@@ -8,15 +8,19 @@
 #include "convert/BatchFiles.h"
 #include "convert/BatchLock.h"
 #include "convert/ConvertFiles.h"
+#include "convert/FilesAtOnce.h"
 #include "convert/FitPlanning.h"
+#include "convert/LibraryHandOff.h"
 #include "convert/OutputFolder.h"
 #include "convert/VideoLimits.h"
 #include "convert/frmProcessing.h"
 #include "filelist/FileListItems.h"
+#include "platform/ProcessorCores.h"
 #include "profiles/ProfileControls.h"
 #include "widgets/ClickableLabel.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -85,6 +89,37 @@ void ConvertCommand::imgConvert_Click() {
     ConvertAll(fit);
 }
 
+std::optional<QString> ConvertCommand::chooseIpod() {
+    const QStringList ipods = ConnectedIpods();
+    if (ipods.isEmpty())
+        return QString();
+    QString ipod = ipods.first();
+    if (ipods.size() > 1) {
+        const int chosen = prompts().choose(
+            &m_main,
+            QStringLiteral(
+                "Several iPods are connected. Which one should the converted files be added to?"),
+            ipods);
+        if (chosen < 0 || chosen >= ipods.size())
+            return std::nullopt;
+        ipod = ipods[chosen];
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::optional<QString> refusal = CheckIpod(ipod);
+    QApplication::restoreOverrideCursor();
+    if (refusal) {
+        QString reason = *refusal;
+        reason[0] = reason[0].toUpper();
+        prompts().critical(
+            &m_main,
+            JoinLines({reason + u'.', QStringLiteral("Uncheck \"Add files directly to iTunes\" "
+                                                     "to convert the files without adding them "
+                                                     "to the iPod.")}));
+        return std::nullopt;
+    }
+    return ipod;
+}
+
 void ConvertCommand::refuseDataFolder() {
     prompts().critical(&m_main, JoinLines(DataFolderMessage(m_main.ApplicationSettingsPath)));
 }
@@ -113,8 +148,20 @@ void ConvertCommand::ConvertAll(const QList<RowFit> &fit) {
     options.pspStartNumber = output->txtPSPVideoNumber->text();
     options.fit = fit;
 
-    const BatchPlan plan = PrepareBatch(m_main.profileControls().CurrentSettings(),
-                                        ReadFileListRows(m_main.lvwVideoFiles), options);
+    const ConversionSettings settings = m_main.profileControls().CurrentSettings();
+    QString libraryNote;
+    if (AddsToLibrary(settings, options)) {
+        const std::optional<QString> ipod = chooseIpod();
+        if (!ipod)
+            return;
+        options.ipodMountPoint = *ipod;
+        libraryNote = LibraryNote(*ipod);
+    }
+
+    const QList<FileListRow> rows = ReadFileListRows(m_main.lvwVideoFiles);
+    options.lanes =
+        FilesAtOnce::LanesFor(output->FilesAtOnceChoice(), settings, rows.size(), AvailableCores());
+    const BatchPlan plan = PrepareBatch(settings, rows, options);
     // A batch file that could not be written would run nothing and end as
     // if all went well.
     if (!plan.written) {
@@ -122,6 +169,7 @@ void ConvertCommand::ConvertAll(const QList<RowFit> &fit) {
         refuseDataFolder();
         return;
     }
-    frmProcessing window({options.dataFolder, options.outputFolder, plan.rows}, &m_main);
+    frmProcessing window(
+        {options.dataFolder, options.outputFolder, plan.rows, plan.lanes, libraryNote}, &m_main);
     prompts().exec(&window);
 }

@@ -3,6 +3,9 @@
 #include "convert/BatchBuilder.h"
 
 #include <QObject>
+#include <QString>
+
+#include <optional>
 
 class frmMain;
 
@@ -19,6 +22,10 @@ private:
     // the window has closed. `fit`: the rows' rates when the batch is
     // fitted into a size.
     void ConvertAll(const QList<RowFit> &fit);
+    // The iPod that the library hand-off adds to: the one connected, or the
+    // one the user chooses of several; empty when none is connected (the
+    // playlist). Nothing when the user cancels or the iPod cannot take files.
+    std::optional<QString> chooseIpod();
     // The data folder cannot take the batch's working files.
     void refuseDataFolder();
 

@@ -6,9 +6,12 @@
 #include "platform/FileSystem.h"
 #include "profiles/ProfileFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace {
 
@@ -35,6 +38,31 @@ void writeRowsDump(const QString &path, const QList<FileListRow> &rows) {
     }
 }
 
+QByteArray linesText(const QStringList &lines) {
+    QByteArray text;
+    for (const QString &line : lines)
+        text += line.toUtf8() + '\n';
+    return text;
+}
+
+qsizetype laneCount(const BatchPlan &plan) {
+    return std::max<qsizetype>(1, plan.lanes.size());
+}
+
+// Tells TrackDrop which iPod the batch adds its files to; without the
+// file it adds them to the playlist.
+void writeTrackDropTarget(const QString &dataFolder, const QString &ipodMountPoint) {
+    const QString target = BatchFiles::trackDropTarget(dataFolder);
+    QFile::remove(target);
+    if (ipodMountPoint.isEmpty())
+        return;
+    QSaveFile file(target);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(QFile::encodeName(ipodMountPoint));
+        file.commit();
+    }
+}
+
 } // namespace
 
 BatchCodecData ReadBatchCodecData(const ConversionSettings &settings) {
@@ -46,15 +74,36 @@ BatchCodecData ReadBatchCodecData(const ConversionSettings &settings) {
 }
 
 QByteArray BatchText(const BatchPlan &plan) {
-    QByteArray text;
-    for (const QString &line : plan.lines)
-        text += line.toUtf8() + '\n';
-    return text;
+    return linesText(plan.lines);
+}
+
+QByteArray LaneBatchText(const BatchPlan &plan, int lane) {
+    return laneCount(plan) == 1 ? BatchText(plan) : linesText(LaneLines(plan, lane));
+}
+
+QStringList BatchListing(const BatchPlan &plan, const QString &dataFolder) {
+    const qsizetype lanes = laneCount(plan);
+    if (lanes == 1)
+        return plan.lines;
+    QStringList listing;
+    for (int lane = 0; lane < lanes; ++lane) {
+        listing.append(QStringLiteral("# Lane %1 of %2: %3")
+                           .arg(lane + 1)
+                           .arg(lanes)
+                           .arg(QFileInfo(BatchFiles::laneBatch(dataFolder, lane)).fileName()));
+        listing.append(LaneLines(plan, lane));
+    }
+    return listing;
 }
 
 BatchPlan PlanBatch(const ConversionSettings &settings, const QList<FileListRow> &rows,
                     const BatchOptions &options) {
-    return BuildBatch(settings, ReadBatchCodecData(settings), rows, options,
+    BatchOptions planned = options;
+    if (settings.device == u"PSP")
+        planned.pspStartNumber =
+            PspStartNumber(options.pspStartNumber,
+                           QDir(options.outputFolder).entryList(QDir::Files | QDir::Hidden));
+    return BuildBatch(settings, ReadBatchCodecData(settings), rows, planned,
                       [](const QString &path) { return QFileInfo::exists(path); });
 }
 
@@ -63,8 +112,10 @@ BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListR
     const QString &data = options.dataFolder;
     copyComponent(BatchFiles::shippedConverter(), BatchFiles::converter(data));
     copyComponent(BatchFiles::shippedThreadLibrary(), BatchFiles::threadLibrary(data));
-    if (AddsToLibrary(settings, options))
+    if (AddsToLibrary(settings, options)) {
         copyComponent(BatchFiles::shippedTrackDrop(), BatchFiles::trackDrop(data));
+        writeTrackDropTarget(data, options.ipodMountPoint);
+    }
 
     DebugLog &log = DebugLog::instance();
     const bool debug = !log.path().isEmpty();
@@ -77,22 +128,34 @@ BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListR
     BatchPlan plan = PlanBatch(settings, rows, options);
     // Always a new file: a shell that still reads an earlier batch from this
     // folder goes on reading that one, never the new text from its offset.
-    QSaveFile batch(BatchFiles::batch(data));
-    if (batch.open(QIODevice::WriteOnly)) {
-        batch.write(BatchText(plan));
-        plan.written = batch.commit();
+    const int lanes = int(laneCount(plan));
+    plan.written = true;
+    for (int lane = 0; lane < lanes; ++lane) {
+        QSaveFile batch(BatchFiles::laneBatch(data, lane));
+        const bool written = batch.open(QIODevice::WriteOnly) &&
+                             batch.write(LaneBatchText(plan, lane)) >= 0 && batch.commit();
+        plan.written = plan.written && written;
     }
 
     if (debug) {
         const QString dump = JoinPath(data, QStringLiteral("Debug1.log"));
         log.write(QStringLiteral("Dump1 will be saved to: \"") + dump + u"\".");
         QFile::remove(dump);
-        QFile::copy(BatchFiles::batch(data), dump);
+        if (lanes == 1) {
+            QFile::copy(BatchFiles::batch(data), dump);
+        } else {
+            QFile file(dump);
+            if (file.open(QIODevice::WriteOnly))
+                file.write(linesText(BatchListing(plan, data)));
+        }
         log.write(QStringLiteral("BVC Exists=") +
                   trueOrFalse(FileExists(BatchFiles::converter(data))));
         log.write(QStringLiteral("PTGC2 Exists=") +
                   trueOrFalse(FileExists(BatchFiles::threadLibrary(data))));
-        log.write(QStringLiteral("BAT Exists=") + trueOrFalse(FileExists(BatchFiles::batch(data))));
+        bool batchesExist = true;
+        for (int lane = 0; lane < lanes; ++lane)
+            batchesExist = batchesExist && FileExists(BatchFiles::laneBatch(data, lane));
+        log.write(QStringLiteral("BAT Exists=") + trueOrFalse(batchesExist));
     }
     return plan;
 }

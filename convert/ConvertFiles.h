@@ -5,9 +5,11 @@
 // A batch ready to run: the batch file is written and the components are in
 // place in the data folder.
 struct BatchRun {
-    QString dataFolder;   // holds the batch file and the component copies
-    QString outputFolder; // the output folder as the user named it
-    QList<BatchRow> rows; // one per list row, in batch order
+    QString dataFolder;      // holds the batch files and the component copies
+    QString outputFolder;    // the output folder as the user named it
+    QList<BatchRow> rows;    // one per list row, in batch order
+    QList<QList<int>> lanes; // the rows of each lane's batch file; none: one lane of every row
+    QString libraryNote;     // where the library hand-off put the files; empty without one
 };
 
 // The codec sections of the settings' profile file that a batch uses.
@@ -19,14 +21,22 @@ BatchPlan PlanBatch(const ConversionSettings &settings, const QList<FileListRow>
                     const BatchOptions &options);
 
 // Prepares a batch in the data folder: copies the converter (and, for the
-// iPod library hand-off, TrackDrop) from the application's Components
-// folder, writes the batch file with one line per command, and in debug
-// mode writes the dumps Debug3.log (the rows) and Debug1.log (the batch).
-// Returns the plan; a batch file that could not be written (a full disk, a
-// read-only data folder) leaves plan.written false, and the batch must not run.
+// iPod library hand-off, TrackDrop, with the iPod it adds to) from the
+// application's Components folder, writes each lane's batch file with one
+// line per command, and in debug mode writes the dumps Debug3.log (the rows)
+// and Debug1.log (the batch). Returns the plan; a batch file that could not
+// be written (a full disk, a read-only data folder) leaves plan.written
+// false, and the batch must not run.
 BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListRow> &rows,
                        const BatchOptions &options);
 
 // The batch file's text: one command per line, each ending in a line feed
 // (the shell would take a carriage return as part of the last argument).
 QByteArray BatchText(const BatchPlan &plan);
+// The text of one lane's batch file.
+QByteArray LaneBatchText(const BatchPlan &plan, int lane);
+
+// Every lane's batch as one text, as a dry run prints it and the debug dump
+// keeps it. One lane: its lines alone. Several: each lane's lines after a
+// comment line naming the lane and its batch file ("# Lane 2 of 3: BVC2.bat").
+QStringList BatchListing(const BatchPlan &plan, const QString &dataFolder);

@@ -17,3 +17,47 @@ QString ShellWord(const QString &text) {
     }
     return text;
 }
+
+ShellWordSplit SplitShellWords(const QString &text) {
+    ShellWordSplit split;
+    QString current;
+    bool quoted = false;
+    bool inWord = false;
+    bool inQuote = false;
+    const auto endWord = [&] {
+        if (inWord) {
+            split.words.append(current);
+            split.quoted.append(quoted);
+        }
+        current.clear();
+        quoted = false;
+        inWord = false;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (inQuote) {
+            if (c == u'\'')
+                inQuote = false;
+            else
+                current += c;
+            continue;
+        }
+        if (c == u'\'') {
+            inQuote = true;
+            inWord = true;
+            quoted = true;
+        } else if (c == u'\\' && i + 1 < text.size()) {
+            current += text[++i];
+            quoted = true;
+            inWord = true;
+        } else if (c == u' ' || c == u'\t' || c == u'\n') {
+            endWord();
+        } else {
+            current += c;
+            inWord = true;
+        }
+    }
+    endWord();
+    split.openQuote = inQuote;
+    return split;
+}

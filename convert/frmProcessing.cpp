@@ -8,6 +8,7 @@
 #include "convert/BatchLock.h"
 #include "convert/CMDLauncher.h"
 #include "convert/ConsoleLogView.h"
+#include "convert/LaneProgressView.h"
 #include "convert/frmError.h"
 #include "convert/frmShutdown.h"
 #include "platform/FileSystem.h"
@@ -39,7 +40,7 @@ frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
     : QDialog(parent)
     , m_run(run)
     , m_progress(BatchFiles::converter(run.dataFolder), BatchFiles::trackDrop(run.dataFolder),
-                 run.rows) {
+                 run.rows, run.lanes) {
     setObjectName(QStringLiteral("frmProcessing"));
     setWindowTitle(ConversionProgress::BaseCaption);
     setFont(VerdanaFont());
@@ -65,6 +66,10 @@ frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
         QStringLiteral("Note: if the process is taking too long, try choosing another profile."),
         this);
     lblNote->setObjectName(QStringLiteral("lblNote"));
+    lblLibraryNote = new QLabel(this);
+    lblLibraryNote->setObjectName(QStringLiteral("lblLibraryNote"));
+    lblLibraryNote->setWordWrap(true);
+    lblLibraryNote->hide();
     chkShutdownComputer =
         new QCheckBox(QStringLiteral("Automatically shutdown computer when done"), this);
     chkShutdownComputer->setObjectName(QStringLiteral("chkShutdownComputer"));
@@ -75,13 +80,24 @@ frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
 
     auto *body = WizardBody(this, header);
     body->addWidget(lblCurrentFile);
-    body->addWidget(prgCurrent);
-    body->addWidget(txtStatus);
+    if (m_progress.laneCount() == 1) {
+        body->addWidget(prgCurrent);
+        body->addWidget(txtStatus);
+        resize(640, 520);
+    } else {
+        // A line per lane takes the place of the current file's bar and status.
+        prgCurrent->hide();
+        txtStatus->hide();
+        lanes = new LaneProgressView(m_progress.laneCount(), this);
+        body->addWidget(lanes);
+        m_laneLogs.resize(std::size_t(m_progress.laneCount()));
+        resize(760, 520 + 30 * (m_progress.laneCount() - 1));
+    }
     body->addWidget(prgTotal);
     body->addWidget(txtLogContents, 1);
     body->addWidget(lblNote);
+    body->addWidget(lblLibraryNote);
     body->addLayout(ButtonRow({cmdOpenFolder, cmdCancel}, chkShutdownComputer));
-    resize(640, 520);
 
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);
     connect(cmdOpenFolder, &QPushButton::clicked, this, &frmProcessing::cmdOpenFolder_Click);
@@ -94,7 +110,17 @@ frmProcessing::~frmProcessing() {
 }
 
 pid_t frmProcessing::processGroup() const {
-    return m_launcher && m_launcher->isRunning() ? m_launcher->processGroup() : 0;
+    const CMDLauncher *first = m_launchers.empty() ? nullptr : m_launchers.front().get();
+    return first && first->isRunning() ? first->processGroup() : 0;
+}
+
+QList<pid_t> frmProcessing::processGroups() const {
+    QList<pid_t> groups;
+    for (const std::unique_ptr<CMDLauncher> &launcher : m_launchers) {
+        if (launcher && launcher->isRunning())
+            groups.append(launcher->processGroup());
+    }
+    return groups;
 }
 
 void frmProcessing::showEvent(QShowEvent *event) {
@@ -108,51 +134,83 @@ void frmProcessing::showEvent(QShowEvent *event) {
 
 void frmProcessing::Form_Load() {
     prgTotal->setRange(0, m_progress.totalMaximum());
-    m_launcher = std::make_unique<CMDLauncher>();
-    m_launcher->setBufferSize(8192);
-    m_launcher->setPollInterval(10);
-    connect(m_launcher.get(), &CMDLauncher::DataReceived, this,
-            &frmProcessing::CMDLauncher_DataReceived);
-    connect(m_launcher.get(), &CMDLauncher::ProcessEnded, this,
-            &frmProcessing::CMDLauncher_ProcessEnded);
-
-    m_launcher->start(BatchFiles::batch(m_run.dataFolder));
-    switch (m_launcher->startStatus()) {
-    case CMDLauncher::AlreadyRunning:
-        prompts().critical(this, JoinLines(BusyMessage()));
+    // Every lane starts at once, each with its own batch file.
+    for (int lane = 0; lane < m_progress.laneCount(); ++lane) {
+        auto launcher = std::make_unique<CMDLauncher>();
+        launcher->setBufferSize(8192);
+        launcher->setPollInterval(10);
+        connect(launcher.get(), &CMDLauncher::DataReceived, this,
+                [this, lane](const QByteArray &chunk) { CMDLauncher_DataReceived(lane, chunk); });
+        connect(launcher.get(), &CMDLauncher::ProcessEnded, this,
+                [this, lane] { CMDLauncher_ProcessEnded(lane); });
+        launcher->start(BatchFiles::laneBatch(m_run.dataFolder, lane));
+        const CMDLauncher::StartStatus status = launcher->startStatus();
+        const int errorCode = launcher->errorCode();
+        m_launchers.push_back(std::move(launcher));
+        if (status == CMDLauncher::Started)
+            continue;
+        // A batch that cannot start every lane does not run in part.
+        StopBatches(m_launchers);
+        if (status == CMDLauncher::AlreadyRunning)
+            prompts().critical(this, JoinLines(BusyMessage()));
+        else
+            prompts().critical(
+                this, JoinLines({QStringLiteral("An error occured!"),
+                                 QStringLiteral("Error Details: ") + QString::number(errorCode)}));
         return;
-    case CMDLauncher::StartFailed:
-        prompts().critical(this, JoinLines({QStringLiteral("An error occured!"),
-                                            QStringLiteral("Error Details: ") +
-                                                QString::number(m_launcher->errorCode())}));
-        return;
-    case CMDLauncher::Started:
-        break;
     }
     m_noSleep = std::make_unique<SleepInhibitor>(QStringLiteral("Converting video files"));
 }
 
-void frmProcessing::CMDLauncher_DataReceived(const QByteArray &chunk) {
-    txtLogContents->appendOutput(chunk);
-    m_progress.feed(chunk);
+void frmProcessing::CMDLauncher_DataReceived(int lane, const QByteArray &chunk) {
+    if (m_laneLogs.empty())
+        txtLogContents->appendOutput(chunk);
+    else
+        appendLaneLines(lane, m_laneLogs[std::size_t(lane)].feed(chunk));
+    m_progress.feed(lane, chunk);
     showProgress();
 }
 
 void frmProcessing::showProgress() {
     lblCurrentFile->setText(m_progress.currentFileText());
-    prgCurrent->setMaximum(m_progress.currentMaximum());
-    prgCurrent->setValue(m_progress.currentValue());
+    if (lanes) {
+        lanes->showProgress(m_progress);
+    } else {
+        const ConversionProgress &current = m_progress.lane(0);
+        prgCurrent->setMaximum(current.currentMaximum());
+        prgCurrent->setValue(current.currentValue());
+        txtStatus->setText(current.status());
+    }
+    prgTotal->setMaximum(m_progress.totalMaximum());
     prgTotal->setValue(m_progress.totalValue());
-    txtStatus->setText(m_progress.status());
     setWindowTitle(m_progress.caption());
 }
 
-void frmProcessing::CMDLauncher_ProcessEnded() {
-    m_progress.finish();
+void frmProcessing::appendLaneLines(int lane, const QStringList &lines) {
+    // The lanes' lines arrive interleaved: each is marked with its lane.
+    const QByteArray mark = '[' + QByteArray::number(lane + 1) + "] ";
+    for (const QString &line : lines)
+        txtLogContents->appendOutput(QByteArray(mark + line.toUtf8() + '\n'));
+}
+
+void frmProcessing::CMDLauncher_ProcessEnded(int lane) {
+    if (!m_laneLogs.empty())
+        appendLaneLines(lane, m_laneLogs[std::size_t(lane)].finish());
+    m_progress.finishLane(lane);
     showProgress();
+    // The end steps, the shutdown countdown among them, follow the last lane.
+    if (m_progress.finished())
+        batchEnded();
+}
+
+void frmProcessing::batchEnded() {
     header->lblWizardSubText->setText(QStringLiteral("Your video files have been converted..."));
     cmdCancel->setText(CloseCaption);
     m_noSleep.reset();
+    if (!m_run.libraryNote.isEmpty()) {
+        lblLibraryNote->setText(m_run.libraryNote);
+        lblLibraryNote->show();
+    }
 
     if (!m_progress.errorMessages().isEmpty()) {
         frmError errors(this);
@@ -198,7 +256,7 @@ void frmProcessing::closeEvent(QCloseEvent *event) {
 void frmProcessing::cleanUp() {
     m_cleanedUp = true;
     const QString &folder = m_run.dataFolder;
-    StopBatch(m_launcher);
+    StopBatches(m_launchers);
     m_noSleep.reset();
     RemoveWorkingFiles(folder,
                        [this] { setWindowTitle(QStringLiteral("Cleaning up. Please, wait...")); });

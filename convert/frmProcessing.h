@@ -1,14 +1,17 @@
 #pragma once
 
-#include "convert/ConversionProgress.h"
+#include "convert/BatchProgress.h"
 #include "convert/ConvertFiles.h"
+#include "convert/TerminalLines.h"
 
 #include <QDialog>
 
 #include <memory>
+#include <vector>
 
 class CMDLauncher;
 class ConsoleLogView;
+class LaneProgressView;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -18,7 +21,10 @@ class SleepInhibitor;
 class WizardHeader;
 
 // The conversion window: runs the batch file, follows its console output,
-// reports the end, and removes the working files when it closes.
+// reports the end, and removes the working files when it closes. A batch
+// that converts several files at once runs one batch file per lane, each
+// through a launcher of its own; the window then shows a line per lane and
+// the whole batch's progress, and marks each log line with its lane.
 class frmProcessing final : public QDialog {
     Q_OBJECT
 public:
@@ -32,16 +38,21 @@ public:
     QProgressBar *prgTotal = nullptr;
     ConsoleLogView *txtLogContents = nullptr;
     QLabel *lblNote = nullptr;
+    QLabel *lblLibraryNote = nullptr; // where the library hand-off put the files, at the end
     QCheckBox *chkShutdownComputer = nullptr;
     QPushButton *cmdOpenFolder = nullptr;
     QPushButton *cmdCancel = nullptr;
+    // Several lanes only: their lines, in place of prgCurrent and txtStatus.
+    LaneProgressView *lanes = nullptr;
 
-    const ConversionProgress &progress() const { return m_progress; }
+    const BatchProgress &progress() const { return m_progress; }
     bool isFinished() const { return m_progress.finished(); }
     // The working files have been removed.
     bool isCleanedUp() const { return m_cleanedUp; }
-    // The batch's process group while it runs, 0 otherwise.
+    // The batch's process group while it runs (the first lane's), 0 otherwise.
     pid_t processGroup() const;
+    // The process group of every lane that still runs.
+    QList<pid_t> processGroups() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -50,15 +61,19 @@ protected:
 
 private:
     void Form_Load();
-    void CMDLauncher_DataReceived(const QByteArray &chunk);
-    void CMDLauncher_ProcessEnded();
+    void CMDLauncher_DataReceived(int lane, const QByteArray &chunk);
+    void CMDLauncher_ProcessEnded(int lane);
+    void batchEnded();
+    // Several lanes: complete lines of a lane's output, into the log.
+    void appendLaneLines(int lane, const QStringList &lines);
     void cmdOpenFolder_Click();
     void showProgress();
     void cleanUp();
 
     BatchRun m_run;
-    ConversionProgress m_progress;
-    std::unique_ptr<CMDLauncher> m_launcher;
+    BatchProgress m_progress;
+    std::vector<std::unique_ptr<CMDLauncher>> m_launchers; // one per lane
+    std::vector<TerminalLines> m_laneLogs;                 // several lanes: each lane's log lines
     std::unique_ptr<SleepInhibitor> m_noSleep;
     bool m_loaded = false;
     bool m_cleanedUp = false;

@@ -129,7 +129,22 @@ void FileListController::lvwVideoFiles_MouseDown(Qt::MouseButton button,
                                                  const QPoint &globalPosition) {
     if (button != Qt::RightButton)
         return;
-    m_main.mnuEdit->popup(globalPosition);
+    // The list's popup is the Edit menu with Preview Output below it, for
+    // as long as it is open.
+    QMenu *edit = m_main.mnuEdit;
+    QAction *separator = edit->addSeparator();
+    edit->addAction(m_main.mnuView_PreviewOutput);
+    connect(
+        edit, &QMenu::aboutToHide, this,
+        [edit, separator, preview = m_main.mnuView_PreviewOutput] {
+            // After the chosen item has been triggered.
+            QTimer::singleShot(0, edit, [edit, separator, preview] {
+                edit->removeAction(preview);
+                delete separator;
+            });
+        },
+        Qt::SingleShotConnection);
+    edit->popup(globalPosition);
 }
 
 bool FileListController::eventFilter(QObject *watched, QEvent *event) {

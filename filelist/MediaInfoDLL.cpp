@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include <cstddef>
+#include <mutex>
 #include <string>
 
 #include <MediaInfoDLL/MediaInfoDLL_Static.h>
@@ -52,6 +53,14 @@ QString fromLibrary(const wchar_t *text) {
     return text ? QString::fromWCharArray(text) : QString();
 }
 
+// The report template is a setting of the whole library, shared by every
+// handle of every thread: a template set by one thread must not be replaced
+// by another before its report has been taken.
+std::mutex &templateLock() {
+    static std::mutex lock;
+    return lock;
+}
+
 // One library handle, released when it goes out of scope.
 class MediaInfoHandle final {
 public:
@@ -82,7 +91,9 @@ public:
     QString inform(const QString &informTemplate) {
         if (!m_handle)
             return {};
-        MediaInfo_Option(m_handle, L"Inform", wide(informTemplate).c_str());
+        const std::wstring text = wide(informTemplate);
+        const std::lock_guard<std::mutex> oneTemplateAtATime(templateLock());
+        MediaInfo_Option(m_handle, L"Inform", text.c_str());
         return fromLibrary(MediaInfo_Inform(m_handle, 0));
     }
 

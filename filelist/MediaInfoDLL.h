@@ -4,9 +4,11 @@
 
 // The media library (libmediainfo) through its C interface with wide-character
 // strings. Every call opens its own handle on the file and releases it before
-// returning; no handle is shared between files. The library keeps its report
-// template for the whole process, so these functions are for one thread at a
-// time (the user-interface thread).
+// returning; no handle is shared between files. Several threads may read
+// files at once: the library keeps its report template for the whole
+// process, so setting a template and asking for its report is done by one
+// thread at a time, while the reading of the files themselves runs side by
+// side.
 
 // The library's answers to the templates that fill one file-list row, as the
 // library gave them: empty text where it knows nothing. (The file name of a

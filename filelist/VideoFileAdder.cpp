@@ -6,6 +6,8 @@
 #include "filelist/AddFilesDialog.h"
 #include "filelist/FileListItems.h"
 #include "filelist/VideoFileInfo.h"
+#include "filelist/VideoFileReader.h"
+#include "platform/ProcessorCores.h"
 #include "settings/SettingsFile.h"
 #include "widgets/ClickableLabel.h"
 
@@ -39,11 +41,7 @@ void VideoFileAdder::AddVideoFiles() {
         addOneFile(selection.constFirst());
         return;
     }
-    const int count = int(selection.size());
-    for (int i = 1; i <= count; ++i) {
-        if (!addFileOfMany(selection.at(i - 1), i, count))
-            break;
-    }
+    addManyFiles(selection, false);
 }
 
 void VideoFileAdder::lvwVideoFiles_OLEDragDrop(const QMimeData *data) {
@@ -51,12 +49,7 @@ void VideoFileAdder::lvwVideoFiles_OLEDragDrop(const QMimeData *data) {
 }
 
 void VideoFileAdder::AddDroppedFiles(const QStringList &files) {
-    const int count = int(files.size());
-    for (int i = 1; i <= count; ++i) {
-        CancelAddingFiles = false;
-        if (!addFileOfMany(files.at(i - 1), i, count))
-            break;
-    }
+    addManyFiles(files, true);
 }
 
 QStringList VideoFileAdder::DroppedFiles(const QMimeData *data) {
@@ -86,13 +79,34 @@ void VideoFileAdder::addOneFile(const QString &path) {
     hideProgress();
 }
 
-bool VideoFileAdder::addFileOfMany(const QString &path, int number, int count) {
-    showProgress(QStringLiteral("Adding Files..."), count, number == 1);
-    appendAndRead(path);
+void VideoFileAdder::addManyFiles(const QStringList &files, bool clearCancelEachFile) {
+    if (files.isEmpty())
+        return;
+    // The files are read on as many threads as there are cores, ahead of
+    // the rows; the rows are appended one by one in the order of the files.
+    // A cancel takes effect after the row in progress: files read ahead of
+    // it are not listed, and the reader waits for those still being read.
+    VideoFileReader reader(files, AvailableCores());
+    const int count = int(files.size());
+    for (int i = 1; i <= count; ++i) {
+        if (clearCancelEachFile)
+            CancelAddingFiles = false;
+        showProgress(QStringLiteral("Adding Files..."), count, i == 1);
+        const std::optional<VideoFileInfo> info = reader.waitFor(i - 1);
+        if (!info || !addFileOfMany(files.at(i - 1), *info, i))
+            break;
+    }
+}
+
+bool VideoFileAdder::addFileOfMany(const QString &path, const VideoFileInfo &info, int number) {
+    // Appended and filled without events running in between.
+    QTreeWidgetItem *item = AppendFileListRow(m_main.lvwVideoFiles);
+    item->setText(ColumnFilepath, path);
+    fillRow(item, info);
 
     m_main.AddFilesProgressBar->setValue(number);
-    // The one place where the window answers while files are added; a click
-    // on "(Cancel)" is handled here.
+    // The window answers here, and while the next row is awaited; a click on
+    // "(Cancel)" is handled in either place.
     QCoreApplication::processEvents();
     if (m_main.AddFilesProgressBar->value() == m_main.AddFilesProgressBar->maximum())
         hideProgress();
@@ -106,7 +120,10 @@ void VideoFileAdder::ReadVideoFileInfo(int &Row) {
     QTreeWidgetItem *item = FileListItem(list, Row);
     if (!item)
         return;
-    const VideoFileInfo info = ExamineVideoFile(item->text(ColumnFilepath));
+    fillRow(item, ExamineVideoFile(item->text(ColumnFilepath)));
+}
+
+void VideoFileAdder::fillRow(QTreeWidgetItem *item, const VideoFileInfo &info) {
     item->setText(ColumnFilename, info.Filename);
     item->setText(ColumnCodec, info.Codec);
     item->setText(ColumnDuration, info.Duration);

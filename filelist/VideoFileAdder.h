@@ -5,11 +5,14 @@
 
 class frmMain;
 class QMimeData;
+class QTreeWidgetItem;
+struct VideoFileInfo;
 
 // Adding files to the list: through the file-open dialog or by dropping them
 // on the list. Every file becomes a row filled from the media library; while
-// several files are added, the status bar shows the progress with a
-// "(Cancel)" link and window events run once per file.
+// several files are added, they are read on worker threads, the status bar
+// shows the progress with a "(Cancel)" link, and window events run while the
+// next row is awaited and once after each row.
 class VideoFileAdder final : public QObject {
     Q_OBJECT
 public:
@@ -42,8 +45,13 @@ private:
     // Appends a row for the file and fills it from the media library.
     void appendAndRead(const QString &path);
     void addOneFile(const QString &path);
-    // One step of the several-files loops; false when the loop must stop.
-    bool addFileOfMany(const QString &path, int number, int count);
+    // Several files, read ahead on worker threads. The drop clears the
+    // cancel request before each file, the dialog once before all of them.
+    void addManyFiles(const QStringList &files, bool clearCancelEachFile);
+    // One step of the several-files loop: appends the row of a file already
+    // read; false when the loop must stop.
+    bool addFileOfMany(const QString &path, const VideoFileInfo &info, int number);
+    static void fillRow(QTreeWidgetItem *item, const VideoFileInfo &info);
     void showProgress(const QString &text, int maximum, bool first);
     void hideProgress();
 

@@ -2,6 +2,7 @@
 
 #include "base/Prompts.h"
 #include "filelist/FileListItems.h"
+#include "filelist/FramePicture.h"
 #include "filelist/TrimTimes.h"
 #include "widgets/GUIFunctions.h"
 #include "widgets/WizardHeader.h"
@@ -13,8 +14,12 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSlider>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <array>
+#include <limits>
 
 namespace {
 
@@ -46,6 +51,8 @@ TimeFields fieldsOf(const QLineEdit *hours, const QLineEdit *minutes, const QLin
     return {hours->text(), minutes->text(), seconds->text()};
 }
 
+const QSize FrameBox{240, 135};
+
 } // namespace
 
 frmTrimVideo::frmTrimVideo(QTreeWidget *list, QWidget *parent)
@@ -64,6 +71,7 @@ frmTrimVideo::frmTrimVideo(QTreeWidget *list, QWidget *parent)
         box->installEventFilter(this);
 
     Form_Load();
+    connectFrames();
 }
 
 void frmTrimVideo::buildLayout() {
@@ -114,6 +122,20 @@ void frmTrimVideo::buildLayout() {
         total->setAlignment(Qt::AlignCenter);
     times->setColumnStretch(6, 1);
 
+    picStartFrame = new FramePicture(FrameBox, this);
+    picStartFrame->setObjectName(QStringLiteral("picStartFrame"));
+    picStartFrame->setToolTip(QStringLiteral("The frame at the start time"));
+    picEndFrame = new FramePicture(FrameBox, this);
+    picEndFrame->setObjectName(QStringLiteral("picEndFrame"));
+    picEndFrame->setToolTip(QStringLiteral("The frame at the end time"));
+    auto *frames = new QHBoxLayout;
+    frames->addWidget(picStartFrame);
+    frames->addStretch(1);
+    frames->addWidget(picEndFrame);
+    sldTime = new QSlider(Qt::Horizontal, this);
+    sldTime->setObjectName(QStringLiteral("sldTime"));
+    sldTime->setToolTip(QStringLiteral("Sets the start or end time, whichever you are editing"));
+
     auto *instruction = new QLabel(
         QStringLiteral("Please, set the start and end time of the selected video file..."), this);
     instruction->setWordWrap(true);
@@ -125,11 +147,13 @@ void frmTrimVideo::buildLayout() {
     body->setSpacing(8);
     body->addWidget(instruction);
     body->addLayout(times);
+    body->addLayout(frames);
+    body->addWidget(sldTime);
     body->addWidget(lblIsSet);
     body->addWidget(note);
     body->addLayout(ButtonRow({cmdSet, cmdDoNotTrim, cmdClose}));
 
-    setMinimumWidth(460);
+    setMinimumWidth(2 * FrameBox.width() + 60);
 
     setTabOrder(txtStartTimeHours, txtStartTimeMinutes);
     setTabOrder(txtStartTimeMinutes, txtStartTimeSeconds);
@@ -139,6 +163,7 @@ void frmTrimVideo::buildLayout() {
     setTabOrder(txtEndTimeSeconds, cmdSet);
     setTabOrder(cmdSet, cmdDoNotTrim);
     setTabOrder(cmdDoNotTrim, cmdClose);
+    setTabOrder(cmdClose, sldTime);
 }
 
 QTreeWidgetItem *frmTrimVideo::currentRow() const {
@@ -182,7 +207,72 @@ void frmTrimVideo::SelectAll(QLineEdit *box) {
     box->setSelection(0, int(box->text().size()));
 }
 
+void frmTrimVideo::connectFrames() {
+    const QString path = ReadFileListRow(currentRow()).Filepath;
+    picStartFrame->setFile(path);
+    picEndFrame->setFile(path);
+    sldTime->setRange(0, int(std::min<qint64>(TotalDuration, std::numeric_limits<int>::max())));
+    sldTime->setPageStep(std::max(1, sldTime->maximum() / 20));
+    sldTime->setEnabled(TotalDuration > 0);
+    for (const bool start : {true, false}) {
+        const auto boxes =
+            start ? std::array{txtStartTimeHours, txtStartTimeMinutes, txtStartTimeSeconds}
+                  : std::array{txtEndTimeHours, txtEndTimeMinutes, txtEndTimeSeconds};
+        for (QLineEdit *box : boxes)
+            connect(box, &QLineEdit::textChanged, this, [this, start] { timeTyped(start); });
+    }
+    connect(sldTime, &QSlider::valueChanged, this, &frmTrimVideo::sldTime_ValueChanged);
+
+    // The frames of the times loaded are wanted at once.
+    picStartFrame->showTimeNow(double(typedSeconds(true).value_or(0)));
+    picEndFrame->showTimeNow(double(typedSeconds(false).value_or(0)));
+    followWithSlider(true);
+}
+
+std::optional<qint64> frmTrimVideo::typedSeconds(bool start) const {
+    return start ? TimeFieldsToSeconds(
+                       fieldsOf(txtStartTimeHours, txtStartTimeMinutes, txtStartTimeSeconds))
+                 : TimeFieldsToSeconds(
+                       fieldsOf(txtEndTimeHours, txtEndTimeMinutes, txtEndTimeSeconds));
+}
+
+void frmTrimVideo::timeTyped(bool start) {
+    const std::optional<qint64> seconds = typedSeconds(start);
+    if (!seconds)
+        return; // the picture stays until the time reads as one again
+    (start ? picStartFrame : picEndFrame)->showTime(double(*seconds));
+    if (start == m_sliderSetsStart && !m_writingFromSlider)
+        followWithSlider(start);
+}
+
+void frmTrimVideo::followWithSlider(bool start) {
+    m_sliderSetsStart = start;
+    if (const std::optional<qint64> seconds = typedSeconds(start)) {
+        const QSignalBlocker quiet(sldTime);
+        sldTime->setValue(int(std::min<qint64>(*seconds, sldTime->maximum())));
+    }
+}
+
+void frmTrimVideo::sldTime_ValueChanged(int seconds) {
+    const TimeFields time = SplitTimeText(FormatTrimTime(seconds));
+    m_writingFromSlider = true;
+    if (m_sliderSetsStart)
+        fill(txtStartTimeHours, txtStartTimeMinutes, txtStartTimeSeconds, time);
+    else
+        fill(txtEndTimeHours, txtEndTimeMinutes, txtEndTimeSeconds, time);
+    m_writingFromSlider = false;
+}
+
 bool frmTrimVideo::eventFilter(QObject *watched, QEvent *event) {
+    // The slider sets the time whose boxes last had the focus.
+    if (event->type() == QEvent::FocusIn) {
+        for (QLineEdit *box : {txtStartTimeHours, txtStartTimeMinutes, txtStartTimeSeconds})
+            if (watched == box)
+                followWithSlider(true);
+        for (QLineEdit *box : {txtEndTimeHours, txtEndTimeMinutes, txtEndTimeSeconds})
+            if (watched == box)
+                followWithSlider(false);
+    }
     // A click in a box selects its whole text. The box handles the release
     // first (it may clear a selection there), then the text is selected.
     if (event->type() == QEvent::MouseButtonRelease &&

@@ -3,16 +3,21 @@
 #include <QColor>
 #include <QDialog>
 
+#include <optional>
+
+class FramePicture;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSlider;
 class QTreeWidget;
 class QTreeWidgetItem;
 class WizardHeader;
 
 // The trim dialog: start and end time of the list's current row. It reads
 // the row again in every handler and stores the times in the row's Begin
-// Time and End Time; the file itself is never touched.
+// Time and End Time; the file itself is never touched. It shows the frame
+// at each time, and a slider across the file sets the time being edited.
 class frmTrimVideo final : public QDialog {
     Q_OBJECT
 public:
@@ -36,6 +41,9 @@ public:
     QPushButton *cmdSet = nullptr;
     QPushButton *cmdDoNotTrim = nullptr;
     QPushButton *cmdClose = nullptr;
+    FramePicture *picStartFrame = nullptr;
+    FramePicture *picEndFrame = nullptr;
+    QSlider *sldTime = nullptr;
 
     // The selected file's total duration in seconds, read at load.
     qint64 TotalDuration = 0;
@@ -55,5 +63,15 @@ private:
     void showTrimState(const QString &text, const QColor &colour);
     QTreeWidgetItem *currentRow() const;
 
+    // The frames and the slider follow the times typed; the slider writes
+    // the time whose boxes last had the focus (the start time at first).
+    void connectFrames();
+    std::optional<qint64> typedSeconds(bool start) const;
+    void timeTyped(bool start);
+    void sldTime_ValueChanged(int seconds);
+    void followWithSlider(bool start);
+
     QTreeWidget *m_list = nullptr;
+    bool m_sliderSetsStart = true;
+    bool m_writingFromSlider = false;
 };

@@ -214,6 +214,9 @@ void ProfileControls::SwitchDevice(const QString &DeviceName) {
          std::initializer_list<QWidget *>{output->lblPSPHint, output->chkPSPCreateThumbnail,
                                           output->lblPSPVideoNumber, output->txtPSPVideoNumber})
         control->setVisible(isPSP);
+    // Shown again by its controller when a Memory Stick is mounted.
+    if (!isPSP)
+        output->chkPSPMemoryStick->hide();
 
     const QString file = ProfileFile::Path(DeviceName);
     AudioSettingsPanel *audio = m_main.frmAudioSettings;
@@ -247,6 +250,7 @@ void ProfileControls::SwitchDevice(const QString &DeviceName) {
         profiles->addItem(ProfileSettings::CustomEntry);
         profiles->setCurrentIndex(selected);
     }
+    emit DeviceSwitched(DeviceName);
 }
 
 void ProfileControls::cmbProfiles_Click() {

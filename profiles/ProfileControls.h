@@ -39,6 +39,10 @@ public:
     // A check box's value: 0 unchecked, 1 checked, 2 grayed.
     static int CheckValue(const QCheckBox *box);
 
+signals:
+    // A device switch has ended: its controls and default profile are in place.
+    void DeviceSwitched(const QString &DeviceName);
+
 private:
     void connectHandlers();
     void selectDevice(const QString &DeviceName);

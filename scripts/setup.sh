@@ -4,10 +4,12 @@
 set -eu
 
 PACKAGES="g++ cmake ninja-build make pkg-config
-qt6-base-dev libqt6svg6 libmediainfo-dev mediainfo
-ffmpeg libavcodec-extra fonts-dejavu-core dbus-daemon
+qt6-base-dev libqt6svg6 libmediainfo-dev mediainfo libgpod-dev
+ffmpeg libavcodec-extra libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
+fonts-dejavu-core dbus-daemon
 xvfb xauth imagemagick
-clang libclang-rt-14-dev"
+clang libclang-rt-14-dev
+dpkg-dev file help2man lintian desktop-file-utils appstream"
 
 missing=""
 for p in $PACKAGES; do

@@ -14,6 +14,7 @@ const QString AddFiles = QStringLiteral("AddFiles");
 const QString TwoPass = QStringLiteral("TwoPass");
 const QString FitBatch = QStringLiteral("FitBatch");
 const QString FitBatchSize = QStringLiteral("FitBatchSize");
+const QString FilesAtOnce = QStringLiteral("FilesAtOnce");
 
 QString flag(bool value) {
     return value ? QStringLiteral("1") : QStringLiteral("0");
@@ -75,6 +76,14 @@ bool writeVideoRateOptions(const QString &applicationSettingsPath,
                                 file) &&
                   written;
     return written;
+}
+
+QString readFilesAtOnce(const QString &applicationSettingsPath) {
+    return ReadIniValue(General, FilesAtOnce, QStringLiteral("1"), path(applicationSettingsPath));
+}
+
+bool writeFilesAtOnce(const QString &applicationSettingsPath, const QString &choice) {
+    return WriteIniValue(General, FilesAtOnce, choice, path(applicationSettingsPath));
 }
 
 } // namespace SettingsFile

@@ -35,4 +35,9 @@ VideoRateOptions readVideoRateOptions(const QString &applicationSettingsPath);
 // user who never touches them finds no new keys in the file.
 bool writeVideoRateOptions(const QString &applicationSettingsPath, const VideoRateOptions &options);
 
+// "Files at once" as the window's box shows it: "Automatic" or a number;
+// "1" when the key is missing.
+QString readFilesAtOnce(const QString &applicationSettingsPath);
+bool writeFilesAtOnce(const QString &applicationSettingsPath, const QString &choice);
+
 } // namespace SettingsFile

@@ -1,28 +1,43 @@
 // Makes the screenshots of the documentation: the main window with a few
-// clips in its list, and the conversion window during a run and after it.
+// clips in its list, its output panel for the PSP with a (stand-in) Memory
+// Stick mounted, the trim dialog and the preview of the first clip, the
+// conversion window during a run and after it, and the conversion window
+// converting two files at once. The trim dialog and the preview go into
+// manual/, which ships with the application.
 // Usage: mobivert-screenshots OUTPUT_FOLDER (run under a display or
 // QT_QPA_PLATFORM=offscreen; the clips and settings live in a temporary home).
 #include "app/OutputDirectoryPanel.h"
 #include "app/SettingsArea.h"
 #include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
+#include "convert/LaneProgressView.h"
+#include "convert/frmPreview.h"
 #include "convert/frmProcessing.h"
 #include "filelist/FileListController.h"
+#include "filelist/FramePicture.h"
 #include "filelist/VideoFileAdder.h"
+#include "filelist/frmTrimVideo.h"
 #include "platform/ApplicationFolder.h"
 #include "widgets/GUIFunctions.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFont>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
+
+#include <functional>
+
+#include <algorithm>
 
 namespace {
 
@@ -37,6 +52,19 @@ bool makeClip(const QString &path, const QString &size, int seconds) {
                 QStringLiteral("sine=duration=%1").arg(seconds), QStringLiteral("-c:v"),
                 QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("ultrafast"),
                 path}) == 0;
+}
+
+// Runs `steps` on the modal dialog that `open` shows, then closes it.
+template<typename Dialog>
+void onDialog(QAction *open, const std::function<void(Dialog *)> &steps) {
+    QTimer::singleShot(0, [steps] {
+        auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        steps(dialog);
+        dialog->reject();
+    });
+    open->trigger();
 }
 
 } // namespace
@@ -78,6 +106,58 @@ int main(int argc, char *argv[]) {
     window.grab().save(output + u"/manual/video-tab.png");
     window.frmVideoSettings->chkVideoTwoPass->setChecked(false);
     window.frmVideoSettings->chkVideoFitBatch->setChecked(false);
+    window.grab().save(output + u"/screenshot-video.png");
+    window.settingsArea->showPanel(SettingsArea::Panel::OutputDirectory);
+
+    // The trim dialog on the first clip, a start time typed, and the preview;
+    // the manual shows them, so they go beside it.
+    QDir(output).mkpath(QStringLiteral("manual"));
+    window.lvwVideoFiles->setCurrentItem(window.lvwVideoFiles->topLevelItem(0));
+    onDialog<frmTrimVideo>(window.mnuEdit_TrimVideoFile, [&](frmTrimVideo *trim) {
+        trim->txtStartTimeSeconds->setText(QStringLiteral("04"));
+        trim->txtEndTimeSeconds->setText(QStringLiteral("15"));
+        if (QTest::qWaitFor(
+                [&] {
+                    return !trim->picStartFrame->isLoading() && !trim->picEndFrame->isLoading();
+                },
+                20000)) {
+            QTest::qWait(300);
+            trim->grab().save(output + u"/manual/screenshot-trim.png");
+        }
+    });
+    // The preview with the first profile (320x240), so that both pictures fit.
+    window.cmbProfiles->setCurrentIndex(0);
+    onDialog<frmPreview>(window.mnuView_PreviewOutput, [&](frmPreview *preview) {
+        preview->sldPreviewTime->setValue(6);
+        if (QTest::qWaitFor([&] { return !preview->isWorking(); }, 60000)) {
+            QTest::qWait(500);
+            preview->grab().save(output + u"/manual/screenshot-preview.png");
+        }
+    });
+    window.SwitchDevice(QStringLiteral("iPod")); // back to the default profile
+
+    // The PSP's output panel while a Memory Stick is mounted: a folder with
+    // a PSP folder, listed as a FAT volume in the mounts the program reads.
+    const QString stick = home.path() + u"/media/PSP";
+    QDir().mkpath(stick + u"/PSP");
+    QFile mounts(home.path() + u"/mountinfo");
+    if (mounts.open(QIODevice::WriteOnly))
+        mounts.write("40 1 8:17 / " + QFile::encodeName(stick) + " rw - vfat /dev/sdb1 rw\n");
+    mounts.close();
+    qputenv("MOBIVERT_MOUNTINFO", QFile::encodeName(mounts.fileName()));
+    const QString folder = window.frmOutputDirectorySettings->txtOutputDirectory->text();
+    window.SwitchDevice(QStringLiteral("PSP"));
+    window.settingsArea->showPanel(SettingsArea::Panel::OutputDirectory);
+    window.frmOutputDirectorySettings->chkPSPMemoryStick->setChecked(true);
+    QTest::qWait(100);
+    window.grab().save(output + u"/screenshot-psp.png");
+    window.frmOutputDirectorySettings->chkPSPMemoryStick->setChecked(false);
+    qunsetenv("MOBIVERT_MOUNTINFO");
+    window.SwitchDevice(QStringLiteral("iPod"));
+    window.frmOutputDirectorySettings->txtOutputDirectory->setText(folder);
+    // The batch hands its files to the library: with no iPod connected, to
+    // the playlist, which the end of the batch tells.
+    window.frmOutputDirectorySettings->chkAddToiTunes->setChecked(true);
 
     // The conversion window: once while the batch runs, once at its end.
     QTimer::singleShot(0, &window, [&] {
@@ -92,6 +172,26 @@ int main(int argc, char *argv[]) {
             QTest::qWait(300);
             conversion->grab().save(output + u"/conversion-finished.png");
         }
+        conversion->close();
+    });
+    window.mnuFile_Convert->trigger();
+
+    // Two files at once, once both lanes are well into their files.
+    window.frmOutputDirectorySettings->cmbFilesAtOnce->setCurrentText(QStringLiteral("2"));
+    QTimer::singleShot(0, &window, [&] {
+        auto *conversion = qobject_cast<frmProcessing *>(QApplication::activeModalWidget());
+        if (!conversion || !conversion->lanes)
+            return;
+        const QList<QProgressBar *> &bars = conversion->lanes->bars;
+        const auto wellUnderWay = [&] {
+            return std::all_of(bars.begin(), bars.end(), [](const QProgressBar *bar) {
+                return bar->value() * 3 >= bar->maximum() && bar->value() < bar->maximum();
+            });
+        };
+        if (QTest::qWaitFor(wellUnderWay, 120000))
+            conversion->grab().save(output + u"/screenshot-conversion-lanes.png");
+        if (!QTest::qWaitFor([&] { return conversion->isFinished(); }, 240000))
+            qWarning("the two-lane batch did not finish");
         conversion->close();
     });
     window.mnuFile_Convert->trigger();

@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -57,6 +58,14 @@ bool QtPrompts::question(QWidget *parent, const QString &text, const QString &ti
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+int QtPrompts::choice(QWidget *parent, const QString &text, const QStringList &items,
+                      const QString &title) {
+    bool chosen = false;
+    const QString item =
+        QInputDialog::getItem(parent, title, forDisplay(text), items, 0, false, &chosen);
+    return chosen ? int(items.indexOf(item)) : -1;
 }
 
 QStringList QtPrompts::openFiles(QWidget *parent, const QString &title, const QString &folder,

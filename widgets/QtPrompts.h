@@ -2,11 +2,13 @@
 
 #include "base/Prompts.h"
 
-// The real prompts: QMessageBox, QFileDialog, QDesktopServices.
+// The real prompts: QMessageBox, QInputDialog, QFileDialog, QDesktopServices.
 class QtPrompts final : public Prompts {
 public:
     void message(QWidget *parent, Icon icon, const QString &text, const QString &title) override;
     bool question(QWidget *parent, const QString &text, const QString &title) override;
+    int choice(QWidget *parent, const QString &text, const QStringList &items,
+               const QString &title) override;
     QStringList openFiles(QWidget *parent, const QString &title, const QString &folder,
                           const QString &filter) override;
     QString chooseFolder(QWidget *parent, const QString &title,

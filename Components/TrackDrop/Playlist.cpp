@@ -1,5 +1,7 @@
 #include "Components/TrackDrop/Playlist.h"
 
+#include "Components/TrackDrop/SafeFiles.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -20,32 +22,6 @@ std::string homeFolder() {
     if (const passwd *entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr)
         return entry->pw_dir;
     return "/";
-}
-
-bool writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-bool readAll(int fd, std::string &text) {
-    char chunk[65536];
-    while (true) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            return true;
-        text.append(chunk, static_cast<std::size_t>(got));
-    }
 }
 
 // Whether a playlist line names the file: the same text, or a path that leads
@@ -147,7 +123,7 @@ bool addToPlaylist(const std::string &playlist, const std::string &file, std::st
         else if (content.back() != '\n')
             addition = "\n";
         addition += file + "\n";
-        ok = writeAll(fd, addition);
+        ok = writeAll(fd, addition) && ::fsync(fd) == 0;
     }
     if (!ok)
         error = "cannot write the playlist " + playlist + ": " + std::strerror(errno);

@@ -1,27 +1,99 @@
+#include "Components/TrackDrop/IpodLibrary.h"
 #include "Components/TrackDrop/Playlist.h"
+#include "Components/TrackDrop/SafeFiles.h"
 
+#include <glib.h>
+
+#include <climits>
+#include <csignal>
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 
-// TrackDrop FILE: adds a converted file to the Mobivert playlist in the user's
-// music folder, where music players pick it up. Prints one line and exits with
-// a non-zero status when it cannot.
+// TrackDrop hands a converted file to the user's library:
+//
+//   TrackDrop FILE                   to the iPod named in TrackDrop.ipod
+//                                    beside this program, or, without one,
+//                                    to the Mobivert playlist
+//   TrackDrop --ipod MOUNTPOINT FILE to that iPod
+//   TrackDrop --check MOUNTPOINT     before a batch: whether the iPod can
+//                                    take files, and its database's backup
+//
+// It prints nothing when all went well, and otherwise one line saying why,
+// with a non-zero exit status.
+namespace {
+
+int fail(std::string message) {
+    // One line, whatever a file's name holds.
+    for (char &c : message) {
+        if (c == '\n' || c == '\r')
+            c = '?';
+    }
+    std::fprintf(stderr, "TrackDrop: %s\n", message.c_str());
+    return 1;
+}
+
+// The iPod that the batch chose: the file TrackDrop.ipod beside this
+// program holds its mount point. Empty when there is none.
+std::string chosenIpod() {
+    char self[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return {};
+    std::string mountPoint, ignored;
+    const std::string program(self, static_cast<std::size_t>(length));
+    trackdrop::readFile(trackdrop::folderOf(program) + "/TrackDrop.ipod", mountPoint, ignored);
+    return mountPoint;
+}
+
+// libgpod and GLib report through GLib's log; TrackDrop's only output is
+// its own line.
+void silenceGlib() {
+    g_log_set_default_handler([](const gchar *, GLogLevelFlags, const gchar *, gpointer) {},
+                              nullptr);
+    g_log_set_writer_func(
+        [](GLogLevelFlags, const GLogField *, gsize, gpointer) { return G_LOG_WRITER_HANDLED; },
+        nullptr, nullptr);
+}
+
+} // namespace
+
 int main(int argc, char **argv) {
-    if (argc != 2) {
-        std::fputs("usage: TrackDrop FILE\n", stderr);
+    silenceGlib();
+    // A file-size limit makes a write fail, like a full device, instead of
+    // ending the program in the middle of it.
+    std::signal(SIGXFSZ, SIG_IGN);
+
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (argc == 3 && first == "--check") {
+        std::string error;
+        if (!trackdrop::prepareIpod(argv[2], error))
+            return fail(std::string("the iPod at ") + argv[2] + " cannot take files: " + error);
+        return 0;
+    }
+    std::string ipod, argument;
+    if (argc == 4 && first == "--ipod") {
+        ipod = argv[2];
+        argument = argv[3];
+    } else if (argc == 2 && !first.starts_with("--")) {
+        ipod = chosenIpod();
+        argument = first;
+    } else {
+        std::fputs("usage: TrackDrop [--ipod MOUNTPOINT] FILE | TrackDrop --check MOUNTPOINT\n",
+                   stderr);
         return 2;
     }
+
     std::string error;
-    const std::string file = trackdrop::absoluteFilePath(argv[1], error);
-    if (file.empty() ||
-        !trackdrop::addToPlaylist(trackdrop::musicFolder() + "/Mobivert.m3u8", file, error)) {
-        // One line, whatever the file's name holds.
-        for (char &c : error) {
-            if (c == '\n' || c == '\r')
-                c = '?';
-        }
-        std::fprintf(stderr, "TrackDrop: %s\n", error.c_str());
-        return 1;
+    const std::string file = trackdrop::absoluteFilePath(argument, error);
+    if (file.empty())
+        return fail(error);
+    if (ipod.empty()) {
+        if (!trackdrop::addToPlaylist(trackdrop::musicFolder() + "/Mobivert.m3u8", file, error))
+            return fail(error);
+        return 0;
     }
+    if (!trackdrop::addToIpod(ipod, file, error))
+        return fail(file + ": not added to the iPod at " + ipod + ": " + error);
     return 0;
 }

@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
@@ -370,6 +371,43 @@ private slots:
         window = OpenMainWindow();
         QCOMPARE(window->frmVideoSettings->RateOptions(),
                  (SettingsFile::VideoRateOptions{true, true, 4000}));
+    }
+
+    // "Files at once" starts at one file, is stored once the user changes
+    // it, comes back at the next start; a value the box does not offer
+    // leaves one file at a time.
+    void filesAtOnceIsKept_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("shownAtStart");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("left alone") << QByteArray() << "1"
+                                    << "1" << QByteArray("[General]\nOutputDir=/o\n");
+        QTest::newRow("chosen") << QByteArray() << "1"
+                                << "Automatic"
+                                << QByteArray("[General]\nOutputDir=/o\nFilesAtOnce=Automatic\n");
+        QTest::newRow("read back") << QByteArray("[General]\nFilesAtOnce=6\n") << "6"
+                                   << "6" << QByteArray("[General]\nFilesAtOnce=6\nOutputDir=/o\n");
+        QTest::newRow("spoilt") << QByteArray("[General]\nFilesAtOnce=99\n") << "1"
+                                << "1" << QByteArray("[General]\nFilesAtOnce=1\nOutputDir=/o\n");
+    }
+
+    void filesAtOnceIsKept() {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, shownAtStart);
+        QFETCH(QString, chosen);
+        QFETCH(QByteArray, after);
+        TestHome home;
+        if (!before.isEmpty())
+            writeSettings(home, before);
+        auto window = OpenMainWindow();
+        QComboBox *box = window->frmOutputDirectorySettings->cmbFilesAtOnce;
+        QCOMPARE(box->currentText(), shownAtStart);
+        QCOMPARE(box->count(), 7);
+        box->setCurrentText(chosen);
+        outputBox(*window)->setText(QStringLiteral("/o"));
+        window->close();
+        QCOMPARE(settingsText(home), after);
     }
 
     void readOnlySettingsAreStillSaved() {

@@ -1,10 +1,12 @@
 // Start-up: the data folder, debug mode, and the real binary starting and
 // quitting cleanly.
+#include "app/StartupFiles.h"
 #include "base/DebugLog.h"
 #include "base/GetShellFolder.h"
 #include "base/Various.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
 
@@ -12,9 +14,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <csignal>
+
+using namespace Qt::StringLiterals;
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -126,6 +131,59 @@ private slots:
         QVERIFY(DebugLog::instance().path().isEmpty());
         DebugLog::instance().write(QStringLiteral("ignored"));
         QVERIFY(QDir(home.path()).entryList({QStringLiteral("*.log")}, QDir::Files).isEmpty());
+    }
+
+    // "Open With": existing files are added, anything else is reported once;
+    // the debug switch alone is no file.
+    void startupArguments_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("notFiles");
+        const QStringList none;
+        QTest::newRow("nothing") << none << none << none;
+        QTest::newRow("debug switch") << QStringList{u"/debug"_s} << none << none;
+        QTest::newRow("files and others")
+            << QStringList{u"a.avi"_s, u"missing.avi"_s, u"folder"_s, u"file://%1/b%20c.mp4"_s,
+                           u"/debug"_s}
+            << QStringList{u"%1/a.avi"_s, u"%1/b c.mp4"_s}
+            << QStringList{u"missing.avi"_s, u"folder"_s, u"/debug"_s};
+    }
+
+    void startupArguments() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, notFiles);
+        TestHome home;
+        QVERIFY(WriteFileBytes(home.path() + u"/a.avi", "x"));
+        QVERIFY(WriteFileBytes(home.path() + u"/b c.mp4", "x"));
+        QVERIFY(QDir(home.path()).mkdir(QStringLiteral("folder")));
+        QVERIFY(QDir::setCurrent(home.path()));
+        for (QString &argument : arguments)
+            argument = argument.arg(home.path());
+        for (QString &file : files)
+            file = file.arg(home.path());
+        const StartupArguments startup = ReadStartupArguments(arguments);
+        QCOMPARE(startup.files, files);
+        QCOMPARE(startup.notFiles, notFiles);
+    }
+
+    void startupFilesAreAddedToTheList() {
+        TestHome home;
+        FakePrompts prompts;
+        const QString clip = home.path() + u"/clip.avi";
+        ClipSpec spec;
+        spec.seconds = 2;
+        QVERIFY(MakeClip(clip, spec));
+        auto window = OpenMainWindow();
+        AddStartupFiles(*window, {clip, home.path() + u"/gone.avi"});
+        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 1);
+        const QTreeWidgetItem *row = window->lvwVideoFiles->topLevelItem(0);
+        QCOMPARE(row->text(0), QStringLiteral("clip"));
+        QCOMPARE(row->text(2), QStringLiteral("00:00:02"));
+        QCOMPARE(row->text(3), QStringLiteral("320x240"));
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Exclamation);
+        QVERIFY(prompts.shown[0].text.endsWith(u"\r\n" + home.path() + u"/gone.avi"));
     }
 
     void realBinaryStartsAndQuitsCleanly() {

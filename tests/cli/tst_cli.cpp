@@ -16,12 +16,15 @@
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestIpod.h"
 #include "widgets/ClickableLabel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QLockFile>
@@ -235,8 +238,10 @@ private slots:
         // The window's working files go, as its conversion window would remove them.
         RemoveWorkingFiles(main->ApplicationSettingsPath);
 
-        const CliResult cli = RunCli(QStringList{u"--dry-run"_s, u"-o"_s, out} + arguments +
-                                     QStringList{m_wide, m_narrow});
+        // One file at a time, as the window converts by default.
+        const CliResult cli =
+            RunCli(QStringList{u"--dry-run"_s, u"--jobs"_s, u"1"_s, u"-o"_s, out} + arguments +
+                   QStringList{m_wide, m_narrow});
         QCOMPARE(cli.err, QByteArray());
         QCOMPARE(cli.exitCode, 0);
         QCOMPARE(QString::fromUtf8(cli.out), QString::fromUtf8(expected));
@@ -324,6 +329,8 @@ private slots:
             QTest::newRow(name) << arguments << message;
         };
         row("unknown option", {u"--bogus"_s}, u"Unknown option 'bogus'."_s);
+        row("preview time", {u"--preview"_s, u"soon"_s},
+            u"--preview: 'soon' is no time: give HH:MM:SS or seconds"_s);
         row("unknown device", {u"--device"_s, u"Walkman"_s},
             u"--device: unknown device 'Walkman'. Devices: iPod, Zune, PSP, MobilePhone"_s);
         row("unknown profile", {u"--profile"_s, u"9"_s}, u"--profile: iPod has no profile '9'."_s);
@@ -361,8 +368,19 @@ private slots:
         row("thumbnails", {u"--thumbnails"_s}, u"--thumbnails is for the PSP only"_s);
         row("library", {u"-d"_s, u"Zune"_s, u"--add-to-library"_s},
             u"--add-to-library is for the iPod only"_s);
+        row("no iPod there", {u"--ipod"_s, u"/nowhere"_s},
+            u"--ipod: no iPod at '/nowhere' (it holds no iPod_Control/iTunes/iTunesDB)"_s);
+        row("iPod for the Zune", {u"-d"_s, u"Zune"_s, u"--ipod"_s, u"/nowhere"_s},
+            u"--ipod is for the iPod only"_s);
+        row("Memory Stick for the iPod", {u"--memory-stick"_s},
+            u"--memory-stick is for the PSP only"_s);
+        row("Memory Stick and output", {u"-d"_s, u"PSP"_s, u"--memory-stick"_s},
+            u"--memory-stick and --output cannot be used together"_s);
         row("PSP number", {u"-d"_s, u"PSP"_s, u"--psp-number"_s, u"0"_s},
             u"--psp-number: '0' is not a whole number from 1 to 99999"_s);
+        for (const char *jobs : {"0", "9", "two"})
+            row(jobs, {u"--jobs"_s, QString::fromLatin1(jobs)},
+                u"is not auto or a whole number from 1 to 8"_s);
         row("two modes", {u"--dry-run"_s, u"--info"_s},
             u"--dry-run and --info cannot be used together"_s);
         row("check and its opposite", {u"--keep-aspect"_s, u"--no-keep-aspect"_s},
@@ -395,6 +413,88 @@ private slots:
         QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
     }
 
+    void handsFilesToTheIpod_data() {
+        QTest::addColumn<bool>("ipod"); // a classic named by --ipod, or none connected
+        QTest::newRow("classic named by --ipod") << true;
+        QTest::newRow("no iPod connected") << false;
+    }
+
+    void handsFilesToTheIpod() {
+        QFETCH(bool, ipod);
+        TestHome home;
+        const QString out = home.path() + u"/out"_s;
+        const QString folder = home.makeFolder(u"IPOD"_s);
+        QVERIFY(MakeTestIpod(folder, u"MB029"_s, u"0x000A27001A2B3C4D"_s));
+        QVERIFY(AddSongs(folder, 500));
+        const QList<IpodTrack> before = *ReadIpodTracks(folder);
+        const QStringList library =
+            ipod ? QStringList{u"--ipod"_s, folder} : QStringList{u"--add-to-library"_s};
+        const CliResult cli = RunCli(QStringList{u"-o"_s, out, m_wide} + library);
+        QVERIFY2(cli.exitCode == 0, QByteArray(cli.out + cli.err).constData());
+
+        const QString output = out + u"/wide clip.m4v"_s;
+        QVERIFY(QFileInfo::exists(output));
+        const QList<IpodTrack> after = *ReadIpodTracks(folder);
+        QCOMPARE(after.first(500), before);
+        QCOMPARE(after.size(), ipod ? 501 : 500);
+        if (ipod) {
+            QCOMPARE(after.last().title, u"wide clip"_s);
+            QCOMPARE(after.last().mediatype, MovieType());
+            QCOMPARE(ReadFileBytes(after.last().file), ReadFileBytes(output));
+        }
+        const QString note =
+            ipod ? QString(u"The converted files were added to the iPod at "_s + folder + u'.')
+                 : QString(u"No iPod was connected: the converted files were added to the "
+                           u"playlist "_s +
+                           home.musicFolder() + u"/Mobivert.m3u8 instead."_s);
+        QVERIFY2(cli.out.trimmed().endsWith(note.toUtf8()), cli.out.constData());
+        QCOMPARE(ReadFileBytes(home.musicFolder() + u"/Mobivert.m3u8"_s).contains(output.toUtf8()),
+                 !ipod);
+    }
+
+    void iPodsThatCannotBeUsedStopTheBatch_data() {
+        QTest::addColumn<bool>("two"); // two iPods connected; else a classic without its guid
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("two connected") << true << 2 << u"name one with --ipod"_s;
+        QTest::newRow("classic without FirewireGuid")
+            << false << 1 << u"whose database needs a checksum made from the iPod's FirewireGuid"_s;
+    }
+
+    void iPodsThatCannotBeUsedStopTheBatch() {
+        QFETCH(bool, two);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        TestHome home;
+        const QString a = home.makeFolder(u"IPOD A"_s), b = home.makeFolder(u"IPOD B"_s);
+        QVERIFY(MakeTestIpod(a, u"MA446"_s) &&
+                MakeTestIpod(b, u"MB029"_s, u"0x000A27001A2B3C4D"_s));
+        QVERIFY(WriteFileBytes(b + u"/iPod_Control/Device/SysInfo"_s, "ModelNumStr: MB029\n"));
+        home.setMounts(two ? QStringList{a, b} : QStringList{b});
+        const QByteArray database = IpodDatabase(b);
+        const CliResult cli =
+            RunCli({u"-o"_s, home.path() + u"/out"_s, u"--add-to-library"_s, m_wide});
+        QCOMPARE(cli.exitCode, exitCode);
+        QVERIFY2(QString::fromUtf8(cli.err).contains(message), cli.err.constData());
+        QCOMPARE(QDir(home.path() + u"/out"_s).entryList(QDir::Files), QStringList());
+        QCOMPARE(IpodDatabase(b), database);
+        QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+    }
+
+    void memoryStickIsTheOutputFolder() {
+        TestHome home;
+        const QString stick = home.makeFolder(u"PSP STICK"_s);
+        QVERIFY(QDir().mkpath(stick + u"/PSP/GAME"_s));
+        home.setMounts({stick});
+        const CliResult cli = RunCli({u"--json"_s, u"--dry-run"_s, u"-d"_s, u"PSP"_s,
+                                      u"--memory-stick"_s, u"--video-codec"_s, u"h264"_s, m_wide});
+        QCOMPARE(cli.exitCode, 0);
+        const QList<QJsonObject> batch = EventsOf(JsonEvents(cli.out), u"batch"_s);
+        QCOMPARE(batch.size(), 1);
+        QCOMPARE(batch[0].value(u"outputs"_s).toArray().first().toString(),
+                 stick + u"/MP_ROOT/100ANV01/MAQ0001.MP4"_s);
+    }
+
     void noFilesIsAnError() {
         TestHome home;
         const CliResult cli = RunCli({u"--device"_s, u"PSP"_s});
@@ -416,6 +516,63 @@ private slots:
         QVERIFY(cli.out.contains(QByteArray(QFile::encodeName(missing) + ": not converted")));
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{u"wide clip.m4v"_s});
         QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+    }
+
+    // Two lanes: the names are those of the row order ("(2)" numbering
+    // against a file already there), each result against its own row.
+    void twoLanesKeepTheRowOrdersNames() {
+        TestHome home;
+        const QString out = home.makeFolder(u"out"_s);
+        QVERIFY(WriteFileBytes(out + u"/wide clip.m4v"_s, QByteArray()));
+        const QString other = home.makeFolder(u"other"_s) + u"/wide clip.avi"_s;
+        QVERIFY(MakeClip(other, {1.0, 160, 120, 25, true, true, {}}));
+        const CliResult cli =
+            RunCli({u"--json"_s, u"--jobs"_s, u"2"_s, u"-o"_s, out, m_wide, other, m_wide});
+        QVERIFY2(cli.exitCode == 0, QByteArray(cli.out + cli.err).constData());
+        const QList<QJsonObject> events = JsonEvents(cli.out);
+        QCOMPARE(EventsOf(events, u"start"_s).value(0).value(u"filesAtOnce"_s).toInt(), 2);
+        const QList<QJsonObject> results = EventsOf(events, u"result"_s);
+        QCOMPARE(results.size(), 3);
+        const QStringList inputs{m_wide, other, m_wide};
+        const double seconds[] = {3.0, 1.0, 3.0};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(results[i].value(u"input"_s).toString(), inputs[i]);
+            const QString output = out + u"/wide clip (%1).m4v"_s.arg(i + 2);
+            QCOMPARE(results[i].value(u"output"_s).toString(), output);
+            const double length = Probe(output)
+                                      .value(u"format"_s)
+                                      .toObject()
+                                      .value(u"duration"_s)
+                                      .toString()
+                                      .toDouble();
+            QVERIFY2(qAbs(length - seconds[i]) < 0.3, qPrintable(output));
+        }
+        QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+    }
+
+    // --preview: both frames as pictures, the converter's error for a file
+    // it cannot read, nothing replaced and no temporary file left.
+    void previewWritesBothFrames() {
+        TestHome home;
+        const QString out = home.makeFolder(u"pictures"_s);
+        const QString temporary = home.makeFolder(u"tmp"_s);
+        const QString text = home.path() + u"/notes.avi"_s;
+        QVERIFY(WriteFileBytes(text, "not a video"));
+        QVERIFY(WriteFileBytes(out + u"/wide clip-source.png"_s, "kept"));
+        qputenv("TMPDIR", QFile::encodeName(temporary));
+        const CliResult cli = RunCli({u"--preview"_s, u"00:00:01"_s, u"--size"_s, u"320x240"_s,
+                                      u"--keep-aspect"_s, u"-o"_s, out, m_wide, text});
+        qunsetenv("TMPDIR");
+        QCOMPARE(cli.exitCode, 1);
+        QVERIFY2(cli.out.contains("at 00:00:01: 320x240, "), cli.out.constData());
+        QVERIFY2(cli.err.contains(QByteArray(QFile::encodeName(text) + ": Unknown format")),
+                 cli.err.constData());
+        QCOMPARE(ReadFileBytes(out + u"/wide clip-source.png"_s), QByteArray("kept"));
+        const QImage source(out + u"/wide clip-source (2).png"_s);
+        const QImage preview(out + u"/wide clip-preview.png"_s);
+        QCOMPARE(preview.size(), QSize(320, 240));
+        QCOMPARE(source.size(), QSize(427, 240)); // 320x180 at the preview's height
+        QCOMPARE(QDir(temporary).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
     // A reader that stops early ("| head") does not stop the batch halfway.

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString Data = QStringLiteral("/data");
@@ -305,6 +307,29 @@ private slots:
                              u".thm'"));
         }
         QVERIFY(!plan.lines.join(u'\n').contains(u"TrackDrop"));
+    }
+
+    void pspNumbersContinueAfterTheFolders_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("inFolder");
+        QTest::addColumn<QString>("first");
+        QTest::newRow("empty folder") << "7" << QStringList() << "7";
+        QTest::newRow("after the highest")
+            << "1" << QStringList({u"M4V0003.MP4"_s, u"M4V0012.THM"_s, u"M4V0005.MP4"_s}) << "13";
+        QTest::newRow("H.264 and MPEG-4 alike, any case, five digits")
+            << "2" << QStringList({u"maq00041.mp4"_s, u"M4V00007.MP4"_s}) << "42";
+        QTest::newRow("a higher number typed") << "50" << QStringList({u"M4V0012.MP4"_s}) << "50";
+        QTest::newRow("other names")
+            << "1"
+            << QStringList({u"M4V0009 (2).MP4"_s, u"holiday.mp4"_s, u"M4Vabc.MP4"_s, u"XM4V0050"_s})
+            << "1";
+    }
+
+    void pspNumbersContinueAfterTheFolders() {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, inFolder);
+        QFETCH(QString, first);
+        QCOMPARE(PspStartNumber(typed, inFolder), first);
     }
 
     void thumbnailsFollowTheVideoAndReplaceNothing() {

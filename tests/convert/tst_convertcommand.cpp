@@ -259,6 +259,9 @@ private slots:
         QCOMPARE(playlist.count(outputs[0]), 1);
         QCOMPARE(playlist.count(outputs[1]), 1);
         QVERIFY(!playlist.contains(u"newline"));
+        QCOMPARE(seen.libraryNote, QString(u"No iPod was connected: the converted files were added "
+                                           u"to the playlist " +
+                                           home.musicFolder() + u"/Mobivert.m3u8 instead."));
 
         // The working files are gone; the debug dumps stay.
         const QString data = window->ApplicationSettingsPath;
@@ -313,6 +316,63 @@ private slots:
                 QCOMPARE(video.value(QStringLiteral("codec_name")).toString(),
                          QStringLiteral("mpeg4"));
             }
+        }
+        QCOMPARE(WorkingFiles(window->ApplicationSettingsPath), QStringList());
+    }
+
+    // The same kind of batch on two lanes, with a file that cannot be read
+    // among good ones: numbers and thumbnails follow the rows, the error is
+    // reported against its row alone.
+    void pspBatchOnTwoLanes() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow(QStringLiteral("/debug"));
+        window->SwitchDevice(QStringLiteral("PSP"));
+        const QString in = home.makeFolder(QStringLiteral("in"));
+        const QStringList clips{in + u"/a.avi", in + u"/broken.avi", in + u"/c.avi",
+                                in + u"/d.avi"};
+        QVERIFY(MakeClip(clips[0], {6.0, 320, 240, 25, true, true, {}}));
+        QVERIFY(WriteFileBytes(clips[1], "not a video\n"));
+        QVERIFY(MakeClip(clips[2], {2.0, 320, 240, 25, true, true, {}}));
+        QVERIFY(MakeClip(clips[3], {6.0, 320, 240, 25, true, true, {}}));
+        AddFilesThroughDialog(*window, prompts, clips);
+        const QString out = home.path() + u"/psp";
+        OutputDirectoryPanel *panel = window->frmOutputDirectorySettings;
+        outputBox(*window)->setText(out);
+        panel->chkPSPCreateThumbnail->setChecked(true);
+        panel->txtPSPVideoNumber->setText(QStringLiteral("7"));
+        panel->cmbFilesAtOnce->setCurrentText(QStringLiteral("2"));
+        window->cmbProfiles->setCurrentIndex(1); // MPEG-4
+        prompts.clear();
+        const ConversionSeen seen = ConvertThroughWindow(*window, prompts);
+        QVERIFY(seen.finished);
+        QVERIFY2(ReadFileBytes(window->ApplicationSettingsPath + u"/Debug1.log")
+                     .contains("# Lane 2 of 2: BVC2.bat"),
+                 "two lanes");
+
+        QVERIFY(!seen.errorLog.isEmpty());
+        for (const QString &error : seen.errorLog.split(u'\n', Qt::SkipEmptyParts))
+            QCOMPARE(error, QString(u'-' + clips[1] + u": Unknown format"));
+        QCOMPARE(FilesIn(out),
+                 QStringList({QStringLiteral("M4V0007.MP4"), QStringLiteral("M4V0007.thm"),
+                              QStringLiteral("M4V0009.MP4"), QStringLiteral("M4V0009.thm"),
+                              QStringLiteral("M4V0010.MP4"), QStringLiteral("M4V0010.thm")}));
+        // Each video is the row's own (by its length), its thumbnail beside it.
+        const QList<std::pair<QString, double>> expected{{QStringLiteral("M4V0007"), 6.0},
+                                                         {QStringLiteral("M4V0009"), 2.0},
+                                                         {QStringLiteral("M4V0010"), 6.0}};
+        for (const auto &[name, seconds] : expected) {
+            const QJsonObject probe = Probe(out + u'/' + name + u".MP4");
+            const double length = probe.value(QStringLiteral("format"))
+                                      .toObject()
+                                      .value(QStringLiteral("duration"))
+                                      .toString()
+                                      .toDouble();
+            QVERIFY2(qAbs(length - seconds) < 0.3, qPrintable(name));
+            QCOMPARE(ProbeStream(Probe(out + u'/' + name + u".thm"), QStringLiteral("video"))
+                         .value(QStringLiteral("width"))
+                         .toInt(),
+                     160);
         }
         QCOMPARE(WorkingFiles(window->ApplicationSettingsPath), QStringList());
     }

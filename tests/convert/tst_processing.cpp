@@ -3,6 +3,7 @@
 #include "base/DebugLog.h"
 #include "convert/BatchFiles.h"
 #include "convert/ConsoleLogView.h"
+#include "convert/LaneProgressView.h"
 #include "convert/ShellQuote.h"
 #include "convert/frmError.h"
 #include "convert/frmProcessing.h"
@@ -23,30 +24,35 @@
 
 namespace {
 
-// A data folder with the fake converter in place and a batch for the rows.
+// A data folder with the fake converter in place and a batch for the rows:
+// one batch file, or one per lane.
 struct Batch {
-    explicit Batch(const TestHome &home, const QStringList &inputs, int seconds = 4) {
+    explicit Batch(const TestHome &home, const QStringList &inputs, int seconds = 4,
+                   const QList<QList<int>> &lanes = {}) {
         run.dataFolder = home.dataFolder();
         run.outputFolder = home.makeFolder(QStringLiteral("out"));
+        run.lanes = lanes;
         QDir().mkpath(run.dataFolder);
         QFile::remove(BatchFiles::converter(run.dataFolder));
         QVERIFY(QFile::copy(QStringLiteral(FAKE_CONVERTER), BatchFiles::converter(run.dataFolder)));
-        QByteArray text;
-        for (const QString &input : inputs) {
-            run.rows.append({input, seconds});
-            text +=
-                (ShellQuote(BatchFiles::converter(run.dataFolder)) + u" -i " + ShellQuote(input) +
-                 u" -vcodec mpeg4 -y " + ShellQuote(run.outputFolder + u"/x.mp4") + u'\n')
+        QList<QByteArray> texts(std::max<qsizetype>(1, lanes.size()));
+        for (int row = 0; row < inputs.size(); ++row) {
+            run.rows.append({inputs[row], seconds});
+            int lane = 0;
+            while (lane < lanes.size() && !lanes[lane].contains(row))
+                ++lane;
+            texts[lane % texts.size()] +=
+                (ShellQuote(BatchFiles::converter(run.dataFolder)) + u" -i " +
+                 ShellQuote(inputs[row]) + u" -vcodec mpeg4 -y " +
+                 ShellQuote(run.outputFolder + u"/x.mp4") + u'\n')
                     .toUtf8();
         }
-        QVERIFY(WriteFileBytes(BatchFiles::batch(run.dataFolder), text));
+        for (int lane = 0; lane < texts.size(); ++lane)
+            QVERIFY(WriteFileBytes(BatchFiles::laneBatch(run.dataFolder, lane), texts[lane]));
         qputenv("FAKE_SECONDS", QByteArray::number(seconds));
         qputenv("FAKE_CONVERTER_LOG", QFile::encodeName(home.path() + u"/pids"));
     }
-    bool workingFilesGone() const {
-        return !QFile::exists(BatchFiles::batch(run.dataFolder)) &&
-               !QFile::exists(BatchFiles::converter(run.dataFolder));
-    }
+    bool workingFilesGone() const { return WorkingFiles(run.dataFolder).isEmpty(); }
     BatchRun run;
 };
 
@@ -203,6 +209,66 @@ private slots:
         // The error log first, then the countdown.
         QCOMPARE(opened, (QStringList{QStringLiteral("frmError"), QStringLiteral("frmShutdown")}));
         window.close();
+    }
+
+    // Two lanes side by side: a line each, the counts of files done and
+    // running, every log line marked with its lane; Cancel ends both.
+    void twoLanesRunSideBySideAndCancelTogether() {
+        TestHome home;
+        FakePrompts prompts;
+        Batch batch(home, {QStringLiteral("/v/hang-1.avi"), QStringLiteral("/v/hang-2.avi")}, 4,
+                    {{0}, {1}});
+        frmProcessing window(batch.run);
+        QVERIFY(window.lanes && window.prgCurrent->isHidden() && window.txtStatus->isHidden());
+        window.show();
+        QTRY_COMPARE_WITH_TIMEOUT(window.processGroups().size(), 2, 10000);
+        QTRY_COMPARE(window.lblCurrentFile->text(),
+                     QStringLiteral("Processing Files: 0 of 2 done, 2 running..."));
+        QTRY_VERIFY(window.txtLogContents->toPlainText().contains(u"[2]   Duration: 00:00:04"));
+        QVERIFY(window.txtLogContents->toPlainText().contains(u"[1] '"));
+        QCOMPARE(window.lanes->fileLabels[0]->text(), QStringLiteral("1: hang-1.avi"));
+        QCOMPARE(window.lanes->fileLabels[1]->text(), QStringLiteral("2: hang-2.avi"));
+        QCOMPARE(window.prgTotal->maximum(), 8);
+        const QList<pid_t> groups = window.processGroups();
+
+        prompts.answers.push_back(true);
+        window.cmdCancel->click();
+        QVERIFY(!window.isVisible());
+        for (const pid_t group : groups)
+            QVERIFY(!ProcessGroupAlive(group));
+        QVERIFY(!anyRunning(startedConverters(home)));
+        QCOMPARE(startedConverters(home).size(), 2);
+        QVERIFY(batch.workingFilesGone());
+    }
+
+    // Errors are listed in row order, whichever lane reported them first.
+    void twoLanesReportErrorsInRowOrder() {
+        TestHome home;
+        FakePrompts prompts;
+        QString errorLog;
+        prompts.dialogHandler = [&](QDialog *dialog) {
+            if (auto *errors = qobject_cast<frmError *>(dialog))
+                errorLog = errors->txtErrors->toPlainText();
+            return int(QDialog::Accepted);
+        };
+        // Lane 1 reaches its failing row after a whole conversion; lane 2
+        // fails at once.
+        Batch batch(home,
+                    {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/fail-2.avi"),
+                     QStringLiteral("/v/fail-3.avi")},
+                    20, {{0, 1}, {2}});
+        frmProcessing window(batch.run);
+        window.show();
+        QTRY_VERIFY_WITH_TIMEOUT(window.isFinished(), 30000);
+        QCOMPARE(errorLog, QStringLiteral(
+                               "-/v/fail-2.avi: Unknown format\n-/v/fail-3.avi: Unknown format\n"));
+        QCOMPARE(window.lblCurrentFile->text(), QStringLiteral("Finished!"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Converting Video Files...Finished!"));
+        QCOMPARE(window.prgTotal->value(), window.prgTotal->maximum());
+        QCOMPARE(window.lanes->fileLabels[0]->text(), QStringLiteral("Done"));
+        QCOMPARE(window.txtLogContents->toPlainText().count(u"[1] frame="), 1); // the last state
+        window.close();
+        QVERIFY(batch.workingFilesGone());
     }
 
     void openFolderShowsTheOutputFolder() {

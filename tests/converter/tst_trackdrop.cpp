@@ -1,19 +1,38 @@
-// TrackDrop, the tool that adds a converted file to the Mobivert playlist in
-// the user's music folder.
+// TrackDrop, the tool that adds a converted file to a connected iPod's own
+// database (test iPods laid out and read back by libgpod), or to the
+// Mobivert playlist in the user's music folder.
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestIpod.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+const QString Guid = QStringLiteral("0x000A27001A2B3C4D");
+}
 
 class TrackDropTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
+
+    void addsToIpod_data();
+    void addsToIpod();
+    void keepsEveryTrack();
+    void refusesWhatTheIpodWouldReject_data();
+    void refusesWhatTheIpodWouldReject();
+    void failedWriteLeavesDatabase_data();
+    void failedWriteLeavesDatabase();
+    void oneWriterAtATime();
+    void chosenIpodBesideProgram();
 
     void startsPlaylist();
     void listsFileOnce_data();
@@ -25,23 +44,46 @@ private slots:
     void failures();
 
 private:
+    // Runs TrackDrop (or another program, with TrackDrop among its arguments).
     ProgramResult
     trackDrop(const QStringList &arguments,
-              const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
+              const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+              const QString &program = TestPaths::trackDrop());
     QString playlist() const { return m_home->musicFolder() + QStringLiteral("/Mobivert.m3u8"); }
+
+    // A test iPod in the home: a 5th generation iPod, or a classic with or
+    // without its FirewireGuid.
+    QString ipod(const QString &model = QStringLiteral("MA446"), const QString &guid = {});
 
     std::unique_ptr<TestHome> m_home;
     QString m_videos; // a folder with a converted file in it
     QString m_file;   // its absolute path
+    QTemporaryDir m_clips;
+    QString m_video, m_audio; // converted files: MP4 with video, and sound only
 };
 
 ProgramResult TrackDropTest::trackDrop(const QStringList &arguments,
-                                       const QProcessEnvironment &environment) {
+                                       const QProcessEnvironment &environment,
+                                       const QString &program) {
     ProgramOptions options;
     options.workingDirectory = m_home->path();
     options.environment = environment;
     options.timeoutMs = 20000;
-    return RunProgram(TestPaths::trackDrop(), arguments, options);
+    return RunProgram(program, arguments, options);
+}
+
+void TrackDropTest::initTestCase() {
+    m_video = m_clips.filePath(QStringLiteral("Holiday clip.m4v"));
+    m_audio = m_clips.filePath(QStringLiteral("tone.m4a"));
+    QVERIFY(MakeClip(m_video, {1.0, 160, 120, 25, true, true, {}}));
+    QVERIFY(MakeClip(m_audio, {1.5, 160, 120, 25, false, true, {}}));
+}
+
+QString TrackDropTest::ipod(const QString &model, const QString &guid) {
+    const QString folder = m_home->makeFolder(QStringLiteral("IPOD ") + model);
+    if (!MakeTestIpod(folder, model, guid))
+        qFatal("no test iPod");
+    return folder;
 }
 
 void TrackDropTest::init() {
@@ -182,6 +224,179 @@ void TrackDropTest::failures() {
     QVERIFY(result.output.endsWith('\n'));
     QVERIFY2(result.output.contains(message.toUtf8()), result.output.constData());
     QVERIFY(!QFileInfo(playlist()).isFile());
+}
+
+void TrackDropTest::addsToIpod_data() {
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("guid");
+    QTest::addColumn<bool>("video");
+
+    QTest::newRow("5th generation, video") << QStringLiteral("MA446") << QString() << true;
+    QTest::newRow("5th generation, sound") << QStringLiteral("MA446") << QString() << false;
+    QTest::newRow("classic, video") << QStringLiteral("MB029") << Guid << true;
+}
+
+void TrackDropTest::addsToIpod() {
+    QFETCH(QString, model);
+    QFETCH(QString, guid);
+    QFETCH(bool, video);
+    const QString folder = ipod(model, guid);
+    const QString file = video ? m_video : m_audio;
+    const ProgramResult result = trackDrop({QStringLiteral("--ipod"), folder, file});
+    QCOMPARE(result.output, QByteArray());
+    QCOMPARE(result.exitCode, 0);
+
+    const std::optional<QList<IpodTrack>> tracks = ReadIpodTracks(folder);
+    QVERIFY(tracks && tracks->size() == 1);
+    const IpodTrack &track = tracks->first();
+    QCOMPARE(track.title, QFileInfo(file).completeBaseName());
+    QCOMPARE(track.mediatype, video ? MovieType() : AudioType());
+    QVERIFY2(qAbs(track.lengthMs - (video ? 1000 : 1500)) < 100,
+             qPrintable(QString::number(track.lengthMs)));
+    QCOMPARE(qint64(track.size), QFileInfo(file).size());
+    QVERIFY(track.inMainList);
+    QCOMPARE(ReadFileBytes(track.file), ReadFileBytes(file));
+    QVERIFY(QFileInfo::exists(file)); // kept where it was
+    QVERIFY(!QFileInfo::exists(playlist()));
+}
+
+void TrackDropTest::keepsEveryTrack() {
+    const QString folder = ipod();
+    QVERIFY(AddSongs(folder, 500));
+    const QList<IpodTrack> before = *ReadIpodTracks(folder);
+    const QByteArray database = IpodDatabase(folder);
+
+    QCOMPARE(trackDrop({QStringLiteral("--ipod"), folder, m_video}).exitCode, 0);
+    const QList<IpodTrack> after = *ReadIpodTracks(folder);
+    QCOMPARE(after.size(), 501);
+    QCOMPARE(after.first(500), before);
+    // Without a check before (a run by hand), the database is backed up first.
+    QCOMPARE(ReadFileBytes(folder + u"/iPod_Control/iTunes/iTunesDB.mobivert-backup"), database);
+}
+
+void TrackDropTest::refusesWhatTheIpodWouldReject_data() {
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("damage"); // what the test does to the iPod or the file
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("classic without FirewireGuid")
+        << QStringLiteral("MB029") << QStringLiteral("forget guid")
+        << QStringLiteral("needs a checksum made from the iPod's FirewireGuid");
+    QTest::newRow("classic, unknown model")
+        << QStringLiteral("MB029") << QStringLiteral("no SysInfo")
+        << QStringLiteral("its database carries a checksum, but iPod_Control/Device/SysInfo names "
+                          "no model");
+    QTest::newRow("nano 5th generation")
+        << QStringLiteral("MA446") << QStringLiteral("nano 5th generation")
+        << QStringLiteral("cannot be made safely here");
+    QTest::newRow("not an MP4 file") << QStringLiteral("MA446") << QStringLiteral("not mp4")
+                                     << QStringLiteral("it is not an MP4 file");
+    QTest::newRow("video on an iPod nano 2nd generation")
+        << QStringLiteral("MA477") << QString() << QStringLiteral("cannot play video");
+    QTest::newRow("iPod gone") << QStringLiteral("MA446") << QStringLiteral("unplug")
+                               << QStringLiteral("it is not connected");
+}
+
+void TrackDropTest::refusesWhatTheIpodWouldReject() {
+    QFETCH(QString, model);
+    QFETCH(QString, damage);
+    QFETCH(QString, message);
+    const QString folder = ipod(model, model == u"MB029" ? Guid : QString());
+    const QString sysInfo = folder + u"/iPod_Control/Device/SysInfo";
+    if (damage == u"forget guid")
+        QVERIFY(WriteFileBytes(sysInfo, "ModelNumStr: MB029\n"));
+    else if (damage == u"no SysInfo")
+        QVERIFY(QFile::remove(sysInfo));
+    else if (damage == u"nano 5th generation") // libgpod would not lay one out
+        QVERIFY(WriteFileBytes(sysInfo, "ModelNumStr: MC031\n"));
+    QString file = m_video;
+    if (damage == u"not mp4")
+        file = m_file;
+    const QString target = damage == u"unplug" ? folder + u"/gone" : folder;
+    const QByteArray database = IpodDatabase(folder);
+
+    const ProgramResult result = trackDrop({QStringLiteral("--ipod"), target, file});
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(result.output.count('\n'), 1);
+    QVERIFY2(result.output.contains(message.toUtf8()), result.output.constData());
+    QVERIFY(result.output.startsWith(
+        QByteArray("TrackDrop: " + file.toUtf8() + ": not added to the iPod at ")));
+    QCOMPARE(IpodDatabase(folder), database);
+    QCOMPARE(IpodMusicFiles(folder), QStringList());
+}
+
+void TrackDropTest::failedWriteLeavesDatabase_data() {
+    QTest::addColumn<qint64>("headroom"); // bytes the file-size limit allows beyond the clip
+    QTest::addColumn<QString>("message");
+
+    // Smaller than the clip: the copy fails half-way, as on a device that
+    // is full or gone. Larger: the copy succeeds and the database (500
+    // songs) cannot be written in full.
+    QTest::newRow("copy") << qint64(-4096) << QStringLiteral("copying it to the iPod failed");
+    QTest::newRow("database") << qint64(4096)
+                              << QStringLiteral("the iPod's database could not be written");
+}
+
+void TrackDropTest::failedWriteLeavesDatabase() {
+    QFETCH(qint64, headroom);
+    QFETCH(QString, message);
+    const QString folder = ipod();
+    QVERIFY(AddSongs(folder, 500));
+    QCOMPARE(trackDrop({QStringLiteral("--check"), folder}).exitCode, 0);
+    const QByteArray database = IpodDatabase(folder);
+    QVERIFY(database.size() > QFileInfo(m_video).size() + headroom);
+
+    const QString limit = QString::number(QFileInfo(m_video).size() + headroom);
+    const ProgramResult result =
+        trackDrop({QStringLiteral("--fsize=") + limit, TestPaths::trackDrop(),
+                   QStringLiteral("--ipod"), folder, m_video},
+                  QProcessEnvironment::systemEnvironment(), QStringLiteral("prlimit"));
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.output.contains(message.toUtf8()), result.output.constData());
+    QVERIFY(result.output.contains("was left as it was"));
+    QCOMPARE(IpodDatabase(folder), database);
+    QCOMPARE(IpodMusicFiles(folder), QStringList());
+    QCOMPARE(QDir(folder + u"/iPod_Control/iTunes").entryList(QDir::Files),
+             QStringList({QStringLiteral("iTunesDB"), QStringLiteral("iTunesDB.mobivert-backup"),
+                          QStringLiteral("Mobivert.lock")}));
+    QCOMPARE(ReadIpodTracks(folder)->size(), 500);
+}
+
+void TrackDropTest::oneWriterAtATime() {
+    // Several batches handing files to one iPod at once: each hand-off
+    // reads, changes and writes the whole database, so without the lock
+    // one would write over another's track.
+    const QString folder = ipod();
+    QVERIFY(AddSongs(folder, 500));
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < 6; ++i) {
+        const QString copy = m_videos + QStringLiteral("/clip %1.m4v").arg(i);
+        QVERIFY(QFile::copy(m_video, copy));
+        runs.push_back(std::make_unique<QProcess>());
+        runs.back()->start(TestPaths::trackDrop(), {QStringLiteral("--ipod"), folder, copy});
+    }
+    for (const auto &run : runs) {
+        QVERIFY(run->waitForFinished(60000));
+        QCOMPARE(run->readAll(), QByteArray());
+        QCOMPARE(run->exitCode(), 0);
+    }
+    const QList<IpodTrack> tracks = *ReadIpodTracks(folder);
+    QCOMPARE(tracks.size(), 506);
+    QCOMPARE(IpodMusicFiles(folder).size(), 6);
+}
+
+void TrackDropTest::chosenIpodBesideProgram() {
+    // The batch runs the copy in the data folder, with the iPod it chose
+    // in TrackDrop.ipod beside it.
+    const QString folder = ipod();
+    const QString data = m_home->makeFolder(QStringLiteral("data"));
+    QVERIFY(QFile::copy(TestPaths::trackDrop(), data + u"/TrackDrop.exe"));
+    QVERIFY(WriteFileBytes(data + u"/TrackDrop.ipod", QFile::encodeName(folder)));
+    const ProgramResult result =
+        trackDrop({m_video}, QProcessEnvironment::systemEnvironment(), data + u"/TrackDrop.exe");
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(ReadIpodTracks(folder)->size(), 1);
+    QVERIFY(!QFileInfo::exists(playlist()));
 }
 
 QTEST_GUILESS_MAIN(TrackDropTest)

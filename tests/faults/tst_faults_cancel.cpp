@@ -1,6 +1,7 @@
 // A batch of 200 files cancelled at a random moment: no process is left,
 // no partial output, and every file converted before is whole.
 #include "app/OutputDirectoryPanel.h"
+#include "convert/BatchProgress.h"
 #include "convert/frmProcessing.h"
 #include "platform/Processes.h"
 #include "tests/faults/FaultFixtures.h"
@@ -10,6 +11,7 @@
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -105,6 +107,67 @@ private slots:
         }
         for (const QString &input : inputs)
             QVERIFY(QFile::exists(input));
+    }
+
+    // Two lanes, cancelled while each converts a file and after some are
+    // done: both lanes stop, nothing is half-written, the files finished
+    // before stay whole.
+    void cancelTwoLanesMidBatch() {
+        TestHome home;
+        const QString in = home.makeFolder(QStringLiteral("in"));
+        const QString clip = home.path() + u"/clip.avi";
+        QVERIFY(MakeClip(clip, {3.0, 320, 240, 25, true, true, {}}));
+        QStringList inputs;
+        for (int i = 1; i <= 6; ++i) {
+            inputs << in + u'/' + numbered(i) + u".avi";
+            QVERIFY(QFile::copy(clip, inputs.last()));
+        }
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        AddFilesThroughDialog(*window, prompts, inputs);
+        const QString out = home.path() + u"/out";
+        window->frmOutputDirectorySettings->txtOutputDirectory->setText(out);
+        window->frmOutputDirectorySettings->cmbFilesAtOnce->setCurrentText(QStringLiteral("2"));
+        prompts.clear();
+
+        QList<pid_t> groups;
+        QStringList convertedBefore;
+        const ConversionSeen run =
+            ConvertThroughWindow(*window, prompts, [&](frmProcessing &conversion) {
+                const BatchProgress &progress = conversion.progress();
+                if (progress.filesDone() < 1 || progress.filesRunning() < 2 ||
+                    conversion.processGroups().size() < 2)
+                    return false;
+                for (int lane = 0; lane < 2; ++lane) {
+                    if (progress.rows()[progress.laneRow(lane)].secondsDone < 1)
+                        return false;
+                }
+                groups = conversion.processGroups();
+                for (int row = 0; row < progress.rowCount(); ++row) {
+                    if (progress.rows()[row].state == RowProgress::State::Converted)
+                        convertedBefore << numbered(row + 1) + u".m4v";
+                }
+                return true;
+            });
+        QVERIFY(run.cancelled);
+        QVERIFY(run.cleanedUp);
+        QCOMPARE(groups.size(), 2);
+        for (const pid_t group : groups)
+            QVERIFY(!ProcessGroupAlive(group));
+        QCOMPARE(ProcessesMentioning(out), QStringList());
+        QCOMPARE(ProcessesMentioning(in), QStringList());
+        QCOMPARE(WorkingFiles(window->ApplicationSettingsPath), QStringList());
+
+        // Whole files only: those done before the cancel, and any that
+        // finished while it was being answered.
+        const QStringList outputs = FilesIn(out);
+        qInfo("%lld files converted, %lld before the cancel", qlonglong(outputs.size()),
+              qlonglong(convertedBefore.size()));
+        for (const QString &done : convertedBefore)
+            QVERIFY2(outputs.contains(done), qPrintable(done));
+        QVERIFY(outputs.size() < inputs.size());
+        for (const QString &output : outputs)
+            QCOMPARE(IncompleteOutput(out + u'/' + output, 3.0), QString());
     }
 
 private:

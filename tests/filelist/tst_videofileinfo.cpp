@@ -2,6 +2,7 @@
 // the library's behaviour that the list relies on.
 #include "filelist/MediaInfoDLL.h"
 #include "filelist/VideoFileInfo.h"
+#include "filelist/VideoFileReader.h"
 #include "tests/filelist/SampleFiles.h"
 
 #include <QFileInfo>
@@ -176,6 +177,49 @@ private slots:
         QCOMPARE(info.VideoSize, QStringLiteral("160x120"));
         QCOMPARE(info.Duration, QStringLiteral("00:00:02"));
         QVERIFY(report.contains(QFileInfo(odd).fileName()));
+    }
+
+    // Many files on several threads, while the full report is asked on this
+    // one: every row as one thread alone reads it, in the order given; a
+    // stopped reader finishes the files begun and begins no other.
+    void readingOnSeveralThreads() {
+        QTemporaryDir folder;
+        const QStringList kinds{SampleFiles::makeMpeg4Avi(folder.path()),
+                                SampleFiles::makeH264Mp4(folder.path()),
+                                SampleFiles::makeMp3(folder.path()),
+                                SampleFiles::makeTextAsAvi(folder.path()),
+                                SampleFiles::makeOddlyNamed(folder.path()),
+                                folder.filePath(QStringLiteral("gone.avi"))};
+        QStringList paths;
+        QList<VideoFileInfo> expected;
+        for (int i = 0; i < 240; ++i) {
+            paths << kinds[i % kinds.size()];
+            if (i < kinds.size())
+                expected << ExamineVideoFile(kinds[i]);
+        }
+        VideoFileReader reader(paths, 4);
+        for (int i = 0; i < paths.size(); ++i) {
+            if (i % 40 == 0)
+                QVERIFY(MediaInfoReport(kinds[0]).contains(u"320 pixels"));
+            QCOMPARE(reader.waitFor(i), expected[i % kinds.size()]);
+        }
+
+        // Readers that start their workers together on a list the caller
+        // still holds, again and again.
+        for (int i = 0; i < 300; ++i) {
+            const QStringList two = kinds.mid(3, 2);
+            VideoFileReader pair(two, 2);
+            QCOMPARE(pair.waitFor(1), expected[4]);
+        }
+
+        VideoFileReader stopped(paths, 2);
+        stopped.stop();
+        const qsizetype begun = stopped.begun();
+        QVERIFY(begun < paths.size() / 2);
+        for (qsizetype i = 0; i < begun; ++i)
+            QVERIFY(stopped.waitFor(i).has_value());
+        QVERIFY(!stopped.waitFor(begun).has_value());
+        QCOMPARE(stopped.begun(), begun);
     }
 
     void reportOfAMissingFileIsEmpty() {

@@ -44,6 +44,7 @@ ConversionSeen ConvertThroughWindow(frmMain &window, FakePrompts &prompts,
             prompts.answers.push_front(true); // yes, cancel
         conversion->close();
         seen.currentFile = conversion->lblCurrentFile->text();
+        seen.libraryNote = conversion->lblLibraryNote->text();
         seen.cleanedUp = conversion->isCleanedUp();
         return conversion->result();
     };

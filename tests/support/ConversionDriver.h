@@ -18,6 +18,7 @@ struct ConversionSeen {
     QString errorLog;         // the error log's text, empty when none was shown
     QStringList otherDialogs; // object names of any other dialog opened
     QString currentFile;      // lblCurrentFile when the window closed
+    QString libraryNote;      // what the window said at the end about the library hand-off
     int fileAtEnd = 0;        // the file the window was at when it closed
     pid_t processGroup = 0;   // the batch's process group while it ran
     bool cleanedUp = false;   // the window removed its working files

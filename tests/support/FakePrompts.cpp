@@ -23,6 +23,17 @@ bool FakePrompts::question(QWidget *, const QString &text, const QString &title)
     return answer;
 }
 
+int FakePrompts::choice(QWidget *, const QString &text, const QStringList &items,
+                        const QString &title) {
+    shown.append({Icon::Question, text, title});
+    lastChoiceItems = items;
+    if (choices.empty())
+        return -1;
+    const int position = choices.front();
+    choices.pop_front();
+    return position;
+}
+
 QStringList FakePrompts::openFiles(QWidget *, const QString &title, const QString &folder,
                                    const QString &filter) {
     ++fileDialogCount;
@@ -70,6 +81,8 @@ void FakePrompts::clear() {
     shown.clear();
     openedUrls.clear();
     answers.clear();
+    choices.clear();
+    lastChoiceItems.clear();
     fileSelections.clear();
     folderSelections.clear();
     fileDialogCount = 0;

@@ -25,6 +25,8 @@ public:
 
     void message(QWidget *parent, Icon icon, const QString &text, const QString &title) override;
     bool question(QWidget *parent, const QString &text, const QString &title) override;
+    int choice(QWidget *parent, const QString &text, const QStringList &items,
+               const QString &title) override;
     QStringList openFiles(QWidget *parent, const QString &title, const QString &folder,
                           const QString &filter) override;
     QString chooseFolder(QWidget *parent, const QString &title,
@@ -32,15 +34,17 @@ public:
     void openUrl(const QUrl &url) override;
     int exec(QDialog *dialog) override;
 
-    // Everything shown so far (messages and questions), oldest first.
+    // Everything shown so far (messages, questions and choices), oldest first.
     QList<Shown> shown;
     QList<QUrl> openedUrls;
+    QStringList lastChoiceItems; // the items of the last choice offered
     // Arguments of the last file or folder dialog.
     QString lastDialogTitle, lastDialogFolder, lastDialogFilter;
     int fileDialogCount = 0;
 
     // Answers, taken front first. An empty queue answers No / cancel.
     std::deque<bool> answers;
+    std::deque<int> choices; // positions chosen; an empty queue cancels
     std::deque<QStringList> fileSelections;
     std::deque<QString> folderSelections;
     // Plays the user in a modal dialog; without one, the dialog is rejected.

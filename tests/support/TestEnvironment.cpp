@@ -36,8 +36,10 @@ QString binary(const QString &name) {
 TestHome::TestHome()
     : m_oldHome(qgetenv("HOME"))
     , m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
-    , m_oldMusic(qgetenv("XDG_MUSIC_DIR")) {
+    , m_oldMusic(qgetenv("XDG_MUSIC_DIR"))
+    , m_oldMounts(qgetenv("MOBIVERT_MOUNTINFO")) {
     qputenv("HOME", QFile::encodeName(path()));
+    qputenv("MOBIVERT_MOUNTINFO", QFile::encodeName(JoinPath(path(), QStringLiteral("mountinfo"))));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configFolder()));
     qputenv("XDG_MUSIC_DIR", QFile::encodeName(musicFolder()));
     SetApplicationFolder(TestPaths::appDir());
@@ -53,6 +55,7 @@ TestHome::~TestHome() {
     restore("HOME", m_oldHome);
     restore("XDG_CONFIG_HOME", m_oldConfig);
     restore("XDG_MUSIC_DIR", m_oldMusic);
+    restore("MOBIVERT_MOUNTINFO", m_oldMounts);
 }
 
 QString TestHome::configFolder() const {
@@ -71,4 +74,17 @@ QString TestHome::makeFolder(const QString &name) const {
     const QString folder = JoinPath(path(), name);
     QDir().mkpath(folder);
     return folder;
+}
+
+void TestHome::setMounts(const QStringList &mountPoints) const {
+    // As the kernel writes them: blanks escaped, one device number each.
+    QByteArray text = "22 1 0:21 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n";
+    for (qsizetype i = 0; i < mountPoints.size(); ++i)
+        text += QByteArray::number(100 + i) + " 22 8:" + QByteArray::number(17 + i) + " / " +
+                QFile::encodeName(mountPoints[i]).replace(" ", "\\040") +
+                " rw,nosuid,nodev,relatime shared:50 - vfat /dev/sdb" + QByteArray::number(i + 1) +
+                " rw,uid=1000\n";
+    QFile file(JoinPath(path(), QStringLiteral("mountinfo")));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text);
 }

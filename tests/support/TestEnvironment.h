@@ -15,9 +15,10 @@ QString trackDrop(); // Components/TrackDrop.exe
 QString binary(const QString &name); // a program at the top of the build tree
 } // namespace TestPaths
 
-// A home folder of the test's own: HOME, XDG_CONFIG_HOME and XDG_MUSIC_DIR
-// point into a fresh temporary folder while the object lives, and the
-// application folder is the build tree's.
+// A home folder of the test's own: HOME, XDG_CONFIG_HOME, XDG_MUSIC_DIR and
+// MOBIVERT_MOUNTINFO point into a fresh temporary folder while the object
+// lives, and the application folder is the build tree's. No real iPod or
+// Memory Stick is ever seen.
 class TestHome final {
 public:
     TestHome();
@@ -31,8 +32,11 @@ public:
     QString musicFolder() const;
     // A fresh folder inside the home (created).
     QString makeFolder(const QString &name) const;
+    // The mounts the program sees (MOBIVERT_MOUNTINFO points into the
+    // home): none at first; these folders as FAT volumes once set.
+    void setMounts(const QStringList &mountPoints) const;
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_oldHome, m_oldConfig, m_oldMusic;
+    QByteArray m_oldHome, m_oldConfig, m_oldMusic, m_oldMounts;
 };

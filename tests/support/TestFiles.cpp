@@ -26,8 +26,8 @@ QStringList FilesIn(const QString &folder) {
 
 QStringList WorkingFiles(const QString &dataFolder) {
     return QDir(dataFolder)
-        .entryList({QStringLiteral("BVC.bat"), QStringLiteral("BVC.lock"), QStringLiteral("*.exe"),
-                    QStringLiteral("*.dll")},
+        .entryList({QStringLiteral("BVC*.bat"), QStringLiteral("BVC.lock"), QStringLiteral("*.exe"),
+                    QStringLiteral("*.dll"), QStringLiteral("TrackDrop.ipod")},
                    QDir::Files | QDir::Hidden);
 }
 

@@ -12,8 +12,8 @@ bool WriteFileBytes(const QString &path, const QByteArray &bytes);
 // Every file of a folder, hidden ones included, sorted by name.
 QStringList FilesIn(const QString &folder);
 
-// What a batch leaves in the data folder while it runs: the batch file, the
-// component copies and the lock.
+// What a batch leaves in the data folder while it runs: the batch files (one
+// per lane), the component copies and the lock.
 QStringList WorkingFiles(const QString &dataFolder);
 
 // The command lines (arguments joined by blanks) of the running processes,

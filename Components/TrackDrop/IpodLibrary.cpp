@@ -1,0 +1,252 @@
+#include "Components/TrackDrop/IpodLibrary.h"
+
+#include "Components/TrackDrop/IpodLock.h"
+#include "Components/TrackDrop/IpodModel.h"
+#include "Components/TrackDrop/Mp4Info.h"
+#include "Components/TrackDrop/SafeFiles.h"
+
+#include <gpod/itdb.h>
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace trackdrop {
+namespace {
+
+// How long the check before a batch waits for another writer.
+constexpr int PrepareWaitSeconds = 30;
+// Room kept free for the database beside a copied file.
+constexpr std::uint64_t DatabaseRoom = 4u << 20;
+
+struct DatabaseDeleter {
+    void operator()(Itdb_iTunesDB *database) const { itdb_free(database); }
+};
+using Database = std::unique_ptr<Itdb_iTunesDB, DatabaseDeleter>;
+
+struct StringDeleter {
+    void operator()(gchar *text) const { g_free(text); }
+};
+using GlibText = std::unique_ptr<gchar, StringDeleter>;
+
+std::string databasePath(const std::string &mountPoint) {
+    return mountPoint + "/iPod_Control/iTunes/iTunesDB";
+}
+
+std::string messageOf(GError *error) {
+    std::string text = error && error->message ? error->message : "unknown error";
+    if (error)
+        g_error_free(error);
+    return text;
+}
+
+Database parse(const std::string &mountPoint, std::string &error) {
+    GError *failure = nullptr;
+    Database database(itdb_parse(mountPoint.c_str(), &failure));
+    if (!database)
+        error = "its database cannot be read (" + messageOf(failure) + ")";
+    else if (failure)
+        g_error_free(failure);
+    return database;
+}
+
+bool contains(Itdb_iTunesDB *database, std::uint64_t dbid) {
+    for (GList *item = database->tracks; item; item = item->next) {
+        if (static_cast<Itdb_Track *>(item->data)->dbid == dbid)
+            return true;
+    }
+    return false;
+}
+
+std::string nameWithoutExtension(const std::string &file) {
+    const std::string name = file.substr(file.rfind('/') + 1);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+std::string megabytes(std::uint64_t bytes) {
+    return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";
+}
+
+// Fills a new track for the file; false with the reason when the iPod
+// cannot take it.
+bool describe(const std::string &file, const IpodModel &model, Itdb_Track *track,
+              std::string &error) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+        error = "it cannot be read (" + errnoText(errno) + ")";
+        return false;
+    }
+    if (std::uint64_t(info.st_size) > 0xffffffffu) {
+        error = "the iPod takes files of up to 4 GB";
+        return false;
+    }
+    const Mp4Info media = readMp4Info(file);
+    if (!media.valid) {
+        error = "it is not an MP4 file, which is all the iPod plays";
+        return false;
+    }
+    if (media.hasVideo && !model.playsVideo) {
+        error = "an " + model.name + " cannot play video";
+        return false;
+    }
+    GlibText title(g_utf8_make_valid(nameWithoutExtension(file).c_str(), -1));
+    track->title = g_strdup(title.get());
+    track->filetype = g_strdup(media.hasVideo ? "MPEG-4 video file" : "AAC audio file");
+    track->mediatype = media.hasVideo ? ITDB_MEDIATYPE_MOVIE : ITDB_MEDIATYPE_AUDIO;
+    track->movie_flag = media.hasVideo ? 1 : 0;
+    track->tracklen = media.durationMs > INT32_MAX ? INT32_MAX : gint32(media.durationMs);
+    track->size = guint32(info.st_size);
+    track->time_added = std::time(nullptr);
+    track->time_modified = info.st_mtime;
+    return true;
+}
+
+// Puts the database bytes read before a write back in place.
+bool restore(const std::string &mountPoint, const std::string &before) {
+    std::string ignored;
+    return replaceFile(databasePath(mountPoint), before, ignored);
+}
+
+} // namespace
+
+bool isIpod(const std::string &mountPoint) {
+    struct stat info {};
+    return ::stat(databasePath(mountPoint).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string backupPath(const std::string &mountPoint) {
+    return databasePath(mountPoint) + ".mobivert-backup";
+}
+
+bool prepareIpod(const std::string &mountPoint, std::string &error) {
+    if (!isIpod(mountPoint)) {
+        error = "it is not connected (no iPod_Control/iTunes/iTunesDB there)";
+        return false;
+    }
+    const IpodModel model = readIpodModel(mountPoint);
+    if (!model.refusal.empty()) {
+        error = model.refusal + "; nothing was written to it";
+        return false;
+    }
+    const IpodLock lock(mountPoint, PrepareWaitSeconds);
+    if (!lock.held()) {
+        error = lock.error();
+        return false;
+    }
+    std::string before, why;
+    if (!readFile(databasePath(mountPoint), before, why)) {
+        error = "its database cannot be read (" + why + ")";
+        return false;
+    }
+    if (!parse(mountPoint, error))
+        return false;
+    // The batch's backup: the database as it is before the batch's first write.
+    if (!replaceFile(backupPath(mountPoint), before, why)) {
+        error = "its database cannot be backed up (" + why + "); nothing was written to it";
+        return false;
+    }
+    return true;
+}
+
+bool addToIpod(const std::string &mountPoint, const std::string &file, std::string &error) {
+    if (!isIpod(mountPoint)) {
+        error = "it is not connected (no iPod_Control/iTunes/iTunesDB there)";
+        return false;
+    }
+    const IpodModel model = readIpodModel(mountPoint);
+    if (!model.refusal.empty()) {
+        error = model.refusal + "; nothing was written to it";
+        return false;
+    }
+    // Waits as long as another writer takes: the batch goes on after it.
+    const IpodLock lock(mountPoint, -1);
+    if (!lock.held()) {
+        error = lock.error();
+        return false;
+    }
+
+    // The database as it is now, to put back should the new one not read.
+    std::string before, why;
+    if (!readFile(databasePath(mountPoint), before, why)) {
+        error = "its database cannot be read (" + why + ")";
+        return false;
+    }
+    struct stat backup {};
+    if (::stat(backupPath(mountPoint).c_str(), &backup) != 0 &&
+        !replaceFile(backupPath(mountPoint), before, why)) {
+        error = "its database cannot be backed up (" + why + "); nothing was written to it";
+        return false;
+    }
+    Database database = parse(mountPoint, error);
+    if (!database)
+        return false;
+    const guint32 tracksBefore = itdb_tracks_number(database.get());
+
+    Itdb_Track *track = itdb_track_new();
+    if (!describe(file, model, track, error)) {
+        itdb_track_free(track);
+        return false;
+    }
+    struct statvfs space {};
+    if (::statvfs(mountPoint.c_str(), &space) == 0) {
+        const std::uint64_t available = std::uint64_t(space.f_bavail) * space.f_frsize;
+        if (available < track->size + DatabaseRoom) {
+            error = "the iPod is full (" + megabytes(available) + " free, the file needs " +
+                    megabytes(track->size) + ")";
+            itdb_track_free(track);
+            return false;
+        }
+    }
+    itdb_track_add(database.get(), track, -1);
+    itdb_playlist_add_track(itdb_playlist_mpl(database.get()), track, -1);
+    const std::uint64_t dbid = track->dbid;
+
+    GError *failure = nullptr;
+    const GlibText destination(itdb_cp_get_dest_filename(track, nullptr, file.c_str(), &failure));
+    if (!destination) {
+        error = "no place for it on the iPod (" + messageOf(failure) + ")";
+        return false;
+    }
+    if (!copyFile(file, destination.get(), why)) {
+        error =
+            "copying it to the iPod failed (" + why + "); the iPod's database was left as it was";
+        return false;
+    }
+    if (!itdb_cp_finalize(track, nullptr, destination.get(), &failure)) {
+        ::unlink(destination.get());
+        error = "its copy on the iPod cannot be read back (" + messageOf(failure) +
+                "); the iPod's database was left as it was";
+        return false;
+    }
+
+    const bool written = itdb_write(database.get(), &failure);
+    const std::string writeError = written ? std::string() : messageOf(failure);
+    database.reset();
+
+    // What is on the iPod now is what counts: the new database must read
+    // back with every track it had and the new one.
+    std::string ignored;
+    const Database after = parse(mountPoint, ignored);
+    if (after && contains(after.get(), dbid) && itdb_tracks_number(after.get()) == tracksBefore + 1)
+        return true;
+    ::unlink(destination.get());
+    const bool unchanged = after && itdb_tracks_number(after.get()) == tracksBefore;
+    if (!unchanged && !restore(mountPoint, before)) {
+        error = "the iPod's database did not read back after writing, and the one before could "
+                "not be put back; the backup from before the batch is " +
+                backupPath(mountPoint);
+        return false;
+    }
+    error = !written ? "the iPod's database could not be written (" + writeError +
+                           "); it was left as it was"
+            : unchanged ? "the iPod's database did not take it; it was left as it was"
+                        : "the iPod's database did not read back after writing, so the one before "
+                          "was put back";
+    return false;
+}
+
+} // namespace trackdrop

@@ -1,0 +1,41 @@
+#include "app/StartupFiles.h"
+
+#include "app/frmMain.h"
+#include "base/Prompts.h"
+#include "filelist/FileListController.h"
+#include "filelist/VideoFileAdder.h"
+
+#include <QFileInfo>
+#include <QUrl>
+
+StartupArguments ReadStartupArguments(const QStringList &arguments) {
+    StartupArguments result;
+    if (arguments == QStringList{QStringLiteral("/debug")})
+        return result;
+    for (const QString &argument : arguments) {
+        // Some file managers pass file: URLs even for %F.
+        const QString path =
+            argument.startsWith(u"file://") ? QUrl(argument).toLocalFile() : argument;
+        const QFileInfo file(path);
+        if (!path.isEmpty() && file.isFile())
+            result.files.append(file.absoluteFilePath());
+        else
+            result.notFiles.append(argument);
+    }
+    return result;
+}
+
+QString NotFilesMessage(const QStringList &notFiles) {
+    QStringList lines{QStringLiteral("These could not be added, because they are not files:")};
+    for (const QString &argument : notFiles)
+        lines.append(argument);
+    return JoinLines(lines);
+}
+
+void AddStartupFiles(frmMain &main, const QStringList &arguments) {
+    const StartupArguments startup = ReadStartupArguments(arguments);
+    if (!startup.files.isEmpty())
+        main.fileList().adder().AddDroppedFiles(startup.files);
+    if (!startup.notFiles.isEmpty())
+        prompts().exclamation(&main, NotFilesMessage(startup.notFiles));
+}

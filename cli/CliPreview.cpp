@@ -1,0 +1,109 @@
+#include "cli/CliPreview.h"
+
+#include "cli/CliOutput.h"
+#include "convert/ConvertFiles.h"
+#include "convert/PreviewConversion.h"
+#include "filelist/TrimTimes.h"
+#include "filelist/VideoFrameReader.h"
+#include "platform/FileSystem.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonObject>
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+
+// NAME-kind.png in the folder, or NAME-kind (2).png and so on when taken.
+QString freePath(const QString &folder, const QString &name, const QString &kind) {
+    QString path = JoinPath(folder, name + u'-' + kind + QStringLiteral(".png"));
+    for (int counter = 2; QFileInfo::exists(path); ++counter)
+        path = JoinPath(folder, name + u'-' + kind + QStringLiteral(" (%1).png").arg(counter));
+    return path;
+}
+
+} // namespace
+
+int RunCliPreview(const CliRequest &request, const QList<FileListRow> &rows, const QString &folder,
+                  CliOutput &out, const std::function<int()> &pendingSignal) {
+    if (!QFileInfo(folder).isDir()) {
+        out.problem(QStringLiteral("--preview: no such folder: ") + folder);
+        return ExitInvalid;
+    }
+    const BatchCodecData codecs = ReadBatchCodecData(request.settings);
+    int status = ExitConverted;
+    for (const FileListRow &row : rows) {
+        PreviewConversion conversion;
+        QEventLoop loop;
+        QString error;
+        QObject::connect(&conversion, &PreviewConversion::converted, &loop, &QEventLoop::quit);
+        QObject::connect(&conversion, &PreviewConversion::failed, &loop, [&](const QString &text) {
+            error = text;
+            loop.quit();
+        });
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+            if (pendingSignal() != 0)
+                loop.quit();
+        });
+        watch.start(50);
+        conversion.start(request.settings, codecs, row, request.previewSeconds);
+        loop.exec();
+        if (pendingSignal() != 0)
+            return 128 + pendingSignal(); // the conversion's folder goes with it
+        if (!error.isEmpty()) {
+            // The converter's own messages name the file already.
+            const QString text = QString(error).replace(u'\n', u' ');
+            out.problem(text.contains(row.Filepath) ? text
+                                                    : row.Filepath + QStringLiteral(": ") + text);
+            status = ExitFailed;
+            continue;
+        }
+
+        const PreviewCommand &command = conversion.command();
+        const qint64 time =
+            std::clamp(request.previewSeconds, command.clip.begin, command.clip.end);
+        const QImage converted =
+            VideoFrameReader(command.outputPath).frameAt(double(time - command.clip.begin)).image;
+        const std::optional<MediaStats> stats = ReadMediaStats(command.outputPath);
+        const int height = converted.isNull() ? 240 : converted.height();
+        const QImage source =
+            VideoFrameReader(row.Filepath).frameAt(double(time), QSize(0, height)).image;
+        const QString name = QFileInfo(row.Filepath).completeBaseName();
+        QString sourcePath, previewPath;
+        if (!source.isNull() && !source.save(sourcePath = freePath(folder, name, u"source"_qs)))
+            sourcePath.clear();
+        if (!converted.isNull() &&
+            !converted.save(previewPath = freePath(folder, name, u"preview"_qs)))
+            previewPath.clear();
+
+        const QSize size = stats ? stats->pictureSize : QSize();
+        const double kbps = stats ? stats->videoKbps() : 0;
+        const double mbPerMinute = stats ? stats->bytesPerMinute() / 1e6 : 0;
+        if (out.json()) {
+            out.object({{QStringLiteral("event"), QStringLiteral("preview")},
+                        {QStringLiteral("file"), row.Filepath},
+                        {QStringLiteral("time"), FormatTrimTime(time)},
+                        {QStringLiteral("source"), sourcePath},
+                        {QStringLiteral("preview"), previewPath},
+                        {QStringLiteral("width"), size.width()},
+                        {QStringLiteral("height"), size.height()},
+                        {QStringLiteral("videoKbps"), qint64(std::lround(kbps))},
+                        {QStringLiteral("mbPerMinute"), std::round(mbPerMinute * 10) / 10}});
+        } else {
+            out.line(QStringLiteral("%1 at %2: %3x%4, %5 kbit/s, about %6 MB per minute")
+                         .arg(row.Filepath, FormatTrimTime(time))
+                         .arg(size.width())
+                         .arg(size.height())
+                         .arg(std::lround(kbps))
+                         .arg(mbPerMinute, 0, 'f', 1));
+            out.line(QStringLiteral("  source frame: ") +
+                     (sourcePath.isEmpty() ? QStringLiteral("no picture") : sourcePath));
+            out.line(QStringLiteral("  converted frame: ") +
+                     (previewPath.isEmpty() ? QStringLiteral("no picture") : previewPath));
+        }
+    }
+    return status;
+}

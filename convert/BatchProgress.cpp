@@ -1,0 +1,204 @@
+#include "convert/BatchProgress.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+namespace {
+
+int clampToInt(qint64 value) {
+    return int(std::clamp<qint64>(value, 0, std::numeric_limits<int>::max()));
+}
+
+// What a row weighs in the whole batch's progress.
+qint64 weightOf(const RowProgress &row) {
+    return std::max<qint64>(row.totalSeconds, 1);
+}
+
+} // namespace
+
+BatchProgress::BatchProgress(const QString &converterPath, const QString &trackDropPath,
+                             const QList<BatchRow> &rows, const QList<QList<int>> &lanes)
+    : m_laneRows(lanes) {
+    if (m_laneRows.isEmpty()) {
+        QList<int> all(rows.size());
+        std::iota(all.begin(), all.end(), 0);
+        m_laneRows = {all};
+    }
+    for (const BatchRow &row : rows)
+        m_rows.append({row.inputPath, 0, row.totalSeconds, 0, RowProgress::State::Waiting});
+    m_rowErrors.fill(false, rows.size());
+    for (qsizetype lane = 0; lane < m_laneRows.size(); ++lane) {
+        QList<BatchRow> laneRows;
+        for (const int row : m_laneRows[lane]) {
+            laneRows.append(rows[row]);
+            m_rows[row].lane = int(lane);
+        }
+        m_lanes.emplace_back(converterPath, trackDropPath, laneRows);
+    }
+    m_laneFinished.fill(false, m_laneRows.size());
+    m_laneFile.fill(0, m_laneRows.size());
+    m_laneErrors.fill(0, m_laneRows.size());
+}
+
+int BatchProgress::laneRow(int lane) const {
+    const int file = m_laneFile[lane];
+    if (file == 0 || m_laneFinished[lane])
+        return -1;
+    return m_laneRows[lane][file - 1];
+}
+
+void BatchProgress::feed(int lane, QByteArrayView chunk) {
+    m_lanes[std::size_t(lane)].feed(chunk);
+    update(lane);
+}
+
+void BatchProgress::finishLane(int lane) {
+    if (m_laneFinished[lane])
+        return;
+    m_lanes[std::size_t(lane)].finish();
+    update(lane);
+    if (const int row = laneRow(lane); row >= 0)
+        endRow(row);
+    m_laneFinished[lane] = true;
+}
+
+bool BatchProgress::finished() const {
+    return std::all_of(m_laneFinished.begin(), m_laneFinished.end(),
+                       [](bool laneFinished) { return laneFinished; });
+}
+
+void BatchProgress::update(int lane) {
+    const ConversionProgress &progress = m_lanes[std::size_t(lane)];
+    const QList<int> &rows = m_laneRows[lane];
+
+    for (int k = m_laneErrors[lane]; k < progress.errors().size(); ++k) {
+        const int row = rows.value(progress.errorFiles().value(k) - 1, -1);
+        if (row < 0)
+            continue;
+        m_errors.append({row, progress.errors()[k]});
+        m_rowErrors[row] = true;
+        if (m_rows[row].state == RowProgress::State::Converted)
+            m_rows[row].state = RowProgress::State::Failed;
+    }
+    m_laneErrors[lane] = int(progress.errors().size());
+
+    // A file that begins ends the one before it in the same lane.
+    const int current = std::min<int>(progress.currentFile(), int(rows.size()));
+    for (int file = m_laneFile[lane] + 1; file <= current; ++file) {
+        if (file >= 2)
+            endRow(rows[file - 2]);
+        m_rows[rows[file - 1]].state = RowProgress::State::Converting;
+    }
+    m_laneFile[lane] = std::max(m_laneFile[lane], current);
+
+    if (const int row = laneRow(lane); row >= 0) {
+        // A thumbnail taken after the video reports its own time from zero;
+        // the row does not go back for it.
+        RowProgress &converting = m_rows[row];
+        converting.secondsDone = std::max<qint64>(converting.secondsDone, progress.currentValue());
+    }
+}
+
+void BatchProgress::endRow(int row) {
+    RowProgress &ended = m_rows[row];
+    ended.state = m_rowErrors[row] ? RowProgress::State::Failed : RowProgress::State::Converted;
+    ended.secondsDone = ended.totalSeconds;
+}
+
+int BatchProgress::filesDone() const {
+    return int(std::count_if(m_rows.begin(), m_rows.end(), [](const RowProgress &row) {
+        return row.state == RowProgress::State::Converted ||
+               row.state == RowProgress::State::Failed;
+    }));
+}
+
+int BatchProgress::filesRunning() const {
+    return int(std::count_if(m_rows.begin(), m_rows.end(), [](const RowProgress &row) {
+        return row.state == RowProgress::State::Converting;
+    }));
+}
+
+int BatchProgress::currentFile() const {
+    if (oneLane())
+        return m_lanes.front().currentFile();
+    for (int row = rowCount() - 1; row >= 0; --row) {
+        if (m_rows[row].state != RowProgress::State::Waiting)
+            return row + 1;
+    }
+    return 0;
+}
+
+int BatchProgress::currentValue() const {
+    if (oneLane())
+        return m_lanes.front().currentValue();
+    const int file = currentFile();
+    return file == 0 ? 0 : clampToInt(m_rows[file - 1].secondsDone);
+}
+
+QString BatchProgress::currentFileText() const {
+    if (oneLane())
+        return m_lanes.front().currentFileText();
+    if (finished())
+        return QStringLiteral("Finished!");
+    if (currentFile() == 0)
+        return QStringLiteral("Initializing...");
+    return QStringLiteral("Processing Files: %1 of %2 done, %3 running...")
+        .arg(filesDone())
+        .arg(rowCount())
+        .arg(filesRunning());
+}
+
+QString BatchProgress::caption() const {
+    if (oneLane())
+        return m_lanes.front().caption();
+    if (finished())
+        return ConversionProgress::BaseCaption + u"Finished!";
+    if (totalValue() == 0)
+        return ConversionProgress::BaseCaption;
+    return ConversionProgress::BaseCaption + u'(' +
+           ConversionProgress::percentage(totalValue(), totalMaximum()) + u"%)";
+}
+
+int BatchProgress::totalMaximum() const {
+    if (oneLane())
+        return m_lanes.front().totalMaximum();
+    qint64 total = 0;
+    for (const RowProgress &row : m_rows)
+        total += weightOf(row);
+    return clampToInt(std::max<qint64>(total, 1));
+}
+
+int BatchProgress::totalValue() const {
+    if (oneLane())
+        return m_lanes.front().totalValue();
+    if (finished())
+        return totalMaximum();
+    qint64 done = 0;
+    for (const RowProgress &row : m_rows) {
+        if (row.state == RowProgress::State::Converted || row.state == RowProgress::State::Failed)
+            done += weightOf(row);
+        else if (row.state == RowProgress::State::Converting)
+            done += std::min(row.secondsDone, weightOf(row));
+    }
+    return std::min(clampToInt(done), totalMaximum());
+}
+
+QStringList BatchProgress::errors() const {
+    if (oneLane())
+        return m_lanes.front().errors();
+    QList<RowError> sorted = m_errors;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const RowError &a, const RowError &b) { return a.row < b.row; });
+    QStringList messages;
+    for (const RowError &error : sorted)
+        messages.append(error.message);
+    return messages;
+}
+
+QString BatchProgress::errorMessages() const {
+    QString text;
+    for (const QString &error : errors())
+        text += u'-' + error + u"\r\n";
+    return text;
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "convert/ConversionProgress.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// One row of a running batch.
+struct RowProgress {
+    enum class State { Waiting, Converting, Converted, Failed };
+    QString inputPath;
+    int lane = 0;            // the lane (0-based) that converts it
+    qint64 totalSeconds = 0; // its length: the whole file, or the trimmed part
+    qint64 secondsDone = 0;  // how far its conversion has got
+    State state = State::Waiting;
+};
+
+// A batch that runs in one or more lanes side by side, each lane followed
+// by a ConversionProgress of its own from that lane's console output. Knows
+// per row which lane converts it, how far it has got and its state, and
+// gives the conversion window and mobivert-cli what they show: with one
+// lane exactly what that lane's ConversionProgress shows; with several, the
+// files done and running and the share of the whole batch converted.
+class BatchProgress final {
+public:
+    // `lanes` holds the rows (0-based) of each lane in row order; none
+    // means one lane of every row.
+    BatchProgress(const QString &converterPath, const QString &trackDropPath,
+                  const QList<BatchRow> &rows, const QList<QList<int>> &lanes = {});
+
+    int laneCount() const { return int(m_lanes.size()); }
+    const ConversionProgress &lane(int lane) const { return m_lanes[std::size_t(lane)]; }
+    const QList<int> &laneRows(int lane) const { return m_laneRows[lane]; }
+    // The row (0-based) the lane converts now; -1 before its first file and
+    // after its end.
+    int laneRow(int lane) const;
+    bool laneFinished(int lane) const { return m_laneFinished[lane]; }
+
+    // A chunk of a lane's console output, in arrival order.
+    void feed(int lane, QByteArrayView chunk);
+    // The lane's batch file has ended; the batch has finished once every
+    // lane has.
+    void finishLane(int lane);
+    bool finished() const;
+
+    const QList<RowProgress> &rows() const { return m_rows; }
+    int rowCount() const { return int(m_rows.size()); }
+    int filesDone() const;
+    int filesRunning() const;
+
+    // The latest file (1-based) begun and how far it has got; with one lane
+    // the current file and its progress bar's value.
+    int currentFile() const;
+    int currentValue() const;
+    // "Processing File: 2 of 3..."; with several lanes "Processing Files:
+    // 3 of 10 done, 2 running...".
+    QString currentFileText() const;
+    QString caption() const;
+    // The lower bar. One lane: the number of the current file against the
+    // rows + 1. Several: the seconds converted of the whole batch, a row of
+    // unknown length counting as one second.
+    int totalMaximum() const;
+    int totalValue() const;
+
+    // The error messages in row order, each row's in the order they came.
+    QStringList errors() const;
+    // The same as the error log shows them: each "-" + message + CR LF.
+    QString errorMessages() const;
+
+private:
+    void update(int lane);
+    void endRow(int row);
+    bool oneLane() const { return m_lanes.size() == 1; }
+
+    std::vector<ConversionProgress> m_lanes;
+    QList<QList<int>> m_laneRows;
+    QList<bool> m_laneFinished;
+    QList<int> m_laneFile;   // the lane's current file (1-based) as last seen
+    QList<int> m_laneErrors; // the lane's errors taken over so far
+    QList<RowProgress> m_rows;
+    QList<bool> m_rowErrors; // an error was reported against the row
+    struct RowError {
+        int row;
+        QString message;
+    };
+    QList<RowError> m_errors;
+};

@@ -1,0 +1,67 @@
+#include "convert/PreviewOutputCommand.h"
+
+#include "app/VideoSettingsPanel.h"
+#include "app/frmMain.h"
+#include "base/Prompts.h"
+#include "convert/ConvertFiles.h"
+#include "convert/VideoLimits.h"
+#include "convert/frmPreview.h"
+#include "filelist/FileListItems.h"
+#include "profiles/ProfileControls.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QTreeWidget>
+
+namespace {
+
+QStringList itemsOf(const QComboBox *box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items.append(box->itemText(i));
+    return items;
+}
+
+} // namespace
+
+PreviewOutputCommand::PreviewOutputCommand(frmMain &main)
+    : QObject(&main)
+    , m_main(main) {
+    connect(m_main.mnuView_PreviewOutput, &QAction::triggered, this,
+            &PreviewOutputCommand::mnuView_PreviewOutput_Click);
+    // Tied to the item and the list's rows alone: while the window is
+    // destroyed, the list still reports its rows going after the menus
+    // have gone.
+    const QAbstractItemModel *rows = m_main.lvwVideoFiles->model();
+    QAction *item = m_main.mnuView_PreviewOutput;
+    const auto updateEnabled = [rows, item] {
+        item->setEnabled(rows->rowCount() > 0);
+    };
+    connect(rows, &QAbstractItemModel::rowsInserted, item, updateEnabled);
+    connect(rows, &QAbstractItemModel::rowsRemoved, item, updateEnabled);
+    connect(rows, &QAbstractItemModel::modelReset, item, updateEnabled);
+    updateEnabled();
+}
+
+QTreeWidgetItem *PreviewOutputCommand::PreviewRow(const QTreeWidget *list) {
+    if (QTreeWidgetItem *current = CurrentFileListItem(list))
+        return current;
+    const QList<QTreeWidgetItem *> selected = list->selectedItems();
+    return selected.isEmpty() ? list->topLevelItem(0) : selected.first();
+}
+
+void PreviewOutputCommand::mnuView_PreviewOutput_Click() {
+    const QTreeWidgetItem *item = PreviewRow(m_main.lvwVideoFiles);
+    if (!item)
+        return;
+    // The settings the batch would refuse are refused here with its words.
+    const ConversionSettings settings = m_main.profileControls().CurrentSettings();
+    const VideoSettingsPanel *video = m_main.frmVideoSettings;
+    if (const std::optional<QString> refusal = CheckVideoLimits(
+            settings, itemsOf(video->cmbVideoSize), itemsOf(video->cmbVideoBitrate))) {
+        prompts().exclamation(&m_main, *refusal);
+        return;
+    }
+    frmPreview preview(settings, ReadBatchCodecData(settings), ReadFileListRow(item), &m_main);
+    prompts().exec(&preview);
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "convert/PreviewConversion.h"
+#include "filelist/FrameLoader.h"
+
+#include <QDialog>
+#include <QImage>
+#include <QTimer>
+
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+class QSlider;
+class WizardHeader;
+
+// The preview of one row: a few seconds around a chosen time converted
+// with the current settings through the real converter, the source frame
+// and the converted frame side by side (the converted one at its real size
+// or doubled, the source at the same height), the converted picture's size
+// and bit rate and an estimate of the output's size per minute. A row that
+// fails to convert shows the converter's error instead.
+class frmPreview final : public QDialog {
+    Q_OBJECT
+public:
+    frmPreview(const ConversionSettings &settings, const BatchCodecData &codecs,
+               const FileListRow &row, QWidget *parent = nullptr);
+    ~frmPreview() override;
+
+    WizardHeader *header = nullptr;
+    QLabel *lblFileName = nullptr;
+    QLabel *picSource = nullptr;
+    QLabel *picConverted = nullptr;
+    QPlainTextEdit *txtError = nullptr;
+    QSlider *sldPreviewTime = nullptr;
+    QLabel *lblPreviewTime = nullptr;
+    QProgressBar *prgConverting = nullptr;
+    QLabel *lblStatus = nullptr;
+    QLabel *lblPictureInfo = nullptr;
+    QLabel *lblSizeEstimate = nullptr;
+    QRadioButton *optZoom1 = nullptr;
+    QRadioButton *optZoom2 = nullptr;
+    QPushButton *cmdCancel = nullptr;
+    QPushButton *cmdClose = nullptr;
+
+    // How long the chosen time must stay unchanged before it is converted.
+    static constexpr int SettleMs = 500;
+
+    PreviewConversion &conversion() { return m_conversion; }
+    // The time previewed (whole seconds from the start of the file).
+    qint64 previewTime() const;
+    // A clip is being converted or its frames read.
+    bool isWorking() const;
+
+    void StartPreview();
+
+protected:
+    // Closing in any way stops the conversion and removes its folder.
+    void done(int result) override;
+
+private:
+    void buildLayout();
+    void cmdCancel_Click();
+    void clipConverted(const PreviewCommand &command);
+    void clipFailed(const QString &errorText);
+    void convertedFrame(const FrameLoader::Result &result);
+    void sourceFrame(const FrameLoader::Result &result);
+    void showPictures();
+    void growToPictures();
+    void requestSource();
+    void showWorking(bool working, const QString &status);
+
+    ConversionSettings m_settings;
+    BatchCodecData m_codecs;
+    FileListRow m_row;
+    PreviewConversion m_conversion;
+    FrameLoader *m_sourceFrames = nullptr;
+    FrameLoader *m_convertedFrames = nullptr;
+    QScrollArea *m_scroll = nullptr;
+    QTimer m_settle;
+    QImage m_converted; // the converted frame at its real size
+    QImage m_source;
+};

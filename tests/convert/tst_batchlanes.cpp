@@ -1,0 +1,263 @@
+// Several files at once, the pure parts: dealing rows to lanes, the choice
+// and Automatic's rule, names decided in row order whatever the lanes, each
+// lane's batch, the log lines of interleaved lanes, and the progress of a
+// batch followed across lanes.
+#include "convert/BatchBuilder.h"
+#include "convert/BatchLanes.h"
+#include "convert/BatchProgress.h"
+#include "convert/ConvertFiles.h"
+#include "convert/FilesAtOnce.h"
+#include "convert/ShellQuote.h"
+#include "convert/TerminalLines.h"
+
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using Lanes = QList<QList<int>>;
+
+namespace {
+
+FileListRow row(const QString &name, const QString &duration) {
+    return {name, QStringLiteral("XVID"),  duration, QStringLiteral("640x480"), {},
+            {},   u"/in/" + name + u".avi"};
+}
+
+ConversionSettings settingsFor(const QString &device, const QString &codec, const QString &size) {
+    ConversionSettings settings;
+    settings.device = device;
+    settings.videoCodec = codec;
+    settings.videoCodecPosition = 0;
+    settings.videoSize = size;
+    settings.videoBitrate = QStringLiteral("768 kbps");
+    settings.videoFrameRate = QStringLiteral("25 fps");
+    settings.audioCodec = QStringLiteral("aac");
+    settings.audioBitrate = QStringLiteral("128 kbps");
+    settings.audioSampleRate = QStringLiteral("48000");
+    settings.audioChannelsPosition = 1;
+    return settings;
+}
+
+// The echo of a converter line as "sh -v" prints it, then what the
+// converter prints for an input: a finished conversion or an error.
+QByteArray converted(const QString &input, int seconds) {
+    return (ShellQuote(QStringLiteral("/d/BrannockVideoConverter.exe")) + u" -i " +
+            ShellQuote(input) + u" -y " + ShellQuote(u"/o/x.mp4"_s) + u'\n')
+               .toUtf8() +
+           "frame=  1 fps= 25 q=2.0 Lsize=  10kB time=" + QByteArray::number(seconds) +
+           ".00 bitrate= 1.0kbits/s    \r\nvideo:1kB audio:1kB global headers:0kB muxing "
+           "overhead 1%\r\n";
+}
+
+QByteArray failed(const QString &input) {
+    return (ShellQuote(QStringLiteral("/d/BrannockVideoConverter.exe")) + u" -i " +
+            ShellQuote(input) + u" -y " + ShellQuote(u"/o/x.mp4"_s) + u'\n' + input +
+            u": Unknown format\r\n")
+        .toUtf8();
+}
+
+} // namespace
+
+class TestBatchLanes : public QObject {
+    Q_OBJECT
+
+private slots:
+    void dealRows_data() {
+        QTest::addColumn<QList<qint64>>("seconds");
+        QTest::addColumn<int>("lanes");
+        QTest::addColumn<Lanes>("expected");
+        QTest::newRow("one lane keeps every row")
+            << QList<qint64>{5, 9, 1} << 1 << Lanes{{0, 1, 2}};
+        QTest::newRow("equal rows alternate")
+            << QList<qint64>{10, 10, 10, 10, 10} << 2 << Lanes{{0, 2, 4}, {1, 3}};
+        QTest::newRow("a long row runs alone")
+            << QList<qint64>{10, 60, 10, 10, 10, 10} << 2 << Lanes{{1}, {0, 2, 3, 4, 5}};
+        QTest::newRow("longest first, to the lane with least work")
+            << QList<qint64>{30, 20, 20, 10, 10} << 2 << Lanes{{0, 3, 4}, {1, 2}};
+        QTest::newRow("no more lanes than rows") << QList<qint64>{3, 4} << 8 << Lanes{{1}, {0}};
+        QTest::newRow("unknown lengths count alike")
+            << QList<qint64>{0, 0, 0, 0} << 3 << Lanes{{0, 3}, {1}, {2}};
+        QTest::newRow("no rows") << QList<qint64>{} << 4 << Lanes{{}};
+    }
+
+    void dealRows() {
+        QFETCH(QList<qint64>, seconds);
+        QFETCH(int, lanes);
+        QFETCH(Lanes, expected);
+        QCOMPARE(DealRows(seconds, lanes), expected);
+    }
+
+    void filesAtOnceChoices_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("choice"); // -1: refused
+        QTest::newRow("Automatic") << "Automatic" << FilesAtOnce::Automatic;
+        QTest::newRow("auto, any case") << " AUTO " << FilesAtOnce::Automatic;
+        QTest::newRow("one") << "1" << 1;
+        QTest::newRow("eight") << "8" << 8;
+        QTest::newRow("five, though the box offers none") << "5" << 5;
+        QTest::newRow("nought") << "0" << -1;
+        QTest::newRow("nine") << "9" << -1;
+        QTest::newRow("words") << "many" << -1;
+        QTest::newRow("empty") << "" << -1;
+    }
+
+    void filesAtOnceChoices() {
+        QFETCH(QString, text);
+        QFETCH(int, choice);
+        QCOMPARE(FilesAtOnce::Parse(text).value_or(-1), choice);
+        if (choice >= 0)
+            QCOMPARE(FilesAtOnce::Parse(FilesAtOnce::Text(choice)), choice);
+    }
+
+    // Automatic fills every core, never more lanes than the batch has rows
+    // or than eight; converters that use more cores get fewer lanes.
+    void automaticRule() {
+        const QList<ConversionSettings> shipped{
+            settingsFor(u"PSP"_s, u"mpeg4"_s, u"320x240"_s),
+            settingsFor(u"MobilePhone"_s, u"h263"_s, u"176x144"_s),
+            settingsFor(u"Zune"_s, u"wmv2"_s, u"320x240"_s),
+            settingsFor(u"iPod"_s, u"h264"_s, u"640x480"_s),
+            settingsFor(u"iPod"_s, u"libx264"_s, u"1280x720"_s)};
+        for (const ConversionSettings &settings : shipped) {
+            QCOMPARE(FilesAtOnce::AutomaticLanes(settings, 1), 1);
+            QCOMPARE(FilesAtOnce::AutomaticLanes(settings, 2), 2);
+            int previous = 1;
+            for (const int cores : {4, 8, 16, 64}) {
+                const int lanes = FilesAtOnce::AutomaticLanes(settings, cores);
+                QVERIFY(lanes >= previous && lanes <= std::min(cores, FilesAtOnce::MaxLanes));
+                QVERIFY(FilesAtOnce::ConverterCoreUse(settings, cores) * lanes >= cores ||
+                        lanes == FilesAtOnce::MaxLanes);
+                previous = lanes;
+            }
+            QCOMPARE(FilesAtOnce::LanesFor(FilesAtOnce::Automatic, settings, 1, 8), 1);
+            QCOMPARE(FilesAtOnce::LanesFor(6, settings, 4, 2), 4);
+            QCOMPARE(FilesAtOnce::LanesFor(1, settings, 40, 8), 1);
+        }
+        const int small = FilesAtOnce::AutomaticLanes(shipped[0], 8);
+        const int large = FilesAtOnce::AutomaticLanes(shipped[4], 8);
+        QVERIFY2(small > large, qPrintable(QStringLiteral("%1 %2").arg(small).arg(large)));
+    }
+
+    // Names, PSP numbers and thumbnails are decided in row order; the lanes
+    // only share the lines out, each row's lines staying together.
+    void lanesKeepTheNamesOfTheRowOrder_data() {
+        QTest::addColumn<bool>("psp");
+        QTest::addColumn<QStringList>("outputs");
+        QTest::newRow("duplicate names") << false
+                                         << QStringList{u"/out/a (2).mp4"_s, u"/out/b.mp4"_s,
+                                                        u"/out/a (3).mp4"_s, u"/out/a (4).mp4"_s};
+        QTest::newRow("PSP numbers and thumbnails")
+            << true
+            << QStringList{u"/out/M4V0007.MP4"_s, u"/out/M4V0008.MP4"_s, u"/out/M4V0009.MP4"_s,
+                           u"/out/M4V0010.MP4"_s};
+    }
+
+    void lanesKeepTheNamesOfTheRowOrder() {
+        QFETCH(bool, psp);
+        QFETCH(QStringList, outputs);
+        const QList<FileListRow> rows{row(u"a"_s, u"00:00:10"_s), row(u"b"_s, u"00:05:00"_s),
+                                      row(u"a"_s, u"00:00:20"_s), row(u"a"_s, u"00:00:30"_s)};
+        ConversionSettings settings =
+            settingsFor(psp ? u"PSP"_s : u"iPod"_s, u"mpeg4"_s, u"320x240"_s);
+        BatchOptions options;
+        options.dataFolder = u"/data"_s;
+        options.outputFolder = u"/out"_s;
+        options.createThumbnails = psp;
+        options.pspStartNumber = u"7"_s;
+        const BatchCodecData codecs{{}, {}, psp ? u"MP4"_s : u"mp4"_s, {}};
+        const auto taken = [](const QString &path) {
+            return path == u"/out/a.mp4";
+        };
+        const BatchPlan oneLane = BuildBatch(settings, codecs, rows, options, taken);
+        options.lanes = 2;
+        const BatchPlan twoLanes = BuildBatch(settings, codecs, rows, options, taken);
+
+        QCOMPARE(twoLanes.outputPaths, outputs);
+        QCOMPARE(twoLanes.lines, oneLane.lines);
+        QCOMPARE(twoLanes.lanes, (Lanes{{1}, {0, 2, 3}}));
+        QCOMPARE(LaneLines(twoLanes, 0) + LaneLines(twoLanes, 1), [&] {
+            QStringList regrouped;
+            for (const int dealt : {1, 0, 2, 3})
+                for (qsizetype i = 0; i < twoLanes.lines.size(); ++i)
+                    if (twoLanes.lineRows[i] == dealt)
+                        regrouped << twoLanes.lines[i];
+            return regrouped;
+        }());
+        const QStringList second = LaneLines(twoLanes, 1);
+        QCOMPARE(second.size(), psp ? 6 : 3);
+        if (psp) {
+            // Each thumbnail follows its video, beside it.
+            QVERIFY(second[0].endsWith(ShellQuote(u"/out/M4V0007.MP4"_s)));
+            QVERIFY(second[1].endsWith(ShellQuote(u"/out/M4V0007.thm"_s)));
+        }
+        QCOMPARE(LaneBatchText(oneLane, 0), BatchText(oneLane));
+        const QStringList listing = BatchListing(twoLanes, u"/data"_s);
+        QCOMPARE(listing.first(), u"# Lane 1 of 2: BVC.bat"_s);
+        QCOMPARE(listing[1 + LaneLines(twoLanes, 0).size()], u"# Lane 2 of 2: BVC2.bat"_s);
+        QCOMPARE(BatchListing(oneLane, u"/data"_s), oneLane.lines);
+    }
+
+    void terminalLines_data() {
+        QTest::addColumn<QByteArrayList>("chunks");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("progress redrawn, then the summary")
+            << QByteArrayList{"echo\nframe=1 time=1.00\rframe=2 time=2.", "00\r\nvideo:1kB\r\n"}
+            << QStringList{u"echo"_s, u"frame=2 time=2.00"_s, u"video:1kB"_s};
+        QTest::newRow("a line cut anywhere")
+            << QByteArrayList{"ab", "c\n", "\n", "d"} << QStringList{u"abc"_s, u"d"_s};
+        QTest::newRow("a returned line left at the end")
+            << QByteArrayList{"x\ry\r"} << QStringList{u"y"_s};
+        QTest::newRow("a character split between chunks")
+            << QByteArrayList{"caf\xc3", "\xa9\n"} << QStringList{u"café"_s};
+    }
+
+    void terminalLines() {
+        QFETCH(QByteArrayList, chunks);
+        QFETCH(QStringList, lines);
+        TerminalLines terminal;
+        QStringList seen;
+        for (const QByteArray &chunk : chunks)
+            seen += terminal.feed(chunk);
+        seen += terminal.finish();
+        QCOMPARE(seen, lines);
+    }
+
+    // Two lanes whose output interleaves: rows are followed in their own
+    // lane, errors come out in row order, and the counts are the window's.
+    void progressAcrossLanes() {
+        const QList<BatchRow> rows{
+            {u"/in/r1.avi"_s, 40}, {u"/in/r2.avi"_s, 10}, {u"/in/r3.avi"_s, 20}};
+        BatchProgress progress(u"/d/BrannockVideoConverter.exe"_s, u"/d/TrackDrop.exe"_s, rows,
+                               {{0, 1}, {2}});
+        QCOMPARE(progress.currentFileText(), u"Initializing..."_s);
+        QCOMPARE(progress.rows()[2].lane, 1);
+
+        progress.feed(1, failed(rows[2].inputPath));
+        progress.feed(0, converted(rows[0].inputPath, 40).left(140));
+        QCOMPARE(progress.laneRow(0), 0);
+        QCOMPARE(progress.rows()[0].state, RowProgress::State::Converting);
+        QCOMPARE(progress.currentFileText(), u"Processing Files: 0 of 3 done, 2 running..."_s);
+        progress.finishLane(1);
+        QCOMPARE(progress.rows()[2].state, RowProgress::State::Failed);
+        QVERIFY(!progress.finished());
+
+        progress.feed(
+            0, QByteArray(converted(rows[0].inputPath, 40).mid(140) + failed(rows[1].inputPath)));
+        QCOMPARE(progress.rows()[0].state, RowProgress::State::Converted);
+        QCOMPARE(progress.rows()[0].secondsDone, 40);
+        QCOMPARE(progress.currentFileText(), u"Processing Files: 2 of 3 done, 1 running..."_s);
+        QCOMPARE(progress.totalValue(), 40 + 20);
+        QCOMPARE(progress.totalMaximum(), 70);
+        QCOMPARE(progress.caption(), u"Converting Video Files...(85.71%)"_s);
+
+        progress.finishLane(0);
+        QVERIFY(progress.finished());
+        QCOMPARE(progress.currentFileText(), u"Finished!"_s);
+        QCOMPARE(progress.rows()[1].state, RowProgress::State::Failed);
+        QCOMPARE(progress.errors(),
+                 (QStringList{u"/in/r2.avi: Unknown format"_s, u"/in/r3.avi: Unknown format"_s}));
+        QCOMPARE(progress.totalValue(), progress.totalMaximum());
+    }
+};
+
+QTEST_APPLESS_MAIN(TestBatchLanes)
+#include "tst_batchlanes.moc"

@@ -1,0 +1,291 @@
+// Preview Output: its command is the batch's line for the row plus a trim;
+// through the real converter it shows both frames, cancels and closes
+// without leaving a file or a process, shows the converter's error for a
+// file it cannot convert, and is offered only while the list has rows.
+#include "convert/BatchFiles.h"
+#include "convert/PreviewCommand.h"
+#include "convert/PreviewOutputCommand.h"
+#include "convert/ShellQuote.h"
+#include "convert/frmPreview.h"
+#include "filelist/FileListController.h"
+#include "filelist/FileListItems.h"
+#include "filelist/TrimTimes.h"
+#include "filelist/VideoFileAdder.h"
+#include "profiles/ProfileControls.h"
+#include "tests/filelist/SampleFiles.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFiles.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+ConversionSettings iPodSettings(const QString &device = QStringLiteral("iPod")) {
+    ConversionSettings settings;
+    settings.device = device;
+    settings.audioCodec = QStringLiteral("aac");
+    settings.audioBitrate = QStringLiteral("128 kbps");
+    settings.audioSampleRate = QStringLiteral("44100");
+    settings.audioChannelsPosition = 1;
+    settings.videoCodec = QStringLiteral("h264");
+    settings.videoCodecPosition = 1;
+    settings.videoSize = QStringLiteral("320x240");
+    settings.videoBitrate = QStringLiteral("768 kbps");
+    settings.videoFrameRate = QStringLiteral("25 fps");
+    settings.keepAspectRatio = 1;
+    return settings;
+}
+
+FileListRow makeRow(const QString &name, const QString &duration, const QString &begin = {},
+                    const QString &end = {}) {
+    return {name,
+            QStringLiteral("AVC"),
+            duration,
+            QStringLiteral("1280x720"),
+            begin,
+            end,
+            QStringLiteral("/videos/") + name + QStringLiteral(".mp4")};
+}
+
+// The words of a command without its trim (-ss and -t with their values)
+// and without its last word, the output path.
+QStringList withoutTrimAndOutput(QStringList words) {
+    words.removeLast();
+    for (qsizetype i = 0; i + 1 < words.size();) {
+        if (words[i] == u"-ss" || words[i] == u"-t")
+            words.remove(i, 2);
+        else
+            ++i;
+    }
+    return words;
+}
+
+bool noPreviewLeft(const QString &temporary) {
+    return QDir(temporary)
+               .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+               .isEmpty() &&
+           ProcessesMentioning(temporary).isEmpty();
+}
+
+// A main window whose list holds the given files, read by the list itself;
+// the preview opened on it is played by `steps`. TMPDIR points into the
+// test's home, so every temporary file the preview makes is seen.
+struct PreviewFixture {
+    explicit PreviewFixture(const QStringList &files) {
+        temporary = home.makeFolder(QStringLiteral("tmp"));
+        qputenv("TMPDIR", QFile::encodeName(temporary));
+        window = OpenMainWindow();
+        window->fileList().adder().AddDroppedFiles(files);
+        prompts.dialogHandler = [this](QDialog *dialog) {
+            auto *preview = qobject_cast<frmPreview *>(dialog);
+            if (preview && steps) {
+                preview->show();
+                if (QTest::qWaitForWindowExposed(preview))
+                    steps(preview);
+            }
+            return dialog->result();
+        };
+    }
+    ~PreviewFixture() { qunsetenv("TMPDIR"); }
+
+    void open(const std::function<void(frmPreview *)> &userSteps) {
+        steps = userSteps;
+        window->mnuView_PreviewOutput->trigger();
+    }
+
+    TestHome home;
+    FakePrompts prompts;
+    QString temporary;
+    std::unique_ptr<frmMain> window;
+    std::function<void(frmPreview *)> steps;
+};
+
+} // namespace
+
+class TestPreview : public QObject {
+    Q_OBJECT
+
+private slots:
+    void commandIsTheBatchLinePlusTheTrim_data() {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<int>("noVideo");
+        QTest::addColumn<FileListRow>("row");
+        QTest::addColumn<qint64>("time");
+        QTest::addColumn<qint64>("begin");
+        QTest::addColumn<qint64>("end");
+        const FileListRow whole = makeRow(QStringLiteral("holiday"), QStringLiteral("00:00:40"));
+        const FileListRow trimmed = makeRow(QStringLiteral("party"), QStringLiteral("00:05:00"),
+                                            QStringLiteral("00:00:10"), QStringLiteral("00:00:20"));
+        QTest::newRow("middle") << "iPod" << 0 << whole << 20LL << 19LL << 22LL;
+        QTest::newRow("start") << "iPod" << 0 << whole << 0LL << 0LL << 3LL;
+        QTest::newRow("end") << "iPod" << 0 << whole << 40LL << 37LL << 40LL;
+        QTest::newRow("inside a trim") << "Zune" << 0 << trimmed << 5LL << 10LL << 13LL;
+        QTest::newRow("end of a trim") << "iPod" << 0 << trimmed << 20LL << 17LL << 20LL;
+        QTest::newRow("PSP") << "PSP" << 0 << whole << 10LL << 9LL << 12LL;
+        QTest::newRow("sound only") << "iPod" << 1 << whole << 10LL << 9LL << 12LL;
+        QTest::newRow("shorter than a clip")
+            << "iPod" << 0 << makeRow(QStringLiteral("short"), QStringLiteral("00:00:02")) << 1LL
+            << 0LL << 2LL;
+        QTest::newRow("length unknown")
+            << "iPod" << 0 << makeRow(QStringLiteral("odd"), QStringLiteral("00:00:00")) << 0LL
+            << 0LL << 3LL;
+    }
+
+    void commandIsTheBatchLinePlusTheTrim() {
+        QFETCH(QString, device);
+        QFETCH(int, noVideo);
+        QFETCH(FileListRow, row);
+        QFETCH(qint64, time);
+        QFETCH(qint64, begin);
+        QFETCH(qint64, end);
+        ConversionSettings settings = iPodSettings(device);
+        settings.noVideo = noVideo;
+        const BatchCodecData codecs{QStringLiteral("ipod"),
+                                    QStringLiteral("-profile:v baseline -movflags +faststart"),
+                                    QStringLiteral("m4v"), QStringLiteral("m4a")};
+        // The row in the middle of a batch, next to rows of other sizes.
+        FileListRow other = makeRow(QStringLiteral("other"), QStringLiteral("00:01:00"));
+        other.VideoSize = QStringLiteral("640x480");
+        BatchOptions options;
+        options.dataFolder = QStringLiteral("/data");
+        options.outputFolder = QStringLiteral("/out");
+        options.addToLibrary = true;
+        options.createThumbnails = true;
+        const BatchPlan batch = BuildBatch(settings, codecs, {other, row, other}, options,
+                                           [](const QString &) { return false; });
+        const qsizetype line = device == u"iPod" || device == u"PSP" ? 2 : 1;
+        const QStringList batchWords = SplitShellWords(batch.lines[line]).words;
+        QCOMPARE(batchWords.first(), BatchFiles::converter(options.dataFolder));
+
+        const PreviewCommand preview =
+            BuildPreviewCommand(settings, codecs, row, time, QStringLiteral("/tmp/preview"));
+        QCOMPARE(preview.clip, (PreviewStretch{begin, end}));
+        QCOMPARE(preview.program, BatchFiles::shippedConverter());
+        QCOMPARE(withoutTrimAndOutput(preview.arguments), withoutTrimAndOutput(batchWords.mid(1)));
+        const qsizetype at = preview.arguments.indexOf(QStringLiteral("-ss"));
+        QVERIFY(at > 0);
+        QCOMPARE(preview.arguments.mid(at, 4),
+                 (QStringList{QStringLiteral("-ss"), FormatTrimTime(begin), QStringLiteral("-t"),
+                              FormatTrimTime(end - begin)}));
+        QCOMPARE(preview.arguments.count(QStringLiteral("-ss")), 1);
+        QVERIFY(preview.outputPath.startsWith(QStringLiteral("/tmp/preview/")));
+        QCOMPARE(preview.arguments.last(), preview.outputPath);
+    }
+
+    void convertsAndShowsBothFrames() {
+        TestHome clips;
+        const QString clip = SampleFiles::makeH264Mp4(clips.path()); // 352x288, 4 s
+        PreviewFixture fixture({clip});
+        QString folder;
+        fixture.open([&](frmPreview *preview) {
+            QCOMPARE(preview->windowTitle(), QStringLiteral("Preview"));
+            QCOMPARE(preview->previewTime(), 2);
+            folder = preview->conversion().folder();
+            QVERIFY(folder.startsWith(fixture.temporary));
+            QTRY_VERIFY_WITH_TIMEOUT(!preview->isWorking(), 60000);
+            QVERIFY2(!preview->txtError->isVisible(), qPrintable(preview->txtError->toPlainText()));
+            // The iPod's default profile: its frame size, cropped or padded to it.
+            const QStringList size =
+                fixture.window->profileControls().CurrentSettings().videoSize.split(u'x');
+            const QSize converted(size.value(0).toInt(), size.value(1).toInt());
+            QCOMPARE(preview->picConverted->pixmap().size(), converted);
+            QVERIFY(preview->lblPictureInfo->text().startsWith(
+                QStringLiteral("Converted picture: %1x%2, ")
+                    .arg(converted.width())
+                    .arg(converted.height())));
+            QVERIFY(preview->lblSizeEstimate->text().endsWith(QStringLiteral(" MB per minute")));
+            // The source at the same height, with its own shape (352x288).
+            QTRY_COMPARE(preview->picSource->pixmap().height(), converted.height());
+            QCOMPARE(preview->picSource->pixmap().width(),
+                     qRound(converted.height() * 352 / 288.0));
+
+            preview->optZoom2->click();
+            QCOMPARE(preview->picConverted->pixmap().size(), converted * 2);
+            QTRY_COMPARE(preview->picSource->pixmap().height(), converted.height() * 2);
+            QVERIFY(!FilesIn(folder).isEmpty());
+            preview->cmdClose->click();
+        });
+        QVERIFY(!QFile::exists(folder));
+        QVERIFY(noPreviewLeft(fixture.temporary));
+    }
+
+    void cancelAndCloseLeaveNothing() {
+        TestHome clips;
+        const QString clip = SampleFiles::makeH264Mp4(clips.path());
+        PreviewFixture fixture({clip});
+        fixture.open([&](frmPreview *preview) {
+            const QString first = preview->conversion().folder();
+            QVERIFY(preview->conversion().isRunning());
+            preview->cmdCancel->click();
+            QVERIFY(!QFile::exists(first));
+            QVERIFY(noPreviewLeft(fixture.temporary));
+            QCOMPARE(preview->lblStatus->text(), QStringLiteral("Cancelled."));
+            QVERIFY(!preview->cmdCancel->isEnabled());
+
+            // A new time converts again; closing in the middle removes it too.
+            preview->sldPreviewTime->setValue(1);
+            QTRY_VERIFY(preview->conversion().isRunning());
+            QTest::qWait(100); // the converter has started ffmpeg
+            preview->reject();
+        });
+        QVERIFY(noPreviewLeft(fixture.temporary));
+    }
+
+    void aFileThatFailsShowsTheConvertersError() {
+        TestHome clips;
+        const QString text = SampleFiles::makeTextAsAvi(clips.path());
+        PreviewFixture fixture({text});
+        fixture.open([&](frmPreview *preview) {
+            QTRY_VERIFY_WITH_TIMEOUT(!preview->isWorking(), 30000);
+            QVERIFY(preview->txtError->isVisible());
+            QVERIFY(!preview->picConverted->isVisible());
+            QCOMPARE(preview->txtError->toPlainText(), text + QStringLiteral(": Unknown format"));
+            QCOMPARE(preview->picSource->text(), QStringLiteral("No picture"));
+            QVERIFY(noPreviewLeft(fixture.temporary));
+            preview->reject();
+        });
+    }
+
+    void offeredWhileTheListHasRows() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        QTreeWidget *list = window->lvwVideoFiles;
+        QVERIFY(!window->mnuView_PreviewOutput->isEnabled());
+        QCOMPARE(window->mnuView_PreviewOutput->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+        for (int i = 0; i < 3; ++i)
+            AppendFileListRow(list)->setText(ColumnFilepath, QString::number(i + 1));
+        QVERIFY(window->mnuView_PreviewOutput->isEnabled());
+        QCOMPARE(PreviewOutputCommand::PreviewRow(list)->text(ColumnFilepath), u"1");
+        FileListItem(list, 3)->setSelected(true);
+        QCOMPARE(PreviewOutputCommand::PreviewRow(list)->text(ColumnFilepath), u"3");
+        list->setCurrentItem(FileListItem(list, 2));
+        QCOMPARE(PreviewOutputCommand::PreviewRow(list)->text(ColumnFilepath), u"2");
+
+        // The list's popup offers it; the Edit menu keeps its own items.
+        const QList<QAction *> edit = window->mnuEdit->actions();
+        window->fileList().lvwVideoFiles_MouseDown(Qt::RightButton, QPoint(10, 10));
+        QTRY_VERIFY(window->mnuEdit->isVisible());
+        QCOMPARE(window->mnuEdit->actions().last(), window->mnuView_PreviewOutput);
+        window->mnuEdit->close();
+        QTRY_COMPARE(window->mnuEdit->actions(), edit);
+
+        list->clear();
+        QVERIFY(!window->mnuView_PreviewOutput->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestPreview)
+#include "tst_preview.moc"
