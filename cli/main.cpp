@@ -230,7 +230,7 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
                         {QStringLiteral("fills"), fit.note.isEmpty()}});
         } else if (request.mode != CliRequest::Mode::DryRun) {
             out.line(QStringLiteral("Fitting into %1: video at %2 kbps, two passes")
-                         .arg(MegabytesText(*request.fitBytes))
+                         .arg(AskedMegabytesText(*request.fitBytes))
                          .arg(fit.plan.videoKbps));
             if (!fit.note.isEmpty())
                 out.line(QStringLiteral("  ") + fit.note);

@@ -118,3 +118,15 @@ QString MegabytesText(qint64 bytes) {
     return QString::number(std::ceil(megabytes * step - 1e-9) / step, 'f', decimals) +
            QStringLiteral(" MB");
 }
+
+QString AskedMegabytesText(qint64 bytes) {
+    const double megabytes = double(bytes) / Megabyte;
+    int decimals = megabytes < 10 ? 1 : 0;
+    const auto shown = [&] {
+        const double step = std::pow(10.0, decimals);
+        return std::floor(megabytes * step + 1e-9) / step;
+    };
+    while (decimals < 3 && std::abs(shown() - megabytes) > 1e-9 * std::max(1.0, megabytes))
+        ++decimals;
+    return QString::number(shown(), 'f', decimals) + QStringLiteral(" MB");
+}

@@ -66,3 +66,7 @@ std::optional<qint64> ParseSizeText(const QString &text);
 // Bytes as megabytes, rounded up: tenths below 10 MB ("0.4 MB", "6.0 MB"),
 // whole megabytes above ("700 MB").
 QString MegabytesText(qint64 bytes);
+// A size the user asked for, as megabytes: like MegabytesText, with up to
+// three decimals more where they are not zero ("4.15 MB"), rounded down, so
+// that it never reads the same as a larger size that would work.
+QString AskedMegabytesText(qint64 bytes);

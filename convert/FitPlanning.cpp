@@ -62,7 +62,7 @@ FitOutcome PlanFit(const ConversionSettings &settings, const QStringList &qualit
     request.highestKbps = std::max(request.lowestKbps, entryKbps(highestEntry));
     outcome.plan = FitBatch(request);
 
-    const QString size = MegabytesText(sizeBytes);
+    const QString size = AskedMegabytesText(sizeBytes);
     switch (outcome.plan.verdict) {
     case FitPlan::Verdict::UnknownLength:
         outcome.refusal = {QStringLiteral("The length of %1 is not known,")

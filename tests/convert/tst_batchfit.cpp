@@ -134,6 +134,12 @@ private slots:
         QCOMPARE(MegabytesText(3200001), QStringLiteral("3.3 MB"));
         QCOMPARE(MegabytesText(334604075), QStringLiteral("335 MB"));
         QCOMPARE(MegabytesText(700000000), QStringLiteral("700 MB"));
+        // A size asked for never reads like the larger one that would do.
+        QCOMPARE(AskedMegabytesText(6000000), QStringLiteral("6.0 MB"));
+        QCOMPARE(AskedMegabytesText(4150000), QStringLiteral("4.15 MB"));
+        QCOMPARE(AskedMegabytesText(4199999), QStringLiteral("4.199 MB"));
+        QCOMPARE(AskedMegabytesText(681574400), QStringLiteral("681.574 MB"));
+        QCOMPARE(AskedMegabytesText(2000000000), QStringLiteral("2000 MB"));
     }
 };
 
