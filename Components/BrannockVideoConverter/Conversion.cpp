@@ -352,9 +352,21 @@ void reportFailure(const RunResult &result, const ErrorText &errorText, const st
         console.error(message);
 }
 
+// Whether ffmpeg's rate control gave up on a rate the picture cannot be
+// squeezed into, even at its coarsest quantiser.
+bool rateControlGaveUp(const RunResult &result) {
+    return std::any_of(result.errors.begin(), result.errors.end(), [](const LogLine &line) {
+        return line.text.find("bitrate too low") != std::string::npos;
+    });
+}
+
 // Both passes of a two-pass conversion, and the second again (at most
-// twice) while its output misses the target. Returns the last run; progress
-// lines follow `timeline`, which ends as the last run's.
+// twice) while its output misses the target. A run again that fails, or
+// that moves the rate no closer (a picture that needs fewer bits than it is
+// given), ends the repeats; the output is that of the last good rate. When
+// the rate control gives up on the first second pass, the file is made in
+// one pass, larger than asked for, as a single pass makes it. Returns the
+// last run; progress lines follow `timeline`, which ends as the last run's.
 RunResult runTwoPasses(const std::string &ffmpeg, const Plan &plan, const std::string &logPrefix,
                        const std::string &outputUrl, int outputFd, TemporaryOutput &temporary,
                        Console &console, bool &durationShown, PassTimeline &timeline) {
@@ -365,18 +377,42 @@ RunResult runTwoPasses(const std::string &ffmpeg, const Plan &plan, const std::s
         return result;
     timeline = {2, result.last ? result.last->outTimeUs : 0};
     Plan current = plan;
+    std::optional<Plan> lastGood;
+    double lastVideoBytes = 0;
+    const auto runAgain = [&](const Plan &again) {
+        temporary.truncate();
+        return runFfmpeg(ffmpeg, passArguments(again, 2, logPrefix, outputUrl), outputFd, console,
+                         durationShown, timeline, kStopGraceMs);
+    };
     for (int repeat = 0;; ++repeat) {
         result = runFfmpeg(ffmpeg, passArguments(current, 2, logPrefix, outputUrl), outputFd,
                            console, durationShown, timeline, kStopGraceMs);
+        const bool stopped = result.signal != 0 || !result.startError.empty();
+        if (!succeeded(result) && !stopped) {
+            if (lastGood)
+                return runAgain(*lastGood);
+            if (rateControlGaveUp(result)) {
+                temporary.truncate();
+                return runFfmpeg(ffmpeg, ffmpegArguments(plan, outputUrl), outputFd, console,
+                                 durationShown, timeline, kStopGraceMs);
+            }
+        }
         if (!succeeded(result) || repeat == kMostSecondPassRepeats || !result.sizes ||
             !result.last || !current.videoBitRate)
             return result;
-        const SecondPassOutcome outcome{*current.videoBitRate, result.sizes->videoKb * 1024,
+        const double videoBytes = result.sizes->videoKb * 1024;
+        // More bits asked for, hardly more spent: the picture needs no more.
+        if (lastGood && *current.videoBitRate > *lastGood->videoBitRate &&
+            videoBytes < lastVideoBytes * 1.02)
+            return result;
+        const SecondPassOutcome outcome{*current.videoBitRate, videoBytes,
                                         static_cast<double>(result.last->outTimeUs) / 1e6,
                                         temporary.size()};
         const std::optional<long long> rate = correctedBitRate(plan, outcome);
         if (!rate)
             return result;
+        lastGood = current;
+        lastVideoBytes = videoBytes;
         current = withVideoBitRate(plan, *rate);
         temporary.truncate();
     }

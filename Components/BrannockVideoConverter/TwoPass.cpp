@@ -11,6 +11,10 @@ constexpr double kFitLowest = 0.97;
 constexpr double kFitAim = 0.985;
 // A run again moves the rate by at most this factor either way.
 constexpr double kLargestCorrection = 1.5;
+// Rate control misses by a few per cent; an output this far below what it
+// was given is a picture that needs fewer bits (a still or a plain one), and
+// another run at a higher rate would spend no more.
+constexpr double kNeedsFewerBits = 0.75;
 
 bool contains(const std::vector<std::string> &tokens, const std::string &word) {
     return std::find(tokens.begin(), tokens.end(), word) != tokens.end();
@@ -74,12 +78,17 @@ std::optional<long long> correctedBitRate(const Plan &plan, const SecondPassOutc
             return std::nullopt;
         factor = target / achieved;
     }
+    if (factor > 1 / kNeedsFewerBits)
+        return std::nullopt;
     factor = std::clamp(factor, 1 / kLargestCorrection, kLargestCorrection);
     // The rate asked for may go above -maxrate (Xvid, for one, stays well
     // below what it is asked for), the rate reached may not.
     if (plan.videoMaxRate)
         factor = std::min(factor, static_cast<double>(*plan.videoMaxRate) / achieved);
-    const long long corrected = std::llround(static_cast<double>(outcome.bitRate) * factor);
+    long long corrected = std::llround(static_cast<double>(outcome.bitRate) * factor);
+    // ffmpeg's own encoders refuse a rate above -maxrate outright.
+    if (plan.videoMaxRate && plan.videoEncoder != "libxvid")
+        corrected = std::min(corrected, *plan.videoMaxRate);
     if (corrected == outcome.bitRate)
         return std::nullopt;
     return corrected;

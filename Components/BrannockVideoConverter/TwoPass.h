@@ -36,7 +36,9 @@ struct SecondPassOutcome {
 // may stay. Without -fitsize the video must come within 2% of the line's -b
 // (allowing for the kilobyte rounding of the encoder's figures); with it, the
 // file must lie between 97% and 100% of the size, and another run aims at
-// 98.5%. The rate reached never goes above the line's -maxrate.
+// 98.5%. A video more than a quarter below what it should take stays: the
+// picture needs no more. The rate reached never goes above the line's -maxrate, nor the rate
+// asked for, but with Xvid, which stays well below what it is asked for.
 std::optional<long long> correctedBitRate(const Plan &plan, const SecondPassOutcome &outcome);
 
 // How often the second pass may run again.

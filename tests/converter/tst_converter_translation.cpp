@@ -476,9 +476,15 @@ void ConverterTranslationTest::secondPassAgain_data() {
     QTest::newRow("6% under: the ratio") << rate << 700000LL << 803.0 << 0LL << 744887LL;
     QTest::newRow("again from the rate of the last run")
         << rate << 750000LL << 900.0 << 0LL << 712077LL;
+    QTest::newRow("a quarter under: the picture needs no more")
+        << rate << 700000LL << 630.0 << 0LL << 0LL;
     QTest::newRow("at most half") << rate << 700000LL << 2000.0 << 0LL << 466667LL;
-    QTest::newRow("the rate reached never above -maxrate")
-        << rate + QStringLiteral(" -maxrate 650k") << 700000LL << 750.0 << 0LL << 740560LL;
+    QTest::newRow("Xvid: the rate reached never above -maxrate")
+        << QStringLiteral("-vcodec xvid -b 700k -twopass -maxrate 650k") << 700000LL << 750.0 << 0LL
+        << 740560LL;
+    QTest::newRow("ffmpeg's encoders: the rate asked for never above -maxrate")
+        << QStringLiteral("-vcodec mpeg4 -b 640k -twopass -maxrate 650k") << 640000LL << 720.0
+        << 0LL << 650000LL;
     QTest::newRow("short: kilobyte rounding tolerated")
         << QStringLiteral("-vcodec h263 -b 46k -twopass") << 46000LL << 55.0 << 0LL << 0LL;
 
