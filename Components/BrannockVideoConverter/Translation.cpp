@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <string_view>
 
 namespace converter {
@@ -67,8 +68,12 @@ std::string optionName(const std::string &token) {
 std::optional<FrameSize> outputFrame(const Geometry &geometry) {
     if (!geometry.size)
         return std::nullopt;
-    return FrameSize{geometry.size->width + geometry.pad.left + geometry.pad.right,
-                     geometry.size->height + geometry.pad.top + geometry.pad.bottom};
+    // No real frame is wider or taller than an int holds; a line's numbers may be.
+    const long long width = 0LL + geometry.size->width + geometry.pad.left + geometry.pad.right;
+    const long long height = 0LL + geometry.size->height + geometry.pad.top + geometry.pad.bottom;
+    if (width > std::numeric_limits<int>::max() || height > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return FrameSize{static_cast<int>(width), static_cast<int>(height)};
 }
 
 } // namespace
