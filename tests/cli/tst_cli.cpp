@@ -653,7 +653,8 @@ private slots:
         QProcess cli;
         cli.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
         cli.start(TestPaths::binary(u"mobivert-cli"_s),
-                  {u"--json"_s, u"--profile"_s, u"6"_s, u"-o"_s, out, clips[0], clips[1]});
+                  {u"--json"_s, u"--jobs"_s, u"1"_s, u"--profile"_s, u"6"_s, u"-o"_s, out, clips[0],
+                   clips[1]});
         QVERIFY(cli.waitForStarted());
         QByteArray seen;
         QVERIFY2(QTest::qWaitFor(
@@ -687,6 +688,8 @@ private slots:
 
     // Killed outright, the program cannot clean up; the batch must still end
     // on its own, leave no half-written output, and not block the next batch.
+    // One file at a time, so that the second file cannot be done yet: side by
+    // side, both may end before the first progress report on a slow build.
     void killedProgramLeavesNoBatchRunning() {
         TestHome home;
         const QString in = home.makeFolder(u"in"_s);
@@ -695,8 +698,9 @@ private slots:
         const QString out = home.path() + u"/out"_s;
 
         QProcess cli;
-        cli.start(TestPaths::binary(u"mobivert-cli"_s),
-                  {u"--json"_s, u"--profile"_s, u"6"_s, u"-o"_s, out, clip, clip});
+        cli.start(
+            TestPaths::binary(u"mobivert-cli"_s),
+            {u"--json"_s, u"--jobs"_s, u"1"_s, u"--profile"_s, u"6"_s, u"-o"_s, out, clip, clip});
         QVERIFY(cli.waitForStarted());
         QByteArray seen;
         QVERIFY(QTest::qWaitFor(
