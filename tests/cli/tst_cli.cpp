@@ -641,6 +641,7 @@ private slots:
         QTest::newRow("SIGTERM") << int(SIGTERM);
     }
 
+    // One file at a time, so that the second is not done when the signal comes.
     void interruptLeavesNothingBehind() {
         QFETCH(int, signalNumber);
         TestHome home;
@@ -688,8 +689,7 @@ private slots:
 
     // Killed outright, the program cannot clean up; the batch must still end
     // on its own, leave no half-written output, and not block the next batch.
-    // One file at a time, so that the second file cannot be done yet: side by
-    // side, both may end before the first progress report on a slow build.
+    // Two files side by side: the kill takes both lanes.
     void killedProgramLeavesNoBatchRunning() {
         TestHome home;
         const QString in = home.makeFolder(u"in"_s);
@@ -700,7 +700,7 @@ private slots:
         QProcess cli;
         cli.start(
             TestPaths::binary(u"mobivert-cli"_s),
-            {u"--json"_s, u"--jobs"_s, u"1"_s, u"--profile"_s, u"6"_s, u"-o"_s, out, clip, clip});
+            {u"--json"_s, u"--jobs"_s, u"2"_s, u"--profile"_s, u"6"_s, u"-o"_s, out, clip, clip});
         QVERIFY(cli.waitForStarted());
         QByteArray seen;
         QVERIFY(QTest::qWaitFor(
@@ -713,10 +713,9 @@ private slots:
         QVERIFY(cli.waitForFinished(10000));
 
         QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(home.path()), QStringList(), 15000);
-        // The first file may have been finished just before the kill; whatever
-        // is there is whole, nothing is half-written.
+        // A file may have been finished just before the kill (on a slow build
+        // both may); whatever is there is whole, nothing is half-written.
         const QStringList left = QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System);
-        QVERIFY2(left.size() < 2, qPrintable(left.join(u", "_s)));
         for (const QString &name : left) {
             const double seconds = Probe(out + u'/' + name)
                                        .value(u"format"_s)
