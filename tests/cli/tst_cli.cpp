@@ -663,6 +663,7 @@ private slots:
         QTest::newRow("SIGTERM") << int(SIGTERM);
     }
 
+    // One file at a time, so that the second is not done when the signal comes.
     void interruptLeavesNothingBehind() {
         QFETCH(int, signalNumber);
         TestHome home;
@@ -675,7 +676,8 @@ private slots:
         QProcess cli;
         cli.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
         cli.start(TestPaths::binary(u"mobivert-cli"_s),
-                  {u"--json"_s, u"--profile"_s, u"6"_s, u"-o"_s, out, clips[0], clips[1]});
+                  {u"--json"_s, u"--jobs"_s, u"1"_s, u"--profile"_s, u"6"_s, u"-o"_s, out, clips[0],
+                   clips[1]});
         QVERIFY(cli.waitForStarted());
         QByteArray seen;
         QVERIFY2(QTest::qWaitFor(
@@ -728,6 +730,7 @@ private slots:
         QVERIFY(outputs[0].size() > outputs[1].size()); // "longer" before "wide clip"
     }
 
+    // Two files side by side: the kill takes both lanes.
     void killedProgramLeavesNoBatchRunning() {
         TestHome home;
         const QString in = home.makeFolder(u"in"_s);
@@ -736,8 +739,9 @@ private slots:
         const QString out = home.path() + u"/out"_s;
 
         QProcess cli;
-        cli.start(TestPaths::binary(u"mobivert-cli"_s),
-                  {u"--json"_s, u"--profile"_s, u"6"_s, u"-o"_s, out, clip, clip});
+        cli.start(
+            TestPaths::binary(u"mobivert-cli"_s),
+            {u"--json"_s, u"--jobs"_s, u"2"_s, u"--profile"_s, u"6"_s, u"-o"_s, out, clip, clip});
         QVERIFY(cli.waitForStarted());
         QByteArray seen;
         QVERIFY(QTest::qWaitFor(
@@ -750,10 +754,9 @@ private slots:
         QVERIFY(cli.waitForFinished(10000));
 
         QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(home.path()), QStringList(), 15000);
-        // The first file may have been finished just before the kill; whatever
-        // is there is whole, nothing is half-written.
+        // A file may have been finished just before the kill (on a slow build
+        // both may); whatever is there is whole, nothing is half-written.
         const QStringList left = QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System);
-        QVERIFY2(left.size() < 2, qPrintable(left.join(u", "_s)));
         for (const QString &name : left) {
             const double seconds = Probe(out + u'/' + name)
                                        .value(u"format"_s)

@@ -5,7 +5,8 @@
 //   ...fail...  prints "<input>: Unknown format" and exits 1
 //   ...crash... prints two progress lines, then crashes
 //   ...hang...  prints the duration line, then waits until it is killed
-// Every run appends its pid to $FAKE_CONVERTER_LOG when that is set.
+// Every run appends its pid to $FAKE_CONVERTER_LOG when that is set, and
+// waits $FAKE_PAUSE_MS milliseconds before it prints anything.
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -52,6 +53,8 @@ int main(int argc, char **argv) {
             std::fclose(file);
         }
     }
+    if (const char *pause = std::getenv("FAKE_PAUSE_MS"))
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(pause)));
     const int seconds = std::getenv("FAKE_SECONDS") ? std::atoi(std::getenv("FAKE_SECONDS")) : 4;
     const std::string duration = "  Duration: 00:00:" + std::string(seconds < 10 ? "0" : "") +
                                  std::to_string(seconds) +

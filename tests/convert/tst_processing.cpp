@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QtTest>
 
 namespace {
@@ -96,6 +97,10 @@ private slots:
                  QStringLiteral(
                      "Note: if the process is taking too long, try choosing another profile."));
 
+        // Each file keeps the window's caption for a while, so that the sampler
+        // sees it even when a slow build reads several files' output at once.
+        qputenv("FAKE_PAUSE_MS", "100");
+        const auto unpause = qScopeGuard([] { qunsetenv("FAKE_PAUSE_MS"); });
         QStringList currentFiles;
         QTimer sampler;
         connect(&sampler, &QTimer::timeout, [&] {

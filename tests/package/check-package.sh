@@ -49,11 +49,16 @@ grep -q '^E:' "$work/lintian.log" && fail "lintian reports errors"
 zcat "$root/usr/share/man/man1/mobivert-cli.1.gz" | grep -q 'dry\\-run' ||
     fail "the mobivert-cli man page does not describe its options"
 
-# The completion offers the devices that the extracted program lists.
-devices=$(bash -c '. "$1"; COMP_WORDS=("$2" --device ""); COMP_CWORD=2; _mobivert_cli
-    echo "${COMPREPLY[*]}"' - "$root/usr/share/bash-completion/completions/mobivert-cli" \
-    "$root/usr/bin/mobivert-cli")
+# The completion offers the devices that the extracted program lists, and
+# no file names where an option takes a value of the user's own.
+complete_after() {
+    bash -c '. "$1"; COMP_WORDS=("$2" "$3" ""); COMP_CWORD=2; _mobivert_cli
+        echo "${COMPREPLY[*]}"' - "$root/usr/share/bash-completion/completions/mobivert-cli" \
+        "$root/usr/bin/mobivert-cli" "$1"
+}
+devices=$(complete_after --device)
 [ "$devices" = "iPod Zune PSP MobilePhone" ] || fail "completion of --device gave '$devices'"
+[ -z "$(cd "$root/usr/bin" && complete_after --preview)" ] || fail "completion of --preview offers files"
 
 # The extracted mobivert-cli converts a clip with its own profiles and converter.
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
