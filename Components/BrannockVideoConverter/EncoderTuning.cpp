@@ -89,8 +89,7 @@ long long rateTolerance(long long bitsPerSecond) {
 
 std::optional<int> maxReferenceFrames(std::string_view level, FrameSize frame) {
     const std::string wanted = normalisedLevel(level);
-    const long long macroblocks =
-        static_cast<long long>((frame.width + 15) / 16) * ((frame.height + 15) / 16);
+    const long long macroblocks = ((frame.width + 15LL) / 16) * ((frame.height + 15LL) / 16);
     if (macroblocks <= 0)
         return std::nullopt;
     for (const LevelLimit &limit : kLevels) {
