@@ -356,7 +356,10 @@ void reportFailure(const RunResult &result, const ErrorText &errorText, const st
 // squeezed into, even at its coarsest quantiser.
 bool rateControlGaveUp(const RunResult &result) {
     return std::any_of(result.errors.begin(), result.errors.end(), [](const LogLine &line) {
-        return line.text.find("bitrate too low") != std::string::npos;
+        // "[lavc rc] Error: bitrate too low for this video ...", or
+        // "requested bitrate is too low" before the pass begins.
+        return line.text.find("bitrate") != std::string::npos &&
+               line.text.find("too low") != std::string::npos;
     });
 }
 

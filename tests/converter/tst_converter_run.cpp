@@ -19,6 +19,8 @@
 #include <csignal>
 #include <sys/file.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString ffmpegPath() {
@@ -140,6 +142,7 @@ private slots:
     void muxerTableMatchesFfmpeg_data();
     void muxerTableMatchesFfmpeg();
     void twoPasses();
+    void twoPassesBelowWhatThePictureNeeds();
     void passLogRemoved_data();
     void passLogRemoved();
     void abandonedPassLogs();
@@ -704,6 +707,25 @@ void ConverterRunTest::twoPasses() {
     QVERIFY2(lines.last().contains("Lsize=") && secondsOf(lines.last()) >= 1.95,
              lines.last().constData());
     QCOMPARE(paced.output.count("  Duration: "), 1);
+}
+
+// A rate ffmpeg's rate control gives up on before its second pass still
+// makes the file, in one pass.
+void ConverterRunTest::twoPassesBelowWhatThePictureNeeds() {
+    const QString noisy = m_folder + QStringLiteral("/noisy.avi");
+    QVERIFY(MakeClip(noisy,
+                     {2.0, 352, 288, 15, true, false, {u"-c:v"_s, u"mpeg4"_s, u"-q:v"_s, u"2"_s}},
+                     u"noise=alls=30:allf=t"_s));
+    const QString output = m_folder + QStringLiteral("/out.3gp");
+    const ProgramResult result =
+        convert({u"-i"_s, noisy, u"-vcodec"_s, u"h263"_s, u"-s"_s, u"352x288"_s, u"-b"_s,
+                 u"20kbps"_s, u"-r"_s, u"15"_s, u"-twopass"_s, u"-an"_s, u"-y"_s, output});
+    QVERIFY2(result.exitCode == 0, result.output.constData());
+    QCOMPARE(ProbeStream(Probe(output), QStringLiteral("video"))
+                 .value(QStringLiteral("codec_name"))
+                 .toString(),
+             QStringLiteral("h263"));
+    QVERIFY(QFile::remove(noisy) && QFile::remove(output));
 }
 
 void ConverterRunTest::passLogRemoved_data() {
