@@ -798,8 +798,15 @@ void ConverterRunTest::passLogRemoved() {
     }
     QCOMPARE(entriesIn(temporary), QStringList());
     QCOMPARE(FilesIn(m_folder), QStringList());
-    QCOMPARE(QDir(QStringLiteral("/tmp")).entryList({QStringLiteral("xvidff.*")}, QDir::Files),
-             xvidFiles);
+    // Other conversions running beside this test may keep an Xvid file there
+    // for a while; one of this conversion's would never go.
+    const auto xvidFilesAdded = [&xvidFiles] {
+        QStringList added =
+            QDir(QStringLiteral("/tmp")).entryList({QStringLiteral("xvidff.*")}, QDir::Files);
+        added.removeIf([&](const QString &name) { return xvidFiles.contains(name); });
+        return added;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(xvidFilesAdded(), QStringList(), 60000);
 }
 
 void ConverterRunTest::abandonedPassLogs() {
