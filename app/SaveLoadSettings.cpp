@@ -1,6 +1,7 @@
 #include "app/SaveLoadSettings.h"
 
 #include "app/OutputDirectoryPanel.h"
+#include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
 #include "convert/FilesAtOnce.h"
 #include "settings/SettingsFile.h"
@@ -14,6 +15,8 @@ void LoadSettings(frmMain &main) {
     output->SetFilesAtOnceChoice(
         FilesAtOnce::Parse(SettingsFile::readFilesAtOnce(main.ApplicationSettingsPath))
             .value_or(1));
+    main.frmVideoSettings->SetRateOptions(
+        SettingsFile::readVideoRateOptions(main.ApplicationSettingsPath));
 }
 
 void SaveSettings(frmMain &main) {
@@ -24,4 +27,6 @@ void SaveSettings(frmMain &main) {
     const int choice = output->FilesAtOnceChoice();
     if (FilesAtOnce::Parse(SettingsFile::readFilesAtOnce(main.ApplicationSettingsPath)) != choice)
         SettingsFile::writeFilesAtOnce(main.ApplicationSettingsPath, FilesAtOnce::Text(choice));
+    SettingsFile::writeVideoRateOptions(main.ApplicationSettingsPath,
+                                        main.frmVideoSettings->RateOptions());
 }

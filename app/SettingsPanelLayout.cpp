@@ -39,10 +39,21 @@ SettingsPanelLayout::addBox(int row, int column, const char16_t *labelName, cons
 }
 
 QCheckBox *SettingsPanelLayout::addCheckBox(int row, int column, const char16_t *name,
-                                            const char16_t *caption) {
+                                            const char16_t *caption,
+                                            const QList<QWidget *> &trailing) {
     auto *check = new QCheckBox(QString::fromUtf16(caption), m_panel);
     check->setObjectName(QString::fromUtf16(name));
-    m_grid->addWidget(check, row, column * 2 + 1);
+    if (trailing.isEmpty()) {
+        m_grid->addWidget(check, row, column * 2 + 1);
+        return check;
+    }
+    auto *line = new QHBoxLayout;
+    line->setSpacing(6);
+    line->addWidget(check);
+    for (QWidget *widget : trailing)
+        line->addWidget(widget);
+    line->addStretch(1);
+    m_grid->addLayout(line, row, column * 2 + 1, 1, -1);
     return check;
 }
 

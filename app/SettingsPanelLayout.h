@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <tuple>
@@ -21,7 +22,10 @@ public:
     std::tuple<QLabel *, QComboBox *> addBox(int row, int column, const char16_t *labelName,
                                              const char16_t *caption, const char16_t *boxName,
                                              QWidget *trailing = nullptr);
-    QCheckBox *addCheckBox(int row, int column, const char16_t *name, const char16_t *caption);
+    // A check box at (row, column); optional widgets (a box and its unit)
+    // follow it on the same line.
+    QCheckBox *addCheckBox(int row, int column, const char16_t *name, const char16_t *caption,
+                           const QList<QWidget *> &trailing = {});
     void finish(int rowCount);
 
 private:

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSpinBox>
 
 VideoSettingsPanel::VideoSettingsPanel(QWidget *parent)
     : QWidget(parent) {
@@ -37,5 +38,48 @@ VideoSettingsPanel::VideoSettingsPanel(QWidget *parent)
         layout.addCheckBox(2, 1, u"chkVideoKeepAspectRatio", u"Keep Aspect Ratio");
     chkVideoOriginalQuality =
         layout.addCheckBox(3, 0, u"chkVideoOriginalQuality", u"eXtreme Qty\u2122");
-    layout.finish(4);
+    chkVideoTwoPass =
+        layout.addCheckBox(3, 1, u"chkVideoTwoPass", u"Two passes (better quality, slower)");
+    chkVideoTwoPass->setToolTip(
+        QStringLiteral("Encodes the video twice: the first pass finds where the bits are "
+                       "needed, the second spends them there. Takes about twice as long."));
+
+    txtVideoFitBatchSize = new QSpinBox(this);
+    txtVideoFitBatchSize->setObjectName(QStringLiteral("txtVideoFitBatchSize"));
+    txtVideoFitBatchSize->setRange(1, SettingsFile::MaxFitBatchMegabytes);
+    txtVideoFitBatchSize->setValue(SettingsFile::VideoRateOptions().fitBatchMegabytes);
+    lblVideoFitBatchUnit = new QLabel(QStringLiteral("MB"), this);
+    lblVideoFitBatchUnit->setObjectName(QStringLiteral("lblVideoFitBatchUnit"));
+    chkVideoFitBatch = layout.addCheckBox(4, 0, u"chkVideoFitBatch", u"Fit the batch into",
+                                          {txtVideoFitBatchSize, lblVideoFitBatchUnit});
+    chkVideoFitBatch->setToolTip(
+        QStringLiteral("Chooses the video bit rate so that all converted files together fill "
+                       "this many megabytes (1 MB = 1,000,000 bytes), in two passes."));
+    connect(chkVideoFitBatch, &QCheckBox::toggled, this, &VideoSettingsPanel::updateFitBatchSize);
+    updateFitBatchSize();
+    layout.finish(5);
+}
+
+SettingsFile::VideoRateOptions VideoSettingsPanel::RateOptions() const {
+    return {chkVideoTwoPass->isChecked(), chkVideoFitBatch->isChecked(),
+            txtVideoFitBatchSize->value()};
+}
+
+void VideoSettingsPanel::SetRateOptions(const SettingsFile::VideoRateOptions &options) {
+    chkVideoTwoPass->setChecked(options.twoPass);
+    chkVideoFitBatch->setChecked(options.fitBatch);
+    txtVideoFitBatchSize->setValue(options.fitBatchMegabytes);
+}
+
+void VideoSettingsPanel::EnableRateOptions(bool enabled) {
+    m_rateOptionsEnabled = enabled;
+    chkVideoTwoPass->setEnabled(enabled);
+    chkVideoFitBatch->setEnabled(enabled);
+    updateFitBatchSize();
+}
+
+void VideoSettingsPanel::updateFitBatchSize() {
+    const bool enabled = m_rateOptionsEnabled && chkVideoFitBatch->isChecked();
+    txtVideoFitBatchSize->setEnabled(enabled);
+    lblVideoFitBatchUnit->setEnabled(enabled);
 }

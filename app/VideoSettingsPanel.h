@@ -1,18 +1,30 @@
 #pragma once
 
+#include "settings/SettingsFile.h"
+
 #include <QWidget>
 
 class ClickableLabel;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QSpinBox;
 
 // The video settings panel: four boxes filled from the device's profile
-// file (the size box also takes custom sizes), and three check boxes.
+// file (the size box also takes custom sizes), and three check boxes; below
+// them the user's own choices that act on the bit rate, which no profile
+// sets: two passes, and fitting the batch into a size.
 class VideoSettingsPanel final : public QWidget {
     Q_OBJECT
 public:
     explicit VideoSettingsPanel(QWidget *parent = nullptr);
+
+    SettingsFile::VideoRateOptions RateOptions() const;
+    void SetRateOptions(const SettingsFile::VideoRateOptions &options);
+    // Two passes and the fit need a bit rate: they are enabled only while
+    // the picture is converted at one ("No Video" and "eXtreme Qty"
+    // unchecked). The size box follows its check box too.
+    void EnableRateOptions(bool enabled);
 
     QLabel *lblVideoCodecText = nullptr;
     QComboBox *cmbVideoCodec = nullptr;
@@ -26,4 +38,13 @@ public:
     QCheckBox *chkVideoNoVideo = nullptr;
     QCheckBox *chkVideoKeepAspectRatio = nullptr;
     QCheckBox *chkVideoOriginalQuality = nullptr;
+    QCheckBox *chkVideoTwoPass = nullptr;
+    QCheckBox *chkVideoFitBatch = nullptr;
+    QSpinBox *txtVideoFitBatchSize = nullptr; // megabytes
+    QLabel *lblVideoFitBatchUnit = nullptr;
+
+private:
+    void updateFitBatchSize();
+
+    bool m_rateOptionsEnabled = true;
 };

@@ -8,6 +8,7 @@
 #include "bench/ConverterBench.h"
 #include "bench/FrameBench.h"
 #include "bench/LanesBench.h"
+#include "bench/QualityBench.h"
 #include "bench/StartupBench.h"
 #include "bench/WholeBatchBench.h"
 
@@ -47,6 +48,8 @@ int main(int argc, char **argv) {
         {QStringLiteral("startup"), QStringLiteral("Start-up to ready"), RunStartupBench},
         {QStringLiteral("wholebatch"), QStringLiteral("A whole batch of ten clips"),
          RunWholeBatchBench},
+        {QStringLiteral("quality"), QStringLiteral("Picture per megabyte, per encoder family"),
+         RunQualityBench},
         {QStringLiteral("lanes"), QStringLiteral("Files at once: Automatic against one lane"),
          RunLanesBench},
         {QStringLiteral("frames"), QStringLiteral("A frame of a 1080p H.264 file"), RunFrameBench},

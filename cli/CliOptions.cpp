@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include "convert/BatchFit.h"
 #include "convert/DeviceVolumes.h"
 #include "convert/FilesAtOnce.h"
 #include "convert/VideoLimits.h"
@@ -74,6 +75,8 @@ QList<QCommandLineOption> parserOptions() {
         valued({QStringLiteral("size")}, QStringLiteral("WxH")),
         valued({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("DIR")),
         valued({QStringLiteral("trim")}, QStringLiteral("START-END")),
+        flag({QStringLiteral("two-pass")}),
+        valued({QStringLiteral("fit")}, QStringLiteral("SIZE")),
         flag({QStringLiteral("add-to-library")}),
         valued({QStringLiteral("ipod")}, QStringLiteral("MOUNTPOINT")),
         flag({QStringLiteral("memory-stick")}),
@@ -372,6 +375,30 @@ std::optional<Failure> parse(const QStringList &arguments, CliRequest &request) 
             return failure;
     }
 
+    // Two passes and a fit spend a bit rate: they need a picture, and not
+    // the source's quality.
+    request.settings.twoPass = parser.isSet(QStringLiteral("two-pass")) ? 1 : 0;
+    if (parser.isSet(QStringLiteral("fit"))) {
+        const QString value = parser.value(QStringLiteral("fit"));
+        request.fitBytes = ParseSizeText(value);
+        if (!request.fitBytes)
+            return Failure{QStringLiteral("--fit: ") + quoted(value) +
+                           QStringLiteral(" is not a size. Give a number and a unit: 700M or 2G "
+                                          "(decimal, as device makers count), or 650MiB")};
+    }
+    for (const QString &option : {QStringLiteral("two-pass"), QStringLiteral("fit")}) {
+        if (!parser.isSet(option))
+            continue;
+        if (request.settings.noVideo == 1)
+            return Failure{u"--" + option +
+                           QStringLiteral(" needs a picture: it cannot be used "
+                                          "with --no-video")};
+        if (request.settings.originalQuality == 1)
+            return Failure{u"--" + option +
+                           QStringLiteral(" and same quality exclude each other "
+                                          "(--no-same-quality turns it off)")};
+    }
+
     request.addToLibrary = parser.isSet(QStringLiteral("add-to-library"));
     if (request.addToLibrary && request.device != u"iPod")
         return Failure{QStringLiteral("--add-to-library is for the iPod only")};
@@ -507,6 +534,13 @@ Output:
                            window uses); created when missing
       --trim START-END     convert only this part of every file, as
                            HH:MM:SS-HH:MM:SS (e.g. 00:01:00-00:02:30)
+      --two-pass           encode the video twice: better quality at the same
+                           size, about twice the time
+      --fit SIZE           choose the video bit rate so that all converted files
+                           together fill 97% to 100% of SIZE, in two passes:
+                           700M, 2G (decimal, as device makers count) or 650MiB;
+                           a size too small even for the lowest bit rate is
+                           refused with the size that would do
       --add-to-library     iPod: also add each converted file to the connected
                            iPod (copied onto it and listed in its own
                            database, backed up first); with no iPod
@@ -554,5 +588,6 @@ Examples:
   mobivert-cli --device PSP --memory-stick --thumbnails clip.avi
   mobivert-cli --add-to-library holiday.avi
   mobivert-cli --device Zune --video-bitrate 1500 --dry-run clip.mpg
+  mobivert-cli --device PSP --fit 1G --output ~/psp *.avi
 )");
 }

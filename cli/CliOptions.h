@@ -39,6 +39,7 @@ struct CliRequest {
 
     std::optional<QString> outputFolder; // nothing: the folder saved by the window
     std::optional<TrimRange> trim;       // for every file
+    std::optional<qint64> fitBytes;      // --fit: the size all outputs together fill
     bool addToLibrary = false;
     std::optional<QString> ipod; // --ipod: the iPod the library hand-off adds to
     bool createThumbnails = false;

@@ -2,6 +2,7 @@
 
 #include "cli/CliOutput.h"
 #include "convert/ConvertFiles.h"
+#include "convert/FitPlanning.h"
 #include "convert/PreviewConversion.h"
 #include "filelist/TrimTimes.h"
 #include "filelist/VideoFrameReader.h"
@@ -33,8 +34,21 @@ int RunCliPreview(const CliRequest &request, const QList<FileListRow> &rows, con
         return ExitInvalid;
     }
     const BatchCodecData codecs = ReadBatchCodecData(request.settings);
+    // With --fit, each clip gets its file's share of the size, worked out
+    // over all the files as the conversion does.
+    QList<RowFit> fit;
+    if (request.fitBytes && CanFit(request.settings)) {
+        const FitOutcome outcome =
+            PlanFit(request.settings, request.qualityItems, rows, *request.fitBytes);
+        if (!outcome.refusal.isEmpty()) {
+            out.problem(outcome.refusal.join(u' '));
+            return ExitInvalid;
+        }
+        fit = outcome.rows;
+    }
     int status = ExitConverted;
-    for (const FileListRow &row : rows) {
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const FileListRow &row = rows[i];
         PreviewConversion conversion;
         QEventLoop loop;
         QString error;
@@ -49,7 +63,8 @@ int RunCliPreview(const CliRequest &request, const QList<FileListRow> &rows, con
                 loop.quit();
         });
         watch.start(50);
-        conversion.start(request.settings, codecs, row, request.previewSeconds);
+        conversion.start(request.settings, codecs, row, request.previewSeconds,
+                         i < fit.size() ? std::optional<RowFit>(fit[i]) : std::nullopt);
         loop.exec();
         if (pendingSignal() != 0)
             return 128 + pendingSignal(); // the conversion's folder goes with it

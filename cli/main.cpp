@@ -12,6 +12,7 @@
 #include "convert/BatchLock.h"
 #include "convert/ConvertFiles.h"
 #include "convert/FilesAtOnce.h"
+#include "convert/FitPlanning.h"
 #include "convert/LibraryHandOff.h"
 #include "convert/OutputFolder.h"
 #include "filelist/VideoFileReader.h"
@@ -57,7 +58,8 @@ QJsonObject settingsObject(const ConversionSettings &s) {
             {QStringLiteral("frameRate"), s.videoFrameRate},
             {QStringLiteral("noVideo"), s.noVideo == 1},
             {QStringLiteral("sameQuality"), s.originalQuality == 1},
-            {QStringLiteral("keepAspect"), s.keepAspectRatio == 1}};
+            {QStringLiteral("keepAspect"), s.keepAspectRatio == 1},
+            {QStringLiteral("twoPass"), UsesTwoPasses(s)}};
 }
 
 QString settingsText(const ConversionSettings &s) {
@@ -65,10 +67,12 @@ QString settingsText(const ConversionSettings &s) {
         s.noVideo == 1
             ? QStringLiteral("no video")
             : QStringLiteral("video %1 %2 %3 %4%5")
-                  .arg(s.videoCodec, s.videoSize,
-                       s.originalQuality == 1 ? QStringLiteral("same quality") : s.videoBitrate,
-                       s.videoFrameRate,
-                       s.keepAspectRatio == 1 ? QStringLiteral(", keep aspect ratio") : QString());
+                      .arg(s.videoCodec, s.videoSize,
+                           s.originalQuality == 1 ? QStringLiteral("same quality") : s.videoBitrate,
+                           s.videoFrameRate,
+                           s.keepAspectRatio == 1 ? QStringLiteral(", keep aspect ratio")
+                                                  : QString()) +
+                  (UsesTwoPasses(s) ? QStringLiteral(", two passes") : QString());
     const QString audio = s.noAudio == 1 ? QStringLiteral("no audio")
                                          : QStringLiteral("audio %1 %2, %3 Hz, channels: %4")
                                                .arg(s.audioCodec, s.audioBitrate, s.audioSampleRate)
@@ -209,6 +213,29 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
     }
 
     BatchOptions options;
+    if (request.fitBytes) {
+        // Refused before anything is written when the files cannot fit.
+        const FitOutcome fit =
+            PlanFit(request.settings, request.qualityItems, *rows, *request.fitBytes);
+        if (!fit.refusal.isEmpty()) {
+            out.problem(fit.refusal.join(u' '));
+            return ExitInvalid;
+        }
+        options.fit = fit.rows;
+        if (out.json()) {
+            out.object({{QStringLiteral("event"), QStringLiteral("fit")},
+                        {QStringLiteral("size"), *request.fitBytes},
+                        {QStringLiteral("videoBitrate"), fit.plan.videoKbps},
+                        {QStringLiteral("expected"), fit.plan.expectedBytes},
+                        {QStringLiteral("fills"), fit.note.isEmpty()}});
+        } else if (request.mode != CliRequest::Mode::DryRun) {
+            out.line(QStringLiteral("Fitting into %1: video at %2 kbps, two passes")
+                         .arg(AskedMegabytesText(*request.fitBytes))
+                         .arg(fit.plan.videoKbps));
+            if (!fit.note.isEmpty())
+                out.line(QStringLiteral("  ") + fit.note);
+        }
+    }
     options.dataFolder = dataFolder;
     options.outputFolder = request.outputFolder.value_or(SettingsFile::readOutputDir(dataFolder));
     if (!options.outputFolder.trimmed().isEmpty())

@@ -81,8 +81,13 @@ bool AddsToLibrary(const ConversionSettings &settings, const BatchOptions &optio
     return settings.device == u"iPod" && options.addToLibrary;
 }
 
+bool UsesTwoPasses(const ConversionSettings &settings) {
+    return isChecked(settings.twoPass) && !isChecked(settings.noVideo) &&
+           !isChecked(settings.originalQuality);
+}
+
 QString ConversionOptions(const ConversionSettings &settings, const BatchCodecData &codecs,
-                          const FileListRow &row) {
+                          const FileListRow &row, const std::optional<RowFit> &fit) {
     QString options;
     if (isChecked(settings.noVideo)) {
         options += QStringLiteral(" -vn");
@@ -95,14 +100,19 @@ QString ConversionOptions(const ConversionSettings &settings, const BatchCodecDa
         // The converter gets 50 kbit/s less than the box shows.
         bool numeric = false;
         const double bitrate =
-            QString(settings.videoBitrate).remove(QStringLiteral(" kbps")).toDouble(&numeric);
-        if (numeric)
+            fit ? fit->videoKbps + 50
+                : QString(settings.videoBitrate).remove(QStringLiteral(" kbps")).toDouble(&numeric);
+        if (numeric || fit)
             options +=
                 QStringLiteral(" -b ") + PlainDecimal(bitrate - 50, 6) + QStringLiteral("kbps");
         options += QStringLiteral(" -r ") +
                    ShellWord(QString(settings.videoFrameRate).remove(QStringLiteral(" fps")));
-        if (isChecked(settings.originalQuality))
+        if (isChecked(settings.originalQuality) && !fit)
             options += QStringLiteral(" -sameq");
+        if (UsesTwoPasses(settings) || fit)
+            options += QStringLiteral(" -twopass");
+        if (fit && fit->maxBytes > 0)
+            options += QStringLiteral(" -fitsize ") + QString::number(fit->maxBytes);
     }
 
     // The converter's -t takes a length: the part from Begin Time to End Time.
@@ -169,12 +179,14 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
         }
         given.insert(output);
 
+        const std::optional<RowFit> fit =
+            i < options.fit.size() ? std::optional<RowFit>(options.fit[i]) : std::nullopt;
         const auto addLine = [&plan, i](const QString &line) {
             plan.lines.append(line);
             plan.lineRows.append(int(i));
         };
         addLine(converter + QStringLiteral(" -i ") + ShellQuote(row.Filepath) +
-                ConversionOptions(settings, codecs, row) + QStringLiteral(" -y ") +
+                ConversionOptions(settings, codecs, row, fit) + QStringLiteral(" -y ") +
                 ShellQuote(output));
         plan.outputPaths.append(output);
 

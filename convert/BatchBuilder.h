@@ -10,6 +10,14 @@
 
 #include <functional>
 
+// A row's share of a batch fitted into a size: the video rate every row
+// gets, and the most bytes the row's file may take (0: no limit, when the
+// codec's highest rate leaves the batch below the size).
+struct RowFit {
+    double videoKbps = 0;
+    qint64 maxBytes = 0;
+};
+
 // What a batch needs beyond the settings controls and the rows.
 struct BatchOptions {
     QString dataFolder;                           // where the batch runs the component copies from
@@ -18,7 +26,8 @@ struct BatchOptions {
     QString ipodMountPoint;                       // the iPod it adds to; empty: the playlist
     bool createThumbnails = false;                // "Create thumbnails" checked
     QString pspStartNumber = QStringLiteral("1"); // the PSP's first file number, as typed
-    int lanes = 1;                                // files converted at once (FilesAtOnce)
+    QList<RowFit> fit; // one per row when the batch is fitted into a size, else empty
+    int lanes = 1;     // files converted at once (FilesAtOnce)
 };
 
 // The codec data of the profile file that a batch uses.
@@ -62,8 +71,13 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
 bool AddsToLibrary(const ConversionSettings &settings, const BatchOptions &options);
 
 // The converter options of one row, after "-i <input>" and before "-y <output>".
+// A fitted row gets its own video rate and size limit, and always two passes.
 QString ConversionOptions(const ConversionSettings &settings, const BatchCodecData &codecs,
-                          const FileListRow &row);
+                          const FileListRow &row, const std::optional<RowFit> &fit = std::nullopt);
+
+// Whether the settings ask for two passes: "Two passes" checked, with a
+// picture at a bit rate.
+bool UsesTwoPasses(const ConversionSettings &settings);
 
 // The length of a trimmed row's part, in seconds; nothing for an untrimmed row.
 std::optional<qint64> TrimmedLength(const FileListRow &row);

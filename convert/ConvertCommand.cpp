@@ -9,6 +9,7 @@
 #include "convert/BatchLock.h"
 #include "convert/ConvertFiles.h"
 #include "convert/FilesAtOnce.h"
+#include "convert/FitPlanning.h"
 #include "convert/LibraryHandOff.h"
 #include "convert/OutputFolder.h"
 #include "convert/VideoLimits.h"
@@ -24,6 +25,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLockFile>
+#include <QSpinBox>
 #include <QTreeWidget>
 
 namespace {
@@ -52,12 +54,25 @@ void ConvertCommand::imgConvert_Click() {
     }
 
     const VideoSettingsPanel *video = m_main.frmVideoSettings;
+    const ConversionSettings settings = m_main.profileControls().CurrentSettings();
     const std::optional<QString> refusal =
-        CheckVideoLimits(m_main.profileControls().CurrentSettings(), itemsOf(video->cmbVideoSize),
-                         itemsOf(video->cmbVideoBitrate));
+        CheckVideoLimits(settings, itemsOf(video->cmbVideoSize), itemsOf(video->cmbVideoBitrate));
     if (refusal) {
         prompts().exclamation(&m_main, *refusal);
         return;
+    }
+
+    // A batch that cannot fit is refused before anything is written.
+    QList<RowFit> fit;
+    if (video->chkVideoFitBatch->isChecked() && CanFit(settings)) {
+        const FitOutcome outcome = PlanFit(settings, itemsOf(video->cmbVideoBitrate),
+                                           ReadFileListRows(m_main.lvwVideoFiles),
+                                           qint64(video->txtVideoFitBatchSize->value()) * 1000000);
+        if (!outcome.refusal.isEmpty()) {
+            prompts().exclamation(&m_main, JoinLines(outcome.refusal));
+            return;
+        }
+        fit = outcome.rows;
     }
 
     const std::optional<OutputFolderRefusal> folderRefusal =
@@ -71,7 +86,7 @@ void ConvertCommand::imgConvert_Click() {
         return;
     }
 
-    ConvertAll();
+    ConvertAll(fit);
 }
 
 std::optional<QString> ConvertCommand::chooseIpod() {
@@ -109,7 +124,7 @@ void ConvertCommand::refuseDataFolder() {
     prompts().critical(&m_main, JoinLines(DataFolderMessage(m_main.ApplicationSettingsPath)));
 }
 
-void ConvertCommand::ConvertAll() {
+void ConvertCommand::ConvertAll(const QList<RowFit> &fit) {
     // One batch at a time per data folder, also across copies of Mobivert:
     // the working files of a running batch are never touched.
     QLockFile lock(BatchFiles::lock(m_main.ApplicationSettingsPath));
@@ -131,6 +146,7 @@ void ConvertCommand::ConvertAll() {
     options.addToLibrary = output->chkAddToiTunes->isChecked();
     options.createThumbnails = output->chkPSPCreateThumbnail->isChecked();
     options.pspStartNumber = output->txtPSPVideoNumber->text();
+    options.fit = fit;
 
     const ConversionSettings settings = m_main.profileControls().CurrentSettings();
     QString libraryNote;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/BatchBuilder.h"
+
 #include <QObject>
 #include <QString>
 
@@ -17,8 +19,9 @@ public:
 
 private:
     // Writes the batch and runs it in the conversion window; returns when
-    // the window has closed.
-    void ConvertAll();
+    // the window has closed. `fit`: the rows' rates when the batch is
+    // fitted into a size.
+    void ConvertAll(const QList<RowFit> &fit);
     // The iPod that the library hand-off adds to: the one connected, or the
     // one the user chooses of several; empty when none is connected (the
     // playlist). Nothing when the user cancels or the iPod cannot take files.

@@ -28,7 +28,8 @@ PreviewStretch PreviewClip(const FileListRow &row, qint64 seconds) {
 }
 
 PreviewCommand BuildPreviewCommand(const ConversionSettings &settings, const BatchCodecData &codecs,
-                                   const FileListRow &row, qint64 seconds, const QString &folder) {
+                                   const FileListRow &row, qint64 seconds, const QString &folder,
+                                   const std::optional<RowFit> &fit) {
     PreviewCommand command;
     command.clip = PreviewClip(row, seconds);
     FileListRow clipped = row;
@@ -37,6 +38,8 @@ PreviewCommand BuildPreviewCommand(const ConversionSettings &settings, const Bat
     BatchOptions options; // no library hand-off, no thumbnail: the conversion line alone
     options.dataFolder = folder;
     options.outputFolder = folder;
+    if (fit)
+        options.fit = {RowFit{fit->videoKbps, 0}};
     const BatchPlan plan = BuildBatch(settings, codecs, {clipped}, options,
                                       [](const QString &path) { return QFileInfo::exists(path); });
     const QStringList words = SplitShellWords(plan.lines.value(0)).words;

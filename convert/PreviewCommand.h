@@ -37,9 +37,12 @@ struct PreviewCommand {
 
 // The command that converts the clip around `seconds` into `folder`: the
 // batch line that BuildBatch writes for the row with the clip as its trim,
-// read back into an argument list and run without a shell.
+// read back into an argument list and run without a shell. `fit`: the row's
+// rate when the batch is fitted into a size; the clip gets that rate, but
+// not the row's cap on its size, which is for the whole file.
 PreviewCommand BuildPreviewCommand(const ConversionSettings &settings, const BatchCodecData &codecs,
-                                   const FileListRow &row, qint64 seconds, const QString &folder);
+                                   const FileListRow &row, qint64 seconds, const QString &folder,
+                                   const std::optional<RowFit> &fit = std::nullopt);
 
 // The converter's error messages in its console output: every line but the
 // input's Duration line, progress lines and the closing summary. When none

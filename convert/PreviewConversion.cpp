@@ -37,7 +37,8 @@ QString PreviewConversion::folder() const {
 }
 
 void PreviewConversion::start(const ConversionSettings &settings, const BatchCodecData &codecs,
-                              const FileListRow &row, qint64 seconds) {
+                              const FileListRow &row, qint64 seconds,
+                              const std::optional<RowFit> &fit) {
     stop();
     m_folder = std::make_unique<QTemporaryDir>(
         QDir(QDir::tempPath()).filePath(QStringLiteral("mobivert-preview-XXXXXX")));
@@ -47,7 +48,7 @@ void PreviewConversion::start(const ConversionSettings &settings, const BatchCod
         emit failed(QStringLiteral("No temporary folder for the preview: ") + reason);
         return;
     }
-    m_command = BuildPreviewCommand(settings, codecs, row, seconds, m_folder->path());
+    m_command = BuildPreviewCommand(settings, codecs, row, seconds, m_folder->path(), fit);
     m_output.clear();
     m_process.start(m_command.program, m_command.arguments, QIODevice::ReadOnly);
 }

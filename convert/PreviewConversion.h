@@ -22,7 +22,8 @@ public:
     // Converts the clip around `seconds`; an earlier clip is stopped and
     // removed first. One of the signals follows, unless stopped before.
     void start(const ConversionSettings &settings, const BatchCodecData &codecs,
-               const FileListRow &row, qint64 seconds);
+               const FileListRow &row, qint64 seconds,
+               const std::optional<RowFit> &fit = std::nullopt);
     // Stops the converter (it removes its own unfinished file) and removes
     // the folder. No signal follows.
     void stop();

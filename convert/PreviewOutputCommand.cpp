@@ -4,13 +4,16 @@
 #include "app/frmMain.h"
 #include "base/Prompts.h"
 #include "convert/ConvertFiles.h"
+#include "convert/FitPlanning.h"
 #include "convert/VideoLimits.h"
 #include "convert/frmPreview.h"
 #include "filelist/FileListItems.h"
 #include "profiles/ProfileControls.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QSpinBox>
 #include <QTreeWidget>
 
 namespace {
@@ -51,7 +54,7 @@ QTreeWidgetItem *PreviewOutputCommand::PreviewRow(const QTreeWidget *list) {
 }
 
 void PreviewOutputCommand::mnuView_PreviewOutput_Click() {
-    const QTreeWidgetItem *item = PreviewRow(m_main.lvwVideoFiles);
+    QTreeWidgetItem *item = PreviewRow(m_main.lvwVideoFiles);
     if (!item)
         return;
     // The settings the batch would refuse are refused here with its words.
@@ -62,6 +65,19 @@ void PreviewOutputCommand::mnuView_PreviewOutput_Click() {
         prompts().exclamation(&m_main, *refusal);
         return;
     }
-    frmPreview preview(settings, ReadBatchCodecData(settings), ReadFileListRow(item), &m_main);
+    // With the batch fitted into a size, the clip gets the row's share of
+    // it, worked out over the whole list as the batch does.
+    std::optional<RowFit> fit;
+    if (video->chkVideoFitBatch->isChecked() && CanFit(settings)) {
+        const FitOutcome outcome = PlanFit(settings, itemsOf(video->cmbVideoBitrate),
+                                           ReadFileListRows(m_main.lvwVideoFiles),
+                                           qint64(video->txtVideoFitBatchSize->value()) * 1000000);
+        if (!outcome.refusal.isEmpty()) {
+            prompts().exclamation(&m_main, JoinLines(outcome.refusal));
+            return;
+        }
+        fit = outcome.rows.value(m_main.lvwVideoFiles->indexOfTopLevelItem(item));
+    }
+    frmPreview preview(settings, ReadBatchCodecData(settings), ReadFileListRow(item), fit, &m_main);
     prompts().exec(&preview);
 }

@@ -46,11 +46,12 @@ QLabel *caption(QWidget *parent, const QString &text) {
 } // namespace
 
 frmPreview::frmPreview(const ConversionSettings &settings, const BatchCodecData &codecs,
-                       const FileListRow &row, QWidget *parent)
+                       const FileListRow &row, const std::optional<RowFit> &fit, QWidget *parent)
     : QDialog(parent)
     , m_settings(settings)
     , m_codecs(codecs)
     , m_row(row)
+    , m_fit(fit)
     , m_sourceFrames(new FrameLoader(this))
     , m_convertedFrames(new FrameLoader(this)) {
     setObjectName(QStringLiteral("frmPreview"));
@@ -201,7 +202,7 @@ void frmPreview::StartPreview() {
                           .arg(PreviewSeconds)
                           .arg(FormatTrimTime(previewTime())));
     requestSource();
-    m_conversion.start(m_settings, m_codecs, m_row, previewTime());
+    m_conversion.start(m_settings, m_codecs, m_row, previewTime(), m_fit);
 }
 
 void frmPreview::cmdCancel_Click() {

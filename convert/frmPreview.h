@@ -26,7 +26,8 @@ class frmPreview final : public QDialog {
     Q_OBJECT
 public:
     frmPreview(const ConversionSettings &settings, const BatchCodecData &codecs,
-               const FileListRow &row, QWidget *parent = nullptr);
+               const FileListRow &row, const std::optional<RowFit> &fit = std::nullopt,
+               QWidget *parent = nullptr);
     ~frmPreview() override;
 
     WizardHeader *header = nullptr;
@@ -75,6 +76,7 @@ private:
     ConversionSettings m_settings;
     BatchCodecData m_codecs;
     FileListRow m_row;
+    std::optional<RowFit> m_fit;
     PreviewConversion m_conversion;
     FrameLoader *m_sourceFrames = nullptr;
     FrameLoader *m_convertedFrames = nullptr;

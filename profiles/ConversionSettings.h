@@ -25,6 +25,10 @@ struct ConversionSettings {
     int noVideo = 0;
     int originalQuality = 0;
     int keepAspectRatio = 0;
+    // "Two passes (better quality, slower)" on the Video panel: a user
+    // setting, not a profile's. It counts only with a bit rate: not with
+    // "No Video" or "eXtreme Qty" checked.
+    int twoPass = 0;
 
     // The device's profile file, read for the codec sections.
     QString profileFile;

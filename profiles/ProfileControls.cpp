@@ -317,6 +317,7 @@ void ProfileControls::chkVideoNoVideo_Click() {
     video->cmbVideoFrameRate->setEnabled(enabled);
     video->chkVideoKeepAspectRatio->setEnabled(enabled);
     video->chkVideoOriginalQuality->setEnabled(enabled);
+    video->EnableRateOptions(enabled && CheckValue(video->chkVideoOriginalQuality) == 0);
     SwitchToCustom();
 }
 
@@ -326,6 +327,9 @@ void ProfileControls::chkVideoOriginalQuality_Click() {
     // Nor does it come back while "No Video" is checked.
     video->cmbVideoBitrate->setEnabled(CheckValue(video->chkVideoOriginalQuality) == 0 &&
                                        CheckValue(video->chkVideoNoVideo) == 0);
+    // Constant quality has no bit rate to spend in two passes or to fit.
+    video->EnableRateOptions(CheckValue(video->chkVideoOriginalQuality) == 0 &&
+                             CheckValue(video->chkVideoNoVideo) == 0);
     SwitchToCustom();
 }
 
@@ -381,5 +385,6 @@ ConversionSettings ProfileControls::CurrentSettings() const {
     settings.noVideo = CheckValue(video->chkVideoNoVideo);
     settings.originalQuality = CheckValue(video->chkVideoOriginalQuality);
     settings.keepAspectRatio = CheckValue(video->chkVideoKeepAspectRatio);
+    settings.twoPass = CheckValue(video->chkVideoTwoPass);
     return settings;
 }

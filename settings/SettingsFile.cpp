@@ -11,7 +11,14 @@ const QString General = QStringLiteral("General");
 const QString OutputDir = QStringLiteral("OutputDir");
 const QString CommonDialog = QStringLiteral("Commondialog");
 const QString AddFiles = QStringLiteral("AddFiles");
+const QString TwoPass = QStringLiteral("TwoPass");
+const QString FitBatch = QStringLiteral("FitBatch");
+const QString FitBatchSize = QStringLiteral("FitBatchSize");
 const QString FilesAtOnce = QStringLiteral("FilesAtOnce");
+
+QString flag(bool value) {
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
 } // namespace
 
 QString path(const QString &applicationSettingsPath) {
@@ -41,6 +48,34 @@ QString readAddFilesFolder(const QString &applicationSettingsPath) {
 
 bool writeAddFilesFolder(const QString &applicationSettingsPath, const QString &folder) {
     return WriteIniValue(CommonDialog, AddFiles, folder, path(applicationSettingsPath));
+}
+
+VideoRateOptions readVideoRateOptions(const QString &applicationSettingsPath) {
+    const IniFile file = ReadIniFile(path(applicationSettingsPath));
+    VideoRateOptions options;
+    options.twoPass = ReadIniValue(file, General, TwoPass, flag(options.twoPass)) == u"1";
+    options.fitBatch = ReadIniValue(file, General, FitBatch, flag(options.fitBatch)) == u"1";
+    bool numeric = false;
+    const int megabytes = ReadIniValue(file, General, FitBatchSize, QString()).toInt(&numeric);
+    if (numeric && megabytes >= 1 && megabytes <= MaxFitBatchMegabytes)
+        options.fitBatchMegabytes = megabytes;
+    return options;
+}
+
+bool writeVideoRateOptions(const QString &applicationSettingsPath,
+                           const VideoRateOptions &options) {
+    const VideoRateOptions stored = readVideoRateOptions(applicationSettingsPath);
+    const QString file = path(applicationSettingsPath);
+    bool written = true;
+    if (options.twoPass != stored.twoPass)
+        written = WriteIniValue(General, TwoPass, flag(options.twoPass), file) && written;
+    if (options.fitBatch != stored.fitBatch)
+        written = WriteIniValue(General, FitBatch, flag(options.fitBatch), file) && written;
+    if (options.fitBatchMegabytes != stored.fitBatchMegabytes)
+        written = WriteIniValue(General, FitBatchSize, QString::number(options.fitBatchMegabytes),
+                                file) &&
+                  written;
+    return written;
 }
 
 QString readFilesAtOnce(const QString &applicationSettingsPath) {

@@ -17,6 +17,24 @@ bool writeOutputDir(const QString &applicationSettingsPath, const QString &folde
 QString readAddFilesFolder(const QString &applicationSettingsPath);
 bool writeAddFilesFolder(const QString &applicationSettingsPath, const QString &folder);
 
+// The Video panel's choices that act on the bit rate: "Two passes (better
+// quality, slower)" and "Fit the batch into [ ] MB" (keys TwoPass, FitBatch
+// and FitBatchSize of section General).
+struct VideoRateOptions {
+    bool twoPass = false;
+    bool fitBatch = false;
+    int fitBatchMegabytes = 700;
+
+    friend bool operator==(const VideoRateOptions &, const VideoRateOptions &) = default;
+};
+inline constexpr int MaxFitBatchMegabytes = 9999999;
+
+// Missing or unreadable values give the defaults above.
+VideoRateOptions readVideoRateOptions(const QString &applicationSettingsPath);
+// Writes the keys whose value differs from what the file gives now, so a
+// user who never touches them finds no new keys in the file.
+bool writeVideoRateOptions(const QString &applicationSettingsPath, const VideoRateOptions &options);
+
 // "Files at once" as the window's box shows it: "Automatic" or a number;
 // "1" when the key is missing.
 QString readFilesAtOnce(const QString &applicationSettingsPath);

@@ -8,6 +8,7 @@
 // QT_QPA_PLATFORM=offscreen; the clips and settings live in a temporary home).
 #include "app/OutputDirectoryPanel.h"
 #include "app/SettingsArea.h"
+#include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
 #include "convert/LaneProgressView.h"
 #include "convert/frmPreview.h"
@@ -28,6 +29,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -95,7 +97,15 @@ int main(int argc, char *argv[]) {
     window.frmOutputDirectorySettings->txtOutputDirectory->setText(home.path() +
                                                                    u"/Converted Video Files");
     window.grab().save(output + u"/screenshot.png");
+    // The Video tab with its two options of the user's own, as the manual shows it.
     window.settingsArea->showPanel(SettingsArea::Panel::Video);
+    window.frmVideoSettings->chkVideoTwoPass->setChecked(true);
+    window.frmVideoSettings->chkVideoFitBatch->setChecked(true);
+    window.frmVideoSettings->txtVideoFitBatchSize->setValue(1000);
+    QDir().mkpath(output + u"/manual");
+    window.grab().save(output + u"/manual/video-tab.png");
+    window.frmVideoSettings->chkVideoTwoPass->setChecked(false);
+    window.frmVideoSettings->chkVideoFitBatch->setChecked(false);
     window.grab().save(output + u"/screenshot-video.png");
     window.settingsArea->showPanel(SettingsArea::Panel::OutputDirectory);
 

@@ -113,6 +113,24 @@ void ChildProcess::kill() {
         ::kill(m_pid, SIGKILL);
 }
 
+int ChildProcess::stop(int graceMs) {
+    int status = 0;
+    if (m_pid <= 0)
+        return status;
+    ::kill(m_pid, SIGTERM);
+    constexpr int stepMs = 10;
+    for (int waited = 0; waited < graceMs; waited += stepMs) {
+        const pid_t ended = ::waitpid(m_pid, &status, WNOHANG);
+        if (ended == m_pid || (ended < 0 && errno != EINTR)) {
+            m_pid = -1;
+            return status;
+        }
+        ::usleep(stepMs * 1000);
+    }
+    kill();
+    return wait();
+}
+
 int ChildProcess::wait() {
     int status = 0;
     if (m_pid <= 0)

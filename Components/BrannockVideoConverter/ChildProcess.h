@@ -27,6 +27,10 @@ public:
 
     // Sends SIGKILL (when still running).
     void kill();
+    // Asks the program to end (SIGTERM), so that it removes its own
+    // temporary files, and sends SIGKILL when it has not ended within
+    // `graceMs`. Returns the wait status.
+    int stop(int graceMs);
     // Waits for the end; returns the wait status.
     int wait();
 

@@ -4,9 +4,11 @@
 #include "Components/BrannockVideoConverter/ErrorText.h"
 #include "Components/BrannockVideoConverter/FfmpegLocation.h"
 #include "Components/BrannockVideoConverter/FfmpegLog.h"
+#include "Components/BrannockVideoConverter/PassLogFolder.h"
 #include "Components/BrannockVideoConverter/ProgressReport.h"
 #include "Components/BrannockVideoConverter/TemporaryOutput.h"
 #include "Components/BrannockVideoConverter/Translation.h"
+#include "Components/BrannockVideoConverter/TwoPass.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -31,6 +33,10 @@ constexpr int kProgressFd = 3;
 constexpr int kOutputFd = 4;
 constexpr auto kReportInterval = std::chrono::milliseconds(500);
 constexpr std::size_t kMostErrors = 10;
+// How long ffmpeg may take to end by itself when a two-pass conversion is
+// stopped: Xvid's second pass keeps a file of its own in /tmp, which only
+// ffmpeg knows to remove.
+constexpr int kStopGraceMs = 2000;
 
 int g_signalPipe[2] = {-1, -1};
 
@@ -158,13 +164,23 @@ private:
     std::string m_level = "info";
 };
 
+// Which pass a run of ffmpeg is, and how long the first pass found the
+// output to be: what the progress lines show (TwoPass.h).
+struct PassTimeline {
+    int pass = 0; // 0: the only pass
+    long long length = 0;
+
+    long long shown(long long position) const { return shownPosition(pass, position, length); }
+};
+
 // Prints progress lines from ffmpeg's records, at most one every half second;
 // a record that comes sooner waits for its turn and gives way to a newer one.
 class ProgressPrinter {
 public:
-    ProgressPrinter(RunResult &result, Console &console)
+    ProgressPrinter(RunResult &result, Console &console, const PassTimeline &timeline)
         : m_result(result)
-        , m_console(console) {}
+        , m_console(console)
+        , m_timeline(timeline) {}
 
     void feed(std::string_view bytes) {
         for (const ProgressRecord &record : m_parser.feed(bytes)) {
@@ -189,7 +205,8 @@ public:
 
     void flushIfDue() {
         if (m_pending && (!m_printed || Clock::now() - m_lastPrint >= kReportInterval)) {
-            m_console.print(progressLine(*m_pending, false));
+            m_console.print(
+                progressLine(*m_pending, false, m_timeline.shown(m_pending->outTimeUs)));
             m_pending.reset();
             m_lastPrint = Clock::now();
             m_printed = true;
@@ -199,6 +216,7 @@ public:
 private:
     RunResult &m_result;
     Console &m_console;
+    PassTimeline m_timeline;
     ProgressParser m_parser;
     std::optional<ProgressRecord> m_pending;
     Clock::time_point m_lastPrint;
@@ -215,8 +233,11 @@ bool readInto(int fd, std::string &buffer) {
     return got > 0;
 }
 
+// One run of ffmpeg. A signal to the converter ends it: at once, or after
+// `stopGraceMs` of its own ending when that is not 0.
 RunResult runFfmpeg(const std::string &ffmpeg, const std::vector<std::string> &arguments,
-                    int outputFd, Console &console, bool &durationShown) {
+                    int outputFd, Console &console, bool &durationShown,
+                    const PassTimeline &timeline = {}, int stopGraceMs = 0) {
     RunResult result;
     int errorPipe[2];
     int progressPipe[2];
@@ -252,7 +273,7 @@ RunResult runFfmpeg(const std::string &ffmpeg, const std::vector<std::string> &a
         ::close(nothing);
 
     LogReader log(result, console, durationShown);
-    ProgressPrinter progress(result, console);
+    ProgressPrinter progress(result, console, timeline);
     pollfd watched[3] = {{g_signalPipe[0], POLLIN, 0},
                          {started ? errorPipe[0] : -1, POLLIN, 0},
                          {started ? progressPipe[0] : -1, POLLIN, 0}};
@@ -288,9 +309,13 @@ RunResult runFfmpeg(const std::string &ffmpeg, const std::vector<std::string> &a
     ::close(progressPipe[0]);
 
     if (started) {
-        if (result.signal != 0)
-            child.kill();
-        result.status = child.wait();
+        if (result.signal != 0 && stopGraceMs > 0) {
+            result.status = child.stop(stopGraceMs);
+        } else {
+            if (result.signal != 0)
+                child.kill();
+            result.status = child.wait();
+        }
     }
     // A signal that came while ffmpeg was ending counts as well.
     if (result.signal == 0)
@@ -325,6 +350,75 @@ void reportFailure(const RunResult &result, const ErrorText &errorText, const st
     }
     for (const std::string &message : messages)
         console.error(message);
+}
+
+// Whether ffmpeg's rate control gave up on a rate the picture cannot be
+// squeezed into, even at its coarsest quantiser.
+bool rateControlGaveUp(const RunResult &result) {
+    return std::any_of(result.errors.begin(), result.errors.end(), [](const LogLine &line) {
+        // "[lavc rc] Error: bitrate too low for this video ...", or
+        // "requested bitrate is too low" before the pass begins.
+        return line.text.find("bitrate") != std::string::npos &&
+               line.text.find("too low") != std::string::npos;
+    });
+}
+
+// Both passes of a two-pass conversion, and the second again (at most
+// twice) while its output misses the target. A run again that fails, or
+// that moves the rate no closer (a picture that needs fewer bits than it is
+// given), ends the repeats; the output is that of the last good rate. When
+// the rate control gives up on the first second pass, the file is made in
+// one pass, larger than asked for, as a single pass makes it. Returns the
+// last run; progress lines follow `timeline`, which ends as the last run's.
+RunResult runTwoPasses(const std::string &ffmpeg, const Plan &plan, const std::string &logPrefix,
+                       const std::string &outputUrl, int outputFd, TemporaryOutput &temporary,
+                       Console &console, bool &durationShown, PassTimeline &timeline) {
+    timeline = {1, 0};
+    RunResult result = runFfmpeg(ffmpeg, passArguments(plan, 1, logPrefix, "/dev/null"), -1,
+                                 console, durationShown, timeline, kStopGraceMs);
+    if (!succeeded(result))
+        return result;
+    timeline = {2, result.last ? result.last->outTimeUs : 0};
+    Plan current = plan;
+    std::optional<Plan> lastGood;
+    double lastVideoBytes = 0;
+    const auto runAgain = [&](const Plan &again) {
+        temporary.truncate();
+        return runFfmpeg(ffmpeg, passArguments(again, 2, logPrefix, outputUrl), outputFd, console,
+                         durationShown, timeline, kStopGraceMs);
+    };
+    for (int repeat = 0;; ++repeat) {
+        result = runFfmpeg(ffmpeg, passArguments(current, 2, logPrefix, outputUrl), outputFd,
+                           console, durationShown, timeline, kStopGraceMs);
+        const bool stopped = result.signal != 0 || !result.startError.empty();
+        if (!succeeded(result) && !stopped) {
+            if (lastGood)
+                return runAgain(*lastGood);
+            if (rateControlGaveUp(result)) {
+                temporary.truncate();
+                return runFfmpeg(ffmpeg, ffmpegArguments(plan, outputUrl), outputFd, console,
+                                 durationShown, timeline, kStopGraceMs);
+            }
+        }
+        if (!succeeded(result) || repeat == kMostSecondPassRepeats || !result.sizes ||
+            !result.last || !current.videoBitRate)
+            return result;
+        const double videoBytes = result.sizes->videoKb * 1024;
+        // More bits asked for, hardly more spent: the picture needs no more.
+        if (lastGood && *current.videoBitRate > *lastGood->videoBitRate &&
+            videoBytes < lastVideoBytes * 1.02)
+            return result;
+        const SecondPassOutcome outcome{*current.videoBitRate, videoBytes,
+                                        static_cast<double>(result.last->outTimeUs) / 1e6,
+                                        temporary.size()};
+        const std::optional<long long> rate = correctedBitRate(plan, outcome);
+        if (!rate)
+            return result;
+        lastGood = current;
+        lastVideoBytes = videoBytes;
+        current = withVideoBitRate(plan, *rate);
+        temporary.truncate();
+    }
 }
 
 bool sameFile(const struct stat &a, const struct stat &b) {
@@ -386,12 +480,28 @@ int runConversion(const std::vector<std::string> &arguments) {
     const ErrorText errorText(plan.inputUrl, plan.input, outputUrl, plan.output);
 
     bool durationShown = false;
-    RunResult result =
-        runFfmpeg(*ffmpeg, ffmpegArguments(plan, outputUrl), outputFd, console, durationShown);
-    if (succeeded(result) && plan.singlePicture && !plan.seek.empty() && temporary.size() == 0) {
-        // The position lies beyond the end of a short clip: the first picture will do.
-        result = runFfmpeg(*ffmpeg, ffmpegArguments(plan, outputUrl, false), outputFd, console,
-                           durationShown);
+    PassTimeline timeline;
+    PassLogFolder passLog;
+    RunResult result;
+    if (plan.twoPass) {
+        if (!passLog.create(failure)) {
+            temporary.discard();
+            console.error("Cannot create a folder for the pass log in " + temporaryFolder() + ": " +
+                          failure);
+            return 1;
+        }
+        result = runTwoPasses(*ffmpeg, plan, passLog.logPrefix(), outputUrl, outputFd, temporary,
+                              console, durationShown, timeline);
+        passLog.remove();
+    } else {
+        result =
+            runFfmpeg(*ffmpeg, ffmpegArguments(plan, outputUrl), outputFd, console, durationShown);
+        if (succeeded(result) && plan.singlePicture && !plan.seek.empty() &&
+            temporary.size() == 0) {
+            // The position lies beyond the end of a short clip: the first picture will do.
+            result = runFfmpeg(*ffmpeg, ffmpegArguments(plan, outputUrl, false), outputFd, console,
+                               durationShown);
+        }
     }
     if (result.signal != 0) {
         temporary.discard();
@@ -403,6 +513,12 @@ int runConversion(const std::vector<std::string> &arguments) {
         return 1;
     }
     const long long committedSize = temporary.size();
+    if (plan.fitSize && committedSize > *plan.fitSize) {
+        temporary.discard();
+        console.error(plan.output + ": the converted file takes " + std::to_string(committedSize) +
+                      " bytes, more than the " + std::to_string(*plan.fitSize) + " it was given");
+        return 1;
+    }
     if (!temporary.commit(plan.overwrite, failure)) {
         console.error(plan.output + ": " + failure);
         return 1;
@@ -411,7 +527,7 @@ int runConversion(const std::vector<std::string> &arguments) {
         ProgressRecord last = *result.last;
         if (!last.totalSize) // muxers that write their own files (image2) report no size
             last.totalSize = committedSize;
-        console.print(progressLine(last, true));
+        console.print(progressLine(last, true, timeline.shown(last.outTimeUs)));
     }
     console.print(summaryLine(result.sizes.value_or(FinalSizes{})));
     return 0;

@@ -42,6 +42,32 @@ std::optional<int> parseDigits(std::string_view text) {
     return value;
 }
 
+struct NamedRate {
+    std::string_view name;
+    double fps;
+};
+
+// The frame rate names ffmpeg accepts for -r.
+constexpr std::array kNamedRates{
+    NamedRate{"ntsc", 30000.0 / 1001},
+    NamedRate{"pal", 25},
+    NamedRate{"qntsc", 30000.0 / 1001},
+    NamedRate{"qpal", 25},
+    NamedRate{"sntsc", 30000.0 / 1001},
+    NamedRate{"spal", 25},
+    NamedRate{"film", 24},
+    NamedRate{"ntsc-film", 24000.0 / 1001},
+};
+
+std::optional<double> plainNumber(std::string_view text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty() ||
+        text.front() == '-' || text.front() == '+')
+        return std::nullopt;
+    return value;
+}
+
 char lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -81,6 +107,69 @@ std::string bitRate(std::string_view text) {
             text.remove_suffix(suffix.size());
     }
     return std::string(text);
+}
+
+} // namespace converter
+
+namespace converter {
+
+std::optional<long long> bitsPerSecond(std::string_view text) {
+    double factor = 1;
+    bool binary = false;
+    if (text.ends_with('i')) {
+        binary = true;
+        text.remove_suffix(1);
+    }
+    if (!text.empty()) {
+        switch (text.back()) {
+        case 'k':
+        case 'K':
+            factor = binary ? 1024.0 : 1e3;
+            break;
+        case 'M':
+            factor = binary ? 1024.0 * 1024 : 1e6;
+            break;
+        case 'G':
+            factor = binary ? 1024.0 * 1024 * 1024 : 1e9;
+            break;
+        default:
+            if (binary)
+                return std::nullopt;
+            factor = 0;
+            break;
+        }
+        if (factor != 0)
+            text.remove_suffix(1);
+        else
+            factor = 1;
+    }
+    const std::optional<double> value = plainNumber(text);
+    if (!value || *value * factor < 1 || *value * factor > 1e12)
+        return std::nullopt;
+    return static_cast<long long>(*value * factor + 0.5);
+}
+
+std::optional<double> framesPerSecond(std::string_view text) {
+    for (const NamedRate &named : kNamedRates) {
+        if (named.name == text)
+            return named.fps;
+    }
+    const std::size_t slash = text.find('/');
+    const std::optional<double> top = plainNumber(text.substr(0, slash));
+    const std::optional<double> bottom =
+        slash == std::string_view::npos ? 1.0 : plainNumber(text.substr(slash + 1));
+    if (!top || !bottom || *top <= 0 || *bottom <= 0 || *top / *bottom > 1000)
+        return std::nullopt;
+    return *top / *bottom;
+}
+
+std::optional<long long> byteCount(std::string_view text) {
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || text.front() == '-' || text.front() == '+' || error != std::errc() ||
+        end != text.data() + text.size() || value <= 0)
+        return std::nullopt;
+    return value;
 }
 
 } // namespace converter

@@ -31,9 +31,11 @@ std::optional<double> numberAfter(std::string_view line, std::string_view key) {
 
 } // namespace
 
-std::string progressLine(const ProgressRecord &record, bool last) {
+std::string progressLine(const ProgressRecord &record, bool last,
+                         std::optional<long long> shownUs) {
     const double bytes = static_cast<double>(record.totalSize.value_or(0));
     const double seconds = static_cast<double>(record.outTimeUs) / 1e6;
+    const double shownSeconds = static_cast<double>(shownUs.value_or(record.outTimeUs)) / 1e6;
     const double kbitPerSecond = bytes * 8 / std::max(seconds, 0.01) / 1000.0;
     char buffer[256];
     std::string line;
@@ -45,7 +47,7 @@ std::string progressLine(const ProgressRecord &record, bool last) {
     }
     const int length =
         std::snprintf(buffer, sizeof buffer, "%s=%8.0fkB time=%0.2f bitrate=%6.1fkbits/s    \r",
-                      last ? "Lsize" : "size", bytes / 1024.0, seconds, kbitPerSecond);
+                      last ? "Lsize" : "size", bytes / 1024.0, shownSeconds, kbitPerSecond);
     return line + written(buffer, sizeof buffer, length);
 }
 

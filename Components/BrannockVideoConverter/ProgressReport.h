@@ -11,8 +11,11 @@ namespace converter {
 
 // "frame=  123 fps= 25 q=3.1 size=     456kB time=4.92 bitrate= 759.3kbits/s"
 // followed by four blanks and a carriage return; an output without video starts
-// at "size=", and the last report of a run says "Lsize=".
-std::string progressLine(const ProgressRecord &record, bool last);
+// at "size=", and the last report of a run says "Lsize=". `shownUs` is the
+// position "time=" shows when it is not the record's own (two passes); the
+// bit rate always comes from the record.
+std::string progressLine(const ProgressRecord &record, bool last,
+                         std::optional<long long> shownUs = std::nullopt);
 
 // ffmpeg's closing figures ("video:272kB audio:32kB subtitle:0kB other
 // streams:0kB global headers:0kB muxing overhead: 0.837570%").

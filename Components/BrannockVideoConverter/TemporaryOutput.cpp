@@ -153,6 +153,11 @@ bool TemporaryOutput::commit(bool replace, std::string &error) {
     return true;
 }
 
+void TemporaryOutput::truncate() {
+    if (m_fd >= 0) [[maybe_unused]]
+        const int done = ::ftruncate(m_fd, 0);
+}
+
 void TemporaryOutput::discard() {
     if (!m_partialPath.empty()) {
         ::unlink(m_partialPath.c_str());

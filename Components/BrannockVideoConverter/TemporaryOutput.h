@@ -32,6 +32,8 @@ public:
     bool commit(bool replace, std::string &error);
     // Removes the temporary file.
     void discard();
+    // Empties the file for another run of ffmpeg.
+    void truncate();
 
 private:
     std::string m_output;

@@ -1,5 +1,6 @@
 #include "Components/BrannockVideoConverter/Translation.h"
 
+#include "Components/BrannockVideoConverter/EncoderTuning.h"
 #include "Components/BrannockVideoConverter/Encoders.h"
 #include "Components/BrannockVideoConverter/Geometry.h"
 #include "Components/BrannockVideoConverter/OptionValues.h"
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <string_view>
 
 namespace converter {
@@ -20,7 +22,8 @@ constexpr auto kDialect = std::to_array<DialectOption>({
     {"-cropright", true}, {"-b", true},       {"-ab", true},         {"-sameq", false},
     {"-r", true},         {"-ar", true},      {"-ac", true},         {"-vn", false},
     {"-an", false},       {"-ss", true},      {"-t", true},          {"-vframes", true},
-    {"-y", false},        {"-vf", true},      {"-filter:v", true},
+    {"-y", false},        {"-vf", true},      {"-filter:v", true},   {"-twopass", false},
+    {"-fitsize", true},
 });
 
 const std::string kNoOutput = "At least one output file must be specified";
@@ -31,7 +34,7 @@ TranslationError invalidValue(const std::string &value, std::string_view option)
 
 // One piece of the output options, rendered once the whole line is known.
 struct Piece {
-    enum class Kind { Tokens, VideoBitRate, Quality, Filters };
+    enum class Kind { Tokens, VideoBitRate, Quality, Filters, Tuning };
     Kind kind = Kind::Tokens;
     std::vector<std::string> tokens;
 };
@@ -54,6 +57,23 @@ int *marginField(Geometry &geometry, std::string_view option) {
     if (option == "-cropright")
         return &geometry.crop.right;
     return nullptr;
+}
+
+// "-b:v" and "-g:v" set what "-b" and "-g" do for the video stream.
+std::string optionName(const std::string &token) {
+    return token.substr(0, token.find(':'));
+}
+
+// The output frame: the scaled picture and the bars around it.
+std::optional<FrameSize> outputFrame(const Geometry &geometry) {
+    if (!geometry.size)
+        return std::nullopt;
+    // No real frame is wider or taller than an int holds; a line's numbers may be.
+    const long long width = 0LL + geometry.size->width + geometry.pad.left + geometry.pad.right;
+    const long long height = 0LL + geometry.size->height + geometry.pad.top + geometry.pad.bottom;
+    if (width > std::numeric_limits<int>::max() || height > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return FrameSize{static_cast<int>(width), static_cast<int>(height)};
 }
 
 } // namespace
@@ -107,6 +127,11 @@ Translation translate(const std::vector<std::string> &arguments) {
     bool noVideo = false;
     bool filtersPlaced = false;
     bool updateGiven = false;
+    bool tuningPlaced = false;
+    std::optional<double> frameRate;
+    std::optional<std::string> videoBitRateText;
+    std::vector<std::string> given; // names of the options that pass unchanged
+    std::string h264Level;
 
     const auto placeFilters = [&] {
         if (!filtersPlaced)
@@ -119,6 +144,12 @@ Translation translate(const std::vector<std::string> &arguments) {
         const DialectOption *option = dialectOption(token);
         if (option == nullptr) {
             updateGiven = updateGiven || token == "-update";
+            if (token.starts_with('-'))
+                given.push_back(optionName(token));
+            if (optionName(token) == "-level" && i + 1 < options.size())
+                h264Level = options[i + 1];
+            if (optionName(token) == "-maxrate" && i + 1 < options.size())
+                plan.videoMaxRate = bitsPerSecond(options[i + 1]);
             pieces.push_back({Piece::Kind::Tokens, {token}});
             continue;
         }
@@ -137,6 +168,9 @@ Translation translate(const std::vector<std::string> &arguments) {
             videoEncoder = encoderName(value);
             videoEncoderGiven = true;
             pieces.push_back({Piece::Kind::Tokens, {"-c:v", videoEncoder}});
+            if (!tuningPlaced)
+                pieces.push_back({Piece::Kind::Tuning, {}});
+            tuningPlaced = true;
         } else if (token == "-acodec") {
             pieces.push_back({Piece::Kind::Tokens, {"-c:a", encoderName(value)}});
         } else if (token == "-s") {
@@ -154,7 +188,8 @@ Translation translate(const std::vector<std::string> &arguments) {
             userFilter = value;
             placeFilters();
         } else if (token == "-b") {
-            pieces.push_back({Piece::Kind::VideoBitRate, {"-b:v", bitRate(value)}});
+            videoBitRateText = bitRate(value);
+            pieces.push_back({Piece::Kind::VideoBitRate, {"-b:v", *videoBitRateText}});
         } else if (token == "-ab") {
             pieces.push_back({Piece::Kind::Tokens, {"-b:a", bitRate(value)}});
         } else if (token == "-sameq") {
@@ -166,7 +201,16 @@ Translation translate(const std::vector<std::string> &arguments) {
             pieces.push_back({Piece::Kind::Tokens, {"-frames:v", value}});
         } else if (token == "-y") {
             plan.overwrite = true;
+        } else if (token == "-twopass") {
+            plan.twoPass = true;
+        } else if (token == "-fitsize") {
+            plan.fitSize = byteCount(value);
+            if (!plan.fitSize)
+                return invalidValue(value, token);
+            plan.twoPass = true;
         } else {
+            if (token == "-r")
+                frameRate = framesPerSecond(value);
             // -r, -ar, -ac, -t, -vn, -an: the same in both dialects.
             noVideo = noVideo || token == "-vn";
             pieces.push_back({Piece::Kind::Tokens, {token}});
@@ -180,6 +224,27 @@ Translation translate(const std::vector<std::string> &arguments) {
         plan.muxer = std::string(muxerForFile(plan.output));
     if (!videoEncoderGiven)
         videoEncoder = std::string(defaultVideoEncoder(plan.muxer));
+    if (!tuningPlaced)
+        pieces.insert(pieces.begin(), {Piece::Kind::Tuning, {}});
+
+    const bool videoEncoded = !noVideo && plan.muxer != "image2" && videoEncoder != "copy";
+    if (videoEncoded)
+        plan.videoEncoder = videoEncoder;
+    if (videoBitRateText && !sameQuality)
+        plan.videoBitRate = bitsPerSecond(*videoBitRateText);
+    plan.fixedFrameRate = frameRate.has_value();
+    if (plan.twoPass) {
+        if (sameQuality)
+            return TranslationError{"Options 'sameq' and 'twopass' exclude each other"};
+        if (!videoEncoded)
+            plan.twoPass = false; // nothing to encode twice: one pass does it
+        else if (!plan.videoBitRate)
+            return TranslationError{"Option 'twopass' needs a video bit rate (-b)"};
+    }
+    if (!plan.twoPass)
+        plan.fitSize.reset();
+    const EncoderUse use{videoEncoder,          plan.muxer, frameRate, plan.videoBitRate,
+                         outputFrame(geometry), h264Level,  given};
 
     for (const Piece &piece : pieces) {
         std::vector<std::string> tokens;
@@ -188,8 +253,21 @@ Translation translate(const std::vector<std::string> &arguments) {
             tokens = piece.tokens;
             break;
         case Piece::Kind::VideoBitRate:
-            if (!sameQuality)
+            if (!sameQuality) {
                 tokens = piece.tokens;
+                plan.videoBitRateAt = plan.outputOptions.size() + 1;
+            }
+            break;
+        case Piece::Kind::Tuning:
+            if (videoEncoded) {
+                tokens = tunedOptions(use);
+                plan.tunedAt = plan.outputOptions.size();
+                plan.tunedCount = tokens.size();
+                const auto tolerance = std::find(tokens.begin(), tokens.end(), "-bt");
+                if (tolerance != tokens.end())
+                    plan.rateToleranceAt = plan.outputOptions.size() +
+                                           static_cast<std::size_t>(tolerance - tokens.begin()) + 1;
+            }
             break;
         case Piece::Kind::Quality:
             if (!noVideo)
@@ -220,6 +298,17 @@ Translation translate(const std::vector<std::string> &arguments) {
             plan.outputOptions.insert(plan.outputOptions.end(), {"-update", "1"});
     }
     return plan;
+}
+
+Plan withVideoBitRate(const Plan &plan, long long bitsPerSecond) {
+    Plan changed = plan;
+    if (!plan.videoBitRateAt || bitsPerSecond <= 0)
+        return changed;
+    changed.videoBitRate = bitsPerSecond;
+    changed.outputOptions[*plan.videoBitRateAt] = std::to_string(bitsPerSecond);
+    if (plan.rateToleranceAt)
+        changed.outputOptions[*plan.rateToleranceAt] = std::to_string(rateTolerance(bitsPerSecond));
+    return changed;
 }
 
 std::vector<std::string> ffmpegArguments(const Plan &plan, const std::string &outputUrl,

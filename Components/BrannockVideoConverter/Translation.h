@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -19,6 +21,21 @@ struct Plan {
     std::string muxer;          // the output muxer, named or known from the extension; else empty
     bool overwrite = false;     // -y given
     bool singlePicture = false; // one image written by the image2 muxer
+
+    std::string videoEncoder;              // ffmpeg's name; empty when no video is encoded
+    std::optional<long long> videoBitRate; // -b in bits per second; none for constant quality
+    std::optional<long long> videoMaxRate; // -maxrate of the line, in bits per second
+    // Where the video bit rate's value, and that of its tolerance (-bt), stand
+    // in outputOptions, so that a second pass can run again at another rate.
+    std::optional<std::size_t> videoBitRateAt;
+    std::optional<std::size_t> rateToleranceAt;
+    // Where the encoder family's tuned settings stand in outputOptions
+    // (EncoderTuning.h): a benchmark leaves them out to compare.
+    std::size_t tunedAt = 0;
+    std::size_t tunedCount = 0;
+    bool fixedFrameRate = false;      // -r given: every pass writes the same frames at that rate
+    bool twoPass = false;             // -twopass, or -fitsize: the converter runs both passes
+    std::optional<long long> fitSize; // -fitsize: the bytes the output should fill, never exceed
 };
 
 struct TranslationError {
@@ -40,12 +57,23 @@ const DialectOption *dialectOption(std::string_view word);
 // Reads the converter's arguments (without the program name). Options before
 // -i are input options and pass unchanged; the last argument is the output.
 // The dialect's options are translated; every other option passes unchanged
-// and in order.
+// and in order. The video encoder gets the tuned settings of its family
+// (EncoderTuning.h) right after its name, where any option of the line
+// itself overrides them.
+//
+// Two options are the converter's own: "-twopass" encodes the video twice,
+// the first pass measuring what the second spends its bits on; "-fitsize N"
+// does the same and keeps the output between 97% and 100% of N bytes. Both
+// need a video bit rate (-b) and exclude -sameq.
 Translation translate(const std::vector<std::string> &arguments);
 
 // The ffmpeg arguments (without the program name) that carry out the plan,
 // writing to `outputUrl`. Without `withSeek` the -ss position is left out.
 std::vector<std::string> ffmpegArguments(const Plan &plan, const std::string &outputUrl,
                                          bool withSeek = true);
+
+// The plan with another video bit rate (and its tolerance): what a second
+// pass that missed its target runs again with. Unchanged without a rate.
+Plan withVideoBitRate(const Plan &plan, long long bitsPerSecond);
 
 } // namespace converter

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -352,6 +353,24 @@ private slots:
         outputBox(*window)->setText(typed);
         window->close();
         QCOMPARE(settingsText(home), after);
+    }
+
+    void videoRateOptionsAreKept() {
+        TestHome home;
+        writeSettings(home, "[General]\nOutputDir=/out\nFitBatchSize=650\n");
+        auto window = OpenMainWindow();
+        VideoSettingsPanel *video = window->frmVideoSettings;
+        QCOMPARE(video->RateOptions(), (SettingsFile::VideoRateOptions{false, false, 650}));
+        video->chkVideoTwoPass->setChecked(true);
+        video->chkVideoFitBatch->setChecked(true);
+        video->txtVideoFitBatchSize->setValue(4000);
+        window->close();
+        QCOMPARE(settingsText(home),
+                 QByteArray("[General]\nOutputDir=/out\nFitBatchSize=4000\nTwoPass=1\n"
+                            "FitBatch=1\n"));
+        window = OpenMainWindow();
+        QCOMPARE(window->frmVideoSettings->RateOptions(),
+                 (SettingsFile::VideoRateOptions{true, true, 4000}));
     }
 
     // "Files at once" starts at one file, is stored once the user changes

@@ -30,6 +30,7 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -100,7 +101,10 @@ void ApplyToWindow(frmMain &window, FakePrompts &prompts, const QStringList &act
         } else if (what.startsWith(u"chk")) {
             Child<QCheckBox>(&window, what)->setChecked(value == u"1");
         } else if (what.startsWith(u"txt")) {
-            Child<QLineEdit>(&window, what)->setText(value);
+            if (auto *number = window.findChild<QSpinBox *>(what))
+                number->setValue(value.toInt());
+            else
+                Child<QLineEdit>(&window, what)->setText(value);
         } else if (what == u"customSize") {
             prompts.dialogHandler = [&](QDialog *dialog) {
                 auto *edit = qobject_cast<frmEditVideoSize *>(dialog);
@@ -203,6 +207,14 @@ private slots:
         QTest::newRow("custom size that is a list entry")
             << QStringList{u"--size"_s, u"0320x0240"_s} << QStringList{u"customSize=320x240"_s}
             << false;
+        QTest::newRow("two passes")
+            << QStringList{u"--two-pass"_s} << QStringList{u"chkVideoTwoPass=1"_s} << false;
+        QTest::newRow("fitted into a size")
+            << QStringList{u"--fit"_s, u"1M"_s}
+            << QStringList{u"chkVideoFitBatch=1"_s, u"txtVideoFitBatchSize=1"_s} << false;
+        QTest::newRow("more room than the codec fills")
+            << QStringList{u"--fit"_s, u"700M"_s}
+            << QStringList{u"chkVideoFitBatch=1"_s, u"txtVideoFitBatchSize=700"_s} << false;
     }
 
     void dryRunWritesTheWindowsBatch() {
@@ -374,6 +386,16 @@ private slots:
         row("check and its opposite", {u"--keep-aspect"_s, u"--no-keep-aspect"_s},
             u"--keep-aspect and --no-keep-aspect cannot be used together"_s);
         row("empty output folder", {u"-o"_s, u" "_s}, u"Please, choose an output folder first."_s);
+        row("fit without a unit", {u"--fit"_s, u"700"_s},
+            u"--fit: '700' is not a size. Give a number and a unit: 700M or 2G"_s);
+        // 3 s at the lowest rate, 384 kbps less 50, and 160 kbps of sound.
+        row("fit too small", {u"--fit"_s, u"100k"_s},
+            u"The files do not fit into 0.1 MB. Even at the lowest video quality the device "
+            u"offers (384 kbps) they need 0.2 MB."_s);
+        row("two passes and same quality", {u"--two-pass"_s, u"--same-quality"_s},
+            u"--two-pass and same quality exclude each other (--no-same-quality turns it off)"_s);
+        row("fit without a picture", {u"--fit"_s, u"1G"_s, u"--no-video"_s},
+            u"--fit needs a picture: it cannot be used with --no-video"_s);
     }
 
     void invalidValuesAreRefused() {
@@ -689,6 +711,25 @@ private slots:
 
     // Killed outright, the program cannot clean up; the batch must still end
     // on its own, leave no half-written output, and not block the next batch.
+    void fitsTwoFilesIntoASize() {
+        // Files of different lengths share the size by their lengths; all
+        // together they fill 97% to 100% of it, each its own share at most.
+        TestHome home;
+        const QString longer = home.path() + u"/longer.mp4"_s;
+        QVERIFY(MakeClip(longer, {6.0, 320, 240, 25, true, true, {}}));
+        const QString out = home.path() + u"/out"_s;
+        const CliResult cli = RunCli({u"--fit"_s, u"1M"_s, u"-o"_s, out, m_wide, longer});
+        QVERIFY2(cli.exitCode == 0, cli.err.constData());
+        QVERIFY2(cli.out.contains("Fitting into 1.0 MB: video at "), cli.out.constData());
+        qint64 total = 0;
+        const QFileInfoList outputs = QDir(out).entryInfoList(QDir::Files);
+        QCOMPARE(outputs.size(), 2);
+        for (const QFileInfo &output : outputs)
+            total += output.size();
+        QVERIFY2(total >= 970000 && total <= 1000000, qPrintable(QString::number(total)));
+        QVERIFY(outputs[0].size() > outputs[1].size()); // "longer" before "wide clip"
+    }
+
     // Two files side by side: the kill takes both lanes.
     void killedProgramLeavesNoBatchRunning() {
         TestHome home;

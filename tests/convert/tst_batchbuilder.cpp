@@ -126,6 +126,24 @@ private slots:
         QTest::newRow("odd values quoted") << "odd"
                                            << " -vcodec 'mpeg4;x' -s 320x240 -b 718kbps -r 25 "
                                               "-acodec '' -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("two passes") << "twopass"
+                                    << " -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -twopass "
+                                       "-acodec aac -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("two passes need a bit rate")
+            << "twopass sameq"
+            << " -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -sameq -acodec aac -ab 128kbps -ar "
+               "44100 -ac 2";
+        QTest::newRow("two passes need a picture")
+            << "twopass noVideo"
+            << " -vn -acodec aac -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("fitted: its own rate and size, two passes")
+            << "fit"
+            << " -vcodec mpeg4 -s 320x240 -b 522kbps -r 25 -twopass -fitsize 2182926 "
+               "-acodec aac -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("fitted at the codec's highest rate: no size")
+            << "fitcapped"
+            << " -vcodec mpeg4 -s 320x240 -b 2450kbps -r 25 -twopass -acodec aac "
+               "-ab 128kbps -ar 44100 -ac 2";
     }
 
     void options() {
@@ -169,7 +187,14 @@ private slots:
                 settings.audioCodec.clear();
             }
         }
-        QCOMPARE(ConversionOptions(settings, codecs, source), expected);
+        std::optional<RowFit> fit;
+        if (changes.contains(u"fit"))
+            fit = RowFit{522, 2182926};
+        if (changes.contains(u"fitcapped"))
+            fit = RowFit{2450, 0};
+        if (changes.contains(u"twopass"))
+            settings.twoPass = 1;
+        QCOMPARE(ConversionOptions(settings, codecs, source, fit), expected);
     }
 
     void sizeOptions_data() {

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QLockFile>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -121,6 +122,33 @@ private slots:
             QCOMPARE(lastMessage(prompts), message);
             QCOMPARE(prompts.shown.last().icon, Prompts::Icon::Exclamation);
         }
+    }
+
+    void aBatchThatCannotFitIsRefused() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        const QString clip = home.path() + u"/clip.avi";
+        QVERIFY(MakeClip(clip, {30.0, 160, 120, 10, true, true, {}}));
+        AddFilesThroughDialog(*window, prompts, {clip});
+        VideoSettingsPanel *video = window->frmVideoSettings;
+        video->chkVideoFitBatch->setChecked(true);
+        video->txtVideoFitBatchSize->setValue(1);
+        outputBox(*window)->setText(home.path() + u"/out");
+        prompts.clear();
+        // 30 s at the lowest rate, 384 kbps less 50, and 160 kbps of sound.
+        const ConversionSeen seen = ConvertThroughWindow(*window, prompts);
+        QVERIFY(!seen.windowOpened);
+        QCOMPARE(lastMessage(prompts),
+                 QStringLiteral("The files do not fit into 1.0 MB.\r\nEven at the lowest video "
+                                "quality the device offers (384 kbps) they need 2.0 MB."));
+        QCOMPARE(prompts.shown.last().icon, Prompts::Icon::Exclamation);
+        QVERIFY(!QDir(home.path() + u"/out").exists());
+        // With "eXtreme Qty" there is no bit rate to fit: the box is off and nothing is refused.
+        video->chkVideoOriginalQuality->setChecked(true);
+        QVERIFY(!video->chkVideoFitBatch->isEnabled());
+        prompts.clear();
+        QVERIFY(ConvertThroughWindow(*window, prompts).windowOpened);
     }
 
     void outputFolderProblemsAreReported() {

@@ -184,6 +184,26 @@ private slots:
         QCOMPARE(preview.arguments.last(), preview.outputPath);
     }
 
+    // Two passes stay on the clip; a fitted batch gives it the row's rate
+    // but not the row's cap on its file, which is for the whole file.
+    void clipKeepsTwoPassesAndTheFittedRate() {
+        ConversionSettings settings = iPodSettings(QStringLiteral("iPod"));
+        settings.twoPass = 1;
+        const BatchCodecData codecs{QStringLiteral("ipod"), QString(), QStringLiteral("m4v"),
+                                    QStringLiteral("m4a")};
+        const FileListRow row = makeRow(QStringLiteral("holiday"), QStringLiteral("00:00:40"));
+        const QString folder = QStringLiteral("/tmp/preview");
+        QStringList words = BuildPreviewCommand(settings, codecs, row, 20, folder).arguments;
+        QCOMPARE(words.count(QStringLiteral("-twopass")), 1);
+        QCOMPARE(words.value(words.indexOf(QStringLiteral("-b")) + 1), QStringLiteral("718kbps"));
+        settings.twoPass = 0;
+        words = BuildPreviewCommand(settings, codecs, row, 20, folder, RowFit{612.5, 3000000})
+                    .arguments;
+        QCOMPARE(words.value(words.indexOf(QStringLiteral("-b")) + 1), QStringLiteral("612.5kbps"));
+        QCOMPARE(words.count(QStringLiteral("-twopass")), 1);
+        QVERIFY(!words.contains(QStringLiteral("-fitsize")));
+    }
+
     void convertsAndShowsBothFrames() {
         TestHome clips;
         const QString clip = SampleFiles::makeH264Mp4(clips.path()); // 352x288, 4 s

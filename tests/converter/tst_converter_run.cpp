@@ -17,6 +17,9 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/file.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -84,6 +87,22 @@ QList<qint64> childrenOf(qint64 parent) {
     return children;
 }
 
+// Files and folders in a folder, sorted.
+QStringList entriesIn(const QString &folder) {
+    QStringList names =
+        QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    names.sort();
+    return names;
+}
+
+// An environment whose temporary folder is `folder`: where two-pass
+// conversions keep their pass logs.
+QProcessEnvironment withTemporaryFolder(const QString &folder) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), folder);
+    return environment;
+}
+
 bool isRunning(qint64 pid) {
     const QByteArray stat = ReadFileBytes(QStringLiteral("/proc/%1/stat").arg(pid));
     if (stat.isEmpty())
@@ -122,6 +141,11 @@ private slots:
     void extensionFfmpegMustSee();
     void muxerTableMatchesFfmpeg_data();
     void muxerTableMatchesFfmpeg();
+    void twoPasses();
+    void twoPassesBelowWhatThePictureNeeds();
+    void passLogRemoved_data();
+    void passLogRemoved();
+    void abandonedPassLogs();
 
 private:
     QTemporaryDir m_clips;
@@ -635,6 +659,195 @@ void ConverterRunTest::muxerTableMatchesFfmpeg() {
         QVERIFY(expected.empty());
     else
         QCOMPARE(QString::fromStdString(expected), muxer);
+}
+
+void ConverterRunTest::twoPasses() {
+    const QString temporary = m_folder + QStringLiteral("/tmp");
+    QVERIFY(QDir().mkpath(temporary));
+    const QString output = m_folder + QStringLiteral("/out.mp4");
+    const QStringList line{QStringLiteral("-i"),
+                           m_longClip,
+                           QStringLiteral("-vcodec"),
+                           QStringLiteral("libxvid"),
+                           QStringLiteral("-b"),
+                           QStringLiteral("200kbps"),
+                           QStringLiteral("-r"),
+                           QStringLiteral("10"),
+                           QStringLiteral("-twopass"),
+                           QStringLiteral("-acodec"),
+                           QStringLiteral("aac"),
+                           QStringLiteral("-y"),
+                           output};
+    const ProgramResult result = convert(line, {}, withTemporaryFolder(temporary));
+    QVERIFY2(result.exitCode == 0, result.output.constData());
+    const double rate = ProbeStream(Probe(output), QStringLiteral("video"))
+                            .value(QStringLiteral("bit_rate"))
+                            .toString()
+                            .toDouble();
+    QVERIFY2(std::abs(rate / 200000 - 1) <= 0.03, qPrintable(QString::number(rate)));
+    QCOMPARE(entriesIn(temporary), QStringList());
+    QCOMPARE(FilesIn(m_folder), QStringList{QStringLiteral("out.mp4")});
+
+    // Read at its own pace, the short clip shows both passes sharing its
+    // length: the first half, then the second, ending at its length.
+    QStringList pacedLine = QStringList{QStringLiteral("-re")} + line;
+    pacedLine[2] = m_clip;
+    const ProgramResult paced = convert(pacedLine, {}, withTemporaryFolder(temporary));
+    QVERIFY2(paced.exitCode == 0, paced.output.constData());
+    const QList<QByteArray> lines = progressLines(paced.output);
+    QVERIFY2(lines.size() >= 5, paced.output.constData());
+    const double end = secondsOf(lines.last());
+    const auto shows = [&lines](double from, double to) {
+        return std::any_of(lines.begin(), lines.end(), [from, to](const QByteArray &shown) {
+            return secondsOf(shown) >= from && secondsOf(shown) <= to;
+        });
+    };
+    QVERIFY(secondsOf(lines.first()) < 0.5);
+    QVERIFY2(shows(0.3, end / 2) && shows(end / 2 + 0.1, end - 0.1), paced.output.constData());
+    QVERIFY2(lines.last().contains("Lsize=") && secondsOf(lines.last()) >= 1.95,
+             lines.last().constData());
+    QCOMPARE(paced.output.count("  Duration: "), 1);
+}
+
+// A rate ffmpeg's rate control gives up on before its second pass still
+// makes the file, in one pass.
+void ConverterRunTest::twoPassesBelowWhatThePictureNeeds() {
+    const QString noisy = m_folder + QStringLiteral("/noisy.avi");
+    QVERIFY(MakeClip(noisy,
+                     {2.0, 352, 288, 15, true, false, {u"-c:v"_s, u"mpeg4"_s, u"-q:v"_s, u"2"_s}},
+                     u"noise=alls=30:allf=t"_s));
+    const QString output = m_folder + QStringLiteral("/out.3gp");
+    const ProgramResult result =
+        convert({u"-i"_s, noisy, u"-vcodec"_s, u"h263"_s, u"-s"_s, u"352x288"_s, u"-b"_s,
+                 u"20kbps"_s, u"-r"_s, u"15"_s, u"-twopass"_s, u"-an"_s, u"-y"_s, output});
+    QVERIFY2(result.exitCode == 0, result.output.constData());
+    QCOMPARE(ProbeStream(Probe(output), QStringLiteral("video"))
+                 .value(QStringLiteral("codec_name"))
+                 .toString(),
+             QStringLiteral("h263"));
+    QVERIFY(QFile::remove(noisy) && QFile::remove(output));
+}
+
+void ConverterRunTest::passLogRemoved_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("signal");      // 0: the conversion fails by itself
+    QTest::addColumn<QByteArray>("mark"); // the signal comes once this has been printed
+
+    const QStringList mpeg4{QStringLiteral("-vcodec"), QStringLiteral("mpeg4")};
+    // Every frame size but five is refused by the H.263 encoder: the first pass fails.
+    QTest::newRow("failure in the first pass")
+        << QStringList{QStringLiteral("-vcodec"), QStringLiteral("h263"), QStringLiteral("-s"),
+                       QStringLiteral("320x240")}
+        << 0 << QByteArray("is not valid for the H.263 codec");
+    // The PSP's container needs a sound track, which the first pass leaves out.
+    QTest::newRow("failure in the second pass")
+        << QStringList{QStringLiteral("-f"), QStringLiteral("psp")} + mpeg4 << 0
+        << QByteArray("PSP mode need one video and one audio stream");
+    // The second pass starts by showing half of the two minutes done.
+    QTest::newRow("SIGTERM in the first pass") << mpeg4 << int(SIGTERM) << QByteArray("time=");
+    QTest::newRow("SIGINT in the second pass") << mpeg4 << int(SIGINT) << QByteArray(" time=60.");
+    // Xvid's second pass keeps a file of its own in /tmp: ffmpeg is given
+    // the time to remove it.
+    QTest::newRow("SIGHUP in Xvid's second pass")
+        << QStringList{QStringLiteral("-vcodec"), QStringLiteral("xvid")} << int(SIGHUP)
+        << QByteArray(" time=60.");
+}
+
+void ConverterRunTest::passLogRemoved() {
+    QFETCH(QStringList, options);
+    QFETCH(int, signal);
+    QFETCH(QByteArray, mark);
+    const QString temporary = m_folder + QStringLiteral("/tmp");
+    QVERIFY(QDir().mkpath(temporary));
+    const QString output = m_folder + QStringLiteral("/out.MP4");
+    const QStringList xvidFiles =
+        QDir(QStringLiteral("/tmp")).entryList({QStringLiteral("xvidff.*")}, QDir::Files);
+
+    QProcess converter;
+    converter.setProcessChannelMode(QProcess::MergedChannels);
+    converter.setProcessEnvironment(withTemporaryFolder(temporary));
+    converter.start(TestPaths::converter(),
+                    QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                QStringLiteral("testsrc2=size=320x240:rate=25:duration=120")} +
+                        options +
+                        QStringList{QStringLiteral("-b"), QStringLiteral("300kbps"),
+                                    QStringLiteral("-twopass"), QStringLiteral("-y"), output});
+    QVERIFY(converter.waitForStarted());
+    QByteArray seen;
+    QElapsedTimer clock;
+    clock.start();
+    while (!seen.contains(mark) && converter.state() != QProcess::NotRunning &&
+           clock.elapsed() < 120000) {
+        converter.waitForReadyRead(100);
+        seen += converter.readAll();
+    }
+    if (signal != 0) {
+        QVERIFY2(seen.contains(mark), seen.constData());
+        QCOMPARE(entriesIn(temporary).size(), 1);
+        QTest::qWait(300);
+        QCOMPARE(::kill(static_cast<pid_t>(converter.processId()), signal), 0);
+    }
+    QVERIFY(converter.waitForFinished(60000));
+    seen += converter.readAll();
+    if (signal != 0) {
+        QCOMPARE(converter.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(converter.exitCode(), signal);
+    } else {
+        QCOMPARE(converter.exitCode(), 1);
+        QVERIFY2(seen.contains(mark), seen.constData());
+    }
+    QCOMPARE(entriesIn(temporary), QStringList());
+    QCOMPARE(FilesIn(m_folder), QStringList());
+    // Other conversions running beside this test may keep an Xvid file there
+    // for a while; one of this conversion's would never go.
+    const auto xvidFilesAdded = [&xvidFiles] {
+        QStringList added =
+            QDir(QStringLiteral("/tmp")).entryList({QStringLiteral("xvidff.*")}, QDir::Files);
+        added.removeIf([&](const QString &name) { return xvidFiles.contains(name); });
+        return added;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(xvidFilesAdded(), QStringList(), 60000);
+}
+
+void ConverterRunTest::abandonedPassLogs() {
+    const QString temporary = m_folder + QStringLiteral("/tmp");
+    QVERIFY(QDir().mkpath(temporary));
+    const QProcessEnvironment environment = withTemporaryFolder(temporary);
+    const auto twoPassLine = [this](const QString &output) {
+        return QStringList{
+            QStringLiteral("-i"),       m_longClip,           QStringLiteral("-vcodec"),
+            QStringLiteral("mpeg4"),    QStringLiteral("-b"), QStringLiteral("200kbps"),
+            QStringLiteral("-twopass"), QStringLiteral("-y"), m_folder + u'/' + output};
+    };
+
+    // A converter killed outright leaves its pass log behind...
+    QProcess killed;
+    killed.setProcessEnvironment(environment);
+    killed.start(TestPaths::converter(),
+                 QStringList{QStringLiteral("-re")} + twoPassLine(QStringLiteral("killed.mp4")));
+    QVERIFY(killed.waitForStarted());
+    QTRY_COMPARE_WITH_TIMEOUT(entriesIn(temporary).size(), 1, 20000);
+    const QString left = entriesIn(temporary).first();
+    QVERIFY(left.startsWith(QStringLiteral("mobivert-passes-")));
+    killed.kill();
+    QVERIFY(killed.waitForFinished(10000));
+    QCOMPARE(entriesIn(temporary), QStringList{left});
+
+    // ...beside one that another converter still holds, and one too new to judge.
+    const QString held = temporary + QStringLiteral("/mobivert-passes-held");
+    const QString young = temporary + QStringLiteral("/mobivert-passes-young");
+    QVERIFY(QDir().mkpath(held) && QDir().mkpath(young));
+    QVERIFY(WriteFileBytes(held + QStringLiteral("/lock"), {}));
+    QFile lock(held + QStringLiteral("/lock"));
+    QVERIFY(lock.open(QIODevice::ReadWrite));
+    QCOMPARE(::flock(lock.handle(), LOCK_EX | LOCK_NB), 0);
+
+    // The next two-pass conversion removes only what nobody holds.
+    const ProgramResult next = convert(twoPassLine(QStringLiteral("next.mp4")), {}, environment);
+    QVERIFY2(next.exitCode == 0, next.output.constData());
+    QCOMPARE(entriesIn(temporary), (QStringList{QStringLiteral("mobivert-passes-held"),
+                                                QStringLiteral("mobivert-passes-young")}));
+    QCOMPARE(entriesIn(held), QStringList{QStringLiteral("lock")});
 }
 
 QTEST_GUILESS_MAIN(ConverterRunTest)

@@ -1,7 +1,9 @@
 // The converter's reading of the old option dialect and the ffmpeg 5.1
 // arguments it makes of it.
+#include "Components/BrannockVideoConverter/EncoderTuning.h"
 #include "Components/BrannockVideoConverter/OptionValues.h"
 #include "Components/BrannockVideoConverter/Translation.h"
+#include "Components/BrannockVideoConverter/TwoPass.h"
 
 #include <QTest>
 
@@ -32,6 +34,11 @@ QString ffmpegLine(const QString &arguments) {
     return joined(ffmpegArguments(std::get<Plan>(translation), "OUT"));
 }
 
+Plan planOf(const QString &arguments) {
+    const Translation translation = translate(words(arguments));
+    return std::holds_alternative<Plan>(translation) ? std::get<Plan>(translation) : Plan{};
+}
+
 } // namespace
 
 class ConverterTranslationTest : public QObject {
@@ -48,6 +55,16 @@ private slots:
     void bitRates();
     void refused_data();
     void refused();
+    void tuning_data();
+    void tuning();
+    void referenceFrames_data();
+    void referenceFrames();
+    void numbers_data();
+    void numbers();
+    void twoPassLines();
+    void secondPassAgain_data();
+    void secondPassAgain();
+    void shownPositions();
 };
 
 void ConverterTranslationTest::commandLines_data() {
@@ -57,16 +74,19 @@ void ConverterTranslationTest::commandLines_data() {
     QTest::newRow("worked example")
         << QStringLiteral("-i in.avi -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -acodec aac -ab "
                           "128kbps -ar 44100 -ac 2 -y out.mp4")
-        << QStringLiteral("-y -i file:in.avi -c:v mpeg4 -vf scale=320:240,setsar=1 -b:v 718k -r "
-                          "25 -c:a aac -b:a 128k -ar 44100 -ac 2 -f mp4 OUT");
-    QTest::newRow("container named") << QStringLiteral("-i in.avi -f psp -vcodec mpeg4 -y out.MP4")
-                                     << QStringLiteral("-y -i file:in.avi -f psp -c:v mpeg4 OUT");
+        << QStringLiteral("-y -i file:in.avi -c:v mpeg4 -bf 0 -g 50 -flags +mv4+aic -mbd rd -bt "
+                          "1436000 -vf scale=320:240,setsar=1 -b:v 718k -r 25 -c:a aac -b:a 128k "
+                          "-ar 44100 -ac 2 -f mp4 OUT");
+    QTest::newRow("container named")
+        << QStringLiteral("-i in.avi -f psp -vcodec mpeg4 -y out.MP4")
+        << QStringLiteral("-y -i file:in.avi -f psp -c:v mpeg4 -bf 0 -flags "
+                          "+mv4+aic -mbd rd OUT");
     QTest::newRow("container from an upper-case extension")
         << QStringLiteral("-i in.avi -vcodec mpeg4 -y M4V00001.MP4")
-        << QStringLiteral("-y -i file:in.avi -c:v mpeg4 -f mp4 OUT");
+        << QStringLiteral("-y -i file:in.avi -c:v mpeg4 -bf 0 -flags +mv4+aic -mbd rd -f mp4 OUT");
     QTest::newRow("extension ffmpeg must see itself")
         << QStringLiteral("-i in.avi -vcodec mpeg4 -y out.nut")
-        << QStringLiteral("-y -i file:in.avi -c:v mpeg4 OUT");
+        << QStringLiteral("-y -i file:in.avi -c:v mpeg4 -bf 0 -flags +mv4+aic -mbd rd OUT");
     QTest::newRow("trim: start before the input, length after")
         << QStringLiteral("-i in.avi -vcodec libx264 -ss 00:01:02.5 -t 30 -y out.mp4")
         << QStringLiteral("-y -ss 00:01:02.5 -i file:in.avi -c:v libx264 -t 30 -f mp4 OUT");
@@ -102,10 +122,11 @@ void ConverterTranslationTest::commandLines_data() {
         << QStringLiteral("-y -i file:in.avi -c:v libx264 -c:a libopencore_amrnb -f 3gp OUT");
     QTest::newRow("old encoder names: faac, mp3; current names kept")
         << QStringLiteral("-i in.avi -vcodec wmv2 -acodec faac -acodec mp3 -acodec wmav2 out.wmv")
-        << QStringLiteral("-y -i file:in.avi -c:v wmv2 -c:a aac -c:a libmp3lame -c:a wmav2 -f asf "
-                          "OUT");
+        << QStringLiteral("-y -i file:in.avi -c:v wmv2 -mbd rd -c:a aac -c:a libmp3lame -c:a wmav2 "
+                          "-f asf OUT");
     QTest::newRow("video only") << QStringLiteral("-i in.avi -vcodec xvid -an -y out.avi")
-                                << QStringLiteral("-y -i file:in.avi -c:v libxvid -an -f avi OUT");
+                                << QStringLiteral("-y -i file:in.avi -c:v libxvid -bf 0 -flags "
+                                                  "+mv4+aic -trellis 1 -an -f avi OUT");
     QTest::newRow("neither") << QStringLiteral("-i in.avi -vn -an -y out.mp4")
                              << QStringLiteral("-y -i file:in.avi -vn -an -f mp4 OUT");
     QTest::newRow("frame count") << QStringLiteral("-i in.avi -vframes 25 -y out.avi")
@@ -116,7 +137,8 @@ void ConverterTranslationTest::commandLines_data() {
                                   << QStringLiteral("-y -i file:in.avi -f asf OUT");
     QTest::newRow("input options before -i pass unchanged")
         << QStringLiteral("-re -f lavfi -i testsrc2=duration=5 -vcodec mpeg4 -y out.mp4")
-        << QStringLiteral("-y -re -f lavfi -i testsrc2=duration=5 -c:v mpeg4 -f mp4 OUT");
+        << QStringLiteral("-y -re -f lavfi -i testsrc2=duration=5 -c:v mpeg4 -bf 0 -flags "
+                          "+mv4+aic -mbd rd -f mp4 OUT");
     QTest::newRow("input with a leading dash and a colon")
         << QStringLiteral("-i -my:clip.avi -y out.mp4")
         << QStringLiteral("-y -i file:-my:clip.avi -f mp4 OUT");
@@ -285,12 +307,218 @@ void ConverterTranslationTest::refused_data() {
         << QStringLiteral("-i") << QStringLiteral("Missing argument for option 'i'");
     QTest::newRow("two inputs") << QStringLiteral("-i a.avi -i b.avi -y c.mp4")
                                 << QStringLiteral("Only one input file is supported");
+    QTest::newRow("two passes and same quality")
+        << QStringLiteral("-i a.avi -vcodec mpeg4 -b 700k -twopass -sameq -y b.mp4")
+        << QStringLiteral("Options 'sameq' and 'twopass' exclude each other");
+    QTest::newRow("fit and same quality")
+        << QStringLiteral("-i a.avi -vcodec mpeg4 -b 700k -sameq -fitsize 900000 -y b.mp4")
+        << QStringLiteral("Options 'sameq' and 'twopass' exclude each other");
+    QTest::newRow("two passes without a bit rate")
+        << QStringLiteral("-i a.avi -vcodec mpeg4 -twopass -y b.mp4")
+        << QStringLiteral("Option 'twopass' needs a video bit rate (-b)");
+    for (const char *size : {"6M", "0", "-5", "1e6"}) {
+        QTest::addRow("fit size %s", size)
+            << QStringLiteral("-i a.avi -b 700k -fitsize %1 -y b.mp4").arg(QLatin1String(size))
+            << QStringLiteral("Invalid value '%1' for option 'fitsize'").arg(QLatin1String(size));
+    }
 }
 
 void ConverterTranslationTest::refused() {
     QFETCH(QString, arguments);
     QFETCH(QString, message);
     QCOMPARE(ffmpegLine(arguments), QStringLiteral("error: ") + message);
+}
+
+void ConverterTranslationTest::tuning_data() {
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("MPEG-4: Simple Profile tools, key frame every 2 s, rate tolerance 2 s")
+        << QStringLiteral("-f ipod -vcodec mpeg4 -b 718kbps -r 25 -maxrate 2500k -y out.m4v")
+        << QStringLiteral("-f ipod -c:v mpeg4 -bf 0 -g 50 -flags +mv4+aic -mbd rd -bt 1436000 "
+                          "-b:v 718k -r 25 -maxrate 2500k OUT");
+    QTest::newRow("Xvid: trellis, its own rate control")
+        << QStringLiteral("-f psp -vcodec xvid -b 718kbps -r 29.97 -y M4V0001.MP4")
+        << QStringLiteral("-f psp -c:v libxvid -bf 0 -g 60 -flags +mv4+aic -trellis 1 -b:v 718k "
+                          "-r 29.97 OUT");
+    QTest::newRow("H.263: baseline only")
+        << QStringLiteral("-f 3gp -vcodec h263 -b 46kbps -r 15 -y out.3gp")
+        << QStringLiteral("-f 3gp -c:v h263 -g 30 -mbd rd -bt 92000 -b:v 46k -r 15 OUT");
+    QTest::newRow("Windows Media")
+        << QStringLiteral("-f asf -vcodec wmv2 -b 718kbps -r 25 -y out.wmv")
+        << QStringLiteral("-f asf -c:v wmv2 -g 50 -mbd rd -bt 1436000 -b:v 718k -r 25 OUT");
+    QTest::newRow("H.264 at 25 fps: x264's own 250 frames")
+        << QStringLiteral("-f ipod -vcodec h264 -s 640x480 -b 1450kbps -r 25 -level 3.0 -y o.m4v")
+        << QStringLiteral("-f ipod -c:v libx264 -g 250 -vf scale=640:480,setsar=1 -b:v 1450k -r "
+                          "25 -level 3.0 OUT");
+    QTest::newRow("H.264 at 15 fps: 10 s; references the level's buffer holds")
+        << QStringLiteral("-f mp4 -vcodec h264 -s 640x360 -b 718kbps -r 15 -level 13 -y o.mp4")
+        << QStringLiteral("-f mp4 -c:v libx264 -g 150 -refs 2 -vf scale=640:360,setsar=1 -b:v "
+                          "718k -r 15 -level 13 OUT");
+    QTest::newRow("H.264 for the PSP: no B-frame pyramid")
+        << QStringLiteral("-f psp -vcodec h264 -s 480x272 -b 718kbps -r 29.97 -profile:v main "
+                          "-level 3.0 -y o.MP4")
+        << QStringLiteral("-f psp -c:v libx264 -g 250 -b-pyramid none -vf scale=480:272,setsar=1 "
+                          "-b:v 718k -r 29.97 -profile:v main -level 3.0 OUT");
+    QTest::newRow("the line's own options win")
+        << QStringLiteral("-vcodec mpeg4 -b 700k -r 25 -g 300 -flags:v +qpel -bt 1M -y o.avi")
+        << QStringLiteral("-c:v mpeg4 -bf 0 -mbd rd -b:v 700k -r 25 -g 300 -flags:v +qpel -bt 1M "
+                          "-f avi OUT");
+    QTest::newRow("same quality: no rate tolerance")
+        << QStringLiteral("-vcodec mpeg4 -b 700k -sameq -y o.avi")
+        << QStringLiteral("-c:v mpeg4 -bf 0 -flags +mv4+aic -mbd rd -q:v 2 -f avi OUT");
+    QTest::newRow("stream copy") << QStringLiteral("-vcodec copy -r 25 -y o.mkv")
+                                 << QStringLiteral("-c:v copy -r 25 -f matroska OUT");
+    QTest::newRow("no video") << QStringLiteral("-vn -vcodec mpeg4 -r 25 -y o.mp4")
+                              << QStringLiteral("-vn -c:v mpeg4 -r 25 -f mp4 OUT");
+}
+
+void ConverterTranslationTest::tuning() {
+    QFETCH(QString, arguments);
+    QFETCH(QString, expected);
+    QCOMPARE(ffmpegLine(QStringLiteral("-i in.avi ") + arguments),
+             QStringLiteral("-y -i file:in.avi ") + expected);
+}
+
+void ConverterTranslationTest::referenceFrames_data() {
+    QTest::addColumn<QString>("level");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("references"); // 0: unknown level
+
+    QTest::newRow("1.3 at 320x240") << QStringLiteral("1.3") << 320 << 240 << 7;
+    QTest::newRow("13 at 640x480") << QStringLiteral("13") << 640 << 480 << 1;
+    QTest::newRow("3.0 at 720x480") << QStringLiteral("3.0") << 720 << 480 << 6;
+    QTest::newRow("3 at 480x272, 17 rows of macroblocks")
+        << QStringLiteral("3") << 480 << 272 << 15;
+    QTest::newRow("3.1 at 1280x720") << QStringLiteral("3.1") << 1280 << 720 << 5;
+    QTest::newRow("at most 16") << QStringLiteral("5.1") << 176 << 144 << 16;
+    QTest::newRow("at least 1") << QStringLiteral("1") << 1920 << 1080 << 1;
+    QTest::newRow("1b") << QStringLiteral("1b") << 176 << 144 << 4;
+    QTest::newRow("unknown") << QStringLiteral("high") << 320 << 240 << 0;
+}
+
+void ConverterTranslationTest::referenceFrames() {
+    QFETCH(QString, level);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, references);
+    QCOMPARE(maxReferenceFrames(level.toStdString(), {width, height}).value_or(0), references);
+}
+
+void ConverterTranslationTest::numbers_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qlonglong>("bitsPerSecond"); // 0: refused
+    QTest::addColumn<double>("framesPerSecond");  // 0: refused
+
+    QTest::newRow("718k") << QStringLiteral("718k") << 718000LL << 0.0;
+    QTest::newRow("1.5M") << QStringLiteral("1.5M") << 1500000LL << 0.0;
+    QTest::newRow("64Ki") << QStringLiteral("64Ki") << 65536LL << 0.0;
+    QTest::newRow("96000") << QStringLiteral("96000") << 96000LL << 96000.0 * 0 + 0.0;
+    QTest::newRow("25") << QStringLiteral("25") << 25LL << 25.0;
+    QTest::newRow("29.97") << QStringLiteral("29.97") << 30LL << 29.97;
+    QTest::newRow("30000/1001") << QStringLiteral("30000/1001") << 0LL << 30000.0 / 1001;
+    QTest::newRow("pal") << QStringLiteral("pal") << 0LL << 25.0;
+    QTest::newRow("negative") << QStringLiteral("-25") << 0LL << 0.0;
+    QTest::newRow("zero over") << QStringLiteral("25/0") << 0LL << 0.0;
+    QTest::newRow("milli") << QStringLiteral("5m") << 0LL << 0.0;
+    QTest::newRow("empty") << QString() << 0LL << 0.0;
+}
+
+void ConverterTranslationTest::numbers() {
+    QFETCH(QString, text);
+    QFETCH(qlonglong, bitsPerSecond);
+    QFETCH(double, framesPerSecond);
+    QCOMPARE(converter::bitsPerSecond(text.toStdString()).value_or(0), bitsPerSecond);
+    QCOMPARE(converter::framesPerSecond(text.toStdString()).value_or(0), framesPerSecond);
+}
+
+void ConverterTranslationTest::twoPassLines() {
+    const Plan plan = planOf(QStringLiteral("-i in.avi -vcodec h264 -b 718kbps -r 25 -twopass -ac "
+                                            "2 -y out.mp4"));
+    QVERIFY(plan.twoPass);
+    QCOMPARE(joined(passArguments(plan, 1, "LOG", "OUT")),
+             QStringLiteral("-y -i file:in.avi -c:v libx264 -g 250 -b:v 718k -r 25 -ac 2 -f mp4 "
+                            "-pass 1 -passlogfile LOG -fps_mode cfr -fastfirstpass 0 -an -sn -dn "
+                            "-f null OUT"));
+    QCOMPARE(joined(passArguments(plan, 2, "LOG", "OUT")),
+             QStringLiteral("-y -i file:in.avi -c:v libx264 -g 250 -b:v 718k -r 25 -ac 2 -f mp4 "
+                            "-pass 2 -passlogfile LOG -fps_mode cfr OUT"));
+
+    // A second pass that runs again changes the rate and its tolerance only.
+    const Plan mpeg4 =
+        planOf(QStringLiteral("-i in.avi -vcodec mpeg4 -b 700k -fitsize 900000 -y out.mp4"));
+    QVERIFY(mpeg4.twoPass);
+    QCOMPARE(mpeg4.fitSize.value_or(0), 900000);
+    QCOMPARE(joined(passArguments(withVideoBitRate(mpeg4, 650000), 2, "LOG", "OUT")),
+             QStringLiteral("-y -i file:in.avi -c:v mpeg4 -bf 0 -flags +mv4+aic -mbd rd -bt "
+                            "1300000 -b:v 650000 -f mp4 -pass 2 -passlogfile LOG -fps_mode "
+                            "passthrough OUT"));
+    // ffmpeg's own encoders analyse the first pass without the costly decision.
+    QVERIFY(
+        joined(passArguments(mpeg4, 1, "LOG", "OUT"))
+            .endsWith(QStringLiteral("-fps_mode passthrough -mbd simple -an -sn -dn -f null OUT")));
+    // Nothing to encode twice without a picture: one pass.
+    QVERIFY(!planOf(QStringLiteral("-i in.avi -vn -b 700k -twopass -y out.m4a")).twoPass);
+}
+
+void ConverterTranslationTest::secondPassAgain_data() {
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<qlonglong>("usedRate");
+    QTest::addColumn<double>("videoKb");
+    QTest::addColumn<qlonglong>("fileBytes");
+    QTest::addColumn<qlonglong>("again"); // 0: the output stays
+
+    // 10 s at 700 kbit/s are 854.5 kB of video.
+    const QString rate = QStringLiteral("-vcodec mpeg4 -b 700k -twopass");
+    QTest::newRow("on target") << rate << 700000LL << 854.5 << 0LL << 0LL;
+    QTest::newRow("1.9% over") << rate << 700000LL << 870.7 << 0LL << 0LL;
+    QTest::newRow("6% under: the ratio") << rate << 700000LL << 803.0 << 0LL << 744887LL;
+    QTest::newRow("again from the rate of the last run")
+        << rate << 750000LL << 900.0 << 0LL << 712077LL;
+    QTest::newRow("a quarter under: the picture needs no more")
+        << rate << 700000LL << 630.0 << 0LL << 0LL;
+    QTest::newRow("at most half") << rate << 700000LL << 2000.0 << 0LL << 466667LL;
+    QTest::newRow("Xvid: the rate reached never above -maxrate")
+        << QStringLiteral("-vcodec xvid -b 700k -twopass -maxrate 650k") << 700000LL << 750.0 << 0LL
+        << 740560LL;
+    QTest::newRow("ffmpeg's encoders: the rate asked for never above -maxrate")
+        << QStringLiteral("-vcodec mpeg4 -b 640k -twopass -maxrate 650k") << 640000LL << 720.0
+        << 0LL << 650000LL;
+    QTest::newRow("short: kilobyte rounding tolerated")
+        << QStringLiteral("-vcodec h263 -b 46k -twopass") << 46000LL << 55.0 << 0LL << 0LL;
+
+    const QString fit = QStringLiteral("-vcodec mpeg4 -b 700k -fitsize 1000000");
+    QTest::newRow("fits: 97%") << fit << 700000LL << 854.5 << 970000LL << 0LL;
+    QTest::newRow("fits: 100%") << fit << 700000LL << 854.5 << 1000000LL << 0LL;
+    // Aiming at 985,000 bytes: the video gives up the 20,000 bytes over it.
+    QTest::newRow("over") << fit << 700000LL << 854.5 << 1005000LL << 684000LL;
+    QTest::newRow("under") << fit << 700000LL << 854.5 << 960000LL << 720000LL;
+}
+
+void ConverterTranslationTest::secondPassAgain() {
+    QFETCH(QString, arguments);
+    QFETCH(qlonglong, usedRate);
+    QFETCH(double, videoKb);
+    QFETCH(qlonglong, fileBytes);
+    QFETCH(qlonglong, again);
+    const Plan plan = planOf(QStringLiteral("-i in.avi ") + arguments + QStringLiteral(" o.mp4"));
+    QVERIFY(plan.videoBitRate);
+    const SecondPassOutcome outcome{usedRate, videoKb * 1024, 10.0, fileBytes};
+    const std::optional<long long> corrected = correctedBitRate(plan, outcome);
+    QCOMPARE(corrected.value_or(0), again);
+}
+
+void ConverterTranslationTest::shownPositions() {
+    // Both passes share the file's length: 0-5 s, then 5-10 s.
+    QCOMPARE(shownPosition(0, 4000000, 0), 4000000);
+    QCOMPARE(shownPosition(1, 4000000, 0), 2000000);
+    QCOMPARE(shownPosition(1, 10000000, 0), 5000000);
+    QCOMPARE(shownPosition(2, 0, 10000000), 5000000);
+    QCOMPARE(shownPosition(2, 4000000, 10000000), 7000000);
+    QCOMPARE(shownPosition(2, 10000000, 10000000), 10000000);
+    QCOMPARE(shownPosition(2, 12000000, 10000000), 10000000); // never past the end
+    QCOMPARE(shownPosition(2, 3000000, 0), 3000000);          // the first pass saw nothing
 }
 
 QTEST_GUILESS_MAIN(ConverterTranslationTest)

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -297,7 +298,28 @@ private slots:
                 QVERIFY2(control->isEnabled() == videoOn, qPrintable(control->objectName()));
         }
         QCOMPARE(video()->cmbVideoBitrate->isEnabled(), qualityOn);
+        // Two passes and the fit spend the bit rate: they follow its box.
+        QCOMPARE(video()->chkVideoTwoPass->isEnabled(), qualityOn);
+        QCOMPARE(video()->chkVideoFitBatch->isEnabled(), qualityOn);
+        video()->chkVideoFitBatch->setChecked(true);
+        QCOMPARE(video()->txtVideoFitBatchSize->isEnabled(), qualityOn);
         QCOMPARE(profile(), clicks.isEmpty() ? QStringLiteral("Medium") : QStringLiteral("Custom"));
+    }
+
+    void rateOptionsBelongToNoProfile() {
+        start();
+        QVERIFY(!video()->txtVideoFitBatchSize->isEnabled()); // until its box is checked
+        video()->chkVideoTwoPass->click();
+        video()->chkVideoFitBatch->click();
+        QVERIFY(video()->txtVideoFitBatchSize->isEnabled());
+        video()->txtVideoFitBatchSize->setValue(1234);
+        QCOMPARE(profile(), QStringLiteral("Medium"));
+        QCOMPARE(window->profileControls().CurrentSettings().twoPass, 1);
+        // Choosing a profile keeps them.
+        window->cmbProfiles->setCurrentIndex(0);
+        QCOMPARE(video()->RateOptions(), (SettingsFile::VideoRateOptions{true, true, 1234}));
+        video()->chkVideoFitBatch->click();
+        QVERIFY(!video()->txtVideoFitBatchSize->isEnabled());
     }
 
     void qualityStaysOffWhileNoVideoIsChecked() {

@@ -33,6 +33,50 @@ private slots:
         QCOMPARE(SettingsFile::readAddFilesFolder(data), QStringLiteral("/media/in/"));
     }
 
+    void videoRateOptions_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<bool>("twoPass");
+        QTest::addColumn<bool>("fitBatch");
+        QTest::addColumn<int>("megabytes");
+        QTest::addColumn<QByteArray>("after"); // once the options read are written back changed
+        QTest::newRow("no file: defaults")
+            << QByteArray() << false << false << 700 << QByteArray("[General]\nTwoPass=1\n");
+        QTest::newRow("set") << QByteArray("[General]\nTwoPass=1\nFitBatch=1\nFitBatchSize=4000\n")
+                             << true << true << 4000
+                             << QByteArray("[General]\nTwoPass=0\nFitBatch=1\nFitBatchSize=4000\n");
+        QTest::newRow("unreadable values")
+            << QByteArray("[General]\nTwoPass=yes\nFitBatchSize=0\n") << false << false << 700
+            << QByteArray("[General]\nTwoPass=1\nFitBatchSize=0\n");
+        QTest::newRow("size too large")
+            << QByteArray("[General]\nFitBatchSize=10000000\n") << false << false << 700
+            << QByteArray("[General]\nFitBatchSize=10000000\nTwoPass=1\n");
+    }
+
+    void videoRateOptions() {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, twoPass);
+        QFETCH(bool, fitBatch);
+        QFETCH(int, megabytes);
+        QFETCH(QByteArray, after);
+        TestHome home;
+        const QString data = home.makeFolder(QStringLiteral("data"));
+        if (!before.isEmpty()) {
+            QFile file(SettingsFile::path(data));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(before);
+        }
+        SettingsFile::VideoRateOptions options = SettingsFile::readVideoRateOptions(data);
+        QCOMPARE(options, (SettingsFile::VideoRateOptions{twoPass, fitBatch, megabytes}));
+        // Written back unchanged, nothing is written; one change writes one key.
+        QVERIFY(SettingsFile::writeVideoRateOptions(data, options));
+        QCOMPARE(QFile::exists(SettingsFile::path(data)), !before.isEmpty());
+        options.twoPass = !options.twoPass;
+        QVERIFY(SettingsFile::writeVideoRateOptions(data, options));
+        QFile file(SettingsFile::path(data));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), after);
+    }
+
     void emptyOutputDirStaysEmpty() {
         TestHome home;
         const QString data = home.makeFolder(QStringLiteral("data"));

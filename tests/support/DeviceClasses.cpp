@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QSize>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -129,6 +130,40 @@ QStringList ProbedH264Profiles(const QStringList &encoderProfiles) {
     return names;
 }
 
+// The largest decoded picture buffer of an H.264 level (ffprobe's level
+// times ten), in macroblocks: Table A-1 of the standard.
+int decodedPictureBufferMacroblocks(int level) {
+    switch (level) {
+    case 13:
+    case 20:
+        return 2376;
+    case 21:
+        return 4752;
+    case 22:
+    case 30:
+        return 8100;
+    case 31:
+        return 18000;
+    default:
+        return 0;
+    }
+}
+
+// The number of reference frames an H.264 stream declares (its sequence
+// parameter set's max_num_ref_frames), -1 when it cannot be read.
+int h264ReferenceFrames(const QString &file) {
+    const ProgramResult result = RunProgram(
+        QStringLiteral("ffmpeg"),
+        {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("debug"),
+         QStringLiteral("-i"), file, QStringLiteral("-map"), QStringLiteral("0:v:0"),
+         QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-bsf:v"),
+         QStringLiteral("trace_headers"), QStringLiteral("-frames:v"), QStringLiteral("1"),
+         QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")});
+    static const QRegularExpression field(QStringLiteral("max_num_ref_frames +[01]+ = (\\d+)"));
+    const QRegularExpressionMatch match = field.match(QString::fromUtf8(result.output));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
 double frameRate(const QString &fraction) {
     const QStringList parts = fraction.split(u'/');
     if (parts.size() != 2 || parts[1].toDouble() == 0)
@@ -141,7 +176,7 @@ int kbps(const QJsonObject &object) {
 }
 
 QStringList checkVideo(const VideoLimit &limit, const DeviceClass &target, const QJsonObject &video,
-                       int videoKbps) {
+                       int videoKbps, const QString &file) {
     QStringList problems;
     const auto problem = [&](const QString &what) {
         problems << limit.codec + u": " + what;
@@ -170,8 +205,19 @@ QStringList checkVideo(const VideoLimit &limit, const DeviceClass &target, const
         problem(u"pixel format " + video.value(QStringLiteral("pix_fmt")).toString());
     if (limit.kbps > 0 && videoKbps > limit.kbps * Tolerance)
         problem(QStringLiteral("bit rate %1 kbit/s").arg(videoKbps));
-    if (mpeg4 && video.value(QStringLiteral("has_b_frames")).toInt() != 0)
+    const bool baseline = profile.contains(u"Baseline");
+    if ((mpeg4 || baseline) && video.value(QStringLiteral("has_b_frames")).toInt() != 0)
         problem(QStringLiteral("B-frames"));
+    if (limit.codec == u"h264") {
+        // Reference frames within the level's buffer, and the PSP's three.
+        const int macroblocks = ((size.width() + 15) / 16) * ((size.height() + 15) / 16);
+        int most = std::min(16, decodedPictureBufferMacroblocks(level) / std::max(1, macroblocks));
+        if (target.muxer == u"psp")
+            most = std::min(most, 3);
+        const int references = h264ReferenceFrames(file);
+        if (references < 1 || references > most)
+            problem(QStringLiteral("%1 reference frames").arg(references));
+    }
     return problems;
 }
 
@@ -268,7 +314,7 @@ QStringList CheckDeviceClass(const QString &deviceClass, const QString &file) {
     QStringList videoProblems;
     bool videoOk = false;
     for (const VideoLimit &candidate : rule.video) {
-        const QStringList seen = checkVideo(candidate, rule, video, videoKbps);
+        const QStringList seen = checkVideo(candidate, rule, video, videoKbps, file);
         if (seen.isEmpty())
             videoOk = true;
         videoProblems += seen;

@@ -33,7 +33,7 @@ ProgramResult RunProgram(const QString &program, const QStringList &arguments,
     return result;
 }
 
-bool MakeClip(const QString &path, const ClipSpec &spec) {
+bool MakeClip(const QString &path, const ClipSpec &spec, const QString &videoFilter) {
     QStringList arguments{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"),
                           QStringLiteral("-loglevel"), QStringLiteral("error"),
                           QStringLiteral("-y")};
@@ -41,10 +41,11 @@ bool MakeClip(const QString &path, const ClipSpec &spec) {
     if (spec.video) {
         arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
                   << QStringLiteral("testsrc2=size=%1x%2:rate=%3:duration=%4")
-                         .arg(spec.width)
-                         .arg(spec.height)
-                         .arg(spec.fps)
-                         .arg(seconds);
+                             .arg(spec.width)
+                             .arg(spec.height)
+                             .arg(spec.fps)
+                             .arg(seconds) +
+                         (videoFilter.isEmpty() ? QString() : u',' + videoFilter);
     }
     if (spec.audio) {
         arguments

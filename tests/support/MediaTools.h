@@ -40,7 +40,9 @@ struct ClipSpec {
 };
 
 // Makes a clip with testsrc2 and a 1 kHz tone; returns false on failure.
-bool MakeClip(const QString &path, const ClipSpec &spec = {});
+// `videoFilter` goes after the test picture ("noise=..." for a picture that
+// takes every bit an encoder offers).
+bool MakeClip(const QString &path, const ClipSpec &spec = {}, const QString &videoFilter = {});
 
 // ffprobe -show_streams -show_format of a file, as JSON.
 QJsonObject Probe(const QString &path);
