@@ -3,6 +3,7 @@
 #include "app/AudioSettingsPanel.h"
 #include "app/DeviceStrip.h"
 #include "app/HelpLinks.h"
+#include "app/InterruptedBatch.h"
 #include "app/MainStatusBar.h"
 #include "app/MemoryStickOption.h"
 #include "app/OutputDirectoryPanel.h"
@@ -145,7 +146,7 @@ QWidget *frmMain::buildFileArea() {
     lvwVideoFiles->setHeaderLabels({QStringLiteral("Filename"), QStringLiteral("Codec"),
                                     QStringLiteral("Duration"), QStringLiteral("Video Size"),
                                     QStringLiteral("Begin Time"), QStringLiteral("End Time"),
-                                    QStringLiteral("Filepath")});
+                                    QStringLiteral("Filepath"), QStringLiteral("Status")});
     lvwVideoFiles->setRootIsDecorated(false);
     lvwVideoFiles->setUniformRowHeights(true);
     lvwVideoFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -238,6 +239,7 @@ void frmMain::Form_Load(const QString &argumentText) {
     StatusBar->inlayIntoSecondPanel(CancelOverlay);
     LoadSettings(*this);
     SwitchDevice(QStringLiteral("iPod"));
+    OfferInterruptedBatch(*this);
 }
 
 void frmMain::closeEvent(QCloseEvent *event) {

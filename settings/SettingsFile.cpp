@@ -44,7 +44,8 @@ bool writeAddFilesFolder(const QString &applicationSettingsPath, const QString &
 }
 
 QString readFilesAtOnce(const QString &applicationSettingsPath) {
-    return ReadIniValue(General, FilesAtOnce, QStringLiteral("1"), path(applicationSettingsPath));
+    return ReadIniValue(General, FilesAtOnce, QStringLiteral("Automatic"),
+                        path(applicationSettingsPath));
 }
 
 bool writeFilesAtOnce(const QString &applicationSettingsPath, const QString &choice) {

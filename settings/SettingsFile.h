@@ -18,7 +18,7 @@ QString readAddFilesFolder(const QString &applicationSettingsPath);
 bool writeAddFilesFolder(const QString &applicationSettingsPath, const QString &folder);
 
 // "Files at once" as the window's box shows it: "Automatic" or a number;
-// "1" when the key is missing.
+// "Automatic" when the key is missing.
 QString readFilesAtOnce(const QString &applicationSettingsPath);
 bool writeFilesAtOnce(const QString &applicationSettingsPath, const QString &choice);
 

@@ -114,11 +114,11 @@ private slots:
         const QStringList headers{QStringLiteral("Filename"),   QStringLiteral("Codec"),
                                   QStringLiteral("Duration"),   QStringLiteral("Video Size"),
                                   QStringLiteral("Begin Time"), QStringLiteral("End Time"),
-                                  QStringLiteral("Filepath")};
-        QCOMPARE(list->columnCount(), 7);
-        for (int column = 0; column < 7; ++column) {
+                                  QStringLiteral("Filepath"),   QStringLiteral("Status")};
+        QCOMPARE(list->columnCount(), 8);
+        for (int column = 0; column < 8; ++column) {
             QCOMPARE(list->headerItem()->text(column), headers[column]);
-            QCOMPARE(list->isColumnHidden(column), column >= 4);
+            QCOMPARE(list->isColumnHidden(column), column >= 4 && column < 7);
         }
         QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
         const char *buttons[][2] = {
@@ -155,6 +155,8 @@ private slots:
                                 << "&Remove Selected Item(s)" << QKeySequence(Qt::Key_Delete);
         QTest::newRow("clear") << "mnuRemoveItems_ClearList"
                                << "&Clear List" << QKeySequence(Qt::SHIFT | Qt::Key_Delete);
+        QTest::newRow("remove converted") << "mnuRemoveItems_RemoveConvertedFiles"
+                                          << "Remove C&onverted Files" << none;
         QTest::newRow("trim") << "mnuEdit_TrimVideoFile"
                               << "&Trim Video File" << QKeySequence(Qt::CTRL | Qt::Key_T);
         QTest::newRow("view output") << "mnuView_OutputDirectory"
@@ -354,23 +356,23 @@ private slots:
         QCOMPARE(settingsText(home), after);
     }
 
-    // "Files at once" starts at one file, is stored once the user changes
+    // "Files at once" starts at Automatic, is stored once the user changes
     // it, comes back at the next start; a value the box does not offer
-    // leaves one file at a time.
+    // leaves Automatic.
     void filesAtOnceIsKept_data() {
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QString>("shownAtStart");
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("left alone") << QByteArray() << "1"
-                                    << "1" << QByteArray("[General]\nOutputDir=/o\n");
-        QTest::newRow("chosen") << QByteArray() << "1"
-                                << "Automatic"
-                                << QByteArray("[General]\nOutputDir=/o\nFilesAtOnce=Automatic\n");
+        QTest::newRow("left alone") << QByteArray() << "Automatic"
+                                    << "Automatic" << QByteArray("[General]\nOutputDir=/o\n");
+        QTest::newRow("chosen") << QByteArray() << "Automatic"
+                                << "1" << QByteArray("[General]\nOutputDir=/o\nFilesAtOnce=1\n");
         QTest::newRow("read back") << QByteArray("[General]\nFilesAtOnce=6\n") << "6"
                                    << "6" << QByteArray("[General]\nFilesAtOnce=6\nOutputDir=/o\n");
-        QTest::newRow("spoilt") << QByteArray("[General]\nFilesAtOnce=99\n") << "1"
-                                << "1" << QByteArray("[General]\nFilesAtOnce=1\nOutputDir=/o\n");
+        QTest::newRow("spoilt") << QByteArray("[General]\nFilesAtOnce=99\n") << "Automatic"
+                                << "Automatic"
+                                << QByteArray("[General]\nFilesAtOnce=Automatic\nOutputDir=/o\n");
     }
 
     void filesAtOnceIsKept() {

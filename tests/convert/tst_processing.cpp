@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QtTest>
 
 namespace {
@@ -80,7 +81,10 @@ class TestProcessing : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { DebugLog::instance().stop(); }
+    void cleanup() {
+        DebugLog::instance().stop();
+        qunsetenv("FAKE_PACE_MS");
+    }
 
     void runsTheBatchToTheEnd() {
         TestHome home;
@@ -111,8 +115,8 @@ private slots:
         QCOMPARE(window.lblCurrentFile->text(), QStringLiteral("Finished!"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Converting Video Files...Finished!"));
         QCOMPARE(window.cmdCancel->text(), QStringLiteral("&Close"));
-        QCOMPARE(window.prgTotal->maximum(), 4);
-        QCOMPARE(window.prgTotal->value(), 4);
+        QCOMPARE(window.prgTotal->maximum(), 12); // the seconds of all three rows
+        QCOMPARE(window.prgTotal->value(), 12);
         QCOMPARE(window.prgCurrent->maximum(), 4);
         QCOMPARE(window.prgCurrent->value(), 4);
         QVERIFY(window.txtStatus->text().contains(u"Lsize="));
@@ -128,6 +132,54 @@ private slots:
         QVERIFY(prompts.shown.isEmpty());
         QVERIFY(window.isCleanedUp());
         QVERIFY(batch.workingFilesGone());
+    }
+
+    // The lower bar is the share of the batch's seconds converted, moving
+    // within each file; the time left shows once there is enough to go on,
+    // from the seconds converted per second so far, and the total at the end.
+    void wholeBatchProgressAndTimeLeft() {
+        TestHome home;
+        FakePrompts prompts;
+        qputenv("FAKE_PACE_MS", "250"); // 4 seconds of video per second
+        Batch batch(home, {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/ok-2.avi")}, 12);
+        frmProcessing window(batch.run);
+        int firstFileHighest = 0;
+        int previous = 0;
+        bool neverBack = true;
+        QStringList times;
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, [&] {
+            const int value = window.prgTotal->value();
+            neverBack = neverBack && value >= previous;
+            previous = value;
+            if (window.lblCurrentFile->text() == u"Processing File: 1 of 2...")
+                firstFileHighest = std::max(firstFileHighest, value);
+            if (times.isEmpty() || times.last() != window.lblTime->text())
+                times << window.lblTime->text();
+        });
+        sampler.start(5);
+        window.show();
+        QTRY_VERIFY_WITH_TIMEOUT(window.isFinished(), 30000);
+        sampler.stop();
+
+        QCOMPARE(window.prgTotal->maximum(), 24);
+        QVERIFY(neverBack);
+        QVERIFY2(firstFileHighest >= 8 && firstFileHighest <= 12,
+                 qPrintable(QString::number(firstFileHighest)));
+        QVERIFY2(times.contains(QStringLiteral("Elapsed 00:00:01")), qPrintable(times.join(u'|')));
+        // 24 seconds at about 4 a second: some 3 seconds left after 3.
+        const QRegularExpression estimate(
+            QStringLiteral("^Elapsed 00:00:0(\\d) \u00b7 about 00:00:0(\\d) left$"));
+        const auto first = std::find_if(times.begin(), times.end(), [&](const QString &text) {
+            return estimate.match(text).hasMatch();
+        });
+        QVERIFY2(first != times.end(), qPrintable(times.join(u'|')));
+        const QRegularExpressionMatch shown = estimate.match(*first);
+        QVERIFY(shown.captured(1).toInt() >= 3);
+        QVERIFY2(shown.captured(2).toInt() >= 1 && shown.captured(2).toInt() <= 5,
+                 qPrintable(*first));
+        QVERIFY(window.lblTime->text().startsWith(u"Finished in 00:00:0"));
+        window.close();
     }
 
     void errorsAreCollectedAndShown() {
