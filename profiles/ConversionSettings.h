@@ -28,4 +28,6 @@ struct ConversionSettings {
 
     // The device's profile file, read for the codec sections.
     QString profileFile;
+
+    friend bool operator==(const ConversionSettings &, const ConversionSettings &) = default;
 };
