@@ -33,6 +33,19 @@ QString RowStateText(RowProgress::State state) {
     return {};
 }
 
+QString BatchEndNotice(int converted, int failed, int total, bool cancelled) {
+    if (cancelled)
+        return QStringLiteral("Conversion cancelled");
+    const QString files = total == 1 ? QStringLiteral("file") : QStringLiteral("files");
+    if (converted == total)
+        return total == 1 ? QStringLiteral("1 file converted")
+                          : QStringLiteral("All %1 files converted").arg(total);
+    QString text = QStringLiteral("%1 of %2 %3 converted").arg(converted).arg(total).arg(files);
+    if (failed > 0)
+        text += QStringLiteral(", %1 failed").arg(failed);
+    return text;
+}
+
 BatchProgress::BatchProgress(const QString &converterPath, const QString &trackDropPath,
                              const QList<BatchRow> &rows, const QList<QList<int>> &lanes)
     : m_laneRows(lanes) {
@@ -127,6 +140,11 @@ int BatchProgress::filesDone() const {
         return row.state == RowProgress::State::Converted ||
                row.state == RowProgress::State::Failed;
     }));
+}
+
+int BatchProgress::filesIn(RowProgress::State state) const {
+    return int(std::count_if(m_rows.begin(), m_rows.end(),
+                             [state](const RowProgress &row) { return row.state == state; }));
 }
 
 int BatchProgress::filesRunning() const {

@@ -21,6 +21,10 @@ struct RowProgress {
 // "Waiting", "Converting", "Converted", "Failed", "Cancelled".
 QString RowStateText(RowProgress::State state);
 
+// What the desktop notification says when a batch ends: "All 5 files
+// converted", "4 of 5 files converted, 1 failed", "Conversion cancelled".
+QString BatchEndNotice(int converted, int failed, int total, bool cancelled);
+
 // A batch that runs in one or more lanes side by side, each lane followed
 // by a ConversionProgress of its own from that lane's console output. Knows
 // per row which lane converts it, how far it has got and its state, and
@@ -54,6 +58,7 @@ public:
     const QList<RowProgress> &rows() const { return m_rows; }
     int rowCount() const { return int(m_rows.size()); }
     int filesDone() const;
+    int filesIn(RowProgress::State state) const;
     int filesRunning() const;
 
     // The latest file (1-based) begun and how far it has got; with one lane

@@ -11,12 +11,15 @@
 #include "convert/LaneProgressView.h"
 #include "convert/frmError.h"
 #include "convert/frmShutdown.h"
+#include "platform/DesktopNotification.h"
 #include "platform/FileSystem.h"
+#include "platform/LauncherEntry.h"
 #include "platform/SleepInhibitor.h"
 #include "platform/TerminationSignals.h"
 #include "widgets/GUIFunctions.h"
 #include "widgets/WizardHeader.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
@@ -33,6 +36,8 @@ namespace {
 
 const QString CancelCaption = QStringLiteral("&Cancel");
 const QString CloseCaption = QStringLiteral("&Close");
+// The desktop file's id, which the desktop knows Mobivert by.
+const QString DesktopFileId = QStringLiteral("example.mobivert.Mobivert");
 
 } // namespace
 
@@ -104,6 +109,9 @@ frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
 
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);
     connect(cmdOpenFolder, &QPushButton::clicked, this, &frmProcessing::cmdOpenFolder_Click);
+    isApplicationActive = [] {
+        return QApplication::activeWindow() != nullptr;
+    };
     m_clock.setInterval(1000);
     connect(&m_clock, &QTimer::timeout, this, &frmProcessing::showTime);
     for (const RowProgress &row : m_progress.rows())
@@ -168,6 +176,8 @@ void frmProcessing::Form_Load() {
         return;
     }
     m_noSleep = std::make_unique<SleepInhibitor>(QStringLiteral("Converting video files"));
+    m_launcherEntry = std::make_unique<LauncherEntry>(DesktopFileId);
+    m_launcherEntry->setProgress(0.0);
     if (m_run.record)
         m_recording = BatchRecordFile::write(m_run.dataFolder, *m_run.record);
     m_clock.start();
@@ -196,6 +206,9 @@ void frmProcessing::showProgress() {
     prgTotal->setMaximum(m_progress.totalMaximum());
     prgTotal->setValue(m_progress.totalValue());
     setWindowTitle(m_progress.caption());
+    if (m_launcherEntry && !m_progress.finished())
+        m_launcherEntry->setProgress(double(m_progress.secondsDone()) /
+                                     double(m_progress.secondsTotal()));
     if (m_elapsed.isValid() && !m_progress.finished())
         m_estimate.update(m_elapsed.elapsed(), m_progress.secondsDone(), m_progress.secondsTotal());
 
@@ -255,6 +268,8 @@ void frmProcessing::batchEnded() {
         BatchRecordFile::remove(m_run.dataFolder);
     m_recording = false;
     showTime();
+    m_launcherEntry.reset();
+    announceEnd();
     if (!m_run.libraryNote.isEmpty()) {
         lblLibraryNote->setText(m_run.libraryNote);
         lblLibraryNote->show();
@@ -269,6 +284,24 @@ void frmProcessing::batchEnded() {
         frmShutdown countdown(this);
         prompts().exec(&countdown);
     }
+}
+
+void frmProcessing::announceEnd() {
+    // Only for a user who is looking elsewhere.
+    if (isApplicationActive && isApplicationActive())
+        return;
+    const int converted = m_progress.filesIn(RowProgress::State::Converted);
+    const int failed = m_progress.filesIn(RowProgress::State::Failed);
+    DesktopNotification *notification = DesktopNotification::send(
+        BatchEndNotice(converted, failed, m_progress.rowCount(), m_cancelled), m_run.outputFolder,
+        DesktopFileId, {{QStringLiteral("open-folder"), QStringLiteral("Open Folder")}},
+        QDBusConnection::sessionBus(), parent() ? parent() : qApp);
+    const QString folder = m_run.outputFolder;
+    connect(notification, &DesktopNotification::actionInvoked, notification,
+            [folder](const QString &key) {
+                if (key == u"open-folder")
+                    prompts().openUrl(QUrl::fromLocalFile(folder));
+            });
 }
 
 void frmProcessing::cmdOpenFolder_Click() {
@@ -314,6 +347,7 @@ void frmProcessing::closeEvent(QCloseEvent *event) {
 void frmProcessing::cleanUp() {
     m_cleanedUp = true;
     m_clock.stop();
+    m_launcherEntry.reset();
     const QString &folder = m_run.dataFolder;
     StopBatches(m_launchers);
     m_noSleep.reset();

@@ -10,6 +10,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,6 +22,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class LauncherEntry;
 class SleepInhibitor;
 class WizardHeader;
 
@@ -52,6 +54,9 @@ public:
 
     const BatchProgress &progress() const { return m_progress; }
     bool isFinished() const { return m_progress.finished(); }
+    // Whether Mobivert is the active window: a batch that ends while it is
+    // not is announced by a desktop notification.
+    std::function<bool()> isApplicationActive;
     // The user cancelled the batch (a logout or kill is no cancel).
     bool wasCancelled() const { return m_cancelled; }
     // The working files have been removed.
@@ -81,6 +86,7 @@ private:
     void showProgress();
     void showTime();
     void writeRecord();
+    void announceEnd();
     void cleanUp();
 
     BatchRun m_run;
@@ -88,6 +94,7 @@ private:
     std::vector<std::unique_ptr<CMDLauncher>> m_launchers; // one per lane
     std::vector<TerminalLines> m_laneLogs;                 // several lanes: each lane's log lines
     std::unique_ptr<SleepInhibitor> m_noSleep;
+    std::unique_ptr<LauncherEntry> m_launcherEntry; // the batch's progress on the launcher icon
     QElapsedTimer m_elapsed;
     QTimer m_clock; // the time shown moves on once a second
     TimeLeftEstimate m_estimate;

@@ -1,6 +1,7 @@
 // What lets a batch be watched and taken up again, the pure parts and the
 // record on disk: the time-left estimate, the record's text, a spoilt
 // record set aside, and the hidden working files of unconverted rows.
+#include "convert/BatchProgress.h"
 #include "convert/BatchRecord.h"
 #include "convert/TimeLeftEstimate.h"
 #include "tests/support/TestEnvironment.h"
@@ -82,6 +83,22 @@ private slots:
             estimate.update(figure.elapsedMs, figure.done, figure.total);
         QCOMPARE(estimate.secondsLeft().value_or(-1), left);
         QCOMPARE(estimate.text(), text);
+    }
+
+    void endNotice_data() {
+        QTest::addColumn<QList<int>>("figures"); // converted, failed, total, cancelled
+        QTest::addColumn<QString>("text");
+        QTest::newRow("all") << QList<int>{5, 0, 5, 0} << "All 5 files converted";
+        QTest::newRow("one") << QList<int>{1, 0, 1, 0} << "1 file converted";
+        QTest::newRow("one failed") << QList<int>{4, 1, 5, 0} << "4 of 5 files converted, 1 failed";
+        QTest::newRow("none") << QList<int>{0, 1, 1, 0} << "0 of 1 file converted, 1 failed";
+        QTest::newRow("cancelled") << QList<int>{2, 0, 5, 1} << "Conversion cancelled";
+    }
+
+    void endNotice() {
+        QFETCH(QList<int>, figures);
+        QFETCH(QString, text);
+        QCOMPARE(BatchEndNotice(figures[0], figures[1], figures[2], figures[3] == 1), text);
     }
 
     void recordReadsBackWhole() {
