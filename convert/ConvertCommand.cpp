@@ -177,7 +177,8 @@ void ConvertCommand::ConvertAll() {
     const auto showStates = [&] {
         const BatchProgress &progress = window.progress();
         for (int row = 0; row < progress.rowCount() && row < items.size(); ++row) {
-            const QStringList errors = progress.rowErrors(row);
+            QStringList errors = progress.rowErrors(row);
+            errors.removeDuplicates();
             SetFileListStatus(items[row], RowStateText(progress.rows()[row].state),
                               errors.join(u'\n'));
         }
