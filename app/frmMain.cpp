@@ -18,6 +18,7 @@
 #include "convert/ConvertCommand.h"
 #include "convert/PreviewOutputCommand.h"
 #include "filelist/FileListController.h"
+#include "filelist/FileListRow.h"
 #include "profiles/ProfileControls.h"
 #include "widgets/ClickableLabel.h"
 #include "widgets/GUIFunctions.h"
@@ -162,6 +163,9 @@ QWidget *frmMain::buildFileArea() {
         lvwVideoFiles->setColumnWidth(column, 0);
         lvwVideoFiles->setColumnHidden(column, true);
     }
+    // Each row's outcome in the last batch, after the hidden columns (sized
+    // once they are hidden, so the header's length stays exact).
+    lvwVideoFiles->setColumnWidth(ColumnStatus, 96);
     lvwVideoFiles->header()->setStretchLastSection(false);
     row->addWidget(lvwVideoFiles, 1);
 

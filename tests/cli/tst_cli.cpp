@@ -220,13 +220,14 @@ private slots:
         AddFilesThroughDialog(*main, prompts, {m_wide, m_narrow});
         ApplyToWindow(*main, prompts, window);
         main->frmOutputDirectorySettings->txtOutputDirectory->setText(out);
+        main->frmOutputDirectorySettings->SetFilesAtOnceChoice(1);
         prompts.clear();
         const QByteArray expected = WindowBatch(*main, prompts);
         QVERIFY2(!expected.isEmpty(), qPrintable(prompts.texts().join(u'|')));
         // The window's working files go, as its conversion window would remove them.
         RemoveWorkingFiles(main->ApplicationSettingsPath);
 
-        // One file at a time, as the window converts by default.
+        // One file at a time, as the window was set to.
         const CliResult cli =
             RunCli(QStringList{u"--dry-run"_s, u"--jobs"_s, u"1"_s, u"-o"_s, out} + arguments +
                    QStringList{m_wide, m_narrow});
