@@ -7,6 +7,7 @@
 #include "app/VideoSettingsPanel.h"
 #include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
+#include "convert/BatchRecord.h"
 #include "filelist/FileListRow.h"
 #include "filelist/VideoFileInfo.h"
 #include "profiles/frmEditVideoSize.h"
@@ -372,6 +373,7 @@ private slots:
                 u"is not auto or a whole number from 1 to 8"_s);
         row("two modes", {u"--dry-run"_s, u"--info"_s},
             u"--dry-run and --info cannot be used together"_s);
+        row("files to resume", {u"--resume"_s}, u"--resume takes no video files"_s);
         row("check and its opposite", {u"--keep-aspect"_s, u"--no-keep-aspect"_s},
             u"--keep-aspect and --no-keep-aspect cannot be used together"_s);
         row("empty output folder", {u"-o"_s, u" "_s}, u"Please, choose an output folder first."_s);
@@ -673,6 +675,8 @@ private slots:
         QCOMPARE(cli.exitCode(), 128 + signalNumber);
         QCOMPARE(ProcessesMentioning(home.path()), QStringList());
         QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+        // Ctrl+C is a decision; a logout leaves the batch to be taken up again.
+        QCOMPARE(QFile::exists(BatchRecordFile::path(home.dataFolder())), signalNumber == SIGTERM);
         // Only complete files: those reported converted, nothing half-written.
         const QList<QJsonObject> events = JsonEvents(seen);
         QStringList converted;
