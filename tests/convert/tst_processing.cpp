@@ -155,11 +155,14 @@ private slots:
                      "Note: if the process is taking too long, try choosing another profile."));
 
         QStringList currentFiles;
-        QTimer sampler;
-        connect(&sampler, &QTimer::timeout, [&] {
+        const auto sample = [&] {
             if (currentFiles.isEmpty() || currentFiles.last() != window.lblCurrentFile->text())
                 currentFiles << window.lblCurrentFile->text();
-        });
+        };
+        // Each file that begins moves a row on, whatever the load on the machine.
+        connect(&window, &frmProcessing::rowsChanged, sample);
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, sample);
         sampler.start(1);
         window.show();
         QTRY_VERIFY_WITH_TIMEOUT(window.isFinished(), 30000);
