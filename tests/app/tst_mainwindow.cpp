@@ -6,6 +6,9 @@
 #include "app/OutputDirectoryPanel.h"
 #include "app/SettingsArea.h"
 #include "app/VideoSettingsPanel.h"
+#include "convert/BatchRecord.h"
+#include "filelist/FileListItems.h"
+#include "profiles/ProfileControls.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
@@ -17,6 +20,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -391,6 +395,58 @@ private slots:
         outputBox(*window)->setText(QStringLiteral("/o"));
         window->close();
         QCOMPARE(settingsText(home), after);
+    }
+
+    // At start: a spoilt record is reported and set aside; an interrupted
+    // batch is offered, and Yes brings back its rows not converted with the
+    // device, the changed settings and the output folder.
+    void interruptedBatchAtStart() {
+        TestHome home;
+        FakePrompts prompts;
+        QDir().mkpath(home.dataFolder());
+        const QString record = BatchRecordFile::path(home.dataFolder());
+        QVERIFY(WriteFileBytes(record, "{\"version\": 1"));
+        OpenMainWindow();
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Exclamation);
+        QVERIFY2(prompts.shown[0].text.contains(u"could not be read") &&
+                     prompts.shown[0].text.endsWith(u".spoilt"),
+                 qPrintable(prompts.shown[0].text));
+        QVERIFY(!QFile::exists(record));
+
+        BatchRecord batch;
+        {
+            auto before = OpenMainWindow();
+            before->SwitchDevice(QStringLiteral("PSP"));
+            before->frmVideoSettings->cmbVideoBitrate->setCurrentIndex(0);
+            before->frmVideoSettings->chkVideoKeepAspectRatio->setChecked(true);
+            batch.settings = before->profileControls().CurrentSettings();
+            batch.profile = before->cmbProfiles->currentText();
+        }
+        QCOMPARE(batch.profile, QStringLiteral("Custom"));
+        batch.outputFolder = QStringLiteral("/videos/psp");
+        batch.filesAtOnce = 3;
+        for (const QString &name : {QStringLiteral("done"), QStringLiteral("left")}) {
+            batch.rows.append({name, QStringLiteral("AVC"), QStringLiteral("00:01:00"),
+                               QStringLiteral("640x480"), QStringLiteral("00:00:05"),
+                               QStringLiteral("00:00:50"), u"/in/" + name + u".mp4"});
+            batch.outputPaths.append(u"/videos/psp/" + name + u".MP4");
+        }
+        batch.converted = {true, false};
+        QVERIFY(BatchRecordFile::write(home.dataFolder(), batch));
+        prompts.clear();
+        prompts.answers.push_back(true);
+        auto window = OpenMainWindow();
+        QCOMPARE(prompts.texts(),
+                 QStringList{QStringLiteral("The last conversion was interrupted: 1 of 2 files "
+                                            "were not converted. Add them to the list again?")});
+        QVERIFY(window->profileControls().CurrentSettings() == batch.settings);
+        QCOMPARE(window->cmbProfiles->currentText(), QStringLiteral("Custom"));
+        QCOMPARE(outputBox(*window)->text(), QStringLiteral("/videos/psp"));
+        QCOMPARE(window->frmOutputDirectorySettings->cmbFilesAtOnce->currentText(),
+                 QStringLiteral("3"));
+        QCOMPARE(ReadFileListRows(window->lvwVideoFiles), QList<FileListRow>{batch.rows[1]});
+        QVERIFY(!QFile::exists(record));
     }
 
     void readOnlySettingsAreStillSaved() {
