@@ -9,6 +9,7 @@
 #include "convert/BatchRecord.h"
 #include "filelist/FileListItems.h"
 #include "profiles/ProfileControls.h"
+#include "profiles/frmEditVideoSize.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
@@ -25,6 +26,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QTreeWidget>
@@ -420,10 +422,19 @@ private slots:
             before->SwitchDevice(QStringLiteral("PSP"));
             before->frmVideoSettings->cmbVideoBitrate->setCurrentIndex(0);
             before->frmVideoSettings->chkVideoKeepAspectRatio->setChecked(true);
+            prompts.dialogHandler = [](QDialog *dialog) {
+                auto *edit = qobject_cast<frmEditVideoSize *>(dialog);
+                edit->txtWidth->setText(QStringLiteral("400"));
+                edit->txtHeight->setText(QStringLiteral("240"));
+                edit->cmdOk->click();
+                return edit->result();
+            };
+            QTest::mouseClick(before->frmVideoSettings->imgEditVideoSize, Qt::LeftButton);
             batch.settings = before->profileControls().CurrentSettings();
             batch.profile = before->cmbProfiles->currentText();
         }
         QCOMPARE(batch.profile, QStringLiteral("Custom"));
+        QCOMPARE(batch.settings.videoSize, QStringLiteral("400x240")); // a custom size
         batch.outputFolder = QStringLiteral("/videos/psp");
         batch.filesAtOnce = 3;
         for (const QString &name : {QStringLiteral("done"), QStringLiteral("left")}) {
