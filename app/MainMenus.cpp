@@ -66,6 +66,8 @@ void MainMenus::buildMenus(QMenuBar *bar, QWidget *owner) {
                 u"&Remove Selected Item(s)", QKeySequence(Qt::Key_Delete));
     mnuRemoveItems_ClearList = addItem(mnuEdit_RemoveItems, u"mnuRemoveItems_ClearList",
                                        u"&Clear List", QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+    mnuRemoveItems_RemoveConvertedFiles = addItem(
+        mnuEdit_RemoveItems, u"mnuRemoveItems_RemoveConvertedFiles", u"Remove C&onverted Files");
     addSeparator(mnuEdit, u"mnuEdit_Separator1");
     mnuEdit_TrimVideoFile = addItem(mnuEdit, u"mnuEdit_TrimVideoFile", u"&Trim Video File",
                                     QKeySequence(Qt::CTRL | Qt::Key_T));

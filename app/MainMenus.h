@@ -23,6 +23,7 @@ struct MainMenus {
     QMenu *mnuEdit_RemoveItems = nullptr;
     QAction *mnuRemoveItems_RemoveSelectedItems = nullptr;
     QAction *mnuRemoveItems_ClearList = nullptr;
+    QAction *mnuRemoveItems_RemoveConvertedFiles = nullptr;
     QAction *mnuEdit_TrimVideoFile = nullptr;
 
     QMenu *mnuView = nullptr;

@@ -58,7 +58,7 @@ OutputDirectoryPanel::OutputDirectoryPanel(QWidget *parent)
     cmbFilesAtOnce->addItems(FilesAtOnce::Items());
     cmbFilesAtOnce->setToolTip(QStringLiteral(
         "How many files are converted side by side. Automatic keeps every core busy."));
-    SetFilesAtOnceChoice(1);
+    SetFilesAtOnceChoice(FilesAtOnce::Automatic);
 
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(8, 8, 8, 8);

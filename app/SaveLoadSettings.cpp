@@ -11,10 +11,10 @@
 void LoadSettings(frmMain &main) {
     OutputDirectoryPanel *output = main.frmOutputDirectorySettings;
     output->txtOutputDirectory->setText(SettingsFile::readOutputDir(main.ApplicationSettingsPath));
-    // A value the box does not offer leaves one file at a time.
+    // A value the box does not offer leaves the default, Automatic.
     output->SetFilesAtOnceChoice(
         FilesAtOnce::Parse(SettingsFile::readFilesAtOnce(main.ApplicationSettingsPath))
-            .value_or(1));
+            .value_or(FilesAtOnce::Automatic));
     main.frmVideoSettings->SetRateOptions(
         SettingsFile::readVideoRateOptions(main.ApplicationSettingsPath));
 }
@@ -22,8 +22,8 @@ void LoadSettings(frmMain &main) {
 void SaveSettings(frmMain &main) {
     const OutputDirectoryPanel *output = main.frmOutputDirectorySettings;
     SettingsFile::writeOutputDir(main.ApplicationSettingsPath, output->txtOutputDirectory->text());
-    // Written once it differs from what is stored (one file at a time when
-    // nothing is), so a settings file never gains the key for nothing.
+    // Written once it differs from what is stored (Automatic when nothing
+    // is), so a settings file never gains the key for nothing.
     const int choice = output->FilesAtOnceChoice();
     if (FilesAtOnce::Parse(SettingsFile::readFilesAtOnce(main.ApplicationSettingsPath)) != choice)
         SettingsFile::writeFilesAtOnce(main.ApplicationSettingsPath, FilesAtOnce::Text(choice));

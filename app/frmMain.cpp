@@ -3,6 +3,7 @@
 #include "app/AudioSettingsPanel.h"
 #include "app/DeviceStrip.h"
 #include "app/HelpLinks.h"
+#include "app/InterruptedBatch.h"
 #include "app/MainStatusBar.h"
 #include "app/MemoryStickOption.h"
 #include "app/OutputDirectoryPanel.h"
@@ -17,6 +18,7 @@
 #include "convert/ConvertCommand.h"
 #include "convert/PreviewOutputCommand.h"
 #include "filelist/FileListController.h"
+#include "filelist/FileListRow.h"
 #include "profiles/ProfileControls.h"
 #include "widgets/ClickableLabel.h"
 #include "widgets/GUIFunctions.h"
@@ -145,7 +147,7 @@ QWidget *frmMain::buildFileArea() {
     lvwVideoFiles->setHeaderLabels({QStringLiteral("Filename"), QStringLiteral("Codec"),
                                     QStringLiteral("Duration"), QStringLiteral("Video Size"),
                                     QStringLiteral("Begin Time"), QStringLiteral("End Time"),
-                                    QStringLiteral("Filepath")});
+                                    QStringLiteral("Filepath"), QStringLiteral("Status")});
     lvwVideoFiles->setRootIsDecorated(false);
     lvwVideoFiles->setUniformRowHeights(true);
     lvwVideoFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -161,6 +163,9 @@ QWidget *frmMain::buildFileArea() {
         lvwVideoFiles->setColumnWidth(column, 0);
         lvwVideoFiles->setColumnHidden(column, true);
     }
+    // Each row's outcome in the last batch, after the hidden columns (sized
+    // once they are hidden, so the header's length stays exact).
+    lvwVideoFiles->setColumnWidth(ColumnStatus, 96);
     lvwVideoFiles->header()->setStretchLastSection(false);
     row->addWidget(lvwVideoFiles, 1);
 
@@ -238,6 +243,7 @@ void frmMain::Form_Load(const QString &argumentText) {
     StatusBar->inlayIntoSecondPanel(CancelOverlay);
     LoadSettings(*this);
     SwitchDevice(QStringLiteral("iPod"));
+    OfferInterruptedBatch(*this);
 }
 
 void frmMain::closeEvent(QCloseEvent *event) {

@@ -9,13 +9,16 @@
 #include "platform/SleepInhibitor.h"
 
 #include <algorithm>
+#include <csignal>
 
-CliConversion::CliConversion(const QString &dataFolder, const BatchPlan &plan, CliOutput &output)
+CliConversion::CliConversion(const QString &dataFolder, const BatchPlan &plan, CliOutput &output,
+                             const std::optional<BatchRecord> &record)
     : m_dataFolder(dataFolder)
     , m_plan(plan)
     , m_output(output)
     , m_progress(BatchFiles::converter(dataFolder), BatchFiles::trackDrop(dataFolder), plan.rows,
-                 plan.lanes) {
+                 plan.lanes)
+    , m_record(record) {
     for (const BatchRow &row : plan.rows)
         m_totalSeconds += row.totalSeconds;
     m_announcedRows.fill(false, plan.rows.size());
@@ -56,6 +59,20 @@ void CliConversion::start() {
         return;
     }
     m_noSleep = std::make_unique<SleepInhibitor>(QStringLiteral("Converting video files"));
+    if (m_record)
+        m_recording = BatchRecordFile::write(m_dataFolder, *m_record);
+}
+
+void CliConversion::writeRecord() {
+    // Each file that ends is noted at once: a crash loses none of them.
+    if (m_recording && m_record->markConverted(m_progress))
+        BatchRecordFile::write(m_dataFolder, *m_record);
+}
+
+void CliConversion::dropRecord() {
+    if (m_recording)
+        BatchRecordFile::remove(m_dataFolder);
+    m_recording = false;
 }
 
 void CliConversion::cancel(int signalNumber) {
@@ -65,12 +82,20 @@ void CliConversion::cancel(int signalNumber) {
     if (!m_output.json())
         m_output.line(QStringLiteral("Cancelling..."));
     cleanUp();
+    const bool keep = m_recording && signalNumber != SIGINT;
+    if (keep)
+        writeRecord();
+    else
+        dropRecord();
     report(true);
+    if (keep && !m_output.json())
+        m_output.line(QStringLiteral("Run mobivert-cli --resume to convert the rest."));
     emit finished(128 + signalNumber);
 }
 
 void CliConversion::CMDLauncher_DataReceived(int lane, const QByteArray &chunk) {
     m_progress.feed(lane, chunk);
+    writeRecord();
     announceFiles();
     showProgress(lane);
 }
@@ -81,11 +106,14 @@ void CliConversion::CMDLauncher_ProcessEnded(int lane) {
     m_progress.finishLane(lane);
     announceFiles();
     if (!m_progress.finished()) {
+        writeRecord();
         showProgress(lane);
         return;
     }
     m_ended = true;
     cleanUp();
+    // A batch that has ended is not taken up again.
+    dropRecord();
     const bool allConverted = report(false) == m_plan.rows.size();
     emit finished(allConverted && m_progress.errors().isEmpty() ? ExitConverted : ExitFailed);
 }

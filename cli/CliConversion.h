@@ -2,6 +2,7 @@
 
 #include "convert/BatchBuilder.h"
 #include "convert/BatchProgress.h"
+#include "convert/BatchRecord.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -24,12 +25,17 @@ class SleepInhibitor;
 class CliConversion final : public QObject {
     Q_OBJECT
 public:
-    CliConversion(const QString &dataFolder, const BatchPlan &plan, CliOutput &output);
+    // The record is kept in the data folder while the batch runs, so that a
+    // batch cut short can be taken up again with --resume.
+    CliConversion(const QString &dataFolder, const BatchPlan &plan, CliOutput &output,
+                  const std::optional<BatchRecord> &record = std::nullopt);
     ~CliConversion() override;
 
     // Starts the batch; finished() follows, also when the start fails.
     void start();
-    // Ends a running batch, keeping the files converted so far.
+    // Ends a running batch, keeping the files converted so far. Ctrl+C is
+    // the user's decision and forgets the batch; a logout (SIGTERM) or a
+    // closed terminal (SIGHUP) keeps it for --resume.
     void cancel(int signalNumber);
 
 signals:
@@ -44,6 +50,8 @@ private:
     // Several lanes: the whole batch's progress, and the row a lane converts.
     void showBatchProgress(int lane);
     void cleanUp();
+    void writeRecord();
+    void dropRecord();
     // Reports the outcome; returns how many files were converted.
     int report(bool cancelled);
 
@@ -62,4 +70,6 @@ private:
     qint64 m_totalSeconds = 0;      // of every row
     qint64 m_secondsBefore = 0;     // of the rows before the current one
     bool m_ended = false;
+    std::optional<BatchRecord> m_record;
+    bool m_recording = false; // the record is on disk
 };

@@ -84,6 +84,7 @@ QList<QCommandLineOption> parserOptions() {
         valued({QStringLiteral("psp-number")}, QStringLiteral("N")),
         valued({QStringLiteral("j"), QStringLiteral("jobs")}, QStringLiteral("N|auto")),
         flag({QStringLiteral("dry-run")}),
+        flag({QStringLiteral("resume")}),
         flag({QStringLiteral("info")}),
         valued({QStringLiteral("preview")}, QStringLiteral("TIME")),
         flag({QStringLiteral("json")}),
@@ -270,6 +271,7 @@ std::optional<Failure> parse(const QStringList &arguments, CliRequest &request) 
         {u"list-profiles", CliRequest::Mode::ListProfiles},
         {u"dry-run", CliRequest::Mode::DryRun},
         {u"info", CliRequest::Mode::Info},
+        {u"resume", CliRequest::Mode::Resume},
     };
     for (const auto &[option, mode] : modeOptions) {
         if (parser.isSet(name(option))) {
@@ -295,6 +297,13 @@ std::optional<Failure> parse(const QStringList &arguments, CliRequest &request) 
                        QStringLiteral(" cannot be used together")};
     if (request.mode == CliRequest::Mode::ListDevices)
         return std::nullopt;
+    if (request.mode == CliRequest::Mode::Resume) {
+        // The interrupted batch brings its own files and settings.
+        if (!parser.positionalArguments().isEmpty())
+            return Failure{QStringLiteral("--resume takes no video files: it converts what the "
+                                          "interrupted batch left")};
+        return std::nullopt;
+    }
 
     request.device = QStringLiteral("iPod");
     if (parser.isSet(QStringLiteral("device"))) {
@@ -505,8 +514,9 @@ converter and batch file as the Mobivert window.
 
 Device and profile:
   -d, --device NAME        iPod, Zune, PSP or MobilePhone (default: iPod)
-  -p, --profile NAME|N     one of the device's profiles, by name or by the number
-                           --list-profiles shows (default: the device's default)
+  -p, --profile NAME|N     one of the device's profiles, by name or by the
+                           number --list-profiles shows (default: the
+                           device's default)
       --list-devices       list the devices and stop
       --list-profiles      list the device's profiles and stop
 
@@ -569,6 +579,10 @@ What to do instead of converting:
                            NAME-preview.png into --output (default: the
                            current folder), with the converted picture's
                            size, bit rate and output size per minute
+      --resume             convert the files the last interrupted batch (of the
+                           window or of mobivert-cli) did not convert, with its
+                           settings and output folder; prints "Nothing to
+                           resume." when there is none
       --json               write progress and results as JSON objects, one
                            per line, for other programs
   -h, --help               show this help
@@ -576,8 +590,10 @@ What to do instead of converting:
 
 Existing files are never replaced: a second holiday.m4v becomes
 "holiday (2).m4v", and PSP file numbers continue after the highest M4V or
-MAQ number already in the output folder. Ctrl+C stops the conversion; files converted before it
-are kept, nothing half-written is left behind.
+MAQ number already in the output folder. Ctrl+C stops the conversion;
+files converted before it are kept, nothing half-written is left behind. A
+batch cut short by a crash, a logout (SIGTERM) or a closed terminal (SIGHUP)
+can be taken up again with --resume.
 
 Exit status: 0 when every file was converted, 1 when a conversion failed,
 2 for invalid options or values, 130 after Ctrl+C and 143 after SIGTERM.

@@ -25,7 +25,17 @@ struct TrimRange {
 };
 
 struct CliRequest {
-    enum class Mode { Convert, DryRun, Info, Preview, ListDevices, ListProfiles, Help, Version };
+    enum class Mode {
+        Convert,
+        Resume,
+        DryRun,
+        Info,
+        Preview,
+        ListDevices,
+        ListProfiles,
+        Help,
+        Version
+    };
     Mode mode = Mode::Convert;
     bool json = false;
 

@@ -10,6 +10,7 @@
 #include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
 #include "convert/BatchLock.h"
+#include "convert/BatchRecord.h"
 #include "convert/ConvertFiles.h"
 #include "convert/FilesAtOnce.h"
 #include "convert/FitPlanning.h"
@@ -197,21 +198,10 @@ QString lookUpDataFolder(CliOutput &out) {
     return folder;
 }
 
-int convert(const CliRequest &request, CliOutput &out, QCoreApplication &application) {
-    const QString dataFolder = lookUpDataFolder(out);
-    if (dataFolder.isEmpty())
-        return ExitFailed;
-
-    std::optional<QList<FileListRow>> rows = readRows(request.files);
-    if (!rows)
-        return 128 + g_pendingSignal;
-    if (request.trim) {
-        if (const std::optional<QString> refusal = applyTrim(*request.trim, *rows)) {
-            out.problem(*refusal);
-            return ExitInvalid;
-        }
-    }
-
+// Converts the rows (or prints their batch) as the request asks.
+int convertRows(const CliRequest &request, const QString &dataFolder,
+                const std::optional<QList<FileListRow>> &rows, CliOutput &out,
+                QCoreApplication &application) {
     BatchOptions options;
     if (request.fitBytes) {
         // Refused before anything is written when the files cannot fit.
@@ -317,6 +307,8 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
                   .arg(request.profileNumber)
                   .arg(request.profileName,
                        request.settingsChanged ? QStringLiteral(", changed") : QString())
+        : !request.profileName.isEmpty() && !ProfileSettings::IsCustomEntry(request.profileName)
+            ? QStringLiteral("profile \"%1\"").arg(request.profileName)
             : QStringLiteral("custom settings");
     if (out.json()) {
         out.object({{QStringLiteral("event"), QStringLiteral("start")},
@@ -344,7 +336,23 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
         out.problem(DataFolderMessage(dataFolder).join(u' '));
         return ExitFailed;
     }
-    CliConversion conversion(dataFolder, plan, out);
+    BatchRecord record;
+    record.settings = request.settings;
+    record.profile = request.profileNumber > 0 || !request.profileName.isEmpty()
+                         ? request.profileName
+                         : ProfileSettings::CustomEntry;
+    record.outputFolder = options.outputFolder;
+    record.addToLibrary = options.addToLibrary;
+    record.ipodMountPoint = options.ipodMountPoint;
+    record.createThumbnails = options.createThumbnails;
+    record.pspStartNumber = options.pspStartNumber;
+    record.filesAtOnce = request.jobs;
+    if (!options.fit.isEmpty())
+        record.fitBytes = *request.fitBytes;
+    record.rows = *rows;
+    record.outputPaths = plan.outputPaths;
+    record.converted.fill(false, rows->size());
+    CliConversion conversion(dataFolder, plan, out, record);
     int exitCode = ExitFailed;
     QObject::connect(&conversion, &CliConversion::finished, &application, [&](int code) {
         exitCode = code;
@@ -370,6 +378,83 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
             out.line(libraryNote);
     }
     return exitCode;
+}
+
+int convert(const CliRequest &request, CliOutput &out, QCoreApplication &application) {
+    const QString dataFolder = lookUpDataFolder(out);
+    if (dataFolder.isEmpty())
+        return ExitFailed;
+
+    std::optional<QList<FileListRow>> rows = readRows(request.files);
+    if (!rows)
+        return 128 + g_pendingSignal;
+    if (request.trim) {
+        if (const std::optional<QString> refusal = applyTrim(*request.trim, *rows)) {
+            out.problem(*refusal);
+            return ExitInvalid;
+        }
+    }
+    return convertRows(request, dataFolder, rows, out, application);
+}
+
+// Converts the rows the last interrupted batch left, with its settings.
+int resume(const CliRequest &resumeRequest, CliOutput &out, QCoreApplication &application) {
+    const QString dataFolder = lookUpDataFolder(out);
+    if (dataFolder.isEmpty())
+        return ExitFailed;
+    BatchRecordFile::ReadResult found;
+    {
+        // A record whose batch still runs is no interrupted one.
+        QLockFile lock(BatchFiles::lock(dataFolder));
+        if (TakeBatchLock(lock) == BatchLockRefusal::Busy) {
+            out.problem(BusyMessage().join(u' '));
+            return ExitFailed;
+        }
+        found = BatchRecordFile::read(dataFolder);
+        if (found.status == BatchRecordFile::ReadResult::Status::Found)
+            BatchRecordFile::removePartialFiles(found.record);
+    }
+    if (found.status == BatchRecordFile::ReadResult::Status::Spoilt)
+        out.problem(QStringLiteral("the record of the last batch could not be read (") +
+                    found.reason +
+                    (found.setAside.isEmpty()
+                         ? QStringLiteral(")")
+                         : QStringLiteral("); it was set aside as ") + found.setAside));
+    const BatchRecord &record = found.record;
+    if (found.status != BatchRecordFile::ReadResult::Status::Found ||
+        record.unconvertedCount() == 0) {
+        BatchRecordFile::remove(dataFolder);
+        if (out.json())
+            out.object({{QStringLiteral("event"), QStringLiteral("nothing-to-resume")}});
+        else
+            out.line(QStringLiteral("Nothing to resume."));
+        return ExitConverted;
+    }
+
+    CliRequest request;
+    request.mode = CliRequest::Mode::Convert;
+    request.json = resumeRequest.json;
+    request.settings = record.settings;
+    request.device = record.settings.device;
+    request.profileName = record.profile;
+    request.outputFolder = record.outputFolder;
+    request.addToLibrary = record.addToLibrary;
+    if (!record.ipodMountPoint.isEmpty())
+        request.ipod = record.ipodMountPoint;
+    request.createThumbnails = record.createThumbnails;
+    request.pspStartNumber = record.pspStartNumber;
+    request.jobs = record.filesAtOnce;
+    if (record.fitBytes > 0) {
+        // The rows left share what the converted files left of the size.
+        request.fitBytes = record.fitBytesLeft();
+        request.qualityItems =
+            ProfileSettings::ReadOptionLists(record.settings.profileFile).videoBitrate;
+    }
+    if (!out.json())
+        out.line(QStringLiteral("Resuming the interrupted batch: %1 of %2 files left.")
+                     .arg(record.unconvertedCount())
+                     .arg(record.rows.size()));
+    return convertRows(request, dataFolder, record.unconvertedRows(), out, application);
 }
 
 int preview(const CliRequest &request, CliOutput &out) {
@@ -425,6 +510,8 @@ int main(int argc, char *argv[]) {
         return showInfo(request, out);
     case CliRequest::Mode::Preview:
         return preview(request, out);
+    case CliRequest::Mode::Resume:
+        return resume(request, out, application);
     case CliRequest::Mode::DryRun:
     case CliRequest::Mode::Convert:
         break;

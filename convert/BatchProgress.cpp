@@ -17,6 +17,35 @@ qint64 weightOf(const RowProgress &row) {
 
 } // namespace
 
+QString RowStateText(RowProgress::State state) {
+    switch (state) {
+    case RowProgress::State::Waiting:
+        return QStringLiteral("Waiting");
+    case RowProgress::State::Converting:
+        return QStringLiteral("Converting");
+    case RowProgress::State::Converted:
+        return QStringLiteral("Converted");
+    case RowProgress::State::Failed:
+        return QStringLiteral("Failed");
+    case RowProgress::State::Cancelled:
+        return QStringLiteral("Cancelled");
+    }
+    return {};
+}
+
+QString BatchEndNotice(int converted, int failed, int total, bool cancelled) {
+    if (cancelled)
+        return QStringLiteral("Conversion cancelled");
+    const QString files = total == 1 ? QStringLiteral("file") : QStringLiteral("files");
+    if (converted == total)
+        return total == 1 ? QStringLiteral("1 file converted")
+                          : QStringLiteral("All %1 files converted").arg(total);
+    QString text = QStringLiteral("%1 of %2 %3 converted").arg(converted).arg(total).arg(files);
+    if (failed > 0)
+        text += QStringLiteral(", %1 failed").arg(failed);
+    return text;
+}
+
 BatchProgress::BatchProgress(const QString &converterPath, const QString &trackDropPath,
                              const QList<BatchRow> &rows, const QList<QList<int>> &lanes)
     : m_laneRows(lanes) {
@@ -113,6 +142,11 @@ int BatchProgress::filesDone() const {
     }));
 }
 
+int BatchProgress::filesIn(RowProgress::State state) const {
+    return int(std::count_if(m_rows.begin(), m_rows.end(),
+                             [state](const RowProgress &row) { return row.state == state; }));
+}
+
 int BatchProgress::filesRunning() const {
     return int(std::count_if(m_rows.begin(), m_rows.end(), [](const RowProgress &row) {
         return row.state == RowProgress::State::Converting;
@@ -160,20 +194,16 @@ QString BatchProgress::caption() const {
            ConversionProgress::percentage(totalValue(), totalMaximum()) + u"%)";
 }
 
-int BatchProgress::totalMaximum() const {
-    if (oneLane())
-        return m_lanes.front().totalMaximum();
+qint64 BatchProgress::secondsTotal() const {
     qint64 total = 0;
     for (const RowProgress &row : m_rows)
         total += weightOf(row);
-    return clampToInt(std::max<qint64>(total, 1));
+    return std::max<qint64>(total, 1);
 }
 
-int BatchProgress::totalValue() const {
-    if (oneLane())
-        return m_lanes.front().totalValue();
+qint64 BatchProgress::secondsDone() const {
     if (finished())
-        return totalMaximum();
+        return secondsTotal();
     qint64 done = 0;
     for (const RowProgress &row : m_rows) {
         if (row.state == RowProgress::State::Converted || row.state == RowProgress::State::Failed)
@@ -181,7 +211,31 @@ int BatchProgress::totalValue() const {
         else if (row.state == RowProgress::State::Converting)
             done += std::min(row.secondsDone, weightOf(row));
     }
-    return std::min(clampToInt(done), totalMaximum());
+    return std::min(done, secondsTotal());
+}
+
+int BatchProgress::totalMaximum() const {
+    return clampToInt(secondsTotal());
+}
+
+int BatchProgress::totalValue() const {
+    return clampToInt(secondsDone());
+}
+
+void BatchProgress::cancel() {
+    for (RowProgress &row : m_rows) {
+        if (row.state == RowProgress::State::Waiting || row.state == RowProgress::State::Converting)
+            row.state = RowProgress::State::Cancelled;
+    }
+}
+
+QStringList BatchProgress::rowErrors(int row) const {
+    QStringList messages;
+    for (const RowError &error : m_errors) {
+        if (error.row == row)
+            messages.append(error.message);
+    }
+    return messages;
 }
 
 QStringList BatchProgress::errors() const {

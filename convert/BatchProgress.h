@@ -10,13 +10,20 @@
 
 // One row of a running batch.
 struct RowProgress {
-    enum class State { Waiting, Converting, Converted, Failed };
+    enum class State { Waiting, Converting, Converted, Failed, Cancelled };
     QString inputPath;
     int lane = 0;            // the lane (0-based) that converts it
     qint64 totalSeconds = 0; // its length: the whole file, or the trimmed part
     qint64 secondsDone = 0;  // how far its conversion has got
     State state = State::Waiting;
 };
+
+// "Waiting", "Converting", "Converted", "Failed", "Cancelled".
+QString RowStateText(RowProgress::State state);
+
+// What the desktop notification says when a batch ends: "All 5 files
+// converted", "4 of 5 files converted, 1 failed", "Conversion cancelled".
+QString BatchEndNotice(int converted, int failed, int total, bool cancelled);
 
 // A batch that runs in one or more lanes side by side, each lane followed
 // by a ConversionProgress of its own from that lane's console output. Knows
@@ -45,10 +52,13 @@ public:
     // lane has.
     void finishLane(int lane);
     bool finished() const;
+    // The batch was cancelled: the rows not yet converted stay so.
+    void cancel();
 
     const QList<RowProgress> &rows() const { return m_rows; }
     int rowCount() const { return int(m_rows.size()); }
     int filesDone() const;
+    int filesIn(RowProgress::State state) const;
     int filesRunning() const;
 
     // The latest file (1-based) begun and how far it has got; with one lane
@@ -59,9 +69,8 @@ public:
     // 3 of 10 done, 2 running...".
     QString currentFileText() const;
     QString caption() const;
-    // The lower bar. One lane: the number of the current file against the
-    // rows + 1. Several: the seconds converted of the whole batch, a row of
-    // unknown length counting as one second.
+    // The lower bar: the seconds converted of the whole batch, advancing
+    // within each file, a row of unknown length counting as one second.
     int totalMaximum() const;
     int totalValue() const;
 
@@ -69,6 +78,11 @@ public:
     QStringList errors() const;
     // The same as the error log shows them: each "-" + message + CR LF.
     QString errorMessages() const;
+    // The error messages reported against one row (0-based).
+    QStringList rowErrors(int row) const;
+    // The seconds of video converted so far, and of the whole batch.
+    qint64 secondsDone() const;
+    qint64 secondsTotal() const;
 
 private:
     void update(int lane);

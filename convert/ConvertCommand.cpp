@@ -27,6 +27,7 @@
 #include <QLockFile>
 #include <QSpinBox>
 #include <QTreeWidget>
+#include <QTreeWidgetItem>
 
 namespace {
 
@@ -169,7 +170,39 @@ void ConvertCommand::ConvertAll(const QList<RowFit> &fit) {
         refuseDataFolder();
         return;
     }
+    BatchRecord record;
+    record.settings = settings;
+    record.profile = m_main.cmbProfiles->currentText();
+    record.outputFolder = options.outputFolder;
+    record.addToLibrary = options.addToLibrary;
+    record.ipodMountPoint = options.ipodMountPoint;
+    record.createThumbnails = options.createThumbnails;
+    record.pspStartNumber = options.pspStartNumber;
+    record.filesAtOnce = output->FilesAtOnceChoice();
+    if (!fit.isEmpty())
+        record.fitBytes = qint64(m_main.frmVideoSettings->txtVideoFitBatchSize->value()) * 1000000;
+    record.rows = rows;
+    record.outputPaths = plan.outputPaths;
+    record.converted.fill(false, rows.size());
+
     frmProcessing window(
-        {options.dataFolder, options.outputFolder, plan.rows, plan.lanes, libraryNote}, &m_main);
+        {options.dataFolder, options.outputFolder, plan.rows, plan.lanes, libraryNote, record},
+        &m_main);
+    // Each row's outcome shows in the list as the batch goes on.
+    QList<QTreeWidgetItem *> items;
+    for (int i = 0; i < m_main.lvwVideoFiles->topLevelItemCount(); ++i)
+        items.append(m_main.lvwVideoFiles->topLevelItem(i));
+    const auto showStates = [&] {
+        const BatchProgress &progress = window.progress();
+        for (int row = 0; row < progress.rowCount() && row < items.size(); ++row) {
+            QStringList errors = progress.rowErrors(row);
+            errors.removeDuplicates();
+            SetFileListStatus(items[row], RowStateText(progress.rows()[row].state),
+                              errors.join(u'\n'));
+        }
+    };
+    showStates();
+    connect(&window, &frmProcessing::rowsChanged, this, showStates);
     prompts().exec(&window);
+    showStates();
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "convert/BatchBuilder.h"
+#include "convert/BatchRecord.h"
+
+#include <optional>
 
 // A batch ready to run: the batch file is written and the components are in
 // place in the data folder.
@@ -10,6 +13,9 @@ struct BatchRun {
     QList<BatchRow> rows;    // one per list row, in batch order
     QList<QList<int>> lanes; // the rows of each lane's batch file; none: one lane of every row
     QString libraryNote;     // where the library hand-off put the files; empty without one
+    // Kept in the data folder while the batch runs, so that an interrupted
+    // batch can be taken up again; nothing keeps none.
+    std::optional<BatchRecord> record;
 };
 
 // The codec sections of the settings' profile file that a batch uses.

@@ -11,12 +11,15 @@
 #include "convert/LaneProgressView.h"
 #include "convert/frmError.h"
 #include "convert/frmShutdown.h"
+#include "platform/DesktopNotification.h"
 #include "platform/FileSystem.h"
+#include "platform/LauncherEntry.h"
 #include "platform/SleepInhibitor.h"
 #include "platform/TerminationSignals.h"
 #include "widgets/GUIFunctions.h"
 #include "widgets/WizardHeader.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
@@ -33,6 +36,8 @@ namespace {
 
 const QString CancelCaption = QStringLiteral("&Cancel");
 const QString CloseCaption = QStringLiteral("&Close");
+// The desktop file's id, which the desktop knows Mobivert by.
+const QString DesktopFileId = QStringLiteral("example.mobivert.Mobivert");
 
 } // namespace
 
@@ -60,6 +65,8 @@ frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
     prgTotal = new QProgressBar(this);
     prgTotal->setObjectName(QStringLiteral("prgTotal"));
     prgTotal->setValue(0);
+    lblTime = new QLabel(this);
+    lblTime->setObjectName(QStringLiteral("lblTime"));
     txtLogContents = new ConsoleLogView(this);
     txtLogContents->setObjectName(QStringLiteral("txtLogContents"));
     lblNote = new QLabel(
@@ -94,6 +101,7 @@ frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
         resize(760, 520 + 30 * (m_progress.laneCount() - 1));
     }
     body->addWidget(prgTotal);
+    body->addWidget(lblTime);
     body->addWidget(txtLogContents, 1);
     body->addWidget(lblNote);
     body->addWidget(lblLibraryNote);
@@ -101,6 +109,13 @@ frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
 
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);
     connect(cmdOpenFolder, &QPushButton::clicked, this, &frmProcessing::cmdOpenFolder_Click);
+    isApplicationActive = [] {
+        return QApplication::activeWindow() != nullptr;
+    };
+    m_clock.setInterval(1000);
+    connect(&m_clock, &QTimer::timeout, this, &frmProcessing::showTime);
+    for (const RowProgress &row : m_progress.rows())
+        m_shownStates.append(row.state);
 }
 
 frmProcessing::~frmProcessing() {
@@ -134,6 +149,7 @@ void frmProcessing::showEvent(QShowEvent *event) {
 
 void frmProcessing::Form_Load() {
     prgTotal->setRange(0, m_progress.totalMaximum());
+    m_elapsed.start();
     // Every lane starts at once, each with its own batch file.
     for (int lane = 0; lane < m_progress.laneCount(); ++lane) {
         auto launcher = std::make_unique<CMDLauncher>();
@@ -160,6 +176,12 @@ void frmProcessing::Form_Load() {
         return;
     }
     m_noSleep = std::make_unique<SleepInhibitor>(QStringLiteral("Converting video files"));
+    m_launcherEntry = std::make_unique<LauncherEntry>(DesktopFileId);
+    m_launcherEntry->setProgress(0.0);
+    if (m_run.record)
+        m_recording = BatchRecordFile::write(m_run.dataFolder, *m_run.record);
+    m_clock.start();
+    showTime();
 }
 
 void frmProcessing::CMDLauncher_DataReceived(int lane, const QByteArray &chunk) {
@@ -184,6 +206,40 @@ void frmProcessing::showProgress() {
     prgTotal->setMaximum(m_progress.totalMaximum());
     prgTotal->setValue(m_progress.totalValue());
     setWindowTitle(m_progress.caption());
+    if (m_launcherEntry && !m_progress.finished())
+        m_launcherEntry->setProgress(double(m_progress.secondsDone()) /
+                                     double(m_progress.secondsTotal()));
+    if (m_elapsed.isValid() && !m_progress.finished())
+        m_estimate.update(m_elapsed.elapsed(), m_progress.secondsDone(), m_progress.secondsTotal());
+
+    bool moved = false;
+    for (int row = 0; row < m_progress.rowCount(); ++row) {
+        moved = moved || m_shownStates[row] != m_progress.rows()[row].state;
+        m_shownStates[row] = m_progress.rows()[row].state;
+    }
+    if (moved) {
+        writeRecord();
+        emit rowsChanged();
+    }
+}
+
+void frmProcessing::showTime() {
+    if (!m_elapsed.isValid())
+        return;
+    if (m_progress.finished() || m_cancelled) {
+        m_clock.stop();
+        lblTime->setText(m_cancelled ? TimeLeftEstimate::cancelledText(m_elapsed.elapsed())
+                                     : TimeLeftEstimate::finishedText(m_elapsed.elapsed()));
+        return;
+    }
+    m_estimate.update(m_elapsed.elapsed(), m_progress.secondsDone(), m_progress.secondsTotal());
+    lblTime->setText(m_estimate.text());
+}
+
+void frmProcessing::writeRecord() {
+    // Each file that ends is noted at once: a crash loses none of them.
+    if (m_recording && !m_progress.finished() && m_run.record->markConverted(m_progress))
+        BatchRecordFile::write(m_run.dataFolder, *m_run.record);
 }
 
 void frmProcessing::appendLaneLines(int lane, const QStringList &lines) {
@@ -207,6 +263,13 @@ void frmProcessing::batchEnded() {
     header->lblWizardSubText->setText(QStringLiteral("Your video files have been converted..."));
     cmdCancel->setText(CloseCaption);
     m_noSleep.reset();
+    // A batch that has ended is not taken up again.
+    if (m_recording)
+        BatchRecordFile::remove(m_run.dataFolder);
+    m_recording = false;
+    showTime();
+    m_launcherEntry.reset();
+    announceEnd();
     if (!m_run.libraryNote.isEmpty()) {
         lblLibraryNote->setText(m_run.libraryNote);
         lblLibraryNote->show();
@@ -221,6 +284,24 @@ void frmProcessing::batchEnded() {
         frmShutdown countdown(this);
         prompts().exec(&countdown);
     }
+}
+
+void frmProcessing::announceEnd() {
+    // Only for a user who is looking elsewhere.
+    if (isApplicationActive && isApplicationActive())
+        return;
+    const int converted = m_progress.filesIn(RowProgress::State::Converted);
+    const int failed = m_progress.filesIn(RowProgress::State::Failed);
+    DesktopNotification *notification = DesktopNotification::send(
+        BatchEndNotice(converted, failed, m_progress.rowCount(), m_cancelled), m_run.outputFolder,
+        DesktopFileId, {{QStringLiteral("open-folder"), QStringLiteral("Open Folder")}},
+        QDBusConnection::sessionBus(), parent() ? parent() : qApp);
+    const QString folder = m_run.outputFolder;
+    connect(notification, &DesktopNotification::actionInvoked, notification,
+            [folder](const QString &key) {
+                if (key == u"open-folder")
+                    prompts().openUrl(QUrl::fromLocalFile(folder));
+            });
 }
 
 void frmProcessing::cmdOpenFolder_Click() {
@@ -248,6 +329,16 @@ void frmProcessing::closeEvent(QCloseEvent *event) {
             return;
         }
     }
+    if (!m_progress.finished() && !TerminationSignals::received()) {
+        // A cancel is the user's decision: nothing to take up again.
+        m_cancelled = true;
+        m_progress.cancel();
+        emit rowsChanged();
+        showTime();
+        if (m_recording)
+            BatchRecordFile::remove(m_run.dataFolder);
+        m_recording = false;
+    }
     cleanUp();
     QDialog::closeEvent(event);
     done(m_progress.finished() ? QDialog::Accepted : QDialog::Rejected);
@@ -255,6 +346,8 @@ void frmProcessing::closeEvent(QCloseEvent *event) {
 
 void frmProcessing::cleanUp() {
     m_cleanedUp = true;
+    m_clock.stop();
+    m_launcherEntry.reset();
     const QString &folder = m_run.dataFolder;
     StopBatches(m_launchers);
     m_noSleep.reset();

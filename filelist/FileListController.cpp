@@ -47,6 +47,8 @@ void FileListController::connectCommands() {
             &FileListController::RemoveSelectedItems);
     connect(m_main.mnuRemoveItems_ClearList, &QAction::triggered, this,
             &FileListController::ClearList);
+    connect(m_main.mnuRemoveItems_RemoveConvertedFiles, &QAction::triggered, this,
+            &FileListController::RemoveConvertedFiles);
     connect(m_main.mnuEdit_TrimVideoFile, &QAction::triggered, this,
             &FileListController::mnuEdit_TrimVideoFile_Click);
     connect(m_main.mnuView_OpenVideoFile, &QAction::triggered, this,
@@ -72,6 +74,15 @@ void FileListController::RemoveSelectedItems() {
 void FileListController::ClearList() {
     if (prompts().ask(&m_main, QStringLiteral("Are you sure you would like to clear your list?")))
         m_main.lvwVideoFiles->clear();
+}
+
+void FileListController::RemoveConvertedFiles() {
+    QTreeWidget *list = m_main.lvwVideoFiles;
+    for (int position = list->topLevelItemCount(); position >= 1; --position) {
+        QTreeWidgetItem *item = FileListItem(list, position);
+        if (item && item->text(ColumnStatus) == ConvertedStatus)
+            delete item;
+    }
 }
 
 void FileListController::mnuEdit_TrimVideoFile_Click() {

@@ -21,6 +21,9 @@ public:
     void RemoveSelectedItems();
     // Asks, then removes every row on Yes.
     void ClearList();
+    // Removes the rows the last batch converted, so that Convert retries
+    // the rest.
+    void RemoveConvertedFiles();
     void mnuEdit_TrimVideoFile_Click();
     void mnuView_OpenVideoFile_Click();
     void mnuView_FileProperties_Click();

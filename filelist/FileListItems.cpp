@@ -53,3 +53,10 @@ QTreeWidgetItem *CurrentFileListItem(const QTreeWidget *list) {
     QTreeWidgetItem *item = list->currentItem();
     return item && item->isSelected() ? item : nullptr;
 }
+
+void SetFileListStatus(QTreeWidgetItem *item, const QString &status, const QString &tooltip) {
+    if (!item)
+        return;
+    item->setText(ColumnStatus, status);
+    item->setToolTip(ColumnStatus, tooltip);
+}

@@ -3,6 +3,7 @@
 #include "filelist/FileListRow.h"
 
 #include <QList>
+#include <QString>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -21,6 +22,12 @@ QTreeWidgetItem *FileListItem(const QTreeWidget *list, int position);
 
 // Appends an empty row (all seven fields empty) and returns it.
 QTreeWidgetItem *AppendFileListRow(QTreeWidget *list);
+
+// A row's outcome in the last batch ("Waiting", "Converting", "Converted",
+// "Failed", "Cancelled"), with the tooltip that holds a failed row's error.
+void SetFileListStatus(QTreeWidgetItem *item, const QString &status,
+                       const QString &tooltip = QString());
+inline const QString ConvertedStatus = QStringLiteral("Converted");
 
 // The row the commands act on: the list's current item, provided it is
 // selected; nullptr otherwise.

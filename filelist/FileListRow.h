@@ -29,5 +29,7 @@ enum FileListColumn : int {
     ColumnBeginTime = 4,
     ColumnEndTime = 5,
     ColumnFilepath = 6,
-    FileListColumnCount = 7
+    FileListColumnCount = 7,
+    // Beside the row's fields: how the row fared in the last batch.
+    ColumnStatus = 7
 };

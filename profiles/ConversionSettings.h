@@ -32,4 +32,6 @@ struct ConversionSettings {
 
     // The device's profile file, read for the codec sections.
     QString profileFile;
+
+    friend bool operator==(const ConversionSettings &, const ConversionSettings &) = default;
 };

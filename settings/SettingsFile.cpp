@@ -79,7 +79,8 @@ bool writeVideoRateOptions(const QString &applicationSettingsPath,
 }
 
 QString readFilesAtOnce(const QString &applicationSettingsPath) {
-    return ReadIniValue(General, FilesAtOnce, QStringLiteral("1"), path(applicationSettingsPath));
+    return ReadIniValue(General, FilesAtOnce, QStringLiteral("Automatic"),
+                        path(applicationSettingsPath));
 }
 
 bool writeFilesAtOnce(const QString &applicationSettingsPath, const QString &choice) {

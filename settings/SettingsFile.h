@@ -36,7 +36,7 @@ VideoRateOptions readVideoRateOptions(const QString &applicationSettingsPath);
 bool writeVideoRateOptions(const QString &applicationSettingsPath, const VideoRateOptions &options);
 
 // "Files at once" as the window's box shows it: "Automatic" or a number;
-// "1" when the key is missing.
+// "Automatic" when the key is missing.
 QString readFilesAtOnce(const QString &applicationSettingsPath);
 bool writeFilesAtOnce(const QString &applicationSettingsPath, const QString &choice);
 

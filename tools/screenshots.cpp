@@ -1,9 +1,11 @@
 // Makes the screenshots of the documentation: the main window with a few
 // clips in its list, its output panel for the PSP with a (stand-in) Memory
 // Stick mounted, the trim dialog and the preview of the first clip, the
-// conversion window during a run and after it, and the conversion window
-// converting two files at once. The trim dialog and the preview go into
-// manual/, which ships with the application.
+// conversion window during a run (with the time left) and after it, the
+// conversion window converting two files at once, and the list with each
+// row's outcome after that batch, in which one file could not be converted.
+// The trim dialog, the preview and the list's outcomes go into manual/,
+// which ships with the application.
 // Usage: mobivert-screenshots OUTPUT_FOLDER (run under a display or
 // QT_QPA_PLATFORM=offscreen; the clips and settings live in a temporary home).
 #include "app/OutputDirectoryPanel.h"
@@ -158,15 +160,21 @@ int main(int argc, char *argv[]) {
     // The batch hands its files to the library: with no iPod connected, to
     // the playlist, which the end of the batch tells.
     window.frmOutputDirectorySettings->chkAddToiTunes->setChecked(true);
+    window.frmOutputDirectorySettings->cmbFilesAtOnce->setCurrentText(QStringLiteral("1"));
 
-    // The conversion window: once while the batch runs, once at its end.
+    // The conversion window: once while the batch runs and tells the time
+    // left, once at its end.
     QTimer::singleShot(0, &window, [&] {
         auto *conversion = qobject_cast<frmProcessing *>(QApplication::activeModalWidget());
         if (!conversion)
             return;
-        if (QTest::qWaitFor([&] { return conversion->progress().currentFile() >= 2; }, 60000)) {
+        const auto timeLeftShown = [&] {
+            return conversion->progress().currentFile() >= 2 &&
+                   conversion->lblTime->text().contains(u"left");
+        };
+        if (QTest::qWaitFor(timeLeftShown, 60000)) {
             QTest::qWait(1500);
-            conversion->grab().save(output + u"/conversion-running.png");
+            conversion->grab().save(output + u"/screenshot-conversion.png");
         }
         if (QTest::qWaitFor([&] { return conversion->isFinished(); }, 120000)) {
             QTest::qWait(300);
@@ -176,8 +184,24 @@ int main(int argc, char *argv[]) {
     });
     window.mnuFile_Convert->trigger();
 
-    // Two files at once, once both lanes are well into their files.
+    // Two files at once, once both lanes are well into their files, with a
+    // fourth file that is gone by the time it is converted.
+    const QString gone = home.path() + u"/Old camcorder tape.mp4";
+    if (!makeClip(gone, QStringLiteral("720x576"), 12))
+        return 1;
+    window.fileList().adder().AddDroppedFiles({gone});
+    QTest::qWait(1000);
+    QFile::remove(gone);
+    window.frmOutputDirectorySettings->chkAddToiTunes->setChecked(false);
     window.frmOutputDirectorySettings->cmbFilesAtOnce->setCurrentText(QStringLiteral("2"));
+    // The error log at the end is closed as soon as it shows.
+    QTimer closeErrorLog;
+    QObject::connect(&closeErrorLog, &QTimer::timeout, [] {
+        if (QWidget *modal = QApplication::activeModalWidget();
+            modal && modal->objectName() == u"frmError")
+            modal->close();
+    });
+    closeErrorLog.start(200);
     QTimer::singleShot(0, &window, [&] {
         auto *conversion = qobject_cast<frmProcessing *>(QApplication::activeModalWidget());
         if (!conversion || !conversion->lanes)
@@ -195,5 +219,8 @@ int main(int argc, char *argv[]) {
         conversion->close();
     });
     window.mnuFile_Convert->trigger();
+    window.lvwVideoFiles->clearSelection();
+    QTest::qWait(200);
+    window.grab().save(output + u"/manual/screenshot-statuses.png");
     return 0;
 }

@@ -6,6 +6,10 @@
 #include "app/OutputDirectoryPanel.h"
 #include "app/SettingsArea.h"
 #include "app/VideoSettingsPanel.h"
+#include "convert/BatchRecord.h"
+#include "filelist/FileListItems.h"
+#include "profiles/ProfileControls.h"
+#include "profiles/frmEditVideoSize.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
@@ -17,10 +21,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTimer>
@@ -115,11 +121,11 @@ private slots:
         const QStringList headers{QStringLiteral("Filename"),   QStringLiteral("Codec"),
                                   QStringLiteral("Duration"),   QStringLiteral("Video Size"),
                                   QStringLiteral("Begin Time"), QStringLiteral("End Time"),
-                                  QStringLiteral("Filepath")};
-        QCOMPARE(list->columnCount(), 7);
-        for (int column = 0; column < 7; ++column) {
+                                  QStringLiteral("Filepath"),   QStringLiteral("Status")};
+        QCOMPARE(list->columnCount(), 8);
+        for (int column = 0; column < 8; ++column) {
             QCOMPARE(list->headerItem()->text(column), headers[column]);
-            QCOMPARE(list->isColumnHidden(column), column >= 4);
+            QCOMPARE(list->isColumnHidden(column), column >= 4 && column < 7);
         }
         QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
         const char *buttons[][2] = {
@@ -156,6 +162,8 @@ private slots:
                                 << "&Remove Selected Item(s)" << QKeySequence(Qt::Key_Delete);
         QTest::newRow("clear") << "mnuRemoveItems_ClearList"
                                << "&Clear List" << QKeySequence(Qt::SHIFT | Qt::Key_Delete);
+        QTest::newRow("remove converted") << "mnuRemoveItems_RemoveConvertedFiles"
+                                          << "Remove C&onverted Files" << none;
         QTest::newRow("trim") << "mnuEdit_TrimVideoFile"
                               << "&Trim Video File" << QKeySequence(Qt::CTRL | Qt::Key_T);
         QTest::newRow("view output") << "mnuView_OutputDirectory"
@@ -373,23 +381,23 @@ private slots:
                  (SettingsFile::VideoRateOptions{true, true, 4000}));
     }
 
-    // "Files at once" starts at one file, is stored once the user changes
+    // "Files at once" starts at Automatic, is stored once the user changes
     // it, comes back at the next start; a value the box does not offer
-    // leaves one file at a time.
+    // leaves Automatic.
     void filesAtOnceIsKept_data() {
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QString>("shownAtStart");
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("left alone") << QByteArray() << "1"
-                                    << "1" << QByteArray("[General]\nOutputDir=/o\n");
-        QTest::newRow("chosen") << QByteArray() << "1"
-                                << "Automatic"
-                                << QByteArray("[General]\nOutputDir=/o\nFilesAtOnce=Automatic\n");
+        QTest::newRow("left alone") << QByteArray() << "Automatic"
+                                    << "Automatic" << QByteArray("[General]\nOutputDir=/o\n");
+        QTest::newRow("chosen") << QByteArray() << "Automatic"
+                                << "1" << QByteArray("[General]\nOutputDir=/o\nFilesAtOnce=1\n");
         QTest::newRow("read back") << QByteArray("[General]\nFilesAtOnce=6\n") << "6"
                                    << "6" << QByteArray("[General]\nFilesAtOnce=6\nOutputDir=/o\n");
-        QTest::newRow("spoilt") << QByteArray("[General]\nFilesAtOnce=99\n") << "1"
-                                << "1" << QByteArray("[General]\nFilesAtOnce=1\nOutputDir=/o\n");
+        QTest::newRow("spoilt") << QByteArray("[General]\nFilesAtOnce=99\n") << "Automatic"
+                                << "Automatic"
+                                << QByteArray("[General]\nFilesAtOnce=Automatic\nOutputDir=/o\n");
     }
 
     void filesAtOnceIsKept() {
@@ -408,6 +416,67 @@ private slots:
         outputBox(*window)->setText(QStringLiteral("/o"));
         window->close();
         QCOMPARE(settingsText(home), after);
+    }
+
+    // At start: a spoilt record is reported and set aside; an interrupted
+    // batch is offered, and Yes brings back its rows not converted with the
+    // device, the changed settings and the output folder.
+    void interruptedBatchAtStart() {
+        TestHome home;
+        FakePrompts prompts;
+        QDir().mkpath(home.dataFolder());
+        const QString record = BatchRecordFile::path(home.dataFolder());
+        QVERIFY(WriteFileBytes(record, "{\"version\": 1"));
+        OpenMainWindow();
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Exclamation);
+        QVERIFY2(prompts.shown[0].text.contains(u"could not be read") &&
+                     prompts.shown[0].text.endsWith(u".spoilt"),
+                 qPrintable(prompts.shown[0].text));
+        QVERIFY(!QFile::exists(record));
+
+        BatchRecord batch;
+        {
+            auto before = OpenMainWindow();
+            before->SwitchDevice(QStringLiteral("PSP"));
+            before->frmVideoSettings->cmbVideoBitrate->setCurrentIndex(0);
+            before->frmVideoSettings->chkVideoKeepAspectRatio->setChecked(true);
+            prompts.dialogHandler = [](QDialog *dialog) {
+                auto *edit = qobject_cast<frmEditVideoSize *>(dialog);
+                edit->txtWidth->setText(QStringLiteral("400"));
+                edit->txtHeight->setText(QStringLiteral("240"));
+                edit->cmdOk->click();
+                return edit->result();
+            };
+            QTest::mouseClick(before->frmVideoSettings->imgEditVideoSize, Qt::LeftButton);
+            batch.settings = before->profileControls().CurrentSettings();
+            batch.profile = before->cmbProfiles->currentText();
+        }
+        QCOMPARE(batch.profile, QStringLiteral("Custom"));
+        QCOMPARE(batch.settings.videoSize, QStringLiteral("400x240")); // a custom size
+        batch.outputFolder = QStringLiteral("/videos/psp");
+        batch.filesAtOnce = 3;
+        for (const QString &name : {QStringLiteral("done"), QStringLiteral("left")}) {
+            batch.rows.append({name, QStringLiteral("AVC"), QStringLiteral("00:01:00"),
+                               QStringLiteral("640x480"), QStringLiteral("00:00:05"),
+                               QStringLiteral("00:00:50"), u"/in/" + name + u".mp4"});
+            batch.outputPaths.append(u"/videos/psp/" + name + u".MP4");
+        }
+        batch.converted = {true, false};
+        QVERIFY(BatchRecordFile::write(home.dataFolder(), batch));
+        prompts.clear();
+        prompts.answers.push_back(true);
+        auto window = OpenMainWindow();
+        QCOMPARE(prompts.texts(),
+                 QStringList{QStringLiteral("The last conversion was interrupted: 1 of 2 files "
+                                            "were not converted. Add them to the list again?")});
+        QVERIFY(window->profileControls().CurrentSettings() == batch.settings);
+        QCOMPARE(window->cmbProfiles->currentText(), QStringLiteral("Custom"));
+        QCOMPARE(outputBox(*window)->text(), QStringLiteral("/videos/psp"));
+        QCOMPARE(window->frmOutputDirectorySettings->cmbFilesAtOnce->currentText(),
+                 QStringLiteral("3"));
+        QCOMPARE(ReadFileListRows(window->lvwVideoFiles), QList<FileListRow>{batch.rows[1]});
+        QVERIFY(!QFile::exists(record));
     }
 
     void readOnlySettingsAreStillSaved() {

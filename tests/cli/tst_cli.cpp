@@ -7,6 +7,7 @@
 #include "app/VideoSettingsPanel.h"
 #include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
+#include "convert/BatchRecord.h"
 #include "filelist/FileListRow.h"
 #include "filelist/VideoFileInfo.h"
 #include "profiles/frmEditVideoSize.h"
@@ -232,13 +233,14 @@ private slots:
         AddFilesThroughDialog(*main, prompts, {m_wide, m_narrow});
         ApplyToWindow(*main, prompts, window);
         main->frmOutputDirectorySettings->txtOutputDirectory->setText(out);
+        main->frmOutputDirectorySettings->SetFilesAtOnceChoice(1);
         prompts.clear();
         const QByteArray expected = WindowBatch(*main, prompts);
         QVERIFY2(!expected.isEmpty(), qPrintable(prompts.texts().join(u'|')));
         // The window's working files go, as its conversion window would remove them.
         RemoveWorkingFiles(main->ApplicationSettingsPath);
 
-        // One file at a time, as the window converts by default.
+        // One file at a time, as the window was set to.
         const CliResult cli =
             RunCli(QStringList{u"--dry-run"_s, u"--jobs"_s, u"1"_s, u"-o"_s, out} + arguments +
                    QStringList{m_wide, m_narrow});
@@ -383,6 +385,7 @@ private slots:
                 u"is not auto or a whole number from 1 to 8"_s);
         row("two modes", {u"--dry-run"_s, u"--info"_s},
             u"--dry-run and --info cannot be used together"_s);
+        row("files to resume", {u"--resume"_s}, u"--resume takes no video files"_s);
         row("check and its opposite", {u"--keep-aspect"_s, u"--no-keep-aspect"_s},
             u"--keep-aspect and --no-keep-aspect cannot be used together"_s);
         row("empty output folder", {u"-o"_s, u" "_s}, u"Please, choose an output folder first."_s);
@@ -696,6 +699,8 @@ private slots:
         QCOMPARE(cli.exitCode(), 128 + signalNumber);
         QCOMPARE(ProcessesMentioning(home.path()), QStringList());
         QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+        // Ctrl+C is a decision; a logout leaves the batch to be taken up again.
+        QCOMPARE(QFile::exists(BatchRecordFile::path(home.dataFolder())), signalNumber == SIGTERM);
         // Only complete files: those reported converted, nothing half-written.
         const QList<QJsonObject> events = JsonEvents(seen);
         QStringList converted;

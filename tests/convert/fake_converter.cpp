@@ -5,8 +5,9 @@
 //   ...fail...  prints "<input>: Unknown format" and exits 1
 //   ...crash... prints two progress lines, then crashes
 //   ...hang...  prints the duration line, then waits until it is killed
-// Every run appends its pid to $FAKE_CONVERTER_LOG when that is set, and
-// waits $FAKE_PAUSE_MS milliseconds before it prints anything.
+// Every run appends its pid to $FAKE_CONVERTER_LOG when that is set, waits
+// $FAKE_PAUSE_MS milliseconds before it prints anything and, with
+// $FAKE_PACE_MS, that long before each progress line.
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -73,8 +74,12 @@ int main(int argc, char **argv) {
         writeInOddChunks(progressLine(1, false) + progressLine(2, false));
         std::raise(SIGSEGV);
     }
-    for (int second = 1; second < seconds; ++second)
+    const int pace = std::getenv("FAKE_PACE_MS") ? std::atoi(std::getenv("FAKE_PACE_MS")) : 0;
+    for (int second = 1; second < seconds; ++second) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(pace));
         writeInOddChunks(progressLine(second, false));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(pace));
     writeInOddChunks(progressLine(seconds, true) + "\n" +
                      "video:100kB audio:20kB global headers:0kB muxing overhead 1.000000%\r\n");
     return 0;

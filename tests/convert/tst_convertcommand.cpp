@@ -4,6 +4,8 @@
 #include "app/VideoSettingsPanel.h"
 #include "base/DebugLog.h"
 #include "convert/BatchFiles.h"
+#include "convert/BatchRecord.h"
+#include "filelist/FileListItems.h"
 #include "profiles/frmEditVideoSize.h"
 #include "tests/support/ConversionDriver.h"
 #include "tests/support/FakePrompts.h"
@@ -375,6 +377,21 @@ private slots:
                      160);
         }
         QCOMPARE(WorkingFiles(window->ApplicationSettingsPath), QStringList());
+
+        // Each row's outcome is in the list; the failed row's error in its
+        // tooltip. Removing the converted rows leaves what to retry, and a
+        // batch that ended leaves nothing to take up again.
+        QStringList statuses;
+        for (int row = 0; row < 4; ++row)
+            statuses << window->lvwVideoFiles->topLevelItem(row)->text(ColumnStatus);
+        QCOMPARE(statuses, (QStringList{QStringLiteral("Converted"), QStringLiteral("Failed"),
+                                        QStringLiteral("Converted"), QStringLiteral("Converted")}));
+        QCOMPARE(window->lvwVideoFiles->topLevelItem(1)->toolTip(ColumnStatus),
+                 QString(clips[1] + u": Unknown format"));
+        window->mnuRemoveItems_RemoveConvertedFiles->trigger();
+        QCOMPARE(ReadFileListRows(window->lvwVideoFiles).size(), 1);
+        QCOMPARE(ReadFileListRows(window->lvwVideoFiles)[0].Filepath, clips[1]);
+        QVERIFY(!QFile::exists(BatchRecordFile::path(window->ApplicationSettingsPath)));
     }
 };
 

@@ -34,6 +34,7 @@ class TestDeviceHandOff : public QObject {
     // A window with the clips listed, converting into home/out.
     std::unique_ptr<frmMain> window(const TestHome &home, FakePrompts &prompts) {
         auto main = OpenMainWindow();
+        main->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
         AddFilesThroughDialog(*main, prompts, m_files);
         main->frmOutputDirectorySettings->txtOutputDirectory->setText(home.path() + u"/out"_s);
         main->frmOutputDirectorySettings->chkAddToiTunes->setChecked(true);

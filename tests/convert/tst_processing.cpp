@@ -7,21 +7,28 @@
 #include "convert/ShellQuote.h"
 #include "convert/frmError.h"
 #include "convert/frmProcessing.h"
+#include "platform/DesktopNotification.h"
 #include "platform/Processes.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
 
 #include <QCheckBox>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QtTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -68,6 +75,36 @@ QList<pid_t> startedConverters(const TestHome &home) {
     return pids;
 }
 
+// Plays the desktop's notification server.
+class FakeNotifications final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QList<QStringList> notified; // summary, body, actions...
+
+public slots:
+    QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body")}; }
+    uint Notify(const QString &, uint, const QString &, const QString &summary, const QString &body,
+                const QStringList &actions, const QVariantMap &, int) {
+        notified.append(QStringList{summary, body} + actions);
+        return 7;
+    }
+};
+
+// Hears the launcher entry's updates.
+class LauncherListener final : public QObject {
+    Q_OBJECT
+public:
+    QStringList uris;
+    QList<QVariantMap> updates;
+
+public slots:
+    void Update(const QString &uri, const QVariantMap &properties) {
+        uris << uri;
+        updates << properties;
+    }
+};
+
 bool anyRunning(const QList<pid_t> &pids) {
     for (const ProcessEntry &process : ListProcesses())
         if (pids.contains(process.pid) && process.state != 'Z')
@@ -81,7 +118,28 @@ class TestProcessing : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { DebugLog::instance().stop(); }
+    // The desktop's session bus is a private one, with no notification
+    // server until a test brings one.
+    void initTestCase() {
+        m_bus.setProgram(QStringLiteral("dbus-daemon"));
+        m_bus.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"),
+                            QStringLiteral("--print-address=1")});
+        m_bus.start();
+        QVERIFY(m_bus.waitForStarted());
+        QVERIFY(m_bus.waitForReadyRead(10000));
+        m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8());
+    }
+
+    void cleanupTestCase() {
+        m_bus.terminate();
+        m_bus.waitForFinished();
+    }
+
+    void cleanup() {
+        DebugLog::instance().stop();
+        qunsetenv("FAKE_PACE_MS");
+    }
 
     void runsTheBatchToTheEnd() {
         TestHome home;
@@ -102,11 +160,14 @@ private slots:
         qputenv("FAKE_PAUSE_MS", "100");
         const auto unpause = qScopeGuard([] { qunsetenv("FAKE_PAUSE_MS"); });
         QStringList currentFiles;
-        QTimer sampler;
-        connect(&sampler, &QTimer::timeout, [&] {
+        const auto sample = [&] {
             if (currentFiles.isEmpty() || currentFiles.last() != window.lblCurrentFile->text())
                 currentFiles << window.lblCurrentFile->text();
-        });
+        };
+        // Each file that begins moves a row on, whatever the load on the machine.
+        connect(&window, &frmProcessing::rowsChanged, sample);
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, sample);
         sampler.start(1);
         window.show();
         QTRY_VERIFY_WITH_TIMEOUT(window.isFinished(), 30000);
@@ -116,8 +177,8 @@ private slots:
         QCOMPARE(window.lblCurrentFile->text(), QStringLiteral("Finished!"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Converting Video Files...Finished!"));
         QCOMPARE(window.cmdCancel->text(), QStringLiteral("&Close"));
-        QCOMPARE(window.prgTotal->maximum(), 4);
-        QCOMPARE(window.prgTotal->value(), 4);
+        QCOMPARE(window.prgTotal->maximum(), 12); // the seconds of all three rows
+        QCOMPARE(window.prgTotal->value(), 12);
         QCOMPARE(window.prgCurrent->maximum(), 4);
         QCOMPARE(window.prgCurrent->value(), 4);
         QVERIFY(window.txtStatus->text().contains(u"Lsize="));
@@ -133,6 +194,110 @@ private slots:
         QVERIFY(prompts.shown.isEmpty());
         QVERIFY(window.isCleanedUp());
         QVERIFY(batch.workingFilesGone());
+    }
+
+    // The lower bar is the share of the batch's seconds converted, moving
+    // within each file; the time left shows once there is enough to go on,
+    // from the seconds converted per second so far, and the total at the end.
+    void wholeBatchProgressAndTimeLeft() {
+        TestHome home;
+        FakePrompts prompts;
+        qputenv("FAKE_PACE_MS", "250"); // 4 seconds of video per second
+        Batch batch(home, {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/ok-2.avi")}, 12);
+        frmProcessing window(batch.run);
+        int firstFileHighest = 0;
+        int previous = 0;
+        bool neverBack = true;
+        QStringList times;
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, [&] {
+            const int value = window.prgTotal->value();
+            neverBack = neverBack && value >= previous;
+            previous = value;
+            if (window.lblCurrentFile->text() == u"Processing File: 1 of 2...")
+                firstFileHighest = std::max(firstFileHighest, value);
+            if (times.isEmpty() || times.last() != window.lblTime->text())
+                times << window.lblTime->text();
+        });
+        sampler.start(5);
+        window.show();
+        QTRY_VERIFY_WITH_TIMEOUT(window.isFinished(), 30000);
+        sampler.stop();
+
+        QCOMPARE(window.prgTotal->maximum(), 24);
+        QVERIFY(neverBack);
+        QVERIFY2(firstFileHighest >= 8 && firstFileHighest <= 12,
+                 qPrintable(QString::number(firstFileHighest)));
+        QVERIFY2(times.contains(QStringLiteral("Elapsed 00:00:01")), qPrintable(times.join(u'|')));
+        // 24 seconds at about 4 a second: some 3 seconds left after 3.
+        const QRegularExpression estimate(
+            QStringLiteral("^Elapsed 00:00:0(\\d) \u00b7 about 00:00:0(\\d) left$"));
+        const auto first = std::find_if(times.begin(), times.end(), [&](const QString &text) {
+            return estimate.match(text).hasMatch();
+        });
+        QVERIFY2(first != times.end(), qPrintable(times.join(u'|')));
+        const QRegularExpressionMatch shown = estimate.match(*first);
+        QVERIFY(shown.captured(1).toInt() >= 3);
+        QVERIFY2(shown.captured(2).toInt() >= 1 && shown.captured(2).toInt() <= 5,
+                 qPrintable(*first));
+        QVERIFY(window.lblTime->text().startsWith(u"Finished in 00:00:0"));
+        window.close();
+    }
+
+    // A batch that ends while Mobivert is not the active window says so,
+    // with a button that opens the output folder; the launcher icon shows
+    // the batch's progress and loses it at the end. Without a notification
+    // server nothing is shown and nothing goes wrong.
+    void batchEndIsAnnounced() {
+        TestHome home;
+        FakePrompts prompts;
+        QDBusConnection service = QDBusConnection::connectToBus(m_address, u"service"_qs);
+        FakeNotifications server;
+        QVERIFY(service.registerService(QStringLiteral("org.freedesktop.Notifications")));
+        QVERIFY(service.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &server,
+                                       QDBusConnection::ExportAllSlots));
+        LauncherListener launcher;
+        QVERIFY(service.connect(
+            QString(), QString(), QStringLiteral("com.canonical.Unity.LauncherEntry"),
+            QStringLiteral("Update"), &launcher, SLOT(Update(QString, QVariantMap))));
+        qputenv("FAKE_PACE_MS", "20");
+        Batch batch(home, {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/fail-2.avi")}, 10);
+        {
+            frmProcessing window(batch.run);
+            window.isApplicationActive = [] {
+                return false;
+            };
+            window.show();
+            QTRY_VERIFY_WITH_TIMEOUT(window.isFinished(), 30000);
+            window.close();
+        }
+        QTRY_COMPARE(server.notified.size(), 1);
+        QCOMPARE(server.notified[0],
+                 (QStringList{u"1 of 2 files converted, 1 failed"_qs, batch.run.outputFolder,
+                              u"open-folder"_qs, u"Open Folder"_qs}));
+        service.send(QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                QStringLiteral("org.freedesktop.Notifications"),
+                                                QStringLiteral("ActionInvoked"))
+                     << uint(7) << QStringLiteral("open-folder"));
+        QTRY_COMPARE(prompts.openedUrls, QList<QUrl>{QUrl::fromLocalFile(batch.run.outputFolder)});
+
+        QTRY_VERIFY(!launcher.updates.isEmpty() &&
+                    !launcher.updates.last()[u"progress-visible"_qs].toBool());
+        QCOMPARE(launcher.uris.first(),
+                 QStringLiteral("application://example.mobivert.Mobivert.desktop"));
+        QVERIFY(launcher.updates.first()[u"progress-visible"_qs].toBool());
+        QVERIFY(std::any_of(
+            launcher.updates.begin(), launcher.updates.end(), [](const QVariantMap &update) {
+                const double share = update[u"progress"_qs].toDouble();
+                return update[u"progress-visible"_qs].toBool() && share > 0.1 && share < 0.9;
+            }));
+
+        service.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
+        QPointer<DesktopNotification> unheard = DesktopNotification::send(
+            u"All 2 files converted"_qs, QString(), u"x"_qs, {{u"k"_qs, u"K"_qs}});
+        QTRY_VERIFY(unheard.isNull());
+        QCOMPARE(server.notified.size(), 1);
+        QDBusConnection::disconnectFromBus(u"service"_qs);
     }
 
     void errorsAreCollectedAndShown() {
@@ -290,6 +455,10 @@ private slots:
         window.close();
         QVERIFY(batch.workingFilesGone());
     }
+
+private:
+    QProcess m_bus;
+    QString m_address;
 };
 
 QTEST_MAIN(TestProcessing)

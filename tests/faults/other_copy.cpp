@@ -1,10 +1,14 @@
 // Another copy of Mobivert for the fault tests: a process of its own that
 // opens the main window in the home it is given, lists the files named on
 // its command line and converts them into the output folder named first.
+// Leading options: "--device NAME" picks the device, "--one-at-a-time" sets
+// Files at once to 1, "--trim-last BEGIN END" trims the last file.
 // It prints "converting" once its batch runs and "finished" at the end,
 // followed by the error log.
 #include "app/OutputDirectoryPanel.h"
+#include "app/frmMain.h"
 #include "convert/frmProcessing.h"
+#include "filelist/FileListRow.h"
 #include "platform/ApplicationFolder.h"
 #include "tests/faults/FaultFixtures.h"
 #include "tests/support/ConversionDriver.h"
@@ -15,11 +19,24 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTextStream>
+#include <QTreeWidget>
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    const QStringList arguments = QApplication::arguments().mid(1);
+    QStringList arguments = QApplication::arguments().mid(1);
+    QString device;
+    bool oneAtATime = false;
+    QStringList trimLast;
+    while (!arguments.isEmpty() && arguments.first().startsWith(u"--")) {
+        const QString option = arguments.takeFirst();
+        if (option == u"--device" && !arguments.isEmpty())
+            device = arguments.takeFirst();
+        else if (option == u"--one-at-a-time")
+            oneAtATime = true;
+        else if (option == u"--trim-last" && arguments.size() >= 2)
+            trimLast = {arguments.takeFirst(), arguments.takeFirst()};
+    }
     if (arguments.size() < 2) {
         QTextStream(stderr) << "usage: other_copy <output folder> <file>...\n";
         return 2;
@@ -28,7 +45,17 @@ int main(int argc, char **argv) {
     QTextStream out(stdout);
     FakePrompts prompts;
     auto window = OpenMainWindow();
+    if (!device.isEmpty())
+        window->SwitchDevice(device);
+    if (oneAtATime)
+        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1);
     AddFilesThroughDialog(*window, prompts, arguments.mid(1));
+    if (!trimLast.isEmpty()) {
+        QTreeWidgetItem *last =
+            window->lvwVideoFiles->topLevelItem(window->lvwVideoFiles->topLevelItemCount() - 1);
+        last->setText(ColumnBeginTime, trimLast[0]);
+        last->setText(ColumnEndTime, trimLast[1]);
+    }
     window->frmOutputDirectorySettings->txtOutputDirectory->setText(arguments[0]);
     bool told = false;
     const ConversionSeen run =

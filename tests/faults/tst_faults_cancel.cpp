@@ -68,6 +68,7 @@ private slots:
         }
         FakePrompts prompts;
         auto window = OpenMainWindow();
+        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
         AddFilesThroughDialog(*window, prompts, inputs);
         QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), FileCount);
         const QString out = home.path() + u"/out";
@@ -124,6 +125,7 @@ private slots:
         }
         FakePrompts prompts;
         auto window = OpenMainWindow();
+        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
         AddFilesThroughDialog(*window, prompts, inputs);
         const QString out = home.path() + u"/out";
         window->frmOutputDirectorySettings->txtOutputDirectory->setText(out);

@@ -31,6 +31,7 @@ struct Listed {
     // Each clip is copied under the name given with it.
     Listed(const TestHome &home, const QList<std::pair<QString, QString>> &clips) {
         window = OpenMainWindow();
+        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
         const QString in = home.makeFolder(QStringLiteral("in"));
         for (const auto &[clip, name] : clips) {
             inputs << in + u'/' + name;

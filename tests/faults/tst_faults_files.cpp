@@ -93,6 +93,7 @@ private slots:
         QVERIFY(WriteFileBytes(settings, content));
 
         auto window = OpenMainWindow();
+        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
         QCOMPARE(outputBoxText(*window), shown == u"-" ? SettingsFile::defaultOutputDir() : shown);
         QCOMPARE(prompts.texts(), QStringList());
         QVERIFY(window->frmVideoSettings->cmbVideoCodec->count() > 0);
@@ -130,6 +131,7 @@ private slots:
         QVERIFY(WriteFileBytes(application.profile(QStringLiteral("iPod")), content));
         FakePrompts prompts;
         auto window = OpenMainWindow();
+        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
         QCOMPARE(window->SelectedDevice, QStringLiteral("iPod"));
         QCOMPARE(prompts.texts(), QStringList());
         QCOMPARE(window->cmbProfiles->itemText(window->cmbProfiles->count() - 1),
@@ -221,6 +223,7 @@ private slots:
 
         FakePrompts prompts;
         auto window = OpenMainWindow();
+        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
         AddFilesThroughDialog(*window, prompts, {mine});
         window->frmOutputDirectorySettings->txtOutputDirectory->setText(myOut);
         prompts.clear();
@@ -261,7 +264,8 @@ private slots:
         QProcess other;
         other.setProcessEnvironment(offscreen());
         other.setProcessChannelMode(QProcess::MergedChannels);
-        other.start(QStringLiteral(OTHER_COPY), {theirOut, theirs, next});
+        other.start(QStringLiteral(OTHER_COPY),
+                    {QStringLiteral("--one-at-a-time"), theirOut, theirs, next});
         QVERIFY(other.waitForStarted());
         QByteArray told;
         QTRY_VERIFY2_WITH_TIMEOUT((told += other.readAll()).contains("converting"),
@@ -284,6 +288,7 @@ private slots:
 
         FakePrompts prompts;
         auto window = OpenMainWindow();
+        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
         AddFilesThroughDialog(*window, prompts, {mine});
         const QString myOut = home.path() + u"/my out";
         window->frmOutputDirectorySettings->txtOutputDirectory->setText(myOut);

@@ -193,8 +193,9 @@ private slots:
         QStringList headers;
         for (int column = 0; column < header->columnCount(); ++column)
             headers << header->text(column);
-        QCOMPARE(headers, (QStringList{u"Filename"_s, u"Codec"_s, u"Duration"_s, u"Video Size"_s,
-                                       u"Begin Time"_s, u"End Time"_s, u"Filepath"_s}));
+        QCOMPARE(headers,
+                 (QStringList{u"Filename"_s, u"Codec"_s, u"Duration"_s, u"Video Size"_s,
+                              u"Begin Time"_s, u"End Time"_s, u"Filepath"_s, u"Status"_s}));
         const QList<int> widths{140, 96, 96, 96};
         for (int column = 0; column < 4; ++column) {
             QVERIFY(!list->isColumnHidden(column));
@@ -203,7 +204,8 @@ private slots:
         for (int column = 4; column < 7; ++column)
             QVERIFY(list->isColumnHidden(column));
         // The hidden columns take no room: no scrolling sideways.
-        QCOMPARE(list->header()->length(), 140 + 3 * 96);
+        QVERIFY(!list->isColumnHidden(ColumnStatus));
+        QCOMPARE(list->header()->length(), 140 + 3 * 96 + list->columnWidth(ColumnStatus));
         QVERIFY(!list->horizontalScrollBar()->isVisible());
         QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
         QVERIFY(!list->isSortingEnabled());

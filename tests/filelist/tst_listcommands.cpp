@@ -273,7 +273,8 @@ private slots:
         QMenu *menu = window->mnuEdit_RemoveItems;
         QTRY_VERIFY(menu->isVisible());
         QCOMPARE(menu->actions(), (QList<QAction *>{window->mnuRemoveItems_RemoveSelectedItems,
-                                                    window->mnuRemoveItems_ClearList}));
+                                                    window->mnuRemoveItems_ClearList,
+                                                    window->mnuRemoveItems_RemoveConvertedFiles}));
         const QPoint below = image->mapToGlobal(QPoint(0, image->height()));
         QCOMPARE(menu->geometry().top(), below.y());
         // The menu is moved left only when the screen ends first.

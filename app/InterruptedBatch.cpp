@@ -1,0 +1,127 @@
+#include "app/InterruptedBatch.h"
+
+#include "app/AudioSettingsPanel.h"
+#include "app/OutputDirectoryPanel.h"
+#include "app/VideoSettingsPanel.h"
+#include "app/frmMain.h"
+#include "base/Prompts.h"
+#include "convert/BatchFiles.h"
+#include "convert/BatchLock.h"
+#include "convert/BatchRecord.h"
+#include "filelist/FileListItems.h"
+#include "profiles/ProfileControls.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+
+#include <algorithm>
+
+namespace {
+
+void selectText(QComboBox *box, const QString &text) {
+    const int position = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (position >= 0)
+        box->setCurrentIndex(position);
+}
+
+void selectPosition(QComboBox *box, int position) {
+    if (position >= 0 && position < box->count())
+        box->setCurrentIndex(position);
+}
+
+void setCheckValue(QCheckBox *box, int value) {
+    box->setCheckState(value == 1   ? Qt::Checked
+                       : value == 2 ? Qt::PartiallyChecked
+                                    : Qt::Unchecked);
+}
+
+// The batch's settings, set as the user would set them: a value that
+// differs from the profile's turns the profile box to "Custom".
+void restoreSettings(frmMain &main, const BatchRecord &record) {
+    const ConversionSettings &s = record.settings;
+    main.SwitchDevice(s.device);
+    if (main.SelectedDevice != s.device)
+        return; // a device this copy does not know keeps the one chosen
+    selectText(main.cmbProfiles, record.profile);
+
+    AudioSettingsPanel *audio = main.frmAudioSettings;
+    selectText(audio->cmbAudioCodec, s.audioCodec);
+    selectText(audio->cmbAudioBitrate, s.audioBitrate);
+    selectText(audio->cmbAudioSampleRate, s.audioSampleRate);
+    selectPosition(audio->cmbAudioChannels, s.audioChannelsPosition);
+    setCheckValue(audio->chkAudioNoAudio, s.noAudio);
+
+    VideoSettingsPanel *video = main.frmVideoSettings;
+    selectPosition(video->cmbVideoCodec, s.videoCodecPosition);
+    if (s.videoSizePosition >= 0) {
+        selectPosition(video->cmbVideoSize, s.videoSizePosition);
+    } else if (video->cmbVideoSize->currentText() != s.videoSize) {
+        // A custom size is written as the size dialog writes it.
+        main.AllowVideoSizeChange = true;
+        video->cmbVideoSize->setEditText(s.videoSize);
+        {
+            const QSignalBlocker silence(video->cmbVideoSize);
+            video->cmbVideoSize->setCurrentIndex(-1);
+        }
+        video->cmbVideoSize->setEditText(s.videoSize);
+        main.AllowVideoSizeChange = false;
+    }
+    selectText(video->cmbVideoBitrate, s.videoBitrate);
+    selectText(video->cmbVideoFrameRate, s.videoFrameRate);
+    setCheckValue(video->chkVideoNoVideo, s.noVideo);
+    setCheckValue(video->chkVideoOriginalQuality, s.originalQuality);
+    setCheckValue(video->chkVideoKeepAspectRatio, s.keepAspectRatio);
+    // A fitted batch's rows left share what the converted files left of
+    // the size (in whole megabytes, never more).
+    SettingsFile::VideoRateOptions rates = video->RateOptions();
+    rates.twoPass = s.twoPass != 0;
+    rates.fitBatch = record.fitBytes > 0;
+    if (rates.fitBatch)
+        rates.fitBatchMegabytes = int(std::clamp<qint64>(record.fitBytesLeft() / 1000000, 1,
+                                                         SettingsFile::MaxFitBatchMegabytes));
+    video->SetRateOptions(rates);
+}
+
+} // namespace
+
+void RestoreInterruptedBatch(frmMain &main, const BatchRecord &record) {
+    restoreSettings(main, record);
+    OutputDirectoryPanel *output = main.frmOutputDirectorySettings;
+    output->txtOutputDirectory->setText(record.outputFolder);
+    output->chkAddToiTunes->setChecked(record.addToLibrary);
+    output->chkPSPCreateThumbnail->setChecked(record.createThumbnails);
+    output->txtPSPVideoNumber->setText(record.pspStartNumber);
+    output->SetFilesAtOnceChoice(record.filesAtOnce);
+    for (const FileListRow &row : record.unconvertedRows())
+        WriteFileListRow(AppendFileListRow(main.lvwVideoFiles), row);
+}
+
+void OfferInterruptedBatch(frmMain &main) {
+    const QString &data = main.ApplicationSettingsPath;
+    // A record whose batch still runs in another copy is no interrupted one.
+    QLockFile lock(BatchFiles::lock(data));
+    if (TakeBatchLock(lock) != BatchLockRefusal::None)
+        return;
+
+    const BatchRecordFile::ReadResult found = BatchRecordFile::read(data);
+    if (found.status == BatchRecordFile::ReadResult::Status::Spoilt) {
+        QStringList lines{QStringLiteral("The record of the last conversion could not be read (") +
+                          found.reason + QStringLiteral(").")};
+        if (!found.setAside.isEmpty())
+            lines << QStringLiteral("It was set aside as:") << found.setAside;
+        prompts().exclamation(&main, JoinLines(lines));
+        return;
+    }
+    if (found.status != BatchRecordFile::ReadResult::Status::Found)
+        return;
+    // The interrupted row's half-written file never outlives the batch.
+    BatchRecordFile::removePartialFiles(found.record);
+    if (found.record.unconvertedCount() > 0 &&
+        prompts().ask(&main, InterruptedBatchQuestion(found.record)))
+        RestoreInterruptedBatch(main, found.record);
+    BatchRecordFile::remove(data);
+}

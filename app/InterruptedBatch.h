@@ -1,0 +1,15 @@
+#pragma once
+
+class frmMain;
+struct BatchRecord;
+
+// At start: a batch that did not end (Mobivert, the session or the machine
+// died while it ran) is offered again. Its hidden working files are removed
+// first; Yes puts the rows it did not convert back into the list with
+// their trims, and the batch's device, profile, settings and output folder
+// into the window; No forgets it. A record that cannot be read is reported
+// and set aside. Nothing is offered while another copy runs that batch.
+void OfferInterruptedBatch(frmMain &main);
+
+// Puts the rows a record did not convert, and its settings, into the window.
+void RestoreInterruptedBatch(frmMain &main, const BatchRecord &record);

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QString>
+
+// One desktop notification through org.freedesktop.Notifications. It is
+// sent without waiting for the server; where the server offers actions it
+// carries the buttons asked for, and actionInvoked reports the one chosen.
+// Without a notification service nothing is shown and nothing is said. The
+// object deletes itself once the notification is gone (or never came).
+class DesktopNotification final : public QObject {
+    Q_OBJECT
+public:
+    struct Action {
+        QString key;
+        QString label;
+    };
+    // Sends the notification; `desktopEntry` names the sending application's
+    // desktop file (its id, without ".desktop").
+    static DesktopNotification *send(const QString &summary, const QString &body,
+                                     const QString &desktopEntry, const QList<Action> &actions = {},
+                                     QDBusConnection bus = QDBusConnection::sessionBus(),
+                                     QObject *parent = nullptr);
+
+signals:
+    void actionInvoked(const QString &key);
+    // The server gave the notification its id (it is on screen).
+    void shown(uint id);
+
+private slots:
+    void ActionInvoked(uint id, const QString &key);
+    void NotificationClosed(uint id, uint reason);
+
+private:
+    DesktopNotification(QDBusConnection bus, QObject *parent);
+    void notify(const QString &summary, const QString &body, const QString &desktopEntry,
+                const QList<Action> &actions, bool withActions);
+
+    QDBusConnection m_bus;
+    uint m_id = 0;
+};

@@ -1,0 +1,184 @@
+// What lets a batch be watched and taken up again, the pure parts and the
+// record on disk: the time-left estimate, the record's text, a spoilt
+// record set aside, and the hidden working files of unconverted rows.
+#include "convert/BatchProgress.h"
+#include "convert/BatchRecord.h"
+#include "convert/TimeLeftEstimate.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+namespace {
+
+struct Figure {
+    qint64 elapsedMs, done, total;
+};
+
+BatchRecord sampleRecord(const QString &outputFolder) {
+    BatchRecord record;
+    record.settings.device = QStringLiteral("PSP");
+    record.settings.videoCodec = QStringLiteral("h264");
+    record.settings.videoSize = QStringLiteral("400x240"); // a custom size
+    record.settings.videoSizePosition = -1;
+    record.settings.keepAspectRatio = 2;
+    record.settings.twoPass = 1;
+    record.fitBytes = 5000000000; // 5 GB, beyond 32 bits
+    record.profile = QStringLiteral("Custom");
+    record.outputFolder = outputFolder;
+    record.createThumbnails = true;
+    record.pspStartNumber = QStringLiteral("12");
+    record.filesAtOnce = 0;
+    for (const QString &name : {u"a"_qs, u"b \u00e9\"x"_qs, u"c"_qs}) {
+        FileListRow row{name,
+                        QStringLiteral("XVID"),
+                        QStringLiteral("00:01:00"),
+                        QStringLiteral("640x480"),
+                        {},
+                        {},
+                        u"/in/" + name + u".avi"};
+        if (name == u"c") {
+            row.BeginTime = QStringLiteral("00:00:10");
+            row.EndTime = QStringLiteral("00:00:20");
+        }
+        record.rows.append(row);
+        record.outputPaths.append(outputFolder + u'/' + name + u".m4v");
+    }
+    record.converted = {true, false, false};
+    return record;
+}
+
+} // namespace
+
+class TestBatchRecord : public QObject {
+    Q_OBJECT
+
+private slots:
+    void timeLeft_data() {
+        QTest::addColumn<QList<Figure>>("figures");
+        QTest::addColumn<int>("left"); // -1: hidden
+        QTest::addColumn<QString>("text");
+        QTest::newRow("too early") << QList<Figure>{{2000, 10, 100}} << -1 << "Elapsed 00:00:02";
+        QTest::newRow("too little done")
+            << QList<Figure>{{10000, 1, 100}} << -1 << "Elapsed 00:00:10";
+        QTest::newRow("first figure") << QList<Figure>{{4000, 20, 100}} << 16
+                                      << "Elapsed 00:00:04 \u00b7 about 00:00:16 left";
+        QTest::newRow("once a second") << QList<Figure>{{4000, 20, 100}, {4500, 40, 100}} << 16
+                                       << "Elapsed 00:00:04 \u00b7 about 00:00:16 left";
+        // 16 s carried on to 15, pulled 0.3 of the way to the new 5.
+        QTest::newRow("smoothed") << QList<Figure>{{4000, 20, 100}, {5000, 50, 100}} << 12
+                                  << "Elapsed 00:00:05 \u00b7 about 00:00:12 left";
+        QTest::newRow("done") << QList<Figure>{{4000, 100, 100}} << 0
+                              << "Elapsed 00:00:04 \u00b7 about 00:00:00 left";
+        QTest::newRow("hours") << QList<Figure>{{3600000, 3600, 36000}} << 32400
+                               << "Elapsed 01:00:00 \u00b7 about 09:00:00 left";
+    }
+
+    void timeLeft() {
+        QFETCH(QList<Figure>, figures);
+        QFETCH(int, left);
+        QFETCH(QString, text);
+        TimeLeftEstimate estimate;
+        for (const Figure &figure : figures)
+            estimate.update(figure.elapsedMs, figure.done, figure.total);
+        QCOMPARE(estimate.secondsLeft().value_or(-1), left);
+        QCOMPARE(estimate.text(), text);
+    }
+
+    void endNotice_data() {
+        QTest::addColumn<QList<int>>("figures"); // converted, failed, total, cancelled
+        QTest::addColumn<QString>("text");
+        QTest::newRow("all") << QList<int>{5, 0, 5, 0} << "All 5 files converted";
+        QTest::newRow("one") << QList<int>{1, 0, 1, 0} << "1 file converted";
+        QTest::newRow("one failed") << QList<int>{4, 1, 5, 0} << "4 of 5 files converted, 1 failed";
+        QTest::newRow("none") << QList<int>{0, 1, 1, 0} << "0 of 1 file converted, 1 failed";
+        QTest::newRow("cancelled") << QList<int>{2, 0, 5, 1} << "Conversion cancelled";
+    }
+
+    void endNotice() {
+        QFETCH(QList<int>, figures);
+        QFETCH(QString, text);
+        QCOMPARE(BatchEndNotice(figures[0], figures[1], figures[2], figures[3] == 1), text);
+    }
+
+    void recordReadsBackWhole() {
+        const BatchRecord record = sampleRecord(QStringLiteral("/out"));
+        const std::optional<BatchRecord> read = ParseBatchRecord(BatchRecordText(record));
+        QVERIFY(read);
+        QVERIFY(*read == record);
+        QCOMPARE(read->unconvertedCount(), 2);
+        QCOMPARE(read->unconvertedRows().value(1).BeginTime, QStringLiteral("00:00:10"));
+        QCOMPARE(InterruptedBatchQuestion(record),
+                 QStringLiteral("The last conversion was interrupted: 2 of 3 files were not "
+                                "converted. Add them to the list again?"));
+    }
+
+    void spoiltRecordIsSetAside_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("reason");
+        const QByteArray whole = BatchRecordText(sampleRecord(QStringLiteral("/out")));
+        QTest::newRow("empty") << QByteArray() << "not JSON";
+        QTest::newRow("cut short") << whole.left(whole.size() / 2) << "not JSON";
+        QTest::newRow("array") << QByteArray("[]") << "not a JSON object";
+        QTest::newRow("other version")
+            << QByteArray(whole).replace("\"version\": 1", "\"version\": 7") << "unknown version";
+        QTest::newRow("row without path")
+            << QByteArray(whole).replace("\"path\"", "\"paht\"") << "row 1: \"path\"";
+        QTest::newRow("setting of the wrong type")
+            << QByteArray(whole).replace("\"noVideo\": 0", "\"noVideo\": \"no\"") << "\"noVideo\"";
+    }
+
+    void spoiltRecordIsSetAside() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, reason);
+        TestHome home;
+        QDir().mkpath(home.dataFolder());
+        QVERIFY(WriteFileBytes(BatchRecordFile::path(home.dataFolder()), text));
+        const BatchRecordFile::ReadResult read = BatchRecordFile::read(home.dataFolder());
+        QCOMPARE(read.status, BatchRecordFile::ReadResult::Status::Spoilt);
+        QVERIFY2(read.reason.contains(reason), qPrintable(read.reason));
+        QCOMPARE(ReadFileBytes(read.setAside), text);
+        QVERIFY(!QFile::exists(BatchRecordFile::path(home.dataFolder())));
+        QCOMPARE(BatchRecordFile::read(home.dataFolder()).status,
+                 BatchRecordFile::ReadResult::Status::None);
+    }
+
+    // Written whole; a row whose output is on disk counts as converted; the
+    // hidden working files of the rows not converted go, nothing else.
+    void recordOnDiskAndWorkingFiles() {
+        TestHome home;
+        const QString out = home.makeFolder(QStringLiteral("out"));
+        QDir().mkpath(home.dataFolder());
+        const BatchRecord record = sampleRecord(out);
+        QVERIFY(BatchRecordFile::write(home.dataFolder(), record));
+        QVERIFY(!QFile::exists(BatchRecordFile::path(home.dataFolder()) + u".new"));
+        QVERIFY(WriteFileBytes(out + u"/c.m4v", "whole")); // converted before the record said so
+        const QStringList files{u".a.m4v.partial.m4v"_qs,
+                                u".b \u00e9\"x.m4v.partial.m4v"_qs,
+                                u".b \u00e9\"x.m4v.partial-2.m4v"_qs,
+                                u".b \u00e9\"x.m4v.partial.txt"_qs,
+                                u"b \u00e9\"x.m4v.partial.m4v"_qs,
+                                u".bb.m4v.partial.m4v"_qs};
+        for (const QString &name : files)
+            QVERIFY(WriteFileBytes(out + u'/' + name, "x"));
+
+        const BatchRecordFile::ReadResult read = BatchRecordFile::read(home.dataFolder());
+        QCOMPARE(read.status, BatchRecordFile::ReadResult::Status::Found);
+        QCOMPARE(read.record.converted, (QList<bool>{true, false, true}));
+        // The rows left may fill what the converted files left of the size.
+        BatchRecord fitted = read.record;
+        QCOMPARE(fitted.fitBytesLeft(), 5000000000 - 5);
+        fitted.fitBytes = 5; // used up: a size no fit can meet, never "not fitted"
+        QCOMPARE(fitted.fitBytesLeft(), 1);
+        QCOMPARE(BatchRecordFile::removePartialFiles(read.record), 2);
+        QCOMPARE(FilesIn(out),
+                 (QStringList{u".a.m4v.partial.m4v"_qs, u".b \u00e9\"x.m4v.partial.txt"_qs,
+                              u".bb.m4v.partial.m4v"_qs, u"b \u00e9\"x.m4v.partial.m4v"_qs,
+                              u"c.m4v"_qs}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatchRecord)
+#include "tst_batchrecord.moc"
