@@ -198,6 +198,26 @@ QString lookUpDataFolder(CliOutput &out) {
     return folder;
 }
 
+// The rows of the files the request names, trimmed as it asks; nothing,
+// with the exit status, when a signal stopped the reading or the trim does
+// not fit a file.
+std::optional<QList<FileListRow>> readTrimmedRows(const CliRequest &request, CliOutput &out,
+                                                  int &exitCode) {
+    std::optional<QList<FileListRow>> rows = readRows(request.files);
+    if (!rows) {
+        exitCode = 128 + g_pendingSignal;
+        return std::nullopt;
+    }
+    if (request.trim) {
+        if (const std::optional<QString> refusal = applyTrim(*request.trim, *rows)) {
+            out.problem(*refusal);
+            exitCode = ExitInvalid;
+            return std::nullopt;
+        }
+    }
+    return rows;
+}
+
 // Converts the rows (or prints their batch) as the request asks.
 int convertRows(const CliRequest &request, const QString &dataFolder,
                 const std::optional<QList<FileListRow>> &rows, CliOutput &out,
@@ -385,15 +405,10 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
     if (dataFolder.isEmpty())
         return ExitFailed;
 
-    std::optional<QList<FileListRow>> rows = readRows(request.files);
+    int exitCode = 0;
+    const std::optional<QList<FileListRow>> rows = readTrimmedRows(request, out, exitCode);
     if (!rows)
-        return 128 + g_pendingSignal;
-    if (request.trim) {
-        if (const std::optional<QString> refusal = applyTrim(*request.trim, *rows)) {
-            out.problem(*refusal);
-            return ExitInvalid;
-        }
-    }
+        return exitCode;
     return convertRows(request, dataFolder, rows, out, application);
 }
 
@@ -458,15 +473,10 @@ int resume(const CliRequest &resumeRequest, CliOutput &out, QCoreApplication &ap
 }
 
 int preview(const CliRequest &request, CliOutput &out) {
-    std::optional<QList<FileListRow>> rows = readRows(request.files);
+    int exitCode = 0;
+    const std::optional<QList<FileListRow>> rows = readTrimmedRows(request, out, exitCode);
     if (!rows)
-        return 128 + g_pendingSignal;
-    if (request.trim) {
-        if (const std::optional<QString> refusal = applyTrim(*request.trim, *rows)) {
-            out.problem(*refusal);
-            return ExitInvalid;
-        }
-    }
+        return exitCode;
     const QString folder = fullPath(request.outputFolder.value_or(QDir::currentPath()));
     return RunCliPreview(request, *rows, folder, out, [] { return g_pendingSignal; });
 }

@@ -40,6 +40,26 @@ QStringList itemsOf(const QComboBox *box) {
 
 } // namespace
 
+std::optional<QList<RowFit>> CheckBatchSettings(frmMain &main) {
+    const VideoSettingsPanel *video = main.frmVideoSettings;
+    const ConversionSettings settings = main.profileControls().CurrentSettings();
+    if (const std::optional<QString> refusal = CheckVideoLimits(
+            settings, itemsOf(video->cmbVideoSize), itemsOf(video->cmbVideoBitrate))) {
+        prompts().exclamation(&main, *refusal);
+        return std::nullopt;
+    }
+    if (!video->chkVideoFitBatch->isChecked() || !CanFit(settings))
+        return QList<RowFit>();
+    const FitOutcome outcome =
+        PlanFit(settings, itemsOf(video->cmbVideoBitrate), ReadFileListRows(main.lvwVideoFiles),
+                qint64(video->txtVideoFitBatchSize->value()) * 1000000);
+    if (!outcome.refusal.isEmpty()) {
+        prompts().exclamation(&main, JoinLines(outcome.refusal));
+        return std::nullopt;
+    }
+    return outcome.rows;
+}
+
 ConvertCommand::ConvertCommand(frmMain &main)
     : QObject(&main)
     , m_main(main) {
@@ -54,27 +74,10 @@ void ConvertCommand::imgConvert_Click() {
         return;
     }
 
-    const VideoSettingsPanel *video = m_main.frmVideoSettings;
-    const ConversionSettings settings = m_main.profileControls().CurrentSettings();
-    const std::optional<QString> refusal =
-        CheckVideoLimits(settings, itemsOf(video->cmbVideoSize), itemsOf(video->cmbVideoBitrate));
-    if (refusal) {
-        prompts().exclamation(&m_main, *refusal);
-        return;
-    }
-
     // A batch that cannot fit is refused before anything is written.
-    QList<RowFit> fit;
-    if (video->chkVideoFitBatch->isChecked() && CanFit(settings)) {
-        const FitOutcome outcome = PlanFit(settings, itemsOf(video->cmbVideoBitrate),
-                                           ReadFileListRows(m_main.lvwVideoFiles),
-                                           qint64(video->txtVideoFitBatchSize->value()) * 1000000);
-        if (!outcome.refusal.isEmpty()) {
-            prompts().exclamation(&m_main, JoinLines(outcome.refusal));
-            return;
-        }
-        fit = outcome.rows;
-    }
+    const std::optional<QList<RowFit>> fit = CheckBatchSettings(m_main);
+    if (!fit)
+        return;
 
     const std::optional<OutputFolderRefusal> folderRefusal =
         PrepareOutputFolder(m_main.frmOutputDirectorySettings->txtOutputDirectory->text());
@@ -87,7 +90,7 @@ void ConvertCommand::imgConvert_Click() {
         return;
     }
 
-    ConvertAll(fit);
+    ConvertAll(*fit);
 }
 
 std::optional<QString> ConvertCommand::chooseIpod() {

@@ -9,6 +9,13 @@
 
 class frmMain;
 
+// The checks the window makes of the list and the settings before it
+// converts them, or a part of one row for a preview: every value within
+// the codec's limits, and the list fitted into the chosen size when that
+// is asked. A refusal is shown in a message box and gives nothing; else
+// the rows' fit, one per row, or empty when the batch is not fitted.
+std::optional<QList<RowFit>> CheckBatchSettings(frmMain &main);
+
 // The Convert command: its checks, then the batch and the conversion window.
 class ConvertCommand final : public QObject {
     Q_OBJECT

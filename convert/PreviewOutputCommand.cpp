@@ -1,31 +1,15 @@
 #include "convert/PreviewOutputCommand.h"
 
-#include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
 #include "base/Prompts.h"
+#include "convert/ConvertCommand.h"
 #include "convert/ConvertFiles.h"
-#include "convert/FitPlanning.h"
-#include "convert/VideoLimits.h"
 #include "convert/frmPreview.h"
 #include "filelist/FileListItems.h"
 #include "profiles/ProfileControls.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QSpinBox>
 #include <QTreeWidget>
-
-namespace {
-
-QStringList itemsOf(const QComboBox *box) {
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items.append(box->itemText(i));
-    return items;
-}
-
-} // namespace
 
 PreviewOutputCommand::PreviewOutputCommand(frmMain &main)
     : QObject(&main)
@@ -58,26 +42,15 @@ void PreviewOutputCommand::mnuView_PreviewOutput_Click() {
     if (!item)
         return;
     // The settings the batch would refuse are refused here with its words.
-    const ConversionSettings settings = m_main.profileControls().CurrentSettings();
-    const VideoSettingsPanel *video = m_main.frmVideoSettings;
-    if (const std::optional<QString> refusal = CheckVideoLimits(
-            settings, itemsOf(video->cmbVideoSize), itemsOf(video->cmbVideoBitrate))) {
-        prompts().exclamation(&m_main, *refusal);
-        return;
-    }
     // With the batch fitted into a size, the clip gets the row's share of
     // it, worked out over the whole list as the batch does.
+    const std::optional<QList<RowFit>> rowFits = CheckBatchSettings(m_main);
+    if (!rowFits)
+        return;
     std::optional<RowFit> fit;
-    if (video->chkVideoFitBatch->isChecked() && CanFit(settings)) {
-        const FitOutcome outcome = PlanFit(settings, itemsOf(video->cmbVideoBitrate),
-                                           ReadFileListRows(m_main.lvwVideoFiles),
-                                           qint64(video->txtVideoFitBatchSize->value()) * 1000000);
-        if (!outcome.refusal.isEmpty()) {
-            prompts().exclamation(&m_main, JoinLines(outcome.refusal));
-            return;
-        }
-        fit = outcome.rows.value(m_main.lvwVideoFiles->indexOfTopLevelItem(item));
-    }
+    if (!rowFits->isEmpty())
+        fit = rowFits->value(m_main.lvwVideoFiles->indexOfTopLevelItem(item));
+    const ConversionSettings settings = m_main.profileControls().CurrentSettings();
     frmPreview preview(settings, ReadBatchCodecData(settings), ReadFileListRow(item), fit, &m_main);
     prompts().exec(&preview);
 }

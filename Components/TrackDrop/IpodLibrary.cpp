@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -122,16 +123,25 @@ std::string backupPath(const std::string &mountPoint) {
     return databasePath(mountPoint) + ".mobivert-backup";
 }
 
-bool prepareIpod(const std::string &mountPoint, std::string &error) {
+// The model of the iPod there, when Mobivert can write its database;
+// checked before anything is locked or written.
+std::optional<IpodModel> writableModel(const std::string &mountPoint, std::string &error) {
     if (!isIpod(mountPoint)) {
         error = "it is not connected (no iPod_Control/iTunes/iTunesDB there)";
-        return false;
+        return std::nullopt;
     }
-    const IpodModel model = readIpodModel(mountPoint);
+    IpodModel model = readIpodModel(mountPoint);
     if (!model.refusal.empty()) {
         error = model.refusal + "; nothing was written to it";
-        return false;
+        return std::nullopt;
     }
+    return model;
+}
+
+bool prepareIpod(const std::string &mountPoint, std::string &error) {
+    const std::optional<IpodModel> model = writableModel(mountPoint, error);
+    if (!model)
+        return false;
     const IpodLock lock(mountPoint, PrepareWaitSeconds);
     if (!lock.held()) {
         error = lock.error();
@@ -153,15 +163,9 @@ bool prepareIpod(const std::string &mountPoint, std::string &error) {
 }
 
 bool addToIpod(const std::string &mountPoint, const std::string &file, std::string &error) {
-    if (!isIpod(mountPoint)) {
-        error = "it is not connected (no iPod_Control/iTunes/iTunesDB there)";
+    const std::optional<IpodModel> model = writableModel(mountPoint, error);
+    if (!model)
         return false;
-    }
-    const IpodModel model = readIpodModel(mountPoint);
-    if (!model.refusal.empty()) {
-        error = model.refusal + "; nothing was written to it";
-        return false;
-    }
     // Waits as long as another writer takes: the batch goes on after it.
     const IpodLock lock(mountPoint, -1);
     if (!lock.held()) {
@@ -187,7 +191,7 @@ bool addToIpod(const std::string &mountPoint, const std::string &file, std::stri
     const guint32 tracksBefore = itdb_tracks_number(database.get());
 
     Itdb_Track *track = itdb_track_new();
-    if (!describe(file, model, track, error)) {
+    if (!describe(file, *model, track, error)) {
         itdb_track_free(track);
         return false;
     }
