@@ -10,6 +10,7 @@
 #include "platform/DesktopNotification.h"
 #include "platform/Processes.h"
 #include "tests/support/FakePrompts.h"
+#include "tests/support/PrivateBus.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
 
@@ -121,20 +122,12 @@ private slots:
     // The desktop's session bus is a private one, with no notification
     // server until a test brings one.
     void initTestCase() {
-        m_bus.setProgram(QStringLiteral("dbus-daemon"));
-        m_bus.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"),
-                            QStringLiteral("--print-address=1")});
-        m_bus.start();
-        QVERIFY(m_bus.waitForStarted());
-        QVERIFY(m_bus.waitForReadyRead(10000));
-        m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
+        m_address = m_bus.start();
+        QVERIFY(!m_address.isEmpty());
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8());
     }
 
-    void cleanupTestCase() {
-        m_bus.terminate();
-        m_bus.waitForFinished();
-    }
+    void cleanupTestCase() { m_bus.stop(); }
 
     void cleanup() {
         DebugLog::instance().stop();
@@ -457,7 +450,7 @@ private slots:
     }
 
 private:
-    QProcess m_bus;
+    PrivateBus m_bus;
     QString m_address;
 };
 

@@ -2,6 +2,7 @@
 // asked for on a real D-Bus (a private bus with a stand-in logind) and
 // released when the holder goes.
 #include "platform/SleepInhibitor.h"
+#include "tests/support/PrivateBus.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDBusConnection>
@@ -54,20 +55,11 @@ class TestSleepInhibitor : public QObject {
 
 private slots:
     void initTestCase() {
-        m_bus.setProgram(QStringLiteral("dbus-daemon"));
-        m_bus.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"),
-                            QStringLiteral("--print-address=1")});
-        m_bus.start();
-        QVERIFY(m_bus.waitForStarted());
-        QVERIFY(m_bus.waitForReadyRead(10000));
-        m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
+        m_address = m_bus.start();
         QVERIFY(!m_address.isEmpty());
     }
 
-    void cleanupTestCase() {
-        m_bus.terminate();
-        m_bus.waitForFinished();
-    }
+    void cleanupTestCase() { m_bus.stop(); }
 
     void holdsTheLockWhileItLives() {
         // The stand-in answers on a thread of its own, as logind would from
@@ -114,7 +106,7 @@ private slots:
     }
 
 private:
-    QProcess m_bus;
+    PrivateBus m_bus;
     QString m_address;
 };
 
