@@ -138,6 +138,15 @@ std::optional<IpodModel> writableModel(const std::string &mountPoint, std::strin
     return model;
 }
 
+// The database's bytes as they are now.
+bool readDatabase(const std::string &mountPoint, std::string &bytes, std::string &error) {
+    std::string why;
+    if (readFile(databasePath(mountPoint), bytes, why))
+        return true;
+    error = "its database cannot be read (" + why + ")";
+    return false;
+}
+
 bool prepareIpod(const std::string &mountPoint, std::string &error) {
     const std::optional<IpodModel> model = writableModel(mountPoint, error);
     if (!model)
@@ -148,10 +157,8 @@ bool prepareIpod(const std::string &mountPoint, std::string &error) {
         return false;
     }
     std::string before, why;
-    if (!readFile(databasePath(mountPoint), before, why)) {
-        error = "its database cannot be read (" + why + ")";
+    if (!readDatabase(mountPoint, before, error))
         return false;
-    }
     if (!parse(mountPoint, error))
         return false;
     // The batch's backup: the database as it is before the batch's first write.
@@ -175,10 +182,8 @@ bool addToIpod(const std::string &mountPoint, const std::string &file, std::stri
 
     // The database as it is now, to put back should the new one not read.
     std::string before, why;
-    if (!readFile(databasePath(mountPoint), before, why)) {
-        error = "its database cannot be read (" + why + ")";
+    if (!readDatabase(mountPoint, before, error))
         return false;
-    }
     struct stat backup {};
     if (::stat(backupPath(mountPoint).c_str(), &backup) != 0 &&
         !replaceFile(backupPath(mountPoint), before, why)) {
