@@ -1,12 +1,19 @@
 #include "filelist/VideoFileReader.h"
 
+#include "filelist/MediaInfoChild.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
 
 VideoFileReader::VideoFileReader(const QStringList &paths, int workers, QObject *parent)
+    : VideoFileReader(paths, workers, workers > 1 ? MediaInfoReaderProgram() : QString(), parent) {}
+
+VideoFileReader::VideoFileReader(const QStringList &paths, int workers,
+                                 const QString &readerProgram, QObject *parent)
     : QObject(parent)
     , m_paths(paths)
+    , m_readerProgram(readerProgram)
     , m_results(std::size_t(paths.size())) {
     // The signal reaches this object through its thread's event queue, which
     // is what wakes a thread waiting in waitFor().
@@ -24,7 +31,28 @@ VideoFileReader::~VideoFileReader() {
         worker.join();
 }
 
+namespace {
+
+// The answers for `path` from `child`, tried twice; nothing when the child
+// cannot be started, and the answers of an unreadable file when the library
+// failed on it both times.
+std::optional<MediaInfoAnswers> askChild(MediaInfoChild &child, const QString &path) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!child.start())
+            return std::nullopt;
+        if (std::optional<MediaInfoAnswers> answers = child.query(path))
+            return answers;
+    }
+    return MediaInfoAnswers{};
+}
+
+} // namespace
+
 void VideoFileReader::work() {
+    // Started on this thread, so that it ends with it at the latest.
+    std::optional<MediaInfoChild> child;
+    if (!m_readerProgram.isEmpty())
+        child.emplace(m_readerProgram);
     for (;;) {
         qsizetype index = 0;
         {
@@ -34,7 +62,11 @@ void VideoFileReader::work() {
                 return;
             index = m_next++;
         }
-        VideoFileInfo info = ExamineVideoFile(m_paths.at(index));
+        const QString &path = m_paths.at(index);
+        std::optional<MediaInfoAnswers> answers;
+        if (child && !(answers = askChild(*child, path)))
+            child.reset(); // no process to be had: this thread reads itself
+        VideoFileInfo info = answers ? ConvertMediaInfoAnswers(*answers) : ExamineVideoFile(path);
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_results[std::size_t(index)] = std::move(info);

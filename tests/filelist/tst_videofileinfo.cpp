@@ -4,12 +4,28 @@
 #include "filelist/VideoFileInfo.h"
 #include "filelist/VideoFileReader.h"
 #include "tests/filelist/SampleFiles.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <clocale>
+
+namespace {
+
+// The processes that any thread of this process started and that still run.
+QStringList childProcesses() {
+    QStringList children;
+    const QString tasks = QStringLiteral("/proc/self/task");
+    for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        children += QString::fromLatin1(ReadFileBytes(tasks + u'/' + task + u"/children"))
+                        .split(u' ', Qt::SkipEmptyParts);
+    return children;
+}
+
+} // namespace
 
 class TestVideoFileInfo : public QObject {
     Q_OBJECT
@@ -181,9 +197,32 @@ private slots:
 
     // Many files on several threads, while the full report is asked on this
     // one: every row as one thread alone reads it, in the order given; a
-    // stopped reader finishes the files begun and begins no other.
+    // stopped reader finishes the files begun and begins no other. The
+    // threads read in this process or each through a reading process; one
+    // that cannot be started leaves the thread to read itself, and a file on
+    // which the process fails is unreadable. No reading process outlives its
+    // reader.
+    void readingOnSeveralThreads_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("in this process") << QString() << true;
+        QTest::newRow("in reading processes")
+            << TestPaths::appDir() + QStringLiteral("/Components/MediaInfoReader.exe") << true;
+        QTest::newRow("reading program missing")
+            << TestPaths::appDir() + QStringLiteral("/Components/gone.exe") << true;
+        QTest::newRow("reading processes that fail on every file")
+            << QStringLiteral("failing reader") << false;
+    }
+
     void readingOnSeveralThreads() {
+        QFETCH(QString, program);
+        QFETCH(bool, readable);
         QTemporaryDir folder;
+        if (program == QStringLiteral("failing reader")) {
+            program = folder.filePath(QStringLiteral("failing-reader"));
+            QVERIFY(WriteFileBytes(program, "#!/bin/sh\nprintf 'ready\\0'\n"));
+            QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+        }
         const QStringList kinds{SampleFiles::makeMpeg4Avi(folder.path()),
                                 SampleFiles::makeH264Mp4(folder.path()),
                                 SampleFiles::makeMp3(folder.path()),
@@ -195,24 +234,27 @@ private slots:
         for (int i = 0; i < 240; ++i) {
             paths << kinds[i % kinds.size()];
             if (i < kinds.size())
-                expected << ExamineVideoFile(kinds[i]);
+                expected << ExamineVideoFile(readable ? kinds[i] : QString());
         }
-        VideoFileReader reader(paths, 4);
-        for (int i = 0; i < paths.size(); ++i) {
-            if (i % 40 == 0)
-                QVERIFY(MediaInfoReport(kinds[0]).contains(u"320 pixels"));
-            QCOMPARE(reader.waitFor(i), expected[i % kinds.size()]);
+        {
+            VideoFileReader reader(paths, 4, program);
+            for (int i = 0; i < paths.size(); ++i) {
+                if (i % 40 == 0)
+                    QVERIFY(MediaInfoReport(kinds[0]).contains(u"320 pixels"));
+                QCOMPARE(reader.waitFor(i), expected[i % kinds.size()]);
+            }
         }
+        QCOMPARE(childProcesses(), QStringList());
 
         // Readers that start their workers together on a list the caller
         // still holds, again and again.
-        for (int i = 0; i < 300; ++i) {
+        for (int i = 0; i < (program.isEmpty() ? 300 : 10); ++i) {
             const QStringList two = kinds.mid(3, 2);
-            VideoFileReader pair(two, 2);
+            VideoFileReader pair(two, 2, program);
             QCOMPARE(pair.waitFor(1), expected[4]);
         }
 
-        VideoFileReader stopped(paths, 2);
+        VideoFileReader stopped(paths, 2, program);
         stopped.stop();
         const qsizetype begun = stopped.begun();
         QVERIFY(begun < paths.size() / 2);

@@ -24,7 +24,8 @@ root=$work/root
 dpkg-deb -x "$deb" "$root"
 for file in usr/bin/mobivert usr/bin/mobivert-cli \
     usr/lib/mobivert/Profiles/iPod.ini usr/lib/mobivert/Components/BrannockVideoConverter.dll \
-    usr/lib/mobivert/Components/TrackDrop.exe usr/lib/mobivert/manual/index.html \
+    usr/lib/mobivert/Components/TrackDrop.exe usr/lib/mobivert/Components/MediaInfoReader.exe \
+    usr/lib/mobivert/manual/index.html \
     usr/share/man/man1/mobivert.1.gz usr/share/man/man1/mobivert-cli.1.gz \
     usr/share/bash-completion/completions/mobivert-cli \
     usr/share/icons/hicolor/scalable/apps/mobivert.svg \
