@@ -85,8 +85,7 @@ std::optional<MediaInfoAnswers> MediaInfoChild::query(const QString &path) {
         sent += n;
     }
     MediaInfoAnswers answers;
-    for (QString *field :
-         {&answers.FileName, &answers.Codec, &answers.PlayTime, &answers.Width, &answers.Height}) {
+    for (QString *field : answers.fields()) {
         std::optional<QString> text = readField();
         if (!text) {
             end();

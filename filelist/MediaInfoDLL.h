@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <array>
+
 // The media library (libmediainfo) through its C interface with wide-character
 // strings. Every call opens its own handle on the file and releases it before
 // returning; no handle is shared between files. Several threads may read
@@ -20,6 +22,10 @@ struct MediaInfoAnswers {
     QString PlayTime; // "General;%PlayTime%", milliseconds
     QString Width;    // "Video;%Width%"
     QString Height;   // "Video;%Height%"
+
+    // The five answers in the order above: the order in which a reading
+    // process sends them.
+    std::array<QString *, 5> fields() { return {&FileName, &Codec, &PlayTime, &Width, &Height}; }
 };
 
 // Opens the file and asks the five templates, in that order. A file that the

@@ -46,9 +46,8 @@ int main(int argc, char **argv) {
     while ((length = ::getdelim(&line, &capacity, '\0', stdin)) > 0) {
         if (line[length - 1] != '\0')
             break; // a path cut short: the reader has gone
-        const MediaInfoAnswers answers = QueryMediaInfo(QString::fromUtf8(line));
-        for (const QString *field : {&answers.FileName, &answers.Codec, &answers.PlayTime,
-                                     &answers.Width, &answers.Height})
+        MediaInfoAnswers answers = QueryMediaInfo(QString::fromUtf8(line));
+        for (const QString *field : answers.fields())
             if (!writeField(*field))
                 return 1;
         if (std::fflush(stdout) != 0)
