@@ -13,13 +13,19 @@ QString filter() {
     // extension, which "*.*" would hide.
     return QStringLiteral(
         "All Supported Files (*.mp3 *.mpg *.mpeg *.mpe *.m2v *.mp2 *.dat *.avi *.divx *.3gp "
-        "*.flv *.wma *.wmv *.asf);;"
+        "*.flv *.wma *.wmv *.asf *.mp4 *.m4v *.mov *.mkv *.webm *.ts *.m2ts *.mts *.vob *.ogv "
+        "*.3g2);;"
         "MP3 Files (*.mp3);;"
         "MPEG Files (*.mpg *.mpeg *.mpe *.m2v *.mp2 *.dat);;"
         "AVI Files (*.avi *.divx);;"
-        "3GP Files (*.3gp);;"
+        "3GP Files (*.3gp *.3g2);;"
         "FLV Files (*.flv);;"
         "Windows Media Files (*.wma *.wmv *.asf);;"
+        "MPEG-4 Files (*.mp4 *.m4v *.mov);;"
+        "Matroska and WebM Files (*.mkv *.webm);;"
+        "MPEG Transport Streams (*.ts *.m2ts *.mts);;"
+        "DVD Video Files (*.vob);;"
+        "Ogg Video Files (*.ogv);;"
         "All Files (*)");
 }
 

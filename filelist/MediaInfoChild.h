@@ -9,7 +9,7 @@
 #include <sys/types.h>
 
 // One MediaInfoReader process, driven by the thread that started it: a path
-// goes in, the five answers of QueryMediaInfo come back. The process ends
+// goes in, the answers of QueryMediaInfo come back. The process ends
 // when this object goes, and with the thread that started it.
 class MediaInfoChild final {
 public:

@@ -128,6 +128,11 @@ MediaInfoAnswers QueryMediaInfo(const QString &path) {
     answers.PlayTime = handle.inform(QStringLiteral("General;%PlayTime%"));
     answers.Width = handle.inform(QStringLiteral("Video;%Width%"));
     answers.Height = handle.inform(QStringLiteral("Video;%Height%"));
+    answers.Format = handle.inform(QStringLiteral("Video;%Format%"));
+    answers.Rotation = handle.inform(QStringLiteral("Video;%Rotation%"));
+    answers.PixelAspectRatio = handle.inform(QStringLiteral("Video;%PixelAspectRatio%"));
+    answers.VideoCount = handle.inform(QStringLiteral("General;%VideoCount%"));
+    answers.AudioCount = handle.inform(QStringLiteral("General;%AudioCount%"));
     return answers;
 }
 

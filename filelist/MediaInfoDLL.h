@@ -17,18 +17,26 @@
 // file whose name holds a per cent sign comes from its path: the library
 // would expand it as a template.)
 struct MediaInfoAnswers {
-    QString FileName; // "General;%FileName%"
-    QString Codec;    // "Video;%Codec%"
-    QString PlayTime; // "General;%PlayTime%", milliseconds
-    QString Width;    // "Video;%Width%"
-    QString Height;   // "Video;%Height%"
+    QString FileName;         // "General;%FileName%"
+    QString Codec;            // "Video;%Codec%"
+    QString PlayTime;         // "General;%PlayTime%", milliseconds
+    QString Width;            // "Video;%Width%"
+    QString Height;           // "Video;%Height%"
+    QString Format;           // "Video;%Format%"
+    QString Rotation;         // "Video;%Rotation%", degrees
+    QString PixelAspectRatio; // "Video;%PixelAspectRatio%"
+    QString VideoCount;       // "General;%VideoCount%"
+    QString AudioCount;       // "General;%AudioCount%"
 
-    // The five answers in the order above: the order in which a reading
-    // process sends them.
-    std::array<QString *, 5> fields() { return {&FileName, &Codec, &PlayTime, &Width, &Height}; }
+    // The answers in the order above: the order in which a reading process
+    // sends them.
+    std::array<QString *, 10> fields() {
+        return {&FileName, &Codec,    &PlayTime,         &Width,      &Height,
+                &Format,   &Rotation, &PixelAspectRatio, &VideoCount, &AudioCount};
+    }
 };
 
-// Opens the file and asks the five templates, in that order. A file that the
+// Opens the file and asks the templates, in that order. A file that the
 // library cannot read gives empty answers; nothing is reported.
 MediaInfoAnswers QueryMediaInfo(const QString &path);
 

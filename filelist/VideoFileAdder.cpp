@@ -64,19 +64,28 @@ QStringList VideoFileAdder::DroppedFiles(const QMimeData *data) {
     return files;
 }
 
-void VideoFileAdder::appendAndRead(const QString &path) {
-    // The row is appended and read without events running in between, so
-    // the last row is always the one just appended.
+QString VideoFileAdder::NoVideoMessage(const QStringList &files) {
+    QStringList lines{QStringLiteral("These files were not added, because they hold no video:")};
+    lines.append(files);
+    return JoinLines(lines);
+}
+
+bool VideoFileAdder::appendRow(const QString &path, const VideoFileInfo &info) {
+    if (!info.HoldsVideoOrAudio)
+        return false;
+    // Appended and filled without events running in between.
     QTreeWidgetItem *item = AppendFileListRow(m_main.lvwVideoFiles);
     item->setText(ColumnFilepath, path);
-    int row = 0;
-    ReadVideoFileInfo(row);
+    fillRow(item, info);
+    return true;
 }
 
 void VideoFileAdder::addOneFile(const QString &path) {
     showProgress(QStringLiteral("Adding File..."), 1, true);
-    appendAndRead(path);
+    const bool added = appendRow(path, ExamineVideoFile(path));
     hideProgress();
+    if (!added)
+        reportNotAdded({path});
 }
 
 void VideoFileAdder::addManyFiles(const QStringList &files, bool clearCancelEachFile) {
@@ -86,23 +95,26 @@ void VideoFileAdder::addManyFiles(const QStringList &files, bool clearCancelEach
     // the rows; the rows are appended one by one in the order of the files.
     // A cancel takes effect after the row in progress: files read ahead of
     // it are not listed, and the reader waits for those still being read.
-    VideoFileReader reader(files, AvailableCores());
-    const int count = int(files.size());
-    for (int i = 1; i <= count; ++i) {
-        if (clearCancelEachFile)
-            CancelAddingFiles = false;
-        showProgress(QStringLiteral("Adding Files..."), count, i == 1);
-        const std::optional<VideoFileInfo> info = reader.waitFor(i - 1);
-        if (!info || !addFileOfMany(files.at(i - 1), *info, i))
-            break;
+    QStringList notAdded;
+    {
+        VideoFileReader reader(files, AvailableCores());
+        const int count = int(files.size());
+        for (int i = 1; i <= count; ++i) {
+            if (clearCancelEachFile)
+                CancelAddingFiles = false;
+            showProgress(QStringLiteral("Adding Files..."), count, i == 1);
+            const std::optional<VideoFileInfo> info = reader.waitFor(i - 1);
+            if (!info || !addFileOfMany(files.at(i - 1), *info, i, notAdded))
+                break;
+        }
     }
+    reportNotAdded(notAdded);
 }
 
-bool VideoFileAdder::addFileOfMany(const QString &path, const VideoFileInfo &info, int number) {
-    // Appended and filled without events running in between.
-    QTreeWidgetItem *item = AppendFileListRow(m_main.lvwVideoFiles);
-    item->setText(ColumnFilepath, path);
-    fillRow(item, info);
+bool VideoFileAdder::addFileOfMany(const QString &path, const VideoFileInfo &info, int number,
+                                   QStringList &notAdded) {
+    if (!appendRow(path, info))
+        notAdded.append(path);
 
     m_main.AddFilesProgressBar->setValue(number);
     // The window answers here, and while the next row is awaited; a click on
@@ -128,6 +140,11 @@ void VideoFileAdder::fillRow(QTreeWidgetItem *item, const VideoFileInfo &info) {
     item->setText(ColumnCodec, info.Codec);
     item->setText(ColumnDuration, info.Duration);
     item->setText(ColumnVideoSize, info.VideoSize);
+}
+
+void VideoFileAdder::reportNotAdded(const QStringList &notAdded) {
+    if (!notAdded.isEmpty())
+        prompts().exclamation(&m_main, NoVideoMessage(notAdded));
 }
 
 void VideoFileAdder::CancelLabel_Click() {

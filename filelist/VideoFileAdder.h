@@ -9,7 +9,9 @@ class QTreeWidgetItem;
 struct VideoFileInfo;
 
 // Adding files to the list: through the file-open dialog or by dropping them
-// on the list. Every file becomes a row filled from the media library; while
+// on the list. Every file in which the media library finds video or sound
+// becomes a row filled from the library; the others are named in one message
+// once the add ends. While
 // several files are added, they are read on worker threads, the status bar
 // shows the progress with a "(Cancel)" link, and window events run while the
 // next row is awaited and once after each row.
@@ -27,6 +29,8 @@ public:
     // not filtered by kind (folders too); other addresses and text are not
     // files and are left out.
     static QStringList DroppedFiles(const QMimeData *data);
+    // The message naming the files that were not added.
+    static QString NoVideoMessage(const QStringList &files);
 
     // Fills the Filename, Codec, Duration and Video Size of the row at the
     // given 1-based position from the file named by its Filepath. Position 0
@@ -42,16 +46,18 @@ public:
     bool CancelAddingFiles = false;
 
 private:
-    // Appends a row for the file and fills it from the media library.
-    void appendAndRead(const QString &path);
     void addOneFile(const QString &path);
     // Several files, read ahead on worker threads. The drop clears the
     // cancel request before each file, the dialog once before all of them.
     void addManyFiles(const QStringList &files, bool clearCancelEachFile);
     // One step of the several-files loop: appends the row of a file already
-    // read; false when the loop must stop.
-    bool addFileOfMany(const QString &path, const VideoFileInfo &info, int number);
+    // read, or notes it in `notAdded`; false when the loop must stop.
+    bool addFileOfMany(const QString &path, const VideoFileInfo &info, int number,
+                       QStringList &notAdded);
+    // Appends a filled row for the file, when it holds video or sound.
+    bool appendRow(const QString &path, const VideoFileInfo &info);
     static void fillRow(QTreeWidgetItem *item, const VideoFileInfo &info);
+    void reportNotAdded(const QStringList &notAdded);
     void showProgress(const QString &text, int maximum, bool first);
     void hideProgress();
 

@@ -2,9 +2,9 @@
 // after another, for as long as its input lasts.
 //
 // Input: file paths, each in UTF-8 and ended by a NUL byte. Output: first
-// "ready" and a NUL, then for each path the five answers of QueryMediaInfo
-// (file name, codec, play time, width, height), each in UTF-8 and ended by a
-// NUL. It ends at the end of its input, and with the thread that started it.
+// "ready" and a NUL, then for each path the answers of QueryMediaInfo in the
+// order of MediaInfoAnswers::fields(), each in UTF-8 and ended by a NUL. It ends at the end of its
+// input, and with the thread that started it.
 
 #include "filelist/MediaInfoDLL.h"
 

@@ -69,10 +69,51 @@ QString makeOddlyNamed(const QString &folder) {
                 clip);
 }
 
-QStringList makeTextFiles(const QString &folder, int count) {
-    QStringList paths;
-    for (int i = 1; i <= count; ++i)
-        paths << written(QDir(folder).filePath(QStringLiteral("file%1.avi").arg(i)), "x");
+QString makeRotatedMp4(const QString &folder, int degrees) {
+    // ffmpeg keeps the rotation only when it copies the stream.
+    const QString plain = makeH264Mp4(folder, QStringLiteral("unturned.mp4"));
+    const QString path = QDir(folder).filePath(QStringLiteral("turned %1.mp4").arg(degrees));
+    const ProgramResult result = RunProgram(
+        QStringLiteral("ffmpeg"),
+        {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+         QStringLiteral("-y"), QStringLiteral("-i"), QStringLiteral("file:") + plain,
+         QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-metadata:s:v"),
+         QStringLiteral("rotate=%1").arg(degrees), QStringLiteral("file:") + path});
+    if (result.exitCode != 0 || !QFile::remove(plain))
+        qFatal("ffmpeg could not turn %s: %s", qPrintable(plain), result.output.constData());
+    return path;
+}
+
+QString makeAnamorphicMpeg(const QString &folder) {
+    ClipSpec clip;
+    clip.seconds = 1;
+    clip.width = 720;
+    clip.height = 480;
+    clip.codecArguments = {QStringLiteral("-c:v"), QStringLiteral("mpeg2video"),
+                           QStringLiteral("-aspect"), QStringLiteral("16:9")};
+    return made(QDir(folder).filePath(QStringLiteral("wide dvd.mpg")), clip);
+}
+
+QString makeAnamorphicMkv(const QString &folder) {
+    ClipSpec clip;
+    clip.seconds = 1;
+    clip.codecArguments = {QStringLiteral("-c:v"),    QStringLiteral("libx264"),
+                           QStringLiteral("-preset"), QStringLiteral("ultrafast"),
+                           QStringLiteral("-aspect"), QStringLiteral("16:9")};
+    return made(QDir(folder).filePath(QStringLiteral("wide.mkv")), clip);
+}
+
+QStringList makeSmallFiles(const QString &folder, int count) {
+    ClipSpec sound;
+    sound.seconds = 0.2;
+    sound.video = false;
+    const QString first = made(QDir(folder).filePath(QStringLiteral("file1.avi")), sound);
+    QStringList paths{first};
+    for (int i = 2; i <= count; ++i) {
+        paths << QDir(folder).filePath(QStringLiteral("file%1.avi").arg(i));
+        if (!QFile::copy(first, paths.last()))
+            qFatal("cannot copy %s", qPrintable(first));
+    }
     return paths;
 }
 

@@ -19,8 +19,16 @@ QString makeEmpty(const QString &folder, const QString &name = QStringLiteral("e
 QString makeTextAsAvi(const QString &folder, const QString &name = QStringLiteral("notes.avi"));
 // A short clip whose name has blanks, quotes, "$" and non-ASCII letters.
 QString makeOddlyNamed(const QString &folder);
+// An MP4 with H.264 video (352x288) whose picture is displayed turned by
+// `degrees` (ffmpeg's "rotate"), 1 second.
+QString makeRotatedMp4(const QString &folder, int degrees = 90);
+// An MPEG-2 program stream of 720x480 pixels displayed at 16:9, 1 second.
+QString makeAnamorphicMpeg(const QString &folder);
+// A Matroska file with H.264 video of 320x240 pixels displayed at 16:9, 1 second.
+QString makeAnamorphicMkv(const QString &folder);
 
-// Small files that only need to exist (rows that are not examined closely).
-QStringList makeTextFiles(const QString &folder, int count);
+// Small media files, named file1.avi, file2.avi, ..., for rows that are not
+// examined closely: copies of one short MP3 (no video, "00:00:00").
+QStringList makeSmallFiles(const QString &folder, int count);
 
 } // namespace SampleFiles

@@ -155,10 +155,21 @@ private slots:
         window->mnuFile_AddVideos->trigger();
 
         const QList<FileListRow> rows = ReadFileListRows(window->lvwVideoFiles);
-        QCOMPARE(rows.size(), 1);
-        const FileListRow &row = rows.first();
         const QJsonObject probe = Probe(path);
         const QJsonObject video = ProbeStream(probe, QStringLiteral("video"));
+        if (video.isEmpty() && ProbeStream(probe, QStringLiteral("audio")).isEmpty()) {
+            // Nothing to convert: named in a message, not listed.
+            QCOMPARE(rows.size(), 0);
+            QCOMPARE(prompts.shown.size(), 1);
+            QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Exclamation);
+            QCOMPARE(prompts.shown[0].text,
+                     u"These files were not added, because they hold no video:\r\n"_s + path);
+            verifyIdle(*window);
+            return;
+        }
+        QCOMPARE(prompts.shown.size(), 0);
+        QCOMPARE(rows.size(), 1);
+        const FileListRow &row = rows.first();
 
         QCOMPARE(row.Filepath, path);
         // The library names a file without its extension.
@@ -226,13 +237,30 @@ private slots:
             names << entry.section(QStringLiteral(" ("), 0, 0);
         QCOMPARE(names, (QStringList{u"All Supported Files"_s, u"MP3 Files"_s, u"MPEG Files"_s,
                                      u"AVI Files"_s, u"3GP Files"_s, u"FLV Files"_s,
-                                     u"Windows Media Files"_s, u"All Files"_s}));
+                                     u"Windows Media Files"_s, u"MPEG-4 Files"_s,
+                                     u"Matroska and WebM Files"_s, u"MPEG Transport Streams"_s,
+                                     u"DVD Video Files"_s, u"Ogg Video Files"_s, u"All Files"_s}));
         QCOMPARE(entries.first(),
                  QStringLiteral("All Supported Files (*.mp3 *.mpg *.mpeg *.mpe *.m2v *.mp2 *.dat "
-                                "*.avi *.divx *.3gp *.flv *.wma *.wmv *.asf)"));
+                                "*.avi *.divx *.3gp *.flv *.wma *.wmv *.asf *.mp4 *.m4v *.mov "
+                                "*.mkv *.webm *.ts *.m2ts *.mts *.vob *.ogv *.3g2)"));
         QCOMPARE(entries.at(2),
                  QStringLiteral("MPEG Files (*.mpg *.mpeg *.mpe *.m2v *.mp2 *.dat)"));
+        QCOMPARE(entries.at(4), QStringLiteral("3GP Files (*.3gp *.3g2)"));
         QCOMPARE(entries.at(6), QStringLiteral("Windows Media Files (*.wma *.wmv *.asf)"));
+        QCOMPARE(entries.at(7), QStringLiteral("MPEG-4 Files (*.mp4 *.m4v *.mov)"));
+        QCOMPARE(entries.at(8), QStringLiteral("Matroska and WebM Files (*.mkv *.webm)"));
+        QCOMPARE(entries.at(9), QStringLiteral("MPEG Transport Streams (*.ts *.m2ts *.mts)"));
+        // Every pattern of an entry is offered among the supported files.
+        const QString supported = entries.first();
+        for (const QString &entry : entries.mid(1, entries.size() - 2)) {
+            const QString patterns = entry.section(u'(', 1).chopped(1);
+            for (const QString &pattern : patterns.split(u' '))
+                QVERIFY2(supported.contains(u' ' + pattern + u' ') ||
+                             supported.contains(u' ' + pattern + u')') ||
+                             supported.contains(u'(' + pattern + u' '),
+                         qPrintable(pattern));
+        }
         // Cancelled: nothing added, nothing written.
         QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 0);
         QVERIFY(!fileContent(settingsFile(home)).contains("AddFiles"));
@@ -252,7 +280,7 @@ private slots:
         FakePrompts prompts;
         const QString folder = home.makeFolder(QStringLiteral("My Videos"));
         auto window = OpenMainWindow();
-        prompts.fileSelections.push_back(SampleFiles::makeTextFiles(folder, files));
+        prompts.fileSelections.push_back(SampleFiles::makeSmallFiles(folder, files));
         window->mnuFile_AddVideos->trigger();
         QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), files);
 
@@ -275,7 +303,7 @@ private slots:
         QVERIFY(WriteFileBytes(settingsFile(home), settings));
 
         auto window = OpenMainWindow();
-        prompts.fileSelections.push_back(SampleFiles::makeTextFiles(folder, 1));
+        prompts.fileSelections.push_back(SampleFiles::makeSmallFiles(folder, 1));
         window->mnuFile_AddVideos->trigger();
         QCOMPARE(prompts.lastDialogFolder, folder + u'/');
         QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 1);
@@ -306,7 +334,7 @@ private slots:
         auto window = OpenMainWindow();
         ProgressWatcher watcher(*window);
         prompts.fileSelections.push_back(
-            SampleFiles::makeTextFiles(home.makeFolder(QStringLiteral("v")), 1));
+            SampleFiles::makeSmallFiles(home.makeFolder(QStringLiteral("v")), 1));
         window->mnuFile_AddVideos->trigger();
 
         const QList<ProgressSeen> &seen = watcher.seen;
@@ -324,28 +352,36 @@ private slots:
         FakePrompts prompts;
         const QString folder = home.makeFolder(QStringLiteral("v"));
         const QString avi = SampleFiles::makeMpeg4Avi(folder);
-        const QStringList others = SampleFiles::makeTextFiles(folder, 2);
-        // The same file twice gives two identical rows.
-        const QStringList selection{others[0], avi, others[1], avi};
+        const QStringList others = SampleFiles::makeSmallFiles(folder, 2);
+        const QString text = SampleFiles::makeTextAsAvi(folder);
+        const QString empty = SampleFiles::makeEmpty(folder);
+        // The same file twice gives two identical rows; the files without
+        // video or sound give none, and are named once at the end.
+        const QStringList selection{others[0], avi, text, others[1], empty, avi};
         auto window = OpenMainWindow();
         ProgressWatcher watcher(*window);
         prompts.fileSelections.push_back(selection);
         window->mnuFile_AddVideos->trigger();
 
         const QList<FileListRow> rows = ReadFileListRows(window->lvwVideoFiles);
+        const QStringList listed{others[0], avi, others[1], avi};
         QCOMPARE(rows.size(), 4);
         for (int i = 0; i < 4; ++i)
-            QCOMPARE(rows[i].Filepath, selection[i]);
+            QCOMPARE(rows[i].Filepath, listed[i]);
         QCOMPARE(rows[1], rows[3]);
         QCOMPARE(rows[1].Codec, QStringLiteral("FMP4"));
-        QCOMPARE(rows[0].Codec, QStringLiteral("UNKNOWN"));
+        QCOMPARE(rows[0].Codec, QStringLiteral("UNKNOWN")); // sound alone
+        QCOMPARE(prompts.texts(), QStringList{VideoFileAdder::NoVideoMessage({text, empty})});
+        QCOMPARE(prompts.shown[0].text,
+                 u"These files were not added, because they hold no video:\r\n"_s + text +
+                     u"\r\n"_s + empty);
 
         const QList<ProgressSeen> &seen = watcher.seen;
-        QCOMPARE(seen.size(), 4);
-        for (int i = 0; i < 4; ++i) {
+        QCOMPARE(seen.size(), 6);
+        for (int i = 0; i < 6; ++i) {
             QCOMPARE(seen[i].panelText, QStringLiteral("Adding Files..."));
             QCOMPARE(seen[i].value, i + 1);
-            QCOMPARE(seen[i].maximum, 4);
+            QCOMPARE(seen[i].maximum, 6);
             QVERIFY(seen[i].overlayShown && seen[i].barShown);
         }
         verifyIdle(*window);
@@ -355,7 +391,7 @@ private slots:
         TestHome home;
         FakePrompts prompts;
         const QStringList files =
-            SampleFiles::makeTextFiles(home.makeFolder(QStringLiteral("v")), 5);
+            SampleFiles::makeSmallFiles(home.makeFolder(QStringLiteral("v")), 5);
         auto window = OpenMainWindow();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -397,48 +433,53 @@ private slots:
 
     void drop_data() {
         QTest::addColumn<QString>("content");
+        QTest::addColumn<int>("files"); // dropped files, each a step of the progress
         QTest::addColumn<int>("rows");
-        QTest::newRow("one file") << "one" << 1;
-        QTest::newRow("two files and a folder") << "three" << 3;
-        QTest::newRow("text only") << "text" << 0;
-        QTest::newRow("a web address") << "web" << 0;
-        QTest::newRow("a web address and a file") << "mixed" << 1;
-        QTest::newRow("an empty file list") << "none" << 0;
+        QTest::newRow("one file") << "one" << 1 << 1;
+        QTest::newRow("two files and a folder") << "three" << 3 << 2;
+        QTest::newRow("text only") << "text" << 0 << 0;
+        QTest::newRow("a web address") << "web" << 0 << 0;
+        QTest::newRow("a web address and a file") << "mixed" << 1 << 1;
+        QTest::newRow("an empty file list") << "none" << 0 << 0;
     }
 
     void drop() {
         QFETCH(QString, content);
+        QFETCH(int, files);
         QFETCH(int, rows);
         TestHome home;
         FakePrompts prompts;
         const QString folder = home.makeFolder(QStringLiteral("dropped"));
-        const QStringList files = SampleFiles::makeTextFiles(folder, 2);
+        const QStringList made = SampleFiles::makeSmallFiles(folder, 2);
         auto window = OpenMainWindow();
         ProgressWatcher watcher(*window);
 
         QMimeData data;
         QStringList expected;
+        QStringList notAdded;
         if (content == u"one") {
-            expected = {files[0]};
+            expected = {made[0]};
+            data.setUrls(localUrls(expected));
         } else if (content == u"three") {
-            expected = {files[0], home.makeFolder(QStringLiteral("sub")), files[1]};
+            // A folder holds no video: it is named, not listed.
+            notAdded = {home.makeFolder(QStringLiteral("sub"))};
+            expected = {made[0], made[1]};
+            data.setUrls(localUrls({made[0], notAdded[0], made[1]}));
         } else if (content == u"text") {
-            data.setText(files[0]);
+            data.setText(made[0]);
         } else if (content == u"web") {
             data.setUrls({QUrl(QStringLiteral("https://example.org/a.avi"))});
         } else if (content == u"mixed") {
-            expected = {files[1]};
+            expected = {made[1]};
             data.setUrls(
-                {QUrl(QStringLiteral("https://example.org/a.avi")), QUrl::fromLocalFile(files[1])});
+                {QUrl(QStringLiteral("https://example.org/a.avi")), QUrl::fromLocalFile(made[1])});
         } else {
             data.setUrls({});
         }
-        if (!expected.isEmpty() && content != u"mixed")
-            data.setUrls(localUrls(expected));
 
         bool accepted = false;
         dropOnList(*window, &data, &accepted);
-        QCOMPARE(accepted, rows > 0);
+        QCOMPARE(accepted, files > 0);
         QTRY_COMPARE(window->lvwVideoFiles->topLevelItemCount(), rows);
         QTest::qWait(20); // nothing more arrives
         QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), rows);
@@ -447,11 +488,14 @@ private slots:
         for (const FileListRow &row : ReadFileListRows(window->lvwVideoFiles))
             paths << row.Filepath;
         QCOMPARE(paths, expected);
+        QCOMPARE(prompts.texts(), notAdded.isEmpty()
+                                      ? QStringList()
+                                      : QStringList{VideoFileAdder::NoVideoMessage(notAdded)});
         const QList<ProgressSeen> &seen = watcher.seen;
-        QCOMPARE(seen.size(), rows);
+        QCOMPARE(seen.size(), files);
         for (const ProgressSeen &step : seen) {
             QCOMPARE(step.panelText, QStringLiteral("Adding Files..."));
-            QCOMPARE(step.maximum, rows);
+            QCOMPARE(step.maximum, files);
         }
         verifyIdle(*window);
     }

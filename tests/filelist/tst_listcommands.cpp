@@ -244,7 +244,7 @@ private slots:
         const QString folder = home.makeFolder(QStringLiteral("v"));
         QString path;
         if (which == u"file")
-            path = SampleFiles::makeTextFiles(folder, 1).first();
+            path = SampleFiles::makeSmallFiles(folder, 1).first();
         else if (which == u"folder")
             path = folder;
         else if (which == u"missing")

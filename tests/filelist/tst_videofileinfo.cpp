@@ -12,6 +12,9 @@
 #include <QtTest>
 
 #include <clocale>
+#include <tuple>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -133,26 +136,149 @@ private slots:
         QCOMPARE(ConvertMediaInfoAnswers(answers).VideoSize, videoSize);
     }
 
+    // The picture as displayed: pixels that are not square widen or narrow
+    // the width to an even number, a quarter turn swaps the sides.
+    void displayedSize_data() {
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("height");
+        QTest::addColumn<QString>("pixelAspect");
+        QTest::addColumn<QString>("rotation");
+        QTest::addColumn<QString>("videoSize");
+        const auto row = [](const char *name, const char *w, const char *h, const char *aspect,
+                            const char *turn, const char *size) {
+            QTest::newRow(name) << w << h << aspect << turn << size;
+        };
+        row("square, unturned, odd width kept", "321", "241", "1.000", "0.000", "321x241");
+        row("neither answered", "321", "241", "", "", "321x241");
+        row("NTSC DVD at 16:9", "720", "480", "1.185", "", "854x480");
+        row("PAL DVD at 4:3", "720", "576", "1.067", "", "768x576");
+        row("HDV: narrow pixels", "1440", "1080", "1.333", "", "1920x1080");
+        row("half a pair ties down to even", "14", "10", "1.5", "", "20x10");
+        row("half a pair ties up to even", "10", "10", "1.5", "", "16x10");
+        row("pixels taller than wide", "720", "480", "0.889", "", "640x480");
+        row("turned 90", "320", "240", "1.000", "90.000", "240x320");
+        row("turned 270", "320", "240", "", "270.000", "240x320");
+        row("turned -90", "320", "240", "", "-90", "240x320");
+        row("turned 180", "320", "240", "", "180.000", "320x240");
+        row("turned a full circle and a quarter", "320", "240", "", "450", "240x320");
+        row("anamorphic and turned", "720", "480", "1.185", "270.000", "480x854");
+        row("widened beyond 16 bits", "30000", "100", "1.5", "", "0x100");
+        row("aspect not a number", "320", "240", "wide", "", "320x240");
+        row("aspect zero", "320", "240", "0", "", "320x240");
+        row("aspect negative", "320", "240", "-2", "", "320x240");
+        row("rotation not a number", "320", "240", "", "sideways", "320x240");
+        row("two streams' rotations run together", "320", "240", "", "90.00090.000", "320x240");
+        row("turned, no size", "", "", "", "90", "0x0");
+    }
+
+    void displayedSize() {
+        QFETCH(QString, width);
+        QFETCH(QString, height);
+        QFETCH(QString, pixelAspect);
+        QFETCH(QString, rotation);
+        QFETCH(QString, videoSize);
+        MediaInfoAnswers answers;
+        answers.Width = width;
+        answers.Height = height;
+        answers.PixelAspectRatio = pixelAspect;
+        answers.Rotation = rotation;
+        QCOMPARE(ConvertMediaInfoAnswers(answers).VideoSize, videoSize);
+    }
+
     void codecAndName_data() {
         QTest::addColumn<QString>("codec");
+        QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("known") << "XVID"
-                               << "XVID";
-        QTest::newRow("empty is unknown") << ""
-                                          << "UNKNOWN";
-        QTest::newRow("blank is kept") << " "
-                                       << " ";
+        const auto row = [](const char *name, const char *codec, const char *format,
+                            const char *expected) {
+            QTest::newRow(name) << codec << format << expected;
+        };
+        // Rows of the containers that name codecs well keep their text.
+        row("known", "XVID", "", "XVID");
+        row("AVI with MPEG-4", "FMP4", "MPEG-4 Visual", "FMP4");
+        row("MP4 with H.264", "AVC", "AVC", "AVC");
+        row("MPEG-2 program stream", "MPEG-2V", "MPEG Video", "MPEG-2V");
+        row("empty is unknown", "", "AVC", "UNKNOWN");
+        row("blank is kept", " ", "", " ");
+        // Matroska and WebM name the codec by the container's identifier.
+        row("Matroska H.264", "V_MPEG4/ISO/AVC", "AVC", "AVC");
+        row("Matroska HEVC", "V_MPEGH/ISO/HEVC", "HEVC", "HEVC");
+        row("WebM VP8", "V_VP8", "VP8", "VP8");
+        row("WebM VP9", "V_VP9", "VP9", "VP9");
+        row("Matroska AV1", "V_AV1", "AV1", "AV1");
+        row("Matroska MPEG-2", "V_MPEG2", "MPEG Video", "MPEG-2 Video");
+        row("Matroska MPEG-1", "V_MPEG1", "MPEG Video", "MPEG-1 Video");
+        row("Matroska MPEG-4", "V_MPEG4/ISO/ASP", "MPEG-4 Visual", "MPEG-4 Visual");
+        row("Matroska Theora", "V_THEORA", "Theora", "Theora");
+        row("other identifier: the format", "V_REAL/RV40", "RealVideo 4", "RealVideo 4");
+        row("other identifier, no format", "V_MJPEG", "V_MJPEG", "MJPEG");
+        row("just the prefix", "V_", "", "V_");
+        // MP4 sample entries that the library passes on.
+        row("MP4 AV1", "av01", "AV1", "AV1");
+        row("MP4 VP9", "vp09", "vp09", "VP9");
     }
 
     void codecAndName() {
         QFETCH(QString, codec);
+        QFETCH(QString, format);
         QFETCH(QString, expected);
         MediaInfoAnswers answers;
         answers.FileName = QStringLiteral("holiday");
         answers.Codec = codec;
+        answers.Format = format;
         const VideoFileInfo info = ConvertMediaInfoAnswers(answers);
         QCOMPARE(info.Codec, expected);
         QCOMPARE(info.Filename, QStringLiteral("holiday"));
+    }
+
+    void holdsVideoOrAudio_data() {
+        QTest::addColumn<QString>("videoCount");
+        QTest::addColumn<QString>("audioCount");
+        QTest::addColumn<bool>("holds");
+        QTest::newRow("video and sound") << "1"
+                                         << "1" << true;
+        QTest::newRow("sound alone") << ""
+                                     << "1" << true;
+        QTest::newRow("two videos") << "2"
+                                    << "" << true;
+        QTest::newRow("neither") << ""
+                                 << "" << false;
+        QTest::newRow("zero of each") << "0"
+                                      << "0" << false;
+        QTest::newRow("not numbers") << "x"
+                                     << "y" << false;
+    }
+
+    void holdsVideoOrAudio() {
+        QFETCH(QString, videoCount);
+        QFETCH(QString, audioCount);
+        QFETCH(bool, holds);
+        MediaInfoAnswers answers;
+        answers.VideoCount = videoCount;
+        answers.AudioCount = audioCount;
+        QCOMPARE(ConvertMediaInfoAnswers(answers).HoldsVideoOrAudio, holds);
+    }
+
+    // What the library answers for real files: turned, anamorphic and
+    // Matroska pictures as displayed, and only media holds video or sound.
+    void realFiles() {
+        QTemporaryDir folder;
+        const QString dir = folder.path();
+        const QList<std::tuple<QString, QString, QString, bool>> cases{
+            {SampleFiles::makeRotatedMp4(dir, 90), u"AVC"_s, u"288x352"_s, true},
+            {SampleFiles::makeRotatedMp4(dir, 180), u"AVC"_s, u"352x288"_s, true},
+            {SampleFiles::makeAnamorphicMpeg(dir), u"MPEG-2V"_s, u"854x480"_s, true},
+            {SampleFiles::makeAnamorphicMkv(dir), u"AVC"_s, u"426x240"_s, true},
+            {SampleFiles::makeMp3(dir), u"UNKNOWN"_s, u"0x0"_s, true},
+            {SampleFiles::makeTextAsAvi(dir), u"UNKNOWN"_s, u"0x0"_s, false},
+            {SampleFiles::makeEmpty(dir), u"UNKNOWN"_s, u"0x0"_s, false},
+            {folder.filePath(u"gone.avi"_s), u"UNKNOWN"_s, u"0x0"_s, false}};
+        for (const auto &[path, codec, size, holds] : cases) {
+            const VideoFileInfo info = ExamineVideoFile(path);
+            QCOMPARE(info.Codec, codec);
+            QCOMPARE(info.VideoSize, size);
+            QCOMPARE(info.HoldsVideoOrAudio, holds);
+        }
     }
 
     // The library keeps its report template for the whole process; the
@@ -223,12 +349,11 @@ private slots:
             QVERIFY(WriteFileBytes(program, "#!/bin/sh\nprintf 'ready\\0'\n"));
             QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
         }
-        const QStringList kinds{SampleFiles::makeMpeg4Avi(folder.path()),
-                                SampleFiles::makeH264Mp4(folder.path()),
-                                SampleFiles::makeMp3(folder.path()),
-                                SampleFiles::makeTextAsAvi(folder.path()),
-                                SampleFiles::makeOddlyNamed(folder.path()),
-                                folder.filePath(QStringLiteral("gone.avi"))};
+        const QStringList kinds{
+            SampleFiles::makeMpeg4Avi(folder.path()),   SampleFiles::makeH264Mp4(folder.path()),
+            SampleFiles::makeMp3(folder.path()),        SampleFiles::makeTextAsAvi(folder.path()),
+            SampleFiles::makeOddlyNamed(folder.path()), folder.filePath(QStringLiteral("gone.avi")),
+            SampleFiles::makeRotatedMp4(folder.path())};
         QStringList paths;
         QList<VideoFileInfo> expected;
         for (int i = 0; i < 240; ++i) {
@@ -236,6 +361,8 @@ private slots:
             if (i < kinds.size())
                 expected << ExamineVideoFile(readable ? kinds[i] : QString());
         }
+        // The turned picture comes back turned through a reading process too.
+        QCOMPARE(expected.last().VideoSize, readable ? u"288x352"_s : u"0x0"_s);
         {
             VideoFileReader reader(paths, 4, program);
             for (int i = 0; i < paths.size(); ++i) {
