@@ -17,6 +17,8 @@ void LoadSettings(frmMain &main) {
             .value_or(FilesAtOnce::Automatic));
     main.frmVideoSettings->SetRateOptions(
         SettingsFile::readVideoRateOptions(main.ApplicationSettingsPath));
+    main.frmVideoSettings->SetPictureOptions(
+        SettingsFile::readPictureOptions(main.ApplicationSettingsPath));
 }
 
 void SaveSettings(frmMain &main) {
@@ -29,4 +31,6 @@ void SaveSettings(frmMain &main) {
         SettingsFile::writeFilesAtOnce(main.ApplicationSettingsPath, FilesAtOnce::Text(choice));
     SettingsFile::writeVideoRateOptions(main.ApplicationSettingsPath,
                                         main.frmVideoSettings->RateOptions());
+    SettingsFile::writePictureOptions(main.ApplicationSettingsPath,
+                                      main.frmVideoSettings->PictureOptions());
 }

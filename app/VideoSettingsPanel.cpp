@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QSpinBox>
 
+#include <algorithm>
+
 VideoSettingsPanel::VideoSettingsPanel(QWidget *parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("frmVideoSettings"));
@@ -57,7 +59,19 @@ VideoSettingsPanel::VideoSettingsPanel(QWidget *parent)
                        "this many megabytes (1 MB = 1,000,000 bytes), in two passes."));
     connect(chkVideoFitBatch, &QCheckBox::toggled, this, &VideoSettingsPanel::updateFitBatchSize);
     updateFitBatchSize();
-    layout.finish(5);
+
+    std::tie(lblDeinterlace, cmbDeinterlace) =
+        layout.addBox(5, 0, u"lblDeinterlace", u"Deinterlace:", u"cmbDeinterlace");
+    cmbDeinterlace->addItems(DeinterlaceItems());
+    cmbDeinterlace->setToolTip(
+        QStringLiteral("Automatic deinterlaces the sources that are interlaced (TV recordings, "
+                       "DVDs); Always and Never decide for every file."));
+    chkBurnSubtitles = layout.addCheckBox(5, 1, u"chkBurnSubtitles", u"Burn in subtitles");
+    chkBurnSubtitles->setToolTip(
+        QStringLiteral("Draws the source's subtitles into the picture: the track chosen for "
+                       "the file, else the default one. Files without subtitles stay as they "
+                       "are."));
+    layout.finish(6);
 }
 
 SettingsFile::VideoRateOptions VideoSettingsPanel::RateOptions() const {
@@ -76,6 +90,22 @@ void VideoSettingsPanel::EnableRateOptions(bool enabled) {
     chkVideoTwoPass->setEnabled(enabled);
     chkVideoFitBatch->setEnabled(enabled);
     updateFitBatchSize();
+}
+
+SettingsFile::PictureOptions VideoSettingsPanel::PictureOptions() const {
+    return {Deinterlace(std::max(0, cmbDeinterlace->currentIndex())),
+            chkBurnSubtitles->isChecked()};
+}
+
+void VideoSettingsPanel::SetPictureOptions(const SettingsFile::PictureOptions &options) {
+    cmbDeinterlace->setCurrentIndex(int(options.deinterlace));
+    chkBurnSubtitles->setChecked(options.burnSubtitles);
+}
+
+void VideoSettingsPanel::EnablePictureOptions(bool enabled) {
+    lblDeinterlace->setEnabled(enabled);
+    cmbDeinterlace->setEnabled(enabled);
+    chkBurnSubtitles->setEnabled(enabled);
 }
 
 void VideoSettingsPanel::updateFitBatchSize() {

@@ -113,6 +113,15 @@ QString ConversionOptions(const ConversionSettings &settings, const BatchCodecDa
             options += QStringLiteral(" -twopass");
         if (fit && fit->maxBytes > 0)
             options += QStringLiteral(" -fitsize ") + QString::number(fit->maxBytes);
+        // Automatic leaves the choice to the converter, which probes the source.
+        if (settings.deinterlace == Deinterlace::Always)
+            options += QStringLiteral(" -deinterlace");
+        else if (settings.deinterlace == Deinterlace::Never)
+            options += QStringLiteral(" -nodeinterlace");
+        if (isChecked(settings.burnSubtitles))
+            options += QStringLiteral(" -burnsubs ") + ShellWord(row.SubtitleTrack.isEmpty()
+                                                                     ? QStringLiteral("default")
+                                                                     : row.SubtitleTrack);
     }
 
     // The converter's -t takes a length: the part from Begin Time to End Time.
@@ -130,6 +139,8 @@ QString ConversionOptions(const ConversionSettings &settings, const BatchCodecDa
     if (isChecked(settings.noAudio)) {
         options += QStringLiteral(" -an");
     } else {
+        if (!row.AudioTrack.isEmpty())
+            options += QStringLiteral(" -audiotrack ") + ShellWord(row.AudioTrack);
         options += QStringLiteral(" -acodec ") + ShellWord(settings.audioCodec) +
                    QStringLiteral(" -ab ") +
                    ShellWord(QString(settings.audioBitrate)

@@ -39,7 +39,9 @@ QJsonObject settingsObject(const ConversionSettings &s) {
             {QStringLiteral("noVideo"), s.noVideo},
             {QStringLiteral("originalQuality"), s.originalQuality},
             {QStringLiteral("keepAspectRatio"), s.keepAspectRatio},
-            {QStringLiteral("twoPass"), s.twoPass}};
+            {QStringLiteral("twoPass"), s.twoPass},
+            {QStringLiteral("deinterlace"), DeinterlaceText(s.deinterlace)},
+            {QStringLiteral("burnSubtitles"), s.burnSubtitles}};
 }
 
 // Reads the members of a JSON object, noting the first one missing or of
@@ -57,6 +59,12 @@ struct Reader {
     int number(const char *key) { return take(key, QJsonValue::Double).toInt(); }
     qint64 bigNumber(const char *key) { return qint64(take(key, QJsonValue::Double).toDouble()); }
     bool flag(const char *key) { return take(key, QJsonValue::Bool).toBool(); }
+    // A member that records written before it existed leave out: absent is
+    // the default, present it must be of its type.
+    QJsonValue optional(const char *key, QJsonValue::Type type) {
+        return object.contains(QLatin1String(key)) ? take(key, type)
+                                                   : QJsonValue(QJsonValue::Undefined);
+    }
 };
 
 ConversionSettings readSettings(Reader &r) {
@@ -79,6 +87,14 @@ ConversionSettings readSettings(Reader &r) {
     s.originalQuality = r.number("originalQuality");
     s.keepAspectRatio = r.number("keepAspectRatio");
     s.twoPass = r.number("twoPass");
+    const QJsonValue deinterlace = r.optional("deinterlace", QJsonValue::String);
+    if (!deinterlace.isUndefined()) {
+        const std::optional<Deinterlace> choice = ParseDeinterlace(deinterlace.toString());
+        if (!choice && r.missing.isEmpty())
+            r.missing = QStringLiteral("deinterlace");
+        s.deinterlace = choice.value_or(Deinterlace::Automatic);
+    }
+    s.burnSubtitles = r.optional("burnSubtitles", QJsonValue::Double).toInt();
     return s;
 }
 
@@ -135,15 +151,21 @@ QByteArray BatchRecordText(const BatchRecord &record) {
     QJsonArray rows;
     for (qsizetype i = 0; i < record.rows.size(); ++i) {
         const FileListRow &row = record.rows[i];
-        rows.append(QJsonObject{{QStringLiteral("path"), row.Filepath},
-                                {QStringLiteral("filename"), row.Filename},
-                                {QStringLiteral("codec"), row.Codec},
-                                {QStringLiteral("duration"), row.Duration},
-                                {QStringLiteral("videoSize"), row.VideoSize},
-                                {QStringLiteral("beginTime"), row.BeginTime},
-                                {QStringLiteral("endTime"), row.EndTime},
-                                {QStringLiteral("output"), record.outputPaths.value(i)},
-                                {QStringLiteral("converted"), record.converted.value(i)}});
+        QJsonObject rowObject{{QStringLiteral("path"), row.Filepath},
+                              {QStringLiteral("filename"), row.Filename},
+                              {QStringLiteral("codec"), row.Codec},
+                              {QStringLiteral("duration"), row.Duration},
+                              {QStringLiteral("videoSize"), row.VideoSize},
+                              {QStringLiteral("beginTime"), row.BeginTime},
+                              {QStringLiteral("endTime"), row.EndTime},
+                              {QStringLiteral("output"), record.outputPaths.value(i)},
+                              {QStringLiteral("converted"), record.converted.value(i)}};
+        // The track choices only where the user made one.
+        if (!row.AudioTrack.isEmpty())
+            rowObject.insert(QStringLiteral("audioTrack"), row.AudioTrack);
+        if (!row.SubtitleTrack.isEmpty())
+            rowObject.insert(QStringLiteral("subtitleTrack"), row.SubtitleTrack);
+        rows.append(rowObject);
     }
     const QJsonObject object{{QStringLiteral("version"), FormatVersion},
                              {QStringLiteral("settings"), settingsObject(record.settings)},
@@ -204,6 +226,8 @@ std::optional<BatchRecord> ParseBatchRecord(const QByteArray &text, QString *rea
         row.VideoSize = r.text("videoSize");
         row.BeginTime = r.text("beginTime");
         row.EndTime = r.text("endTime");
+        row.AudioTrack = r.optional("audioTrack", QJsonValue::String).toString();
+        row.SubtitleTrack = r.optional("subtitleTrack", QJsonValue::String).toString();
         const QString output = r.text("output");
         const bool converted = r.flag("converted");
         if (!r.missing.isEmpty() || row.Filepath.isEmpty())

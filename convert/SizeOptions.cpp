@@ -11,7 +11,12 @@ int roundEven(double value) {
     return int(std::nearbyint(value));
 }
 
-// Splits an even margin into top and bottom, keeping both even.
+// The most of a narrower source's height that is cropped to fill the
+// frame; beyond it the picture is pillarboxed.
+constexpr double MaxCropShare = 0.10;
+
+// Splits an even margin into top and bottom (or left and right), keeping
+// both even.
 std::pair<int, int> splitMargin(int margin) {
     const int half = margin / 2;
     if (half % 2 != 0)
@@ -50,9 +55,9 @@ QString SizeOptions(const QString &targetSize, const QString &sourceSize, bool k
 
     const double sourceRatio = double(source.width) / source.height;
     const double targetRatio = double(target->width) / target->height;
-    const int scaledHeight = roundEven(target->width / sourceRatio);
 
     if (sourceRatio >= targetRatio) {
+        const int scaledHeight = roundEven(target->width / sourceRatio);
         int padding = target->height - scaledHeight;
         if (padding % 2 != 0)
             ++padding;
@@ -64,12 +69,29 @@ QString SizeOptions(const QString &targetSize, const QString &sourceSize, bool k
         return options;
     }
 
-    int excess = scaledHeight - target->height;
-    if (excess % 2 != 0)
-        ++excess;
-    const auto [top, bottom] = splitMargin(excess);
-    QString options;
-    if (top != 0 || bottom != 0)
-        options += QStringLiteral(" -croptop %1 -cropbottom %2").arg(top).arg(bottom);
-    return options + plain;
+    // A narrower source. The converter crops source rows before it scales,
+    // so the margins are counted in the source's rows: those beyond the
+    // target's shape. Cropping more than a sliver would cut away the
+    // picture (a portrait phone video would keep less than half of it), so
+    // then the picture keeps its height and gets bars left and right.
+    const double excessRows = source.height - source.width / targetRatio;
+    if (excessRows <= MaxCropShare * source.height) {
+        int excess = roundEven(excessRows);
+        if (excess % 2 != 0)
+            ++excess;
+        const auto [top, bottom] = splitMargin(excess);
+        QString options;
+        if (top != 0 || bottom != 0)
+            options += QStringLiteral(" -croptop %1 -cropbottom %2").arg(top).arg(bottom);
+        return options + plain;
+    }
+    int bars = target->width - roundEven(target->height * sourceRatio);
+    if (bars % 2 != 0)
+        ++bars;
+    const auto [left, right] = splitMargin(bars);
+    return QStringLiteral(" -s %1x%2 -padleft %3 -padright %4")
+        .arg(target->width - bars)
+        .arg(target->height)
+        .arg(left)
+        .arg(right);
 }

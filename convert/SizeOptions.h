@@ -5,11 +5,14 @@
 #include <optional>
 
 // The frame-size options of one conversion line. Without "Keep Aspect
-// Ratio" the target size is passed as it is. With it, the source is scaled
-// to the target width and either padded above and below (a wider source)
-// or cropped at top and bottom (a narrower source), with even margins that
-// differ by at most two pixels. A source of unknown size is scaled to the
-// target size as it is.
+// Ratio" the target size is passed as it is. With it, a wider source is
+// scaled to the target width and padded above and below. A narrower one is
+// cropped at top and bottom, in source rows, when that removes at most a
+// tenth of its height; otherwise it is scaled to the target height and
+// padded left and right. Margins are even and differ by at most two
+// pixels. The source size is the picture as displayed (rotation and pixel
+// aspect applied). A source of unknown size is scaled to the target size as
+// it is.
 QString SizeOptions(const QString &targetSize, const QString &sourceSize, bool keepAspectRatio);
 
 // "640x480" split at its first lowercase "x"; nothing unless both parts are

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "profiles/Deinterlace.h"
+
 #include <QString>
 
 // The twelve settings controls and the selected device as the conversion
@@ -29,6 +31,10 @@ struct ConversionSettings {
     // setting, not a profile's. It counts only with a bit rate: not with
     // "No Video" or "eXtreme Qty" checked.
     int twoPass = 0;
+    // "Deinterlace:" and "Burn in subtitles" on the Video panel: user
+    // settings too. Which subtitle track is burnt in is the row's choice.
+    Deinterlace deinterlace = Deinterlace::Automatic;
+    int burnSubtitles = 0;
 
     // The device's profile file, read for the codec sections.
     QString profileFile;

@@ -318,6 +318,7 @@ void ProfileControls::chkVideoNoVideo_Click() {
     video->chkVideoKeepAspectRatio->setEnabled(enabled);
     video->chkVideoOriginalQuality->setEnabled(enabled);
     video->EnableRateOptions(enabled && CheckValue(video->chkVideoOriginalQuality) == 0);
+    video->EnablePictureOptions(enabled);
     SwitchToCustom();
 }
 
@@ -386,5 +387,8 @@ ConversionSettings ProfileControls::CurrentSettings() const {
     settings.originalQuality = CheckValue(video->chkVideoOriginalQuality);
     settings.keepAspectRatio = CheckValue(video->chkVideoKeepAspectRatio);
     settings.twoPass = CheckValue(video->chkVideoTwoPass);
+    const SettingsFile::PictureOptions picture = video->PictureOptions();
+    settings.deinterlace = picture.deinterlace;
+    settings.burnSubtitles = picture.burnSubtitles ? 1 : 0;
     return settings;
 }

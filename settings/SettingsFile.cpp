@@ -15,6 +15,8 @@ const QString TwoPass = QStringLiteral("TwoPass");
 const QString FitBatch = QStringLiteral("FitBatch");
 const QString FitBatchSize = QStringLiteral("FitBatchSize");
 const QString FilesAtOnce = QStringLiteral("FilesAtOnce");
+const QString DeinterlaceKey = QStringLiteral("Deinterlace");
+const QString BurnSubtitles = QStringLiteral("BurnSubtitles");
 
 QString flag(bool value) {
     return value ? QStringLiteral("1") : QStringLiteral("0");
@@ -75,6 +77,30 @@ bool writeVideoRateOptions(const QString &applicationSettingsPath,
         written = WriteIniValue(General, FitBatchSize, QString::number(options.fitBatchMegabytes),
                                 file) &&
                   written;
+    return written;
+}
+
+PictureOptions readPictureOptions(const QString &applicationSettingsPath) {
+    const IniFile file = ReadIniFile(path(applicationSettingsPath));
+    PictureOptions options;
+    options.deinterlace = ParseDeinterlace(ReadIniValue(file, General, DeinterlaceKey, QString()))
+                              .value_or(options.deinterlace);
+    options.burnSubtitles =
+        ReadIniValue(file, General, BurnSubtitles, flag(options.burnSubtitles)) == u"1";
+    return options;
+}
+
+bool writePictureOptions(const QString &applicationSettingsPath, const PictureOptions &options) {
+    const PictureOptions stored = readPictureOptions(applicationSettingsPath);
+    const QString file = path(applicationSettingsPath);
+    bool written = true;
+    if (options.deinterlace != stored.deinterlace)
+        written =
+            WriteIniValue(General, DeinterlaceKey, DeinterlaceText(options.deinterlace), file) &&
+            written;
+    if (options.burnSubtitles != stored.burnSubtitles)
+        written =
+            WriteIniValue(General, BurnSubtitles, flag(options.burnSubtitles), file) && written;
     return written;
 }
 

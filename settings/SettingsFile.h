@@ -1,5 +1,7 @@
 #pragma once
 
+#include "profiles/Deinterlace.h"
+
 #include <QString>
 
 // The user's own settings file, "Settings.ini" in the data folder, and its
@@ -34,6 +36,21 @@ VideoRateOptions readVideoRateOptions(const QString &applicationSettingsPath);
 // Writes the keys whose value differs from what the file gives now, so a
 // user who never touches them finds no new keys in the file.
 bool writeVideoRateOptions(const QString &applicationSettingsPath, const VideoRateOptions &options);
+
+// The Video panel's choices about the picture, which no profile sets:
+// "Deinterlace:" and "Burn in subtitles" (keys Deinterlace, as the box shows
+// it, and BurnSubtitles, 0 or 1, of section General).
+struct PictureOptions {
+    Deinterlace deinterlace = Deinterlace::Automatic;
+    bool burnSubtitles = false;
+
+    friend bool operator==(const PictureOptions &, const PictureOptions &) = default;
+};
+
+// Missing or unknown values give the defaults above.
+PictureOptions readPictureOptions(const QString &applicationSettingsPath);
+// Writes the keys whose value differs from what the file gives now.
+bool writePictureOptions(const QString &applicationSettingsPath, const PictureOptions &options);
 
 // "Files at once" as the window's box shows it: "Automatic" or a number;
 // "Automatic" when the key is missing.

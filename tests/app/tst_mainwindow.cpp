@@ -381,6 +381,25 @@ private slots:
                  (SettingsFile::VideoRateOptions{true, true, 4000}));
     }
 
+    // "Deinterlace:" and "Burn in subtitles" come back at the next start; an
+    // unknown value leaves the default.
+    void pictureOptionsAreKept() {
+        TestHome home;
+        writeSettings(home, "[General]\nOutputDir=/out\nDeinterlace=Often\n");
+        auto window = OpenMainWindow();
+        VideoSettingsPanel *video = window->frmVideoSettings;
+        QCOMPARE(video->cmbDeinterlace->currentText(), QStringLiteral("Automatic"));
+        QVERIFY(!video->chkBurnSubtitles->isChecked());
+        video->cmbDeinterlace->setCurrentText(QStringLiteral("Always"));
+        video->chkBurnSubtitles->setChecked(true);
+        window->close();
+        QCOMPARE(settingsText(home), QByteArray("[General]\nOutputDir=/out\nDeinterlace=Always\n"
+                                                "BurnSubtitles=1\n"));
+        window = OpenMainWindow();
+        QCOMPARE(window->frmVideoSettings->PictureOptions(),
+                 (SettingsFile::PictureOptions{Deinterlace::Always, true}));
+    }
+
     // "Files at once" starts at Automatic, is stored once the user changes
     // it, comes back at the next start; a value the box does not offer
     // leaves Automatic.
@@ -449,6 +468,8 @@ private slots:
                 return edit->result();
             };
             QTest::mouseClick(before->frmVideoSettings->imgEditVideoSize, Qt::LeftButton);
+            before->frmVideoSettings->cmbDeinterlace->setCurrentText(QStringLiteral("Never"));
+            before->frmVideoSettings->chkBurnSubtitles->setChecked(true);
             batch.settings = before->profileControls().CurrentSettings();
             batch.profile = before->cmbProfiles->currentText();
         }
@@ -459,7 +480,8 @@ private slots:
         for (const QString &name : {QStringLiteral("done"), QStringLiteral("left")}) {
             batch.rows.append({name, QStringLiteral("AVC"), QStringLiteral("00:01:00"),
                                QStringLiteral("640x480"), QStringLiteral("00:00:05"),
-                               QStringLiteral("00:00:50"), u"/in/" + name + u".mp4"});
+                               QStringLiteral("00:00:50"), u"/in/" + name + u".mp4",
+                               QStringLiteral("2"), QStringLiteral("eng")});
             batch.outputPaths.append(u"/videos/psp/" + name + u".MP4");
         }
         batch.converted = {true, false};

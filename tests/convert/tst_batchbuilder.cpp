@@ -37,7 +37,7 @@ ConversionSettings exampleSettings() {
 
 FileListRow row(const QString &name, const QString &path,
                 const QString &size = QStringLiteral("640x480")) {
-    return {name, QStringLiteral("XVID"), QStringLiteral("00:01:40"), size, {}, {}, path};
+    return {name, QStringLiteral("XVID"), QStringLiteral("00:01:40"), size, {}, {}, path, {}, {}};
 }
 
 BatchOptions defaultOptions() {
@@ -144,6 +144,25 @@ private slots:
             << "fitcapped"
             << " -vcodec mpeg4 -s 320x240 -b 2450kbps -r 25 -twopass -acodec aac "
                "-ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("always deinterlace, default subtitles")
+            << "interlaced burn"
+            << " -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -deinterlace -burnsubs default "
+               "-acodec aac -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("never deinterlace, the row's tracks")
+            << "progressive burn tracks"
+            << " -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -nodeinterlace -burnsubs fra "
+               "-audiotrack 2 -acodec aac -ab 128kbps -ar 44100 -ac 2";
+        QTest::newRow("subtitle track without burning")
+            << "tracks"
+            << " -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -audiotrack 2 -acodec aac -ab "
+               "128kbps -ar 44100 -ac 2";
+        QTest::newRow("picture choices need a picture, the sound track sound")
+            << "interlaced burn tracks noVideo noAudio"
+            << " -vn -an";
+        QTest::newRow("odd track values quoted")
+            << "burn oddtracks"
+            << " -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -burnsubs 'a b' -audiotrack "
+               "'$(x)' -acodec aac -ab 128kbps -ar 44100 -ac 2";
     }
 
     void options() {
@@ -182,6 +201,20 @@ private slots:
                 source.BeginTime = QStringLiteral("00:01:00");
             if (what == u"aspect")
                 settings.keepAspectRatio = 1;
+            if (what == u"interlaced")
+                settings.deinterlace = Deinterlace::Always;
+            if (what == u"progressive")
+                settings.deinterlace = Deinterlace::Never;
+            if (what == u"burn")
+                settings.burnSubtitles = 1;
+            if (what == u"tracks") {
+                source.AudioTrack = QStringLiteral("2");
+                source.SubtitleTrack = QStringLiteral("fra");
+            }
+            if (what == u"oddtracks") {
+                source.AudioTrack = QStringLiteral("$(x)");
+                source.SubtitleTrack = QStringLiteral("a b");
+            }
             if (what == u"odd") {
                 settings.videoCodec = QStringLiteral("mpeg4;x");
                 settings.audioCodec.clear();
@@ -199,30 +232,58 @@ private slots:
 
     void sizeOptions_data() {
         QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("expected");
         QTest::newRow("same shape") << "640x480"
+                                    << "320x240"
                                     << " -s 320x240";
         QTest::newRow("16:9") << "1280x720"
+                              << "320x240"
                               << " -s 320x180 -padtop 30 -padbottom 30";
         QTest::newRow("3:2") << "720x480"
+                             << "320x240"
                              << " -s 320x212 -padtop 14 -padbottom 14";
         QTest::newRow("wide, odd half") << "640x300"
+                                        << "320x240"
                                         << " -s 320x150 -padtop 46 -padbottom 44";
+        // Narrower by at most a tenth: cropped, in source rows.
         QTest::newRow("PAL") << "720x576"
-                             << " -croptop 8 -cropbottom 8 -s 320x240";
-        QTest::newRow("narrow, odd half") << "704x576"
-                                          << " -croptop 12 -cropbottom 10 -s 320x240";
+                             << "320x240"
+                             << " -croptop 18 -cropbottom 18 -s 320x240";
+        QTest::newRow("narrower by a twelfth") << "704x576"
+                                               << "320x240"
+                                               << " -croptop 24 -cropbottom 24 -s 320x240";
+        QTest::newRow("narrow, odd half") << "712x576"
+                                          << "320x240"
+                                          << " -croptop 22 -cropbottom 20 -s 320x240";
+        QTest::newRow("a tenth") << "720x600"
+                                 << "320x240"
+                                 << " -croptop 30 -cropbottom 30 -s 320x240";
+        QTest::newRow("just over a tenth") << "714x600"
+                                           << "320x240"
+                                           << " -s 286x240 -padleft 18 -padright 16";
+        // Narrower by more: the whole picture, with bars at the sides.
+        QTest::newRow("4:3 into the PSP") << "640x480"
+                                          << "480x272"
+                                          << " -s 362x272 -padleft 60 -padright 58";
+        QTest::newRow("portrait phone video") << "1080x1920"
+                                              << "320x240"
+                                              << " -s 134x240 -padleft 94 -padright 92";
+        QTest::newRow("portrait 3:4 into the PSP") << "480x640"
+                                                   << "480x272"
+                                                   << " -s 204x272 -padleft 138 -padright 138";
         // Unknown: scaled as it is, so the file still fits the device.
         QTest::newRow("unknown") << "0x0"
+                                 << "320x240"
                                  << " -s 320x240";
     }
 
     void sizeOptions() {
         QFETCH(QString, source);
+        QFETCH(QString, target);
         QFETCH(QString, expected);
-        QCOMPARE(SizeOptions(QStringLiteral("320x240"), source, true), expected);
-        QCOMPARE(SizeOptions(QStringLiteral("320x240"), source, false),
-                 QStringLiteral(" -s 320x240"));
+        QCOMPARE(SizeOptions(target, source, true), expected);
+        QCOMPARE(SizeOptions(target, source, false), QString(u" -s "_s + target));
     }
 
     void outputNames() {

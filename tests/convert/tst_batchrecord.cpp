@@ -9,6 +9,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 namespace {
@@ -25,6 +28,8 @@ BatchRecord sampleRecord(const QString &outputFolder) {
     record.settings.videoSizePosition = -1;
     record.settings.keepAspectRatio = 2;
     record.settings.twoPass = 1;
+    record.settings.deinterlace = Deinterlace::Never;
+    record.settings.burnSubtitles = 1;
     record.fitBytes = 5000000000; // 5 GB, beyond 32 bits
     record.profile = QStringLiteral("Custom");
     record.outputFolder = outputFolder;
@@ -38,7 +43,13 @@ BatchRecord sampleRecord(const QString &outputFolder) {
                         QStringLiteral("640x480"),
                         {},
                         {},
-                        u"/in/" + name + u".avi"};
+                        u"/in/" + name + u".avi",
+                        {},
+                        {}};
+        if (name == u"a") {
+            row.AudioTrack = QStringLiteral("2");
+            row.SubtitleTrack = QStringLiteral("fra");
+        }
         if (name == u"c") {
             row.BeginTime = QStringLiteral("00:00:10");
             row.EndTime = QStringLiteral("00:00:20");
@@ -115,6 +126,35 @@ private slots:
                                 "converted. Add them to the list again?"));
     }
 
+    // A record written before the picture choices and the track choices
+    // existed reads with the defaults; a row without choices writes none.
+    void olderRecordReadsWithTheDefaults() {
+        BatchRecord record = sampleRecord(QStringLiteral("/out"));
+        QJsonObject object = QJsonDocument::fromJson(BatchRecordText(record)).object();
+        QJsonObject settings = object.value(u"settings").toObject();
+        settings.remove(u"deinterlace");
+        settings.remove(u"burnSubtitles");
+        object.insert(u"settings", settings);
+        QJsonArray rows = object.value(u"rows").toArray();
+        QJsonObject first = rows.at(0).toObject();
+        first.remove(u"audioTrack");
+        first.remove(u"subtitleTrack");
+        rows.replace(0, first);
+        object.insert(u"rows", rows);
+        QVERIFY(!rows.at(1).toObject().contains(u"audioTrack"));
+        QVERIFY(!rows.at(1).toObject().contains(u"subtitleTrack"));
+
+        QString reason;
+        const std::optional<BatchRecord> read =
+            ParseBatchRecord(QJsonDocument(object).toJson(), &reason);
+        QVERIFY2(read, qPrintable(reason));
+        record.settings.deinterlace = Deinterlace::Automatic;
+        record.settings.burnSubtitles = 0;
+        record.rows[0].AudioTrack.clear();
+        record.rows[0].SubtitleTrack.clear();
+        QVERIFY(*read == record);
+    }
+
     void spoiltRecordIsSetAside_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QString>("reason");
@@ -128,6 +168,11 @@ private slots:
             << QByteArray(whole).replace("\"path\"", "\"paht\"") << "row 1: \"path\"";
         QTest::newRow("setting of the wrong type")
             << QByteArray(whole).replace("\"noVideo\": 0", "\"noVideo\": \"no\"") << "\"noVideo\"";
+        QTest::newRow("unknown deinterlacing")
+            << QByteArray(whole).replace("\"Never\"", "\"Sometimes\"") << "\"deinterlace\"";
+        QTest::newRow("track of the wrong type")
+            << QByteArray(whole).replace("\"audioTrack\": \"2\"", "\"audioTrack\": 2")
+            << "row 1: \"audioTrack\"";
     }
 
     void spoiltRecordIsSetAside() {

@@ -56,10 +56,11 @@ class TestProfileControls : public QObject {
     }
 
     QList<QWidget *> videoControls() const {
-        return {video()->cmbVideoCodec,          video()->cmbVideoSize,
-                video()->imgEditVideoSize,       video()->cmbVideoBitrate,
-                video()->cmbVideoFrameRate,      video()->chkVideoKeepAspectRatio,
-                video()->chkVideoOriginalQuality};
+        return {video()->cmbVideoCodec,           video()->cmbVideoSize,
+                video()->imgEditVideoSize,        video()->cmbVideoBitrate,
+                video()->cmbVideoFrameRate,       video()->chkVideoKeepAspectRatio,
+                video()->chkVideoOriginalQuality, video()->cmbDeinterlace,
+                video()->chkBurnSubtitles};
     }
 
 private slots:
@@ -313,11 +314,18 @@ private slots:
         video()->chkVideoFitBatch->click();
         QVERIFY(video()->txtVideoFitBatchSize->isEnabled());
         video()->txtVideoFitBatchSize->setValue(1234);
+        video()->cmbDeinterlace->setCurrentText(u"Never"_s);
+        video()->chkBurnSubtitles->click();
         QCOMPARE(profile(), QStringLiteral("Medium"));
-        QCOMPARE(window->profileControls().CurrentSettings().twoPass, 1);
+        const ConversionSettings settings = window->profileControls().CurrentSettings();
+        QCOMPARE(settings.twoPass, 1);
+        QCOMPARE(settings.deinterlace, Deinterlace::Never);
+        QCOMPARE(settings.burnSubtitles, 1);
         // Choosing a profile keeps them.
         window->cmbProfiles->setCurrentIndex(0);
         QCOMPARE(video()->RateOptions(), (SettingsFile::VideoRateOptions{true, true, 1234}));
+        QCOMPARE(video()->PictureOptions(),
+                 (SettingsFile::PictureOptions{Deinterlace::Never, true}));
         video()->chkVideoFitBatch->click();
         QVERIFY(!video()->txtVideoFitBatchSize->isEnabled());
     }

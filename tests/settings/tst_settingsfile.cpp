@@ -77,6 +77,52 @@ private slots:
         QCOMPARE(file.readAll(), after);
     }
 
+    void pictureOptions_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<int>("deinterlace");
+        QTest::addColumn<bool>("burnSubtitles");
+        QTest::addColumn<QByteArray>("after"); // once read, then written with burning flipped
+        QTest::newRow("no file: defaults") << QByteArray() << int(Deinterlace::Automatic) << false
+                                           << QByteArray("[General]\nBurnSubtitles=1\n");
+        QTest::newRow("set") << QByteArray("[General]\nDeinterlace=Never\nBurnSubtitles=1\n")
+                             << int(Deinterlace::Never) << true
+                             << QByteArray("[General]\nDeinterlace=Never\nBurnSubtitles=0\n");
+        QTest::newRow("any case") << QByteArray("[General]\nDeinterlace=always\n")
+                                  << int(Deinterlace::Always) << false
+                                  << QByteArray("[General]\nDeinterlace=always\nBurnSubtitles=1\n");
+        QTest::newRow("unknown values")
+            << QByteArray("[General]\nDeinterlace=Sometimes\nBurnSubtitles=yes\n")
+            << int(Deinterlace::Automatic) << false
+            << QByteArray("[General]\nDeinterlace=Sometimes\nBurnSubtitles=1\n");
+    }
+
+    void pictureOptions() {
+        QFETCH(QByteArray, before);
+        QFETCH(int, deinterlace);
+        QFETCH(bool, burnSubtitles);
+        QFETCH(QByteArray, after);
+        TestHome home;
+        const QString data = home.makeFolder(QStringLiteral("data"));
+        if (!before.isEmpty()) {
+            QFile file(SettingsFile::path(data));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(before);
+        }
+        SettingsFile::PictureOptions options = SettingsFile::readPictureOptions(data);
+        QCOMPARE(options, (SettingsFile::PictureOptions{Deinterlace(deinterlace), burnSubtitles}));
+        QVERIFY(SettingsFile::writePictureOptions(data, options));
+        QCOMPARE(QFile::exists(SettingsFile::path(data)), !before.isEmpty());
+        options.burnSubtitles = !options.burnSubtitles;
+        QVERIFY(SettingsFile::writePictureOptions(data, options));
+        QFile file(SettingsFile::path(data));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), after);
+        // A changed choice is written as the box shows it.
+        options.deinterlace = Deinterlace::Always;
+        QVERIFY(SettingsFile::writePictureOptions(data, options));
+        QCOMPARE(SettingsFile::readPictureOptions(data), options);
+    }
+
     void emptyOutputDirStaysEmpty() {
         TestHome home;
         const QString data = home.makeFolder(QStringLiteral("data"));
