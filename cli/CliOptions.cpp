@@ -11,6 +11,8 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+#include <algorithm>
+
 using ProfileFile::ProfileKey;
 
 namespace {
@@ -77,6 +79,9 @@ QList<QCommandLineOption> parserOptions() {
         valued({QStringLiteral("trim")}, QStringLiteral("START-END")),
         flag({QStringLiteral("two-pass")}),
         valued({QStringLiteral("fit")}, QStringLiteral("SIZE")),
+        valued({QStringLiteral("deinterlace")}, QStringLiteral("auto|on|off")),
+        valued({QStringLiteral("audio-track")}, QStringLiteral("N|LANGUAGE")),
+        flag({QStringLiteral("burn-subtitles")}), // its track: see takeBurnSubtitlesTrack
         flag({QStringLiteral("add-to-library")}),
         valued({QStringLiteral("ipod")}, QStringLiteral("MOUNTPOINT")),
         flag({QStringLiteral("memory-stick")}),
@@ -247,7 +252,103 @@ std::optional<Failure> readMemoryStick(const QCommandLineParser &parser, CliRequ
     return std::nullopt;
 }
 
-std::optional<Failure> parse(const QStringList &arguments, CliRequest &request) {
+// --burn-subtitles takes its track only joined to it, as
+// --burn-subtitles=TRACK, so that a file named after the bare option is
+// never taken for a track. Takes the track out of the arguments (the parser
+// then sees the bare option); "default" when the option comes without one.
+std::optional<QString> takeBurnSubtitlesTrack(QStringList &arguments) {
+    std::optional<QString> track;
+    for (qsizetype i = 1; i < arguments.size() && arguments[i] != u"--"; ++i) {
+        QString &argument = arguments[i];
+        for (const QString &option :
+             {QStringLiteral("--burn-subtitles"), QStringLiteral("-burn-subtitles")}) {
+            if (argument == option) {
+                track = QStringLiteral("default");
+            } else if (argument.startsWith(option + u'=')) {
+                track = argument.sliced(option.size() + 1);
+                argument = option;
+            }
+        }
+    }
+    return track;
+}
+
+// A track as the converter takes it: a 1-based number among the source's
+// tracks of its kind, or a language code of two or three ASCII letters
+// (written in lower case). Nothing for anything else.
+std::optional<QString> trackChoice(const QString &value) {
+    const QString text = value.trimmed();
+    const auto all = [&text](bool (*test)(char16_t)) {
+        return !text.isEmpty() &&
+               std::all_of(text.begin(), text.end(), [test](QChar c) { return test(c.unicode()); });
+    };
+    if (all([](char16_t c) { return c >= u'0' && c <= u'9'; })) {
+        const int number = text.size() <= 3 ? text.toInt() : 0;
+        return number >= 1 ? std::optional(QString::number(number)) : std::nullopt;
+    }
+    if (text.size() >= 2 && text.size() <= 3 &&
+        all([](char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }))
+        return text.toLower();
+    return std::nullopt;
+}
+
+std::optional<Failure> readTrack(const QString &option, const QString &value, QString &track) {
+    const std::optional<QString> choice = trackChoice(value);
+    if (!choice)
+        return Failure{u"--" + option + QStringLiteral(": ") + quoted(value) +
+                       QStringLiteral(" is neither a track number (1 to 999) nor a language "
+                                      "code of two or three letters (en, fra)")};
+    track = *choice;
+    return std::nullopt;
+}
+
+// --deinterlace, --audio-track and --burn-subtitles: the picture's choices
+// need a picture, the sound track sound.
+std::optional<Failure> readSourceChoices(const QCommandLineParser &parser,
+                                         const std::optional<QString> &burnTrack,
+                                         CliRequest &request) {
+    if (parser.isSet(QStringLiteral("deinterlace"))) {
+        const QString value = parser.value(QStringLiteral("deinterlace"));
+        const QString choice = value.trimmed().toLower();
+        if (choice == u"auto")
+            request.settings.deinterlace = Deinterlace::Automatic;
+        else if (choice == u"on")
+            request.settings.deinterlace = Deinterlace::Always;
+        else if (choice == u"off")
+            request.settings.deinterlace = Deinterlace::Never;
+        else
+            return Failure{QStringLiteral("--deinterlace: ") + quoted(value) +
+                           QStringLiteral(" is not auto, on or off")};
+    }
+    if (burnTrack) {
+        request.settings.burnSubtitles = 1;
+        if (*burnTrack != u"default") {
+            if (std::optional<Failure> failure =
+                    readTrack(QStringLiteral("burn-subtitles"), *burnTrack, request.subtitleTrack))
+                return failure;
+        }
+    }
+    if (parser.isSet(QStringLiteral("audio-track"))) {
+        if (std::optional<Failure> failure =
+                readTrack(QStringLiteral("audio-track"),
+                          parser.value(QStringLiteral("audio-track")), request.audioTrack))
+            return failure;
+        if (request.settings.noAudio == 1)
+            return Failure{QStringLiteral("--audio-track needs sound: it cannot be used with "
+                                          "--no-audio")};
+    }
+    for (const QString &option :
+         {QStringLiteral("deinterlace"), QStringLiteral("burn-subtitles")}) {
+        if (parser.isSet(option) && request.settings.noVideo == 1)
+            return Failure{u"--" + option +
+                           QStringLiteral(" needs a picture: it cannot be used with --no-video")};
+    }
+    return std::nullopt;
+}
+
+std::optional<Failure> parse(const QStringList &givenArguments, CliRequest &request) {
+    QStringList arguments = givenArguments;
+    const std::optional<QString> burnTrack = takeBurnSubtitlesTrack(arguments);
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(parserOptions());
@@ -408,6 +509,9 @@ std::optional<Failure> parse(const QStringList &arguments, CliRequest &request) 
                                           "(--no-same-quality turns it off)")};
     }
 
+    if (std::optional<Failure> failure = readSourceChoices(parser, burnTrack, request))
+        return failure;
+
     request.addToLibrary = parser.isSet(QStringLiteral("add-to-library"));
     if (request.addToLibrary && request.device != u"iPod")
         return Failure{QStringLiteral("--add-to-library is for the iPod only")};
@@ -505,6 +609,15 @@ CliParse ParseCliArguments(const QStringList &arguments) {
     return result;
 }
 
+void ApplyTrackChoices(const CliRequest &request, QList<FileListRow> &rows) {
+    for (FileListRow &row : rows) {
+        if (!request.audioTrack.isEmpty())
+            row.AudioTrack = request.audioTrack;
+        if (!request.subtitleTrack.isEmpty())
+            row.SubtitleTrack = request.subtitleTrack;
+    }
+}
+
 QString CliHelpText() {
     return QStringLiteral(
         R"(Usage: mobivert-cli [options] FILE...
@@ -551,6 +664,20 @@ Output:
                            700M, 2G (decimal, as device makers count) or 650MiB;
                            a size too small even for the lowest bit rate is
                            refused with the size that would do
+      --deinterlace auto|on|off
+                           auto (the default) deinterlaces the files that are
+                           interlaced (TV recordings, DVDs); on and off decide
+                           for every file
+      --audio-track N|LANGUAGE
+                           the sound track of every file: its number among
+                           the file's sound tracks (1 is the first) or its
+                           language (en, fra); default: the file's default
+                           track
+      --burn-subtitles[=TRACK]
+                           draw subtitles into the picture: the default
+                           subtitle track, or TRACK (a number among the
+                           file's subtitle tracks, or a language); files
+                           without subtitles are converted as they are
       --add-to-library     iPod: also add each converted file to the connected
                            iPod (copied onto it and listed in its own
                            database, backed up first); with no iPod
@@ -605,5 +732,6 @@ Examples:
   mobivert-cli --add-to-library holiday.avi
   mobivert-cli --device Zune --video-bitrate 1500 --dry-run clip.mpg
   mobivert-cli --device PSP --fit 1G --output ~/psp *.avi
+  mobivert-cli --audio-track fra --burn-subtitles=en --deinterlace on film.mkv
 )");
 }

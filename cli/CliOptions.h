@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filelist/FileListRow.h"
 #include "filelist/TrimTimes.h"
 #include "profiles/ConversionSettings.h"
 
@@ -49,7 +50,11 @@ struct CliRequest {
 
     std::optional<QString> outputFolder; // nothing: the folder saved by the window
     std::optional<TrimRange> trim;       // for every file
-    std::optional<qint64> fitBytes;      // --fit: the size all outputs together fill
+    // --audio-track and --burn-subtitles TRACK, for every file: a 1-based
+    // track number or a language code; empty for the source's default.
+    QString audioTrack;
+    QString subtitleTrack;
+    std::optional<qint64> fitBytes; // --fit: the size all outputs together fill
     bool addToLibrary = false;
     std::optional<QString> ipod; // --ipod: the iPod the library hand-off adds to
     bool createThumbnails = false;
@@ -75,6 +80,9 @@ struct CliParse {
 CliParse ParseCliArguments(const QStringList &arguments);
 
 QString CliHelpText();
+
+// Gives every row the request's track choices.
+void ApplyTrackChoices(const CliRequest &request, QList<FileListRow> &rows);
 
 // The four devices: name, and the caption the window shows for it.
 struct CliDevice {

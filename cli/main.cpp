@@ -215,6 +215,7 @@ std::optional<QList<FileListRow>> readTrimmedRows(const CliRequest &request, Cli
             return std::nullopt;
         }
     }
+    ApplyTrackChoices(request, *rows);
     return rows;
 }
 

@@ -8,6 +8,7 @@
 #include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
 #include "convert/BatchRecord.h"
+#include "filelist/FileListItems.h"
 #include "filelist/FileListRow.h"
 #include "filelist/VideoFileInfo.h"
 #include "profiles/frmEditVideoSize.h"
@@ -116,6 +117,15 @@ void ApplyToWindow(frmMain &window, FakePrompts &prompts, const QStringList &act
             };
             QTest::mouseClick(window.frmVideoSettings->imgEditVideoSize, Qt::LeftButton);
             prompts.dialogHandler = nullptr;
+        } else if (what == u"tracks") {
+            // As the file's properties store its track choices, on every row.
+            for (int i = 0; i < window.lvwVideoFiles->topLevelItemCount(); ++i) {
+                QTreeWidgetItem *item = window.lvwVideoFiles->topLevelItem(i);
+                FileListRow row = ReadFileListRow(item);
+                row.AudioTrack = value.section(u'/', 0, 0);
+                row.SubtitleTrack = value.section(u'/', 1);
+                WriteFileListRow(item, row);
+            }
         } else if (what == u"trim") {
             // As the trim dialog stores an accepted range, on every row.
             for (int i = 0; i < window.lvwVideoFiles->topLevelItemCount(); ++i) {
@@ -213,6 +223,14 @@ private slots:
         QTest::newRow("fitted into a size")
             << QStringList{u"--fit"_s, u"1M"_s}
             << QStringList{u"chkVideoFitBatch=1"_s, u"txtVideoFitBatchSize=1"_s} << false;
+        QTest::newRow("deinterlaced, default subtitles")
+            << QStringList{u"--deinterlace"_s, u"ON"_s, u"--burn-subtitles"_s}
+            << QStringList{u"cmbDeinterlace=Always"_s, u"chkBurnSubtitles=1"_s} << false;
+        QTest::newRow("tracks chosen")
+            << QStringList{u"--deinterlace"_s, u"off"_s, u"--audio-track"_s, u"02"_s,
+                           u"--burn-subtitles=FRA"_s}
+            << QStringList{u"cmbDeinterlace=Never"_s, u"chkBurnSubtitles=1"_s, u"tracks=2/fra"_s}
+            << false;
         QTest::newRow("more room than the codec fills")
             << QStringList{u"--fit"_s, u"700M"_s}
             << QStringList{u"chkVideoFitBatch=1"_s, u"txtVideoFitBatchSize=700"_s} << false;
@@ -251,6 +269,21 @@ private slots:
         QCOMPARE(WorkingFiles(main->ApplicationSettingsPath), QStringList());
         QCOMPARE(QDir(out).entryList(QDir::Files).size(), outputExists ? 1 : 0);
         QVERIFY(!QFile::exists(m_clips.path() + u"/pwned"_s));
+    }
+
+    // The choices about the source reach the converter's line, the sound
+    // track just before the sound's options; a file named after the bare
+    // --burn-subtitles is no track.
+    void dryRunPassesTheSourceChoices() {
+        TestHome home;
+        const CliResult cli =
+            RunCli({u"--dry-run"_s, u"-o"_s, home.path(), u"--deinterlace"_s, u"on"_s,
+                    u"--audio-track"_s, u"eng"_s, u"--burn-subtitles"_s, m_wide});
+        QCOMPARE(cli.err, QByteArray());
+        QCOMPARE(cli.exitCode, 0);
+        const QString line = QString::fromUtf8(cli.out).split(u'\n').filter(u" -i "_s).value(0);
+        QVERIFY2(line.contains(u" -r 25 -deinterlace -burnsubs default "_s), qPrintable(line));
+        QVERIFY2(line.contains(u" -audiotrack eng -acodec aac "_s), qPrintable(line));
     }
 
     void convertsWithEachDevicesDefaultProfile_data() {
@@ -399,6 +432,22 @@ private slots:
             u"--two-pass and same quality exclude each other (--no-same-quality turns it off)"_s);
         row("fit without a picture", {u"--fit"_s, u"1G"_s, u"--no-video"_s},
             u"--fit needs a picture: it cannot be used with --no-video"_s);
+        row("deinterlace", {u"--deinterlace"_s, u"yes"_s},
+            u"--deinterlace: 'yes' is not auto, on or off"_s);
+        row("deinterlace without a picture", {u"--deinterlace"_s, u"on"_s, u"--no-video"_s},
+            u"--deinterlace needs a picture: it cannot be used with --no-video"_s);
+        row("subtitles without a picture", {u"--burn-subtitles"_s, u"--no-video"_s},
+            u"--burn-subtitles needs a picture: it cannot be used with --no-video"_s);
+        row("audio track without sound", {u"--audio-track"_s, u"1"_s, u"--no-audio"_s},
+            u"--audio-track needs sound: it cannot be used with --no-audio"_s);
+        const QString notATrack =
+            u"is neither a track number (1 to 999) nor a language code of two or three letters"_s;
+        for (const char *track : {"0", "-1", "1000", "e", "engl", "e1", "fr a", "\u00e9n"})
+            row(track, {u"--audio-track"_s, QString::fromUtf8(track)},
+                u"--audio-track: '"_s + QString::fromUtf8(track) + u"' "_s + notATrack);
+        row("subtitle track", {u"--burn-subtitles=x"_s}, u"--burn-subtitles: 'x' "_s + notATrack);
+        row("empty subtitle track", {u"--burn-subtitles="_s},
+            u"--burn-subtitles: '' "_s + notATrack);
     }
 
     void invalidValuesAreRefused() {
