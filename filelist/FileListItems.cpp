@@ -2,6 +2,14 @@
 
 #include <QTreeWidget>
 
+namespace {
+
+// Where a row keeps its track choices: data of its first cell.
+constexpr int AudioTrackRole = Qt::UserRole + 1;
+constexpr int SubtitleTrackRole = Qt::UserRole + 2;
+
+} // namespace
+
 QList<FileListRow> ReadFileListRows(const QTreeWidget *list) {
     QList<FileListRow> rows;
     const int count = list->topLevelItemCount();
@@ -22,6 +30,8 @@ FileListRow ReadFileListRow(const QTreeWidgetItem *item) {
     row.BeginTime = item->text(ColumnBeginTime);
     row.EndTime = item->text(ColumnEndTime);
     row.Filepath = item->text(ColumnFilepath);
+    row.AudioTrack = item->data(ColumnFilename, AudioTrackRole).toString();
+    row.SubtitleTrack = item->data(ColumnFilename, SubtitleTrackRole).toString();
     return row;
 }
 
@@ -35,6 +45,8 @@ void WriteFileListRow(QTreeWidgetItem *item, const FileListRow &row) {
     item->setText(ColumnBeginTime, row.BeginTime);
     item->setText(ColumnEndTime, row.EndTime);
     item->setText(ColumnFilepath, row.Filepath);
+    item->setData(ColumnFilename, AudioTrackRole, row.AudioTrack);
+    item->setData(ColumnFilename, SubtitleTrackRole, row.SubtitleTrack);
 }
 
 QTreeWidgetItem *FileListItem(const QTreeWidget *list, int position) {

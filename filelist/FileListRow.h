@@ -14,6 +14,13 @@ struct FileListRow {
     QString EndTime;   // "hh:mm:ss", empty when the file is not trimmed
     QString Filepath;  // the full path of the input file, as it was added
 
+    // The user's choice of the source's tracks for this file (the file's
+    // properties window, mobivert-cli's --audio-track): empty for the
+    // source's default track, else a 1-based track number or a language
+    // ("fra", "en"). Not columns: kept with the row.
+    QString AudioTrack;
+    QString SubtitleTrack; // the subtitles burnt in when the batch burns them
+
     // A row is trimmed exactly when both trim times are set.
     bool IsTrimmed() const { return !BeginTime.isEmpty() && !EndTime.isEmpty(); }
 

@@ -6,6 +6,8 @@
 #include "Components/BrannockVideoConverter/FfmpegLog.h"
 #include "Components/BrannockVideoConverter/PassLogFolder.h"
 #include "Components/BrannockVideoConverter/ProgressReport.h"
+#include "Components/BrannockVideoConverter/SourceAdaptation.h"
+#include "Components/BrannockVideoConverter/SourceProbe.h"
 #include "Components/BrannockVideoConverter/TemporaryOutput.h"
 #include "Components/BrannockVideoConverter/Translation.h"
 #include "Components/BrannockVideoConverter/TwoPass.h"
@@ -421,6 +423,59 @@ RunResult runTwoPasses(const std::string &ffmpeg, const Plan &plan, const std::s
     }
 }
 
+// Runs a short ffmpeg job on the side (measuring, extracting) and returns
+// what it printed; `status` gets its wait status.
+std::string runSideJob(const std::string &ffmpeg, const std::vector<std::string> &arguments,
+                       int &status) {
+    status = -1;
+    int errorPipe[2];
+    if (::pipe2(errorPipe, O_CLOEXEC) != 0)
+        return {};
+    const int nothing = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    std::vector<std::string> argv{ffmpeg, "-nostdin", "-hide_banner", "-nostats"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    ChildProcess child;
+    std::string error;
+    const bool started = child.start(
+        ffmpeg, argv,
+        {{nothing, STDIN_FILENO}, {nothing, STDOUT_FILENO}, {errorPipe[1], STDERR_FILENO}}, error);
+    ::close(errorPipe[1]);
+    if (nothing >= 0)
+        ::close(nothing);
+    std::string log;
+    std::string chunk;
+    while (started && readInto(errorPipe[0], chunk))
+        log += chunk;
+    ::close(errorPipe[0]);
+    if (started)
+        status = child.wait();
+    return log;
+}
+
+// Measures on a sample whether the picture is interlaced.
+std::optional<FieldOrder> measureInterlacing(const std::string &ffmpeg, const Plan &plan) {
+    std::vector<std::string> arguments{"-loglevel", "info"};
+    if (!plan.seek.empty())
+        arguments.insert(arguments.end(), {"-ss", plan.seek});
+    arguments.insert(arguments.end(), {"-i", plan.inputUrl, "-map", "0:V:0", "-vf", "idet",
+                                       "-frames:v", "200", "-an", "-sn", "-dn", "-f", "null", "-"});
+    int status = 0;
+    return parseInterlaceDetection(runSideJob(ffmpeg, arguments, status));
+}
+
+// Takes a text subtitle track out of the source as an .ass file.
+bool extractSubtitles(const std::string &ffmpeg, const Plan &plan, int track,
+                      const std::string &file) {
+    int status = 0;
+    runSideJob(ffmpeg,
+               {"-loglevel", "error", "-y", "-i", plan.inputUrl, "-map",
+                "0:s:" + std::to_string(track - 1), "-c:s", "ass", "-f", "ass", file},
+               status);
+    struct stat written {};
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && ::stat(file.c_str(), &written) == 0 &&
+           written.st_size > 0;
+}
+
 bool sameFile(const struct stat &a, const struct stat &b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -434,7 +489,7 @@ int runConversion(const std::vector<std::string> &arguments) {
         console.error(refused->message);
         return 1;
     }
-    const Plan &plan = std::get<Plan>(translation);
+    Plan plan = std::get<Plan>(translation);
 
     const std::optional<std::string> ffmpeg = findFfmpeg();
     if (!ffmpeg) {
@@ -475,6 +530,35 @@ int runConversion(const std::vector<std::string> &arguments) {
         console.error(plan.output + ": " + failure);
         return 1;
     }
+    // What the source needs: read only where the input is a file ffmpeg
+    // opens itself, and only a picture or sound to convert asks for it.
+    PassLogFolder subtitleFolder;
+    if (plan.inputOptions.empty() &&
+        (!plan.videoEncoder.empty() || plan.soundEncoded || plan.singlePicture)) {
+        if (const std::optional<SourceFacts> facts = probeSource(plan.input)) {
+            std::optional<FieldOrder> measured;
+            if (needsInterlaceDetection(plan, *facts))
+                measured = measureInterlacing(*ffmpeg, plan);
+            SourceDecisions decisions = decide(plan, *facts, measured);
+            std::string subtitleFile;
+            if (decisions.subtitles && !decisions.subtitles->picture) {
+                std::string ignored;
+                if (subtitleFolder.create(ignored))
+                    subtitleFile = subtitleFolder.logPrefix() + "-subtitles.ass";
+                if (subtitleFile.empty() ||
+                    !extractSubtitles(*ffmpeg, plan, decisions.subtitles->number, subtitleFile)) {
+                    // Subtitles that cannot be carried never fail a conversion.
+                    decisions.notes.push_back("subtitles could not be read: none burnt in");
+                    decisions.subtitles.reset();
+                    subtitleFile.clear();
+                }
+            }
+            plan = adapt(plan, decisions, subtitleFile);
+            if (!decisions.notes.empty())
+                console.print("Adapted to the source: " + describe(decisions) + "\n");
+        }
+    }
+
     const std::string outputUrl = temporary.ffmpegUrl(kOutputFd);
     const int outputFd = temporary.isUnnamed() ? temporary.fd() : -1;
     const ErrorText errorText(plan.inputUrl, plan.input, outputUrl, plan.output);
@@ -503,6 +587,7 @@ int runConversion(const std::vector<std::string> &arguments) {
                                durationShown);
         }
     }
+    subtitleFolder.remove();
     if (result.signal != 0) {
         temporary.discard();
         endBySignal(result.signal);

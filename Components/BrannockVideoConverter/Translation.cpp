@@ -16,14 +16,39 @@ namespace {
 
 // The options the converter reads itself; everything else goes to ffmpeg as it is.
 constexpr auto kDialect = std::to_array<DialectOption>({
-    {"-i", true},         {"-f", true},       {"-vcodec", true},     {"-acodec", true},
-    {"-s", true},         {"-padtop", true},  {"-padbottom", true},  {"-padleft", true},
-    {"-padright", true},  {"-croptop", true}, {"-cropbottom", true}, {"-cropleft", true},
-    {"-cropright", true}, {"-b", true},       {"-ab", true},         {"-sameq", false},
-    {"-r", true},         {"-ar", true},      {"-ac", true},         {"-vn", false},
-    {"-an", false},       {"-ss", true},      {"-t", true},          {"-vframes", true},
-    {"-y", false},        {"-vf", true},      {"-filter:v", true},   {"-twopass", false},
+    {"-i", true},
+    {"-f", true},
+    {"-vcodec", true},
+    {"-acodec", true},
+    {"-s", true},
+    {"-padtop", true},
+    {"-padbottom", true},
+    {"-padleft", true},
+    {"-padright", true},
+    {"-croptop", true},
+    {"-cropbottom", true},
+    {"-cropleft", true},
+    {"-cropright", true},
+    {"-b", true},
+    {"-ab", true},
+    {"-sameq", false},
+    {"-r", true},
+    {"-ar", true},
+    {"-ac", true},
+    {"-vn", false},
+    {"-an", false},
+    {"-ss", true},
+    {"-t", true},
+    {"-vframes", true},
+    {"-y", false},
+    {"-vf", true},
+    {"-filter:v", true},
+    {"-twopass", false},
     {"-fitsize", true},
+    {"-deinterlace", false},
+    {"-nodeinterlace", false},
+    {"-audiotrack", true},
+    {"-burnsubs", true},
 });
 
 const std::string kNoOutput = "At least one output file must be specified";
@@ -125,6 +150,7 @@ Translation translate(const std::vector<std::string> &arguments) {
     bool videoEncoderGiven = false;
     bool sameQuality = false;
     bool noVideo = false;
+    bool noAudio = false;
     bool filtersPlaced = false;
     bool updateGiven = false;
     bool tuningPlaced = false;
@@ -172,7 +198,20 @@ Translation translate(const std::vector<std::string> &arguments) {
                 pieces.push_back({Piece::Kind::Tuning, {}});
             tuningPlaced = true;
         } else if (token == "-acodec") {
-            pieces.push_back({Piece::Kind::Tokens, {"-c:a", encoderName(value)}});
+            const std::string encoder = encoderName(value);
+            pieces.push_back({Piece::Kind::Tokens, {"-c:a", encoder}});
+            // ffmpeg's AAC encoder substitutes noise for some bands by
+            // default, which iPod decoders play as squeaks and pops.
+            if (encoder == "aac")
+                pieces.back().tokens.insert(pieces.back().tokens.end(), {"-aac_pns", "0"});
+        } else if (token == "-deinterlace") {
+            plan.choices.deinterlace = DeinterlaceChoice::Always;
+        } else if (token == "-nodeinterlace") {
+            plan.choices.deinterlace = DeinterlaceChoice::Never;
+        } else if (token == "-audiotrack") {
+            plan.choices.audioTrack = value;
+        } else if (token == "-burnsubs") {
+            plan.choices.burnSubtitles = value;
         } else if (token == "-s") {
             geometry.size = parseFrameSize(value);
             if (!geometry.size)
@@ -208,11 +247,18 @@ Translation translate(const std::vector<std::string> &arguments) {
             if (!plan.fitSize)
                 return invalidValue(value, token);
             plan.twoPass = true;
+        } else if (token == "-r") {
+            // A filter rather than the output option: -r drops and repeats
+            // frames without moving the sound, which falls out of step.
+            frameRate = framesPerSecond(value);
+            if (!frameRate)
+                return invalidValue(value, token);
+            plan.filters.frameRate = value;
+            placeFilters();
         } else {
-            if (token == "-r")
-                frameRate = framesPerSecond(value);
             // -r, -ar, -ac, -t, -vn, -an: the same in both dialects.
             noVideo = noVideo || token == "-vn";
+            noAudio = noAudio || token == "-an";
             pieces.push_back({Piece::Kind::Tokens, {token}});
             if (option->takesValue)
                 pieces.back().tokens.push_back(value);
@@ -274,11 +320,21 @@ Translation translate(const std::vector<std::string> &arguments) {
                 tokens = sameQualityOptions(videoEncoder);
             break;
         case Piece::Kind::Filters: {
-            std::string chain = geometry.filterChain();
-            if (!userFilter.empty())
-                chain = chain.empty() ? userFilter : chain + ',' + userFilter;
-            if (!noVideo && !chain.empty())
+            plan.filters.geometry = geometry;
+            plan.filters.userFilter = userFilter;
+            // A picture that is not encoded cannot be filtered: its rate
+            // stays the output option.
+            std::vector<std::string> rate;
+            if ((noVideo || videoEncoder == "copy") && !plan.filters.frameRate.empty()) {
+                rate = {"-r", plan.filters.frameRate};
+                plan.filters.frameRate.clear();
+            }
+            const std::string chain = plan.filters.chain();
+            if (!noVideo && !chain.empty()) {
                 tokens = {"-vf", chain};
+                plan.filtersAt = plan.outputOptions.size() + 1;
+            }
+            tokens.insert(tokens.end(), rate.begin(), rate.end());
             break;
         }
         }
@@ -287,6 +343,7 @@ Translation translate(const std::vector<std::string> &arguments) {
 
     if (!muxerNamed && !plan.muxer.empty())
         plan.outputOptions.insert(plan.outputOptions.end(), {"-f", plan.muxer});
+    plan.soundEncoded = !noAudio && plan.muxer != "image2";
     if (plan.muxer == "image2") {
         // One picture: the encoder the extension names (JPEG for a ".thm"),
         // written to the output's own name rather than a numbered sequence.
@@ -318,6 +375,7 @@ std::vector<std::string> ffmpegArguments(const Plan &plan, const std::string &ou
     if (withSeek && !plan.seek.empty())
         arguments.insert(arguments.end(), {"-ss", plan.seek});
     arguments.insert(arguments.end(), {"-i", plan.inputUrl});
+    arguments.insert(arguments.end(), plan.extraInputs.begin(), plan.extraInputs.end());
     arguments.insert(arguments.end(), plan.outputOptions.begin(), plan.outputOptions.end());
     arguments.push_back(outputUrl);
     return arguments;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Components/BrannockVideoConverter/SourceFacts.h"
+#include "Components/BrannockVideoConverter/VideoFilters.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -36,6 +39,16 @@ struct Plan {
     bool fixedFrameRate = false;      // -r given: every pass writes the same frames at that rate
     bool twoPass = false;             // -twopass, or -fitsize: the converter runs both passes
     std::optional<long long> fitSize; // -fitsize: the bytes the output should fill, never exceed
+
+    // The video filters and where their chain stands in outputOptions (the
+    // value after "-vf"; none when the line needs no filter), so that the
+    // source's needs can be added once it has been probed.
+    VideoFilters filters;
+    std::optional<std::size_t> filtersAt;
+    bool soundEncoded = false; // a sound track is written (no -an, not a picture)
+    SourceChoices choices;     // -deinterlace, -nodeinterlace, -audiotrack, -burnsubs
+    // Inputs after the source (a silent sound track), as ffmpeg options.
+    std::vector<std::string> extraInputs;
 };
 
 struct TranslationError {
@@ -65,6 +78,11 @@ const DialectOption *dialectOption(std::string_view word);
 // the first pass measuring what the second spends its bits on; "-fitsize N"
 // does the same and keeps the output between 97% and 100% of N bytes. Both
 // need a video bit rate (-b) and exclude -sameq.
+//
+// Four more are the converter's own, the user's wishes for the source:
+// "-deinterlace" and "-nodeinterlace" (else the source decides),
+// "-audiotrack T" (a 1-based number or a language) and "-burnsubs T"
+// ("default", a number or a language). SourceAdaptation.h carries them out.
 Translation translate(const std::vector<std::string> &arguments);
 
 // The ffmpeg arguments (without the program name) that carry out the plan,

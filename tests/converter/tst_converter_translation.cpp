@@ -74,9 +74,10 @@ void ConverterTranslationTest::commandLines_data() {
     QTest::newRow("worked example")
         << QStringLiteral("-i in.avi -vcodec mpeg4 -s 320x240 -b 718kbps -r 25 -acodec aac -ab "
                           "128kbps -ar 44100 -ac 2 -y out.mp4")
-        << QStringLiteral("-y -i file:in.avi -c:v mpeg4 -bf 0 -g 50 -flags +mv4+aic -mbd rd -bt "
-                          "1436000 -vf scale=320:240,setsar=1 -b:v 718k -r 25 -c:a aac -b:a 128k "
-                          "-ar 44100 -ac 2 -f mp4 OUT");
+        << QStringLiteral(
+               "-y -i file:in.avi -c:v mpeg4 -bf 0 -g 50 -flags +mv4+aic -mbd rd -bt "
+               "1436000 -vf scale=320:240,setsar=1,fps=25 -b:v 718k -c:a aac -aac_pns 0 -b:a 128k "
+               "-ar 44100 -ac 2 -f mp4 OUT");
     QTest::newRow("container named")
         << QStringLiteral("-i in.avi -f psp -vcodec mpeg4 -y out.MP4")
         << QStringLiteral("-y -i file:in.avi -f psp -c:v mpeg4 -bf 0 -flags "
@@ -110,7 +111,8 @@ void ConverterTranslationTest::commandLines_data() {
         << QStringLiteral("-y -i file:in.avi -shortest -f mp4 OUT");
     QTest::newRow("audio only")
         << QStringLiteral("-i in.avi -vn -acodec libfaac -ab 128kbps -ar 44100 -ac 2 -y out.m4a")
-        << QStringLiteral("-y -i file:in.avi -vn -c:a aac -b:a 128k -ar 44100 -ac 2 -f ipod OUT");
+        << QStringLiteral(
+               "-y -i file:in.avi -vn -c:a aac -aac_pns 0 -b:a 128k -ar 44100 -ac 2 -f ipod OUT");
     QTest::newRow("audio only drops picture options")
         << QStringLiteral("-i in.avi -vn -s 320x240 -padtop 10 -sameq -acodec mp3 -y out.mp3")
         << QStringLiteral("-y -i file:in.avi -vn -c:a libmp3lame -f mp3 OUT");
@@ -122,8 +124,9 @@ void ConverterTranslationTest::commandLines_data() {
         << QStringLiteral("-y -i file:in.avi -c:v libx264 -c:a libopencore_amrnb -f 3gp OUT");
     QTest::newRow("old encoder names: faac, mp3; current names kept")
         << QStringLiteral("-i in.avi -vcodec wmv2 -acodec faac -acodec mp3 -acodec wmav2 out.wmv")
-        << QStringLiteral("-y -i file:in.avi -c:v wmv2 -mbd rd -c:a aac -c:a libmp3lame -c:a wmav2 "
-                          "-f asf OUT");
+        << QStringLiteral(
+               "-y -i file:in.avi -c:v wmv2 -mbd rd -c:a aac -aac_pns 0 -c:a libmp3lame -c:a wmav2 "
+               "-f asf OUT");
     QTest::newRow("video only") << QStringLiteral("-i in.avi -vcodec xvid -an -y out.avi")
                                 << QStringLiteral("-y -i file:in.avi -c:v libxvid -bf 0 -flags "
                                                   "+mv4+aic -trellis 1 -an -f avi OUT");
@@ -132,7 +135,7 @@ void ConverterTranslationTest::commandLines_data() {
     QTest::newRow("frame count") << QStringLiteral("-i in.avi -vframes 25 -y out.avi")
                                  << QStringLiteral("-y -i file:in.avi -frames:v 25 -f avi OUT");
     QTest::newRow("no -y") << QStringLiteral("-i in.avi -r 15 out.3gp")
-                           << QStringLiteral("-y -i file:in.avi -r 15 -f 3gp OUT");
+                           << QStringLiteral("-y -i file:in.avi -vf fps=15 -f 3gp OUT");
     QTest::newRow("-y before -i") << QStringLiteral("-y -i in.avi out.wmv")
                                   << QStringLiteral("-y -i file:in.avi -f asf OUT");
     QTest::newRow("input options before -i pass unchanged")
@@ -336,34 +339,37 @@ void ConverterTranslationTest::tuning_data() {
     QTest::newRow("MPEG-4: Simple Profile tools, key frame every 2 s, rate tolerance 2 s")
         << QStringLiteral("-f ipod -vcodec mpeg4 -b 718kbps -r 25 -maxrate 2500k -y out.m4v")
         << QStringLiteral("-f ipod -c:v mpeg4 -bf 0 -g 50 -flags +mv4+aic -mbd rd -bt 1436000 "
-                          "-b:v 718k -r 25 -maxrate 2500k OUT");
+                          "-b:v 718k -vf fps=25 -maxrate 2500k OUT");
     QTest::newRow("Xvid: trellis, its own rate control")
         << QStringLiteral("-f psp -vcodec xvid -b 718kbps -r 29.97 -y M4V0001.MP4")
         << QStringLiteral("-f psp -c:v libxvid -bf 0 -g 60 -flags +mv4+aic -trellis 1 -b:v 718k "
-                          "-r 29.97 OUT");
+                          "-vf fps=29.97 OUT");
     QTest::newRow("H.263: baseline only")
         << QStringLiteral("-f 3gp -vcodec h263 -b 46kbps -r 15 -y out.3gp")
-        << QStringLiteral("-f 3gp -c:v h263 -g 30 -mbd rd -bt 92000 -b:v 46k -r 15 OUT");
+        << QStringLiteral("-f 3gp -c:v h263 -g 30 -mbd rd -bt 92000 -b:v 46k -vf fps=15 OUT");
     QTest::newRow("Windows Media")
         << QStringLiteral("-f asf -vcodec wmv2 -b 718kbps -r 25 -y out.wmv")
-        << QStringLiteral("-f asf -c:v wmv2 -g 50 -mbd rd -bt 1436000 -b:v 718k -r 25 OUT");
+        << QStringLiteral("-f asf -c:v wmv2 -g 50 -mbd rd -bt 1436000 -b:v 718k -vf fps=25 OUT");
     QTest::newRow("H.264 at 25 fps: x264's own 250 frames")
         << QStringLiteral("-f ipod -vcodec h264 -s 640x480 -b 1450kbps -r 25 -level 3.0 -y o.m4v")
-        << QStringLiteral("-f ipod -c:v libx264 -g 250 -vf scale=640:480,setsar=1 -b:v 1450k -r "
-                          "25 -level 3.0 OUT");
+        << QStringLiteral(
+               "-f ipod -c:v libx264 -g 250 -vf scale=640:480,setsar=1,fps=25 -b:v 1450k "
+               "-level 3.0 OUT");
     QTest::newRow("H.264 at 15 fps: 10 s; references the level's buffer holds")
         << QStringLiteral("-f mp4 -vcodec h264 -s 640x360 -b 718kbps -r 15 -level 13 -y o.mp4")
-        << QStringLiteral("-f mp4 -c:v libx264 -g 150 -refs 2 -vf scale=640:360,setsar=1 -b:v "
-                          "718k -r 15 -level 13 OUT");
+        << QStringLiteral("-f mp4 -c:v libx264 -g 150 -refs 2 -vf scale=640:360,setsar=1,fps=15 "
+                          "-b:v 718k -level 13 OUT");
     QTest::newRow("H.264 for the PSP: no B-frame pyramid")
         << QStringLiteral("-f psp -vcodec h264 -s 480x272 -b 718kbps -r 29.97 -profile:v main "
                           "-level 3.0 -y o.MP4")
-        << QStringLiteral("-f psp -c:v libx264 -g 250 -b-pyramid none -vf scale=480:272,setsar=1 "
-                          "-b:v 718k -r 29.97 -profile:v main -level 3.0 OUT");
+        << QStringLiteral(
+               "-f psp -c:v libx264 -g 250 -b-pyramid none -vf "
+               "scale=480:272,setsar=1,fps=29.97 -b:v 718k -profile:v main -level 3.0 OUT");
     QTest::newRow("the line's own options win")
         << QStringLiteral("-vcodec mpeg4 -b 700k -r 25 -g 300 -flags:v +qpel -bt 1M -y o.avi")
-        << QStringLiteral("-c:v mpeg4 -bf 0 -mbd rd -b:v 700k -r 25 -g 300 -flags:v +qpel -bt 1M "
-                          "-f avi OUT");
+        << QStringLiteral(
+               "-c:v mpeg4 -bf 0 -mbd rd -b:v 700k -vf fps=25 -g 300 -flags:v +qpel -bt 1M "
+               "-f avi OUT");
     QTest::newRow("same quality: no rate tolerance")
         << QStringLiteral("-vcodec mpeg4 -b 700k -sameq -y o.avi")
         << QStringLiteral("-c:v mpeg4 -bf 0 -flags +mv4+aic -mbd rd -q:v 2 -f avi OUT");
@@ -437,13 +443,15 @@ void ConverterTranslationTest::twoPassLines() {
     const Plan plan = planOf(QStringLiteral("-i in.avi -vcodec h264 -b 718kbps -r 25 -twopass -ac "
                                             "2 -y out.mp4"));
     QVERIFY(plan.twoPass);
-    QCOMPARE(joined(passArguments(plan, 1, "LOG", "OUT")),
-             QStringLiteral("-y -i file:in.avi -c:v libx264 -g 250 -b:v 718k -r 25 -ac 2 -f mp4 "
-                            "-pass 1 -passlogfile LOG -fps_mode cfr -fastfirstpass 0 -an -sn -dn "
-                            "-f null OUT"));
-    QCOMPARE(joined(passArguments(plan, 2, "LOG", "OUT")),
-             QStringLiteral("-y -i file:in.avi -c:v libx264 -g 250 -b:v 718k -r 25 -ac 2 -f mp4 "
-                            "-pass 2 -passlogfile LOG -fps_mode cfr OUT"));
+    QCOMPARE(
+        joined(passArguments(plan, 1, "LOG", "OUT")),
+        QStringLiteral("-y -i file:in.avi -c:v libx264 -g 250 -b:v 718k -vf fps=25 -ac 2 -f mp4 "
+                       "-pass 1 -passlogfile LOG -fps_mode cfr -fastfirstpass 0 -an -sn -dn "
+                       "-f null OUT"));
+    QCOMPARE(
+        joined(passArguments(plan, 2, "LOG", "OUT")),
+        QStringLiteral("-y -i file:in.avi -c:v libx264 -g 250 -b:v 718k -vf fps=25 -ac 2 -f mp4 "
+                       "-pass 2 -passlogfile LOG -fps_mode cfr OUT"));
 
     // A second pass that runs again changes the rate and its tolerance only.
     const Plan mpeg4 =

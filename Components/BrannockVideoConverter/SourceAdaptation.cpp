@@ -1,0 +1,277 @@
+#include "Components/BrannockVideoConverter/SourceAdaptation.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <regex>
+
+namespace converter {
+namespace {
+
+// Picture and sound further apart at the start than this are put in step.
+constexpr double kStartGapSeconds = 0.04;
+
+// Languages users name in two letters, with their three-letter codes
+// (bibliographic and terminology forms).
+constexpr auto kLanguages = std::to_array<std::array<const char *, 3>>({
+    {"ar", "ara", "ara"}, {"cs", "cze", "ces"}, {"da", "dan", "dan"}, {"de", "ger", "deu"},
+    {"el", "gre", "ell"}, {"en", "eng", "eng"}, {"es", "spa", "spa"}, {"fi", "fin", "fin"},
+    {"fr", "fre", "fra"}, {"he", "heb", "heb"}, {"hi", "hin", "hin"}, {"hu", "hun", "hun"},
+    {"it", "ita", "ita"}, {"ja", "jpn", "jpn"}, {"ko", "kor", "kor"}, {"nl", "dut", "nld"},
+    {"no", "nor", "nor"}, {"pl", "pol", "pol"}, {"pt", "por", "por"}, {"ro", "rum", "ron"},
+    {"ru", "rus", "rus"}, {"sv", "swe", "swe"}, {"th", "tha", "tha"}, {"tr", "tur", "tur"},
+    {"uk", "ukr", "ukr"}, {"zh", "chi", "zho"},
+});
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The language's forms: itself and, for a known language, its other codes.
+std::vector<std::string> languageForms(const std::string &language) {
+    const std::string name = lower(language);
+    for (const auto &forms : kLanguages) {
+        if (name == forms[0] || name == forms[1] || name == forms[2])
+            return {forms[0], forms[1], forms[2]};
+    }
+    return {name};
+}
+
+std::optional<int> wholeNumber(const std::string &text) {
+    if (text.empty() || text.size() > 4 ||
+        !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
+        return std::nullopt;
+    return std::stoi(text);
+}
+
+std::string trackText(const SourceTrack &track) {
+    std::string text = "track " + std::to_string(track.number);
+    if (!track.language.empty() && track.language != "und")
+        text += " (" + track.language + ")";
+    return text;
+}
+
+std::string seconds(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+} // namespace
+
+std::optional<double> seekSeconds(const std::string &text) {
+    // "[[hh:]mm:]ss[.frac]"
+    double total = 0;
+    std::size_t begin = 0;
+    int parts = 0;
+    while (true) {
+        const std::size_t colon = text.find(':', begin);
+        const std::string part = text.substr(begin, colon - begin);
+        char *end = nullptr;
+        const double value = std::strtod(part.c_str(), &end);
+        if (part.empty() || end != part.c_str() + part.size() || !std::isfinite(value) ||
+            value < 0 || ++parts > 3)
+            return std::nullopt;
+        total = total * 60 + value;
+        if (colon == std::string::npos)
+            return total;
+        begin = colon + 1;
+    }
+}
+
+std::optional<SourceTrack> chooseTrack(const std::vector<SourceTrack> &tracks,
+                                       const std::string &request) {
+    if (tracks.empty())
+        return std::nullopt;
+    if (request.empty() || lower(request) == "default") {
+        for (const SourceTrack &track : tracks) {
+            if (track.isDefault)
+                return track;
+        }
+        return tracks.front();
+    }
+    if (const std::optional<int> number = wholeNumber(request)) {
+        if (*number >= 1 && *number <= static_cast<int>(tracks.size()))
+            return tracks[static_cast<std::size_t>(*number - 1)];
+        return std::nullopt;
+    }
+    const std::vector<std::string> forms = languageForms(request);
+    for (const SourceTrack &track : tracks) {
+        if (std::find(forms.begin(), forms.end(), lower(track.language)) != forms.end())
+            return track;
+    }
+    return std::nullopt;
+}
+
+bool needsInterlaceDetection(const Plan &plan, const SourceFacts &facts) {
+    return !plan.videoEncoder.empty() && facts.hasVideo &&
+           plan.choices.deinterlace == DeinterlaceChoice::Automatic &&
+           facts.fieldOrder == FieldOrder::Unknown && facts.transfer == Transfer::Standard;
+}
+
+std::optional<FieldOrder> parseInterlaceDetection(const std::string &log) {
+    static const std::regex counts(
+        R"(Multi frame detection: TFF:\s*(\d+)\s+BFF:\s*(\d+)\s+Progressive:\s*(\d+))");
+    std::smatch match;
+    std::optional<FieldOrder> result;
+    auto begin = log.cbegin();
+    while (std::regex_search(begin, log.cend(), match, counts)) { // the last line counts
+        const long tff = std::stol(match[1]);
+        const long bff = std::stol(match[2]);
+        const long progressive = std::stol(match[3]);
+        // Interlaced when most decided frames show combing, and enough of them.
+        if (tff + bff >= 10 && tff + bff > 2 * progressive)
+            result = tff >= bff ? FieldOrder::TopFirst : FieldOrder::BottomFirst;
+        else
+            result = FieldOrder::Progressive;
+        begin = match.suffix().first;
+    }
+    return result;
+}
+
+SourceDecisions decide(const Plan &plan, const SourceFacts &facts,
+                       std::optional<FieldOrder> measured) {
+    SourceDecisions decisions;
+    decisions.mapStreams = true;
+    const bool picture = !plan.videoEncoder.empty() && facts.hasVideo;
+    if (picture) {
+        if (facts.rotation != 0)
+            decisions.notes.push_back("rotated " + std::to_string(facts.rotation) + "°");
+        if (facts.anamorphic()) {
+            decisions.squarePixels = plan.filters.geometry.crop.any();
+            decisions.notes.push_back("pixel aspect " + std::to_string(facts.sarNum) + ":" +
+                                      std::to_string(facts.sarDen) + " made square");
+        }
+        const FieldOrder order = facts.fieldOrder == FieldOrder::Unknown
+                                     ? measured.value_or(FieldOrder::Unknown)
+                                     : facts.fieldOrder;
+        const bool interlaced = order == FieldOrder::TopFirst || order == FieldOrder::BottomFirst;
+        if (plan.choices.deinterlace == DeinterlaceChoice::Always ||
+            (plan.choices.deinterlace == DeinterlaceChoice::Automatic && interlaced)) {
+            decisions.deinterlace = interlaced ? order : FieldOrder::Unknown;
+            decisions.notes.push_back(
+                order == FieldOrder::TopFirst      ? "deinterlaced (top field first)"
+                : order == FieldOrder::BottomFirst ? "deinterlaced (bottom field first)"
+                                                   : "deinterlaced");
+        }
+        if (facts.transfer != Transfer::Standard) {
+            decisions.toneMap = facts.transfer;
+            decisions.notes.push_back(std::string("tone-mapped from HDR (") +
+                                      (facts.transfer == Transfer::Pq ? "PQ" : "HLG") +
+                                      ") to BT.709");
+        }
+        if (plan.choices.burnSubtitles) {
+            decisions.subtitles = chooseTrack(facts.subtitles, *plan.choices.burnSubtitles);
+            if (decisions.subtitles)
+                decisions.notes.push_back("subtitles " + trackText(*decisions.subtitles) +
+                                          " burnt in");
+            else if (facts.subtitles.empty())
+                decisions.notes.push_back("no subtitles to burn in");
+            else
+                decisions.notes.push_back("no subtitle track '" + *plan.choices.burnSubtitles +
+                                          "': none burnt in");
+        }
+    }
+    if (plan.soundEncoded) {
+        decisions.sound = chooseTrack(facts.audio, plan.choices.audioTrack);
+        if (!decisions.sound && !facts.audio.empty()) {
+            decisions.notes.push_back("no sound track '" + plan.choices.audioTrack +
+                                      "': the default one instead");
+            decisions.sound = chooseTrack(facts.audio, {});
+        } else if (decisions.sound &&
+                   (facts.audio.size() > 1 || !plan.choices.audioTrack.empty())) {
+            decisions.notes.push_back("sound " + trackText(*decisions.sound));
+        }
+        if (!decisions.sound && picture && plan.muxer == "psp") {
+            decisions.silentSound = true;
+            decisions.notes.push_back("silent sound track added");
+        }
+        if (decisions.sound && picture && facts.videoStart && decisions.sound->start) {
+            const double gap = *decisions.sound->start - *facts.videoStart;
+            if (gap > kStartGapSeconds) {
+                decisions.soundStartsLate = true;
+                decisions.notes.push_back("sound starts " + seconds(gap) +
+                                          " s late: silence put before it");
+            } else if (-gap > kStartGapSeconds && !plan.filters.frameRate.empty()) {
+                decisions.pictureStartsLate = true;
+                decisions.notes.push_back("picture starts " + seconds(-gap) +
+                                          " s late: its first frame held");
+            }
+        }
+    }
+    return decisions;
+}
+
+Plan adapt(const Plan &plan, const SourceDecisions &decisions, const std::string &subtitleFile) {
+    Plan adapted = plan;
+    if (!decisions.mapStreams)
+        return adapted;
+    std::vector<std::string> &options = adapted.outputOptions;
+    VideoFilters &filters = adapted.filters;
+    filters.deinterlace = decisions.deinterlace;
+    filters.squarePixels = decisions.squarePixels;
+    filters.toneMap = decisions.toneMap;
+    filters.fillStart = decisions.pictureStartsLate;
+    const bool pictureSubtitles = decisions.subtitles && decisions.subtitles->picture;
+    if (decisions.subtitles && !pictureSubtitles && !subtitleFile.empty()) {
+        filters.subtitleFile = subtitleFile;
+        filters.subtitleShift = seekSeconds(plan.seek).value_or(0);
+    }
+
+    const bool picture = !plan.videoEncoder.empty() || plan.singlePicture;
+    if (picture) {
+        const std::string chain = filters.chain();
+        if (pictureSubtitles) {
+            // Picture subtitles are a stream of their own, laid over the picture.
+            const std::string graph =
+                "[0:V:0][0:s:" + std::to_string(decisions.subtitles->number - 1) +
+                "]overlay=eof_action=pass" + (chain.empty() ? "" : "," + chain) + "[v]";
+            if (plan.filtersAt) {
+                options[*plan.filtersAt - 1] = "-filter_complex";
+                options[*plan.filtersAt] = graph;
+            } else {
+                options.insert(options.end(), {"-filter_complex", graph});
+            }
+            options.insert(options.end(), {"-map", "[v]"});
+        } else {
+            if (plan.filtersAt)
+                options[*plan.filtersAt] = chain;
+            else if (!chain.empty()) {
+                options.insert(options.end(), {"-vf", chain});
+                adapted.filtersAt = options.size() - 1;
+            }
+            options.insert(options.end(), {"-map", "0:V:0?"});
+        }
+        if (decisions.toneMap != Transfer::Standard)
+            options.insert(options.end(), {"-color_primaries", "bt709", "-color_trc", "bt709",
+                                           "-colorspace", "bt709"});
+    }
+    if (plan.soundEncoded) {
+        if (decisions.sound) {
+            options.insert(options.end(),
+                           {"-map", "0:a:" + std::to_string(decisions.sound->number - 1)});
+            if (decisions.soundStartsLate)
+                options.insert(options.end(), {"-af", "aresample=async=1:first_pts=0"});
+        } else if (decisions.silentSound) {
+            adapted.extraInputs = {"-f", "lavfi", "-i", "anullsrc=r=48000:cl=stereo"};
+            options.insert(options.end(), {"-map", "1:a:0", "-shortest"});
+        }
+    }
+    return adapted;
+}
+
+std::string describe(const SourceDecisions &decisions) {
+    std::string text;
+    for (const std::string &note : decisions.notes) {
+        if (!text.empty())
+            text += ", ";
+        text += note;
+    }
+    return text;
+}
+
+} // namespace converter

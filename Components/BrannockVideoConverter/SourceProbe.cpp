@@ -1,0 +1,134 @@
+#include "Components/BrannockVideoConverter/SourceProbe.h"
+
+#include <cmath>
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/display.h>
+}
+
+namespace converter {
+namespace {
+
+class InputContext {
+public:
+    explicit InputContext(const std::string &path) {
+        const std::string url = "file:" + path;
+        if (avformat_open_input(&m_context, url.c_str(), nullptr, nullptr) < 0)
+            m_context = nullptr;
+    }
+    ~InputContext() {
+        if (m_context)
+            avformat_close_input(&m_context);
+    }
+    InputContext(const InputContext &) = delete;
+    InputContext &operator=(const InputContext &) = delete;
+
+    AVFormatContext *get() const { return m_context; }
+
+private:
+    AVFormatContext *m_context = nullptr;
+};
+
+std::string tag(const AVStream *stream, const char *key) {
+    const AVDictionaryEntry *entry = av_dict_get(stream->metadata, key, nullptr, 0);
+    return entry && entry->value ? entry->value : "";
+}
+
+std::optional<double> startOf(const AVStream *stream) {
+    if (stream->start_time == AV_NOPTS_VALUE)
+        return std::nullopt;
+    return static_cast<double>(stream->start_time) * av_q2d(stream->time_base);
+}
+
+int rotationOf(const AVStream *stream) {
+    const uint8_t *matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
+    if (!matrix)
+        return 0;
+    const double angle = av_display_rotation_get(reinterpret_cast<const int32_t *>(matrix));
+    if (std::isnan(angle))
+        return 0;
+    // The matrix turns counter-clockwise; displays turn the picture clockwise.
+    const long turns = std::lround(-angle / 90.0);
+    return static_cast<int>(((turns % 4) + 4) % 4) * 90;
+}
+
+FieldOrder fieldOrderOf(AVFieldOrder order) {
+    switch (order) {
+    case AV_FIELD_PROGRESSIVE:
+        return FieldOrder::Progressive;
+    case AV_FIELD_TT:
+    case AV_FIELD_TB:
+        return FieldOrder::TopFirst;
+    case AV_FIELD_BB:
+    case AV_FIELD_BT:
+        return FieldOrder::BottomFirst;
+    default:
+        return FieldOrder::Unknown;
+    }
+}
+
+bool isPictureSubtitle(AVCodecID codec) {
+    return codec == AV_CODEC_ID_HDMV_PGS_SUBTITLE || codec == AV_CODEC_ID_DVD_SUBTITLE ||
+           codec == AV_CODEC_ID_DVB_SUBTITLE || codec == AV_CODEC_ID_XSUB;
+}
+
+} // namespace
+
+std::optional<SourceFacts> probeSource(const std::string &path) {
+    av_log_set_level(AV_LOG_QUIET);
+    InputContext input(path);
+    AVFormatContext *context = input.get();
+    if (!context || avformat_find_stream_info(context, nullptr) < 0)
+        return std::nullopt;
+
+    SourceFacts facts;
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVStream *stream = context->streams[i];
+        const AVCodecParameters *codec = stream->codecpar;
+        const bool isDefault = (stream->disposition & AV_DISPOSITION_DEFAULT) != 0;
+        if (codec->codec_type == AVMEDIA_TYPE_VIDEO) {
+            if ((stream->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0 || facts.hasVideo)
+                continue;
+            facts.hasVideo = true;
+            facts.videoCodec = avcodec_get_name(codec->codec_id);
+            facts.width = codec->width;
+            facts.height = codec->height;
+            facts.rotation = rotationOf(stream);
+            const AVRational sar =
+                av_guess_sample_aspect_ratio(context, const_cast<AVStream *>(stream), nullptr);
+            if (sar.num > 0 && sar.den > 0) {
+                AVRational reduced{};
+                av_reduce(&reduced.num, &reduced.den, sar.num, sar.den, 1 << 16);
+                facts.sarNum = reduced.num;
+                facts.sarDen = reduced.den;
+            }
+            facts.fieldOrder = fieldOrderOf(codec->field_order);
+            if (codec->color_trc == AVCOL_TRC_SMPTE2084)
+                facts.transfer = Transfer::Pq;
+            else if (codec->color_trc == AVCOL_TRC_ARIB_STD_B67)
+                facts.transfer = Transfer::Hlg;
+            facts.videoStart = startOf(stream);
+        } else if (codec->codec_type == AVMEDIA_TYPE_AUDIO) {
+            SourceTrack track;
+            track.number = static_cast<int>(facts.audio.size()) + 1;
+            track.language = tag(stream, "language");
+            track.codec = avcodec_get_name(codec->codec_id);
+            track.isDefault = isDefault;
+            track.channels = codec->ch_layout.nb_channels;
+            track.start = startOf(stream);
+            facts.audio.push_back(track);
+        } else if (codec->codec_type == AVMEDIA_TYPE_SUBTITLE) {
+            SourceTrack track;
+            track.number = static_cast<int>(facts.subtitles.size()) + 1;
+            track.language = tag(stream, "language");
+            track.codec = avcodec_get_name(codec->codec_id);
+            track.isDefault = isDefault;
+            track.picture = isPictureSubtitle(codec->codec_id);
+            facts.subtitles.push_back(track);
+        }
+    }
+    return facts;
+}
+
+} // namespace converter
