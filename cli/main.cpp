@@ -31,6 +31,7 @@
 #include <QLockFile>
 #include <QTimer>
 
+#include <algorithm>
 #include <csignal>
 
 namespace {
@@ -123,32 +124,50 @@ QString fullPath(const QString &file) {
                                         : QDir::cleanPath(QDir::current().absoluteFilePath(file));
 }
 
+// The rows of the files read, and how many files did not become rows.
+struct ReadRows {
+    QList<FileListRow> rows;
+    int leftOut = 0;
+};
+
 // Reads every file as the window's list does, on as many threads as there
-// are cores, the rows in the order of the files. Nothing when a termination
-// signal arrived meanwhile.
-std::optional<QList<FileListRow>> readRows(const QStringList &files) {
+// are cores, the rows in the order of the files. A file that holds neither
+// video nor sound is reported and left out, as the window leaves it out of
+// the list; a missing file stays a row, for the converter to report. Nothing
+// when a termination signal arrived meanwhile.
+std::optional<ReadRows> readRows(const QStringList &files, CliOutput &out) {
     QStringList paths;
     for (const QString &file : files)
         paths.append(fullPath(file));
     VideoFileReader reader(paths, AvailableCores());
-    QList<FileListRow> rows;
+    ReadRows read;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const std::optional<VideoFileInfo> info = reader.waitFor(i);
         QCoreApplication::processEvents();
         if (g_pendingSignal != 0 || !info)
             return std::nullopt;
-        rows.append(
-            {info->Filename, info->Codec, info->Duration, info->VideoSize, {}, {}, paths[i]});
+        if (!info->HoldsVideoOrAudio && QFileInfo::exists(paths[i])) {
+            out.problem(paths[i] + QStringLiteral(": holds no video, not added"));
+            ++read.leftOut;
+            continue;
+        }
+        FileListRow row;
+        row.Filename = info->Filename;
+        row.Codec = info->Codec;
+        row.Duration = info->Duration;
+        row.VideoSize = info->VideoSize;
+        row.Filepath = paths[i];
+        read.rows.append(row);
     }
-    return rows;
+    return read;
 }
 
 int showInfo(const CliRequest &request, CliOutput &out) {
-    const std::optional<QList<FileListRow>> rows = readRows(request.files);
-    if (!rows)
+    const std::optional<ReadRows> read = readRows(request.files, out);
+    if (!read)
         return 128 + g_pendingSignal;
-    int status = ExitConverted;
-    for (const FileListRow &row : *rows) {
+    int status = read->leftOut > 0 ? ExitFailed : ExitConverted;
+    for (const FileListRow &row : read->rows) {
         if (out.json())
             out.object({{QStringLiteral("event"), QStringLiteral("info")},
                         {QStringLiteral("file"), row.Filepath},
@@ -198,16 +217,21 @@ QString lookUpDataFolder(CliOutput &out) {
     return folder;
 }
 
-// The rows of the files the request names, trimmed as it asks; nothing,
-// with the exit status, when a signal stopped the reading or the trim does
-// not fit a file.
+// The rows of the files the request names, trimmed as it asks, and the
+// exit status the run ends with at best (failed when files were left out);
+// nothing, with the exit status, when a signal stopped the reading, no file
+// is left or the trim does not fit a file.
 std::optional<QList<FileListRow>> readTrimmedRows(const CliRequest &request, CliOutput &out,
                                                   int &exitCode) {
-    std::optional<QList<FileListRow>> rows = readRows(request.files);
-    if (!rows) {
+    const std::optional<ReadRows> read = readRows(request.files, out);
+    if (!read) {
         exitCode = 128 + g_pendingSignal;
         return std::nullopt;
     }
+    exitCode = read->leftOut > 0 ? ExitFailed : ExitConverted;
+    if (read->rows.isEmpty())
+        return std::nullopt;
+    std::optional<QList<FileListRow>> rows = read->rows;
     if (request.trim) {
         if (const std::optional<QString> refusal = applyTrim(*request.trim, *rows)) {
             out.problem(*refusal);
@@ -410,7 +434,7 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
     const std::optional<QList<FileListRow>> rows = readTrimmedRows(request, out, exitCode);
     if (!rows)
         return exitCode;
-    return convertRows(request, dataFolder, rows, out, application);
+    return std::max(exitCode, convertRows(request, dataFolder, rows, out, application));
 }
 
 // Converts the rows the last interrupted batch left, with its settings.
@@ -479,7 +503,8 @@ int preview(const CliRequest &request, CliOutput &out) {
     if (!rows)
         return exitCode;
     const QString folder = fullPath(request.outputFolder.value_or(QDir::currentPath()));
-    return RunCliPreview(request, *rows, folder, out, [] { return g_pendingSignal; });
+    return std::max(exitCode,
+                    RunCliPreview(request, *rows, folder, out, [] { return g_pendingSignal; }));
 }
 
 } // namespace

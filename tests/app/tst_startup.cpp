@@ -174,16 +174,22 @@ private slots:
         ClipSpec spec;
         spec.seconds = 2;
         QVERIFY(MakeClip(clip, spec));
+        const QString text = home.path() + u"/notes.avi";
+        QVERIFY(WriteFileBytes(text, "not a video\n"));
         auto window = OpenMainWindow();
-        AddStartupFiles(*window, {clip, home.path() + u"/gone.avi"});
+        AddStartupFiles(*window, {text, clip, home.path() + u"/gone.avi"});
         QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 1);
         const QTreeWidgetItem *row = window->lvwVideoFiles->topLevelItem(0);
         QCOMPARE(row->text(0), QStringLiteral("clip"));
         QCOMPARE(row->text(2), QStringLiteral("00:00:02"));
         QCOMPARE(row->text(3), QStringLiteral("320x240"));
-        QCOMPARE(prompts.shown.size(), 1);
+        // The file without video, then the argument that is no file.
+        QCOMPARE(prompts.shown.size(), 2);
         QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Exclamation);
-        QVERIFY(prompts.shown[0].text.endsWith(u"\r\n" + home.path() + u"/gone.avi"));
+        QCOMPARE(prompts.shown[0].text,
+                 u"These files were not added, because they hold no video:\r\n" + text);
+        QCOMPARE(prompts.shown[1].icon, Prompts::Icon::Exclamation);
+        QVERIFY(prompts.shown[1].text.endsWith(u"\r\n" + home.path() + u"/gone.avi"));
     }
 
     void realBinaryStartsAndQuitsCleanly() {

@@ -603,21 +603,29 @@ private slots:
     }
 
     // --preview: both frames as pictures, the converter's error for a file
-    // it cannot read, nothing replaced and no temporary file left.
+    // it cannot read, a file without video left out, nothing replaced and no
+    // temporary file left.
     void previewWritesBothFrames() {
         TestHome home;
         const QString out = home.makeFolder(u"pictures"_s);
         const QString temporary = home.makeFolder(u"tmp"_s);
         const QString text = home.path() + u"/notes.avi"_s;
         QVERIFY(WriteFileBytes(text, "not a video"));
+        // Its headers name a video stream; no picture follows them.
+        const QString cut = home.path() + u"/cut short.avi"_s;
+        QVERIFY(QFile::copy(m_wide, cut));
+        QVERIFY(QFile::resize(cut, 4000));
         QVERIFY(WriteFileBytes(out + u"/wide clip-source.png"_s, "kept"));
         qputenv("TMPDIR", QFile::encodeName(temporary));
         const CliResult cli = RunCli({u"--preview"_s, u"00:00:01"_s, u"--size"_s, u"320x240"_s,
-                                      u"--keep-aspect"_s, u"-o"_s, out, m_wide, text});
+                                      u"--keep-aspect"_s, u"-o"_s, out, m_wide, text, cut});
         qunsetenv("TMPDIR");
         QCOMPARE(cli.exitCode, 1);
         QVERIFY2(cli.out.contains("at 00:00:01: 320x240, "), cli.out.constData());
-        QVERIFY2(cli.err.contains(QByteArray(QFile::encodeName(text) + ": Unknown format")),
+        QVERIFY2(
+            cli.err.contains(QByteArray(QFile::encodeName(text) + ": holds no video, not added")),
+            cli.err.constData());
+        QVERIFY2(cli.err.contains(QByteArray(QFile::encodeName(cut) + ": Unknown format")),
                  cli.err.constData());
         QCOMPARE(ReadFileBytes(out + u"/wide clip-source.png"_s), QByteArray("kept"));
         const QImage source(out + u"/wide clip-source (2).png"_s);
@@ -682,9 +690,14 @@ private slots:
     void infoPrintsTheListsRows() {
         TestHome home;
         const QString missing = home.path() + u"/gone.avi"_s;
-        const CliResult cli = RunCli({u"--info"_s, m_wide, m_narrow, missing});
+        const QString text = home.path() + u"/notes.avi"_s;
+        QVERIFY(WriteFileBytes(text, "not a video"));
+        const CliResult cli = RunCli({u"--info"_s, m_wide, text, m_narrow, missing});
         QCOMPARE(cli.exitCode, 1);
-        QVERIFY(cli.err.contains(QByteArray(QFile::encodeName(missing) + ": no such file")));
+        // The text is no row; the missing file's row is printed and named.
+        QCOMPARE(cli.err, QByteArray("mobivert-cli: " + QFile::encodeName(text) +
+                                     ": holds no video, not added\n" + "mobivert-cli: " +
+                                     QFile::encodeName(missing) + ": no such file\n"));
         QStringList expected;
         for (const QString &file : {m_wide, m_narrow, missing}) {
             const VideoFileInfo info = ExamineVideoFile(file);

@@ -334,7 +334,9 @@ private slots:
         const QStringList clips{in + u"/a.avi", in + u"/broken.avi", in + u"/c.avi",
                                 in + u"/d.avi"};
         QVERIFY(MakeClip(clips[0], {6.0, 320, 240, 25, true, true, {}}));
-        QVERIFY(WriteFileBytes(clips[1], "not a video\n"));
+        // Its headers name a video stream; no picture follows them.
+        QVERIFY(MakeClip(clips[1], {2.0, 320, 240, 25, true, true, {}}));
+        QVERIFY(QFile::resize(clips[1], 4000));
         QVERIFY(MakeClip(clips[2], {2.0, 320, 240, 25, true, true, {}}));
         QVERIFY(MakeClip(clips[3], {6.0, 320, 240, 25, true, true, {}}));
         AddFilesThroughDialog(*window, prompts, clips);

@@ -265,7 +265,9 @@ private slots:
 
     void aFileThatFailsShowsTheConvertersError() {
         TestHome clips;
-        const QString text = SampleFiles::makeTextAsAvi(clips.path());
+        // Its headers name a video stream; no picture follows them.
+        const QString text = SampleFiles::makeMpeg4Avi(clips.path(), QStringLiteral("notes.avi"));
+        QVERIFY(QFile::resize(text, 4000));
         PreviewFixture fixture({text});
         fixture.open([&](frmPreview *preview) {
             QTRY_VERIFY_WITH_TIMEOUT(!preview->isWorking(), 30000);
