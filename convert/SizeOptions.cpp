@@ -12,8 +12,9 @@ int roundEven(double value) {
 }
 
 // The most of a narrower source's height that is cropped to fill the
-// frame; beyond it the picture is pillarboxed.
-constexpr double MaxCropShare = 0.10;
+// frame; beyond it the picture is pillarboxed. Kept small, so that the
+// shape of what is shown stays within 2% of the source's.
+constexpr double MaxCropShare = 0.02;
 
 // Splits an even margin into top and bottom (or left and right), keeping
 // both even.

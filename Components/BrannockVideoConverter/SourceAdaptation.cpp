@@ -108,7 +108,14 @@ std::optional<SourceTrack> chooseTrack(const std::vector<SourceTrack> &tracks,
 }
 
 bool needsInterlaceDetection(const Plan &plan, const SourceFacts &facts) {
-    return !plan.videoEncoder.empty() && facts.hasVideo &&
+    // Codecs made for the web and for files only ever carry whole frames.
+    static const std::array<const char *, 6> progressiveOnly{"vp8",    "vp9", "av1",
+                                                             "theora", "png", "gif"};
+    const bool canBeInterlaced =
+        std::find_if(progressiveOnly.begin(), progressiveOnly.end(), [&](const char *codec) {
+            return facts.videoCodec == codec;
+        }) == progressiveOnly.end();
+    return !plan.videoEncoder.empty() && facts.hasVideo && canBeInterlaced &&
            plan.choices.deinterlace == DeinterlaceChoice::Automatic &&
            facts.fieldOrder == FieldOrder::Unknown && facts.transfer == Transfer::Standard;
 }
@@ -123,8 +130,12 @@ std::optional<FieldOrder> parseInterlaceDetection(const std::string &log) {
         const long tff = std::stol(match[1]);
         const long bff = std::stol(match[2]);
         const long progressive = std::stol(match[3]);
-        // Interlaced when most decided frames show combing, and enough of them.
-        if (tff + bff >= 10 && tff + bff > 2 * progressive)
+        // Interlaced when most decided frames show combing with one field
+        // order: fine moving detail in a whole frame can look combed too,
+        // but then as often one way as the other.
+        const long first = std::max(tff, bff);
+        const long second = std::min(tff, bff);
+        if (first >= 10 && first > 2 * progressive && first >= 4 * second)
             result = tff >= bff ? FieldOrder::TopFirst : FieldOrder::BottomFirst;
         else
             result = FieldOrder::Progressive;
@@ -179,9 +190,9 @@ SourceDecisions decide(const Plan &plan, const SourceFacts &facts,
     if (plan.soundEncoded) {
         decisions.sound = chooseTrack(facts.audio, plan.choices.audioTrack);
         if (!decisions.sound && !facts.audio.empty()) {
-            decisions.notes.push_back("no sound track '" + plan.choices.audioTrack +
-                                      "': the default one instead");
             decisions.sound = chooseTrack(facts.audio, {});
+            decisions.notes.push_back("no sound track '" + plan.choices.audioTrack + "': sound " +
+                                      trackText(*decisions.sound) + " instead");
         } else if (decisions.sound &&
                    (facts.audio.size() > 1 || !plan.choices.audioTrack.empty())) {
             decisions.notes.push_back("sound " + trackText(*decisions.sound));
