@@ -16,6 +16,7 @@
 #include "convert/FitPlanning.h"
 #include "convert/LibraryHandOff.h"
 #include "convert/OutputFolder.h"
+#include "convert/SourceNotes.h"
 #include "filelist/VideoFileReader.h"
 #include "platform/ProcessorCores.h"
 #include "platform/TerminationSignals.h"
@@ -287,11 +288,19 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
             return ExitInvalid;
         }
         const BatchPlan plan = PlanBatch(request.settings, *rows, options);
+        // What the converter will do for each source beyond the line: read
+        // from the row's conversion line, its first.
+        QStringList adaptations;
+        for (qsizetype i = 0; i < plan.lines.size(); ++i) {
+            if (plan.lineRows.value(i) == adaptations.size())
+                adaptations.append(SourceNotesForLine(plan.lines[i]));
+        }
         if (out.json()) {
             QJsonObject batch{
                 {QStringLiteral("event"), QStringLiteral("batch")},
                 {QStringLiteral("lines"), QJsonArray::fromStringList(plan.lines)},
-                {QStringLiteral("outputs"), QJsonArray::fromStringList(plan.outputPaths)}};
+                {QStringLiteral("outputs"), QJsonArray::fromStringList(plan.outputPaths)},
+                {QStringLiteral("adaptations"), QJsonArray::fromStringList(adaptations)}};
             if (plan.lanes.size() > 1) {
                 QJsonArray lanes;
                 for (int lane = 0; lane < plan.lanes.size(); ++lane)
@@ -302,6 +311,11 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
         } else {
             for (const QString &line : BatchListing(plan, dataFolder))
                 out.line(line);
+            for (qsizetype row = 0; row < adaptations.size(); ++row) {
+                if (!adaptations[row].isEmpty())
+                    out.line(QStringLiteral("Adapted to the source: %1: %2")
+                                 .arg(rows->at(row).Filepath, adaptations[row]));
+            }
         }
         return ExitConverted;
     }
