@@ -120,12 +120,12 @@ void FileListController::mnuView_OpenVideoFile_Click() {
 }
 
 void FileListController::mnuView_FileProperties_Click() {
-    const QTreeWidgetItem *item = CurrentFileListItem(m_main.lvwVideoFiles);
+    QTreeWidgetItem *item = CurrentFileListItem(m_main.lvwVideoFiles);
     if (!item) {
         prompts().information(&m_main, SelectFileFirst);
         return;
     }
-    if (ShowFileProperties(item->text(ColumnFilepath), &m_main) <= 32)
+    if (ShowFileProperties(item, &m_main) <= 32)
         prompts().critical(&m_main, QStringLiteral("Unable to show File Properties!"));
 }
 

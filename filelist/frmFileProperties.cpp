@@ -1,20 +1,28 @@
 #include "filelist/frmFileProperties.h"
 
+#include "Components/BrannockVideoConverter/SourceProbe.h"
 #include "base/Prompts.h"
+#include "filelist/FileListItems.h"
 #include "filelist/MediaInfoDLL.h"
+#include "filelist/SourceSummary.h"
+#include "filelist/TrackChoices.h"
 #include "widgets/GUIFunctions.h"
 #include "widgets/WizardHeader.h"
 
+#include <QComboBox>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTreeWidgetItem>
 #include <QVBoxLayout>
 
 namespace {
@@ -43,8 +51,9 @@ QString FileSizeText(qint64 bytes) {
            u')';
 }
 
-frmFileProperties::frmFileProperties(const QString &path, QWidget *parent)
-    : QDialog(parent) {
+frmFileProperties::frmFileProperties(const QString &path, QWidget *parent, QTreeWidgetItem *row)
+    : QDialog(parent)
+    , m_row(row) {
     const QFileInfo file(path);
     setObjectName(QStringLiteral("frmFileProperties"));
     setWindowTitle(file.fileName() + QStringLiteral(" Properties"));
@@ -75,12 +84,36 @@ frmFileProperties::frmFileProperties(const QString &path, QWidget *parent)
     form->addRow(QStringLiteral("Modified:"), lblModifiedValue);
     form->addRow(QStringLiteral("Accessed:"), lblAccessedValue);
 
+    // A folder is not examined: the library would read every file in it.
+    std::optional<converter::SourceFacts> facts;
+    if (!file.isDir())
+        facts = converter::probeSource(QFile::encodeName(path).toStdString());
+    if (!file.isDir())
+        grpFound = foundBox(facts);
+
+    const FileListRow rowFields = ReadFileListRow(row);
+    const converter::SourceFacts tracks = facts.value_or(converter::SourceFacts{});
+    cmbAudioTrack =
+        trackBox(QStringLiteral("cmbAudioTrack"), tracks.audio, true, rowFields.AudioTrack);
+    cmbSubtitleTrack = trackBox(QStringLiteral("cmbSubtitleTrack"), tracks.subtitles, false,
+                                rowFields.SubtitleTrack);
+    m_foundAudioIndex = cmbAudioTrack->currentIndex();
+    m_foundSubtitleIndex = cmbSubtitleTrack->currentIndex();
+    auto *trackForm = new QFormLayout;
+    // Without a row there is nowhere to keep a choice.
+    if (row && facts) {
+        trackForm->addRow(QStringLiteral("&Sound track:"), cmbAudioTrack);
+        trackForm->addRow(QStringLiteral("Su&btitles to burn in:"), cmbSubtitleTrack);
+    } else {
+        cmbAudioTrack->hide();
+        cmbSubtitleTrack->hide();
+    }
+
     txtMediaInfo = new QPlainTextEdit(this);
     txtMediaInfo->setObjectName(QStringLiteral("txtMediaInfo"));
     txtMediaInfo->setReadOnly(true);
     txtMediaInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtMediaInfo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    // A folder is not examined: the library would read every file in it.
     const QString report = file.isDir() ? QString() : MediaInfoReport(path);
     txtMediaInfo->setPlainText(
         report.isEmpty() ? QStringLiteral("No media information is available.") : report.trimmed());
@@ -91,19 +124,76 @@ frmFileProperties::frmFileProperties(const QString &path, QWidget *parent)
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
     auto *body = WizardBody(this, header);
     body->addLayout(form);
+    if (grpFound)
+        body->addWidget(grpFound);
+    body->addLayout(trackForm);
     body->addWidget(new QLabel(QStringLiteral("Media information:"), this));
     body->addWidget(txtMediaInfo, 1);
     body->addLayout(ButtonRow({cmdClose}));
-    resize(560, 520);
+    resize(600, 720);
 }
 
-qint32 ShowFileProperties(const QString &path, QWidget *owner) {
+QGroupBox *frmFileProperties::foundBox(const std::optional<converter::SourceFacts> &facts) {
+    auto *box = new QGroupBox(QStringLiteral("What Mobivert found"), this);
+    box->setObjectName(QStringLiteral("grpFound"));
+    auto *found = new QFormLayout(box);
+    for (const SourceSummaryLine &line : SummarizeSource(facts)) {
+        QLabel *value = valueLabel(box, QString());
+        value->setText(line.text);
+        if (line.label.isEmpty())
+            found->addRow(value);
+        else
+            found->addRow(line.label, value);
+    }
+    return box;
+}
+
+QComboBox *frmFileProperties::trackBox(const QString &name,
+                                       const std::vector<converter::SourceTrack> &tracks,
+                                       bool sound, const QString &chosen) {
+    auto *box = new QComboBox(this);
+    box->setObjectName(name);
+    for (const TrackChoice &choice :
+         sound ? SoundTrackChoices(tracks) : SubtitleTrackChoices(tracks))
+        box->addItem(choice.text, choice.value);
+    box->setCurrentIndex(TrackChoiceIndex(tracks, chosen));
+    // With one track or none, the default is all there is to choose.
+    box->setEnabled(tracks.size() >= 2);
+    return box;
+}
+
+void frmFileProperties::keepTrackChoices() const {
+    if (!m_row)
+        return;
+    FileListRow row = ReadFileListRow(m_row);
+    if (cmbAudioTrack->currentIndex() != m_foundAudioIndex)
+        row.AudioTrack = cmbAudioTrack->currentData().toString();
+    if (cmbSubtitleTrack->currentIndex() != m_foundSubtitleIndex)
+        row.SubtitleTrack = cmbSubtitleTrack->currentData().toString();
+    WriteFileListRow(m_row, row);
+}
+
+namespace {
+
+qint32 showProperties(const QString &path, QWidget *owner, QTreeWidgetItem *row) {
     const QFileInfo file(path);
     if (path.isEmpty() || !file.exists())
         return FilePropertiesFileNotFound;
     if (!file.isReadable())
         return FilePropertiesAccessDenied;
-    frmFileProperties properties(path, owner);
+    frmFileProperties properties(path, owner, row);
+    // The window has only Close: however it is closed, the choices stand.
     prompts().exec(&properties);
+    properties.keepTrackChoices();
     return FilePropertiesShown;
+}
+
+} // namespace
+
+qint32 ShowFileProperties(const QString &path, QWidget *owner) {
+    return showProperties(path, owner, nullptr);
+}
+
+qint32 ShowFileProperties(QTreeWidgetItem *row, QWidget *owner) {
+    return showProperties(row ? row->text(ColumnFilepath) : QString(), owner, row);
 }

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 
+using namespace Qt::StringLiterals;
+
 namespace SampleFiles {
 
 namespace {
@@ -101,6 +103,67 @@ QString makeAnamorphicMkv(const QString &folder) {
                            QStringLiteral("-preset"), QStringLiteral("ultrafast"),
                            QStringLiteral("-aspect"), QStringLiteral("16:9")};
     return made(QDir(folder).filePath(QStringLiteral("wide.mkv")), clip);
+}
+
+QString makeTwoSoundTracksMkv(const QString &folder) {
+    const QString subtitles = written(QDir(folder).filePath(QStringLiteral("words.srt")),
+                                      "1\n00:00:00,000 --> 00:00:01,000\nHello\n");
+    const QString path = QDir(folder).filePath(QStringLiteral("two tracks.mkv"));
+    const QStringList arguments = {u"-nostdin"_s,
+                                   u"-loglevel"_s,
+                                   u"error"_s,
+                                   u"-y"_s,
+                                   u"-f"_s,
+                                   u"lavfi"_s,
+                                   u"-i"_s,
+                                   u"testsrc2=size=320x240:rate=25:duration=1"_s,
+                                   u"-f"_s,
+                                   u"lavfi"_s,
+                                   u"-i"_s,
+                                   u"sine=frequency=440:duration=1"_s,
+                                   u"-f"_s,
+                                   u"lavfi"_s,
+                                   u"-i"_s,
+                                   u"sine=frequency=880:duration=1"_s,
+                                   u"-i"_s,
+                                   u"file:"_s + subtitles,
+                                   u"-map"_s,
+                                   u"0"_s,
+                                   u"-map"_s,
+                                   u"1"_s,
+                                   u"-map"_s,
+                                   u"2"_s,
+                                   u"-map"_s,
+                                   u"3"_s,
+                                   u"-c:v"_s,
+                                   u"libx264"_s,
+                                   u"-preset"_s,
+                                   u"ultrafast"_s,
+                                   u"-c:a:0"_s,
+                                   u"aac"_s,
+                                   u"-ac:a:0"_s,
+                                   u"2"_s,
+                                   u"-c:a:1"_s,
+                                   u"ac3"_s,
+                                   u"-ac:a:1"_s,
+                                   u"6"_s,
+                                   u"-c:s"_s,
+                                   u"srt"_s,
+                                   u"-metadata:s:a:0"_s,
+                                   u"language=eng"_s,
+                                   u"-metadata:s:a:1"_s,
+                                   u"language=fra"_s,
+                                   u"-metadata:s:s:0"_s,
+                                   u"language=eng"_s,
+                                   u"-disposition:a:0"_s,
+                                   u"0"_s,
+                                   u"-disposition:a:1"_s,
+                                   u"default"_s,
+                                   u"file:"_s + path};
+    const ProgramResult result = RunProgram(QStringLiteral("ffmpeg"), arguments);
+    if (result.exitCode != 0)
+        qFatal("ffmpeg could not make %s: %s", qPrintable(path), result.output.constData());
+    return path;
 }
 
 QStringList makeSmallFiles(const QString &folder, int count) {

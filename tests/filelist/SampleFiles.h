@@ -26,6 +26,10 @@ QString makeRotatedMp4(const QString &folder, int degrees = 90);
 QString makeAnamorphicMpeg(const QString &folder);
 // A Matroska file with H.264 video of 320x240 pixels displayed at 16:9, 1 second.
 QString makeAnamorphicMkv(const QString &folder);
+// A Matroska file with H.264 video of 320x240 pixels, two sound tracks (1:
+// "eng", AAC stereo; 2: "fra", AC-3 in 6 channels, the default) and one SRT
+// subtitle track in "eng", 1 second.
+QString makeTwoSoundTracksMkv(const QString &folder);
 
 // Small media files, named file1.avi, file2.avi, ..., for rows that are not
 // examined closely: copies of one short MP3 (no video, "00:00:00").

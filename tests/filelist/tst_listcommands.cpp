@@ -10,7 +10,10 @@
 #include "widgets/ClickableLabel.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDialog>
+#include <QFormLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -29,6 +32,31 @@ void fillFiveRows(QTreeWidget *list) {
         row.Filepath = QStringLiteral("/videos/%1.avi").arg(i);
         WriteFileListRow(AppendFileListRow(list), row);
     }
+}
+
+// The lines of the properties window's "What Mobivert found", by label.
+QMap<QString, QString> foundLines(const frmFileProperties *properties) {
+    QMap<QString, QString> lines;
+    const auto *form = qobject_cast<QFormLayout *>(properties->grpFound->layout());
+    for (int i = 0; form && i < form->rowCount(); ++i) {
+        const auto text = [&](QFormLayout::ItemRole role) {
+            const QLayoutItem *cell = form->itemAt(i, role);
+            const auto *label = cell ? qobject_cast<QLabel *>(cell->widget()) : nullptr;
+            return label ? label->text() : QString();
+        };
+        // A line without a label spans the form.
+        const QString field = text(QFormLayout::FieldRole);
+        lines.insert(text(QFormLayout::LabelRole),
+                     field.isEmpty() ? text(QFormLayout::SpanningRole) : field);
+    }
+    return lines;
+}
+
+QStringList itemTexts(const QComboBox *box) {
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts << box->itemText(i);
+    return texts;
 }
 
 QStringList names(const QTreeWidget *list) {
@@ -205,6 +233,57 @@ private slots:
                  qPrintable(size));
         QVERIFY2(report.contains(u"Audio Video Interleave"), qPrintable(report.left(300)));
         QVERIFY(report.contains(u"MPEG Audio"));
+    }
+
+    void propertiesShowWhatWasFoundAndKeepTheTrackChoice() {
+        TestHome home;
+        FakePrompts prompts;
+        const QString folder = home.makeFolder(QStringLiteral("v"));
+        const QString mkv = SampleFiles::makeTwoSoundTracksMkv(folder);
+        QMap<QString, QString> found;
+        QStringList sounds, subtitles;
+        bool soundsEnabled = false, subtitlesEnabled = true;
+        prompts.dialogHandler = [&](QDialog *dialog) {
+            auto *properties = qobject_cast<frmFileProperties *>(dialog);
+            if (!properties)
+                return int(QDialog::Rejected);
+            found = foundLines(properties);
+            sounds = itemTexts(properties->cmbAudioTrack);
+            subtitles = itemTexts(properties->cmbSubtitleTrack);
+            soundsEnabled = properties->cmbAudioTrack->isEnabled();
+            subtitlesEnabled = properties->cmbSubtitleTrack->isEnabled();
+            properties->cmbAudioTrack->setCurrentIndex(1);
+            return int(QDialog::Accepted);
+        };
+        auto window = OpenMainWindow();
+        FileListRow row;
+        row.Filepath = mkv;
+        row.SubtitleTrack = QStringLiteral("eng");
+        QTreeWidgetItem *item = AppendFileListRow(window->lvwVideoFiles);
+        WriteFileListRow(item, row);
+        window->lvwVideoFiles->setCurrentItem(item);
+        window->mnuView_FileProperties->trigger();
+
+        QVERIFY2(prompts.shown.isEmpty(), qPrintable(prompts.texts().join(u'|')));
+        QCOMPARE(found.value(u"Displayed size:"_s), u"320 × 240"_s);
+        QCOMPARE(found.value(u"Rotation:"_s), u"none"_s);
+        QCOMPARE(found.value(u"Pixel aspect:"_s), u"square"_s);
+        QCOMPARE(found.value(u"Sound tracks:"_s),
+                 u"1: eng, aac, 2 channels\n2: fra, ac3, 6 channels, default"_s);
+        QCOMPARE(found.value(u"Subtitle tracks:"_s), u"1: eng, subrip, text"_s);
+        QCOMPARE(sounds, (QStringList{u"Default (track 2, fra)"_s, u"1: eng, aac, 2 channels"_s,
+                                      u"2: fra, ac3, 6 channels"_s}));
+        QCOMPARE(subtitles, (QStringList{u"Default (track 1, eng)"_s, u"1: eng, subrip, text"_s}));
+        QVERIFY(soundsEnabled);
+        QVERIFY(!subtitlesEnabled);
+        // The chosen sound track is kept by number; the untouched subtitle
+        // choice keeps the row's own language.
+        QCOMPARE(ReadFileListRow(item).AudioTrack, u"1"_s);
+        QCOMPARE(ReadFileListRow(item).SubtitleTrack, u"eng"_s);
+
+        ShowFileProperties(SampleFiles::makeTextAsAvi(folder), nullptr);
+        QCOMPARE(found, (QMap<QString, QString>{
+                            {QString(), u"Mobivert could not read this file as a video."_s}}));
     }
 
     void propertiesOfAMissingFile() {
