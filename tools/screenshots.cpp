@@ -3,8 +3,9 @@
 // Stick mounted, the trim dialog and the preview of the first clip, the
 // conversion window during a run (with the time left) and after it, the
 // conversion window converting two files at once, and the list with each
-// row's outcome after that batch, in which one file could not be converted.
-// The trim dialog, the preview and the list's outcomes go into manual/,
+// row's outcome after that batch, in which one file could not be converted,
+// and the properties of a file with two sound tracks and subtitles.
+// The trim dialog, the preview, the list's outcomes and the properties go into manual/,
 // which ships with the application.
 // Usage: mobivert-screenshots OUTPUT_FOLDER (run under a display or
 // QT_QPA_PLATFORM=offscreen; the clips and settings live in a temporary home).
@@ -18,6 +19,7 @@
 #include "filelist/FileListController.h"
 #include "filelist/FramePicture.h"
 #include "filelist/VideoFileAdder.h"
+#include "filelist/frmFileProperties.h"
 #include "filelist/frmTrimVideo.h"
 #include "platform/ApplicationFolder.h"
 #include "widgets/GUIFunctions.h"
@@ -54,6 +56,31 @@ bool makeClip(const QString &path, const QString &size, int seconds) {
                 QStringLiteral("sine=duration=%1").arg(seconds), QStringLiteral("-c:v"),
                 QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("ultrafast"),
                 path}) == 0;
+}
+
+// 1440x1080 H.264 shown at 16:9, sound in English (stereo) and French (5.1,
+// the default), and English subtitles.
+bool makeTwoLanguageClip(const QString &path) {
+    QTemporaryDir folder;
+    QFile subtitles(folder.filePath(QStringLiteral("words.srt")));
+    if (!subtitles.open(QIODevice::WriteOnly) ||
+        subtitles.write("1\n00:00:00,000 --> 00:00:02,000\nBravo!\n") < 0)
+        return false;
+    subtitles.close();
+    const QStringList arguments =
+        QStringLiteral(
+            "-nostdin -loglevel error -y -f lavfi -i testsrc2=size=1440x1080:rate=25:duration=2 "
+            "-f lavfi -i sine=frequency=440:duration=2 -f lavfi -i sine=frequency=880:duration=2")
+            .split(u' ');
+    const QStringList encoding =
+        QStringLiteral("-map 0 -map 1 -map 2 -map 3 -c:v libx264 -preset ultrafast -aspect 16:9 "
+                       "-c:a:0 aac -ac:a:0 2 -c:a:1 ac3 -ac:a:1 6 -c:s srt "
+                       "-metadata:s:a:0 language=eng -metadata:s:a:1 language=fra "
+                       "-metadata:s:s:0 language=eng -disposition:a:0 0 -disposition:a:1 default")
+            .split(u' ');
+    return QProcess::execute(QStringLiteral("ffmpeg"),
+                             arguments + QStringList{QStringLiteral("-i"), subtitles.fileName()} +
+                                 encoding + QStringList{path}) == 0;
 }
 
 // Runs `steps` on the modal dialog that `open` shows, then closes it.
@@ -222,5 +249,21 @@ int main(int argc, char *argv[]) {
     window.lvwVideoFiles->clearSelection();
     QTest::qWait(200);
     window.grab().save(output + u"/manual/screenshot-statuses.png");
+
+    // The properties of a file with two sound tracks and subtitles, stored
+    // at 1440x1080 and shown at 16:9: what Mobivert found and the tracks.
+    const QString concert = home.path() + u"/Concert (two languages).mkv";
+    if (!makeTwoLanguageClip(concert))
+        return 1;
+    window.fileList().adder().AddDroppedFiles({concert});
+    QTest::qWait(1000);
+    QTreeWidgetItem *concertRow =
+        window.lvwVideoFiles->topLevelItem(window.lvwVideoFiles->topLevelItemCount() - 1);
+    window.lvwVideoFiles->setCurrentItem(concertRow);
+    onDialog<frmFileProperties>(window.mnuView_FileProperties, [&](frmFileProperties *properties) {
+        properties->cmbAudioTrack->setCurrentIndex(1);
+        QTest::qWait(300);
+        properties->grab().save(output + u"/manual/screenshot-properties.png");
+    });
     return 0;
 }
