@@ -86,10 +86,10 @@ frmFileProperties::frmFileProperties(const QString &path, QWidget *parent, QTree
 
     // A folder is not examined: the library would read every file in it.
     std::optional<converter::SourceFacts> facts;
-    if (!file.isDir())
+    if (!file.isDir()) {
         facts = converter::probeSource(QFile::encodeName(path).toStdString());
-    if (!file.isDir())
         grpFound = foundBox(facts);
+    }
 
     const FileListRow rowFields = ReadFileListRow(row);
     const converter::SourceFacts tracks = facts.value_or(converter::SourceFacts{});
