@@ -247,7 +247,7 @@ void TodaySourcesTest::initTestCase() {
         QVERIFY2(made.exitCode == 0,
                  qPrintable(recipe.name + u": " + QString::fromUtf8(made.output)));
     }
-    // The DVDs measure as woven fields, so that a missed deinterlace shows.
+    // The DVD measures as woven fields, so that a missed deinterlace shows.
     const auto [interlaced, progressive] = interlacedAndProgressive(m_sources + u"/dvd-4x3.mpg"_s);
     QVERIFY2(interlaced > 10 * progressive,
              qPrintable(u"%1 %2"_s.arg(interlaced).arg(progressive)));
