@@ -458,7 +458,7 @@ std::optional<FieldOrder> measureInterlacing(const std::string &ffmpeg, const Pl
     if (!plan.seek.empty())
         arguments.insert(arguments.end(), {"-ss", plan.seek});
     arguments.insert(arguments.end(), {"-i", plan.inputUrl, "-map", "0:V:0", "-vf", "idet",
-                                       "-frames:v", "200", "-an", "-sn", "-dn", "-f", "null", "-"});
+                                       "-frames:v", "100", "-an", "-sn", "-dn", "-f", "null", "-"});
     int status = 0;
     return parseInterlaceDetection(runSideJob(ffmpeg, arguments, status));
 }
