@@ -3,6 +3,7 @@
 #include <cmath>
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/display.h>
 }
@@ -73,6 +74,35 @@ bool isPictureSubtitle(AVCodecID codec) {
            codec == AV_CODEC_ID_DVB_SUBTITLE || codec == AV_CODEC_ID_XSUB;
 }
 
+// How the first picture of the stream says it was scanned. MPEG-4 Part 2
+// states it in its sequence header, which only reaches the decoded frames;
+// other codecs without a field order of their own say nothing this way.
+FieldOrder firstFrameScan(AVFormatContext *context, const AVStream *stream) {
+    const AVCodec *decoder = avcodec_find_decoder(stream->codecpar->codec_id);
+    AVCodecContext *codec = decoder ? avcodec_alloc_context3(decoder) : nullptr;
+    AVPacket *packet = av_packet_alloc();
+    AVFrame *frame = av_frame_alloc();
+    FieldOrder order = FieldOrder::Unknown;
+    if (codec && packet && frame && avcodec_parameters_to_context(codec, stream->codecpar) >= 0 &&
+        avcodec_open2(codec, decoder, nullptr) >= 0) {
+        for (int read = 0; read < 200 && order == FieldOrder::Unknown; ++read) {
+            if (av_read_frame(context, packet) < 0)
+                break;
+            if (packet->stream_index == stream->index && avcodec_send_packet(codec, packet) >= 0 &&
+                avcodec_receive_frame(codec, frame) >= 0) {
+                order = !frame->interlaced_frame ? FieldOrder::Progressive
+                        : frame->top_field_first ? FieldOrder::TopFirst
+                                                 : FieldOrder::BottomFirst;
+            }
+            av_packet_unref(packet);
+        }
+    }
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&codec);
+    return order;
+}
+
 } // namespace
 
 std::optional<SourceFacts> probeSource(const std::string &path) {
@@ -104,6 +134,8 @@ std::optional<SourceFacts> probeSource(const std::string &path) {
                 facts.sarDen = reduced.den;
             }
             facts.fieldOrder = fieldOrderOf(codec->field_order);
+            if (facts.fieldOrder == FieldOrder::Unknown && codec->codec_id == AV_CODEC_ID_MPEG4)
+                facts.fieldOrder = firstFrameScan(context, stream);
             if (codec->color_trc == AVCOL_TRC_SMPTE2084)
                 facts.transfer = Transfer::Pq;
             else if (codec->color_trc == AVCOL_TRC_ARIB_STD_B67)

@@ -56,7 +56,9 @@ FileListRow makeRow(const QString &name, const QString &duration, const QString 
             QStringLiteral("1280x720"),
             begin,
             end,
-            QStringLiteral("/videos/") + name + QStringLiteral(".mp4")};
+            QStringLiteral("/videos/") + name + QStringLiteral(".mp4"),
+            {},
+            {}};
 }
 
 // The words of a command without its trim (-ss and -t with their values)
