@@ -256,10 +256,12 @@ private slots:
 
         QCOMPARE(entries(window->cmbProfiles), QStringList{u"Custom"_s});
         QCOMPARE(window->cmbProfiles->currentIndex(), -1);
-        // Every box a profile file fills ("Files at once" is not one of them).
+        // Every box a profile file fills ("Files at once" and "Deinterlace:"
+        // are the user's own, not a profile's).
         for (QComboBox *box : window->findChildren<QComboBox *>()) {
             if (box != window->cmbProfiles &&
-                box != window->frmOutputDirectorySettings->cmbFilesAtOnce)
+                box != window->frmOutputDirectorySettings->cmbFilesAtOnce &&
+                box != video()->cmbDeinterlace)
                 QVERIFY2(box->count() == 0, qPrintable(box->objectName()));
         }
         QVERIFY(video()->cmbVideoSize->currentText().isEmpty());
