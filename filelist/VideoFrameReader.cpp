@@ -2,10 +2,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTransform>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/display.h>
 #include <libavutil/log.h>
 #include <libswscale/swscale.h>
 }
@@ -71,6 +73,7 @@ struct VideoFrameReader::State {
     FormatPtr format;
     CodecPtr codec;
     AVStream *stream = nullptr;
+    int rotation = 0; // clockwise degrees the picture is turned for display
     int streamIndex = -1;
     int64_t startPts = 0;         // the file's start in the stream's time base
     int64_t lastSkip = INT64_MIN; // frames from here on are always decoded
@@ -217,6 +220,10 @@ struct VideoFrameReader::State {
         if (width <= 0 || height <= 0)
             return {};
         QSize size(width, height);
+        // A picture shown turned on its side fits the box the other way round.
+        const bool sideways = rotation == 90 || rotation == 270;
+        if (sideways)
+            fit.transpose();
         if (fit.width() > 0 || fit.height() > 0) {
             const AVRational aspect = frame->sample_aspect_ratio.num > 0
                                           ? frame->sample_aspect_ratio
@@ -243,6 +250,8 @@ struct VideoFrameReader::State {
         const int lines[4] = {int(image.bytesPerLine()), 0, 0, 0};
         if (sws_scale(scaler, frame->data, frame->linesize, 0, height, target, lines) <= 0)
             return {};
+        if (rotation != 0)
+            return image.transformed(QTransform().rotate(rotation));
         return image;
     }
 };
@@ -258,6 +267,13 @@ VideoFrameReader::VideoFrameReader(const QString &path, CancelTest cancelled)
     if (d->streamIndex < 0 || !decoder)
         return;
     d->stream = d->format->streams[d->streamIndex];
+    if (const uint8_t *matrix =
+            av_stream_get_side_data(d->stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr)) {
+        // The matrix turns counter-clockwise, as ffmpeg shows it.
+        const double angle = av_display_rotation_get(reinterpret_cast<const int32_t *>(matrix));
+        if (!std::isnan(angle))
+            d->rotation = int(((std::lround(-angle / 90.0) % 4) + 4) % 4) * 90;
+    }
     // A cover picture in a music file is no video.
     if (d->stream->disposition & AV_DISPOSITION_ATTACHED_PIC)
         return;
@@ -291,7 +307,8 @@ QSize VideoFrameReader::displaySize() const {
     const AVRational aspect = parameters->sample_aspect_ratio;
     const double width = aspect.num > 0 && aspect.den > 0 ? parameters->width * av_q2d(aspect)
                                                           : double(parameters->width);
-    return {int(std::lround(width)), parameters->height};
+    const QSize shown(int(std::lround(width)), parameters->height);
+    return d->rotation == 90 || d->rotation == 270 ? shown.transposed() : shown;
 }
 
 VideoFrameReader::Frame VideoFrameReader::frameAt(double seconds, QSize fit) {

@@ -34,15 +34,16 @@ public:
     // The file opened and holds a video stream with a decoder.
     bool hasVideo() const;
     // The picture's size as it is shown: the stored size with the pixel
-    // aspect ratio applied to the width. Empty without video.
+    // aspect ratio applied to the width, turned as the file says it is
+    // shown (an upright phone video). Empty without video.
     QSize displaySize() const;
 
     // The frame shown at `seconds` from the start of the file: the last frame
     // that starts at or before that time (the first frame for an earlier
-    // time, the last frame for a time past the end). With an empty `fit` the
-    // picture keeps its stored size; otherwise it is scaled, with its shown
-    // aspect ratio, to fit inside `fit`, where a zero width or height leaves
-    // that side free.
+    // time, the last frame for a time past the end), turned as it is shown.
+    // With an empty `fit` the picture keeps its stored size; otherwise it is
+    // scaled, with its shown aspect ratio, to fit inside `fit`, where a zero
+    // width or height leaves that side free.
     Frame frameAt(double seconds, QSize fit = {});
 
 private:

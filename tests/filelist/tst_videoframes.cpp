@@ -161,6 +161,30 @@ private slots:
         QCOMPARE(reader.frameAt(1, QSize(100, 0)).image.size(), QSize(100, 75));
     }
 
+    // A phone video stored on its side is shown upright, as ffmpeg shows it,
+    // and fits a box the way it is shown.
+    void turnedAsShown_data() {
+        QTest::addColumn<int>("degrees");
+        QTest::newRow("a quarter") << 90;
+        QTest::newRow("half") << 180;
+        QTest::newRow("three quarters") << 270;
+    }
+
+    void turnedAsShown() {
+        QFETCH(int, degrees);
+        const QString path = SampleFiles::makeRotatedMp4(m_dir.path(), degrees);
+        VideoFrameReader reader(path);
+        const QSize stored(352, 288);
+        const QSize shown = degrees == 180 ? stored : stored.transposed();
+        QCOMPARE(reader.displaySize(), shown);
+        const QImage picture = reader.frameAt(0).image;
+        QCOMPARE(picture.size(), shown);
+        const double difference = meanDifference(rgbBytes(picture), ffmpegFrame(path, 0));
+        QVERIFY2(difference < 1.0, qPrintable(QString::number(difference)));
+        QCOMPARE(reader.frameAt(0.5, QSize(100, 100)).image.size().height(),
+                 degrees == 180 ? 82 : 100);
+    }
+
     void noPictureInFilesWithoutOne_data() {
         QTest::addColumn<QString>("kind");
         QTest::newRow("missing") << "missing";
