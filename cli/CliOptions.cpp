@@ -697,7 +697,9 @@ Output:
 
 What to do instead of converting:
       --dry-run            print the batch file that would run (with several
-                           files at once, each one's batch file in turn)
+                           files at once, each one's batch file in turn),
+                           then what the converter will do for each source
+                           ("Adapted to the source: ...: rotated 90°")
       --info               print each file's name, codec, duration and frame
                            size, tab-separated, one line per file
       --preview TIME       convert 3 seconds around TIME (HH:MM:SS or seconds)
