@@ -4,27 +4,13 @@
 #include "Components/BrannockVideoConverter/OptionValues.h"
 #include "Components/BrannockVideoConverter/Translation.h"
 #include "Components/BrannockVideoConverter/TwoPass.h"
+#include "tests/converter/ArgumentWords.h"
 
 #include <QTest>
 
 using namespace converter;
 
 namespace {
-
-std::vector<std::string> words(const QString &line) {
-    std::vector<std::string> result;
-    const QStringList parts = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    for (const QString &part : parts)
-        result.push_back(part.toStdString());
-    return result;
-}
-
-QString joined(const std::vector<std::string> &list) {
-    QStringList parts;
-    for (const std::string &item : list)
-        parts << QString::fromStdString(item);
-    return parts.join(QLatin1Char(' '));
-}
 
 // The ffmpeg arguments for a command line, with "OUT" for the output file.
 QString ffmpegLine(const QString &arguments) {

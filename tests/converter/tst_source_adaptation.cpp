@@ -2,6 +2,7 @@
 // decisions taken from the source's facts and the ffmpeg arguments they give.
 #include "Components/BrannockVideoConverter/SourceAdaptation.h"
 #include "Components/BrannockVideoConverter/Translation.h"
+#include "tests/converter/ArgumentWords.h"
 
 #include <QTest>
 
@@ -9,20 +10,6 @@ using namespace converter;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-std::vector<std::string> words(const QString &line) {
-    std::vector<std::string> result;
-    for (const QString &part : line.split(u' ', Qt::SkipEmptyParts))
-        result.push_back(part.toStdString());
-    return result;
-}
-
-QString joined(const std::vector<std::string> &list) {
-    QStringList parts;
-    for (const std::string &item : list)
-        parts << QString::fromStdString(item);
-    return parts.join(u' ');
-}
 
 SourceTrack track(int number, const char *language, bool isDefault = false, bool picture = false) {
     SourceTrack made;
