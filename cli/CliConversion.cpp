@@ -6,6 +6,7 @@
 #include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
 #include "convert/CMDLauncher.h"
+#include "convert/SourceNotes.h"
 #include "platform/SleepInhibitor.h"
 
 #include <algorithm>
@@ -142,18 +143,25 @@ void CliConversion::announceFiles() {
 void CliConversion::announceFile(int number) {
     const QString &input = m_plan.rows[number - 1].inputPath;
     const QString &output = m_plan.outputPaths[number - 1];
+    // What the converter does for this source, from the row's conversion
+    // line (its first).
+    const qsizetype line = m_plan.lineRows.indexOf(number - 1);
+    const QString adapted = line >= 0 ? SourceNotesForLine(m_plan.lines[line]) : QString();
     if (m_output.json()) {
         QJsonObject event{{QStringLiteral("event"), QStringLiteral("file")},
                           {QStringLiteral("number"), number},
                           {QStringLiteral("of"), m_progress.rowCount()},
                           {QStringLiteral("input"), input},
-                          {QStringLiteral("output"), output}};
+                          {QStringLiteral("output"), output},
+                          {QStringLiteral("adapted"), adapted}};
         if (m_progress.laneCount() > 1)
             event.insert(QStringLiteral("lane"), m_progress.rows()[number - 1].lane + 1);
         m_output.object(event);
     } else {
         m_output.line(QStringLiteral("File %1 of %2: ").arg(number).arg(m_progress.rowCount()) +
                       input + QStringLiteral(" -> ") + output);
+        if (!adapted.isEmpty())
+            m_output.line(QStringLiteral("  Adapted to the source: ") + adapted);
     }
 }
 
