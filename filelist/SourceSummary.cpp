@@ -78,9 +78,10 @@ QString tracksText(const std::vector<SourceTrack> &tracks,
 
 DisplayedSize DisplayedSizeOf(const SourceFacts &facts) {
     DisplayedSize size{facts.width, facts.height};
+    // An even width, as the file list shows it (and as pictures are scaled).
     if (facts.anamorphic())
-        size.width = static_cast<int>(
-            std::lround(static_cast<double>(facts.width) * facts.sarNum / facts.sarDen));
+        size.width = 2 * static_cast<int>(std::nearbyint(static_cast<double>(facts.width) *
+                                                         facts.sarNum / facts.sarDen / 2));
     if (facts.rotation == 90 || facts.rotation == 270)
         std::swap(size.width, size.height);
     return size;

@@ -98,12 +98,12 @@ private slots:
         dvd.sarDen = 27;
         QTest::newRow("anamorphic")
             << Facts(dvd)
-            << L({"Displayed size: 853 × 480", "Stored size: 720 × 480", "Pixel aspect: 32:27"})
+            << L({"Displayed size: 854 × 480", "Stored size: 720 × 480", "Pixel aspect: 32:27"})
             << 8;
         SourceFacts turnedDvd = dvd;
         turnedDvd.rotation = 270;
         QTest::newRow("anamorphic, rotated 270")
-            << Facts(turnedDvd) << L({"Displayed size: 480 × 853", "Rotation: 270°"}) << 8;
+            << Facts(turnedDvd) << L({"Displayed size: 480 × 854", "Rotation: 270°"}) << 8;
         SourceFacts tff = picture(720, 576);
         tff.fieldOrder = FieldOrder::TopFirst;
         QTest::newRow("top field first")
