@@ -95,7 +95,7 @@ double childrenCpuSeconds() {
 }
 
 ProgramRun runQuietly(const std::vector<std::string> &arguments,
-                      const std::function<void(pid_t)> &started) {
+                      const std::function<void(pid_t)> &started, const std::string &errorFile) {
     ProgramRun run;
     std::vector<char *> argv;
     for (const std::string &argument : arguments)
@@ -104,8 +104,13 @@ ProgramRun runQuietly(const std::vector<std::string> &arguments,
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    for (int fd : {0, 1, 2})
+    for (int fd : {0, 1})
         posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_RDWR, 0);
+    if (errorFile.empty())
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_RDWR, 0);
+    else
+        posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
     QElapsedTimer timer;
     timer.start();
     pid_t pid = -1;

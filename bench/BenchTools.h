@@ -45,9 +45,11 @@ struct ProgramRun {
     double cpuSeconds = 0; // user and system time of the program and the children it waited for
     qint64 peakKiB = -1;   // the program's own peak resident memory
 };
-// `started`, when given, runs with the program's pid once it has started.
+// `started`, when given, runs with the program's pid once it has started;
+// `errorFile`, when given, receives the program's standard error instead.
 ProgramRun runQuietly(const std::vector<std::string> &arguments,
-                      const std::function<void(pid_t)> &started = {});
+                      const std::function<void(pid_t)> &started = {},
+                      const std::string &errorFile = {});
 
 double best(const std::vector<double> &values);
 double median(std::vector<double> values);

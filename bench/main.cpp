@@ -9,6 +9,7 @@
 #include "bench/FrameBench.h"
 #include "bench/LanesBench.h"
 #include "bench/QualityBench.h"
+#include "bench/SourcesBench.h"
 #include "bench/StartupBench.h"
 #include "bench/WholeBatchBench.h"
 
@@ -53,6 +54,8 @@ int main(int argc, char **argv) {
         {QStringLiteral("lanes"), QStringLiteral("Files at once: Automatic against one lane"),
          RunLanesBench},
         {QStringLiteral("frames"), QStringLiteral("A frame of a 1080p H.264 file"), RunFrameBench},
+        {QStringLiteral("sources"), QStringLiteral("Sources of today against HandBrakeCLI"),
+         RunSourcesBench},
         // Further sections follow here, each with its own name.
     };
 
