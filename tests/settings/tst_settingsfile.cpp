@@ -1,6 +1,7 @@
 // The user's settings file: where it lives, its keys and their defaults.
 #include "settings/SettingsFile.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,11 +61,7 @@ private slots:
         QFETCH(QByteArray, after);
         TestHome home;
         const QString data = home.makeFolder(QStringLiteral("data"));
-        if (!before.isEmpty()) {
-            QFile file(SettingsFile::path(data));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(before);
-        }
+        QVERIFY(before.isEmpty() || WriteFileBytes(SettingsFile::path(data), before));
         SettingsFile::VideoRateOptions options = SettingsFile::readVideoRateOptions(data);
         QCOMPARE(options, (SettingsFile::VideoRateOptions{twoPass, fitBatch, megabytes}));
         // Written back unchanged, nothing is written; one change writes one key.
@@ -103,11 +100,7 @@ private slots:
         QFETCH(QByteArray, after);
         TestHome home;
         const QString data = home.makeFolder(QStringLiteral("data"));
-        if (!before.isEmpty()) {
-            QFile file(SettingsFile::path(data));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(before);
-        }
+        QVERIFY(before.isEmpty() || WriteFileBytes(SettingsFile::path(data), before));
         SettingsFile::PictureOptions options = SettingsFile::readPictureOptions(data);
         QCOMPARE(options, (SettingsFile::PictureOptions{Deinterlace(deinterlace), burnSubtitles}));
         QVERIFY(SettingsFile::writePictureOptions(data, options));
