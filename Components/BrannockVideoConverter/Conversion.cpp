@@ -476,6 +476,25 @@ bool extractSubtitles(const std::string &ffmpeg, const Plan &plan, int track,
            written.st_size > 0;
 }
 
+// Whether the process runs: it exists and has not ended (a process that
+// has ended stays as a zombie until its parent, or init, collects it).
+bool processRuns(pid_t pid) {
+    const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno != ENOENT;
+    char text[512];
+    const ssize_t size = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (size <= 0)
+        return true;
+    // "pid (name) S ...": the state follows the last parenthesis.
+    const std::string_view stat(text, static_cast<std::size_t>(size));
+    const std::size_t close = stat.rfind(')');
+    return close == std::string_view::npos || close + 2 >= stat.size() ||
+           (stat[close + 2] != 'Z' && stat[close + 2] != 'X');
+}
+
 bool sameFile(const struct stat &a, const struct stat &b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -522,6 +541,12 @@ int runConversion(const std::vector<std::string> &arguments) {
     const pid_t parent = ::getppid();
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != parent)
+        ::raise(SIGTERM);
+    // The shell may have ended before that, while the program was still
+    // being loaded (ffmpeg's libraries take a few tens of milliseconds). The
+    // batch shell leads the process group of everything it runs; once it is
+    // gone, nobody follows this conversion any more.
+    if (const pid_t group = ::getpgrp(); group != ::getpid() && !processRuns(group))
         ::raise(SIGTERM);
     TemporaryOutput temporary;
     std::string failure;

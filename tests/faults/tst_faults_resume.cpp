@@ -135,7 +135,8 @@ private slots:
         QVERIFY(resume.waitForFinished(180000));
         const QString said = QString::fromUtf8(resume.readAllStandardOutput());
         QVERIFY2(resume.exitCode() == 0, qPrintable(said));
-        QVERIFY(said.startsWith(u"Resuming the interrupted batch: 2 of 3 files left.\n"));
+        QVERIFY2(said.startsWith(u"Resuming the interrupted batch: 2 of 3 files left.\n"),
+                 qPrintable(said));
         QVERIFY(said.contains(u"2 of 2 files converted."));
         QCOMPARE(FilesIn(clips.out),
                  (QStringList{QStringLiteral("clip1.m4v"), QStringLiteral("clip2.m4v"),
