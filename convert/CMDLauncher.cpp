@@ -43,6 +43,11 @@ void CMDLauncher::start(const QString &batchPath) {
     }
     m_stopped = false;
     m_process.setArguments({QStringLiteral("-v"), batchPath});
+    // What the batch runs knows that the shell leads its process group: a
+    // converter that finds that shell gone has nobody to report to.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("MOBIVERT_BATCH_SHELL"), QStringLiteral("1"));
+    m_process.setProcessEnvironment(environment);
     m_process.start(QIODevice::ReadOnly);
     if (!m_process.waitForStarted()) {
         m_status = StartFailed;

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -543,11 +544,13 @@ int runConversion(const std::vector<std::string> &arguments) {
     if (::getppid() != parent)
         ::raise(SIGTERM);
     // The shell may have ended before that, while the program was still
-    // being loaded (ffmpeg's libraries take a few tens of milliseconds). The
-    // batch shell leads the process group of everything it runs; once it is
-    // gone, nobody follows this conversion any more.
-    if (const pid_t group = ::getpgrp(); group != ::getpid() && !processRuns(group))
-        ::raise(SIGTERM);
+    // being loaded (ffmpeg's libraries take a few tens of milliseconds). A
+    // batch shell of Mobivert's leads the process group of everything it
+    // runs (and says so); once it is gone, nobody follows this conversion.
+    if (const char *batch = std::getenv("MOBIVERT_BATCH_SHELL"); batch && *batch == '1') {
+        if (const pid_t group = ::getpgrp(); group != ::getpid() && !processRuns(group))
+            ::raise(SIGTERM);
+    }
     TemporaryOutput temporary;
     std::string failure;
     // An unnamed file needs the muxer named, since ffmpeg cannot see the extension.
