@@ -1,5 +1,7 @@
 #include "filelist/VideoFrameReader.h"
 
+#include "Components/BrannockVideoConverter/SourceProbe.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QTransform>
@@ -7,7 +9,6 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
-#include <libavutil/display.h>
 #include <libavutil/log.h>
 #include <libswscale/swscale.h>
 }
@@ -267,13 +268,7 @@ VideoFrameReader::VideoFrameReader(const QString &path, CancelTest cancelled)
     if (d->streamIndex < 0 || !decoder)
         return;
     d->stream = d->format->streams[d->streamIndex];
-    if (const uint8_t *matrix =
-            av_stream_get_side_data(d->stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr)) {
-        // The matrix turns counter-clockwise, as ffmpeg shows it.
-        const double angle = av_display_rotation_get(reinterpret_cast<const int32_t *>(matrix));
-        if (!std::isnan(angle))
-            d->rotation = int(((std::lround(-angle / 90.0) % 4) + 4) % 4) * 90;
-    }
+    d->rotation = converter::displayRotation(d->stream);
     // A cover picture in a music file is no video.
     if (d->stream->disposition & AV_DISPOSITION_ATTACHED_PIC)
         return;

@@ -42,18 +42,6 @@ std::optional<double> startOf(const AVStream *stream) {
     return static_cast<double>(stream->start_time) * av_q2d(stream->time_base);
 }
 
-int rotationOf(const AVStream *stream) {
-    const uint8_t *matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
-    if (!matrix)
-        return 0;
-    const double angle = av_display_rotation_get(reinterpret_cast<const int32_t *>(matrix));
-    if (std::isnan(angle))
-        return 0;
-    // The matrix turns counter-clockwise; displays turn the picture clockwise.
-    const long turns = std::lround(-angle / 90.0);
-    return static_cast<int>(((turns % 4) + 4) % 4) * 90;
-}
-
 FieldOrder fieldOrderOf(AVFieldOrder order) {
     switch (order) {
     case AV_FIELD_PROGRESSIVE:
@@ -105,6 +93,18 @@ FieldOrder firstFrameScan(AVFormatContext *context, const AVStream *stream) {
 
 } // namespace
 
+int displayRotation(const AVStream *stream) {
+    const uint8_t *matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
+    if (!matrix)
+        return 0;
+    const double angle = av_display_rotation_get(reinterpret_cast<const int32_t *>(matrix));
+    if (std::isnan(angle))
+        return 0;
+    // The matrix turns counter-clockwise; displays turn the picture clockwise.
+    const long turns = std::lround(-angle / 90.0);
+    return static_cast<int>(((turns % 4) + 4) % 4) * 90;
+}
+
 std::optional<SourceFacts> probeSource(const std::string &path) {
     av_log_set_level(AV_LOG_QUIET);
     InputContext input(path);
@@ -124,7 +124,7 @@ std::optional<SourceFacts> probeSource(const std::string &path) {
             facts.videoCodec = avcodec_get_name(codec->codec_id);
             facts.width = codec->width;
             facts.height = codec->height;
-            facts.rotation = rotationOf(stream);
+            facts.rotation = displayRotation(stream);
             const AVRational sar =
                 av_guess_sample_aspect_ratio(context, const_cast<AVStream *>(stream), nullptr);
             if (sar.num > 0 && sar.den > 0) {
