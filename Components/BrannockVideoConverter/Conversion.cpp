@@ -4,6 +4,7 @@
 #include "Components/BrannockVideoConverter/ErrorText.h"
 #include "Components/BrannockVideoConverter/FfmpegLocation.h"
 #include "Components/BrannockVideoConverter/FfmpegLog.h"
+#include "Components/BrannockVideoConverter/InputKind.h"
 #include "Components/BrannockVideoConverter/PassLogFolder.h"
 #include "Components/BrannockVideoConverter/ProgressReport.h"
 #include "Components/BrannockVideoConverter/SourceAdaptation.h"
@@ -511,6 +512,16 @@ int runConversion(const std::vector<std::string> &arguments) {
     }
     Plan plan = std::get<Plan>(translation);
 
+    // A source file is examined before anything opens it: a FIFO would keep
+    // ffmpeg (and the probe) waiting for a writer for ever.
+    if (plan.inputUrl != plan.input) {
+        if (const std::string problem = inputKindProblem(inputKindOf(plan.input));
+            !problem.empty()) {
+            console.error(plan.input + ": " + problem);
+            return 1;
+        }
+    }
+
     const std::optional<std::string> ffmpeg = findFfmpeg();
     if (!ffmpeg) {
         console.error("ffmpeg not found: install the ffmpeg package");
@@ -604,6 +615,14 @@ int runConversion(const std::vector<std::string> &arguments) {
         }
         result = runTwoPasses(*ffmpeg, plan, passLog.logPrefix(), outputUrl, outputFd, temporary,
                               console, durationShown, timeline);
+        // A pass log cut short by a full disk fails a pass in ffmpeg's words
+        // ("Error submitting video frame to the encoder"): say which folder.
+        if (!succeeded(result) && result.signal == 0) {
+            if (const std::string full =
+                    passLogSpaceProblem(temporaryFolder(), passLog.freeBytes());
+                !full.empty())
+                console.error(full);
+        }
         passLog.remove();
     } else {
         result =

@@ -30,8 +30,10 @@ std::string ErrorText::translate(const LogLine &line) const {
     const std::string inputPrefix = m_inputUrl + ": ";
     if (line.text.starts_with(inputPrefix)) {
         const std::string_view reason = std::string_view(line.text).substr(inputPrefix.size());
-        if (reason == "No such file or directory" || reason == "Permission denied")
+        if (reason == "No such file or directory")
             return m_input + ": no such file or directory";
+        if (reason == "Permission denied")
+            return m_input + ": permission denied";
         if (reason == "Invalid data found when processing input")
             return m_input + ": Unknown format";
         return m_input + ": Error while opening file";

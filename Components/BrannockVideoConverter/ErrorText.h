@@ -6,8 +6,8 @@
 
 // ffmpeg 5.1's error messages in the words of the old builds, with the paths as
 // the converter was given them:
-//   "<in>: No such file or directory", "<in>: Permission denied"
-//                                           -> "<in>: no such file or directory"
+//   "<in>: No such file or directory"       -> "<in>: no such file or directory"
+//   "<in>: Permission denied"               -> "<in>: permission denied"
 //   "<in>: Invalid data found when processing input" -> "<in>: Unknown format"
 //   any other "<in>: <message>"             -> "<in>: Error while opening file"
 //   "[swscaler @ 0x...] <message>"          -> "swScaler: <message>"

@@ -227,7 +227,7 @@ void ConverterOutputTest::errorTexts_data() {
         << QByteArray("in dir/clip 1.avi: no such file or directory");
     QTest::newRow("unreadable input")
         << QByteArray("[error] file:in dir/clip 1.avi: Permission denied")
-        << QByteArray("in dir/clip 1.avi: no such file or directory");
+        << QByteArray("in dir/clip 1.avi: permission denied");
     QTest::newRow("not a media file")
         << QByteArray("[error] file:in dir/clip 1.avi: Invalid data found when processing input")
         << QByteArray("in dir/clip 1.avi: Unknown format");

@@ -18,6 +18,8 @@
 
 #include <csignal>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -366,18 +368,40 @@ void ConverterRunTest::inputErrors_data() {
                                            "AVI garbage that is no video "
                                            "at all, repeated, repeated, repeated.")
                              << QStringLiteral("Unknown format");
+    // Marked contents: made as a folder, a FIFO, a link or an unreadable file.
     QTest::newRow("a folder") << QStringLiteral("folder.avi") << QByteArray("/")
-                              << QStringLiteral("Error while opening file");
+                              << QStringLiteral("is a folder, not a video file");
+    QTest::newRow("a FIFO") << QStringLiteral("pipe.avi") << QByteArray("|")
+                            << QStringLiteral("is not a regular file (a FIFO)");
+    QTest::newRow("a link to /dev/zero")
+        << QStringLiteral("zero.avi") << QByteArray("->/dev/zero")
+        << QStringLiteral("is not a regular file (a character device)");
+    QTest::newRow("a link to /dev/null")
+        << QStringLiteral("null.avi") << QByteArray("->/dev/null")
+        << QStringLiteral("is not a regular file (a character device)");
+    QTest::newRow("unreadable") << QStringLiteral("locked.avi") << QByteArray("000")
+                                << QStringLiteral("permission denied");
 }
 
 void ConverterRunTest::inputErrors() {
     QFETCH(QString, input);
     QFETCH(QByteArray, content);
     QFETCH(QString, message);
-    if (content == "/")
+    const QString path = m_folder + QLatin1Char('/') + input;
+    if (content == "/") {
         QVERIFY(QDir(m_folder).mkdir(input));
-    else if (!content.isEmpty())
-        QVERIFY(WriteFileBytes(m_folder + QLatin1Char('/') + input, content));
+    } else if (content == "|") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (content.startsWith("->")) {
+        QVERIFY(QFile::link(QString::fromLatin1(content.mid(2)), path));
+    } else if (content == "000") {
+        if (::geteuid() == 0)
+            QSKIP("every file is readable to root");
+        QVERIFY(WriteFileBytes(path, content));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    } else if (!content.isEmpty()) {
+        QVERIFY(WriteFileBytes(path, content));
+    }
     // A failed run leaves an earlier output of the same name alone.
     QVERIFY(WriteFileBytes(m_folder + QStringLiteral("/out.mp4"), "an earlier conversion"));
     const QStringList before = FilesIn(m_folder);
