@@ -34,6 +34,14 @@ void OpenAddress(const QUrl &url) {
     prompts().openUrl(url);
 }
 
-void OpenHelpManual() {
-    OpenAddress(HelpManualUrl());
+QString NoBrowserMessage(const QString &manualPath) {
+    return JoinLines(
+        {QStringLiteral("No web browser could be started to show the manual. It is at:"),
+         manualPath});
+}
+
+void OpenHelpManual(QWidget *parent) {
+    const QUrl manual = HelpManualUrl();
+    if (!prompts().tryOpenUrl(manual))
+        prompts().exclamation(parent, NoBrowserMessage(manual.toLocalFile()));
 }

@@ -13,7 +13,12 @@ QUrl FfmpegWebsiteUrl();
 QString WebsiteAddressText();
 QString SupportMailAddressText();
 
+class QWidget;
+
 // Hands an address to the desktop (browser or mail program); the result is
 // not examined and nothing is reported.
 void OpenAddress(const QUrl &url);
-void OpenHelpManual();
+// Shows the manual in the browser; where none can be started, says so over
+// `parent` and names the manual's file.
+void OpenHelpManual(QWidget *parent);
+QString NoBrowserMessage(const QString &manualPath);

@@ -5,6 +5,7 @@
 #include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
 #include "base/Prompts.h"
+#include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
 #include "convert/BatchLock.h"
 #include "convert/BatchRecord.h"
@@ -110,8 +111,10 @@ void OfferInterruptedBatch(frmMain &main) {
 
     const BatchRecordFile::ReadResult found = BatchRecordFile::read(data);
     if (found.status == BatchRecordFile::ReadResult::Status::Spoilt) {
+        // What the batch of an unreadable record left cannot be taken up.
+        RemoveWorkingFiles(data);
         QStringList lines{QStringLiteral("The record of the last conversion could not be read (") +
-                          found.reason + QStringLiteral(").")};
+                          found.reason + QStringLiteral("): its files cannot be converted again.")};
         if (!found.setAside.isEmpty())
             lines << QStringLiteral("It was set aside as:") << found.setAside;
         prompts().exclamation(&main, JoinLines(lines));
@@ -122,7 +125,7 @@ void OfferInterruptedBatch(frmMain &main) {
     // The interrupted row's half-written file never outlives the batch.
     BatchRecordFile::removePartialFiles(found.record);
     if (found.record.unconvertedCount() > 0 &&
-        prompts().ask(&main, InterruptedBatchQuestion(found.record)))
+        prompts().askDefaultYes(&main, InterruptedBatchQuestion(found.record)))
         RestoreInterruptedBatch(main, found.record);
     BatchRecordFile::remove(data);
 }

@@ -3,12 +3,13 @@
 class frmMain;
 struct BatchRecord;
 
-// At start: a batch that did not end (Mobivert, the session or the machine
-// died while it ran) is offered again. Its hidden working files are removed
-// first; Yes puts the rows it did not convert back into the list with
-// their trims, and the batch's device, profile, settings and output folder
-// into the window; No forgets it. A record that cannot be read is reported
-// and set aside. Nothing is offered while another copy runs that batch.
+// At start, over the shown window: a batch that did not end (Mobivert, the
+// session or the machine died while it ran) is offered again, Yes being the
+// default button. Its hidden working files are removed first; Yes puts the
+// rows it did not convert back into the list with their trims, and the
+// batch's device, profile, settings and output folder into the window; No
+// forgets it. A record that cannot be read is reported and set aside.
+// Nothing is offered while another copy runs that batch.
 void OfferInterruptedBatch(frmMain &main);
 
 // Puts the rows a record did not convert, and its settings, into the window.

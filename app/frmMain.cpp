@@ -3,7 +3,6 @@
 #include "app/AudioSettingsPanel.h"
 #include "app/DeviceStrip.h"
 #include "app/HelpLinks.h"
-#include "app/InterruptedBatch.h"
 #include "app/MainStatusBar.h"
 #include "app/MemoryStickOption.h"
 #include "app/OutputDirectoryPanel.h"
@@ -212,7 +211,7 @@ void frmMain::connectFrameHandlers() {
             &frmMain::lblPSPHint_Click);
     connect(StatusBar, &MainStatusBar::PanelDblClick, this, &frmMain::StatusBar_PanelDblClick);
     connect(mnuHelp_About, &QAction::triggered, this, [this] { frmAbout::showModal(this); });
-    connect(mnuHelp_HelpManual, &QAction::triggered, this, [] { OpenHelpManual(); });
+    connect(mnuHelp_HelpManual, &QAction::triggered, this, [this] { OpenHelpManual(this); });
 }
 
 QString frmMain::lookUpDataFolder() {
@@ -243,7 +242,6 @@ void frmMain::Form_Load(const QString &argumentText) {
     StatusBar->inlayIntoSecondPanel(CancelOverlay);
     LoadSettings(*this);
     SwitchDevice(QStringLiteral("iPod"));
-    OfferInterruptedBatch(*this);
 }
 
 void frmMain::closeEvent(QCloseEvent *event) {

@@ -1,6 +1,6 @@
 // Start-up: registers what the platform needs, creates the main window,
 // runs its load steps and shows it.
-#include "app/StartupFiles.h"
+#include "app/StartupSteps.h"
 #include "app/frmMain.h"
 #include "platform/TerminationSignals.h"
 #include "widgets/GUIFunctions.h"
@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
-#include <QTimer>
 
 namespace {
 
@@ -36,10 +35,10 @@ int main(int argc, char *argv[]) {
     const QStringList arguments = QApplication::arguments().mid(1);
     frmMain window;
     window.Form_Load(arguments.join(u' '));
-    window.show();
-    // Files named on the command line ("Open With") are added once the
-    // window is on screen, so their progress shows in its status bar.
-    QTimer::singleShot(0, &window, [&window, arguments] { AddStartupFiles(window, arguments); });
+    // An interrupted batch is offered and files named on the command line
+    // ("Open With") are added once the window is on screen: the question
+    // shows over it and the files' progress in its status bar.
+    ShowMainWindowAtStart(window, arguments);
 
     // A logout or kill closes the window the usual way, so settings are
     // saved and running conversions are cleaned up.

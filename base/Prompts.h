@@ -14,6 +14,7 @@ class QWidget;
 class Prompts {
 public:
     enum class Icon { Information, Exclamation, Critical, Question };
+    enum class Answer { Yes, No };
 
     virtual ~Prompts() = default;
 
@@ -21,8 +22,14 @@ public:
 
     // A message with an OK button.
     virtual void message(QWidget *parent, Icon icon, const QString &text, const QString &title) = 0;
-    // A question with Yes and No; true for Yes.
+    // A question with Yes and No; true for Yes. No is the default button.
     virtual bool question(QWidget *parent, const QString &text, const QString &title) = 0;
+    // The same with the given default button (the one Enter presses);
+    // prompts that show no buttons may ignore it.
+    virtual bool questionWithDefault(QWidget *parent, const QString &text, const QString &title,
+                                     Answer /*defaultButton*/) {
+        return question(parent, text, title);
+    }
     // A choice of one item of a list, with OK and Cancel; the position of
     // the item chosen, or -1 when cancelled.
     virtual int choice(QWidget *parent, const QString &text, const QStringList &items,
@@ -36,6 +43,11 @@ public:
                                  const QString &startFolder) = 0;
     // Hands a file, folder, web or mail address to the desktop.
     virtual void openUrl(const QUrl &url) = 0;
+    // The same; false when the desktop could start nothing to open it.
+    virtual bool tryOpenUrl(const QUrl &url) {
+        openUrl(url);
+        return true;
+    }
     // Runs a dialog modally and returns its result code.
     virtual int exec(QDialog *dialog) = 0;
 
@@ -51,6 +63,9 @@ public:
     }
     bool ask(QWidget *parent, const QString &text, const QString &title = DefaultTitle) {
         return question(parent, text, title);
+    }
+    bool askDefaultYes(QWidget *parent, const QString &text, const QString &title = DefaultTitle) {
+        return questionWithDefault(parent, text, title, Answer::Yes);
     }
     int choose(QWidget *parent, const QString &text, const QStringList &items,
                const QString &title = DefaultTitle) {

@@ -294,7 +294,10 @@ void frmProcessing::announceEnd() {
     const int failed = m_progress.filesIn(RowProgress::State::Failed);
     DesktopNotification *notification = DesktopNotification::send(
         BatchEndNotice(converted, failed, m_progress.rowCount(), m_cancelled), m_run.outputFolder,
-        DesktopFileId, {{QStringLiteral("open-folder"), QStringLiteral("Open Folder")}},
+        DesktopFileId,
+        failed > 0 ? DesktopNotification::Category::TransferError
+                   : DesktopNotification::Category::TransferComplete,
+        {{QStringLiteral("open-folder"), QStringLiteral("Open Folder")}},
         QDBusConnection::sessionBus(), parent() ? parent() : qApp);
     const QString folder = m_run.outputFolder;
     connect(notification, &DesktopNotification::actionInvoked, notification,

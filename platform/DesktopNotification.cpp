@@ -22,11 +22,19 @@ DesktopNotification::DesktopNotification(QDBusConnection bus, QObject *parent)
     : QObject(parent)
     , m_bus(bus) {}
 
+QVariantMap DesktopNotification::hints(const QString &desktopEntry, Category category) {
+    return {{QStringLiteral("desktop-entry"), desktopEntry},
+            {QStringLiteral("category"), category == Category::TransferError
+                                             ? QStringLiteral("transfer.error")
+                                             : QStringLiteral("transfer.complete")}};
+}
+
 DesktopNotification *DesktopNotification::send(const QString &summary, const QString &body,
-                                               const QString &desktopEntry,
+                                               const QString &desktopEntry, Category category,
                                                const QList<Action> &actions, QDBusConnection bus,
                                                QObject *parent) {
     auto *notification = new DesktopNotification(bus, parent);
+    const QVariantMap sentHints = hints(desktopEntry, category);
     if (!bus.isConnected()) {
         notification->deleteLater();
         return notification;
@@ -36,7 +44,7 @@ DesktopNotification *DesktopNotification::send(const QString &summary, const QSt
     bus.connect(Service, Path, Interface, QStringLiteral("NotificationClosed"), notification,
                 SLOT(NotificationClosed(uint, uint)));
     if (actions.isEmpty()) {
-        notification->notify(summary, body, desktopEntry, actions, false);
+        notification->notify(summary, body, sentHints, actions, false);
         return notification;
     }
     // Buttons only where the server shows them.
@@ -50,14 +58,14 @@ DesktopNotification *DesktopNotification::send(const QString &summary, const QSt
                     notification->deleteLater(); // no notification service
                     return;
                 }
-                notification->notify(summary, body, desktopEntry, actions,
+                notification->notify(summary, body, sentHints, actions,
                                      reply.value().contains(QStringLiteral("actions")));
             });
     return notification;
 }
 
 void DesktopNotification::notify(const QString &summary, const QString &body,
-                                 const QString &desktopEntry, const QList<Action> &actions,
+                                 const QVariantMap &hints, const QList<Action> &actions,
                                  bool withActions) {
     QStringList actionList;
     if (withActions) {
@@ -65,11 +73,10 @@ void DesktopNotification::notify(const QString &summary, const QString &body,
             actionList << action.key << action.label;
     }
     QDBusMessage message = call(QStringLiteral("Notify"));
-    message << QStringLiteral("Mobivert") << uint(0) << desktopEntry << summary << body
-            << actionList
-            << QVariantMap{{QStringLiteral("desktop-entry"), desktopEntry},
-                           {QStringLiteral("category"), QStringLiteral("transfer.complete")}}
-            << int(-1);
+    // The desktop entry doubles as the icon's name.
+    message << QStringLiteral("Mobivert") << uint(0)
+            << hints.value(QStringLiteral("desktop-entry")).toString() << summary << body
+            << actionList << hints << int(-1);
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, 5000), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, withActions](QDBusPendingCallWatcher *finished) {

@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
+#include <QVariantMap>
 
 // One desktop notification through org.freedesktop.Notifications. It is
 // sent without waiting for the server; where the server offers actions it
@@ -16,12 +17,18 @@ public:
         QString key;
         QString label;
     };
+    // What the notification tells of, for the server's choice of icon and sound.
+    enum class Category { TransferComplete, TransferError };
+
     // Sends the notification; `desktopEntry` names the sending application's
     // desktop file (its id, without ".desktop").
     static DesktopNotification *send(const QString &summary, const QString &body,
-                                     const QString &desktopEntry, const QList<Action> &actions = {},
+                                     const QString &desktopEntry, Category category,
+                                     const QList<Action> &actions = {},
                                      QDBusConnection bus = QDBusConnection::sessionBus(),
                                      QObject *parent = nullptr);
+    // The hints sent with a notification: its desktop entry and category.
+    static QVariantMap hints(const QString &desktopEntry, Category category);
 
 signals:
     void actionInvoked(const QString &key);
@@ -34,7 +41,7 @@ private slots:
 
 private:
     DesktopNotification(QDBusConnection bus, QObject *parent);
-    void notify(const QString &summary, const QString &body, const QString &desktopEntry,
+    void notify(const QString &summary, const QString &body, const QVariantMap &hints,
                 const QList<Action> &actions, bool withActions);
 
     QDBusConnection m_bus;

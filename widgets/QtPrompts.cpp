@@ -54,9 +54,14 @@ void QtPrompts::message(QWidget *parent, Icon icon, const QString &text, const Q
 }
 
 bool QtPrompts::question(QWidget *parent, const QString &text, const QString &title) {
+    return questionWithDefault(parent, text, title, Answer::No);
+}
+
+bool QtPrompts::questionWithDefault(QWidget *parent, const QString &text, const QString &title,
+                                    Answer defaultButton) {
     QMessageBox box(QMessageBox::Question, title, forDisplay(text),
                     QMessageBox::Yes | QMessageBox::No, parent);
-    box.setDefaultButton(QMessageBox::No);
+    box.setDefaultButton(defaultButton == Answer::Yes ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -78,7 +83,11 @@ QString QtPrompts::chooseFolder(QWidget *parent, const QString &title, const QSt
 }
 
 void QtPrompts::openUrl(const QUrl &url) {
-    QDesktopServices::openUrl(url);
+    tryOpenUrl(url);
+}
+
+bool QtPrompts::tryOpenUrl(const QUrl &url) {
+    return QDesktopServices::openUrl(url);
 }
 
 int QtPrompts::exec(QDialog *dialog) {

@@ -7,6 +7,8 @@ class QtPrompts final : public Prompts {
 public:
     void message(QWidget *parent, Icon icon, const QString &text, const QString &title) override;
     bool question(QWidget *parent, const QString &text, const QString &title) override;
+    bool questionWithDefault(QWidget *parent, const QString &text, const QString &title,
+                             Answer defaultButton) override;
     int choice(QWidget *parent, const QString &text, const QStringList &items,
                const QString &title) override;
     QStringList openFiles(QWidget *parent, const QString &title, const QString &folder,
@@ -14,5 +16,6 @@ public:
     QString chooseFolder(QWidget *parent, const QString &title,
                          const QString &startFolder) override;
     void openUrl(const QUrl &url) override;
+    bool tryOpenUrl(const QUrl &url) override;
     int exec(QDialog *dialog) override;
 };

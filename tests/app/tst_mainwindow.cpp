@@ -241,15 +241,31 @@ private slots:
         QCOMPARE(triggered.size(), 1);
     }
 
+    // Where no browser can be started, F1 says so and names the manual.
+    void helpManualOpensTheShippedManual_data() {
+        QTest::addColumn<bool>("browser");
+        QTest::newRow("browser") << true;
+        QTest::newRow("no browser") << false;
+    }
+
     void helpManualOpensTheShippedManual() {
+        QFETCH(bool, browser);
         TestHome home;
         FakePrompts prompts;
+        prompts.desktopOpensUrls = browser;
         auto window = OpenMainWindow();
         window->mnuHelp_HelpManual->trigger();
         QCOMPARE(prompts.openedUrls.size(), 1);
         QVERIFY(prompts.openedUrls[0].isLocalFile());
-        QVERIFY(QFile::exists(prompts.openedUrls[0].toLocalFile()));
-        QVERIFY(prompts.openedUrls[0].toLocalFile().endsWith(u"/manual/index.html"));
+        const QString manual = prompts.openedUrls[0].toLocalFile();
+        QVERIFY(QFile::exists(manual));
+        QVERIFY(manual.endsWith(u"/manual/index.html"));
+        const QStringList said{QStringLiteral("No web browser could be started to show the "
+                                              "manual. It is at:\r\n") +
+                               manual};
+        QCOMPARE(prompts.texts(), browser ? QStringList() : said);
+        if (!browser)
+            QVERIFY(prompts.shown[0].parent == window.get());
     }
 
     void panelSwitching() {
@@ -437,17 +453,20 @@ private slots:
         QCOMPARE(settingsText(home), after);
     }
 
-    // At start: a spoilt record is reported and set aside; an interrupted
-    // batch is offered, and Yes brings back its rows not converted with the
-    // device, the changed settings and the output folder.
+    // At start, over the shown window: a spoilt record is reported and set
+    // aside; an interrupted batch is offered (Yes the default button), and
+    // Yes brings back its rows not converted with the device, the changed
+    // settings and the output folder.
     void interruptedBatchAtStart() {
         TestHome home;
         FakePrompts prompts;
         QDir().mkpath(home.dataFolder());
         const QString record = BatchRecordFile::path(home.dataFolder());
         QVERIFY(WriteFileBytes(record, "{\"version\": 1"));
-        OpenMainWindow();
+        QVERIFY(!OpenMainWindow()->isVisible() && prompts.shown.isEmpty()); // loading asks nothing
+        auto spoilt = StartMainWindow();
         QCOMPARE(prompts.shown.size(), 1);
+        QVERIFY(prompts.shown[0].parent == spoilt.get() && prompts.shown[0].parentVisible);
         QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Exclamation);
         QVERIFY2(prompts.shown[0].text.contains(u"could not be read") &&
                      prompts.shown[0].text.endsWith(u".spoilt"),
@@ -488,10 +507,12 @@ private slots:
         QVERIFY(BatchRecordFile::write(home.dataFolder(), batch));
         prompts.clear();
         prompts.answers.push_back(true);
-        auto window = OpenMainWindow();
+        auto window = StartMainWindow();
         QCOMPARE(prompts.texts(),
                  QStringList{QStringLiteral("The last conversion was interrupted: 1 of 2 files "
                                             "were not converted. Add them to the list again?")});
+        QVERIFY(prompts.shown[0].parent == window.get() && prompts.shown[0].parentVisible);
+        QCOMPARE(prompts.shown[0].defaultButton, Prompts::Answer::Yes);
         QVERIFY(window->profileControls().CurrentSettings() == batch.settings);
         QCOMPARE(window->cmbProfiles->currentText(), QStringLiteral("Custom"));
         QCOMPARE(outputBox(*window)->text(), QStringLiteral("/videos/psp"));

@@ -82,12 +82,14 @@ class FakeNotifications final : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
     QList<QStringList> notified; // summary, body, actions...
+    QStringList categories;      // each notification's
 
 public slots:
     QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body")}; }
     uint Notify(const QString &, uint, const QString &, const QString &summary, const QString &body,
-                const QStringList &actions, const QVariantMap &, int) {
+                const QStringList &actions, const QVariantMap &hints, int) {
         notified.append(QStringList{summary, body} + actions);
+        categories.append(hints.value(QStringLiteral("category")).toString());
         return 7;
     }
 };
@@ -268,6 +270,7 @@ private slots:
         QCOMPARE(server.notified[0],
                  (QStringList{u"1 of 2 files converted, 1 failed"_qs, batch.run.outputFolder,
                               u"open-folder"_qs, u"Open Folder"_qs}));
+        QCOMPARE(server.categories, QStringList{u"transfer.error"_qs}); // a file failed
         service.send(QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
                                                 QStringLiteral("org.freedesktop.Notifications"),
                                                 QStringLiteral("ActionInvoked"))
@@ -285,11 +288,17 @@ private slots:
                 return update[u"progress-visible"_qs].toBool() && share > 0.1 && share < 0.9;
             }));
 
+        DesktopNotification::send(u"All 2 files converted"_qs, QString(), u"x"_qs,
+                                  DesktopNotification::Category::TransferComplete);
+        QTRY_COMPARE(server.categories,
+                     (QStringList{u"transfer.error"_qs, u"transfer.complete"_qs}));
+
         service.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
         QPointer<DesktopNotification> unheard = DesktopNotification::send(
-            u"All 2 files converted"_qs, QString(), u"x"_qs, {{u"k"_qs, u"K"_qs}});
+            u"All 2 files converted"_qs, QString(), u"x"_qs,
+            DesktopNotification::Category::TransferComplete, {{u"k"_qs, u"K"_qs}});
         QTRY_VERIFY(unheard.isNull());
-        QCOMPARE(server.notified.size(), 1);
+        QCOMPARE(server.notified.size(), 2);
         QDBusConnection::disconnectFromBus(u"service"_qs);
     }
 

@@ -89,7 +89,7 @@ private slots:
 
         FakePrompts prompts;
         prompts.answers.push_back(true);
-        auto window = OpenMainWindow();
+        auto window = StartMainWindow();
         QCOMPARE(prompts.texts(),
                  QStringList{QStringLiteral("The last conversion was interrupted: 2 of 3 files "
                                             "were not converted. Add them to the list again?")});
@@ -110,7 +110,7 @@ private slots:
 
         // The next start asks nothing.
         prompts.clear();
-        auto again = OpenMainWindow();
+        auto again = StartMainWindow();
         QCOMPARE(prompts.texts(), QStringList());
         QCOMPARE(again->lvwVideoFiles->topLevelItemCount(), 0);
     }

@@ -1,6 +1,7 @@
 #include "tests/support/FakePrompts.h"
 
 #include <QDialog>
+#include <QWidget>
 
 FakePrompts::FakePrompts() {
     SetPrompts(this);
@@ -10,12 +11,27 @@ FakePrompts::~FakePrompts() {
     SetPrompts(nullptr);
 }
 
-void FakePrompts::message(QWidget *, Icon icon, const QString &text, const QString &title) {
-    shown.append({icon, text, title});
+namespace {
+
+FakePrompts::Shown record(QWidget *parent, Prompts::Icon icon, const QString &text,
+                          const QString &title,
+                          Prompts::Answer defaultButton = Prompts::Answer::No) {
+    return {icon, text, title, parent, parent && parent->isVisible(), defaultButton};
 }
 
-bool FakePrompts::question(QWidget *, const QString &text, const QString &title) {
-    shown.append({Icon::Question, text, title});
+} // namespace
+
+void FakePrompts::message(QWidget *parent, Icon icon, const QString &text, const QString &title) {
+    shown.append(record(parent, icon, text, title));
+}
+
+bool FakePrompts::question(QWidget *parent, const QString &text, const QString &title) {
+    return questionWithDefault(parent, text, title, Answer::No);
+}
+
+bool FakePrompts::questionWithDefault(QWidget *parent, const QString &text, const QString &title,
+                                      Answer defaultButton) {
+    shown.append(record(parent, Icon::Question, text, title, defaultButton));
     if (answers.empty())
         return false;
     const bool answer = answers.front();
@@ -23,9 +39,9 @@ bool FakePrompts::question(QWidget *, const QString &text, const QString &title)
     return answer;
 }
 
-int FakePrompts::choice(QWidget *, const QString &text, const QStringList &items,
+int FakePrompts::choice(QWidget *parent, const QString &text, const QStringList &items,
                         const QString &title) {
-    shown.append({Icon::Question, text, title});
+    shown.append(record(parent, Icon::Question, text, title));
     lastChoiceItems = items;
     if (choices.empty())
         return -1;
@@ -59,7 +75,12 @@ QString FakePrompts::chooseFolder(QWidget *, const QString &title, const QString
 }
 
 void FakePrompts::openUrl(const QUrl &url) {
+    tryOpenUrl(url);
+}
+
+bool FakePrompts::tryOpenUrl(const QUrl &url) {
     openedUrls.append(url);
+    return desktopOpensUrls;
 }
 
 int FakePrompts::exec(QDialog *dialog) {

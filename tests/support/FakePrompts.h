@@ -16,6 +16,9 @@ public:
         Icon icon;
         QString text;
         QString title;
+        QWidget *parent;      // for comparison only: it may be gone since
+        bool parentVisible;   // the parent was on screen when it was shown
+        Answer defaultButton; // of a question; No for the others
     };
 
     FakePrompts();
@@ -25,6 +28,8 @@ public:
 
     void message(QWidget *parent, Icon icon, const QString &text, const QString &title) override;
     bool question(QWidget *parent, const QString &text, const QString &title) override;
+    bool questionWithDefault(QWidget *parent, const QString &text, const QString &title,
+                             Answer defaultButton) override;
     int choice(QWidget *parent, const QString &text, const QStringList &items,
                const QString &title) override;
     QStringList openFiles(QWidget *parent, const QString &title, const QString &folder,
@@ -32,12 +37,14 @@ public:
     QString chooseFolder(QWidget *parent, const QString &title,
                          const QString &startFolder) override;
     void openUrl(const QUrl &url) override;
+    bool tryOpenUrl(const QUrl &url) override;
     int exec(QDialog *dialog) override;
 
     // Everything shown so far (messages, questions and choices), oldest first.
     QList<Shown> shown;
-    QList<QUrl> openedUrls;
-    QStringList lastChoiceItems; // the items of the last choice offered
+    QList<QUrl> openedUrls;       // every address handed over, opened or not
+    bool desktopOpensUrls = true; // false: no program could be started for an address
+    QStringList lastChoiceItems;  // the items of the last choice offered
     // Arguments of the last file or folder dialog.
     QString lastDialogTitle, lastDialogFolder, lastDialogFilter;
     int fileDialogCount = 0;

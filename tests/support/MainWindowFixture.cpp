@@ -1,7 +1,18 @@
 #include "tests/support/MainWindowFixture.h"
 
+#include "app/StartupSteps.h"
+
+#include <QCoreApplication>
+
 std::unique_ptr<frmMain> OpenMainWindow(const QString &argumentText) {
     auto window = std::make_unique<frmMain>();
     window->Form_Load(argumentText);
+    return window;
+}
+
+std::unique_ptr<frmMain> StartMainWindow(const QStringList &arguments) {
+    auto window = OpenMainWindow(arguments.join(u' '));
+    ShowMainWindowAtStart(*window, arguments);
+    QCoreApplication::processEvents(); // the steps that wait for the window
     return window;
 }

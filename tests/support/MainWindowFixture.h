@@ -19,3 +19,7 @@ T *Child(const QObject *root, const QString &name) {
         qFatal("no child named %s", qPrintable(name));
     return child;
 }
+
+// A main window as the program starts it: loaded, shown, and its start-up
+// steps over it run (an interrupted batch offered, `arguments` added).
+std::unique_ptr<frmMain> StartMainWindow(const QStringList &arguments = {});

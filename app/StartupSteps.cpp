@@ -1,0 +1,16 @@
+#include "app/StartupSteps.h"
+
+#include "app/InterruptedBatch.h"
+#include "app/StartupFiles.h"
+#include "app/frmMain.h"
+
+#include <QTimer>
+
+void ShowMainWindowAtStart(frmMain &main, const QStringList &arguments) {
+    main.show();
+    // The questions and the files' progress belong over the shown window.
+    QTimer::singleShot(0, &main, [&main, arguments] {
+        OfferInterruptedBatch(main);
+        AddStartupFiles(main, arguments);
+    });
+}
