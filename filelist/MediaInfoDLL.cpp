@@ -1,5 +1,8 @@
 #include "filelist/MediaInfoDLL.h"
 
+#include "Components/BrannockVideoConverter/InputKind.h"
+
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstddef>
@@ -82,8 +85,13 @@ public:
             MediaInfo_Option(m_handle, name, wide(value).c_str());
     }
 
+    // Only a readable regular file is handed to the library: it would wait
+    // for ever on a FIFO and read a device without end.
     bool open(const QString &path) {
-        return m_handle && MediaInfo_Open(m_handle, wide(path).c_str()) != 0;
+        return m_handle &&
+               converter::inputKindOf(QFile::encodeName(path).toStdString()) ==
+                   converter::InputKind::RegularFile &&
+               MediaInfo_Open(m_handle, wide(path).c_str()) != 0;
     }
 
     // Sets the report template and returns the report for it. The template

@@ -7,6 +7,7 @@
 #include "filelist/FileListItems.h"
 #include "filelist/VideoFileInfo.h"
 #include "filelist/VideoFileReader.h"
+#include "platform/FileSystem.h"
 #include "platform/ProcessorCores.h"
 #include "settings/SettingsFile.h"
 #include "widgets/ClickableLabel.h"
@@ -70,6 +71,26 @@ QString VideoFileAdder::NoVideoMessage(const QStringList &files) {
     return JoinLines(lines);
 }
 
+QString VideoFileAdder::RefusedPathsMessage(const QStringList &refusals) {
+    QStringList lines{QStringLiteral("These were not added, because they are no video files:")};
+    lines.append(refusals);
+    return JoinLines(lines);
+}
+
+QStringList VideoFileAdder::takeRefusedPaths(QStringList &files) {
+    QStringList refusals;
+    QStringList kept;
+    for (const QString &file : std::as_const(files)) {
+        const QString problem = SourceFileProblem(file);
+        if (problem.isEmpty())
+            kept.append(file);
+        else
+            refusals.append(file + QStringLiteral(": ") + problem);
+    }
+    files = kept;
+    return refusals;
+}
+
 bool VideoFileAdder::appendRow(const QString &path, const VideoFileInfo &info) {
     if (!info.HoldsVideoOrAudio)
         return false;
@@ -81,6 +102,11 @@ bool VideoFileAdder::appendRow(const QString &path, const VideoFileInfo &info) {
 }
 
 void VideoFileAdder::addOneFile(const QString &path) {
+    QStringList files{path};
+    if (const QStringList refusals = takeRefusedPaths(files); !refusals.isEmpty()) {
+        reportNotAdded({}, refusals);
+        return;
+    }
     showProgress(QStringLiteral("Adding File..."), 1, true);
     const bool added = appendRow(path, ExamineVideoFile(path));
     hideProgress();
@@ -88,9 +114,13 @@ void VideoFileAdder::addOneFile(const QString &path) {
         reportNotAdded({path});
 }
 
-void VideoFileAdder::addManyFiles(const QStringList &files, bool clearCancelEachFile) {
-    if (files.isEmpty())
+void VideoFileAdder::addManyFiles(const QStringList &chosen, bool clearCancelEachFile) {
+    QStringList files = chosen;
+    const QStringList refusals = takeRefusedPaths(files);
+    if (files.isEmpty()) {
+        reportNotAdded({}, refusals);
         return;
+    }
     // The files are read on as many threads as there are cores, ahead of
     // the rows; the rows are appended one by one in the order of the files.
     // A cancel takes effect after the row in progress: files read ahead of
@@ -108,7 +138,7 @@ void VideoFileAdder::addManyFiles(const QStringList &files, bool clearCancelEach
                 break;
         }
     }
-    reportNotAdded(notAdded);
+    reportNotAdded(notAdded, refusals);
 }
 
 bool VideoFileAdder::addFileOfMany(const QString &path, const VideoFileInfo &info, int number,
@@ -142,9 +172,14 @@ void VideoFileAdder::fillRow(QTreeWidgetItem *item, const VideoFileInfo &info) {
     item->setText(ColumnVideoSize, info.VideoSize);
 }
 
-void VideoFileAdder::reportNotAdded(const QStringList &notAdded) {
+void VideoFileAdder::reportNotAdded(const QStringList &notAdded, const QStringList &refusals) {
+    QStringList parts;
+    if (!refusals.isEmpty())
+        parts.append(RefusedPathsMessage(refusals));
     if (!notAdded.isEmpty())
-        prompts().exclamation(&m_main, NoVideoMessage(notAdded));
+        parts.append(NoVideoMessage(notAdded));
+    if (!parts.isEmpty())
+        prompts().exclamation(&m_main, parts.join(JoinLines({QString(), QString(), QString()})));
 }
 
 void VideoFileAdder::CancelLabel_Click() {

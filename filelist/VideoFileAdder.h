@@ -31,6 +31,9 @@ public:
     static QStringList DroppedFiles(const QMimeData *data);
     // The message naming the files that were not added.
     static QString NoVideoMessage(const QStringList &files);
+    // The message naming the paths that are no files to read a video from,
+    // each with what it is ("<path>: is a folder, not a video file").
+    static QString RefusedPathsMessage(const QStringList &refusals);
 
     // Fills the Filename, Codec, Duration and Video Size of the row at the
     // given 1-based position from the file named by its Filepath. Position 0
@@ -49,7 +52,7 @@ private:
     void addOneFile(const QString &path);
     // Several files, read ahead on worker threads. The drop clears the
     // cancel request before each file, the dialog once before all of them.
-    void addManyFiles(const QStringList &files, bool clearCancelEachFile);
+    void addManyFiles(const QStringList &chosen, bool clearCancelEachFile);
     // One step of the several-files loop: appends the row of a file already
     // read, or notes it in `notAdded`; false when the loop must stop.
     bool addFileOfMany(const QString &path, const VideoFileInfo &info, int number,
@@ -57,7 +60,11 @@ private:
     // Appends a filled row for the file, when it holds video or sound.
     bool appendRow(const QString &path, const VideoFileInfo &info);
     static void fillRow(QTreeWidgetItem *item, const VideoFileInfo &info);
-    void reportNotAdded(const QStringList &notAdded);
+    // Takes out of `files` the paths that are no readable regular files
+    // (folders, FIFOs, devices, unreadable or missing files), before any
+    // reader opens them, and returns them with what they are.
+    static QStringList takeRefusedPaths(QStringList &files);
+    void reportNotAdded(const QStringList &notAdded, const QStringList &refusals = {});
     void showProgress(const QString &text, int maximum, bool first);
     void hideProgress();
 

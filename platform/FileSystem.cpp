@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include "Components/BrannockVideoConverter/InputKind.h"
+
 #include <QFile>
 
 #include <sys/stat.h>
@@ -27,6 +29,17 @@ bool IsDirectory(const QString &path) {
 bool IsNonDirectory(const QString &path) {
     struct stat info {};
     return statPath(path, info) && !S_ISDIR(info.st_mode);
+}
+
+QString SourceFileProblem(const QString &path) {
+    const QByteArray native = QFile::encodeName(path);
+    return QString::fromStdString(
+        converter::inputKindProblem(converter::inputKindOf(native.toStdString())));
+}
+
+bool IsMissingPath(const QString &path) {
+    const QByteArray native = QFile::encodeName(path);
+    return converter::inputKindOf(native.toStdString()) == converter::InputKind::Missing;
 }
 
 bool MakeOwnerWritable(const QString &path) {

@@ -11,6 +11,15 @@ QString JoinPath(const QString &folder, const QString &name);
 bool IsDirectory(const QString &path);
 bool IsNonDirectory(const QString &path);
 
+// Why the path is no file a video can be read from, in the converter's
+// words ("is a folder, not a video file", "is not a regular file (a FIFO)",
+// "permission denied", "no such file or directory"); empty for a readable
+// regular file. Examined with stat(), so nothing is opened and a FIFO
+// cannot block the caller.
+QString SourceFileProblem(const QString &path);
+// Whether the path is missing altogether (as opposed to being no file).
+bool IsMissingPath(const QString &path);
+
 // Gives the owner write permission when the file exists; the counterpart of
 // resetting a file's attributes to normal. Returns false when nothing changed.
 bool MakeOwnerWritable(const QString &path);

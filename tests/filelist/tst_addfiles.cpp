@@ -27,6 +27,9 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -387,6 +390,63 @@ private slots:
         verifyIdle(*window);
     }
 
+    // Paths that are no video files are refused before any reader opens
+    // them (a FIFO would keep the media library waiting for ever), each
+    // named with what it is; the readable file beside them is listed.
+    void refusedKinds_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("folder") << "folder"
+                                << "is a folder, not a video file";
+        QTest::newRow("FIFO") << "fifo"
+                              << "is not a regular file (a FIFO)";
+        QTest::newRow("link to /dev/zero") << "/dev/zero"
+                                           << "is not a regular file (a character device)";
+        QTest::newRow("link to /dev/null") << "/dev/null"
+                                           << "is not a regular file (a character device)";
+        QTest::newRow("unreadable") << "unreadable"
+                                    << "permission denied";
+        QTest::newRow("gone") << "gone"
+                              << "no such file or directory";
+    }
+
+    void refusedKinds() {
+        QFETCH(QString, kind);
+        QFETCH(QString, problem);
+        TestHome home;
+        FakePrompts prompts;
+        const QString folder = home.makeFolder(QStringLiteral("v"));
+        const QString clip = SampleFiles::makeSmallFiles(folder, 1).constFirst();
+        const QString path = folder + u"/odd.avi"_s;
+        if (kind == u"folder") {
+            QVERIFY(QDir().mkdir(path));
+        } else if (kind == u"fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind.startsWith(u'/')) {
+            QVERIFY(QFile::link(kind, path));
+        } else if (kind == u"unreadable") {
+            if (::geteuid() == 0)
+                QSKIP("every file is readable to root");
+            QVERIFY(QFile::copy(clip, path));
+            QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+        }
+        const QString refusal = path + u": "_s + problem;
+        auto window = OpenMainWindow();
+        for (const QStringList &selection : {QStringList{path}, QStringList{path, clip}}) {
+            prompts.shown.clear();
+            window->lvwVideoFiles->clear();
+            prompts.fileSelections.push_back(selection);
+            window->mnuFile_AddVideos->trigger();
+            QCOMPARE(prompts.texts(), QStringList{VideoFileAdder::RefusedPathsMessage({refusal})});
+            QVERIFY(prompts.shown[0].text.endsWith(u"\r\n"_s + refusal));
+            const QList<FileListRow> rows = ReadFileListRows(window->lvwVideoFiles);
+            QCOMPARE(rows.size(), selection.size() - 1);
+            if (!rows.isEmpty())
+                QCOMPARE(rows[0].Filepath, clip);
+        }
+        verifyIdle(*window);
+    }
+
     void cancelStopsAfterTheFileInProgress() {
         TestHome home;
         FakePrompts prompts;
@@ -436,7 +496,7 @@ private slots:
         QTest::addColumn<int>("files"); // dropped files, each a step of the progress
         QTest::addColumn<int>("rows");
         QTest::newRow("one file") << "one" << 1 << 1;
-        QTest::newRow("two files and a folder") << "three" << 3 << 2;
+        QTest::newRow("two files and a folder") << "three" << 2 << 2;
         QTest::newRow("text only") << "text" << 0 << 0;
         QTest::newRow("a web address") << "web" << 0 << 0;
         QTest::newRow("a web address and a file") << "mixed" << 1 << 1;
@@ -456,15 +516,16 @@ private slots:
 
         QMimeData data;
         QStringList expected;
-        QStringList notAdded;
+        QStringList refused;
         if (content == u"one") {
             expected = {made[0]};
             data.setUrls(localUrls(expected));
         } else if (content == u"three") {
-            // A folder holds no video: it is named, not listed.
-            notAdded = {home.makeFolder(QStringLiteral("sub"))};
+            // A folder is no video file: it is named, not read or listed.
+            const QString sub = home.makeFolder(QStringLiteral("sub"));
+            refused = {sub + u": is a folder, not a video file"_s};
             expected = {made[0], made[1]};
-            data.setUrls(localUrls({made[0], notAdded[0], made[1]}));
+            data.setUrls(localUrls({made[0], sub, made[1]}));
         } else if (content == u"text") {
             data.setText(made[0]);
         } else if (content == u"web") {
@@ -488,9 +549,9 @@ private slots:
         for (const FileListRow &row : ReadFileListRows(window->lvwVideoFiles))
             paths << row.Filepath;
         QCOMPARE(paths, expected);
-        QCOMPARE(prompts.texts(), notAdded.isEmpty()
+        QCOMPARE(prompts.texts(), refused.isEmpty()
                                       ? QStringList()
-                                      : QStringList{VideoFileAdder::NoVideoMessage(notAdded)});
+                                      : QStringList{VideoFileAdder::RefusedPathsMessage(refused)});
         const QList<ProgressSeen> &seen = watcher.seen;
         QCOMPARE(seen.size(), files);
         for (const ProgressSeen &step : seen) {
