@@ -64,6 +64,8 @@ DeviceStrip::DeviceStrip(QWidget *parent)
         clickArea->setObjectName(QString::fromUtf16(entries[i].clickAreaName));
         clickArea->setCursor(Qt::PointingHandCursor);
         clickArea->setToolTip(QString::fromUtf16(entries[i].caption));
+        clickArea->setAccessibleName(QString::fromUtf16(entries[i].caption));
+        clickArea->setFocusPolicy(Qt::TabFocus);
         entry->addWidget(clickArea, 0, 0, 2, 1);
         clickArea->raise();
 

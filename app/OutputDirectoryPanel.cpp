@@ -40,6 +40,7 @@ OutputDirectoryPanel::OutputDirectoryPanel(QWidget *parent)
         new ClickableLabel(QStringLiteral("Where do I need to save my PSP video files?"), this);
     lblPSPHint->setObjectName(QStringLiteral("lblPSPHint"));
     StyleAsLink(lblPSPHint);
+    lblPSPHint->setFocusPolicy(Qt::TabFocus);
 
     chkPSPCreateThumbnail = new QCheckBox(QStringLiteral("Create thumbnails"), this);
     chkPSPCreateThumbnail->setObjectName(QStringLiteral("chkPSPCreateThumbnail"));

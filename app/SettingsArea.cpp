@@ -27,6 +27,7 @@ ClickableLabel *makeTab(QWidget *parent, const char16_t *name, const char16_t *c
     tab->setObjectName(QString::fromUtf16(name));
     tab->setFont(VerdanaFont(9.75, true));
     StyleAsLink(tab);
+    tab->setFocusPolicy(Qt::TabFocus);
     return tab;
 }
 

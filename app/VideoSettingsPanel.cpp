@@ -30,6 +30,7 @@ VideoSettingsPanel::VideoSettingsPanel(QWidget *parent)
     imgEditVideoSize->setPixmap(MobivertImage(QStringLiteral("edit"), QSize(22, 22)));
     imgEditVideoSize->setToolTip(QStringLiteral("Edit Video Size"));
     imgEditVideoSize->setCursor(Qt::PointingHandCursor);
+    imgEditVideoSize->setFocusPolicy(Qt::TabFocus);
     std::tie(lblVideoSize, cmbVideoSize) =
         layout.addBox(1, 1, u"lblVideoSize", u"Video Size:", u"cmbVideoSize", imgEditVideoSize);
     cmbVideoSize->setEditable(true);

@@ -39,6 +39,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 ClickableLabel *makeImageButton(QWidget *parent, const char16_t *name, const char16_t *image,
@@ -48,7 +50,23 @@ ClickableLabel *makeImageButton(QWidget *parent, const char16_t *name, const cha
     button->setPixmap(MobivertImage(QString::fromUtf16(image), QSize(32, 32)));
     button->setToolTip(QString::fromUtf16(tooltip));
     button->setCursor(Qt::PointingHandCursor);
+    button->setAccessibleName(button->toolTip());
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
+}
+
+// The controls of a panel that Tab stops at, in the panel's own order; the
+// parts of a composite control (an editable box's text) go with it.
+QList<QWidget *> tabStops(QWidget *panel) {
+    QList<QWidget *> stops;
+    for (QWidget *next = panel->nextInFocusChain(); panel->isAncestorOf(next);
+         next = next->nextInFocusChain()) {
+        const bool partOfAStop = std::any_of(
+            stops.begin(), stops.end(), [next](QWidget *stop) { return stop->isAncestorOf(next); });
+        if ((next->focusPolicy() & Qt::TabFocus) && !partOfAStop)
+            stops.append(next);
+    }
+    return stops;
 }
 
 } // namespace
@@ -103,8 +121,32 @@ frmMain::frmMain(QWidget *parent)
     m_convert = new ConvertCommand(*this);
     m_memoryStick = new MemoryStickOption(*this);
     m_preview = new PreviewOutputCommand(*this);
+    setFocusChain();
 
     resize(820, 640);
+}
+
+void frmMain::setFocusChain() {
+    // Device, files, what to make of them, where to, and Convert last.
+    QList<QWidget *> chain{picLeftMenu->lbliPodClickArea,
+                           picLeftMenu->lblZuneClickArea,
+                           picLeftMenu->lblPSPClickArea,
+                           picLeftMenu->lblMobilePhoneClickArea,
+                           lvwVideoFiles,
+                           imgAddVideos,
+                           imgRemoveItems,
+                           cmbProfiles,
+                           imgHelp,
+                           settingsArea->lblOutputDirectorySettings,
+                           settingsArea->lblAudioSettings,
+                           settingsArea->lblVideoSettings};
+    for (QWidget *panel :
+         {static_cast<QWidget *>(frmOutputDirectorySettings),
+          static_cast<QWidget *>(frmAudioSettings), static_cast<QWidget *>(frmVideoSettings)})
+        chain += tabStops(panel);
+    chain.append(imgConvert);
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 frmMain::~frmMain() = default;

@@ -88,6 +88,7 @@ private:
     QWidget *buildFileArea();
     void buildStatusBar();
     void connectFrameHandlers();
+    void setFocusChain();
     QString lookUpDataFolder();
 
     void mnuFile_Exit_Click();

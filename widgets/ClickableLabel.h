@@ -3,7 +3,8 @@
 #include <QLabel>
 
 // A label that reports clicks: the click areas of the device strip, the tab
-// labels, link labels and image buttons.
+// labels, link labels and image buttons. Given a focus policy that takes
+// Tab, it shows a focus frame and Space or Enter clicks it.
 class ClickableLabel final : public QLabel {
     Q_OBJECT
 public:
@@ -20,4 +21,6 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 };

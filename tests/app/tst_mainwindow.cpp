@@ -18,6 +18,7 @@
 #include "widgets/GUIFunctions.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -266,6 +267,47 @@ private slots:
         QCOMPARE(prompts.texts(), browser ? QStringList() : said);
         if (!browser)
             QVERIFY(prompts.shown[0].parent == window.get());
+    }
+
+    // Tab goes from the devices to the files, their buttons, the profile,
+    // the settings tabs and the visible panel's controls, Convert last;
+    // Space clicks a focused device or tab.
+    void tabWalksTheWindowInOrder() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QWidget *first = window->picLeftMenu->lbliPodClickArea;
+        first->setFocus();
+        QStringList reached;
+        do {
+            reached << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        } while (QApplication::focusWidget() != first && reached.size() < 60);
+        const QStringList named{QStringLiteral("lbliPodClickArea"),
+                                QStringLiteral("lblZuneClickArea"),
+                                QStringLiteral("lblPSPClickArea"),
+                                QStringLiteral("lblMobilePhoneClickArea"),
+                                QStringLiteral("lvwVideoFiles"),
+                                QStringLiteral("imgAddVideos"),
+                                QStringLiteral("imgRemoveItems"),
+                                QStringLiteral("cmbProfiles"),
+                                QStringLiteral("lblOutputDirectorySettings"),
+                                QStringLiteral("lblAudioSettings"),
+                                QStringLiteral("lblVideoSettings"),
+                                QStringLiteral("txtOutputDirectory"),
+                                QStringLiteral("cmdChooseOutputDirectory"),
+                                QStringLiteral("imgConvert")};
+        QStringList inOrder = reached;
+        inOrder.removeIf([&named](const QString &name) { return !named.contains(name); });
+        QCOMPARE(inOrder, named);
+        QCOMPARE(reached.last(), QStringLiteral("imgConvert"));
+
+        QTest::keyClick(window->settingsArea->lblAudioSettings, Qt::Key_Space);
+        QCOMPARE(window->settingsArea->visiblePanel(), SettingsArea::Panel::Audio);
+        QTest::keyClick(window->picLeftMenu->lblPSPClickArea, Qt::Key_Space);
+        QCOMPARE(window->SelectedDevice, QStringLiteral("PSP"));
     }
 
     void panelSwitching() {
