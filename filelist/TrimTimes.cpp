@@ -62,6 +62,8 @@ TrimCheck CheckTrimTimes(const TimeFields &start, const TimeFields &end, qint64 
         check.Verdict = TrimVerdict::NotNumeric;
     } else if (*startSeconds > *endSeconds) {
         check.Verdict = TrimVerdict::StartAfterEnd;
+    } else if (*startSeconds == *endSeconds) {
+        check.Verdict = TrimVerdict::NoLength;
     } else if (*endSeconds > totalSeconds) {
         check.Verdict = TrimVerdict::EndAfterTotal;
     } else {
@@ -82,6 +84,9 @@ QString TrimVerdictMessage(TrimVerdict verdict, qint64 totalSeconds) {
     case TrimVerdict::StartAfterEnd:
         return JoinLines({QStringLiteral("The start time you've entered is not valid."),
                           QStringLiteral("Reason: The Start Time cannot exceed the End Time.")});
+    case TrimVerdict::NoLength:
+        return JoinLines({QStringLiteral("The End Time you've entered is not valid."),
+                          QStringLiteral("Reason: The End Time must be after the Start Time.")});
     case TrimVerdict::EndAfterTotal:
         return JoinLines(
             {QStringLiteral("The End Time you've entered is not valid."),

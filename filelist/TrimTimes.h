@@ -37,7 +37,7 @@ std::optional<qint64> TimeTextToSeconds(const QString &text);
 // text reads back unchanged.
 QString FormatTrimTime(qint64 totalSeconds);
 
-enum class TrimVerdict { Accepted, NotNumeric, StartAfterEnd, EndAfterTotal };
+enum class TrimVerdict { Accepted, NotNumeric, StartAfterEnd, NoLength, EndAfterTotal };
 
 struct TrimCheck {
     TrimVerdict Verdict = TrimVerdict::NotNumeric;
@@ -47,8 +47,10 @@ struct TrimCheck {
 };
 
 // The checks of Set, in their order: every box numeric and forming a time,
-// start not after end, end not after the total duration. Times are compared
-// in seconds, so files of 24 hours and more can be trimmed.
+// start not after end, end after start (a range of no length would give an
+// empty file), end not after the total duration. Since the end lies after
+// the start and within the total, so does the start. Times are compared in
+// seconds, so files of 24 hours and more can be trimmed.
 TrimCheck CheckTrimTimes(const TimeFields &start, const TimeFields &end, qint64 totalSeconds);
 
 // The message for a refused check (two lines joined by CR LF); empty for an

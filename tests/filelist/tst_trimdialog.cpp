@@ -182,6 +182,8 @@ private slots:
             set(); // a fraction
             typeEnd(trim, {"00", "04", "00"});
             set(); // start after end
+            typeEnd(trim, {"00", "05", "00"});
+            set(); // no length
             typeEnd(trim, {"00", "10", "01"});
             set(); // end after the total
             typeStart(trim, {"00", "01", "00"});
@@ -195,6 +197,8 @@ private slots:
                               QStringLiteral("The start time you've entered is not valid.\r\n"
                                              "Reason: The Start Time cannot exceed the End Time."),
                               QStringLiteral("The End Time you've entered is not valid.\r\n"
+                                             "Reason: The End Time must be after the Start Time."),
+                              QStringLiteral("The End Time you've entered is not valid.\r\n"
                                              "Reason: The End Time cannot exceed the Total "
                                              "Duration of: 00:10:00")}));
         for (const FakePrompts::Shown &shown : fixture.prompts.shown)
@@ -202,10 +206,10 @@ private slots:
         // A refused Set leaves the boxes as typed and the dialog open.
         QCOMPARE(boxesAfterRefusal[0],
                  (QStringList{u"00"_s, u"05"_s, u"00"_s, u"00"_s, u"04"_s, u"x"_s}));
-        QCOMPARE(boxesAfterRefusal[4],
+        QCOMPARE(boxesAfterRefusal[5],
                  (QStringList{u"00"_s, u"05"_s, u"00"_s, u"00"_s, u"10"_s, u"01"_s}));
-        QCOMPARE(results, (QList<int>{0, 0, 0, 0, 0, int(QDialog::Accepted)}));
-        QCOMPARE(trimmed, (QList<bool>{false, false, false, false, false, true}));
+        QCOMPARE(results, (QList<int>{0, 0, 0, 0, 0, 0, int(QDialog::Accepted)}));
+        QCOMPARE(trimmed, (QList<bool>{false, false, false, false, false, false, true}));
         QCOMPARE(fixture.row().BeginTime, QStringLiteral("00:01:00"));
         QCOMPARE(fixture.row().EndTime, QStringLiteral("00:10:00"));
     }
@@ -219,10 +223,10 @@ private slots:
                                                               u"00"_s, u"03"_s, u"30"_s}
                                  << "00:01:00"
                                  << "00:03:30";
-        QTest::newRow("equal start and end")
-            << "00:10:00" << QStringList{u"00"_s, u"02"_s, u"00"_s, u"00"_s, u"02"_s, u"00"_s}
+        QTest::newRow("one second")
+            << "00:10:00" << QStringList{u"00"_s, u"02"_s, u"00"_s, u"00"_s, u"02"_s, u"01"_s}
             << "00:02:00"
-            << "00:02:00";
+            << "00:02:01";
         QTest::newRow("the whole file")
             << "00:10:00" << QStringList{u"00"_s, u"00"_s, u"00"_s, u"00"_s, u"10"_s, u"00"_s}
             << "00:00:00"

@@ -177,8 +177,18 @@ private slots:
                                 << TrimVerdict::Accepted << "00:01:00"
                                 << "00:03:30";
         QTest::newRow("equal start and end") << t("00", "02", "00") << t("00", "02", "00")
-                                             << tenMinutes << TrimVerdict::Accepted << "00:02:00"
-                                             << "00:02:00";
+                                             << tenMinutes << TrimVerdict::NoLength << ""
+                                             << "";
+        QTest::newRow("one second") << t("00", "02", "00") << t("00", "02", "01") << tenMinutes
+                                    << TrimVerdict::Accepted << "00:02:00"
+                                    << "00:02:01";
+        QTest::newRow("start at the total") << t("00", "10", "00") << t("00", "10", "00")
+                                            << tenMinutes << TrimVerdict::NoLength << ""
+                                            << "";
+        QTest::newRow("no length before the end check")
+            << t("00", "20", "00") << t("00", "20", "00") << tenMinutes << TrimVerdict::NoLength
+            << ""
+            << "";
         QTest::newRow("end at the total") << t("00", "00", "00") << t("00", "10", "00")
                                           << tenMinutes << TrimVerdict::Accepted << "00:00:00"
                                           << "00:10:00";
@@ -243,6 +253,9 @@ private slots:
         QTest::newRow("start") << TrimVerdict::StartAfterEnd << qint64(600)
                                << "The start time you've entered is not valid.\r\n"
                                   "Reason: The Start Time cannot exceed the End Time.";
+        QTest::newRow("no length") << TrimVerdict::NoLength << qint64(600)
+                                   << "The End Time you've entered is not valid.\r\n"
+                                      "Reason: The End Time must be after the Start Time.";
         QTest::newRow("end")
             << TrimVerdict::EndAfterTotal << qint64(600)
             << "The End Time you've entered is not valid.\r\n"

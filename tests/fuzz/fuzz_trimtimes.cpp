@@ -54,6 +54,8 @@ void checkTimes(const TimeFields &start, const TimeFields &end, qint64 total,
         expected = TrimVerdict::NotNumeric;
     else if (*startSeconds > *endSeconds)
         expected = TrimVerdict::StartAfterEnd;
+    else if (*startSeconds == *endSeconds)
+        expected = TrimVerdict::NoLength;
     else if (*endSeconds > total)
         expected = TrimVerdict::EndAfterTotal;
     FUZZ_CHECK(check.Verdict == expected, detail);
