@@ -1,6 +1,7 @@
 #include "profiles/CustomVideoSize.h"
 
 #include <QLocale>
+#include <QStringList>
 
 #include <cmath>
 #include <limits>
@@ -8,6 +9,9 @@
 namespace CustomVideoSize {
 
 namespace {
+
+// The only frame sizes the H.263 encoder takes.
+constexpr const char *H263Sizes[] = {"128x96", "176x144", "352x288", "704x576", "1408x1152"};
 
 std::optional<double> readNumber(const QString &text) {
     // The user's locale first; the C locale reads what the program itself
@@ -69,6 +73,28 @@ std::optional<QString> Compose(const QString &width, const QString &height) {
     if (!w || !h)
         return std::nullopt;
     return QString::number(*w) + u'x' + QString::number(*h);
+}
+
+std::optional<QString> CodecSizeRefusal(const QString &codec, const QString &sizeText) {
+    const qsizetype separator = sizeText.indexOf(u'x');
+    const std::optional<int> width =
+        separator < 0 ? std::nullopt : ParseDimension(sizeText.first(separator));
+    const std::optional<int> height =
+        separator < 0 ? std::nullopt : ParseDimension(sizeText.sliced(separator + 1));
+    if (!width || !height)
+        return std::nullopt;
+    if (codec.compare(u"h263", Qt::CaseInsensitive) == 0) {
+        QStringList sizes;
+        for (const char *size : H263Sizes)
+            sizes.append(QString::fromLatin1(size));
+        if (sizes.contains(QString::number(*width) + u'x' + QString::number(*height)))
+            return std::nullopt;
+        return QStringLiteral("The H.263 videocodec takes only these video sizes: ") +
+               sizes.join(QStringLiteral(", "));
+    }
+    if (*width < MinDimension || *height < MinDimension)
+        return QStringLiteral("The minimum video size is: %1x%1").arg(MinDimension);
+    return std::nullopt;
 }
 
 } // namespace CustomVideoSize

@@ -32,4 +32,16 @@ std::optional<int> ParseDimension(const QString &text);
 // when either is refused.
 std::optional<QString> Compose(const QString &width, const QString &height);
 
+// The smallest width and height a custom size may have. The encoders take
+// smaller frames, but a source fitted into one with its aspect ratio kept
+// can come out zero pixels high, which no encoder takes.
+inline constexpr int MinDimension = 16;
+
+// Why the video codec (its item text, as "h264") cannot encode a custom
+// size as the size box holds it, naming the limit; nothing when it can or
+// the text is no custom size. H.263 takes five sizes only (128x96 to
+// 1408x1152), every other codec anything from MinDimension on. The largest
+// size a device allows is checked with the profile's limits elsewhere.
+std::optional<QString> CodecSizeRefusal(const QString &codec, const QString &sizeText);
+
 } // namespace CustomVideoSize

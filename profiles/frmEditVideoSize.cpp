@@ -91,11 +91,22 @@ QString frmEditVideoSize::InvalidSizeMessage() {
                       QStringLiteral("Reason: incorrect width and/or height specified.")});
 }
 
+QString frmEditVideoSize::LimitMessage(const QString &limit) {
+    return JoinLines(
+        {QStringLiteral("Unable to set video size!"), QStringLiteral("Reason: ") + limit});
+}
+
 void frmEditVideoSize::cmdOk_Click() {
     const std::optional<QString> size =
         CustomVideoSize::Compose(txtWidth->text(), txtHeight->text());
     if (!size) {
         prompts().critical(this, InvalidSizeMessage(), QStringLiteral("Error"));
+        txtWidth->setFocus();
+        return;
+    }
+    const QString codec = m_main.frmVideoSettings->cmbVideoCodec->currentText();
+    if (const std::optional<QString> refusal = CustomVideoSize::CodecSizeRefusal(codec, *size)) {
+        prompts().critical(this, LimitMessage(*refusal), QStringLiteral("Error"));
         txtWidth->setFocus();
         return;
     }

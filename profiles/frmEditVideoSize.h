@@ -26,6 +26,8 @@ public:
     QPushButton *cmdCancel = nullptr;
 
     static QString InvalidSizeMessage();
+    // The message for a size the video codec cannot encode.
+    static QString LimitMessage(const QString &limit);
 
 private:
     void cmdOk_Click();

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 using namespace CustomVideoSize;
+using namespace Qt::StringLiterals;
 
 class TestCustomVideoSize : public QObject {
     Q_OBJECT
@@ -147,6 +148,33 @@ private slots:
         // Refused exactly when either part is refused.
         QCOMPARE(composed.has_value(),
                  ParseDimension(width).has_value() && ParseDimension(height).has_value());
+    }
+
+    // What the encoders cannot take: a frame under 16 pixels either way, and
+    // for H.263 any size but its five.
+    void codecSizeRefusal_data() {
+        QTest::addColumn<QString>("codec");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("refusal"); // empty: accepted
+        const QString smallest = u"The minimum video size is: 16x16"_s;
+        const QString h263 = u"The H.263 videocodec takes only these video sizes: 128x96, "
+                             u"176x144, 352x288, 704x576, 1408x1152"_s;
+        QTest::newRow("smallest") << u"h264"_s << u"16x16"_s << QString();
+        QTest::newRow("tiny") << u"h264"_s << u"2x2"_s << smallest;
+        QTest::newRow("narrow") << u"mpeg4"_s << u"14x240"_s << smallest;
+        QTest::newRow("flat") << u"wmv2"_s << u"320x14"_s << smallest;
+        QTest::newRow("H.263 size") << u"h263"_s << u"176x144"_s << QString();
+        QTest::newRow("H.263 largest") << u"H263"_s << u"1408x1152"_s << QString();
+        QTest::newRow("H.263 other size") << u"h263"_s << u"320x240"_s << h263;
+        QTest::newRow("H.263 turned round") << u"h263"_s << u"144x176"_s << h263;
+        QTest::newRow("no custom size") << u"h263"_s << u"big"_s << QString();
+    }
+
+    void codecSizeRefusal() {
+        QFETCH(QString, codec);
+        QFETCH(QString, size);
+        QFETCH(QString, refusal);
+        QCOMPARE(CodecSizeRefusal(codec, size).value_or(QString()), refusal);
     }
 };
 

@@ -212,6 +212,50 @@ private slots:
         QCOMPARE(prompts->shown.size(), 1);
     }
 
+    // Sizes the video codec chosen cannot encode: the dialog stays open and
+    // names the limit.
+    void sizesTheCodecCannotEncodeAreRefused_data() {
+        QTest::addColumn<QString>("codec");
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("height");
+        QTest::addColumn<QString>("limit"); // empty: accepted
+        const QString smallest = u"The minimum video size is: 16x16"_s;
+        const QString h263 = u"The H.263 videocodec takes only these video sizes: 128x96, "
+                             u"176x144, 352x288, 704x576, 1408x1152"_s;
+        QTest::newRow("too narrow") << u"h264"_s << u"2"_s << u"240"_s << smallest;
+        QTest::newRow("too flat") << u"mpeg4"_s << u"320"_s << u"14"_s << smallest;
+        QTest::newRow("smallest") << u"h264"_s << u"16"_s << u"16"_s << QString();
+        QTest::newRow("not for H.263") << u"h263"_s << u"320"_s << u"240"_s << h263;
+        QTest::newRow("an H.263 size") << u"h263"_s << u"352"_s << u"288"_s << QString();
+    }
+
+    void sizesTheCodecCannotEncodeAreRefused() {
+        QFETCH(QString, codec);
+        QFETCH(QString, width);
+        QFETCH(QString, height);
+        QFETCH(QString, limit);
+        window.reset();
+        folder->write(u"iPod"_s, StandardDeviceFile().replace("wmv2", "h263"));
+        window = OpenMainWindow();
+        QComboBox *codecs = window->frmVideoSettings->cmbVideoCodec;
+        codecs->setCurrentIndex(codecs->findText(codec));
+        QCOMPARE(codecs->currentText(), codec);
+        const QString before = sizeBox()->currentText();
+        int result = -1;
+        openDialog([&](frmEditVideoSize &dialog) { return result = enter(dialog, width, height); });
+        QCOMPARE(dialogsOpened, 1);
+        if (limit.isEmpty()) {
+            QVERIFY2(prompts->shown.isEmpty(), qPrintable(prompts->texts().join(u'|')));
+            QCOMPARE(result, int(QDialog::Accepted));
+            QCOMPARE(sizeBox()->currentText(), width + u'x' + height);
+        } else {
+            QCOMPARE(prompts->texts(),
+                     QStringList{u"Unable to set video size!\r\nReason: "_s + limit});
+            QCOMPARE(result, int(QDialog::Rejected));
+            QCOMPARE(sizeBox()->currentText(), before);
+        }
+    }
+
     void cancelLeavesTheSizeAlone() {
         openDialog([](frmEditVideoSize &dialog) {
             dialog.txtWidth->setText(u"400"_s);
