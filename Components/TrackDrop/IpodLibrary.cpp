@@ -7,10 +7,14 @@
 
 #include <gpod/itdb.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <ctime>
+#include <dirent.h>
 #include <memory>
 #include <optional>
+#include <set>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -22,6 +26,12 @@ namespace {
 constexpr int PrepareWaitSeconds = 30;
 // Room kept free for the database beside a copied file.
 constexpr std::uint64_t DatabaseRoom = 4u << 20;
+// Every copy TrackDrop puts in the iPod's music folders is named
+// "mobivert-" and six letters or digits, then the file's extension: a copy
+// of that name that the database does not list was left by a hand-off
+// that was cut off, and the next hand-off removes it.
+constexpr char CopyPrefix[] = "mobivert-";
+constexpr std::size_t CopyRandomLength = 6;
 
 struct DatabaseDeleter {
     void operator()(Itdb_iTunesDB *database) const { itdb_free(database); }
@@ -72,6 +82,87 @@ std::string megabytes(std::uint64_t bytes) {
     return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";
 }
 
+bool isCopyName(const std::string &name) {
+    const std::size_t prefix = sizeof CopyPrefix - 1;
+    if (name.size() <= prefix + CopyRandomLength || name.compare(0, prefix, CopyPrefix) != 0)
+        return false;
+    for (std::size_t i = prefix; i < prefix + CopyRandomLength; ++i) {
+        if (!g_ascii_isalnum(name[i]))
+            return false;
+    }
+    const std::string rest = name.substr(prefix + CopyRandomLength);
+    return rest.size() >= 2 && rest[0] == '.' && rest.find('.', 1) == std::string::npos;
+}
+
+// The name of a new copy, in the music folder libgpod chose for it.
+std::string copyName(const std::string &libgpodDestination, const std::string &file) {
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string name = CopyPrefix;
+    for (std::size_t i = 0; i < CopyRandomLength; ++i)
+        name += letters[g_random_int_range(0, sizeof letters - 1)];
+    const std::string source = file.substr(file.rfind('/') + 1);
+    const std::size_t dot = source.rfind('.');
+    std::string extension = dot == std::string::npos || dot == 0 ? ".mp4" : source.substr(dot);
+    if (!isCopyName(name + extension))
+        extension = ".mp4";
+    return folderOf(libgpodDestination) + "/" + name + extension;
+}
+
+// Removes the copies that hand-offs cut off before their database write
+// left in the music folders: TrackDrop's own names that no track lists.
+// Runs with the lock held, so that no other hand-off is copying.
+void removeLeftCopies(const std::string &mountPoint, Itdb_iTunesDB *database) {
+    std::set<std::string> listed;
+    for (GList *item = database->tracks; item; item = item->next) {
+        const GlibText path(itdb_filename_on_ipod(static_cast<Itdb_Track *>(item->data)));
+        if (path)
+            listed.insert(path.get());
+    }
+    const GlibText music(itdb_get_music_dir(mountPoint.c_str()));
+    if (!music)
+        return;
+    DIR *folders = ::opendir(music.get());
+    if (!folders)
+        return;
+    while (const dirent *folder = ::readdir(folders)) {
+        if (folder->d_name[0] == '.')
+            continue;
+        const std::string path = std::string(music.get()) + "/" + folder->d_name;
+        DIR *files = ::opendir(path.c_str());
+        if (!files)
+            continue;
+        while (const dirent *entry = ::readdir(files)) {
+            const std::string file = path + "/" + entry->d_name;
+            struct stat info {};
+            if (isCopyName(entry->d_name) && !listed.contains(file) &&
+                ::lstat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+                ::unlink(file.c_str());
+        }
+        ::closedir(files);
+    }
+    ::closedir(folders);
+}
+
+// Holds off the signals that end a batch (a logout, a closed terminal,
+// Ctrl+C, a cancel) while the database is written and checked: the
+// database is written whole or not at all. They take effect afterwards.
+class QuietWhileWriting {
+public:
+    QuietWhileWriting() {
+        sigset_t endings;
+        sigemptyset(&endings);
+        for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT, SIGQUIT})
+            sigaddset(&endings, signalNumber);
+        sigprocmask(SIG_BLOCK, &endings, &m_before);
+    }
+    ~QuietWhileWriting() { sigprocmask(SIG_SETMASK, &m_before, nullptr); }
+    QuietWhileWriting(const QuietWhileWriting &) = delete;
+    QuietWhileWriting &operator=(const QuietWhileWriting &) = delete;
+
+private:
+    sigset_t m_before{};
+};
+
 // Fills a new track for the file; false with the reason when the iPod
 // cannot take it.
 bool describe(const std::string &file, const IpodModel &model, Itdb_Track *track,
@@ -113,6 +204,12 @@ bool restore(const std::string &mountPoint, const std::string &before) {
 }
 
 } // namespace
+
+std::string ipodFullReason(std::uint64_t available, std::uint64_t fileSize) {
+    return "the iPod is full (" + megabytes(available) + " free; the file needs " +
+           megabytes(fileSize) + ", and " + megabytes(DatabaseRoom) +
+           " more is kept free for its database)";
+}
 
 bool isIpod(const std::string &mountPoint) {
     struct stat info {};
@@ -159,8 +256,10 @@ bool prepareIpod(const std::string &mountPoint, std::string &error) {
     std::string before, why;
     if (!readDatabase(mountPoint, before, error))
         return false;
-    if (!parse(mountPoint, error))
+    const Database database = parse(mountPoint, error);
+    if (!database)
         return false;
+    removeLeftCopies(mountPoint, database.get());
     // The batch's backup: the database as it is before the batch's first write.
     if (!replaceFile(backupPath(mountPoint), before, why)) {
         error = "its database cannot be backed up (" + why + "); nothing was written to it";
@@ -193,6 +292,7 @@ bool addToIpod(const std::string &mountPoint, const std::string &file, std::stri
     Database database = parse(mountPoint, error);
     if (!database)
         return false;
+    removeLeftCopies(mountPoint, database.get());
     const guint32 tracksBefore = itdb_tracks_number(database.get());
 
     Itdb_Track *track = itdb_track_new();
@@ -204,8 +304,7 @@ bool addToIpod(const std::string &mountPoint, const std::string &file, std::stri
     if (::statvfs(mountPoint.c_str(), &space) == 0) {
         const std::uint64_t available = std::uint64_t(space.f_bavail) * space.f_frsize;
         if (available < track->size + DatabaseRoom) {
-            error = "the iPod is full (" + megabytes(available) + " free, the file needs " +
-                    megabytes(track->size) + ")";
+            error = ipodFullReason(available, track->size);
             itdb_track_free(track);
             return false;
         }
@@ -215,23 +314,27 @@ bool addToIpod(const std::string &mountPoint, const std::string &file, std::stri
     const std::uint64_t dbid = track->dbid;
 
     GError *failure = nullptr;
-    const GlibText destination(itdb_cp_get_dest_filename(track, nullptr, file.c_str(), &failure));
-    if (!destination) {
+    const GlibText place(itdb_cp_get_dest_filename(track, nullptr, file.c_str(), &failure));
+    if (!place) {
         error = "no place for it on the iPod (" + messageOf(failure) + ")";
         return false;
     }
-    if (!copyFile(file, destination.get(), why)) {
+    std::string destination = copyName(place.get(), file);
+    while (::access(destination.c_str(), F_OK) == 0)
+        destination = copyName(place.get(), file);
+    if (!copyFile(file, destination, why)) {
         error =
             "copying it to the iPod failed (" + why + "); the iPod's database was left as it was";
         return false;
     }
-    if (!itdb_cp_finalize(track, nullptr, destination.get(), &failure)) {
-        ::unlink(destination.get());
+    if (!itdb_cp_finalize(track, nullptr, destination.c_str(), &failure)) {
+        ::unlink(destination.c_str());
         error = "its copy on the iPod cannot be read back (" + messageOf(failure) +
                 "); the iPod's database was left as it was";
         return false;
     }
 
+    const QuietWhileWriting quiet;
     const bool written = itdb_write(database.get(), &failure);
     const std::string writeError = written ? std::string() : messageOf(failure);
     database.reset();
@@ -242,7 +345,7 @@ bool addToIpod(const std::string &mountPoint, const std::string &file, std::stri
     const Database after = parse(mountPoint, ignored);
     if (after && contains(after.get(), dbid) && itdb_tracks_number(after.get()) == tracksBefore + 1)
         return true;
-    ::unlink(destination.get());
+    ::unlink(destination.c_str());
     const bool unchanged = after && itdb_tracks_number(after.get()) == tracksBefore;
     if (!unchanged && !restore(mountPoint, before)) {
         error = "the iPod's database did not read back after writing, and the one before could "

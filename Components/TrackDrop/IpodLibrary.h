@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Adding converted files to a mounted iPod's own database through libgpod,
@@ -17,6 +18,10 @@ std::string backupPath(const std::string &mountPoint);
 // so that the iPod accepts it, and backs it up. Returns false and sets
 // `error` (why, one line) when the batch must not write to it.
 bool prepareIpod(const std::string &mountPoint, std::string &error);
+
+// Why a file of `fileSize` bytes does not fit into the `available` bytes,
+// counting the room kept free for the database.
+std::string ipodFullReason(std::uint64_t available, std::uint64_t fileSize);
 
 // Copies `file` (absolute) onto the iPod and lists it in the database's
 // main list: a movie when it has video, titled by its name without the

@@ -4,9 +4,11 @@
 
 #include <glib.h>
 
+#include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 
@@ -20,7 +22,10 @@
 //                                    take files, and its database's backup
 //
 // It prints nothing when all went well, and otherwise one line saying why,
-// with a non-zero exit status.
+// with a non-zero exit status. Run by a batch (MOBIVERT_BATCH_SHELL=1), a
+// file that is not there is one whose conversion failed, which the
+// converter reported already: nothing is added and nothing printed, with
+// the status 3.
 namespace {
 
 int fail(std::string message) {
@@ -76,6 +81,9 @@ int main(int argc, char **argv) {
         ipod = argv[2];
         argument = argv[3];
     } else if (argc == 2 && !first.starts_with("--")) {
+        const char *batch = std::getenv("MOBIVERT_BATCH_SHELL");
+        if (batch && *batch == '1' && ::access(first.c_str(), F_OK) != 0 && errno == ENOENT)
+            return 3;
         ipod = chosenIpod();
         argument = first;
     } else {
