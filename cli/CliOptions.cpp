@@ -710,8 +710,10 @@ What to do instead of converting:
                            size, bit rate and output size per minute
       --resume             convert the files the last interrupted batch (of the
                            window or of mobivert-cli) did not convert, with its
-                           settings and output folder; prints "Nothing to
-                           resume." when there is none
+                           settings and output folder, from its record in
+                           ~/.config/Brannock Software/Mobivert; prints
+                           "Nothing to resume." when there is none, and
+                           fails when the record cannot be read
       --json               write progress and results as JSON objects, one
                            per line, for other programs
   -h, --help               show this help

@@ -14,6 +14,7 @@
 #include "convert/ConvertFiles.h"
 #include "convert/FilesAtOnce.h"
 #include "convert/FitPlanning.h"
+#include "convert/FolderSpace.h"
 #include "convert/LibraryHandOff.h"
 #include "convert/OutputFolder.h"
 #include "convert/SourceNotes.h"
@@ -339,6 +340,14 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
         return ExitFailed;
     }
 
+    // A full disk is told before anything is written or converted.
+    if (const std::optional<QString> full =
+            BatchSpaceRefusal(dataFolder, options.outputFolder,
+                              UsesTwoPasses(request.settings) || !options.fit.isEmpty())) {
+        out.problem(QStringLiteral("unable to convert: ") + *full);
+        return ExitFailed;
+    }
+
     // The iPod the library hand-off adds to; none connected: the playlist.
     QString libraryNote;
     if (AddsToLibrary(request.settings, options)) {
@@ -389,10 +398,12 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
         out.line(QStringLiteral("  ") + settingsText(request.settings));
     }
 
-    const BatchPlan plan = PrepareBatch(request.settings, *rows, options);
+    QString failure;
+    const BatchPlan plan = PrepareBatch(request.settings, *rows, options, &failure);
     if (!plan.written) {
         RemoveWorkingFiles(dataFolder);
-        out.problem(DataFolderMessage(dataFolder).join(u' '));
+        out.problem(failure.isEmpty() ? DataFolderMessage(dataFolder).join(u' ')
+                                      : QStringLiteral("unable to convert: ") + failure);
         return ExitFailed;
     }
     BatchRecord record;
@@ -467,13 +478,19 @@ int resume(const CliRequest &resumeRequest, CliOutput &out, QCoreApplication &ap
         found = BatchRecordFile::read(dataFolder);
         if (found.status == BatchRecordFile::ReadResult::Status::Found)
             BatchRecordFile::removePartialFiles(found.record);
+        // What the batch of an unreadable record left cannot be taken up.
+        if (found.status == BatchRecordFile::ReadResult::Status::Spoilt)
+            RemoveWorkingFiles(dataFolder);
     }
-    if (found.status == BatchRecordFile::ReadResult::Status::Spoilt)
+    if (found.status == BatchRecordFile::ReadResult::Status::Spoilt) {
         out.problem(QStringLiteral("the record of the last batch could not be read (") +
                     found.reason +
                     (found.setAside.isEmpty()
-                         ? QStringLiteral(")")
-                         : QStringLiteral("); it was set aside as ") + found.setAside));
+                         ? QStringLiteral(") and could not be kept: nothing was resumed")
+                         : QStringLiteral("); it was set aside as ") + found.setAside +
+                               QStringLiteral(": nothing was resumed")));
+        return ExitFailed;
+    }
     const BatchRecord &record = found.record;
     if (found.status != BatchRecordFile::ReadResult::Status::Found ||
         record.unconvertedCount() == 0) {

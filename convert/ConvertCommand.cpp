@@ -10,6 +10,7 @@
 #include "convert/ConvertFiles.h"
 #include "convert/FilesAtOnce.h"
 #include "convert/FitPlanning.h"
+#include "convert/FolderSpace.h"
 #include "convert/LibraryHandOff.h"
 #include "convert/OutputFolder.h"
 #include "convert/VideoLimits.h"
@@ -36,6 +37,16 @@ QStringList itemsOf(const QComboBox *box) {
     for (int i = 0; i < box->count(); ++i)
         items.append(box->itemText(i));
     return items;
+}
+
+// What the user is told when a batch cannot be prepared for the reason
+// given (a full disk, a file that could not be written); without a reason,
+// that the data folder cannot be used.
+QString preparationRefusal(const QString &problem, const QString &dataFolder) {
+    if (problem.isEmpty())
+        return JoinLines(DataFolderMessage(dataFolder));
+    return JoinLines(
+        {QStringLiteral("Unable to convert:"), problem.left(1).toUpper() + problem.mid(1) + u'.'});
 }
 
 } // namespace
@@ -153,6 +164,12 @@ void ConvertCommand::ConvertAll(const QList<RowFit> &fit) {
     options.fit = fit;
 
     const ConversionSettings settings = m_main.profileControls().CurrentSettings();
+    // A full disk is told before anything is written or converted.
+    if (const std::optional<QString> full = BatchSpaceRefusal(
+            options.dataFolder, options.outputFolder, UsesTwoPasses(settings) || !fit.isEmpty())) {
+        prompts().critical(&m_main, preparationRefusal(*full, options.dataFolder));
+        return;
+    }
     QString libraryNote;
     if (AddsToLibrary(settings, options)) {
         const std::optional<QString> ipod = chooseIpod();
@@ -165,12 +182,13 @@ void ConvertCommand::ConvertAll(const QList<RowFit> &fit) {
     const QList<FileListRow> rows = ReadFileListRows(m_main.lvwVideoFiles);
     options.lanes =
         FilesAtOnce::LanesFor(output->FilesAtOnceChoice(), settings, rows.size(), AvailableCores());
-    const BatchPlan plan = PrepareBatch(settings, rows, options);
+    QString failure;
+    const BatchPlan plan = PrepareBatch(settings, rows, options, &failure);
     // A batch file that could not be written would run nothing and end as
     // if all went well.
     if (!plan.written) {
         RemoveWorkingFiles(options.dataFolder);
-        refuseDataFolder();
+        prompts().critical(&m_main, preparationRefusal(failure, options.dataFolder));
         return;
     }
     BatchRecord record;

@@ -3,6 +3,7 @@
 #include "base/DebugLog.h"
 #include "base/Various.h"
 #include "convert/BatchFiles.h"
+#include "convert/FolderSpace.h"
 #include "platform/FileSystem.h"
 #include "profiles/ProfileFile.h"
 
@@ -16,11 +17,16 @@
 namespace {
 
 // Copies a component over an earlier copy; the copy keeps the source's
-// permissions, the executable bit included. Failures are passed over: the
-// batch then reports what could not run.
-void copyComponent(const QString &source, const QString &target) {
+// permissions, the executable bit included. A component not shipped is
+// passed over (the batch then reports what could not run); one that could
+// not be copied gives what the user is told.
+std::optional<QString> copyComponent(const QString &source, const QString &target) {
     QFile::remove(target);
-    QFile::copy(source, target);
+    QFile shipped(source);
+    if (!shipped.exists() || shipped.copy(target))
+        return std::nullopt;
+    return WriteFailureText(target, shipped.errorString(), FreeBytes(QFileInfo(target).path()),
+                            shipped.size());
 }
 
 QString trueOrFalse(bool value) {
@@ -108,12 +114,13 @@ BatchPlan PlanBatch(const ConversionSettings &settings, const QList<FileListRow>
 }
 
 BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListRow> &rows,
-                       const BatchOptions &options) {
+                       const BatchOptions &options, QString *failure) {
     const QString &data = options.dataFolder;
-    copyComponent(BatchFiles::shippedConverter(), BatchFiles::converter(data));
+    std::optional<QString> problem =
+        copyComponent(BatchFiles::shippedConverter(), BatchFiles::converter(data));
     copyComponent(BatchFiles::shippedThreadLibrary(), BatchFiles::threadLibrary(data));
-    if (AddsToLibrary(settings, options)) {
-        copyComponent(BatchFiles::shippedTrackDrop(), BatchFiles::trackDrop(data));
+    if (AddsToLibrary(settings, options) && !problem) {
+        problem = copyComponent(BatchFiles::shippedTrackDrop(), BatchFiles::trackDrop(data));
         writeTrackDropTarget(data, options.ipodMountPoint);
     }
 
@@ -129,13 +136,18 @@ BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListR
     // Always a new file: a shell that still reads an earlier batch from this
     // folder goes on reading that one, never the new text from its offset.
     const int lanes = int(laneCount(plan));
-    plan.written = true;
-    for (int lane = 0; lane < lanes; ++lane) {
-        QSaveFile batch(BatchFiles::laneBatch(data, lane));
-        const bool written = batch.open(QIODevice::WriteOnly) &&
-                             batch.write(LaneBatchText(plan, lane)) >= 0 && batch.commit();
-        plan.written = plan.written && written;
+    plan.written = !problem;
+    for (int lane = 0; lane < lanes && plan.written; ++lane) {
+        const QString path = BatchFiles::laneBatch(data, lane);
+        QSaveFile batch(path);
+        const QByteArray text = LaneBatchText(plan, lane);
+        plan.written =
+            batch.open(QIODevice::WriteOnly) && batch.write(text) == text.size() && batch.commit();
+        if (!plan.written)
+            problem = WriteFailureText(path, batch.errorString(), FreeBytes(data), text.size());
     }
+    if (failure)
+        *failure = problem.value_or(QString());
 
     if (debug) {
         const QString dump = JoinPath(data, QStringLiteral("Debug1.log"));

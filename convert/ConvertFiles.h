@@ -31,10 +31,12 @@ BatchPlan PlanBatch(const ConversionSettings &settings, const QList<FileListRow>
 // application's Components folder, writes each lane's batch file with one
 // line per command, and in debug mode writes the dumps Debug3.log (the rows)
 // and Debug1.log (the batch). Returns the plan; a batch file that could not
-// be written (a full disk, a read-only data folder) leaves plan.written
-// false, and the batch must not run.
+// be written (a full disk, a read-only data folder), or a component that
+// could not be copied, leaves plan.written false, and the batch must not
+// run; `failure` then says which file could not be written and why
+// (WriteFailureText).
 BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListRow> &rows,
-                       const BatchOptions &options);
+                       const BatchOptions &options, QString *failure = nullptr);
 
 // The batch file's text: one command per line, each ending in a line feed
 // (the shell would take a carriage return as part of the last argument).

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -15,6 +16,9 @@ namespace converter {
 namespace {
 
 constexpr char kLockName[] = "lock";
+// Less free space than this in the pass log's folder: the pass log (some
+// hundred bytes a frame, more with x264's macroblock tree) cannot be written.
+constexpr long long kLeastFreeBytes = 1024 * 1024;
 // A folder without its lock file is one whose converter ended between
 // creating it and locking it; after this long it is surely abandoned.
 constexpr std::time_t kUnlockedGraceSeconds = 60;
@@ -98,7 +102,7 @@ bool PassLogFolder::create(std::string &error) {
 
     std::string pattern = temporary + '/' + kPassLogFolderPrefix + "XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
-        error = std::strerror(errno);
+        error = errno == ENOSPC ? "the disk is full (" + temporary + ")" : std::strerror(errno);
         return false;
     }
     m_path = pattern;
@@ -115,6 +119,19 @@ bool PassLogFolder::create(std::string &error) {
         return false;
     }
     return true;
+}
+
+long long PassLogFolder::freeBytes() const {
+    struct statvfs space {};
+    if (m_folderFd < 0 || ::fstatvfs(m_folderFd, &space) != 0)
+        return -1;
+    return static_cast<long long>(space.f_bavail) * static_cast<long long>(space.f_frsize);
+}
+
+std::string passLogSpaceProblem(const std::string &folder, long long freeBytes) {
+    if (freeBytes < 0 || freeBytes >= kLeastFreeBytes)
+        return {};
+    return "the pass log could not be written: the disk is full (" + folder + ")";
 }
 
 std::string PassLogFolder::logPrefix() const {

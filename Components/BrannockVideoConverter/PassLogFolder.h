@@ -28,6 +28,10 @@ public:
     // Removes the folder and everything in it.
     void remove();
 
+    // The bytes this user may still write in the folder's file system; -1
+    // when it cannot be told (no folder).
+    long long freeBytes() const;
+
 private:
     std::string m_path;
     int m_folderFd = -1;
@@ -36,6 +40,12 @@ private:
 
 // $TMPDIR when it names a folder, else /tmp.
 std::string temporaryFolder();
+
+// What a failed two-pass conversion says about the folder of its pass log:
+// "the pass log could not be written: the disk is full (FOLDER)" when the
+// free space left there is below what a pass log needs, else nothing (an
+// empty text), also when the free space is unknown (negative).
+std::string passLogSpaceProblem(const std::string &folder, long long freeBytes);
 
 // The name every pass-log folder starts with.
 inline constexpr char kPassLogFolderPrefix[] = "mobivert-passes-";

@@ -114,8 +114,8 @@ private slots:
 
         const ConversionSeen run = ConvertThroughWindow(*window, prompts);
         QVERIFY(!run.windowOpened);
-        QCOMPARE(prompts.texts(),
-                 QStringList{u"Unable to prepare the conversion in the data folder:\r\n" + data});
+        QCOMPARE(prompts.texts(), QStringList{u"Unable to convert:\r\nCould not write " + data +
+                                              u"/BVC.bat: Filename refers to a directory."});
         QCOMPARE(WorkingFiles(data), QStringList());
     }
 
