@@ -472,6 +472,14 @@ std::optional<Failure> parse(const QStringList &givenArguments, CliRequest &requ
         request.settings.videoSize = *customSize;
         request.settings.videoSizePosition = int(lists.videoSize.indexOf(*customSize));
     }
+    if (request.settings.noAudio == 1 && request.settings.noVideo == 1)
+        return Failure{QStringLiteral("no sound and no picture: nothing would be converted "
+                                      "(--no-audio and --no-video exclude each other)")};
+    if (customSize && request.settings.noVideo != 1) {
+        if (const std::optional<QString> refusal =
+                CustomVideoSize::CodecSizeRefusal(request.settings.videoCodec, *customSize))
+            return Failure{QStringLiteral("--size: ") + *refusal};
+    }
     request.settingsChanged =
         customSize.has_value() || selection.values != loaded.values || request.profileNumber == 0;
     request.sizeItems = lists.videoSize;
@@ -555,6 +563,17 @@ std::optional<Failure> parse(const QStringList &givenArguments, CliRequest &requ
         return Failure{QStringLiteral("no video files given")};
     if (request.files.contains(QString()))
         return Failure{QStringLiteral("an empty file name was given")};
+    if (parser.isSet(QStringLiteral("psp-number"))) {
+        // The files are numbered one after the other from the first number.
+        const qint64 last = request.pspStartNumber.toLongLong() + request.files.size() - 1;
+        if (last > MaxPspNumber)
+            return Failure{QStringLiteral("--psp-number: %1 files from number %2 would go past "
+                                          "%3, the highest PSP file number; give at most %4")
+                               .arg(request.files.size())
+                               .arg(request.pspStartNumber)
+                               .arg(MaxPspNumber)
+                               .arg(MaxPspNumber - request.files.size() + 1)};
+    }
 
     if (request.mode != CliRequest::Mode::Info) {
         if (const std::optional<QString> refusal =
@@ -642,7 +661,9 @@ offers, and an invalid one is answered with the list of valid values):
       --no-audio              leave out the sound
       --video-codec CODEC     e.g. h264
       --size WxH              a size of the device's list, or a custom one
-                              (positive even whole numbers, e.g. 400x240)
+                              (even whole numbers, e.g. 400x240, at least
+                              16x16; H.263 takes only 128x96, 176x144,
+                              352x288, 704x576 and 1408x1152)
       --video-bitrate RATE    e.g. 768 or "768 kbps"
       --frame-rate FPS        e.g. 25
       --no-video              leave out the picture (sound only)
@@ -690,7 +711,8 @@ Output:
                            MP_ROOT/100MNV01 (MPEG-4) or MP_ROOT/100ANV01
                            (H.264), created when missing, instead of --output
       --thumbnails         PSP: write a thumbnail (.thm) beside each video
-      --psp-number N       PSP: the number of the first file (default: 1)
+      --psp-number N       PSP: the number of the first file (default: 1);
+                           the last file's number must not pass 99999
   -j, --jobs N|auto        how many files to convert at once, 1 to 8; auto
                            (the default) keeps every core busy, from the
                            number of cores, the video codec and frame size
@@ -701,7 +723,9 @@ What to do instead of converting:
                            then what the converter will do for each source
                            ("Adapted to the source: ...: rotated 90°")
       --info               print each file's name, codec, duration and frame
-                           size, tab-separated, one line per file
+                           size, tab-separated, one line per file; a
+                           backslash, tab, newline or carriage return in a
+                           field is written as \\, \t, \n or \r
       --preview TIME       convert 3 seconds around TIME (HH:MM:SS or seconds)
                            of each file and write the source frame and the
                            converted frame there as NAME-source.png and

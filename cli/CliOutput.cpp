@@ -55,6 +55,41 @@ void CliOutput::endProgress() {
     write(stdout, QStringLiteral("\n"));
 }
 
+namespace InfoText {
+
+QString Escaped(const QString &field) {
+    QString text;
+    text.reserve(field.size());
+    for (const QChar c : field) {
+        switch (c.unicode()) {
+        case u'\\':
+            text += QStringLiteral("\\\\");
+            break;
+        case u'\t':
+            text += QStringLiteral("\\t");
+            break;
+        case u'\n':
+            text += QStringLiteral("\\n");
+            break;
+        case u'\r':
+            text += QStringLiteral("\\r");
+            break;
+        default:
+            text += c;
+        }
+    }
+    return text;
+}
+
+QString Line(const QStringList &fields) {
+    QStringList escaped;
+    for (const QString &field : fields)
+        escaped.append(Escaped(field));
+    return escaped.join(u'\t');
+}
+
+} // namespace InfoText
+
 namespace ProgressText {
 
 QString Bar(qint64 value, qint64 maximum, int width) {

@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 #include <optional>
@@ -33,6 +34,16 @@ private:
     bool m_interactive = false;
     bool m_progressShown = false;
 };
+
+// The lines of --info: fields joined by tabs. A field's backslash, tab,
+// newline and carriage return are written as \\, \t, \n and \r, so that
+// every file is one line of exactly as many fields, whatever its name.
+namespace InfoText {
+
+QString Escaped(const QString &field);
+QString Line(const QStringList &fields);
+
+} // namespace InfoText
 
 // Pure text pieces of the progress display.
 namespace ProgressText {

@@ -94,26 +94,41 @@ int RunCliPreview(const CliRequest &request, const QList<FileListRow> &rows, con
             !converted.save(previewPath = freePath(folder, name, u"preview"_qs)))
             previewPath.clear();
 
+        // Only what was measured: a clip without a picture has no size and
+        // no video bit rate, a clip that could not be read nothing at all.
         const QSize size = stats ? stats->pictureSize : QSize();
-        const double kbps = stats ? stats->videoKbps() : 0;
+        const bool picture = size.isValid() && !size.isEmpty();
+        const qint64 kbps = stats ? std::lround(stats->videoKbps()) : 0;
         const double mbPerMinute = stats ? stats->bytesPerMinute() / 1e6 : 0;
         if (out.json()) {
-            out.object({{QStringLiteral("event"), QStringLiteral("preview")},
-                        {QStringLiteral("file"), row.Filepath},
-                        {QStringLiteral("time"), FormatTrimTime(time)},
-                        {QStringLiteral("source"), sourcePath},
-                        {QStringLiteral("preview"), previewPath},
-                        {QStringLiteral("width"), size.width()},
-                        {QStringLiteral("height"), size.height()},
-                        {QStringLiteral("videoKbps"), qint64(std::lround(kbps))},
-                        {QStringLiteral("mbPerMinute"), std::round(mbPerMinute * 10) / 10}});
+            QJsonObject event{{QStringLiteral("event"), QStringLiteral("preview")},
+                              {QStringLiteral("file"), row.Filepath},
+                              {QStringLiteral("time"), FormatTrimTime(time)},
+                              {QStringLiteral("source"), sourcePath},
+                              {QStringLiteral("preview"), previewPath}};
+            if (stats) {
+                event.insert(QStringLiteral("video"), picture);
+                event.insert(QStringLiteral("mbPerMinute"), std::round(mbPerMinute * 10) / 10);
+            }
+            if (picture) {
+                event.insert(QStringLiteral("width"), size.width());
+                event.insert(QStringLiteral("height"), size.height());
+                event.insert(QStringLiteral("videoKbps"), kbps);
+            }
+            out.object(event);
         } else {
-            out.line(QStringLiteral("%1 at %2: %3x%4, %5 kbit/s, about %6 MB per minute")
-                         .arg(row.Filepath, FormatTrimTime(time))
-                         .arg(size.width())
-                         .arg(size.height())
-                         .arg(std::lround(kbps))
-                         .arg(mbPerMinute, 0, 'f', 1));
+            QStringList facts;
+            if (picture)
+                facts.append(QStringLiteral("%1x%2, %3 kbit/s")
+                                 .arg(size.width())
+                                 .arg(size.height())
+                                 .arg(kbps));
+            else
+                facts.append(stats ? QStringLiteral("no video") : QStringLiteral("not measured"));
+            if (stats)
+                facts.append(QStringLiteral("about %1 MB per minute").arg(mbPerMinute, 0, 'f', 1));
+            out.line(row.Filepath + QStringLiteral(" at ") + FormatTrimTime(time) +
+                     QStringLiteral(": ") + facts.join(QStringLiteral(", ")));
             out.line(QStringLiteral("  source frame: ") +
                      (sourcePath.isEmpty() ? QStringLiteral("no picture") : sourcePath));
             out.line(QStringLiteral("  converted frame: ") +

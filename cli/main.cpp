@@ -178,7 +178,7 @@ int showInfo(const CliRequest &request, CliOutput &out) {
                         {QStringLiteral("duration"), row.Duration},
                         {QStringLiteral("videoSize"), row.VideoSize}});
         else
-            out.line(QStringList{row.Filename, row.Codec, row.Duration, row.VideoSize}.join(u'\t'));
+            out.line(InfoText::Line({row.Filename, row.Codec, row.Duration, row.VideoSize}));
         if (!QFileInfo(row.Filepath).isFile()) {
             out.problem(row.Filepath + QStringLiteral(": no such file"));
             status = ExitFailed;

@@ -392,6 +392,14 @@ private slots:
             u"The maximum video size for the selected videocodec is: 640x480"_s);
         row("custom size above the limit", {u"--size"_s, u"800x600"_s},
             u"The maximum video size for the selected videocodec is: 640x480"_s);
+        row("size below the encoders' minimum", {u"--size"_s, u"2x2"_s},
+            u"--size: The minimum video size is: 16x16"_s);
+        row("size H.263 cannot encode",
+            {u"-d"_s, u"MobilePhone"_s, u"-p"_s, u"1"_s, u"--size"_s, u"160x120"_s},
+            u"--size: The H.263 videocodec takes only these video sizes: 128x96, 176x144, "
+            u"352x288, 704x576, 1408x1152"_s);
+        row("neither sound nor picture", {u"--no-audio"_s, u"--no-video"_s},
+            u"no sound and no picture: nothing would be converted"_s);
         for (const char *size : {"401x300", "0x240", "-320x240", "320.5x240", "320", "axb"})
             row(size, {u"--size"_s, QString::fromLatin1(size)},
                 u"is not a frame size. Give WIDTHxHEIGHT, both positive even whole numbers"_s);
@@ -402,6 +410,9 @@ private slots:
         row("trim start after end", {u"--trim"_s, u"00:00:02-00:00:01"_s},
             u"The start time you've entered is not valid. Reason: The Start Time cannot exceed "
             u"the End Time."_s);
+        row("trim of no length", {u"--trim"_s, u"00:00:03-00:00:03"_s},
+            u"--trim: The End Time you've entered is not valid. Reason: The End Time must be "
+            u"after the Start Time."_s);
         row("trim end after the file", {u"--trim"_s, u"00:00:01-00:00:04"_s},
             u"The End Time you've entered is not valid. Reason: The End Time cannot exceed the "
             u"Total Duration of: 00:00:03"_s);
@@ -418,6 +429,11 @@ private slots:
             u"--memory-stick and --output cannot be used together"_s);
         row("PSP number", {u"-d"_s, u"PSP"_s, u"--psp-number"_s, u"0"_s},
             u"--psp-number: '0' is not a whole number from 1 to 99999"_s);
+        // With the table's file, two files: the second would be MAQ100000.
+        row("PSP numbers past five digits",
+            {u"-d"_s, u"PSP"_s, u"--psp-number"_s, u"99999"_s, m_wide},
+            u"--psp-number: 2 files from number 99999 would go past 99999, the highest PSP file "
+            u"number; give at most 99998"_s);
         for (const char *jobs : {"0", "9", "two"})
             row(jobs, {u"--jobs"_s, QString::fromLatin1(jobs)},
                 u"is not auto or a whole number from 1 to 8"_s);
@@ -711,6 +727,58 @@ private slots:
         }
         QCOMPARE(expected[0], u"wide clip\tFMP4\t00:00:03\t320x180"_s);
         QCOMPARE(QString::fromUtf8(cli.out), expected.join(u'\n') + u'\n');
+    }
+
+    // Tab, newline, carriage return and backslash in a name are escaped:
+    // the file stays one line of four fields.
+    void infoEscapesNames() {
+        TestHome home;
+        const QString clip = home.path() + u"/a\tb\nc\rd\\e.mp4"_s;
+        QVERIFY(QFile::copy(m_narrow, clip));
+        const CliResult cli = RunCli({u"--info"_s, clip});
+        QCOMPARE(cli.exitCode, 0);
+        const QStringList lines = QString::fromUtf8(cli.out).split(u'\n');
+        QCOMPARE(lines.size(), 2); // the line, and nothing after its end
+        const QStringList fields = lines[0].split(u'\t');
+        QCOMPARE(fields.size(), 4);
+        // Read back as a reader of the lines would.
+        QString name;
+        for (qsizetype i = 0; i < fields[0].size(); ++i) {
+            const QChar c = fields[0][i];
+            const QChar next = c == u'\\' ? fields[0].at(++i) : QChar();
+            name += next.isNull()  ? c
+                    : next == u't' ? QChar(u'\t')
+                    : next == u'n' ? QChar(u'\n')
+                    : next == u'r' ? QChar(u'\r')
+                                   : next;
+        }
+        QCOMPARE(name, ExamineVideoFile(clip).Filename);
+        QVERIFY2(name.startsWith(u"a\tb"_s) && name.endsWith(u"d\\e"_s), qPrintable(name));
+        QCOMPARE(fields.mid(2), (QStringList{u"00:00:03"_s, u"160x120"_s}));
+    }
+
+    // The preview of a file without a picture says so, and gives only what
+    // it measured.
+    void previewOfSoundOnly() {
+        TestHome home;
+        const QString sound = home.path() + u"/tone.m4a"_s;
+        QVERIFY(MakeClip(sound, {3.0, 320, 240, 25, false, true, {}}));
+        const CliResult text = RunCli({u"--preview"_s, u"1"_s, u"-o"_s, home.path(), sound});
+        QCOMPARE(text.exitCode, 0);
+        const QString line = QString::fromUtf8(text.out).section(u'\n', 0, 0);
+        QVERIFY2(QRegularExpression(u"^.*/tone.m4a at 00:00:01: no video, about \\d+\\.\\d MB "
+                                    u"per minute$"_s)
+                     .match(line)
+                     .hasMatch(),
+                 qPrintable(line));
+        const CliResult json =
+            RunCli({u"--json"_s, u"--preview"_s, u"1"_s, u"-o"_s, home.path(), sound});
+        QCOMPARE(json.exitCode, 0);
+        const QList<QJsonObject> previews = EventsOf(JsonEvents(json.out), u"preview"_s);
+        QCOMPARE(previews.size(), 1);
+        QCOMPARE(previews[0].value(u"video"_s), QJsonValue(false));
+        QVERIFY(!previews[0].contains(u"width"_s) && !previews[0].contains(u"videoKbps"_s));
+        QVERIFY(previews[0].value(u"mbPerMinute"_s).toDouble() > 0);
     }
 
     void listsDevicesAndProfiles() {
