@@ -8,6 +8,7 @@
 #include "Components/BrannockVideoConverter/PassLogFolder.h"
 #include "Components/BrannockVideoConverter/ProgressReport.h"
 #include "Components/BrannockVideoConverter/SourceAdaptation.h"
+#include "Components/BrannockVideoConverter/SourceEnd.h"
 #include "Components/BrannockVideoConverter/SourceProbe.h"
 #include "Components/BrannockVideoConverter/TemporaryOutput.h"
 #include "Components/BrannockVideoConverter/Translation.h"
@@ -572,9 +573,11 @@ int runConversion(const std::vector<std::string> &arguments) {
     // What the source needs: read only where the input is a file ffmpeg
     // opens itself, and only a picture or sound to convert asks for it.
     PassLogFolder subtitleFolder;
+    std::optional<double> statedDuration;
     if (plan.inputOptions.empty() &&
         (!plan.videoEncoder.empty() || plan.soundEncoded || plan.singlePicture)) {
         if (const std::optional<SourceFacts> facts = probeSource(plan.input)) {
+            statedDuration = facts->duration;
             std::optional<FieldOrder> measured;
             if (needsInterlaceDetection(plan, *facts))
                 measured = measureInterlacing(*ffmpeg, plan);
@@ -661,6 +664,12 @@ int runConversion(const std::vector<std::string> &arguments) {
             last.totalSize = committedSize;
         console.print(progressLine(last, true, timeline.shown(last.outTimeUs)));
     }
+    // The converted part is kept; the warning names the input, which the
+    // application reads as a problem of that file.
+    if (const std::optional<std::string> early =
+            earlyEndWarning(plan, statedDuration,
+                            result.last ? static_cast<double>(result.last->outTimeUs) / 1e6 : 0.0))
+        console.error(*early);
     console.print(summaryLine(result.sizes.value_or(FinalSizes{})));
     return 0;
 }

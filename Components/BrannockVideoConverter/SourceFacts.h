@@ -33,6 +33,7 @@ struct SourceFacts {
     FieldOrder fieldOrder = FieldOrder::Unknown;
     Transfer transfer = Transfer::Standard;
     std::optional<double> videoStart; // seconds, as the container gives them
+    std::optional<double> duration;   // seconds, as the container states it
     std::vector<SourceTrack> audio;
     std::vector<SourceTrack> subtitles;
 

@@ -1,6 +1,8 @@
 #include "Components/BrannockVideoConverter/SourceProbe.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string_view>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -113,6 +115,8 @@ std::optional<SourceFacts> probeSource(const std::string &path) {
         return std::nullopt;
 
     SourceFacts facts;
+    if (context->duration != AV_NOPTS_VALUE && context->duration > 0)
+        facts.duration = static_cast<double>(context->duration) / AV_TIME_BASE;
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         const AVStream *stream = context->streams[i];
         const AVCodecParameters *codec = stream->codecpar;
@@ -141,6 +145,14 @@ std::optional<SourceFacts> probeSource(const std::string &path) {
             else if (codec->color_trc == AVCOL_TRC_ARIB_STD_B67)
                 facts.transfer = Transfer::Hlg;
             facts.videoStart = startOf(stream);
+            // An AVI file states its length as a count of frames in its
+            // headers; ffmpeg's duration of a file cut short is what it found.
+            if (std::string_view(context->iformat->name) == "avi" && stream->nb_frames > 0 &&
+                stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0) {
+                const double stated =
+                    static_cast<double>(stream->nb_frames) / av_q2d(stream->avg_frame_rate);
+                facts.duration = std::max(facts.duration.value_or(0), stated);
+            }
         } else if (codec->codec_type == AVMEDIA_TYPE_AUDIO) {
             SourceTrack track;
             track.number = static_cast<int>(facts.audio.size()) + 1;

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QProcess>
 #include <QRegularExpression>
@@ -132,6 +133,8 @@ private slots:
     void progressGrows();
     void inputErrors_data();
     void inputErrors();
+    void truncatedSources_data();
+    void truncatedSources();
     void refusals_data();
     void refusals();
     void ffmpegLocation_data();
@@ -419,6 +422,49 @@ void ConverterRunTest::inputErrors() {
              QByteArray("an earlier conversion"));
 }
 
+void ConverterRunTest::truncatedSources_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("codecs");
+    QTest::addColumn<bool>("cut"); // to half of its bytes
+    const QStringList mp4{u"-c:v"_s, u"mpeg4"_s,     u"-c:a"_s,
+                          u"aac"_s,  u"-movflags"_s, u"+faststart"_s};
+    const QStringList avi{u"-c:v"_s, u"mpeg4"_s, u"-c:a"_s, u"libmp3lame"_s};
+    QTest::newRow("MP4 cut") << u"cut.mp4"_s << mp4 << true;
+    QTest::newRow("AVI cut") << u"cut.avi"_s << avi << true;
+    QTest::newRow("MP4 whole") << u"whole.mp4"_s << mp4 << false;
+    QTest::newRow("AVI whole") << u"whole.avi"_s << avi << false;
+}
+
+// A source that ends before its stated length converts what there is, and
+// says so on a line of its own that names the input.
+void ConverterRunTest::truncatedSources() {
+    QFETCH(QString, name);
+    QFETCH(QStringList, codecs);
+    QFETCH(bool, cut);
+    const QString source = m_folder + u'/' + name;
+    QVERIFY(MakeClip(source, {6.0, 160, 120, 10, true, true, codecs}));
+    if (cut)
+        QVERIFY(QFile::resize(source, QFileInfo(source).size() / 2));
+
+    const ProgramResult result =
+        convert({u"-i"_s, name, u"-vcodec"_s, u"mpeg4"_s, u"-y"_s, u"out.mp4"_s}, m_folder);
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.output.contains("video:"), result.output.constData());
+    const QRegularExpression warning(
+        u"\\n"_s + QRegularExpression::escape(name) +
+        u": converted, but the source ends early at 00:00:0([0-5]) of 00:00:06 \\(damaged or "
+        "incomplete\\)\\r\\n"_s);
+    const QRegularExpressionMatch match = warning.match(QString::fromUtf8(result.output));
+    QVERIFY2(match.hasMatch() == cut, result.output.constData());
+    const double kept = Probe(m_folder + u"/out.mp4"_s)
+                            .value(u"format"_s)
+                            .toObject()
+                            .value(u"duration"_s)
+                            .toString()
+                            .toDouble();
+    QVERIFY2(cut ? kept > 1.5 && kept < 4.5 : kept > 5.5, qPrintable(QString::number(kept)));
+}
+
 void ConverterRunTest::refusals_data() {
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QString>("output"); // in the test's folder; "INPUT" for the input itself
@@ -536,7 +582,7 @@ void ConverterRunTest::stopped() {
     QByteArray seen;
     QElapsedTimer clock;
     clock.start();
-    while (!seen.contains("time=") && clock.elapsed() < 20000) {
+    while (!seen.contains("time=") && clock.elapsed() < kPatienceMs) {
         converter.waitForReadyRead(200);
         seen += converter.readAll();
     }
@@ -547,14 +593,14 @@ void ConverterRunTest::stopped() {
     QVERIFY(isRunning(ffmpeg));
 
     QCOMPARE(::kill(static_cast<pid_t>(converter.processId()), signal), 0);
-    QVERIFY(converter.waitForFinished(10000));
+    QVERIFY(converter.waitForFinished(kPatienceMs));
     // Ended by the same signal, as a program that does not catch it would be.
     QCOMPARE(converter.exitStatus(), QProcess::CrashExit);
     QCOMPARE(converter.exitCode(), signal);
 
     QElapsedTimer grace;
     grace.start();
-    while (isRunning(ffmpeg) && grace.elapsed() < 5000)
+    while (isRunning(ffmpeg) && grace.elapsed() < kPatienceMs)
         QTest::qWait(20);
     QVERIFY(!isRunning(ffmpeg));
     if (earlierOutput) {
@@ -801,7 +847,7 @@ void ConverterRunTest::passLogRemoved() {
     QElapsedTimer clock;
     clock.start();
     while (!seen.contains(mark) && converter.state() != QProcess::NotRunning &&
-           clock.elapsed() < 120000) {
+           clock.elapsed() < kPatienceMs) {
         converter.waitForReadyRead(100);
         seen += converter.readAll();
     }
@@ -811,7 +857,7 @@ void ConverterRunTest::passLogRemoved() {
         QTest::qWait(300);
         QCOMPARE(::kill(static_cast<pid_t>(converter.processId()), signal), 0);
     }
-    QVERIFY(converter.waitForFinished(60000));
+    QVERIFY(converter.waitForFinished(kPatienceMs));
     seen += converter.readAll();
     if (signal != 0) {
         QCOMPARE(converter.exitStatus(), QProcess::CrashExit);
@@ -830,7 +876,7 @@ void ConverterRunTest::passLogRemoved() {
         added.removeIf([&](const QString &name) { return xvidFiles.contains(name); });
         return added;
     };
-    QTRY_COMPARE_WITH_TIMEOUT(xvidFilesAdded(), QStringList(), 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(xvidFilesAdded(), QStringList(), kPatienceMs);
 }
 
 void ConverterRunTest::abandonedPassLogs() {
@@ -850,16 +896,16 @@ void ConverterRunTest::abandonedPassLogs() {
     killed.start(TestPaths::converter(),
                  QStringList{QStringLiteral("-re")} + twoPassLine(QStringLiteral("killed.mp4")));
     QVERIFY(killed.waitForStarted());
-    QTRY_COMPARE_WITH_TIMEOUT(entriesIn(temporary).size(), 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(entriesIn(temporary).size(), 1, kPatienceMs);
     const QString left = entriesIn(temporary).first();
     QVERIFY(left.startsWith(QStringLiteral("mobivert-passes-")));
     // Killed only once the first pass runs: a folder caught before its lock
     // has a name counts as too new to judge, and rightly stays.
     QTRY_VERIFY_WITH_TIMEOUT(entriesIn(temporary + u'/' + left).contains(QStringLiteral("lock")) &&
                                  entriesIn(temporary + u'/' + left).size() > 1,
-                             20000);
+                             kPatienceMs);
     killed.kill();
-    QVERIFY(killed.waitForFinished(10000));
+    QVERIFY(killed.waitForFinished(kPatienceMs));
     QCOMPARE(entriesIn(temporary), QStringList{left});
 
     // ...beside one that another converter still holds, and one too new to judge.
