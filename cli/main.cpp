@@ -19,6 +19,7 @@
 #include "convert/OutputFolder.h"
 #include "convert/SourceNotes.h"
 #include "filelist/VideoFileReader.h"
+#include "platform/FileSystem.h"
 #include "platform/ProcessorCores.h"
 #include "platform/TerminationSignals.h"
 #include "profiles/ProfileFile.h"
@@ -138,11 +139,21 @@ struct ReadRows {
 // the list; a missing file stays a row, for the converter to report. Nothing
 // when a termination signal arrived meanwhile.
 std::optional<ReadRows> readRows(const QStringList &files, CliOutput &out) {
-    QStringList paths;
-    for (const QString &file : files)
-        paths.append(fullPath(file));
-    VideoFileReader reader(paths, AvailableCores());
+    // A path that is there but is no readable file (a folder, a FIFO, a
+    // device) is refused before any reader opens it.
     ReadRows read;
+    QStringList paths;
+    for (const QString &file : files) {
+        const QString path = fullPath(file);
+        if (const QString problem = SourceFileProblem(path);
+            !problem.isEmpty() && !IsMissingPath(path)) {
+            out.problem(path + QStringLiteral(": ") + problem);
+            ++read.leftOut;
+            continue;
+        }
+        paths.append(path);
+    }
+    VideoFileReader reader(paths, AvailableCores());
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const std::optional<VideoFileInfo> info = reader.waitFor(i);
         QCoreApplication::processEvents();
