@@ -113,8 +113,14 @@ void CliConversion::CMDLauncher_ProcessEnded(int lane) {
     }
     m_ended = true;
     cleanUp();
-    // A batch that has ended is not taken up again.
-    dropRecord();
+    // A batch that has ended is not taken up again, unless hand-offs of its
+    // files failed: --resume tries those again.
+    if (m_recording)
+        m_record->markConverted(m_progress);
+    if (m_recording && !m_record->handOffsLeft().isEmpty())
+        BatchRecordFile::write(m_dataFolder, *m_record);
+    else
+        dropRecord();
     const bool allConverted = report(false) == m_plan.rows.size();
     emit finished(allConverted && m_progress.errors().isEmpty() ? ExitConverted : ExitFailed);
 }

@@ -38,6 +38,8 @@ public:
     // closed terminal (SIGHUP) keeps it for --resume.
     void cancel(int signalNumber);
 
+    const BatchProgress &progress() const { return m_progress; }
+
 signals:
     void finished(int exitCode);
 

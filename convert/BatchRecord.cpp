@@ -2,6 +2,7 @@
 
 #include "base/Various.h"
 #include "convert/BatchProgress.h"
+#include "convert/LibraryHandOff.h"
 #include "platform/FileSystem.h"
 
 #include <QDateTime>
@@ -109,6 +110,23 @@ bool syncFolder(const QString &folder) {
 
 } // namespace
 
+bool BatchRecord::handsOff() const {
+    return addToLibrary && settings.device == u"iPod";
+}
+
+QList<int> BatchRecord::handOffsLeft() const {
+    QList<int> left;
+    for (qsizetype i = 0; handsOff() && i < rows.size(); ++i) {
+        if (converted.value(i) && !handedOff.value(i))
+            left.append(int(i));
+    }
+    return left;
+}
+
+bool BatchRecord::workLeft() const {
+    return unconvertedCount() > 0 || !handOffsLeft().isEmpty();
+}
+
 int BatchRecord::unconvertedCount() const {
     return int(rows.size() - converted.count(true));
 }
@@ -137,12 +155,25 @@ QList<FileListRow> BatchRecord::unconvertedRows() const {
 
 bool BatchRecord::markConverted(const BatchProgress &progress) {
     bool changed = false;
+    handedOff.resize(rows.size(), false);
     for (qsizetype i = 0; i < rows.size() && i < progress.rowCount(); ++i) {
-        if (converted[i] || progress.rows()[i].state != RowProgress::State::Converted ||
-            !QFileInfo::exists(outputPaths.value(i)))
+        const RowProgress::State state = progress.rows()[i].state;
+        if (state != RowProgress::State::Converted && state != RowProgress::State::Failed)
             continue;
-        converted[i] = true;
-        changed = true;
+        if (!QFileInfo::exists(outputPaths.value(i)))
+            continue;
+        // A row that ended with its file on disk was handed off, unless
+        // the hand-off itself reported an error.
+        const QStringList errors = progress.rowErrors(int(i));
+        const bool handOffFailed = std::any_of(errors.begin(), errors.end(), IsHandOffError);
+        if (!handedOff[i] && !handOffFailed) {
+            handedOff[i] = true;
+            changed = true;
+        }
+        if (!converted[i] && (state == RowProgress::State::Converted || handOffFailed)) {
+            converted[i] = true;
+            changed = true;
+        }
     }
     return changed;
 }
@@ -159,7 +190,8 @@ QByteArray BatchRecordText(const BatchRecord &record) {
                               {QStringLiteral("beginTime"), row.BeginTime},
                               {QStringLiteral("endTime"), row.EndTime},
                               {QStringLiteral("output"), record.outputPaths.value(i)},
-                              {QStringLiteral("converted"), record.converted.value(i)}};
+                              {QStringLiteral("converted"), record.converted.value(i)},
+                              {QStringLiteral("handedOff"), record.handedOff.value(i)}};
         // The track choices only where the user made one.
         if (!row.AudioTrack.isEmpty())
             rowObject.insert(QStringLiteral("audioTrack"), row.AudioTrack);
@@ -230,6 +262,8 @@ std::optional<BatchRecord> ParseBatchRecord(const QByteArray &text, QString *rea
         row.SubtitleTrack = r.optional("subtitleTrack", QJsonValue::String).toString();
         const QString output = r.text("output");
         const bool converted = r.flag("converted");
+        // Records from before hand-offs were noted: a converted row was handed off.
+        const QJsonValue handedOff = r.optional("handedOff", QJsonValue::Bool);
         if (!r.missing.isEmpty() || row.Filepath.isEmpty())
             return fail(QStringLiteral("row %1: \"%2\" is missing or wrong")
                             .arg(record.rows.size() + 1)
@@ -237,6 +271,7 @@ std::optional<BatchRecord> ParseBatchRecord(const QByteArray &text, QString *rea
         record.rows.append(row);
         record.outputPaths.append(output);
         record.converted.append(converted);
+        record.handedOff.append(handedOff.isUndefined() ? converted : handedOff.toBool());
     }
     return record;
 }

@@ -29,7 +29,16 @@ struct BatchRecord {
     QList<FileListRow> rows;
     QStringList outputPaths; // per row
     QList<bool> converted;   // per row
+    QList<bool> handedOff;   // per row: its file was handed to the library
 
+    // Whether the batch hands each converted file to the library (iPod,
+    // "Add files directly to iTunes").
+    bool handsOff() const;
+    // The rows (0-based) converted whose hand-off has not been done: cut
+    // off, or failed. The record stays until there are none.
+    QList<int> handOffsLeft() const;
+    // Whether anything is left to do: a row to convert or to hand off.
+    bool workLeft() const;
     int unconvertedCount() const;
     // What is left of the size the batch was fitted into once the converted
     // rows' files are counted, so that the rows taken up again still keep
@@ -37,7 +46,8 @@ struct BatchRecord {
     qint64 fitBytesLeft() const;
     QList<FileListRow> unconvertedRows() const;
     // Marks the rows the batch has converted: ended without an error, their
-    // output on disk. Returns whether anything changed.
+    // output on disk; and those whose hand-off ended without an error.
+    // Returns whether anything changed.
     bool markConverted(const BatchProgress &progress);
 
     friend bool operator==(const BatchRecord &, const BatchRecord &) = default;

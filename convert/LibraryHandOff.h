@@ -5,6 +5,9 @@
 
 #include <optional>
 
+class BatchProgress;
+struct BatchRecord;
+
 // The library hand-off of an iPod batch ("Add files directly to iTunes"):
 // TrackDrop adds every converted file to a connected iPod's own database,
 // or, with no iPod connected, to the Mobivert playlist in the music folder.
@@ -17,6 +20,25 @@ QStringList ConnectedIpods();
 // Nothing when it can; otherwise the reason, one line.
 std::optional<QString> CheckIpod(const QString &mountPoint);
 
+// Whether an error a batch reported is a hand-off's (TrackDrop's line).
+bool IsHandOffError(const QString &message);
+
+// How the hand-offs of converted files went: how many were added, and
+// why each of the others was not.
+struct HandOffOutcome {
+    int added = 0;
+    QStringList notAdded;
+};
+
+// The hand-offs of a batch that has ended: every row with its file on disk
+// was handed off, unless its hand-off reported an error.
+HandOffOutcome HandOffOutcomeOf(const BatchProgress &progress, const QStringList &outputPaths);
+
+// Hands the record's converted files whose hand-off was cut off or failed
+// to the library again, one TrackDrop run each, and marks those added.
+HandOffOutcome HandOffLeftFiles(BatchRecord &record);
+
 // What the end of the batch tells the user about the hand-off: the iPod
-// the files went to, or that no iPod was connected and where the playlist is.
-QString LibraryNote(const QString &ipodMountPoint);
+// the files went to, or that no iPod was connected and where the playlist
+// is; with any not added, how many were and why the others were not.
+QString LibraryNote(const QString &ipodMountPoint, const HandOffOutcome &outcome = {});

@@ -1,5 +1,7 @@
 #include "convert/frmProcessing.h"
 
+#include "convert/LibraryHandOff.h"
+
 #include "base/DebugLog.h"
 #include "base/Prompts.h"
 #include "base/Various.h"
@@ -9,6 +11,7 @@
 #include "convert/CMDLauncher.h"
 #include "convert/ConsoleLogView.h"
 #include "convert/LaneProgressView.h"
+#include "convert/LibraryHandOff.h"
 #include "convert/frmError.h"
 #include "convert/frmShutdown.h"
 #include "platform/DesktopNotification.h"
@@ -263,15 +266,23 @@ void frmProcessing::batchEnded() {
     header->lblWizardSubText->setText(QStringLiteral("Your video files have been converted..."));
     cmdCancel->setText(CloseCaption);
     m_noSleep.reset();
-    // A batch that has ended is not taken up again.
+    // A batch that has ended is not taken up again, unless hand-offs of its
+    // files failed: the next start offers to try those again.
     if (m_recording)
+        m_run.record->markConverted(m_progress);
+    if (m_recording && !m_run.record->handOffsLeft().isEmpty())
+        BatchRecordFile::write(m_run.dataFolder, *m_run.record);
+    else if (m_recording)
         BatchRecordFile::remove(m_run.dataFolder);
     m_recording = false;
     showTime();
     m_launcherEntry.reset();
     announceEnd();
     if (!m_run.libraryNote.isEmpty()) {
-        lblLibraryNote->setText(m_run.libraryNote);
+        lblLibraryNote->setText(
+            m_run.record ? LibraryNote(m_run.record->ipodMountPoint,
+                                       HandOffOutcomeOf(m_progress, m_run.record->outputPaths))
+                         : m_run.libraryNote);
         lblLibraryNote->show();
     }
 

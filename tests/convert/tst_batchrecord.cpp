@@ -58,6 +58,7 @@ BatchRecord sampleRecord(const QString &outputFolder) {
         record.outputPaths.append(outputFolder + u'/' + name + u".m4v");
     }
     record.converted = {true, false, false};
+    record.handedOff = {true, false, false};
     return record;
 }
 

@@ -4,6 +4,8 @@
 #include "app/MemoryStickOption.h"
 #include "app/OutputDirectoryPanel.h"
 #include "app/VideoSettingsPanel.h"
+#include "convert/BatchRecord.h"
+#include "convert/LibraryHandOff.h"
 #include "convert/frmProcessing.h"
 #include "tests/support/ConversionDriver.h"
 #include "tests/support/FakePrompts.h"
@@ -157,10 +159,21 @@ private slots:
                                     u": it is not connected (no iPod_Control/iTunes/iTunesDB "
                                     u"there)\n"_s);
         QVERIFY(QFileInfo::exists(second));
+        // The end counts the files added and not, and the record keeps the
+        // hand-off left for the next start.
+        QCOMPARE(seen.libraryNote,
+                 u"1 of 2 converted files were added to the iPod at "_s + ipod +
+                     u"; 1 was not: "_s + second + u": not added to the iPod at "_s + ipod +
+                     u": it is not connected (no iPod_Control/iTunes/iTunesDB there)."_s);
+        BatchRecordFile::ReadResult kept = BatchRecordFile::read(main->ApplicationSettingsPath);
+        QCOMPARE(kept.record.handOffsLeft(), QList<int>{1});
         QVERIFY(QDir().rename(away, ipod));
+        QCOMPARE(LibraryNote(ipod, HandOffLeftFiles(kept.record)),
+                 u"The converted files were added to the iPod at "_s + ipod + u'.');
         const QList<IpodTrack> tracks = *ReadIpodTracks(ipod);
-        QCOMPARE(tracks.size(), 501);
-        QCOMPARE(tracks.last().title, u"first"_s);
+        QCOMPARE(tracks.size(), 502);
+        QCOMPARE(tracks[500].title, u"first"_s);
+        QCOMPARE(tracks.last().title, u"second clip"_s);
     }
 
     // A stand-in Memory Stick: the option appears for the PSP, sets the
