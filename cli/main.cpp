@@ -449,6 +449,8 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
     g_conversion = nullptr;
     // Where the library hand-off put the files, unless the batch was cancelled.
     if (!libraryNote.isEmpty() && (exitCode == ExitConverted || exitCode == ExitFailed)) {
+        libraryNote = LibraryNote(options.ipodMountPoint,
+                                  HandOffOutcomeOf(conversion.progress(), plan.outputPaths));
         if (out.json())
             out.object({{QStringLiteral("event"), QStringLiteral("library")},
                         {QStringLiteral("ipod"), options.ipodMountPoint.isEmpty()
@@ -502,7 +504,28 @@ int resume(const CliRequest &resumeRequest, CliOutput &out, QCoreApplication &ap
                                QStringLiteral(": nothing was resumed")));
         return ExitFailed;
     }
-    const BatchRecord &record = found.record;
+    BatchRecord &record = found.record;
+    // The converted files whose hand-off was cut off or failed go first.
+    const bool handingOff = found.status == BatchRecordFile::ReadResult::Status::Found &&
+                            !record.handOffsLeft().isEmpty();
+    if (handingOff) {
+        const QString note = LibraryNote(record.ipodMountPoint, HandOffLeftFiles(record));
+        if (out.json())
+            out.object({{QStringLiteral("event"), QStringLiteral("library")},
+                        {QStringLiteral("ipod"), record.ipodMountPoint.isEmpty()
+                                                     ? QJsonValue()
+                                                     : QJsonValue(record.ipodMountPoint)},
+                        {QStringLiteral("text"), note}});
+        else
+            out.line(note);
+        if (!record.handOffsLeft().isEmpty())
+            BatchRecordFile::write(dataFolder, record);
+    }
+    if (handingOff && record.unconvertedCount() == 0) {
+        if (record.handOffsLeft().isEmpty())
+            BatchRecordFile::remove(dataFolder);
+        return record.handOffsLeft().isEmpty() ? ExitConverted : ExitFailed;
+    }
     if (found.status != BatchRecordFile::ReadResult::Status::Found ||
         record.unconvertedCount() == 0) {
         BatchRecordFile::remove(dataFolder);

@@ -1,6 +1,7 @@
 // TrackDrop, the tool that adds a converted file to a connected iPod's own
 // database (test iPods laid out and read back by libgpod), or to the
 // Mobivert playlist in the user's music folder.
+#include "Components/TrackDrop/IpodLibrary.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
@@ -11,6 +12,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 const QString Guid = QStringLiteral("0x000A27001A2B3C4D");
@@ -33,6 +36,11 @@ private slots:
     void failedWriteLeavesDatabase();
     void oneWriterAtATime();
     void chosenIpodBesideProgram();
+    void cutOffHandOff_data();
+    void cutOffHandOff();
+    void fullIpodSaysWhatItKeeps_data();
+    void fullIpodSaysWhatItKeeps();
+    void failedConversionIsNotHandedOff();
 
     void startsPlaylist();
     void listsFileOnce_data();
@@ -396,6 +404,101 @@ void TrackDropTest::chosenIpodBesideProgram() {
         trackDrop({m_video}, QProcessEnvironment::systemEnvironment(), data + u"/TrackDrop.exe");
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(ReadIpodTracks(folder)->size(), 1);
+    QVERIFY(!QFileInfo::exists(playlist()));
+}
+
+void TrackDropTest::cutOffHandOff_data() {
+    // Where TrackDrop is killed (strace ends it at that system call): the
+    // hand-off of a batch cut off by a logout or a killed batch.
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<int>("when");    // the how-manieth such call
+    QTest::addColumn<bool>("onIpod"); // only calls naming the iPod's folder
+
+    QTest::newRow("before the copy") << u"statfs"_s << 1 << true;
+    QTest::newRow("during the copy") << u"fsync"_s << 1 << false;
+    QTest::newRow("after the copy") << u"fsync"_s << 2 << false;
+    QTest::newRow("before the database write") << u"rename"_s << 2 << false;
+}
+
+void TrackDropTest::cutOffHandOff() {
+    QFETCH(QString, call);
+    QFETCH(int, when);
+    QFETCH(bool, onIpod);
+    const QString folder = ipod();
+    QVERIFY(AddSongs(folder, 20));
+    QCOMPARE(trackDrop({u"--ipod"_s, folder, m_audio}).exitCode, 0);
+    // Another program's file that no track lists stays.
+    const QString foreign = folder + u"/iPod_Control/Music/F00/libgpod123456.m4v"_s;
+    QVERIFY(WriteFileBytes(foreign, "not ours"));
+    QCOMPARE(trackDrop({u"--check"_s, folder}).exitCode, 0);
+    const QList<IpodTrack> before = *ReadIpodTracks(folder);
+
+    QStringList strace{u"-qq"_s, u"-f"_s,
+                       u"-o"_s,  u"/dev/null"_s,
+                       u"-e"_s,  u"trace="_s + call,
+                       u"-e"_s,  u"inject=%1:signal=KILL:when=%2"_s.arg(call).arg(when)};
+    if (onIpod)
+        strace << u"-P"_s << folder;
+    const ProgramResult cut =
+        trackDrop(strace + QStringList{TestPaths::trackDrop(), u"--ipod"_s, folder, m_video},
+                  QProcessEnvironment::systemEnvironment(), u"strace"_s);
+    // Killed, not failed: TrackDrop said nothing.
+    QVERIFY(cut.exitCode != 0);
+    QCOMPARE(cut.output, QByteArray());
+    QCOMPARE(*ReadIpodTracks(folder), before);
+
+    // The hand-off done again adds the file once, and no copy is left
+    // that the database does not list.
+    QCOMPARE(trackDrop({u"--ipod"_s, folder, m_video}).output, QByteArray());
+    const QList<IpodTrack> after = *ReadIpodTracks(folder);
+    QCOMPARE(after.size(), before.size() + 1);
+    QCOMPARE(after.first(before.size()), before);
+    QCOMPARE(after.last().title, u"Holiday clip"_s);
+    QStringList listed{foreign};
+    for (const IpodTrack &track : after) {
+        if (!track.file.isEmpty())
+            listed.append(track.file);
+    }
+    listed.sort();
+    QCOMPARE(IpodMusicFiles(folder), listed);
+}
+
+void TrackDropTest::fullIpodSaysWhatItKeeps_data() {
+    QTest::addColumn<quint64>("available");
+    QTest::addColumn<quint64>("fileSize");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("more free than the file")
+        << quint64(3u << 20) << quint64(2u << 20)
+        << u"the iPod is full (3 MB free; the file needs 2 MB, and 4 MB more is kept free for "
+           "its database)"_s;
+    QTest::newRow("less free than the file")
+        << quint64(1u << 20) << quint64(5u << 20)
+        << u"the iPod is full (1 MB free; the file needs 5 MB, and 4 MB more is kept free for "
+           "its database)"_s;
+}
+
+void TrackDropTest::fullIpodSaysWhatItKeeps() {
+    QFETCH(quint64, available);
+    QFETCH(quint64, fileSize);
+    QFETCH(QString, reason);
+    QCOMPARE(QString::fromStdString(trackdrop::ipodFullReason(available, fileSize)), reason);
+}
+
+void TrackDropTest::failedConversionIsNotHandedOff() {
+    // In a batch, a file that is not there is one whose conversion failed
+    // and said so: TrackDrop adds nothing and says nothing more.
+    const QString folder = ipod();
+    const QString data = m_home->makeFolder(u"data"_s);
+    QVERIFY(QFile::copy(TestPaths::trackDrop(), data + u"/TrackDrop.exe"_s));
+    QVERIFY(WriteFileBytes(data + u"/TrackDrop.ipod"_s, QFile::encodeName(folder)));
+    QProcessEnvironment batch = QProcessEnvironment::systemEnvironment();
+    batch.insert(u"MOBIVERT_BATCH_SHELL"_s, u"1"_s);
+    const ProgramResult result =
+        trackDrop({m_videos + u"/never made.m4v"_s}, batch, data + u"/TrackDrop.exe"_s);
+    QCOMPARE(result.output, QByteArray());
+    QCOMPARE(result.exitCode, 3);
+    QCOMPARE(ReadIpodTracks(folder)->size(), 0);
     QVERIFY(!QFileInfo::exists(playlist()));
 }
 
