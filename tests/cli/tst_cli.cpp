@@ -37,6 +37,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -589,6 +590,48 @@ private slots:
         QVERIFY(cli.out.contains(QByteArray(QFile::encodeName(missing) + ": not converted")));
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{u"wide clip.m4v"_s});
         QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+    }
+
+    // A path that is no file to read a video from is refused at once, in
+    // every mode, with what it is; nothing opens it (a FIFO would hang).
+    void inputKindsAreRefused_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QByteArray>("problem");
+        const QList<std::pair<QString, QByteArray>> kinds{
+            {u"folder"_s, "is a folder, not a video file"},
+            {u"fifo"_s, "is not a regular file (a FIFO)"},
+            {u"/dev/zero"_s, "is not a regular file (a character device)"},
+            {u"/dev/null"_s, "is not a regular file (a character device)"}};
+        for (const auto &[kind, problem] : kinds)
+            for (const QString &mode : {u"--info"_s, u"--preview"_s, u"convert"_s})
+                QTest::addRow("%s, %s", qPrintable(kind), qPrintable(mode))
+                    << kind << mode << problem;
+    }
+
+    void inputKindsAreRefused() {
+        QFETCH(QString, kind);
+        QFETCH(QString, mode);
+        QFETCH(QByteArray, problem);
+        TestHome home;
+        const QString path = home.path() + u"/odd.avi"_s;
+        if (kind == u"folder")
+            QVERIFY(QDir().mkdir(path));
+        else if (kind == u"fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link(kind, path));
+        QStringList arguments{u"-o"_s, home.path() + u"/out"_s, path};
+        if (mode == u"--preview")
+            arguments.prepend(u"1"_s);
+        if (mode != u"convert")
+            arguments.prepend(mode);
+        const CliResult cli = RunCli(arguments);
+        QCOMPARE(cli.exitCode, 1);
+        const QByteArray refusal =
+            "mobivert-cli: " + QFile::encodeName(path) + ": " + problem + '\n';
+        QVERIFY2(cli.err.startsWith(refusal), cli.err.constData());
+        QVERIFY(!cli.err.contains("no such file"));
     }
 
     // Two lanes: the names are those of the row order ("(2)" numbering
