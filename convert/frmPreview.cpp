@@ -5,7 +5,7 @@
 #include "widgets/GUIFunctions.h"
 #include "widgets/WizardHeader.h"
 
-#include <QButtonGroup>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -13,16 +13,20 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSlider>
+#include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
 // The source picture's height until the converted one is known.
 constexpr int FirstSourceHeight = 240;
+// The size the window opens at, where the screen has room for it.
+constexpr QSize OpeningSize(960, 640);
 
 QLabel *pictureBox(QWidget *parent, const QString &name) {
     auto *picture = new QLabel(parent);
@@ -75,7 +79,7 @@ frmPreview::frmPreview(const ConversionSettings &settings, const BatchCodecData 
     });
     connect(cmdCancel, &QPushButton::clicked, this, &frmPreview::cmdCancel_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(optZoom2, &QRadioButton::toggled, this, [this] {
+    connect(cmbZoom, &QComboBox::currentIndexChanged, this, [this] {
         showPictures();
         requestSource();
     });
@@ -107,14 +111,16 @@ void frmPreview::buildLayout() {
     txtError->hide();
 
     auto *pictures = new QWidget(this);
-    auto *grid = new QGridLayout(pictures);
-    grid->addWidget(caption(pictures, QStringLiteral("Source")), 0, 0);
-    grid->addWidget(caption(pictures, QStringLiteral("Converted")), 0, 1);
-    grid->addWidget(picSource, 1, 0, Qt::AlignTop | Qt::AlignLeft);
-    grid->addWidget(picConverted, 1, 1, Qt::AlignTop | Qt::AlignLeft);
-    grid->addWidget(txtError, 1, 1);
-    grid->setColumnStretch(2, 1);
-    grid->setRowStretch(2, 1);
+    m_pictureGrid = new QGridLayout(pictures);
+    m_pictureGrid->setSpacing(6);
+    m_captionSource = caption(pictures, QStringLiteral("Source"));
+    m_pictureGrid->addWidget(m_captionSource, 0, 0);
+    m_pictureGrid->addWidget(caption(pictures, QStringLiteral("Converted")), 0, 1);
+    m_pictureGrid->addWidget(picSource, 1, 0, Qt::AlignTop | Qt::AlignLeft);
+    m_pictureGrid->addWidget(picConverted, 1, 1, Qt::AlignTop | Qt::AlignLeft);
+    m_pictureGrid->addWidget(txtError, 1, 1);
+    m_pictureGrid->setColumnStretch(2, 1);
+    m_pictureGrid->setRowStretch(2, 1);
     m_scroll = new QScrollArea(this);
     m_scroll->setWidget(pictures);
     m_scroll->setWidgetResizable(true);
@@ -145,17 +151,16 @@ void frmPreview::buildLayout() {
     statusRow->addWidget(prgConverting);
     statusRow->addWidget(lblStatus, 1);
 
-    optZoom1 = new QRadioButton(QStringLiteral("1:1"), this);
-    optZoom1->setObjectName(QStringLiteral("optZoom1"));
-    optZoom1->setChecked(true);
-    optZoom2 = new QRadioButton(QStringLiteral("2×"), this);
-    optZoom2->setObjectName(QStringLiteral("optZoom2"));
     auto *zoom = new QWidget(this);
+    cmbZoom = new QComboBox(zoom);
+    cmbZoom->setObjectName(QStringLiteral("cmbZoom"));
+    cmbZoom->addItems({QStringLiteral("Fit"), QStringLiteral("1:1"), QStringLiteral("2×")});
+    auto *zoomLabel = new QLabel(QStringLiteral("&Zoom:"), zoom);
+    zoomLabel->setBuddy(cmbZoom);
     auto *zoomRow = new QHBoxLayout(zoom);
     zoomRow->setContentsMargins(0, 0, 0, 0);
-    zoomRow->addWidget(new QLabel(QStringLiteral("Zoom:"), zoom));
-    zoomRow->addWidget(optZoom1);
-    zoomRow->addWidget(optZoom2);
+    zoomRow->addWidget(zoomLabel);
+    zoomRow->addWidget(cmbZoom);
 
     cmdCancel = new QPushButton(QStringLiteral("C&ancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
@@ -172,7 +177,11 @@ void frmPreview::buildLayout() {
     body->addWidget(lblPictureInfo);
     body->addWidget(lblSizeEstimate);
     body->addLayout(ButtonRow({cmdCancel, cmdClose}, zoom));
-    resize(760, 560);
+    resize(OpeningSize);
+}
+
+frmPreview::Zoom frmPreview::zoom() const {
+    return Zoom(std::clamp(cmbZoom->currentIndex(), 0, int(Zoom::Double)));
 }
 
 qint64 frmPreview::previewTime() const {
@@ -219,6 +228,42 @@ void frmPreview::done(int result) {
     QDialog::done(result);
 }
 
+void frmPreview::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    if (m_placed)
+        return;
+    m_placed = true;
+    if (const QScreen *display = screen())
+        fitInto(display->availableGeometry());
+}
+
+void frmPreview::resizeEvent(QResizeEvent *event) {
+    QDialog::resizeEvent(event);
+    // Fitted pictures follow the window once its layout has the new size.
+    if (zoom() == Zoom::Fit)
+        QTimer::singleShot(0, this, &frmPreview::showPictures);
+}
+
+void frmPreview::fitInto(const QRect &available) {
+    placeWithin(available, size().expandedTo(OpeningSize));
+}
+
+void frmPreview::placeWithin(const QRect &available, const QSize &wanted) {
+    // The window manager's frame; before it is known, room for a title bar.
+    const QSize estimate(8, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
+    const QSize frame = (frameGeometry().size() - geometry().size()).expandedTo(estimate);
+    const QSize inner = wanted.boundedTo(available.size() - frame).expandedTo(minimumSize());
+    resize(inner);
+    // Where it is, as far as the screen allows (a window's position is
+    // its frame's).
+    const QSize outer = inner + frame;
+    const int x = std::clamp(pos().x(), available.left(),
+                             std::max(available.left(), available.right() + 1 - outer.width()));
+    const int y = std::clamp(pos().y(), available.top(),
+                             std::max(available.top(), available.bottom() + 1 - outer.height()));
+    move(x, y);
+}
+
 void frmPreview::clipConverted(const PreviewCommand &command) {
     m_convertedFrames->setFile(command.outputPath, true);
     m_convertedFrames->request(double(previewTime() - command.clip.begin));
@@ -261,44 +306,82 @@ void frmPreview::sourceFrame(const FrameLoader::Result &result) {
 }
 
 void frmPreview::requestSource() {
-    const int zoom = optZoom2->isChecked() ? 2 : 1;
-    const int height = m_converted.isNull() ? FirstSourceHeight : m_converted.height() * zoom;
+    const int factor = zoom() == Zoom::Double ? 2 : 1;
+    const int height = m_converted.isNull() ? FirstSourceHeight : m_converted.height() * factor;
     m_sourceFrames->request(double(previewTime()), QSize(0, height));
 }
 
+QSize frmPreview::fittedBox() const {
+    // The scroll area's view less the grid's margins, the space between
+    // the pictures and the captions above them.
+    const QMargins margins = m_pictureGrid->contentsMargins();
+    const QSize view = m_scroll->viewport()->size();
+    const int width =
+        view.width() - margins.left() - margins.right() - m_pictureGrid->horizontalSpacing();
+    const int height = view.height() - margins.top() - margins.bottom() -
+                       m_pictureGrid->verticalSpacing() - m_captionSource->sizeHint().height();
+    return {std::max(width, 2), std::max(height, 1)};
+}
+
 void frmPreview::showPictures() {
-    const auto show = [](QLabel *picture, const QImage &image, const QString &empty) {
-        if (image.isNull()) {
-            picture->setPixmap(QPixmap());
-            picture->setText(empty);
-            picture->setFixedSize(picture->minimumSizeHint().expandedTo(QSize(160, 120)));
+    const Zoom mode = zoom();
+    const Qt::ScrollBarPolicy bars =
+        mode == Zoom::Fit ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+    m_scroll->setHorizontalScrollBarPolicy(bars);
+    m_scroll->setVerticalScrollBarPolicy(bars);
+    // Doubled pixel for pixel, so that the encoder's work is seen as it is.
+    const QImage converted = m_converted.isNull() || mode != Zoom::Double
+                                 ? m_converted
+                                 : m_converted.scaled(m_converted.size() * 2, Qt::IgnoreAspectRatio,
+                                                      Qt::FastTransformation);
+    const bool converting = m_conversion.isRunning() || m_convertedFrames->isBusy();
+    const QString convertedEmpty = converting ? QString() : FramePicture::NoPictureText;
+    const QString sourceEmpty = m_sourceFrames->isBusy() ? QString() : FramePicture::NoPictureText;
+    const auto emptySize = [](QLabel *picture, const QString &text) {
+        picture->setText(text);
+        return picture->minimumSizeHint().expandedTo(QSize(160, 120));
+    };
+    const QSize convertedSize =
+        converted.isNull() ? emptySize(picConverted, convertedEmpty) : converted.size();
+    const QSize sourceSize =
+        m_source.isNull() ? emptySize(picSource, sourceEmpty) : m_source.size();
+
+    // Fitted: both scaled down alike, so that they keep their shapes and
+    // their common height, until side by side they fit the view.
+    double scale = 1.0;
+    if (mode == Zoom::Fit) {
+        const QSize box = fittedBox();
+        const int width = convertedSize.width() + sourceSize.width();
+        const int height = std::max(convertedSize.height(), sourceSize.height());
+        scale = std::min({1.0, box.width() / double(width), box.height() / double(height)});
+    }
+    const auto show = [scale](QLabel *picture, const QImage &image, const QSize &unscaled) {
+        if (image.isNull()) { // its text set above
+            picture->setFixedSize((QSizeF(unscaled) * scale).toSize().expandedTo(QSize(1, 1)));
             return;
         }
-        picture->setPixmap(QPixmap::fromImage(image));
-        picture->setFixedSize(image.size());
+        const QImage shown =
+            scale < 1.0 ? image.scaled((QSizeF(image.size()) * scale).toSize().expandedTo({1, 1}),
+                                       Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                        : image;
+        picture->setPixmap(QPixmap::fromImage(shown));
+        picture->setFixedSize(shown.size());
     };
-    const int zoom = optZoom2->isChecked() ? 2 : 1;
-    // Doubled pixel for pixel, so that the encoder's work is seen as it is.
-    const QImage converted =
-        m_converted.isNull() || zoom == 1
-            ? m_converted
-            : m_converted.scaled(m_converted.size() * zoom, Qt::IgnoreAspectRatio,
-                                 Qt::FastTransformation);
-    const bool converting = m_conversion.isRunning() || m_convertedFrames->isBusy();
-    show(picConverted, converted, converting ? QString() : FramePicture::NoPictureText);
-    show(picSource, m_source, m_sourceFrames->isBusy() ? QString() : FramePicture::NoPictureText);
+    show(picConverted, converted, convertedSize);
+    show(picSource, m_source, sourceSize);
     // Once the layout has taken in the pictures' new sizes.
     QTimer::singleShot(0, this, &frmPreview::growToPictures);
 }
 
 void frmPreview::growToPictures() {
-    // Wide enough for both pictures side by side, as far as the screen
-    // allows; the window never shrinks on its own.
+    // At 1:1 and 2x, wide enough for both pictures side by side, as far as
+    // the screen allows; the window never shrinks on its own.
+    if (zoom() == Zoom::Fit)
+        return;
     const QSize missing = m_scroll->widget()->minimumSizeHint() - m_scroll->viewport()->size();
     if (missing.width() <= 0 && missing.height() <= 0)
         return;
-    QSize wanted = size() + missing.expandedTo(QSize(0, 0));
+    const QSize wanted = size() + missing.expandedTo(QSize(0, 0));
     if (const QScreen *display = screen())
-        wanted = wanted.boundedTo(display->availableGeometry().size() * 0.95);
-    resize(wanted.expandedTo(size()));
+        placeWithin(display->availableGeometry(), wanted);
 }

@@ -7,21 +7,23 @@
 #include <QImage>
 #include <QTimer>
 
+class QComboBox;
+class QGridLayout;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QRadioButton;
 class QScrollArea;
 class QSlider;
 class WizardHeader;
 
 // The preview of one row: a few seconds around a chosen time converted
 // with the current settings through the real converter, the source frame
-// and the converted frame side by side (the converted one at its real size
-// or doubled, the source at the same height), the converted picture's size
-// and bit rate and an estimate of the output's size per minute. A row that
-// fails to convert shows the converter's error instead.
+// and the converted frame side by side (both fitted into the window, the
+// converted one at its real size or doubled, the source at the same
+// height), the converted picture's size and bit rate and an estimate of the
+// output's size per minute. A row that fails to convert shows the
+// converter's error instead. The window fits the screen it opens on.
 class frmPreview final : public QDialog {
     Q_OBJECT
 public:
@@ -41,10 +43,18 @@ public:
     QLabel *lblStatus = nullptr;
     QLabel *lblPictureInfo = nullptr;
     QLabel *lblSizeEstimate = nullptr;
-    QRadioButton *optZoom1 = nullptr;
-    QRadioButton *optZoom2 = nullptr;
+    QComboBox *cmbZoom = nullptr; // in the order of Zoom
     QPushButton *cmdCancel = nullptr;
     QPushButton *cmdClose = nullptr;
+
+    // How the pictures are shown: scaled down to fit the window keeping
+    // their shape, at the converted picture's real size, or doubled.
+    enum class Zoom { Fit, Actual, Double };
+    Zoom zoom() const;
+
+    // Sizes and places the window so that its frame lies inside
+    // `available` (a screen's available geometry); done on opening.
+    void fitInto(const QRect &available);
 
     // How long the chosen time must stay unchanged before it is converted.
     static constexpr int SettleMs = 500;
@@ -60,6 +70,8 @@ public:
 protected:
     // Closing in any way stops the conversion and removes its folder.
     void done(int result) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildLayout();
@@ -70,6 +82,8 @@ private:
     void sourceFrame(const FrameLoader::Result &result);
     void showPictures();
     void growToPictures();
+    void placeWithin(const QRect &available, const QSize &wanted);
+    QSize fittedBox() const;
     void requestSource();
     void showWorking(bool working, const QString &status);
 
@@ -81,6 +95,9 @@ private:
     FrameLoader *m_sourceFrames = nullptr;
     FrameLoader *m_convertedFrames = nullptr;
     QScrollArea *m_scroll = nullptr;
+    QGridLayout *m_pictureGrid = nullptr;
+    QLabel *m_captionSource = nullptr;
+    bool m_placed = false; // fitted to its screen once shown
     QTimer m_settle;
     QImage m_converted; // the converted frame at its real size
     QImage m_source;

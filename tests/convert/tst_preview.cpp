@@ -19,12 +19,13 @@
 #include "tests/support/TestFiles.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
+#include <QScrollArea>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -72,6 +73,20 @@ QStringList withoutTrimAndOutput(QStringList words) {
             ++i;
     }
     return words;
+}
+
+// Both pictures whole in the preview's view: each label inside the view
+// and its picture inside the label.
+bool picturesShownWhole(frmPreview *preview) {
+    const QWidget *view = preview->findChild<QScrollArea *>()->viewport();
+    for (const QLabel *picture : {preview->picSource, preview->picConverted}) {
+        const QRect inView(picture->mapTo(view, QPoint(0, 0)), picture->size());
+        const QSize shown = picture->pixmap().size();
+        if (!view->rect().contains(inView) || shown.width() > picture->width() ||
+            shown.height() > picture->height())
+            return false;
+    }
+    return true;
 }
 
 bool noPreviewLeft(const QString &temporary) {
@@ -222,20 +237,46 @@ private slots:
             const QStringList size =
                 fixture.window->profileControls().CurrentSettings().videoSize.split(u'x');
             const QSize converted(size.value(0).toInt(), size.value(1).toInt());
-            QCOMPARE(preview->picConverted->pixmap().size(), converted);
             QVERIFY(preview->lblPictureInfo->text().startsWith(
                 QStringLiteral("Converted picture: %1x%2, ")
                     .arg(converted.width())
                     .arg(converted.height())));
             QVERIFY(preview->lblSizeEstimate->text().endsWith(QStringLiteral(" MB per minute")));
-            // The source at the same height, with its own shape (352x288).
+
+            // Fitted at first: the window inside the screen it is given,
+            // both pictures whole in view, scaled down alike where needed.
+            QCOMPARE(preview->cmbZoom->currentText(), QStringLiteral("Fit"));
+            for (const QRect &screen :
+                 {QRect(0, 0, 1280, 1000), QRect(1280, 0, 1024, 600), QRect(0, 0, 640, 480)}) {
+                preview->fitInto(screen);
+                QVERIFY2(screen.contains(preview->frameGeometry()),
+                         qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                        .arg(preview->frameGeometry().x())
+                                        .arg(preview->frameGeometry().y())
+                                        .arg(preview->frameGeometry().width())
+                                        .arg(preview->frameGeometry().height())));
+                QTRY_VERIFY(!preview->picSource->pixmap().isNull() && picturesShownWhole(preview));
+            }
+            QTRY_VERIFY(preview->picConverted->pixmap().width() < converted.width());
+            QVERIFY(qAbs(preview->picSource->pixmap().height() -
+                         preview->picConverted->pixmap().height()) <= 1);
+
+            // 1:1: the converted frame at its real size, the source at the
+            // same height with its own shape (352x288).
+            preview->cmbZoom->setCurrentIndex(int(frmPreview::Zoom::Actual));
+            QCOMPARE(preview->picConverted->pixmap().size(), converted);
             QTRY_COMPARE(preview->picSource->pixmap().height(), converted.height());
             QCOMPARE(preview->picSource->pixmap().width(),
                      qRound(converted.height() * 352 / 288.0));
 
-            preview->optZoom2->click();
+            preview->cmbZoom->setCurrentIndex(int(frmPreview::Zoom::Double));
+            QCOMPARE(preview->cmbZoom->currentText(), QStringLiteral("2×"));
             QCOMPARE(preview->picConverted->pixmap().size(), converted * 2);
             QTRY_COMPARE(preview->picSource->pixmap().height(), converted.height() * 2);
+
+            preview->cmbZoom->setCurrentIndex(int(frmPreview::Zoom::Fit));
+            QTRY_VERIFY(picturesShownWhole(preview) &&
+                        preview->picConverted->pixmap().width() < converted.width());
             QVERIFY(!FilesIn(folder).isEmpty());
             preview->cmdClose->click();
         });
