@@ -203,13 +203,13 @@ private slots:
         QVERIFY(app.waitForStarted());
 
         // Ready once the data folder exists and the process is still running.
-        QTRY_VERIFY_WITH_TIMEOUT(FolderExists(home.dataFolder()), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(FolderExists(home.dataFolder()), kPatienceMs);
         QTest::qWait(500);
         QCOMPARE(app.state(), QProcess::Running);
 
         // A logout closes the window as its close box would: settings saved.
         ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
-        QVERIFY(app.waitForFinished(20000));
+        QVERIFY(app.waitForFinished(kPatienceMs));
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(app.exitCode(), 0);
         QFile settings(home.dataFolder() + u"/Settings.ini");

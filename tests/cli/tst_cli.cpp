@@ -934,9 +934,9 @@ private slots:
             },
             120000));
         ::kill(pid_t(cli.processId()), SIGKILL);
-        QVERIFY(cli.waitForFinished(10000));
+        QVERIFY(cli.waitForFinished(kPatienceMs));
 
-        QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(home.path()), QStringList(), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(home.path()), QStringList(), kPatienceMs);
         // A file may have been finished just before the kill (on a slow build
         // both may); whatever is there is whole, nothing is half-written.
         const QStringList left = QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System);

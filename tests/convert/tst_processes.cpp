@@ -3,6 +3,7 @@
 #include "convert/CMDLauncher.h"
 #include "convert/ShellQuote.h"
 #include "platform/Processes.h"
+#include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
 
 #include <QFile>
@@ -60,7 +61,7 @@ private slots:
         launcher.start(batch);
         QCOMPARE(launcher.startStatus(), CMDLauncher::Started);
         QVERIFY(launcher.processGroup() > 0);
-        QVERIFY(ended.wait(10000));
+        QVERIFY(ended.wait(kPatienceMs));
         // The shell's echo of each line comes before what the line prints,
         // and error output is merged in.
         QVERIFY(output.indexOf("printf 'first\\n'") < output.indexOf("first\n"));
@@ -92,13 +93,14 @@ private slots:
         CMDLauncher launcher;
         QSignalSpy ended(&launcher, &CMDLauncher::ProcessEnded);
         launcher.start(batch);
-        QTRY_VERIFY(QFile::exists(pids) && QFile(pids).size() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pids) && QFile(pids).size() > 0, kPatienceMs);
         const pid_t group = launcher.processGroup();
         QVERIFY(ProcessGroupAlive(group));
         QElapsedTimer timer;
         timer.start();
         launcher.stop(500);
-        QVERIFY(timer.elapsed() < 5000);
+        // Well before the child's own sleep would end it, however busy the machine.
+        QVERIFY(timer.elapsed() < 25000);
         QVERIFY(!ProcessGroupAlive(group));
         QTest::qWait(100);
         QCOMPARE(ended.size(), 0); // no event follows a stop
@@ -141,13 +143,13 @@ private slots:
         const Sleeper notAConverter = startNamedSleeper(other);
         QVERIFY(mine.group > 0 && anotherCopy.group > 0 && notAConverter.group > 0);
         QVERIFY(mine.group != anotherCopy.group);
-        QTRY_VERIFY(running(mine.pid) && running(anotherCopy.pid));
+        QTRY_VERIFY_WITH_TIMEOUT(running(mine.pid) && running(anotherCopy.pid), kPatienceMs);
 
         KillProcessByName(QString(), mine.group); // an empty name does nothing
         QVERIFY(running(mine.pid));
 
         KillProcessByName(QStringLiteral("brannockvideoconverter.exe"), mine.group);
-        QTRY_VERIFY(!running(mine.pid));
+        QTRY_VERIFY_WITH_TIMEOUT(!running(mine.pid), kPatienceMs);
         QVERIFY(running(anotherCopy.pid));
         QVERIFY(running(notAConverter.pid));
 

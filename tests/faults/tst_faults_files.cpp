@@ -184,7 +184,7 @@ private slots:
         QVERIFY(app.waitForStarted());
         const pid_t pid = pid_t(app.processId());
         QTRY_VERIFY_WITH_TIMEOUT(CatchesSignal(pid, SIGTERM) || app.state() != QProcess::Running,
-                                 30000);
+                                 kPatienceMs);
         QCOMPARE(app.state(), QProcess::Running);
         ::kill(pid, SIGTERM);
         QVERIFY(app.waitForFinished(30000));
@@ -214,7 +214,7 @@ private slots:
         QVERIFY(other.waitForStarted());
         QByteArray told;
         QTRY_VERIFY2_WITH_TIMEOUT((told += other.readAll()).contains("converting"),
-                                  told.constData(), 60000);
+                                  told.constData(), kPatienceMs);
         const QString data = home.dataFolder();
         const QByteArray batch = ReadFileBytes(BatchFiles::batch(data));
         const QByteArray converter = ReadFileBytes(BatchFiles::converter(data));
@@ -269,13 +269,13 @@ private slots:
         QVERIFY(other.waitForStarted());
         QByteArray told;
         QTRY_VERIFY2_WITH_TIMEOUT((told += other.readAll()).contains("converting"),
-                                  told.constData(), 60000);
-        QTRY_VERIFY_WITH_TIMEOUT(!ProcessesMentioning(u"file:" + theirs).isEmpty(), 30000);
+                                  told.constData(), kPatienceMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!ProcessesMentioning(u"file:" + theirs).isEmpty(), kPatienceMs);
         other.kill();
         QVERIFY(other.waitForFinished());
 
         // Nothing of its batch runs on, and it leaves no partial file.
-        QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(theirs), QStringList(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(theirs), QStringList(), kPatienceMs);
         QCOMPARE(FilesIn(theirOut), QStringList());
 
         // Its working files are still there; a shell reading its batch file

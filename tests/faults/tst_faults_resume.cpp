@@ -44,7 +44,7 @@ bool killAfterFirstFile(QProcess &process, const TestHome &home) {
     const QString record = BatchRecordFile::path(home.dataFolder());
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 120000 && process.state() == QProcess::Running) {
+    while (clock.elapsed() < kPatienceMs && process.state() == QProcess::Running) {
         const std::optional<BatchRecord> read = ParseBatchRecord(ReadFileBytes(record));
         if (read && read->converted.value(0)) {
             ::kill(pid_t(process.processId()), SIGKILL);
@@ -82,7 +82,7 @@ private slots:
                        clips.paths);
         QVERIFY(copy.waitForStarted());
         QVERIFY2(killAfterFirstFile(copy, home), copy.readAll().constData());
-        QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(clips.out), QStringList(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(clips.out), QStringList(), kPatienceMs);
         // Where unnamed files are not to be had, the converter leaves a hidden one.
         const QString partial = clips.out + u"/.clip2.wmv.partial.wmv";
         QVERIFY(WriteFileBytes(partial, "half"));
@@ -127,7 +127,7 @@ private slots:
                              clips.paths);
         QVERIFY(first.waitForStarted());
         QVERIFY2(killAfterFirstFile(first, home), first.readAll().constData());
-        QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(clips.out), QStringList(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(clips.out), QStringList(), kPatienceMs);
         QVERIFY(WriteFileBytes(clips.out + u"/.clip2.m4v.partial-2.m4v", "half"));
 
         QProcess resume;

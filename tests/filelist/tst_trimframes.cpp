@@ -65,7 +65,7 @@ private slots:
         const FileListRow row = trim(clip, QStringLiteral("00:00:04"), [](frmTrimVideo *trim) {
             FramePicture *start = trim->picStartFrame;
             FramePicture *end = trim->picEndFrame;
-            QTRY_VERIFY_WITH_TIMEOUT(settled(start) && settled(end), 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(settled(start) && settled(end), kPatienceMs);
             QVERIFY(start->hasPicture() && end->hasPicture());
             QCOMPARE(start->frameSeconds(), 0.0);
             QCOMPARE(end->frameSeconds(), 3.96); // the last frame: the end is past it
@@ -75,7 +75,7 @@ private slots:
             // Typed: the start frame follows, and so does the slider.
             trim->txtStartTimeSeconds->setText(QStringLiteral("2"));
             QVERIFY(start->isLoading());
-            QTRY_VERIFY_WITH_TIMEOUT(settled(start), 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(settled(start), kPatienceMs);
             QCOMPARE(start->frameSeconds(), 2.0);
             QCOMPARE(trim->sldTime->value(), 2);
             trim->txtStartTimeSeconds->setText(QStringLiteral("x")); // no time: nothing moves
@@ -84,17 +84,17 @@ private slots:
 
             // The slider sets the time whose boxes have the focus.
             trim->txtEndTimeMinutes->setFocus();
-            QTRY_COMPARE(trim->sldTime->value(), 4);
+            QTRY_COMPARE_WITH_TIMEOUT(trim->sldTime->value(), 4, kPatienceMs);
             trim->sldTime->setValue(3);
             QCOMPARE(boxes(trim), (QStringList{QStringLiteral("00"), QStringLiteral("00"),
                                                QStringLiteral("01"), QStringLiteral("00"),
                                                QStringLiteral("00"), QStringLiteral("03")}));
-            QTRY_VERIFY_WITH_TIMEOUT(settled(end) && end->frameSeconds() == 3.0, 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(settled(end) && end->frameSeconds() == 3.0, kPatienceMs);
             trim->sldTime->setFocus(); // the slider's own focus keeps the end time
             trim->sldTime->setValue(2);
             QCOMPARE(trim->txtEndTimeSeconds->text(), QStringLiteral("02"));
             trim->txtStartTimeHours->setFocus();
-            QTRY_COMPARE(trim->sldTime->value(), 1);
+            QTRY_COMPARE_WITH_TIMEOUT(trim->sldTime->value(), 1, kPatienceMs);
             trim->cmdSet->click();
         });
         QCOMPARE(row.BeginTime, QStringLiteral("00:00:01"));
@@ -107,11 +107,11 @@ private slots:
         const FileListRow row = trim(text, QStringLiteral("00:10:00"), [](frmTrimVideo *trim) {
             QTRY_VERIFY_WITH_TIMEOUT(trim->picStartFrame->showsNoPicture() &&
                                          trim->picEndFrame->showsNoPicture(),
-                                     20000);
+                                     kPatienceMs);
             QCOMPARE(trim->picStartFrame->text(), QStringLiteral("No picture"));
             trim->txtEndTimeMinutes->setFocus();
             trim->sldTime->setValue(90);
-            QTRY_VERIFY_WITH_TIMEOUT(settled(trim->picEndFrame), 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(settled(trim->picEndFrame), kPatienceMs);
             QVERIFY(trim->picEndFrame->showsNoPicture());
             trim->cmdSet->click();
         });

@@ -5,6 +5,7 @@
 #include "filelist/VideoFrameReader.h"
 #include "tests/filelist/SampleFiles.h"
 #include "tests/support/MediaTools.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -238,7 +239,7 @@ private slots:
         loader.request(0.5);
         loader.request(1.0, QSize(80, 60));
         QVERIFY(loader.isBusy());
-        QVERIFY(answers.wait(20000));
+        QVERIFY(answers.wait(kPatienceMs));
         QTest::qWait(200);
         QCOMPARE(answers.size(), 1);
         const auto result = answers.first().first().value<FrameLoader::Result>();
@@ -248,7 +249,7 @@ private slots:
 
         loader.setFile(m_dir.path() + QStringLiteral("/nothing.avi"));
         loader.request(1.0);
-        QVERIFY(answers.wait(20000));
+        QVERIFY(answers.wait(kPatienceMs));
         QVERIFY(answers.last().first().value<FrameLoader::Result>().frame.image.isNull());
 
         loader.setFile(m_clips.first().second);

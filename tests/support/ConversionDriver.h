@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/TestEnvironment.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -33,7 +35,8 @@ using WhileConverting = std::function<bool(frmProcessing &)>;
 // cancel), reads the error log when one opens, and closes the window.
 // Messages shown on the way are recorded by the prompts as usual.
 ConversionSeen ConvertThroughWindow(frmMain &window, FakePrompts &prompts,
-                                    const WhileConverting &during = {}, int timeoutMs = 120000);
+                                    const WhileConverting &during = {},
+                                    int timeoutMs = kPatienceMs);
 
 // Adds files to the main window's list through the file dialog.
 void AddFilesThroughDialog(frmMain &window, FakePrompts &prompts, const QStringList &files);

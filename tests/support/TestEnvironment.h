@@ -5,6 +5,12 @@
 
 #include <memory>
 
+// How long a test waits for something that other work on the machine can
+// delay (a process starting or ending, a conversion's output): long enough
+// for any load, since a test that passes never waits it out. A test asserts
+// what happens, never how soon.
+constexpr int kPatienceMs = 180000;
+
 // Where the build tree keeps the application folder and its components.
 namespace TestPaths {
 QString buildDir();
