@@ -18,8 +18,13 @@ using Lanes = QList<QList<int>>;
 namespace {
 
 FileListRow row(const QString &name, const QString &duration) {
-    return {name, QStringLiteral("XVID"),  duration, QStringLiteral("640x480"), {},
-            {},   u"/in/" + name + u".avi"};
+    FileListRow row;
+    row.Filename = name;
+    row.Codec = QStringLiteral("XVID");
+    row.Duration = duration;
+    row.VideoSize = QStringLiteral("640x480");
+    row.Filepath = u"/in/" + name + u".avi";
+    return row;
 }
 
 ConversionSettings settingsFor(const QString &device, const QString &codec, const QString &size) {
