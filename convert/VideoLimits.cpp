@@ -1,6 +1,7 @@
 #include "convert/VideoLimits.h"
 
 #include "convert/SizeOptions.h"
+#include "profiles/CustomVideoSize.h"
 #include "profiles/ProfileFile.h"
 
 namespace {
@@ -35,6 +36,10 @@ std::optional<QString> CheckVideoLimits(const ConversionSettings &settings,
         if (custom && largest &&
             (custom->width > largest->width || custom->height > largest->height))
             return sizeMessage(itemAt(sizeItems, sizeLimitEntry));
+        // A custom size typed for one codec may not suit another chosen later.
+        if (std::optional<QString> refusal =
+                CustomVideoSize::CodecSizeRefusal(codec, settings.videoSize))
+            return refusal;
     }
 
     const qint16 qualityPosition = qint16(settings.videoBitratePosition);

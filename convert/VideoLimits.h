@@ -13,7 +13,8 @@
 //
 // A frame size typed in the custom size dialog has no position in the
 // list; it is held against the dimensions of the largest allowed entry, so
-// a custom size cannot get past the limit either.
+// a custom size cannot get past the limit either, and against the sizes the
+// codec can encode at all (H.263 takes only its five).
 std::optional<QString> CheckVideoLimits(const ConversionSettings &settings,
                                         const QStringList &sizeItems,
                                         const QStringList &qualityItems);

@@ -58,35 +58,46 @@ private slots:
     }
 
     void codecLimits_data() {
+        QTest::addColumn<QString>("device");
         QTest::addColumn<int>("codec");
         QTest::addColumn<int>("size"); // -1: a custom size
         QTest::addColumn<QString>("customSize");
         QTest::addColumn<int>("quality");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("laterCodec"); // chosen after the size, -1: none
         // The shipped iPod file: mpeg4 allows sizes up to 640x480 and
         // qualities up to 2500 kbps.
+        const QString iPod = QStringLiteral("iPod");
         QTest::newRow("size beyond")
-            << 0 << 3 << "" << 2
-            << "The maximum video size for the selected videocodec is: 640x480";
+            << iPod << 0 << 3 << "" << 2
+            << "The maximum video size for the selected videocodec is: 640x480" << -1;
         QTest::newRow("quality beyond")
-            << 0 << 2 << "" << 7
-            << "The maximum video quality for the selected videocodec is: 2500 kbps";
+            << iPod << 0 << 2 << "" << 7
+            << "The maximum video quality for the selected videocodec is: 2500 kbps" << -1;
         QTest::newRow("size is checked first")
-            << 0 << 4 << "" << 8
-            << "The maximum video size for the selected videocodec is: 640x480";
+            << iPod << 0 << 4 << "" << 8
+            << "The maximum video size for the selected videocodec is: 640x480" << -1;
         QTest::newRow("custom size beyond")
-            << 0 << -1 << "800x600" << 2
-            << "The maximum video size for the selected videocodec is: 640x480";
-        QTest::newRow("custom size within") << 0 << -1 << "400x300" << 2 << "";
-        QTest::newRow("at the limits") << 0 << 2 << "" << 6 << "";
+            << iPod << 0 << -1 << "800x600" << 2
+            << "The maximum video size for the selected videocodec is: 640x480" << -1;
+        QTest::newRow("custom size within") << iPod << 0 << -1 << "400x300" << 2 << "" << -1;
+        QTest::newRow("at the limits") << iPod << 0 << 2 << "" << 6 << "" << -1;
+        // The phone's mpeg4 (codec 1) takes the size; H.263, chosen after, does not.
+        QTest::newRow("custom size, then a codec that cannot take it")
+            << QStringLiteral("MobilePhone") << 1 << -1 << "320x240" << 0
+            << "The H.263 videocodec takes only these video sizes: "
+               "128x96, 176x144, 352x288, 704x576, 1408x1152"
+            << 0;
     }
 
     void codecLimits() {
+        QFETCH(QString, device);
         QFETCH(int, codec);
         QFETCH(int, size);
         QFETCH(QString, customSize);
         QFETCH(int, quality);
         QFETCH(QString, message);
+        QFETCH(int, laterCodec);
         TestHome home;
         FakePrompts prompts;
         auto window = OpenMainWindow();
@@ -94,6 +105,7 @@ private slots:
         QVERIFY(MakeClip(clip, {1.0, 160, 120, 10, true, true, {}}));
         AddFilesThroughDialog(*window, prompts, {clip});
         VideoSettingsPanel *video = window->frmVideoSettings;
+        window->SwitchDevice(device);
         video->cmbVideoCodec->setCurrentIndex(codec);
         video->cmbVideoBitrate->setCurrentIndex(quality);
         if (size >= 0) {
@@ -112,6 +124,10 @@ private slots:
             prompts.dialogHandler = nullptr;
             QCOMPARE(video->cmbVideoSize->currentText(), customSize);
             QCOMPARE(video->cmbVideoSize->currentIndex(), -1);
+            if (laterCodec >= 0) {
+                video->cmbVideoCodec->setCurrentIndex(laterCodec);
+                QCOMPARE(video->cmbVideoSize->currentText(), customSize);
+            }
         }
         outputBox(*window)->setText(home.path() + u"/out");
         prompts.clear();
