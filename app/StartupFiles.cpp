@@ -4,9 +4,10 @@
 #include "base/Prompts.h"
 #include "filelist/FileListController.h"
 #include "filelist/VideoFileAdder.h"
+#include "platform/FileSystem.h"
+#include "platform/PathBytes.h"
 
 #include <QFileInfo>
-#include <QUrl>
 
 StartupArguments ReadStartupArguments(const QStringList &arguments) {
     StartupArguments result;
@@ -15,12 +16,11 @@ StartupArguments ReadStartupArguments(const QStringList &arguments) {
     for (const QString &argument : arguments) {
         // Some file managers pass file: URLs even for %F.
         const QString path =
-            argument.startsWith(u"file://") ? QUrl(argument).toLocalFile() : argument;
-        const QFileInfo file(path);
-        if (!path.isEmpty() && file.isFile())
-            result.files.append(file.absoluteFilePath());
+            argument.startsWith(u"file://") ? PathFromFileUrl(PathToBytes(argument)) : argument;
+        if (!path.isEmpty() && IsRegularFile(path))
+            result.files.append(QFileInfo(path).absoluteFilePath());
         else
-            result.notFiles.append(argument);
+            result.notFiles.append(PathForDisplay(argument));
     }
     return result;
 }

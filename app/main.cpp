@@ -2,6 +2,7 @@
 // runs its load steps and shows it.
 #include "app/StartupSteps.h"
 #include "app/frmMain.h"
+#include "platform/PathBytes.h"
 #include "platform/TerminationSignals.h"
 #include "widgets/GUIFunctions.h"
 
@@ -32,7 +33,9 @@ int main(int argc, char *argv[]) {
     InitializeCommonControls();
     UseVerdana();
 
-    const QStringList arguments = QApplication::arguments().mid(1);
+    // The file names as the system gave them: a name that is no UTF-8 keeps
+    // its bytes.
+    const QStringList arguments = PathArguments(argc, argv);
     frmMain window;
     window.Form_Load(arguments.join(u' '));
     // An interrupted batch is offered and files named on the command line

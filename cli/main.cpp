@@ -20,6 +20,7 @@
 #include "convert/SourceNotes.h"
 #include "filelist/VideoFileReader.h"
 #include "platform/FileSystem.h"
+#include "platform/PathBytes.h"
 #include "platform/ProcessorCores.h"
 #include "platform/TerminationSignals.h"
 #include "profiles/ProfileFile.h"
@@ -159,7 +160,7 @@ std::optional<ReadRows> readRows(const QStringList &files, CliOutput &out) {
         QCoreApplication::processEvents();
         if (g_pendingSignal != 0 || !info)
             return std::nullopt;
-        if (!info->HoldsVideoOrAudio && QFileInfo::exists(paths[i])) {
+        if (!info->HoldsVideoOrAudio && !IsMissingPath(paths[i])) {
             out.problem(paths[i] + QStringLiteral(": holds no video, not added"));
             ++read.leftOut;
             continue;
@@ -190,7 +191,7 @@ int showInfo(const CliRequest &request, CliOutput &out) {
                         {QStringLiteral("videoSize"), row.VideoSize}});
         else
             out.line(InfoText::Line({row.Filename, row.Codec, row.Duration, row.VideoSize}));
-        if (!QFileInfo(row.Filepath).isFile()) {
+        if (IsMissingPath(row.Filepath)) {
             out.problem(row.Filepath + QStringLiteral(": no such file"));
             status = ExitFailed;
         }
@@ -579,7 +580,10 @@ int main(int argc, char *argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("mobivert-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MOBIVERT_VERSION));
 
-    const CliParse parsed = ParseCliArguments(QCoreApplication::arguments());
+    // The file names as the system gave them: a name that is no UTF-8
+    // keeps its bytes.
+    const CliParse parsed = ParseCliArguments(QStringList{QCoreApplication::applicationFilePath()} +
+                                              PathArguments(argc, argv));
     CliOutput out(parsed.json);
     if (!parsed.request) {
         out.problem(parsed.error);

@@ -5,6 +5,7 @@
 #include "convert/BatchFiles.h"
 #include "convert/FolderSpace.h"
 #include "platform/FileSystem.h"
+#include "platform/PathBytes.h"
 #include "profiles/ProfileFile.h"
 
 #include <QDir>
@@ -44,10 +45,11 @@ void writeRowsDump(const QString &path, const QList<FileListRow> &rows) {
     }
 }
 
+// A source whose name is no UTF-8 is named by its own bytes.
 QByteArray linesText(const QStringList &lines) {
     QByteArray text;
     for (const QString &line : lines)
-        text += line.toUtf8() + '\n';
+        text += PathToBytes(line) + '\n';
     return text;
 }
 

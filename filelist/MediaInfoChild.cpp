@@ -1,5 +1,7 @@
 #include "filelist/MediaInfoChild.h"
 
+#include "platform/PathBytes.h"
+
 #include "platform/ApplicationFolder.h"
 
 #include <QFile>
@@ -71,7 +73,7 @@ bool MediaInfoChild::start() {
 std::optional<MediaInfoAnswers> MediaInfoChild::query(const QString &path) {
     if (!running())
         return std::nullopt;
-    QByteArray request = path.toUtf8();
+    QByteArray request = PathToBytes(path);
     request.append('\0');
     for (qsizetype sent = 0; sent < request.size();) {
         const ssize_t n = ::send(m_socket, request.constData() + sent,

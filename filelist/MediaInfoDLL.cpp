@@ -1,13 +1,16 @@
 #include "filelist/MediaInfoDLL.h"
 
 #include "Components/BrannockVideoConverter/InputKind.h"
+#include "platform/PathBytes.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <cstddef>
 #include <mutex>
 #include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <MediaInfoDLL/MediaInfoDLL_Static.h>
 
@@ -74,6 +77,8 @@ public:
             MediaInfo_Close(m_handle);
             MediaInfo_Delete(m_handle);
         }
+        if (m_descriptor >= 0)
+            ::close(m_descriptor);
     }
     MediaInfoHandle(const MediaInfoHandle &) = delete;
     MediaInfoHandle &operator=(const MediaInfoHandle &) = delete;
@@ -86,12 +91,21 @@ public:
     }
 
     // Only a readable regular file is handed to the library: it would wait
-    // for ever on a FIFO and read a device without end.
+    // for ever on a FIFO and read a device without end. The library turns
+    // its wide name into UTF-8, so a name that is no UTF-8 is opened here
+    // and handed over by its descriptor.
     bool open(const QString &path) {
-        return m_handle &&
-               converter::inputKindOf(QFile::encodeName(path).toStdString()) ==
-                   converter::InputKind::RegularFile &&
-               MediaInfo_Open(m_handle, wide(path).c_str()) != 0;
+        const QByteArray native = PathToBytes(path);
+        if (!m_handle ||
+            converter::inputKindOf(native.toStdString()) != converter::InputKind::RegularFile)
+            return false;
+        if (!HasStrayBytes(path))
+            return MediaInfo_Open(m_handle, wide(path).c_str()) != 0;
+        m_descriptor = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+        return m_descriptor >= 0 &&
+               MediaInfo_Open(m_handle,
+                              wide(QStringLiteral("/proc/self/fd/%1").arg(m_descriptor)).c_str()) !=
+                   0;
     }
 
     // Sets the report template and returns the report for it. The template
@@ -107,6 +121,7 @@ public:
 
 private:
     void *m_handle = nullptr;
+    int m_descriptor = -1; // the file opened here, if any
 };
 
 } // namespace
@@ -127,11 +142,13 @@ MediaInfoAnswers QueryMediaInfo(const QString &path) {
     // such as "%FileName.avi" never comes back at all (the library loops).
     // A name with a per cent sign is therefore taken from the path, without
     // its extension, as the library gives it.
+    // A name that is no UTF-8 is taken from the path as well (the library
+    // saw the descriptor's), with each stray byte shown as U+FFFD.
     const QFileInfo file(path);
-    if (!file.fileName().contains(u'%'))
+    if (!file.fileName().contains(u'%') && !HasStrayBytes(path))
         answers.FileName = handle.inform(QStringLiteral("General;%FileName%"));
     else if (opened)
-        answers.FileName = file.completeBaseName();
+        answers.FileName = PathForDisplay(file.completeBaseName());
     answers.Codec = handle.inform(QStringLiteral("Video;%Codec%"));
     answers.PlayTime = handle.inform(QStringLiteral("General;%PlayTime%"));
     answers.Width = handle.inform(QStringLiteral("Video;%Width%"));

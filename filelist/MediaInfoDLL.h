@@ -15,7 +15,8 @@
 // The library's answers to the templates that fill one file-list row, as the
 // library gave them: empty text where it knows nothing. (The file name of a
 // file whose name holds a per cent sign comes from its path: the library
-// would expand it as a template.)
+// would expand it as a template; so does the name of a file whose name holds
+// bytes that are no UTF-8, each such byte as U+FFFD.)
 struct MediaInfoAnswers {
     QString FileName;         // "General;%FileName%"
     QString Codec;            // "Video;%Codec%"

@@ -8,6 +8,7 @@
 #include "filelist/VideoFileInfo.h"
 #include "filelist/VideoFileReader.h"
 #include "platform/FileSystem.h"
+#include "platform/PathBytes.h"
 #include "platform/ProcessorCores.h"
 #include "settings/SettingsFile.h"
 #include "widgets/ClickableLabel.h"
@@ -16,7 +17,6 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QTreeWidget>
-#include <QUrl>
 
 VideoFileAdder::VideoFileAdder(frmMain &main)
     : QObject(&main)
@@ -57,10 +57,11 @@ QStringList VideoFileAdder::DroppedFiles(const QMimeData *data) {
     QStringList files;
     if (!data || !data->hasUrls())
         return files;
+    // Each name read from the URL's own bytes: one that is no UTF-8 keeps them.
     const QList<QUrl> urls = data->urls();
     for (const QUrl &url : urls) {
-        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
-            files.append(url.toLocalFile());
+        if (const QString file = PathFromFileUrl(url.toEncoded()); !file.isEmpty())
+            files.append(file);
     }
     return files;
 }
@@ -68,13 +69,13 @@ QStringList VideoFileAdder::DroppedFiles(const QMimeData *data) {
 QString VideoFileAdder::NoVideoMessage(const QStringList &files) {
     QStringList lines{QStringLiteral("These files were not added, because they hold no video:")};
     lines.append(files);
-    return JoinLines(lines);
+    return PathForDisplay(JoinLines(lines));
 }
 
 QString VideoFileAdder::RefusedPathsMessage(const QStringList &refusals) {
     QStringList lines{QStringLiteral("These were not added, because they are no video files:")};
     lines.append(refusals);
-    return JoinLines(lines);
+    return PathForDisplay(JoinLines(lines));
 }
 
 QStringList VideoFileAdder::takeRefusedPaths(QStringList &files) {

@@ -1,9 +1,8 @@
 #include "filelist/VideoFrameReader.h"
 
 #include "Components/BrannockVideoConverter/SourceProbe.h"
+#include "platform/PathBytes.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QTransform>
 
 extern "C" {
@@ -58,7 +57,7 @@ FormatPtr openFormat(const QString &path, const VideoFrameReader::CancelTest *ca
     raw->interrupt_callback.callback = interruptCallback;
     raw->interrupt_callback.opaque = const_cast<VideoFrameReader::CancelTest *>(cancelled);
     // "file:" keeps a name with a colon from reading as a protocol.
-    const QByteArray url = "file:" + QFile::encodeName(path);
+    const QByteArray url = "file:" + PathToBytes(path);
     if (avformat_open_input(&raw, url.constData(), nullptr, nullptr) < 0)
         return nullptr; // the context is freed on failure
     FormatPtr format(raw);
@@ -356,7 +355,8 @@ std::optional<MediaStats> ReadMediaStats(const QString &path,
     if (!format)
         return std::nullopt;
     MediaStats stats;
-    stats.fileBytes = QFileInfo(path).size();
+    if (format->pb)
+        stats.fileBytes = std::max<int64_t>(0, avio_size(format->pb));
     if (format->duration != AV_NOPTS_VALUE && format->duration > 0)
         stats.seconds = double(format->duration) / AV_TIME_BASE;
     const int video = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);

@@ -1,8 +1,7 @@
 #include "platform/FileSystem.h"
 
 #include "Components/BrannockVideoConverter/InputKind.h"
-
-#include <QFile>
+#include "platform/PathBytes.h"
 
 #include <sys/stat.h>
 
@@ -16,7 +15,7 @@ namespace {
 bool statPath(const QString &path, struct stat &info) {
     if (path.isEmpty())
         return false;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = PathToBytes(path);
     return ::stat(native.constData(), &info) == 0;
 }
 } // namespace
@@ -31,14 +30,19 @@ bool IsNonDirectory(const QString &path) {
     return statPath(path, info) && !S_ISDIR(info.st_mode);
 }
 
+bool IsRegularFile(const QString &path) {
+    struct stat info {};
+    return statPath(path, info) && S_ISREG(info.st_mode);
+}
+
 QString SourceFileProblem(const QString &path) {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = PathToBytes(path);
     return QString::fromStdString(
         converter::inputKindProblem(converter::inputKindOf(native.toStdString())));
 }
 
 bool IsMissingPath(const QString &path) {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = PathToBytes(path);
     return converter::inputKindOf(native.toStdString()) == converter::InputKind::Missing;
 }
 
@@ -46,6 +50,6 @@ bool MakeOwnerWritable(const QString &path) {
     struct stat info {};
     if (!statPath(path, info) || (info.st_mode & S_IWUSR))
         return false;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = PathToBytes(path);
     return ::chmod(native.constData(), (info.st_mode & 07777) | S_IWUSR) == 0;
 }

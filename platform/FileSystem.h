@@ -7,9 +7,13 @@
 // never yields a doubled separator.
 QString JoinPath(const QString &folder, const QString &name);
 
+// The paths here are file names as PathFromBytes reads them (any plain
+// text is one), so a name that is no UTF-8 reaches the system as its bytes.
+
 // stat()-based tests: false whenever the path cannot be examined.
 bool IsDirectory(const QString &path);
 bool IsNonDirectory(const QString &path);
+bool IsRegularFile(const QString &path);
 
 // Why the path is no file a video can be read from, in the converter's
 // words ("is a folder, not a video file", "is not a regular file (a FIFO)",

@@ -1,12 +1,14 @@
 // MediaInfoReader: answers Mobivert's media-information queries, one file
 // after another, for as long as its input lasts.
 //
-// Input: file paths, each in UTF-8 and ended by a NUL byte. Output: first
+// Input: file paths, each as the bytes of the file's name and ended by a NUL
+// byte. Output: first
 // "ready" and a NUL, then for each path the answers of QueryMediaInfo in the
 // order of MediaInfoAnswers::fields(), each in UTF-8 and ended by a NUL. It ends at the end of its
 // input, and with the thread that started it.
 
 #include "filelist/MediaInfoDLL.h"
+#include "platform/PathBytes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -46,7 +48,7 @@ int main(int argc, char **argv) {
     while ((length = ::getdelim(&line, &capacity, '\0', stdin)) > 0) {
         if (line[length - 1] != '\0')
             break; // a path cut short: the reader has gone
-        MediaInfoAnswers answers = QueryMediaInfo(QString::fromUtf8(line));
+        MediaInfoAnswers answers = QueryMediaInfo(PathFromBytes(QByteArray(line, length - 1)));
         for (const QString *field : answers.fields())
             if (!writeField(*field))
                 return 1;

@@ -4,6 +4,8 @@
 #include "base/DebugLog.h"
 #include "base/GetShellFolder.h"
 #include "base/Various.h"
+#include "filelist/FileListItems.h"
+#include "platform/PathBytes.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/MediaTools.h"
@@ -18,6 +20,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -174,15 +177,27 @@ private slots:
         ClipSpec spec;
         spec.seconds = 2;
         QVERIFY(MakeClip(clip, spec));
+        // A name written on a Latin-1 system, as the raw arguments read it.
+        const QByteArray latin1 = PathToBytes(home.path()) + "/caf\xe9.avi";
+        QVERIFY(MakeClip(home.path() + u"/cafe.avi", spec));
+        QCOMPARE(
+            std::rename(PathToBytes(home.path() + u"/cafe.avi").constData(), latin1.constData()),
+            0);
+        const char *argv[] = {"mobivert", latin1.constData()};
         const QString text = home.path() + u"/notes.avi";
         QVERIFY(WriteFileBytes(text, "not a video\n"));
         auto window = OpenMainWindow();
-        AddStartupFiles(*window, {text, clip, home.path() + u"/gone.avi"});
-        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 1);
+        AddStartupFiles(*window, QStringList{text, clip, home.path() + u"/gone.avi"} +
+                                     PathArguments(2, argv));
+        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 2);
         const QTreeWidgetItem *row = window->lvwVideoFiles->topLevelItem(0);
         QCOMPARE(row->text(0), QStringLiteral("clip"));
         QCOMPARE(row->text(2), QStringLiteral("00:00:02"));
         QCOMPARE(row->text(3), QStringLiteral("320x240"));
+        const QTreeWidgetItem *latin1Row = window->lvwVideoFiles->topLevelItem(1);
+        QCOMPARE(latin1Row->text(0), u"caf\uFFFD"_s);
+        QCOMPARE(latin1Row->text(2), QStringLiteral("00:00:02"));
+        QCOMPARE(PathToBytes(latin1Row->text(ColumnFilepath)), latin1);
         // The file without video, then the argument that is no file.
         QCOMPARE(prompts.shown.size(), 2);
         QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Exclamation);

@@ -11,6 +11,7 @@
 #include "filelist/FileListItems.h"
 #include "filelist/FileListRow.h"
 #include "filelist/VideoFileInfo.h"
+#include "platform/PathBytes.h"
 #include "profiles/frmEditVideoSize.h"
 #include "tests/support/ConversionDriver.h"
 #include "tests/support/FakePrompts.h"
@@ -37,6 +38,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -770,6 +772,43 @@ private slots:
         }
         QCOMPARE(expected[0], u"wide clip\tFMP4\t00:00:03\t320x180"_s);
         QCOMPARE(QString::fromUtf8(cli.out), expected.join(u'\n') + u'\n');
+    }
+
+    // A name written on a Latin-1 system (a lone 0xE9 byte) is read and
+    // converted by its own bytes; the output's name shows the byte as U+FFFD.
+    void nameThatIsNoUtf8_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("info") << QStringList{u"--info"_s};
+        QTest::newRow("convert") << QStringList{u"-o"_s, u"out"_s};
+    }
+    void nameThatIsNoUtf8() {
+        QFETCH(QStringList, options);
+        TestHome home;
+        const QString folder = home.makeFolder(u"latin1"_s);
+        const QByteArray name = PathToBytes(folder) + "/caf\xe9.mp4";
+        QVERIFY(QFile::copy(m_narrow, folder + u"/cafe.mp4"_s));
+        QCOMPARE(std::rename(PathToBytes(folder + u"/cafe.mp4"_s).constData(), name.constData()),
+                 0);
+        // The shell's pattern hands the program the name's bytes.
+        QProcess process;
+        process.setWorkingDirectory(folder);
+        process.start(u"/bin/sh"_s, QStringList{u"-c"_s, u"exec \"$0\" --json \"$@\" ./caf*.mp4"_s,
+                                                TestPaths::binary(u"mobivert-cli"_s)} +
+                                        options);
+        QVERIFY(process.waitForFinished(240000));
+        QCOMPARE(process.exitCode(), 0);
+        const QList<QJsonObject> events = JsonEvents(process.readAllStandardOutput());
+        if (options.first() == u"--info") {
+            const QList<QJsonObject> info = EventsOf(events, u"info"_s);
+            QCOMPARE(info.size(), 1);
+            QCOMPARE(PathToBytes(info[0].value(u"file"_s).toString()), name);
+            QCOMPARE(info[0].value(u"filename"_s).toString(), u"caf\uFFFD"_s);
+            QCOMPARE(info[0].value(u"duration"_s).toString(), u"00:00:03"_s);
+            QCOMPARE(info[0].value(u"videoSize"_s).toString(), u"160x120"_s);
+        } else {
+            QCOMPARE(QDir(folder + u"/out"_s).entryList(QDir::Files),
+                     QStringList{u"caf\uFFFD.m4v"_s});
+        }
     }
 
     // Tab, newline, carriage return and backslash in a name are escaped:

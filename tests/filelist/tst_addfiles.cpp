@@ -8,6 +8,7 @@
 #include "filelist/FileListItems.h"
 #include "filelist/VideoFileAdder.h"
 #include "filelist/VideoFileInfo.h"
+#include "platform/PathBytes.h"
 #include "tests/filelist/SampleFiles.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
@@ -27,6 +28,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -501,6 +503,7 @@ private slots:
         QTest::newRow("a web address") << "web" << 0 << 0;
         QTest::newRow("a web address and a file") << "mixed" << 1 << 1;
         QTest::newRow("an empty file list") << "none" << 0 << 0;
+        QTest::newRow("a name that is no UTF-8") << "latin1" << 1 << 1;
     }
 
     void drop() {
@@ -534,6 +537,12 @@ private slots:
             expected = {made[1]};
             data.setUrls(
                 {QUrl(QStringLiteral("https://example.org/a.avi")), QUrl::fromLocalFile(made[1])});
+        } else if (content == u"latin1") {
+            // The name's own bytes, as a file manager puts them in the URL.
+            const QByteArray name = PathToBytes(folder) + "/caf\xe9.avi";
+            QCOMPARE(::rename(PathToBytes(made[0]).constData(), name.constData()), 0);
+            expected = {PathFromBytes(name)};
+            data.setUrls({QUrl::fromEncoded("file://" + name.toPercentEncoding("/"))});
         } else {
             data.setUrls({});
         }
