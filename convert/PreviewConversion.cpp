@@ -1,5 +1,7 @@
 #include "convert/PreviewConversion.h"
 
+#include "platform/PathBytes.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -48,7 +50,16 @@ void PreviewConversion::start(const ConversionSettings &settings, const BatchCod
         emit failed(QStringLiteral("No temporary folder for the preview: ") + reason);
         return;
     }
-    m_command = BuildPreviewCommand(settings, codecs, row, seconds, m_folder->path(), fit);
+    // The converter's arguments reach it as UTF-8: a source whose name is
+    // no UTF-8 is read through a link of a plain name in the folder.
+    FileListRow source = row;
+    if (HasStrayBytes(row.Filepath)) {
+        const QString link = m_folder->filePath(QStringLiteral("source.") +
+                                                QFileInfo(PathForDisplay(row.Filepath)).suffix());
+        if (::symlink(PathToBytes(row.Filepath).constData(), PathToBytes(link).constData()) == 0)
+            source.Filepath = link;
+    }
+    m_command = BuildPreviewCommand(settings, codecs, source, seconds, m_folder->path(), fit);
     m_output.clear();
     m_process.start(m_command.program, m_command.arguments, QIODevice::ReadOnly);
 }

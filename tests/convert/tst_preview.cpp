@@ -11,6 +11,7 @@
 #include "filelist/FileListItems.h"
 #include "filelist/TrimTimes.h"
 #include "filelist/VideoFileAdder.h"
+#include "platform/PathBytes.h"
 #include "profiles/ProfileControls.h"
 #include "tests/filelist/SampleFiles.h"
 #include "tests/support/FakePrompts.h"
@@ -29,6 +30,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -281,6 +283,24 @@ private slots:
             preview->cmdClose->click();
         });
         QVERIFY(!QFile::exists(folder));
+        QVERIFY(noPreviewLeft(fixture.temporary));
+    }
+
+    // A source whose name is no UTF-8 (a lone 0xE9 byte) is previewed too.
+    void previewsANameThatIsNoUtf8() {
+        TestHome clips;
+        const QByteArray name = PathToBytes(clips.path()) + "/caf\xe9.mp4";
+        QCOMPARE(std::rename(PathToBytes(SampleFiles::makeH264Mp4(clips.path())).constData(),
+                             name.constData()),
+                 0);
+        PreviewFixture fixture({PathFromBytes(name)});
+        QCOMPARE(fixture.window->lvwVideoFiles->topLevelItemCount(), 1);
+        fixture.open([&](frmPreview *preview) {
+            QTRY_VERIFY_WITH_TIMEOUT(!preview->isWorking(), 60000);
+            QVERIFY2(!preview->txtError->isVisible(), qPrintable(preview->txtError->toPlainText()));
+            QTRY_VERIFY(!preview->picConverted->pixmap().isNull());
+            preview->cmdClose->click();
+        });
         QVERIFY(noPreviewLeft(fixture.temporary));
     }
 
