@@ -2,6 +2,7 @@
 
 #include "base/Various.h"
 #include "convert/ConversionProgress.h"
+#include "platform/PathBytes.h"
 
 #include <QJsonDocument>
 
@@ -14,7 +15,8 @@ CliOutput::CliOutput(bool json)
     , m_interactive(!json && ::isatty(STDOUT_FILENO) == 1) {}
 
 void CliOutput::write(FILE *stream, const QString &text) {
-    const QByteArray bytes = text.toUtf8();
+    // A file name's bytes that are no UTF-8 show as U+FFFD.
+    const QByteArray bytes = PathForDisplay(text).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
 }
