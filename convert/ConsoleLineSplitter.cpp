@@ -1,5 +1,7 @@
 #include "convert/ConsoleLineSplitter.h"
 
+#include "platform/PathBytes.h"
+
 QList<QString> ConsoleLineSplitter::feed(QByteArrayView chunk) {
     QList<QString> lines;
     qsizetype start = 0;
@@ -8,7 +10,7 @@ QList<QString> ConsoleLineSplitter::feed(QByteArrayView chunk) {
             continue;
         m_partial.append(chunk.sliced(start, i - start));
         if (!m_partial.isEmpty())
-            lines.append(QString::fromUtf8(m_partial));
+            lines.append(PathFromBytes(m_partial));
         m_partial.clear();
         start = i + 1;
     }
@@ -19,7 +21,7 @@ QList<QString> ConsoleLineSplitter::feed(QByteArrayView chunk) {
 QList<QString> ConsoleLineSplitter::finish() {
     QList<QString> lines;
     if (!m_partial.isEmpty())
-        lines.append(QString::fromUtf8(m_partial));
+        lines.append(PathFromBytes(m_partial));
     m_partial.clear();
     return lines;
 }

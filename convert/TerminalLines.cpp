@@ -1,5 +1,7 @@
 #include "convert/TerminalLines.h"
 
+#include "platform/PathBytes.h"
+
 #include <QString>
 
 QStringList TerminalLines::feed(QByteArrayView chunk) {
@@ -19,7 +21,7 @@ QStringList TerminalLines::feed(QByteArrayView chunk) {
         }
         const QByteArray &line = m_line.isEmpty() ? m_returned : m_line;
         if (!line.isEmpty())
-            lines.append(QString::fromUtf8(line));
+            lines.append(PathFromBytes(line));
         m_line.clear();
         m_returned.clear();
     }
@@ -31,7 +33,7 @@ QStringList TerminalLines::finish() {
     QStringList lines;
     const QByteArray &line = m_line.isEmpty() ? m_returned : m_line;
     if (!line.isEmpty())
-        lines.append(QString::fromUtf8(line));
+        lines.append(PathFromBytes(line));
     m_line.clear();
     m_returned.clear();
     return lines;

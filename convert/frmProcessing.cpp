@@ -17,6 +17,7 @@
 #include "platform/DesktopNotification.h"
 #include "platform/FileSystem.h"
 #include "platform/LauncherEntry.h"
+#include "platform/PathBytes.h"
 #include "platform/SleepInhibitor.h"
 #include "platform/TerminationSignals.h"
 #include "widgets/GUIFunctions.h"
@@ -288,7 +289,7 @@ void frmProcessing::batchEnded() {
 
     if (!m_progress.errorMessages().isEmpty()) {
         frmError errors(this);
-        errors.txtErrors->setPlainText(m_progress.errorMessages());
+        errors.txtErrors->setPlainText(PathForDisplay(m_progress.errorMessages()));
         prompts().exec(&errors);
     }
     if (chkShutdownComputer->isChecked()) {

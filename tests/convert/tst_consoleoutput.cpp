@@ -3,6 +3,7 @@
 #include "convert/ConsoleLineSplitter.h"
 #include "convert/ConversionProgress.h"
 #include "convert/ShellQuote.h"
+#include "platform/PathBytes.h"
 
 #include <QtTest>
 
@@ -17,6 +18,12 @@ QByteArray echoOf(const QString &input, const QString &output,
     return (ShellQuote(Converter) + u" -i " + ShellQuote(input) + u' ' + options + u" -y " +
             ShellQuote(output) + u'\n')
         .toUtf8();
+}
+
+// The shell echoes a name's own bytes, which need not be UTF-8.
+QByteArray echoOfBytes(const QString &input, const QString &output) {
+    return PathToBytes(ShellQuote(Converter) + u" -i " + ShellQuote(input) +
+                       u" -vcodec mpeg4 -s 320x240 -y " + ShellQuote(output) + u'\n');
 }
 
 QByteArray thumbnailEchoOf(const QString &input, const QString &output) {
@@ -203,6 +210,20 @@ private slots:
         const ConversionProgress model =
             run(rows, echoOf(rows[0].inputPath, QStringLiteral("/o/a.mp4")) + output);
         QCOMPARE(model.errorMessages(), expected);
+    }
+
+    // A name that is no UTF-8 is matched by its bytes: the error is the
+    // row's, and the second row's echo starts the second row.
+    void aNameThatIsNoUtf8IsMatched() {
+        const QByteArray bytes("/v/caf\xe9.avi");
+        const QList<BatchRow> rows{{PathFromBytes(bytes), 10}, {QStringLiteral("/v/b.avi"), 10}};
+        const ConversionProgress model =
+            run(rows, echoOfBytes(rows[0].inputPath, QStringLiteral("/o/a.mp4")) + success(2) +
+                          bytes + ": converted, but the source ends early\r\n" +
+                          echoOf(rows[1].inputPath, QStringLiteral("/o/b.mp4")) + success(1));
+        QCOMPARE(model.errorMessages(),
+                 u'-' + rows[0].inputPath + u": converted, but the source ends early\r\n");
+        QCOMPARE(model.currentFile(), 2);
     }
 
     void errorsBeforeTheFirstFileAreIgnored() {
