@@ -1,11 +1,14 @@
 #include "filelist/FileListController.h"
 
+#include "platform/PathBytes.h"
+
 #include "app/frmMain.h"
 #include "base/Prompts.h"
 #include "filelist/FileListItems.h"
 #include "filelist/VideoFileAdder.h"
 #include "filelist/frmFileProperties.h"
 #include "filelist/frmTrimVideo.h"
+#include "platform/PathBytes.h"
 #include "widgets/ClickableLabel.h"
 
 #include <QAction>
@@ -116,7 +119,7 @@ void FileListController::mnuView_OpenVideoFile_Click() {
         return;
     }
     // Whether the desktop could open it is not examined.
-    prompts().openUrl(QUrl::fromLocalFile(item->text(ColumnFilepath)));
+    prompts().openUrl(FileUrlOf(item->text(ColumnFilepath)));
 }
 
 void FileListController::mnuView_FileProperties_Click() {

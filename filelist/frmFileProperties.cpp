@@ -6,6 +6,8 @@
 #include "filelist/MediaInfoDLL.h"
 #include "filelist/SourceSummary.h"
 #include "filelist/TrackChoices.h"
+#include "platform/FileSystem.h"
+#include "platform/PathBytes.h"
 #include "widgets/GUIFunctions.h"
 #include "widgets/WizardHeader.h"
 
@@ -54,7 +56,10 @@ QString FileSizeText(qint64 bytes) {
 frmFileProperties::frmFileProperties(const QString &path, QWidget *parent, QTreeWidgetItem *row)
     : QDialog(parent)
     , m_row(row) {
-    const QFileInfo file(path);
+    // Names are shown with any byte that is no UTF-8 as the replacement
+    // character; the file is examined through its own bytes.
+    const QFileInfo file(PathForDisplay(path));
+    const FileFacts facts = ReadFileFacts(path).value_or(FileFacts{});
     setObjectName(QStringLiteral("frmFileProperties"));
     setWindowTitle(file.fileName() + QStringLiteral(" Properties"));
     setFont(VerdanaFont());
@@ -67,16 +72,16 @@ frmFileProperties::frmFileProperties(const QString &path, QWidget *parent, QTree
     lblFolderValue = valueLabel(this, QStringLiteral("lblFolderValue"));
     lblFolderValue->setText(QDir::toNativeSeparators(file.absolutePath()));
     lblSizeValue = valueLabel(this, QStringLiteral("lblSizeValue"));
-    lblSizeValue->setText(file.isDir() ? QString() : FileSizeText(file.size()));
+    lblSizeValue->setText(facts.isDirectory ? QString() : FileSizeText(facts.size));
     lblCreatedValue = valueLabel(this, QStringLiteral("lblCreatedValue"));
-    lblCreatedValue->setText(dateText(file.birthTime()));
+    lblCreatedValue->setText(dateText(facts.created));
     lblModifiedValue = valueLabel(this, QStringLiteral("lblModifiedValue"));
-    lblModifiedValue->setText(dateText(file.lastModified()));
+    lblModifiedValue->setText(dateText(facts.modified));
     lblAccessedValue = valueLabel(this, QStringLiteral("lblAccessedValue"));
-    lblAccessedValue->setText(dateText(file.lastRead()));
+    lblAccessedValue->setText(dateText(facts.accessed));
     form->addRow(QStringLiteral("Name:"), lblNameValue);
     form->addRow(QStringLiteral("Folder:"), lblFolderValue);
-    if (!file.isDir())
+    if (!facts.isDirectory)
         form->addRow(QStringLiteral("Size:"), lblSizeValue);
     // Not every file system records when a file was created.
     if (!lblCreatedValue->text().isEmpty())
@@ -85,14 +90,14 @@ frmFileProperties::frmFileProperties(const QString &path, QWidget *parent, QTree
     form->addRow(QStringLiteral("Accessed:"), lblAccessedValue);
 
     // A folder is not examined: the library would read every file in it.
-    std::optional<converter::SourceFacts> facts;
-    if (!file.isDir()) {
-        facts = converter::probeSource(QFile::encodeName(path).toStdString());
-        grpFound = foundBox(facts);
+    std::optional<converter::SourceFacts> found;
+    if (!facts.isDirectory) {
+        found = converter::probeSource(PathToBytes(path).toStdString());
+        grpFound = foundBox(found);
     }
 
     const FileListRow rowFields = ReadFileListRow(row);
-    const converter::SourceFacts tracks = facts.value_or(converter::SourceFacts{});
+    const converter::SourceFacts tracks = found.value_or(converter::SourceFacts{});
     cmbAudioTrack =
         trackBox(QStringLiteral("cmbAudioTrack"), tracks.audio, true, rowFields.AudioTrack);
     cmbSubtitleTrack = trackBox(QStringLiteral("cmbSubtitleTrack"), tracks.subtitles, false,
@@ -101,7 +106,7 @@ frmFileProperties::frmFileProperties(const QString &path, QWidget *parent, QTree
     m_foundSubtitleIndex = cmbSubtitleTrack->currentIndex();
     auto *trackForm = new QFormLayout;
     // Without a row there is nowhere to keep a choice.
-    if (row && facts) {
+    if (row && found) {
         trackForm->addRow(QStringLiteral("&Sound track:"), cmbAudioTrack);
         trackForm->addRow(QStringLiteral("Su&btitles to burn in:"), cmbSubtitleTrack);
     } else {
@@ -176,10 +181,10 @@ void frmFileProperties::keepTrackChoices() const {
 namespace {
 
 qint32 showProperties(const QString &path, QWidget *owner, QTreeWidgetItem *row) {
-    const QFileInfo file(path);
-    if (path.isEmpty() || !file.exists())
+    const std::optional<FileFacts> file = ReadFileFacts(path);
+    if (!file)
         return FilePropertiesFileNotFound;
-    if (!file.isReadable())
+    if (!file->readable)
         return FilePropertiesAccessDenied;
     frmFileProperties properties(path, owner, row);
     // The window has only Close: however it is closed, the choices stand.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
+
+#include <optional>
 
 // Joins a folder and a name with the native separator. Every path the
 // program builds goes through here, so a folder ending in "/" (the root)
@@ -14,6 +17,17 @@ QString JoinPath(const QString &folder, const QString &name);
 bool IsDirectory(const QString &path);
 bool IsNonDirectory(const QString &path);
 bool IsRegularFile(const QString &path);
+
+// What the system records of a file, read with statx() from the name's own
+// bytes; nothing when it cannot be examined. A time the file system does not
+// keep (often the creation time) is invalid.
+struct FileFacts {
+    bool isDirectory = false;
+    bool readable = false;
+    qint64 size = 0;
+    QDateTime created, modified, accessed;
+};
+std::optional<FileFacts> ReadFileFacts(const QString &path);
 
 // Why the path is no file a video can be read from, in the converter's
 // words ("is a folder, not a video file", "is not a regular file (a FIFO)",

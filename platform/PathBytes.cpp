@@ -116,3 +116,7 @@ QString PathFromFileUrl(const QByteArray &encodedUrl) {
         return {};
     return PathFromBytes(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
 }
+
+QUrl FileUrlOf(const QString &path) {
+    return QUrl::fromEncoded("file://" + PathToBytes(path).toPercentEncoding("/"));
+}

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 // File names on this system are bytes, most often UTF-8 but not always: a
 // name written on a Latin-1 system holds bytes that are no UTF-8 at all.
@@ -33,3 +34,7 @@ QStringList PathArguments(int argc, const char *const *argv);
 // A file: URL's local path, read from the URL's percent-encoded bytes;
 // empty when the URL names no local file.
 QString PathFromFileUrl(const QByteArray &encodedUrl);
+
+// The file: URL of a path, its bytes percent-encoded: the counterpart of
+// PathFromFileUrl, for handing a file to the desktop.
+QUrl FileUrlOf(const QString &path);

@@ -3,6 +3,7 @@
 #include "filelist/FileListController.h"
 #include "filelist/FileListItems.h"
 #include "filelist/frmFileProperties.h"
+#include "platform/PathBytes.h"
 #include "tests/filelist/SampleFiles.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
@@ -19,6 +20,8 @@
 #include <QPlainTextEdit>
 #include <QTreeWidget>
 #include <QtTest>
+
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -202,11 +205,23 @@ private slots:
         QCOMPARE(prompts.openedUrls[0].toLocalFile(), odd);
     }
 
+    void propertiesOfAFile_data() {
+        QTest::addColumn<QByteArray>("fileName");
+        QTest::addColumn<QString>("shownName");
+        QTest::newRow("plain") << QByteArray("a b.avi") << u"a b.avi"_s;
+        QTest::newRow("no UTF-8") << QByteArray("caf\xe9.avi") << u"caf\uFFFD.avi"_s;
+    }
+
     void propertiesOfAFile() {
+        QFETCH(QByteArray, fileName);
+        QFETCH(QString, shownName);
         TestHome home;
         FakePrompts prompts;
-        const QString avi = SampleFiles::makeMpeg4Avi(home.makeFolder(QStringLiteral("v")),
-                                                      QStringLiteral("a b.avi"));
+        const QString made = SampleFiles::makeMpeg4Avi(home.makeFolder(QStringLiteral("v")),
+                                                       QStringLiteral("made.avi"));
+        const QString avi = QFileInfo(made).path() + u'/' + PathFromBytes(fileName);
+        const qint64 bytes = QFileInfo(made).size();
+        QCOMPARE(::rename(QFile::encodeName(made).constData(), PathToBytes(avi).constData()), 0);
         QString name, size, report, folder;
         prompts.dialogHandler = [&](QDialog *dialog) {
             auto *properties = qobject_cast<frmFileProperties *>(dialog);
@@ -227,10 +242,9 @@ private slots:
         window->mnuView_FileProperties->trigger();
 
         QVERIFY2(prompts.shown.isEmpty(), qPrintable(prompts.texts().join(u'|')));
-        QCOMPARE(name, QStringLiteral("a b.avi"));
-        QCOMPARE(folder, QFileInfo(avi).absolutePath());
-        QVERIFY2(size.contains(QLocale::system().toString(QFileInfo(avi).size()) + u" bytes"),
-                 qPrintable(size));
+        QCOMPARE(name, shownName);
+        QCOMPARE(folder, QFileInfo(made).absolutePath());
+        QVERIFY2(size.contains(QLocale::system().toString(bytes) + u" bytes"), qPrintable(size));
         QVERIFY2(report.contains(u"Audio Video Interleave"), qPrintable(report.left(300)));
         QVERIFY(report.contains(u"MPEG Audio"));
     }

@@ -67,6 +67,11 @@ private slots:
                  QByteArray("/tmp/caf\xe9 x.mp4"));
         QCOMPARE(PathFromFileUrl("file:///tmp/caf%C3%A9.mp4"), QStringLiteral("/tmp/café.mp4"));
         QCOMPARE(PathFromFileUrl("https://example.org/a.mp4"), QString());
+        // ...and a URL made of a path turns back into it.
+        for (const QByteArray &bytes :
+             {QByteArray("/v/caf\xe9 #1 50%.avi"), QByteArray("/v/it's \"x\" \xc3\xbc?.avi")})
+            QCOMPARE(PathToBytes(PathFromFileUrl(FileUrlOf(PathFromBytes(bytes)).toEncoded())),
+                     bytes);
     }
 };
 
