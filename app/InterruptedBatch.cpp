@@ -9,9 +9,11 @@
 #include "convert/BatchFiles.h"
 #include "convert/BatchLock.h"
 #include "convert/BatchRecord.h"
+#include "convert/LibraryHandOff.h"
 #include "filelist/FileListItems.h"
 #include "profiles/ProfileControls.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -123,9 +125,23 @@ void OfferInterruptedBatch(frmMain &main) {
     if (found.status != BatchRecordFile::ReadResult::Status::Found)
         return;
     // The interrupted row's half-written file never outlives the batch.
-    BatchRecordFile::removePartialFiles(found.record);
-    if (found.record.unconvertedCount() > 0 &&
-        prompts().askDefaultYes(&main, InterruptedBatchQuestion(found.record)))
-        RestoreInterruptedBatch(main, found.record);
-    BatchRecordFile::remove(data);
+    BatchRecord record = found.record;
+    BatchRecordFile::removePartialFiles(record);
+    if (!record.workLeft() || !prompts().askDefaultYes(&main, InterruptedBatchQuestion(record))) {
+        BatchRecordFile::remove(data);
+        return;
+    }
+    // The converted files whose hand-off was cut off or failed go first;
+    // the record stays while one is still left and no row is.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::optional<QString> handOffNote = ResumeHandOffs(data, record);
+    QApplication::restoreOverrideCursor();
+    if (handOffNote && record.handOffsLeft().isEmpty())
+        prompts().information(&main, *handOffNote);
+    else if (handOffNote)
+        prompts().exclamation(&main, *handOffNote);
+    if (record.unconvertedCount() > 0) {
+        RestoreInterruptedBatch(main, record);
+        BatchRecordFile::remove(data);
+    }
 }

@@ -482,6 +482,7 @@ int resume(const CliRequest &resumeRequest, CliOutput &out, QCoreApplication &ap
     if (dataFolder.isEmpty())
         return ExitFailed;
     BatchRecordFile::ReadResult found;
+    std::optional<QString> handOffNote;
     {
         // A record whose batch still runs is no interrupted one.
         QLockFile lock(BatchFiles::lock(dataFolder));
@@ -490,8 +491,11 @@ int resume(const CliRequest &resumeRequest, CliOutput &out, QCoreApplication &ap
             return ExitFailed;
         }
         found = BatchRecordFile::read(dataFolder);
-        if (found.status == BatchRecordFile::ReadResult::Status::Found)
+        if (found.status == BatchRecordFile::ReadResult::Status::Found) {
             BatchRecordFile::removePartialFiles(found.record);
+            // The converted files whose hand-off was cut off or failed go first.
+            handOffNote = ResumeHandOffs(dataFolder, found.record);
+        }
         // What the batch of an unreadable record left cannot be taken up.
         if (found.status == BatchRecordFile::ReadResult::Status::Spoilt)
             RemoveWorkingFiles(dataFolder);
@@ -505,27 +509,18 @@ int resume(const CliRequest &resumeRequest, CliOutput &out, QCoreApplication &ap
                                QStringLiteral(": nothing was resumed")));
         return ExitFailed;
     }
-    BatchRecord &record = found.record;
-    // The converted files whose hand-off was cut off or failed go first.
-    const bool handingOff = found.status == BatchRecordFile::ReadResult::Status::Found &&
-                            !record.handOffsLeft().isEmpty();
-    if (handingOff) {
-        const QString note = LibraryNote(record.ipodMountPoint, HandOffLeftFiles(record));
+    const BatchRecord &record = found.record;
+    if (handOffNote) {
         if (out.json())
             out.object({{QStringLiteral("event"), QStringLiteral("library")},
                         {QStringLiteral("ipod"), record.ipodMountPoint.isEmpty()
                                                      ? QJsonValue()
                                                      : QJsonValue(record.ipodMountPoint)},
-                        {QStringLiteral("text"), note}});
+                        {QStringLiteral("text"), *handOffNote}});
         else
-            out.line(note);
-        if (!record.handOffsLeft().isEmpty())
-            BatchRecordFile::write(dataFolder, record);
-    }
-    if (handingOff && record.unconvertedCount() == 0) {
-        if (record.handOffsLeft().isEmpty())
-            BatchRecordFile::remove(dataFolder);
-        return record.handOffsLeft().isEmpty() ? ExitConverted : ExitFailed;
+            out.line(*handOffNote);
+        if (record.unconvertedCount() == 0)
+            return record.handOffsLeft().isEmpty() ? ExitConverted : ExitFailed;
     }
     if (found.status != BatchRecordFile::ReadResult::Status::Found ||
         record.unconvertedCount() == 0) {

@@ -361,8 +361,27 @@ int removePartialFiles(const BatchRecord &record) {
 } // namespace BatchRecordFile
 
 QString InterruptedBatchQuestion(const BatchRecord &record) {
-    return QStringLiteral("The last conversion was interrupted: %1 of %2 files were not "
-                          "converted. Add them to the list again?")
-        .arg(record.unconvertedCount())
-        .arg(record.rows.size());
+    const int left = int(record.handOffsLeft().size());
+    const QString place = LibraryPlace(record.ipodMountPoint);
+    if (left > 0 && record.unconvertedCount() == 0)
+        return QStringLiteral("The last conversion was interrupted: %1 of %2 converted files %3 "
+                              "still to be added to %4. Add %5 now?")
+            .arg(left)
+            .arg(record.rows.size())
+            .arg(left == 1 ? QStringLiteral("is") : QStringLiteral("are"), place,
+                 left == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+    const QString notConverted = QStringLiteral("The last conversion was interrupted: %1 of %2 "
+                                                "files were not converted")
+                                     .arg(record.unconvertedCount())
+                                     .arg(record.rows.size());
+    if (left == 0)
+        return notConverted + QStringLiteral(". Add them to the list again?");
+    return notConverted +
+           QStringLiteral(", and %1 converted %2 still to be added to %3. Add %4 to %5 now, and "
+                          "the files not converted to the list again?")
+               .arg(left)
+               .arg(left == 1 ? QStringLiteral("file is") : QStringLiteral("files are"), place,
+                    left == 1 ? QStringLiteral("it") : QStringLiteral("them"),
+                    record.ipodMountPoint.isEmpty() ? QStringLiteral("the playlist")
+                                                    : QStringLiteral("the iPod"));
 }

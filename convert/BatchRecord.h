@@ -87,5 +87,6 @@ int removePartialFiles(const BatchRecord &record);
 
 } // namespace BatchRecordFile
 
-// The question the window asks at start about an interrupted batch.
+// The question the window asks at start about an interrupted batch: the
+// rows not converted, and the converted files still to be handed off.
 QString InterruptedBatchQuestion(const BatchRecord &record);

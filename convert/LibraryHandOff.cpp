@@ -69,6 +69,24 @@ HandOffOutcome HandOffLeftFiles(BatchRecord &record) {
     return outcome;
 }
 
+std::optional<QString> ResumeHandOffs(const QString &dataFolder, BatchRecord &record) {
+    if (record.handOffsLeft().isEmpty())
+        return std::nullopt;
+    const QString note = LibraryNote(record.ipodMountPoint, HandOffLeftFiles(record));
+    if (record.workLeft())
+        BatchRecordFile::write(dataFolder, record);
+    else
+        BatchRecordFile::remove(dataFolder);
+    return note;
+}
+
+QString LibraryPlace(const QString &ipodMountPoint) {
+    return ipodMountPoint.isEmpty()
+               ? QStringLiteral("the playlist ") +
+                     JoinPath(UserMusicFolder(), QStringLiteral("Mobivert.m3u8"))
+               : QStringLiteral("the iPod at ") + ipodMountPoint;
+}
+
 QStringList ConnectedIpods() {
     return IpodMountPoints(ReadMounts());
 }
@@ -105,9 +123,8 @@ QString LibraryNote(const QString &ipodMountPoint, const HandOffOutcome &outcome
     }
     if (outcome.added == 0 && notAdded == 1)
         return QStringLiteral("The converted file was not added to ") +
-               (ipodMountPoint.isEmpty() ? QStringLiteral("the playlist ") + playlist
-                                         : QStringLiteral("the iPod at ") + ipodMountPoint) +
-               QStringLiteral(": ") + outcome.notAdded.first() + u'.';
+               LibraryPlace(ipodMountPoint) + QStringLiteral(": ") + outcome.notAdded.first() +
+               u'.';
     const QString counted = QStringLiteral("%1 of %2 converted files were added to ")
                                 .arg(outcome.added)
                                 .arg(outcome.added + notAdded);

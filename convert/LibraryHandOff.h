@@ -38,6 +38,18 @@ HandOffOutcome HandOffOutcomeOf(const BatchProgress &progress, const QStringList
 // to the library again, one TrackDrop run each, and marks those added.
 HandOffOutcome HandOffLeftFiles(BatchRecord &record);
 
+// Taking up an interrupted batch (mobivert-cli --resume, the window's
+// restore), with the batch lock held: hands off the files left as
+// HandOffLeftFiles does, then keeps the record in the data folder while
+// anything is left to do (a hand-off that failed again, a row to convert)
+// and removes it otherwise. The note for the user (LibraryNote), or
+// nothing when no hand-off was left.
+std::optional<QString> ResumeHandOffs(const QString &dataFolder, BatchRecord &record);
+
+// Where the hand-off puts the files: "the iPod at MOUNTPOINT", or, with no
+// iPod, "the playlist PATH".
+QString LibraryPlace(const QString &ipodMountPoint);
+
 // What the end of the batch tells the user about the hand-off: the iPod
 // the files went to, or that no iPod was connected and where the playlist
 // is; with any not added, how many were and why the others were not.

@@ -1,9 +1,10 @@
-// Start-up: the data folder, debug mode, and the real binary starting and
-// quitting cleanly.
+// Start-up: the data folder, debug mode, an interrupted iPod batch offered
+// again, and the real binary starting and quitting cleanly.
 #include "app/StartupFiles.h"
 #include "base/DebugLog.h"
 #include "base/GetShellFolder.h"
 #include "base/Various.h"
+#include "convert/BatchRecord.h"
 #include "filelist/FileListItems.h"
 #include "platform/PathBytes.h"
 #include "tests/support/FakePrompts.h"
@@ -11,6 +12,7 @@
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestIpod.h"
 
 #include <QDir>
 #include <QFile>
@@ -205,6 +207,98 @@ private slots:
                  u"These files were not added, because they hold no video:\r\n" + text);
         QCOMPARE(prompts.shown[1].icon, Prompts::Icon::Exclamation);
         QVERIFY(prompts.shown[1].text.endsWith(u"\r\n" + home.path() + u"/gone.avi"));
+    }
+
+    // A batch to an iPod interrupted after its files were converted, one of
+    // them not yet handed off: the window offers it, and Yes adds it to the
+    // iPod as mobivert-cli --resume does, before the rows not converted
+    // come back into the list.
+    void interruptedHandOffIsOffered_data() {
+        QTest::addColumn<bool>("rowLeft");     // a third row not converted
+        QTest::addColumn<bool>("answer");      // Yes
+        QTest::addColumn<bool>("ipodThere");   // the iPod still connected
+        QTest::addColumn<QString>("question"); // %1: the iPod
+        QTest::addColumn<QString>("note");     // %1: the iPod, %2: the file
+        QTest::addColumn<int>("tracksAdded");
+        QTest::addColumn<bool>("recordKept");
+        const QString onlyHandOff = u"The last conversion was interrupted: 1 of 2 converted files "
+                                    u"is still to be added to the iPod at %1. Add it now?"_s;
+        const QString added = u"The converted files were added to the iPod at %1."_s;
+        QTest::newRow("added") << false << true << true << onlyHandOff << added << 1 << false;
+        QTest::newRow("refused") << false << false << true << onlyHandOff << QString() << 0
+                                 << false;
+        QTest::newRow("iPod gone, kept")
+            << false << true << false << onlyHandOff
+            << u"The converted file was not added to the iPod at %1: %2: not added to the iPod "
+               u"at %1: it is not connected (no iPod_Control/iTunes/iTunesDB there)."_s
+            << 0 << true;
+        QTest::newRow("with a row not converted")
+            << true << true << true
+            << u"The last conversion was interrupted: 1 of 3 files were not converted, and 1 "
+               u"converted file is still to be added to the iPod at %1. Add it to the iPod now, "
+               u"and the files not converted to the list again?"_s
+            << added << 1 << false;
+    }
+
+    void interruptedHandOffIsOffered() {
+        QFETCH(bool, rowLeft);
+        QFETCH(bool, answer);
+        QFETCH(bool, ipodThere);
+        QFETCH(QString, question);
+        QFETCH(QString, note);
+        QFETCH(int, tracksAdded);
+        QFETCH(bool, recordKept);
+        TestHome home;
+        const QString ipod = home.makeFolder(u"IPOD"_s);
+        QVERIFY(MakeTestIpod(ipod, u"MA446"_s) && AddSongs(ipod, 2));
+        const QString out = home.makeFolder(u"out"_s);
+        BatchRecord record;
+        record.settings.device = u"iPod"_s;
+        record.outputFolder = out;
+        record.addToLibrary = true;
+        record.ipodMountPoint = ipod;
+        for (const QString &name : {u"first"_s, u"second"_s, u"third"_s}) {
+            if (name == u"third" && !rowLeft)
+                break;
+            FileListRow row;
+            row.Filename = name;
+            row.Filepath = home.path() + u'/' + name + u".avi";
+            record.rows.append(row);
+            record.outputPaths.append(out + u'/' + name + u".m4v");
+            if (name != u"third")
+                QVERIFY(MakeClip(record.outputPaths.last(), {1.0, 160, 120, 25, true, true, {}}));
+        }
+        record.converted = {true, true, false};
+        record.handedOff = {true, false, false};
+        record.converted.resize(record.rows.size());
+        record.handedOff.resize(record.rows.size());
+        QVERIFY(QDir().mkpath(home.dataFolder()) &&
+                BatchRecordFile::write(home.dataFolder(), record));
+        const QString away = home.path() + u"/unplugged"_s;
+        if (!ipodThere)
+            QVERIFY(QDir().rename(ipod, away));
+
+        FakePrompts prompts;
+        prompts.answers.push_back(answer);
+        auto window = StartMainWindow();
+        QStringList shown{question.arg(ipod)};
+        if (!note.isEmpty())
+            shown << note.arg(ipod, record.outputPaths[1]);
+        QCOMPARE(prompts.texts(), shown);
+        if (!note.isEmpty())
+            QCOMPARE(prompts.shown.last().icon,
+                     recordKept ? Prompts::Icon::Exclamation : Prompts::Icon::Information);
+        if (!ipodThere)
+            QVERIFY(QDir().rename(away, ipod));
+        const QList<IpodTrack> tracks = *ReadIpodTracks(ipod);
+        QCOMPARE(tracks.size(), 2 + tracksAdded);
+        if (tracksAdded > 0)
+            QCOMPARE(tracks.last().title, u"second"_s);
+        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), rowLeft && answer ? 1 : 0);
+        const BatchRecordFile::ReadResult kept = BatchRecordFile::read(home.dataFolder());
+        QCOMPARE(kept.status == BatchRecordFile::ReadResult::Status::Found, recordKept);
+        if (recordKept)
+            QCOMPARE(kept.record.handOffsLeft(), QList<int>{1});
     }
 
     void realBinaryStartsAndQuitsCleanly() {

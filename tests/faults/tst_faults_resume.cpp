@@ -1,7 +1,9 @@
 // A batch killed outright (SIGKILL, as a crash or a power cut would end it)
 // and taken up again: at the window's next start, and with mobivert-cli
 // --resume. Exactly the rows not converted come back, none is converted
-// twice, and no half-written file is left.
+// twice, and no half-written file is left. A batch to an iPod ended by a
+// logout or a closed terminal while a file is being handed off gets every
+// file onto the iPod with --resume.
 #include "app/OutputDirectoryPanel.h"
 #include "app/frmMain.h"
 #include "convert/BatchRecord.h"
@@ -10,6 +12,7 @@
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestIpod.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -19,6 +22,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/file.h>
 
 namespace {
 
@@ -54,6 +58,13 @@ bool killAfterFirstFile(QProcess &process, const TestHome &home) {
         QTest::qWait(50);
     }
     return false;
+}
+
+// Whether a process whose command line holds both texts runs.
+bool running(const QString &text, QStringView program) {
+    const QStringList found = ProcessesMentioning(text);
+    return std::any_of(found.begin(), found.end(),
+                       [&program](const QString &command) { return command.contains(program); });
 }
 
 QProcessEnvironment offscreen() {
@@ -146,6 +157,87 @@ private slots:
         resume.start(cli, {QStringLiteral("--resume")});
         QVERIFY(resume.waitForFinished(30000));
         QCOMPARE(resume.exitCode(), 0);
+        QCOMPARE(resume.readAllStandardOutput(), QByteArray("Nothing to resume.\n"));
+    }
+
+    void cliHandOffCutOffBySignal_data() {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("logout") << int(SIGTERM);
+        QTest::newRow("closed terminal") << int(SIGHUP);
+    }
+
+    // The first file's hand-off waits for the iPod's lock, held here, when
+    // the signal comes.
+    void cliHandOffCutOffBySignal() {
+        QFETCH(int, signalNumber);
+        TestHome home;
+        const QString in = home.makeFolder(QStringLiteral("in"));
+        const QString out = home.path() + u"/out";
+        const QStringList clips{in + u"/one.avi", in + u"/two.avi"};
+        for (const QString &clip : clips)
+            QVERIFY(MakeClip(clip, {2.0, 320, 240, 25, true, true, {}}));
+        const QString ipod = home.makeFolder(QStringLiteral("IPOD"));
+        QVERIFY(MakeTestIpod(ipod, QStringLiteral("MA446")) && AddSongs(ipod, 3));
+        const QList<IpodTrack> before = *ReadIpodTracks(ipod);
+        // What a hand-off cut off before its database write leaves.
+        const QString leftCopy = ipod + u"/iPod_Control/Music/F00/mobivert-a1b2c3.m4v";
+        QVERIFY(WriteFileBytes(leftCopy, "cut off"));
+
+        // The iPod's lock is held here while the batch's check waits for
+        // it, and taken again once the check is done, with mobivert-cli
+        // stopped in between: the first hand-off then waits for the lock.
+        QFile lock(ipod + u"/iPod_Control/iTunes/Mobivert.lock");
+        QVERIFY(lock.open(QIODevice::ReadWrite) && ::flock(lock.handle(), LOCK_EX) == 0);
+        const QString cli = TestPaths::binary(QStringLiteral("mobivert-cli"));
+        QProcess first;
+        first.setProcessChannelMode(QProcess::MergedChannels);
+        first.start(cli, QStringList{QStringLiteral("-j"), QStringLiteral("1"),
+                                     QStringLiteral("-o"), out, QStringLiteral("--ipod"), ipod} +
+                             clips);
+        QVERIFY(first.waitForStarted());
+        const pid_t pid = pid_t(first.processId());
+        QTRY_VERIFY_WITH_TIMEOUT(running(ipod, u"TrackDrop.exe --check"), kPatienceMs);
+        QCOMPARE(::kill(pid, SIGSTOP), 0);
+        QCOMPARE(::flock(lock.handle(), LOCK_UN), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!running(ipod, u"TrackDrop.exe --check"), kPatienceMs);
+        QCOMPARE(::flock(lock.handle(), LOCK_EX), 0);
+        QCOMPARE(::kill(pid, SIGCONT), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(running(out + u"/one.m4v", u"TrackDrop") ||
+                                     first.state() != QProcess::Running,
+                                 kPatienceMs);
+        QVERIFY2(first.state() == QProcess::Running, first.readAll().constData());
+        QCOMPARE(::kill(pid, signalNumber), 0);
+        QVERIFY(first.waitForFinished(kPatienceMs));
+        const QByteArray cut = first.readAll();
+        QVERIFY2(first.exitCode() == 128 + signalNumber, cut.constData());
+        lock.close();
+        QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(out), QStringList(), kPatienceMs);
+
+        QProcess resume;
+        resume.start(cli, {QStringLiteral("--resume")});
+        QVERIFY(resume.waitForFinished(kPatienceMs));
+        const QString said = QString::fromUtf8(resume.readAllStandardOutput());
+        QVERIFY2(resume.exitCode() == 0, qPrintable(said));
+        // The file whose hand-off was cut off goes first, then the file left.
+        const QString added = u"The converted files were added to the iPod at " + ipod + u'.';
+        QVERIFY2(said.startsWith(added + u"\nResuming the interrupted batch: 1 of 2 files left.\n"),
+                 qPrintable(said));
+        QVERIFY2(said.trimmed().endsWith(added), qPrintable(said));
+        const QList<IpodTrack> after = *ReadIpodTracks(ipod);
+        QCOMPARE(after.first(3), before);
+        QStringList titles, listed;
+        for (const IpodTrack &track : after.mid(3)) {
+            titles << track.title;
+            listed << track.file;
+        }
+        titles.sort();
+        listed.sort();
+        QCOMPARE(titles, (QStringList{QStringLiteral("one"), QStringLiteral("two")}));
+        QCOMPARE(IpodMusicFiles(ipod), listed);
+        QCOMPARE(FilesIn(out), (QStringList{QStringLiteral("one.m4v"), QStringLiteral("two.m4v")}));
+
+        resume.start(cli, {QStringLiteral("--resume")});
+        QVERIFY(resume.waitForFinished(kPatienceMs));
         QCOMPARE(resume.readAllStandardOutput(), QByteArray("Nothing to resume.\n"));
     }
 };
