@@ -735,7 +735,9 @@ What to do instead of converting:
       --resume             convert the files the last interrupted batch (of the
                            window or of mobivert-cli) did not convert, with its
                            settings and output folder, from its record in
-                           ~/.config/Brannock Software/Mobivert; prints
+                           ~/.config/Brannock Software/Mobivert, after adding
+                           first its converted files whose addition to the
+                           iPod (or playlist) was cut off or failed; prints
                            "Nothing to resume." when there is none, and
                            fails when the record cannot be read
       --json               write progress and results as JSON objects, one
