@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <utility>
 
 namespace trackdrop {
 namespace {
@@ -112,11 +113,14 @@ std::string copyName(const std::string &libgpodDestination, const std::string &f
 // left in the music folders: TrackDrop's own names that no track lists.
 // Runs with the lock held, so that no other hand-off is copying.
 void removeLeftCopies(const std::string &mountPoint, Itdb_iTunesDB *database) {
-    std::set<std::string> listed;
+    // Listed files are known by device and inode, not by how a path is
+    // spelt (a folder's case on FAT, a mount point's trailing slash).
+    std::set<std::pair<dev_t, ino_t>> listed;
     for (GList *item = database->tracks; item; item = item->next) {
         const GlibText path(itdb_filename_on_ipod(static_cast<Itdb_Track *>(item->data)));
-        if (path)
-            listed.insert(path.get());
+        struct stat info {};
+        if (path && ::stat(path.get(), &info) == 0)
+            listed.insert({info.st_dev, info.st_ino});
     }
     const GlibText music(itdb_get_music_dir(mountPoint.c_str()));
     if (!music)
@@ -134,8 +138,8 @@ void removeLeftCopies(const std::string &mountPoint, Itdb_iTunesDB *database) {
         while (const dirent *entry = ::readdir(files)) {
             const std::string file = path + "/" + entry->d_name;
             struct stat info {};
-            if (isCopyName(entry->d_name) && !listed.contains(file) &&
-                ::lstat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            if (isCopyName(entry->d_name) && ::lstat(file.c_str(), &info) == 0 &&
+                S_ISREG(info.st_mode) && !listed.contains({info.st_dev, info.st_ino}))
                 ::unlink(file.c_str());
         }
         ::closedir(files);
@@ -162,6 +166,26 @@ public:
 private:
     sigset_t m_before{};
 };
+
+// What marks the track of one converted file: its name, size and time of
+// change, kept in the track's comment. A hand-off whose database write went
+// through but whose end went unseen (the batch was ended just then) is run
+// again by the next resume; the mark makes that run find its track instead
+// of adding a second one.
+std::string handOffMark(const std::string &file, const struct stat &info) {
+    return "Mobivert: " + file.substr(file.rfind('/') + 1) + ", " + std::to_string(info.st_size) +
+           " bytes, changed " + std::to_string(info.st_mtim.tv_sec) + "." +
+           std::to_string(info.st_mtim.tv_nsec);
+}
+
+bool listsMark(Itdb_iTunesDB *database, const std::string &mark) {
+    for (GList *item = database->tracks; item; item = item->next) {
+        const auto *track = static_cast<const Itdb_Track *>(item->data);
+        if (track->comment && mark == track->comment)
+            return true;
+    }
+    return false;
+}
 
 // Fills a new track for the file; false with the reason when the iPod
 // cannot take it.
@@ -194,6 +218,7 @@ bool describe(const std::string &file, const IpodModel &model, Itdb_Track *track
     track->size = guint32(info.st_size);
     track->time_added = std::time(nullptr);
     track->time_modified = info.st_mtime;
+    track->comment = g_strdup(handOffMark(file, info).c_str());
     return true;
 }
 
@@ -294,6 +319,9 @@ bool addToIpod(const std::string &mountPoint, const std::string &file, std::stri
         return false;
     removeLeftCopies(mountPoint, database.get());
     const guint32 tracksBefore = itdb_tracks_number(database.get());
+    struct stat source {};
+    if (::stat(file.c_str(), &source) == 0 && listsMark(database.get(), handOffMark(file, source)))
+        return true; // added by an earlier hand-off whose end went unseen
 
     Itdb_Track *track = itdb_track_new();
     if (!describe(file, *model, track, error)) {

@@ -30,6 +30,7 @@ private slots:
     void addsToIpod_data();
     void addsToIpod();
     void keepsEveryTrack();
+    void handOffRunAgainAddsNothing();
     void refusesWhatTheIpodWouldReject_data();
     void refusesWhatTheIpodWouldReject();
     void failedWriteLeavesDatabase_data();
@@ -280,6 +281,20 @@ void TrackDropTest::keepsEveryTrack() {
     QCOMPARE(after.first(500), before);
     // Without a check before (a run by hand), the database is backed up first.
     QCOMPARE(ReadFileBytes(folder + u"/iPod_Control/iTunes/iTunesDB.mobivert-backup"), database);
+}
+
+// A hand-off whose database write went through but whose end the batch
+// never saw is run again by the resume: the file is there once.
+void TrackDropTest::handOffRunAgainAddsNothing() {
+    const QString folder = ipod();
+    for (int run = 0; run < 2; ++run) {
+        const ProgramResult result = trackDrop({QStringLiteral("--ipod"), folder, m_video});
+        QCOMPARE(result.output, QByteArray());
+        QCOMPARE(result.exitCode, 0);
+    }
+    const QList<IpodTrack> tracks = *ReadIpodTracks(folder);
+    QCOMPARE(tracks.size(), 1);
+    QCOMPARE(IpodMusicFiles(folder), QStringList{tracks[0].file});
 }
 
 void TrackDropTest::refusesWhatTheIpodWouldReject_data() {
