@@ -20,13 +20,14 @@ StartupArguments ReadStartupArguments(const QStringList &arguments) {
         if (!path.isEmpty() && IsRegularFile(path))
             result.files.append(QFileInfo(path).absoluteFilePath());
         else
-            result.notFiles.append(PathForDisplay(argument));
+            result.notFiles.append(PathForDisplay(argument) + u": " +
+                                   SourceFileProblem(path.isEmpty() ? argument : path));
     }
     return result;
 }
 
 QString NotFilesMessage(const QStringList &notFiles) {
-    QStringList lines{QStringLiteral("These could not be added, because they are not files:")};
+    QStringList lines{QStringLiteral("These could not be added:")};
     for (const QString &argument : notFiles)
         lines.append(argument);
     return JoinLines(lines);

@@ -10,7 +10,7 @@ class frmMain;
 // switch, not a file.
 struct StartupArguments {
     QStringList files;    // existing files, in the order given
-    QStringList notFiles; // arguments that name no existing file
+    QStringList notFiles; // "argument: why it is no file", for those that name no file
 };
 
 StartupArguments ReadStartupArguments(const QStringList &arguments);
