@@ -84,7 +84,9 @@ private slots:
         QVERIFY(dir.isValid());
         const qint64 free = FreeBytes(dir.path());
         QVERIFY(free > 0);
-        QVERIFY(qAbs(FreeBytes(dir.path() + u"/not/yet") - free) < 64 * MiB);
+        // /proc has no room at all, and nothing else writes there to change that.
+        QCOMPARE(FreeBytes(QStringLiteral("/proc")), qint64(0));
+        QCOMPARE(FreeBytes(QStringLiteral("/proc/not/yet")), qint64(0));
 
         const QByteArray old = qgetenv("TMPDIR");
         qputenv("TMPDIR", dir.path().toUtf8());
