@@ -909,7 +909,7 @@ private slots:
                  seen.constData());
         QVERIFY(!ProcessesMentioning(home.path()).isEmpty());
         ::kill(pid_t(cli.processId()), signalNumber);
-        QVERIFY(cli.waitForFinished(60000));
+        QVERIFY(cli.waitForFinished(kPatienceMs));
         seen += cli.readAllStandardOutput();
 
         QCOMPARE(cli.exitStatus(), QProcess::NormalExit);

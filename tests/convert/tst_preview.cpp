@@ -233,7 +233,7 @@ private slots:
             QCOMPARE(preview->previewTime(), 2);
             folder = preview->conversion().folder();
             QVERIFY(folder.startsWith(fixture.temporary));
-            QTRY_VERIFY_WITH_TIMEOUT(!preview->isWorking(), 60000);
+            QTRY_VERIFY_WITH_TIMEOUT(!preview->isWorking(), kPatienceMs);
             QVERIFY2(!preview->txtError->isVisible(), qPrintable(preview->txtError->toPlainText()));
             // The iPod's default profile: its frame size, cropped or padded to it.
             const QStringList size =
@@ -257,9 +257,12 @@ private slots:
                                         .arg(preview->frameGeometry().y())
                                         .arg(preview->frameGeometry().width())
                                         .arg(preview->frameGeometry().height())));
-                QTRY_VERIFY(!preview->picSource->pixmap().isNull() && picturesShownWhole(preview));
+                QTRY_VERIFY_WITH_TIMEOUT(!preview->picSource->pixmap().isNull() &&
+                                             picturesShownWhole(preview),
+                                         kPatienceMs);
             }
-            QTRY_VERIFY(preview->picConverted->pixmap().width() < converted.width());
+            QTRY_VERIFY_WITH_TIMEOUT(preview->picConverted->pixmap().width() < converted.width(),
+                                     kPatienceMs);
             QVERIFY(qAbs(preview->picSource->pixmap().height() -
                          preview->picConverted->pixmap().height()) <= 1);
 
@@ -267,18 +270,22 @@ private slots:
             // same height with its own shape (352x288).
             preview->cmbZoom->setCurrentIndex(int(frmPreview::Zoom::Actual));
             QCOMPARE(preview->picConverted->pixmap().size(), converted);
-            QTRY_COMPARE(preview->picSource->pixmap().height(), converted.height());
+            QTRY_COMPARE_WITH_TIMEOUT(preview->picSource->pixmap().height(), converted.height(),
+                                      kPatienceMs);
             QCOMPARE(preview->picSource->pixmap().width(),
                      qRound(converted.height() * 352 / 288.0));
 
             preview->cmbZoom->setCurrentIndex(int(frmPreview::Zoom::Double));
             QCOMPARE(preview->cmbZoom->currentText(), QStringLiteral("2×"));
             QCOMPARE(preview->picConverted->pixmap().size(), converted * 2);
-            QTRY_COMPARE(preview->picSource->pixmap().height(), converted.height() * 2);
+            QTRY_COMPARE_WITH_TIMEOUT(preview->picSource->pixmap().height(), converted.height() * 2,
+                                      kPatienceMs);
 
             preview->cmbZoom->setCurrentIndex(int(frmPreview::Zoom::Fit));
-            QTRY_VERIFY(picturesShownWhole(preview) &&
-                        preview->picConverted->pixmap().width() < converted.width());
+            QTRY_VERIFY_WITH_TIMEOUT(picturesShownWhole(preview) &&
+                                         preview->picConverted->pixmap().width() <
+                                             converted.width(),
+                                     kPatienceMs);
             QVERIFY(!FilesIn(folder).isEmpty());
             preview->cmdClose->click();
         });
@@ -296,9 +303,9 @@ private slots:
         PreviewFixture fixture({PathFromBytes(name)});
         QCOMPARE(fixture.window->lvwVideoFiles->topLevelItemCount(), 1);
         fixture.open([&](frmPreview *preview) {
-            QTRY_VERIFY_WITH_TIMEOUT(!preview->isWorking(), 60000);
+            QTRY_VERIFY_WITH_TIMEOUT(!preview->isWorking(), kPatienceMs);
             QVERIFY2(!preview->txtError->isVisible(), qPrintable(preview->txtError->toPlainText()));
-            QTRY_VERIFY(!preview->picConverted->pixmap().isNull());
+            QTRY_VERIFY_WITH_TIMEOUT(!preview->picConverted->pixmap().isNull(), kPatienceMs);
             preview->cmdClose->click();
         });
         QVERIFY(noPreviewLeft(fixture.temporary));
@@ -319,7 +326,7 @@ private slots:
 
             // A new time converts again; closing in the middle removes it too.
             preview->sldPreviewTime->setValue(1);
-            QTRY_VERIFY(preview->conversion().isRunning());
+            QTRY_VERIFY_WITH_TIMEOUT(preview->conversion().isRunning(), kPatienceMs);
             QTest::qWait(100); // the converter has started ffmpeg
             preview->reject();
         });
@@ -333,7 +340,7 @@ private slots:
         QVERIFY(QFile::resize(text, 4000));
         PreviewFixture fixture({text});
         fixture.open([&](frmPreview *preview) {
-            QTRY_VERIFY_WITH_TIMEOUT(!preview->isWorking(), 30000);
+            QTRY_VERIFY_WITH_TIMEOUT(!preview->isWorking(), kPatienceMs);
             QVERIFY(preview->txtError->isVisible());
             QVERIFY(!preview->picConverted->isVisible());
             QCOMPARE(preview->txtError->toPlainText(), text + QStringLiteral(": Unknown format"));
@@ -362,10 +369,10 @@ private slots:
         // The list's popup offers it; the Edit menu keeps its own items.
         const QList<QAction *> edit = window->mnuEdit->actions();
         window->fileList().lvwVideoFiles_MouseDown(Qt::RightButton, QPoint(10, 10));
-        QTRY_VERIFY(window->mnuEdit->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(window->mnuEdit->isVisible(), kPatienceMs);
         QCOMPARE(window->mnuEdit->actions().last(), window->mnuView_PreviewOutput);
         window->mnuEdit->close();
-        QTRY_COMPARE(window->mnuEdit->actions(), edit);
+        QTRY_COMPARE_WITH_TIMEOUT(window->mnuEdit->actions(), edit, kPatienceMs);
 
         list->clear();
         QVERIFY(!window->mnuView_PreviewOutput->isEnabled());

@@ -399,7 +399,7 @@ void TrackDropTest::oneWriterAtATime() {
         runs.back()->start(TestPaths::trackDrop(), {QStringLiteral("--ipod"), folder, copy});
     }
     for (const auto &run : runs) {
-        QVERIFY(run->waitForFinished(60000));
+        QVERIFY(run->waitForFinished(kPatienceMs));
         QCOMPARE(run->readAll(), QByteArray());
         QCOMPARE(run->exitCode(), 0);
     }

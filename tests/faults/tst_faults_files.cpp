@@ -187,7 +187,7 @@ private slots:
                                  kPatienceMs);
         QCOMPARE(app.state(), QProcess::Running);
         ::kill(pid, SIGTERM);
-        QVERIFY(app.waitForFinished(30000));
+        QVERIFY(app.waitForFinished(kPatienceMs));
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(app.exitCode(), 0);
         QCOMPARE(SettingsFile::readOutputDir(home.dataFolder()), SettingsFile::defaultOutputDir());

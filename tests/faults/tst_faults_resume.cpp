@@ -52,7 +52,7 @@ bool killAfterFirstFile(QProcess &process, const TestHome &home) {
         const std::optional<BatchRecord> read = ParseBatchRecord(ReadFileBytes(record));
         if (read && read->converted.value(0)) {
             ::kill(pid_t(process.processId()), SIGKILL);
-            process.waitForFinished(10000);
+            process.waitForFinished(kPatienceMs);
             return process.exitStatus() == QProcess::CrashExit;
         }
         QTest::qWait(50);
@@ -155,7 +155,7 @@ private slots:
         QCOMPARE(IncompleteOutput(clips.out + u"/clip2.m4v", 40.0), QString());
 
         resume.start(cli, {QStringLiteral("--resume")});
-        QVERIFY(resume.waitForFinished(30000));
+        QVERIFY(resume.waitForFinished(kPatienceMs));
         QCOMPARE(resume.exitCode(), 0);
         QCOMPARE(resume.readAllStandardOutput(), QByteArray("Nothing to resume.\n"));
     }

@@ -550,7 +550,7 @@ private slots:
         bool accepted = false;
         dropOnList(*window, &data, &accepted);
         QCOMPARE(accepted, files > 0);
-        QTRY_COMPARE(window->lvwVideoFiles->topLevelItemCount(), rows);
+        QTRY_COMPARE_WITH_TIMEOUT(window->lvwVideoFiles->topLevelItemCount(), rows, kPatienceMs);
         QTest::qWait(20); // nothing more arrives
         QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), rows);
 

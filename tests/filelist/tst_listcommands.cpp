@@ -364,7 +364,7 @@ private slots:
 
         QTest::mousePress(image, Qt::RightButton, {}, QPoint(5, 5));
         QMenu *menu = window->mnuEdit_RemoveItems;
-        QTRY_VERIFY(menu->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), kPatienceMs);
         QCOMPARE(menu->actions(), (QList<QAction *>{window->mnuRemoveItems_RemoveSelectedItems,
                                                     window->mnuRemoveItems_ClearList,
                                                     window->mnuRemoveItems_RemoveConvertedFiles}));
@@ -393,7 +393,7 @@ private slots:
         QVERIFY(!window->mnuEdit->isVisible());
 
         QTest::mousePress(viewport, Qt::RightButton, {}, QPoint(30, 12));
-        QTRY_VERIFY(window->mnuEdit->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(window->mnuEdit->isVisible(), kPatienceMs);
         QCOMPARE(window->mnuEdit->geometry().topLeft(), viewport->mapToGlobal(QPoint(30, 12)));
         QCOMPARE(window->mnuEdit->actions().first(), window->mnuEdit_RemoveItems->menuAction());
         QVERIFY(window->mnuEdit->actions().contains(window->mnuEdit_TrimVideoFile));

@@ -129,7 +129,7 @@ private slots:
             QTest::mousePress(strip, Qt::RightButton, {},
                               QPoint(strip->width() / 2, strip->height() - 5));
             QMenu *menu = window->mnuFile_SelectDevice;
-            QTRY_VERIFY(menu->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), kPatienceMs);
             QCOMPARE(menu->pos(), strip->mapToGlobal(QPoint(0, 0)));
             Child<QAction>(menu, target.menuItem)->trigger();
             menu->close();
