@@ -134,6 +134,17 @@ struct ReadRows {
     int leftOut = 0;
 };
 
+// Where the library hand-off put the files (the iPod, else the playlist).
+void printLibraryNote(CliOutput &out, const QString &ipodMountPoint, const QString &note) {
+    if (out.json())
+        out.object({{QStringLiteral("event"), QStringLiteral("library")},
+                    {QStringLiteral("ipod"),
+                     ipodMountPoint.isEmpty() ? QJsonValue() : QJsonValue(ipodMountPoint)},
+                    {QStringLiteral("text"), note}});
+    else
+        out.line(note);
+}
+
 // Reads every file as the window's list does, on as many threads as there
 // are cores, the rows in the order of the files. A file that holds neither
 // video nor sound is reported and left out, as the window leaves it out of
@@ -452,14 +463,7 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
     if (!libraryNote.isEmpty() && (exitCode == ExitConverted || exitCode == ExitFailed)) {
         libraryNote = LibraryNote(options.ipodMountPoint,
                                   HandOffOutcomeOf(conversion.progress(), plan.outputPaths));
-        if (out.json())
-            out.object({{QStringLiteral("event"), QStringLiteral("library")},
-                        {QStringLiteral("ipod"), options.ipodMountPoint.isEmpty()
-                                                     ? QJsonValue()
-                                                     : QJsonValue(options.ipodMountPoint)},
-                        {QStringLiteral("text"), libraryNote}});
-        else
-            out.line(libraryNote);
+        printLibraryNote(out, options.ipodMountPoint, libraryNote);
     }
     return exitCode;
 }
@@ -511,14 +515,7 @@ int resume(const CliRequest &resumeRequest, CliOutput &out, QCoreApplication &ap
     }
     const BatchRecord &record = found.record;
     if (handOffNote) {
-        if (out.json())
-            out.object({{QStringLiteral("event"), QStringLiteral("library")},
-                        {QStringLiteral("ipod"), record.ipodMountPoint.isEmpty()
-                                                     ? QJsonValue()
-                                                     : QJsonValue(record.ipodMountPoint)},
-                        {QStringLiteral("text"), *handOffNote}});
-        else
-            out.line(*handOffNote);
+        printLibraryNote(out, record.ipodMountPoint, *handOffNote);
         if (record.unconvertedCount() == 0)
             return record.handOffsLeft().isEmpty() ? ExitConverted : ExitFailed;
     }
