@@ -87,7 +87,7 @@ void restoreSettings(frmMain &main, const BatchRecord &record) {
         rates.fitBatchMegabytes = int(std::clamp<qint64>(record.fitBytesLeft() / 1000000, 1,
                                                          SettingsFile::MaxFitBatchMegabytes));
     video->SetRateOptions(rates);
-    video->SetPictureOptions({s.deinterlace, s.burnSubtitles != 0});
+    video->SetPictureOptions({s.deinterlace, s.burnSubtitles != 0, s.alwaysEncode != 0});
 }
 
 } // namespace

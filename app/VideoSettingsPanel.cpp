@@ -72,7 +72,12 @@ VideoSettingsPanel::VideoSettingsPanel(QWidget *parent)
         QStringLiteral("Draws the source's subtitles into the picture: the track chosen for "
                        "the file, else the default one. Files without subtitles stay as they "
                        "are."));
-    layout.finish(6);
+    chkAlwaysEncode = layout.addCheckBox(6, 0, u"chkAlwaysEncode", u"Always re-encode");
+    chkAlwaysEncode->setToolTip(
+        QStringLiteral("Converts every video anew. Unchecked, a video that already suits the "
+                       "device (codec, profile, size, frame rate and bit rate) is copied as it "
+                       "is: much faster, and without any loss."));
+    layout.finish(7);
 }
 
 SettingsFile::VideoRateOptions VideoSettingsPanel::RateOptions() const {
@@ -94,19 +99,21 @@ void VideoSettingsPanel::EnableRateOptions(bool enabled) {
 }
 
 SettingsFile::PictureOptions VideoSettingsPanel::PictureOptions() const {
-    return {Deinterlace(std::max(0, cmbDeinterlace->currentIndex())),
-            chkBurnSubtitles->isChecked()};
+    return {Deinterlace(std::max(0, cmbDeinterlace->currentIndex())), chkBurnSubtitles->isChecked(),
+            chkAlwaysEncode->isChecked()};
 }
 
 void VideoSettingsPanel::SetPictureOptions(const SettingsFile::PictureOptions &options) {
     cmbDeinterlace->setCurrentIndex(int(options.deinterlace));
     chkBurnSubtitles->setChecked(options.burnSubtitles);
+    chkAlwaysEncode->setChecked(options.alwaysEncode);
 }
 
 void VideoSettingsPanel::EnablePictureOptions(bool enabled) {
     lblDeinterlace->setEnabled(enabled);
     cmbDeinterlace->setEnabled(enabled);
     chkBurnSubtitles->setEnabled(enabled);
+    chkAlwaysEncode->setEnabled(enabled);
 }
 
 void VideoSettingsPanel::updateFitBatchSize() {

@@ -51,6 +51,7 @@ public:
     QLabel *lblDeinterlace = nullptr;
     QComboBox *cmbDeinterlace = nullptr; // DeinterlaceItems(), in the enum's order
     QCheckBox *chkBurnSubtitles = nullptr;
+    QCheckBox *chkAlwaysEncode = nullptr;
 
 private:
     void updateFitBatchSize();

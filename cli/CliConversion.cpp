@@ -278,7 +278,8 @@ int CliConversion::report(bool cancelled) {
                                {QStringLiteral("number"), int(i + 1)},
                                {QStringLiteral("input"), input},
                                {QStringLiteral("output"), output},
-                               {QStringLiteral("converted"), done}};
+                               {QStringLiteral("converted"), done},
+                               {QStringLiteral("copied"), done && m_progress.rows()[i].copied}};
             if (!thumbnail.isEmpty())
                 result.insert(QStringLiteral("thumbnail"),
                               thumbnailDone ? QJsonValue(thumbnail) : QJsonValue());
@@ -287,6 +288,11 @@ int CliConversion::report(bool cancelled) {
         }
         lines.append(QStringLiteral("  ") + input +
                      (done ? QStringLiteral(" -> ") + output : QStringLiteral(": not converted")));
+        if (done && m_progress.rows()[i].copied) {
+            const QString &note = m_progress.rows()[i].copyNote;
+            lines.append(QStringLiteral("    ") + CopiedStatus +
+                         (note.isEmpty() ? QString() : QStringLiteral("; ") + note));
+        }
         if (done && thumbnailDone)
             lines.append(QStringLiteral("    thumbnail ") + thumbnail);
     }

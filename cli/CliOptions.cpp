@@ -82,6 +82,12 @@ QList<QCommandLineOption> parserOptions() {
         valued({QStringLiteral("deinterlace")}, QStringLiteral("auto|on|off")),
         valued({QStringLiteral("audio-track")}, QStringLiteral("N|LANGUAGE")),
         flag({QStringLiteral("burn-subtitles")}), // its track: see takeBurnSubtitlesTrack
+        valued({QStringLiteral("kind")}, QStringLiteral("movie|tv|music-video")),
+        valued({QStringLiteral("title")}, QStringLiteral("TEXT")),
+        valued({QStringLiteral("show")}, QStringLiteral("TEXT")),
+        valued({QStringLiteral("season")}, QStringLiteral("N")),
+        valued({QStringLiteral("episode")}, QStringLiteral("N")),
+        flag({QStringLiteral("always-encode")}),
         flag({QStringLiteral("add-to-library")}),
         valued({QStringLiteral("ipod")}, QStringLiteral("MOUNTPOINT")),
         flag({QStringLiteral("memory-stick")}),
@@ -346,6 +352,37 @@ std::optional<Failure> readSourceChoices(const QCommandLineParser &parser,
     return std::nullopt;
 }
 
+// --kind, --title, --show, --season and --episode: what one file is to the
+// device; with several files each file's name decides.
+std::optional<Failure> readMediaDescription(const QCommandLineParser &parser, CliRequest &request) {
+    MediaDescription &media = request.media;
+    if (parser.isSet(QStringLiteral("kind"))) {
+        const QString value = parser.value(QStringLiteral("kind"));
+        const std::optional<MediaKind> kind = MediaKindFromWord(value.trimmed());
+        if (!kind || *kind == MediaKind::Automatic)
+            return Failure{QStringLiteral("--kind: ") + quoted(value) +
+                           QStringLiteral(" is not movie, tv or music-video")};
+        media.kind = *kind;
+    }
+    media.title = parser.value(QStringLiteral("title")).trimmed();
+    media.show = parser.value(QStringLiteral("show")).trimmed();
+    for (const auto &[option, number] : {std::pair{QStringLiteral("season"), &media.season},
+                                         std::pair{QStringLiteral("episode"), &media.episode}}) {
+        if (!parser.isSet(option))
+            continue;
+        bool ok = false;
+        const int value = parser.value(option).trimmed().toInt(&ok);
+        if (!ok || value < 0 || value > 9999)
+            return Failure{u"--" + option + QStringLiteral(": ") + quoted(parser.value(option)) +
+                           QStringLiteral(" is not a whole number from 0 to 9999")};
+        *number = value;
+    }
+    if (!media.isAutomatic() && request.settings.noVideo == 1)
+        return Failure{QStringLiteral("--kind, --title, --show, --season and --episode describe "
+                                      "a video: they cannot be used with --no-video")};
+    return std::nullopt;
+}
+
 std::optional<Failure> parse(const QStringList &givenArguments, CliRequest &request) {
     QStringList arguments = givenArguments;
     const std::optional<QString> burnTrack = takeBurnSubtitlesTrack(arguments);
@@ -519,6 +556,10 @@ std::optional<Failure> parse(const QStringList &givenArguments, CliRequest &requ
 
     if (std::optional<Failure> failure = readSourceChoices(parser, burnTrack, request))
         return failure;
+    if (std::optional<Failure> failure = readMediaDescription(parser, request))
+        return failure;
+    if (parser.isSet(QStringLiteral("always-encode")))
+        request.settings.alwaysEncode = 1;
 
     request.addToLibrary = parser.isSet(QStringLiteral("add-to-library"));
     if (request.addToLibrary && request.device != u"iPod")
@@ -563,6 +604,10 @@ std::optional<Failure> parse(const QStringList &givenArguments, CliRequest &requ
         return Failure{QStringLiteral("no video files given")};
     if (request.files.contains(QString()))
         return Failure{QStringLiteral("an empty file name was given")};
+    if (!request.media.isAutomatic() && request.files.size() > 1)
+        return Failure{QStringLiteral("--kind, --title, --show, --season and --episode describe "
+                                      "one file, and %1 were given")
+                           .arg(request.files.size())};
     if (parser.isSet(QStringLiteral("psp-number"))) {
         // The files are numbered one after the other from the first number.
         const qint64 last = request.pspStartNumber.toLongLong() + request.files.size() - 1;
@@ -634,6 +679,7 @@ void ApplyTrackChoices(const CliRequest &request, QList<FileListRow> &rows) {
             row.AudioTrack = request.audioTrack;
         if (!request.subtitleTrack.isEmpty())
             row.SubtitleTrack = request.subtitleTrack;
+        row.Media = request.media;
     }
 }
 
@@ -699,6 +745,18 @@ Output:
                            subtitle track, or TRACK (a number among the
                            file's subtitle tracks, or a language); files
                            without subtitles are converted as they are
+      --kind movie|tv|music-video
+                           what the file is: the device lists it under
+                           Movies, TV Shows or Music Videos (default: a name
+                           like "Show S02E05 Title", "Show 2x05" or
+                           "Show - 205" is a TV episode, any other a movie)
+      --title TEXT         the title the device shows (default: from the name)
+      --show TEXT, --season N, --episode N
+                           a TV episode's show, season and episode (default:
+                           from the name); these five are for one file
+      --always-encode      re-encode every video, even one that already suits
+                           the device (by default such a video is copied as
+                           it is: faster, and without any loss)
       --add-to-library     iPod: also add each converted file to the connected
                            iPod (copied onto it and listed in its own
                            database, backed up first); with no iPod

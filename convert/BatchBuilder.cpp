@@ -36,17 +36,6 @@ qint64 leadingNumber(const QString &text) {
     return trimmed.left(end).toLongLong();
 }
 
-QString baseNameOf(const FileListRow &row) {
-    // The media library gives the name without its extension. A file it
-    // could not read has none, and a name with a line break comes back with
-    // " / " in its place, which would point into a folder: then the path's
-    // own name serves, each byte of it that is no UTF-8 as U+FFFD.
-    const QString &name = row.Filename;
-    if (!name.isEmpty() && !name.contains(u'/') && name != u"." && name != u"..")
-        return name;
-    return PathForDisplay(QFileInfo(row.Filepath).completeBaseName());
-}
-
 } // namespace
 
 std::optional<qint64> TrimmedLength(const FileListRow &row) {
@@ -152,6 +141,26 @@ QString ConversionOptions(const ConversionSettings &settings, const BatchCodecDa
     return options;
 }
 
+QString MediaTagOptions(const ConversionSettings &settings, const FileListRow &row) {
+    if (isChecked(settings.noVideo))
+        return {};
+    const MediaTags tags = ResolveMediaTags(RowBaseName(row), row.Media);
+    static const QHash<MediaKind, QString> kindWords{
+        {MediaKind::Movie, QStringLiteral("movie")},
+        {MediaKind::TvShow, QStringLiteral("tv")},
+        {MediaKind::MusicVideo, QStringLiteral("musicvideo")}};
+    QString options = QStringLiteral(" -kind ") + kindWords.value(tags.kind);
+    if (!tags.title.isEmpty())
+        options += QStringLiteral(" -title ") + ShellWord(tags.title);
+    if (!tags.show.isEmpty())
+        options += QStringLiteral(" -show ") + ShellWord(tags.show);
+    if (tags.season)
+        options += QStringLiteral(" -season ") + QString::number(*tags.season);
+    if (tags.episode)
+        options += QStringLiteral(" -episode ") + QString::number(*tags.episode);
+    return options;
+}
+
 BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &codecs,
                      const QList<FileListRow> &rows, const BatchOptions &options,
                      const std::function<bool(const QString &)> &pathTaken) {
@@ -176,7 +185,7 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const FileListRow &row = rows[i];
         const QString base =
-            psp ? PspBaseName(settings.videoCodecPosition, firstNumber + i) : baseNameOf(row);
+            psp ? PspBaseName(settings.videoCodecPosition, firstNumber + i) : RowBaseName(row);
         QString output = JoinPath(options.outputFolder, base + u'.' + extension);
         if (taken(output)) {
             int &counter = firstFreeCounter[base];
@@ -198,8 +207,9 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
             plan.lineRows.append(int(i));
         };
         addLine(converter + QStringLiteral(" -i ") + ShellQuote(row.Filepath) +
-                ConversionOptions(settings, codecs, row, fit) + QStringLiteral(" -y ") +
-                ShellQuote(output));
+                ConversionOptions(settings, codecs, row, fit) + MediaTagOptions(settings, row) +
+                (isChecked(settings.alwaysEncode) ? QStringLiteral(" -alwaysencode") : QString()) +
+                QStringLiteral(" -y ") + ShellQuote(output));
         plan.outputPaths.append(output);
 
         if (toLibrary)
@@ -214,7 +224,7 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
                 thumbnail = candidate;
                 given.insert(thumbnail);
                 addLine(converter + QStringLiteral(" -i ") + ShellQuote(row.Filepath) +
-                        QStringLiteral(" -f image2 -ss 5 -vframes 1 -s 160x120 -an -y ") +
+                        QStringLiteral(" -f image2 -cover -vframes 1 -s 160x120 -an -y ") +
                         ShellQuote(thumbnail));
             }
         }

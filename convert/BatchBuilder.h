@@ -75,6 +75,11 @@ bool AddsToLibrary(const ConversionSettings &settings, const BatchOptions &optio
 QString ConversionOptions(const ConversionSettings &settings, const BatchCodecData &codecs,
                           const FileListRow &row, const std::optional<RowFit> &fit = std::nullopt);
 
+// The converter options that describe a converted video file to the device
+// (kind, title, show, season, episode), resolved from the row's description
+// and its name; empty when no video is converted.
+QString MediaTagOptions(const ConversionSettings &settings, const FileListRow &row);
+
 // Whether the settings ask for two passes: "Two passes" checked, with a
 // picture at a bit rate.
 bool UsesTwoPasses(const ConversionSettings &settings);

@@ -33,6 +33,11 @@ QString RowStateText(RowProgress::State state) {
     return {};
 }
 
+QString RowStatusText(const RowProgress &row) {
+    return row.copied && row.state == RowProgress::State::Converted ? CopiedStatus
+                                                                    : RowStateText(row.state);
+}
+
 QString BatchEndNotice(int converted, int failed, int total, bool cancelled) {
     if (cancelled)
         return QStringLiteral("Conversion cancelled");
@@ -55,7 +60,8 @@ BatchProgress::BatchProgress(const QString &converterPath, const QString &trackD
         m_laneRows = {all};
     }
     for (const BatchRow &row : rows)
-        m_rows.append({row.inputPath, 0, row.totalSeconds, 0, RowProgress::State::Waiting});
+        m_rows.append(
+            {row.inputPath, 0, row.totalSeconds, 0, RowProgress::State::Waiting, false, {}});
     m_rowErrors.fill(false, rows.size());
     for (qsizetype lane = 0; lane < m_laneRows.size(); ++lane) {
         QList<BatchRow> laneRows;
@@ -111,6 +117,13 @@ void BatchProgress::update(int lane) {
             m_rows[row].state = RowProgress::State::Failed;
     }
     m_laneErrors[lane] = int(progress.errors().size());
+
+    for (auto copy = progress.copies().cbegin(); copy != progress.copies().cend(); ++copy) {
+        if (const int row = rows.value(copy.key() - 1, -1); row >= 0) {
+            m_rows[row].copied = true;
+            m_rows[row].copyNote = copy.value();
+        }
+    }
 
     // A file that begins ends the one before it in the same lane.
     const int current = std::min<int>(progress.currentFile(), int(rows.size()));

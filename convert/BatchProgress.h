@@ -16,10 +16,15 @@ struct RowProgress {
     qint64 totalSeconds = 0; // its length: the whole file, or the trimmed part
     qint64 secondsDone = 0;  // how far its conversion has got
     State state = State::Waiting;
+    bool copied = false; // the converter copied the source's video
+    QString copyNote;    // what it noted about the copy
 };
 
 // "Waiting", "Converting", "Converted", "Failed", "Cancelled".
 QString RowStateText(RowProgress::State state);
+// The row's Status cell: its state, or "Copied (already suits the device)"
+// for a converted row whose video was copied.
+QString RowStatusText(const RowProgress &row);
 
 // What the desktop notification says when a batch ends: "All 5 files
 // converted", "4 of 5 files converted, 1 failed", "Conversion cancelled".

@@ -22,6 +22,37 @@ namespace {
 
 constexpr int FormatVersion = 1;
 
+// A row's description, with only the fields the user set.
+QJsonObject MediaObject(const MediaDescription &media) {
+    QJsonObject object{{QStringLiteral("kind"), MediaKindWord(media.kind)}};
+    if (!media.title.isEmpty())
+        object.insert(QStringLiteral("title"), media.title);
+    if (!media.show.isEmpty())
+        object.insert(QStringLiteral("show"), media.show);
+    if (media.season)
+        object.insert(QStringLiteral("season"), *media.season);
+    if (media.episode)
+        object.insert(QStringLiteral("episode"), *media.episode);
+    return object;
+}
+
+// Anything unreadable in it counts as not set: the name then decides.
+MediaDescription ReadMediaObject(const QJsonObject &object) {
+    MediaDescription media;
+    media.kind = MediaKindFromWord(object.value(QStringLiteral("kind")).toString())
+                     .value_or(MediaKind::Automatic);
+    media.title = object.value(QStringLiteral("title")).toString();
+    media.show = object.value(QStringLiteral("show")).toString();
+    const auto number = [&object](const QString &key) -> std::optional<int> {
+        const QJsonValue value = object.value(key);
+        return value.isDouble() && value.toInt(-1) >= 0 ? std::optional<int>(value.toInt())
+                                                        : std::nullopt;
+    };
+    media.season = number(QStringLiteral("season"));
+    media.episode = number(QStringLiteral("episode"));
+    return media;
+}
+
 QJsonObject settingsObject(const ConversionSettings &s) {
     return {{QStringLiteral("device"), s.device},
             {QStringLiteral("profileFile"), s.profileFile},
@@ -42,7 +73,8 @@ QJsonObject settingsObject(const ConversionSettings &s) {
             {QStringLiteral("keepAspectRatio"), s.keepAspectRatio},
             {QStringLiteral("twoPass"), s.twoPass},
             {QStringLiteral("deinterlace"), DeinterlaceText(s.deinterlace)},
-            {QStringLiteral("burnSubtitles"), s.burnSubtitles}};
+            {QStringLiteral("burnSubtitles"), s.burnSubtitles},
+            {QStringLiteral("alwaysEncode"), s.alwaysEncode}};
 }
 
 // Reads the members of a JSON object, noting the first one missing or of
@@ -96,6 +128,7 @@ ConversionSettings readSettings(Reader &r) {
         s.deinterlace = choice.value_or(Deinterlace::Automatic);
     }
     s.burnSubtitles = r.optional("burnSubtitles", QJsonValue::Double).toInt();
+    s.alwaysEncode = r.optional("alwaysEncode", QJsonValue::Double).toInt();
     return s;
 }
 
@@ -197,6 +230,8 @@ QByteArray BatchRecordText(const BatchRecord &record) {
             rowObject.insert(QStringLiteral("audioTrack"), row.AudioTrack);
         if (!row.SubtitleTrack.isEmpty())
             rowObject.insert(QStringLiteral("subtitleTrack"), row.SubtitleTrack);
+        if (!row.Media.isAutomatic())
+            rowObject.insert(QStringLiteral("media"), MediaObject(row.Media));
         rows.append(rowObject);
     }
     const QJsonObject object{{QStringLiteral("version"), FormatVersion},
@@ -260,6 +295,7 @@ std::optional<BatchRecord> ParseBatchRecord(const QByteArray &text, QString *rea
         row.EndTime = r.text("endTime");
         row.AudioTrack = r.optional("audioTrack", QJsonValue::String).toString();
         row.SubtitleTrack = r.optional("subtitleTrack", QJsonValue::String).toString();
+        row.Media = ReadMediaObject(r.optional("media", QJsonValue::Object).toObject());
         const QString output = r.text("output");
         const bool converted = r.flag("converted");
         // Records from before hand-offs were noted: a converted row was handed off.

@@ -89,6 +89,14 @@ void ConsoleOutputParser::readConverterLine(const QString &line, QList<ConsoleEv
         return;
     }
 
+    if (m_inConversion && line.startsWith(CopiedStatus)) {
+        QString note = line.mid(CopiedStatus.size()).trimmed();
+        if (note.startsWith(u';'))
+            note = note.mid(1).trimmed();
+        events.append({ConsoleEvent::Kind::Copied, m_currentFile, note, {}});
+        return;
+    }
+
     const qsizetype time = line.indexOf(u"time=");
     if (time >= 0) {
         ConsoleEvent progress{ConsoleEvent::Kind::Progress, m_currentFile, line.trimmed(), {}};

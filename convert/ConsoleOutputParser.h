@@ -1,5 +1,7 @@
 #pragma once
 
+#include "filelist/FileListRow.h"
+
 #include <QList>
 #include <QString>
 
@@ -9,10 +11,10 @@
 // conversion starts, how far it has got, and which errors the converter
 // reported.
 struct ConsoleEvent {
-    enum class Kind { FileStarted, Progress, Error };
+    enum class Kind { FileStarted, Progress, Error, Copied };
     Kind kind = Kind::Progress;
     int fileNumber = 0;            // 1-based row of the file the event belongs to
-    QString text;                  // the progress line, or the error message
+    QString text;                  // the progress line, the error message, or what a copy notes
     std::optional<qint64> seconds; // elapsed seconds of a progress line
 
     friend bool operator==(const ConsoleEvent &, const ConsoleEvent &) = default;
@@ -22,7 +24,9 @@ struct ConsoleEvent {
 // batch line before running it, the converter prints progress lines with
 // "time=", errors about its input as "<input path>: message" and scaler
 // errors as "swScaler: message", and a "video:... audio:..." summary after a
-// successful conversion.
+// successful conversion. A conversion that copies the source's video says
+// so in a line of its own: "Copied (already suits the device)", then
+// optionally "; " and a note.
 class ConsoleOutputParser final {
 public:
     // The batch's command paths (as the batch names them) and the input

@@ -87,6 +87,9 @@ void ConversionProgress::apply(const QList<ConsoleEvent> &events) {
                     BaseCaption + u'(' + percentage(*event.seconds, m_currentMaximum) + u"%)";
             }
             break;
+        case ConsoleEvent::Kind::Copied:
+            m_copies.insert(event.fileNumber, event.text);
+            break;
         case ConsoleEvent::Kind::Error:
             m_errors.append(event.text);
             m_errorFiles.append(event.fileNumber);

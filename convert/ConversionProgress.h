@@ -3,6 +3,7 @@
 #include "convert/ConsoleLineSplitter.h"
 #include "convert/ConsoleOutputParser.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -39,6 +40,9 @@ public:
     const QStringList &errors() const { return m_errors; }
     // The file (1-based) each of those messages was reported against.
     const QList<int> &errorFiles() const { return m_errorFiles; }
+    // The files (1-based) whose video the converter copied, each with what
+    // the converter noted about the copy (empty, or where a trim was cut).
+    const QHash<int, QString> &copies() const { return m_copies; }
     // The same as the error log shows them: each "-" + message + CR LF.
     QString errorMessages() const;
 
@@ -63,4 +67,5 @@ private:
     QString m_status = QStringLiteral("Initializing...");
     QStringList m_errors;
     QList<int> m_errorFiles;
+    QHash<int, QString> m_copies;
 };

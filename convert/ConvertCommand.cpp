@@ -218,8 +218,10 @@ void ConvertCommand::ConvertAll(const QList<RowFit> &fit) {
         for (int row = 0; row < progress.rowCount() && row < items.size(); ++row) {
             QStringList errors = progress.rowErrors(row);
             errors.removeDuplicates();
-            SetFileListStatus(items[row], RowStateText(progress.rows()[row].state),
-                              errors.join(u'\n'));
+            const RowProgress &state = progress.rows()[row];
+            if (errors.isEmpty() && state.copied)
+                errors.append(state.copyNote);
+            SetFileListStatus(items[row], RowStatusText(state), errors.join(u'\n'));
         }
     };
     showStates();

@@ -83,7 +83,8 @@ void FileListController::RemoveConvertedFiles() {
     QTreeWidget *list = m_main.lvwVideoFiles;
     for (int position = list->topLevelItemCount(); position >= 1; --position) {
         QTreeWidgetItem *item = FileListItem(list, position);
-        if (item && item->text(ColumnStatus) == ConvertedStatus)
+        if (item && (item->text(ColumnStatus) == ConvertedStatus ||
+                     item->text(ColumnStatus) == CopiedStatus))
             delete item;
     }
 }

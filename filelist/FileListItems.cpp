@@ -7,6 +7,19 @@ namespace {
 // Where a row keeps its track choices: data of its first cell.
 constexpr int AudioTrackRole = Qt::UserRole + 1;
 constexpr int SubtitleTrackRole = Qt::UserRole + 2;
+constexpr int MediaKindRole = Qt::UserRole + 3;
+constexpr int MediaTitleRole = Qt::UserRole + 4;
+constexpr int MediaShowRole = Qt::UserRole + 5;
+constexpr int MediaSeasonRole = Qt::UserRole + 6; // invalid: not set
+constexpr int MediaEpisodeRole = Qt::UserRole + 7;
+
+QVariant numberData(const std::optional<int> &number) {
+    return number ? QVariant(*number) : QVariant();
+}
+
+std::optional<int> numberOf(const QVariant &data) {
+    return data.isValid() ? std::optional<int>(data.toInt()) : std::nullopt;
+}
 
 } // namespace
 
@@ -32,6 +45,11 @@ FileListRow ReadFileListRow(const QTreeWidgetItem *item) {
     row.Filepath = item->text(ColumnFilepath);
     row.AudioTrack = item->data(ColumnFilename, AudioTrackRole).toString();
     row.SubtitleTrack = item->data(ColumnFilename, SubtitleTrackRole).toString();
+    row.Media.kind = MediaKind(item->data(ColumnFilename, MediaKindRole).toInt());
+    row.Media.title = item->data(ColumnFilename, MediaTitleRole).toString();
+    row.Media.show = item->data(ColumnFilename, MediaShowRole).toString();
+    row.Media.season = numberOf(item->data(ColumnFilename, MediaSeasonRole));
+    row.Media.episode = numberOf(item->data(ColumnFilename, MediaEpisodeRole));
     return row;
 }
 
@@ -47,6 +65,11 @@ void WriteFileListRow(QTreeWidgetItem *item, const FileListRow &row) {
     item->setText(ColumnFilepath, row.Filepath);
     item->setData(ColumnFilename, AudioTrackRole, row.AudioTrack);
     item->setData(ColumnFilename, SubtitleTrackRole, row.SubtitleTrack);
+    item->setData(ColumnFilename, MediaKindRole, int(row.Media.kind));
+    item->setData(ColumnFilename, MediaTitleRole, row.Media.title);
+    item->setData(ColumnFilename, MediaShowRole, row.Media.show);
+    item->setData(ColumnFilename, MediaSeasonRole, numberData(row.Media.season));
+    item->setData(ColumnFilename, MediaEpisodeRole, numberData(row.Media.episode));
 }
 
 QTreeWidgetItem *FileListItem(const QTreeWidget *list, int position) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "filelist/MediaTags.h"
+
 #include <QString>
 
 // One row of the file list: seven text fields, in the order of the list's
@@ -20,12 +22,23 @@ struct FileListRow {
     // ("fra", "en"). Not columns: kept with the row.
     QString AudioTrack;
     QString SubtitleTrack; // the subtitles burnt in when the batch burns them
+    // What the file is to the device (kind, title, show, episode): what the
+    // user set; the rest comes from the name when the batch is written.
+    MediaDescription Media;
 
     // A row is trimmed exactly when both trim times are set.
     bool IsTrimmed() const { return !BeginTime.isEmpty() && !EndTime.isEmpty(); }
 
     friend bool operator==(const FileListRow &, const FileListRow &) = default;
 };
+
+// The row's file name without its extension, as output names and titles
+// use it.
+QString RowBaseName(const FileListRow &row);
+
+// The Status of a row whose video the converter copied, which is also how
+// the converter's line about such a copy begins.
+inline const QString CopiedStatus = QStringLiteral("Copied (already suits the device)");
 
 // The list's columns, left to right.
 enum FileListColumn : int {

@@ -3,6 +3,7 @@
 #include "Components/BrannockVideoConverter/SourceProbe.h"
 #include "base/Prompts.h"
 #include "filelist/FileListItems.h"
+#include "filelist/MediaDescriptionEditor.h"
 #include "filelist/MediaInfoDLL.h"
 #include "filelist/SourceSummary.h"
 #include "filelist/TrackChoices.h"
@@ -113,6 +114,14 @@ frmFileProperties::frmFileProperties(const QString &path, QWidget *parent, QTree
         cmbAudioTrack->hide();
         cmbSubtitleTrack->hide();
     }
+    QGroupBox *deviceBox = nullptr;
+    if (row && found && found->hasVideo) {
+        deviceBox = new QGroupBox(QStringLiteral("Shown on the device"), this);
+        deviceBox->setObjectName(QStringLiteral("grpDevice"));
+        mediaEditor =
+            new MediaDescriptionEditor(RowBaseName(rowFields), rowFields.Media, deviceBox);
+        (new QVBoxLayout(deviceBox))->addWidget(mediaEditor);
+    }
 
     txtMediaInfo = new QPlainTextEdit(this);
     txtMediaInfo->setObjectName(QStringLiteral("txtMediaInfo"));
@@ -132,6 +141,8 @@ frmFileProperties::frmFileProperties(const QString &path, QWidget *parent, QTree
     if (grpFound)
         body->addWidget(grpFound);
     body->addLayout(trackForm);
+    if (deviceBox)
+        body->addWidget(deviceBox);
     body->addWidget(new QLabel(QStringLiteral("Media information:"), this));
     body->addWidget(txtMediaInfo, 1);
     body->addLayout(ButtonRow({cmdClose}));
@@ -167,7 +178,7 @@ QComboBox *frmFileProperties::trackBox(const QString &name,
     return box;
 }
 
-void frmFileProperties::keepTrackChoices() const {
+void frmFileProperties::keepRowChoices() const {
     if (!m_row)
         return;
     FileListRow row = ReadFileListRow(m_row);
@@ -175,6 +186,8 @@ void frmFileProperties::keepTrackChoices() const {
         row.AudioTrack = cmbAudioTrack->currentData().toString();
     if (cmbSubtitleTrack->currentIndex() != m_foundSubtitleIndex)
         row.SubtitleTrack = cmbSubtitleTrack->currentData().toString();
+    if (mediaEditor)
+        row.Media = mediaEditor->description();
     WriteFileListRow(m_row, row);
 }
 
@@ -189,7 +202,7 @@ qint32 showProperties(const QString &path, QWidget *owner, QTreeWidgetItem *row)
     frmFileProperties properties(path, owner, row);
     // The window has only Close: however it is closed, the choices stand.
     prompts().exec(&properties);
-    properties.keepTrackChoices();
+    properties.keepRowChoices();
     return FilePropertiesShown;
 }
 

@@ -12,21 +12,24 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTreeWidgetItem;
+class MediaDescriptionEditor;
 class WizardHeader;
 
 // The properties of one listed file: name, folder, size, dates, what
 // Mobivert found in it (the picture as shown, scan, range, tracks) and the
 // media library's full report of it. Given the file's row, it also offers
-// the row's choice of sound track and of subtitles to burn in.
+// the row's choice of sound track and of subtitles to burn in, and what the
+// converted file is to the device (kind, title, show, episode).
 class frmFileProperties final : public QDialog {
     Q_OBJECT
 public:
     explicit frmFileProperties(const QString &path, QWidget *parent = nullptr,
                                QTreeWidgetItem *row = nullptr);
 
-    // Writes the tracks chosen here into the row; a choice left as it was
-    // found keeps the row's own text (a language stays a language).
-    void keepTrackChoices() const;
+    // Writes the tracks chosen here, and the file's description, into the
+    // row; a track left as it was found keeps the row's own text (a language
+    // stays a language).
+    void keepRowChoices() const;
 
     WizardHeader *header = nullptr;
     QLabel *lblNameValue = nullptr;
@@ -38,6 +41,7 @@ public:
     QGroupBox *grpFound = nullptr; // "What Mobivert found"; absent for a folder
     QComboBox *cmbAudioTrack = nullptr;
     QComboBox *cmbSubtitleTrack = nullptr;
+    MediaDescriptionEditor *mediaEditor = nullptr; // "Shown on the device"; only for a row
     QPlainTextEdit *txtMediaInfo = nullptr;
     QPushButton *cmdClose = nullptr;
 

@@ -35,6 +35,9 @@ struct ConversionSettings {
     // settings too. Which subtitle track is burnt in is the row's choice.
     Deinterlace deinterlace = Deinterlace::Automatic;
     int burnSubtitles = 0;
+    // "Always re-encode": the converter never copies a source's video, even
+    // where it already suits the device.
+    int alwaysEncode = 0;
 
     // The device's profile file, read for the codec sections.
     QString profileFile;

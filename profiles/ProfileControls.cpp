@@ -390,5 +390,6 @@ ConversionSettings ProfileControls::CurrentSettings() const {
     const SettingsFile::PictureOptions picture = video->PictureOptions();
     settings.deinterlace = picture.deinterlace;
     settings.burnSubtitles = picture.burnSubtitles ? 1 : 0;
+    settings.alwaysEncode = picture.alwaysEncode ? 1 : 0;
     return settings;
 }

@@ -17,6 +17,7 @@ const QString FitBatchSize = QStringLiteral("FitBatchSize");
 const QString FilesAtOnce = QStringLiteral("FilesAtOnce");
 const QString DeinterlaceKey = QStringLiteral("Deinterlace");
 const QString BurnSubtitles = QStringLiteral("BurnSubtitles");
+const QString AlwaysEncode = QStringLiteral("AlwaysEncode");
 
 QString flag(bool value) {
     return value ? QStringLiteral("1") : QStringLiteral("0");
@@ -87,6 +88,8 @@ PictureOptions readPictureOptions(const QString &applicationSettingsPath) {
                               .value_or(options.deinterlace);
     options.burnSubtitles =
         ReadIniValue(file, General, BurnSubtitles, flag(options.burnSubtitles)) == u"1";
+    options.alwaysEncode =
+        ReadIniValue(file, General, AlwaysEncode, flag(options.alwaysEncode)) == u"1";
     return options;
 }
 
@@ -101,6 +104,8 @@ bool writePictureOptions(const QString &applicationSettingsPath, const PictureOp
     if (options.burnSubtitles != stored.burnSubtitles)
         written =
             WriteIniValue(General, BurnSubtitles, flag(options.burnSubtitles), file) && written;
+    if (options.alwaysEncode != stored.alwaysEncode)
+        written = WriteIniValue(General, AlwaysEncode, flag(options.alwaysEncode), file) && written;
     return written;
 }
 

@@ -38,11 +38,13 @@ VideoRateOptions readVideoRateOptions(const QString &applicationSettingsPath);
 bool writeVideoRateOptions(const QString &applicationSettingsPath, const VideoRateOptions &options);
 
 // The Video panel's choices about the picture, which no profile sets:
-// "Deinterlace:" and "Burn in subtitles" (keys Deinterlace, as the box shows
-// it, and BurnSubtitles, 0 or 1, of section General).
+// "Deinterlace:", "Burn in subtitles" and "Always re-encode" (keys
+// Deinterlace, as the box shows it, BurnSubtitles and AlwaysEncode, 0 or 1,
+// of section General).
 struct PictureOptions {
     Deinterlace deinterlace = Deinterlace::Automatic;
     bool burnSubtitles = false;
+    bool alwaysEncode = false;
 
     friend bool operator==(const PictureOptions &, const PictureOptions &) = default;
 };

@@ -15,6 +15,8 @@
 
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(MediaDescription)
+
 namespace {
 
 const QString Data = QStringLiteral("/data");
@@ -37,7 +39,8 @@ ConversionSettings exampleSettings() {
 
 FileListRow row(const QString &name, const QString &path,
                 const QString &size = QStringLiteral("640x480")) {
-    return {name, QStringLiteral("XVID"), QStringLiteral("00:01:40"), size, {}, {}, path, {}, {}};
+    return {name, QStringLiteral("XVID"), QStringLiteral("00:01:40"), size, {}, {}, path, {}, {},
+            {}};
 }
 
 BatchOptions defaultOptions() {
@@ -74,7 +77,7 @@ private slots:
                 {QStringLiteral(
                      "'/data/BrannockVideoConverter.exe' -i '/Videos/holiday.avi' -vcodec mpeg4 "
                      "-s 320x240 -b 718kbps -r 25 -acodec aac -ab 128kbps -ar 44100 -ac 2 "
-                     "-y '/out/holiday.mp4'"),
+                     "-kind movie -title holiday -y '/out/holiday.mp4'"),
                  QStringLiteral("'/data/TrackDrop.exe' '/out/holiday.mp4'")}));
         QCOMPARE(plan.outputPaths, QStringList{QStringLiteral("/out/holiday.mp4")});
         QCOMPARE(plan.rows.size(), 1);
@@ -358,7 +361,7 @@ private slots:
             QCOMPARE(plan.outputPaths[i], QString(u"/out/" + names[i] + u".MP4"));
             QCOMPARE(plan.lines[2 * i + 1],
                      QString(u"'/data/BrannockVideoConverter.exe' -i '" + rows[i].Filepath +
-                             u"' -f image2 -ss 5 -vframes 1 -s 160x120 -an -y '/out/" + names[i] +
+                             u"' -f image2 -cover -vframes 1 -s 160x120 -an -y '/out/" + names[i] +
                              u".thm'"));
         }
         QVERIFY(!plan.lines.join(u'\n').contains(u"TrackDrop"));
@@ -440,6 +443,36 @@ private slots:
 
     // The shell reads back exactly the intended arguments, whatever the
     // file is called, and runs nothing but the converter.
+    // The row's description wins over its name; without video nothing is tagged.
+    void mediaTagOptions_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<MediaDescription>("media");
+        QTest::addColumn<bool>("noVideo");
+        QTest::addColumn<QString>("options");
+        QTest::newRow("episode from the name")
+            << "Some Show S02E05 The Title" << MediaDescription{} << false
+            << " -kind tv -title 'The Title' -show 'Some Show' -season 2 -episode 5";
+        QTest::newRow("music video chosen")
+            << "Band - Song"
+            << MediaDescription{MediaKind::MusicVideo, QStringLiteral("It's"), {}, {}, {}} << false
+            << " -kind musicvideo -title 'It'\\''s'";
+        QTest::newRow("season zero set")
+            << "x" << MediaDescription{MediaKind::TvShow, {}, {}, 0, {}} << false
+            << " -kind tv -title x -season 0";
+        QTest::newRow("sound only") << "Some Show S02E05" << MediaDescription{} << true << "";
+    }
+    void mediaTagOptions() {
+        QFETCH(QString, name);
+        QFETCH(MediaDescription, media);
+        QFETCH(bool, noVideo);
+        QFETCH(QString, options);
+        ConversionSettings settings = exampleSettings();
+        settings.noVideo = noVideo ? 1 : 0;
+        FileListRow source = row(name, u"/in/" + name + u".mkv");
+        source.Media = media;
+        QCOMPARE(MediaTagOptions(settings, source), options);
+    }
+
     void shellRunsExactlyTheIntendedCommand_data() {
         QTest::addColumn<QString>("name");
         const char *names[] = {"$(touch pwned)",
@@ -491,39 +524,24 @@ private slots:
         QList<QByteArray> arguments = recorded.readAll().split('\0');
         arguments.removeLast();
         const QString output = psp.outputFolder + u"/M4V0001.MP4";
-        QStringList expected{QStringLiteral("-i"),
-                             input,
-                             QStringLiteral("-vcodec"),
-                             QStringLiteral("mpeg4"),
-                             QStringLiteral("-s"),
-                             QStringLiteral("320x240"),
-                             QStringLiteral("-b"),
-                             QStringLiteral("718kbps"),
-                             QStringLiteral("-r"),
-                             QStringLiteral("25"),
-                             QStringLiteral("-acodec"),
-                             QStringLiteral("aac"),
-                             QStringLiteral("-ab"),
-                             QStringLiteral("128kbps"),
-                             QStringLiteral("-ar"),
-                             QStringLiteral("44100"),
-                             QStringLiteral("-ac"),
-                             QStringLiteral("2"),
-                             QStringLiteral("-y"),
-                             output,
-                             QStringLiteral("-i"),
-                             input,
-                             QStringLiteral("-f"),
-                             QStringLiteral("image2"),
-                             QStringLiteral("-ss"),
-                             QStringLiteral("5"),
-                             QStringLiteral("-vframes"),
-                             QStringLiteral("1"),
-                             QStringLiteral("-s"),
-                             QStringLiteral("160x120"),
-                             QStringLiteral("-an"),
-                             QStringLiteral("-y"),
-                             psp.outputFolder + u"/M4V0001.thm"};
+        QStringList expected{QStringLiteral("-i"),      input,
+                             QStringLiteral("-vcodec"), QStringLiteral("mpeg4"),
+                             QStringLiteral("-s"),      QStringLiteral("320x240"),
+                             QStringLiteral("-b"),      QStringLiteral("718kbps"),
+                             QStringLiteral("-r"),      QStringLiteral("25"),
+                             QStringLiteral("-acodec"), QStringLiteral("aac"),
+                             QStringLiteral("-ab"),     QStringLiteral("128kbps"),
+                             QStringLiteral("-ar"),     QStringLiteral("44100"),
+                             QStringLiteral("-ac"),     QStringLiteral("2"),
+                             QStringLiteral("-kind"),   QStringLiteral("movie"),
+                             QStringLiteral("-title"),  TitleFromName(name),
+                             QStringLiteral("-y"),      output,
+                             QStringLiteral("-i"),      input,
+                             QStringLiteral("-f"),      QStringLiteral("image2"),
+                             QStringLiteral("-cover"),  QStringLiteral("-vframes"),
+                             QStringLiteral("1"),       QStringLiteral("-s"),
+                             QStringLiteral("160x120"), QStringLiteral("-an"),
+                             QStringLiteral("-y"),      psp.outputFolder + u"/M4V0001.thm"};
         QStringList actual;
         for (const QByteArray &argument : arguments)
             actual << QString::fromUtf8(argument);

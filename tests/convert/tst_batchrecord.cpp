@@ -45,11 +45,15 @@ BatchRecord sampleRecord(const QString &outputFolder) {
                         {},
                         u"/in/" + name + u".avi",
                         {},
+                        {},
                         {}};
         if (name == u"a") {
             row.AudioTrack = QStringLiteral("2");
             row.SubtitleTrack = QStringLiteral("fra");
+            row.Media = {MediaKind::TvShow, QStringLiteral("T"), QStringLiteral("S"), 0, 12};
         }
+        if (name == u"c")
+            row.Media.title = QStringLiteral("Only a title");
         if (name == u"c") {
             row.BeginTime = QStringLiteral("00:00:10");
             row.EndTime = QStringLiteral("00:00:20");
