@@ -1,13 +1,16 @@
 #include "Components/BrannockVideoConverter/Conversion.h"
 
 #include "Components/BrannockVideoConverter/ChildProcess.h"
+#include "Components/BrannockVideoConverter/CoverMaking.h"
 #include "Components/BrannockVideoConverter/ErrorText.h"
 #include "Components/BrannockVideoConverter/FfmpegLocation.h"
 #include "Components/BrannockVideoConverter/FfmpegLog.h"
 #include "Components/BrannockVideoConverter/InputKind.h"
+#include "Components/BrannockVideoConverter/ItemListRenaming.h"
 #include "Components/BrannockVideoConverter/PassLogFolder.h"
 #include "Components/BrannockVideoConverter/ProgressReport.h"
 #include "Components/BrannockVideoConverter/SourceAdaptation.h"
+#include "Components/BrannockVideoConverter/SideJob.h"
 #include "Components/BrannockVideoConverter/SourceEnd.h"
 #include "Components/BrannockVideoConverter/SourceProbe.h"
 #include "Components/BrannockVideoConverter/TemporaryOutput.h"
@@ -426,35 +429,6 @@ RunResult runTwoPasses(const std::string &ffmpeg, const Plan &plan, const std::s
     }
 }
 
-// Runs a short ffmpeg job on the side (measuring, extracting) and returns
-// what it printed; `status` gets its wait status.
-std::string runSideJob(const std::string &ffmpeg, const std::vector<std::string> &arguments,
-                       int &status) {
-    status = -1;
-    int errorPipe[2];
-    if (::pipe2(errorPipe, O_CLOEXEC) != 0)
-        return {};
-    const int nothing = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-    std::vector<std::string> argv{ffmpeg, "-nostdin", "-hide_banner", "-nostats"};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    ChildProcess child;
-    std::string error;
-    const bool started = child.start(
-        ffmpeg, argv,
-        {{nothing, STDIN_FILENO}, {nothing, STDOUT_FILENO}, {errorPipe[1], STDERR_FILENO}}, error);
-    ::close(errorPipe[1]);
-    if (nothing >= 0)
-        ::close(nothing);
-    std::string log;
-    std::string chunk;
-    while (started && readInto(errorPipe[0], chunk))
-        log += chunk;
-    ::close(errorPipe[0]);
-    if (started)
-        status = child.wait();
-    return log;
-}
-
 // Measures on a sample whether the picture is interlaced.
 std::optional<FieldOrder> measureInterlacing(const std::string &ffmpeg, const Plan &plan) {
     std::vector<std::string> arguments{"-loglevel", "info"};
@@ -573,6 +547,7 @@ int runConversion(const std::vector<std::string> &arguments) {
     // What the source needs: read only where the input is a file ffmpeg
     // opens itself, and only a picture or sound to convert asks for it.
     PassLogFolder subtitleFolder;
+    PassLogFolder coverFolder;
     std::optional<double> statedDuration;
     if (plan.inputOptions.empty() &&
         (!plan.videoEncoder.empty() || plan.soundEncoded || plan.singlePicture)) {
@@ -596,6 +571,7 @@ int runConversion(const std::vector<std::string> &arguments) {
                 }
             }
             plan = adapt(plan, decisions, subtitleFile);
+            plan = withSourceCover(*ffmpeg, plan, *facts, coverFolder, decisions.notes);
             if (!decisions.notes.empty())
                 console.print("Adapted to the source: " + describe(decisions) + "\n");
         }
@@ -638,6 +614,7 @@ int runConversion(const std::vector<std::string> &arguments) {
         }
     }
     subtitleFolder.remove();
+    coverFolder.remove();
     if (result.signal != 0) {
         temporary.discard();
         endBySignal(result.signal);
@@ -647,6 +624,9 @@ int runConversion(const std::vector<std::string> &arguments) {
         reportFailure(result, errorText, plan.output, console);
         return 1;
     }
+    // Items ffmpeg cannot name are renamed in place; failing that, the file
+    // keeps them under the names they were written with.
+    renameItems(temporary.fd(), sortItemRenames(plan.tags, plan.muxer));
     const long long committedSize = temporary.size();
     if (plan.fitSize && committedSize > *plan.fitSize) {
         temporary.discard();

@@ -49,6 +49,12 @@ constexpr auto kDialect = std::to_array<DialectOption>({
     {"-nodeinterlace", false},
     {"-audiotrack", true},
     {"-burnsubs", true},
+    {"-kind", true},
+    {"-title", true},
+    {"-show", true},
+    {"-season", true},
+    {"-episode", true},
+    {"-cover", false},
 });
 
 const std::string kNoOutput = "At least one output file must be specified";
@@ -99,6 +105,36 @@ std::optional<FrameSize> outputFrame(const Geometry &geometry) {
     if (width > std::numeric_limits<int>::max() || height > std::numeric_limits<int>::max())
         return std::nullopt;
     return FrameSize{static_cast<int>(width), static_cast<int>(height)};
+}
+
+// The options that describe the file written.
+bool describesOutput(std::string_view option) {
+    return option == "-kind" || option == "-title" || option == "-show" || option == "-season" ||
+           option == "-episode" || option == "-cover";
+}
+
+// Reads one of them; what is wrong with its value, if anything.
+std::optional<TranslationError> readTagOption(Plan &plan, std::string_view option,
+                                              const std::string &value) {
+    MediaTags &tags = plan.tags;
+    if (option == "-kind") {
+        tags.kind = parseMediaKind(value);
+        if (!tags.kind)
+            return TranslationError{"-kind: expected movie, tv or musicvideo, not '" + value + "'"};
+    } else if (option == "-title") {
+        tags.title = value;
+    } else if (option == "-show") {
+        tags.show = value;
+    } else if (option == "-season" || option == "-episode") {
+        const std::optional<int> number = parseEpisodeNumber(value);
+        if (!number)
+            return TranslationError{std::string(option) + ": expected a whole number, not '" +
+                                    value + "'"};
+        (option == "-season" ? tags.season : tags.episode) = number;
+    } else if (option == "-cover") {
+        plan.coverPicture = true;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -212,6 +248,9 @@ Translation translate(const std::vector<std::string> &arguments) {
             plan.choices.audioTrack = value;
         } else if (token == "-burnsubs") {
             plan.choices.burnSubtitles = value;
+        } else if (describesOutput(token)) {
+            if (std::optional<TranslationError> refused = readTagOption(plan, token, value))
+                return *refused;
         } else if (token == "-s") {
             geometry.size = parseFrameSize(value);
             if (!geometry.size)
@@ -343,6 +382,8 @@ Translation translate(const std::vector<std::string> &arguments) {
 
     if (!muxerNamed && !plan.muxer.empty())
         plan.outputOptions.insert(plan.outputOptions.end(), {"-f", plan.muxer});
+    const std::vector<std::string> tagArguments = metadataArguments(plan.tags, plan.muxer);
+    plan.outputOptions.insert(plan.outputOptions.end(), tagArguments.begin(), tagArguments.end());
     plan.soundEncoded = !noAudio && plan.muxer != "image2";
     if (plan.muxer == "image2") {
         // One picture: the encoder the extension names (JPEG for a ".thm"),
@@ -376,7 +417,9 @@ std::vector<std::string> ffmpegArguments(const Plan &plan, const std::string &ou
         arguments.insert(arguments.end(), {"-ss", plan.seek});
     arguments.insert(arguments.end(), {"-i", plan.inputUrl});
     arguments.insert(arguments.end(), plan.extraInputs.begin(), plan.extraInputs.end());
+    arguments.insert(arguments.end(), plan.coverInput.begin(), plan.coverInput.end());
     arguments.insert(arguments.end(), plan.outputOptions.begin(), plan.outputOptions.end());
+    arguments.insert(arguments.end(), plan.coverOptions.begin(), plan.coverOptions.end());
     arguments.push_back(outputUrl);
     return arguments;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Components/BrannockVideoConverter/MediaTags.h"
 #include "Components/BrannockVideoConverter/SourceFacts.h"
 #include "Components/BrannockVideoConverter/VideoFilters.h"
 
@@ -49,6 +50,13 @@ struct Plan {
     SourceChoices choices;     // -deinterlace, -nodeinterlace, -audiotrack, -burnsubs
     // Inputs after the source (a silent sound track), as ffmpeg options.
     std::vector<std::string> extraInputs;
+
+    MediaTags tags;           // -kind, -title, -show, -season, -episode
+    bool coverPicture = false; // -cover: a single picture shows the source's cover
+    // The cover art written with the file (CoverArt.h): its input, and its
+    // options after all others, so that they win for its stream.
+    std::vector<std::string> coverInput;
+    std::vector<std::string> coverOptions;
 };
 
 struct TranslationError {
@@ -83,6 +91,10 @@ const DialectOption *dialectOption(std::string_view word);
 // "-deinterlace" and "-nodeinterlace" (else the source decides),
 // "-audiotrack T" (a 1-based number or a language) and "-burnsubs T"
 // ("default", a number or a language). SourceAdaptation.h carries them out.
+//
+// And six more describe the file written: "-kind movie|tv|musicvideo",
+// "-title T", "-show T", "-season N" and "-episode N" are written as tags
+// (MediaTags.h); "-cover" makes a single picture of the source's cover art.
 Translation translate(const std::vector<std::string> &arguments);
 
 // The ffmpeg arguments (without the program name) that carry out the plan,

@@ -24,7 +24,14 @@ bool contains(const std::vector<std::string> &tokens, const std::string &word) {
 
 std::vector<std::string> passArguments(const Plan &plan, int pass, const std::string &logPrefix,
                                        const std::string &outputUrl) {
-    std::vector<std::string> arguments = ffmpegArguments(plan, outputUrl);
+    // The first pass writes no cover art; the second's cover options follow
+    // the pass options, so that the cover's stream is written in one pass.
+    Plan passPlan = plan;
+    if (pass == 1) {
+        passPlan.coverInput.clear();
+        passPlan.coverOptions.clear();
+    }
+    std::vector<std::string> arguments = ffmpegArguments(passPlan, outputUrl);
     std::vector<std::string> passOptions{"-pass", std::to_string(pass), "-passlogfile", logPrefix};
     // Without a fixed rate ffmpeg would let the null muxer of the first pass
     // see other frames than the file of the second, and the second pass
@@ -45,7 +52,8 @@ std::vector<std::string> passArguments(const Plan &plan, int pass, const std::st
             passOptions.insert(passOptions.end(), {"-mbd", "simple"});
         passOptions.insert(passOptions.end(), {"-an", "-sn", "-dn", "-f", "null"});
     }
-    arguments.insert(arguments.end() - 1, passOptions.begin(), passOptions.end());
+    arguments.insert(arguments.end() - 1 - static_cast<long>(passPlan.coverOptions.size()),
+                     passOptions.begin(), passOptions.end());
     return arguments;
 }
 
