@@ -16,6 +16,7 @@
 #include "Components/BrannockVideoConverter/TemporaryOutput.h"
 #include "Components/BrannockVideoConverter/Translation.h"
 #include "Components/BrannockVideoConverter/TwoPass.h"
+#include "Components/BrannockVideoConverter/VideoCopyChoice.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -574,6 +575,11 @@ int runConversion(const std::vector<std::string> &arguments) {
             plan = withSourceCover(*ffmpeg, plan, *facts, coverFolder, decisions.notes);
             if (!decisions.notes.empty())
                 console.print("Adapted to the source: " + describe(decisions) + "\n");
+            if (const std::optional<VideoCopy> copy =
+                    chooseVideoCopy(plan, *facts, measured, decisions.sound)) {
+                plan = copyingPlan(plan, *copy);
+                announceVideoCopy(*copy);
+            }
         }
     }
 

@@ -49,6 +49,7 @@ constexpr auto kDialect = std::to_array<DialectOption>({
     {"-nodeinterlace", false},
     {"-audiotrack", true},
     {"-burnsubs", true},
+    {"-alwaysencode", false},
     {"-kind", true},
     {"-title", true},
     {"-show", true},
@@ -248,6 +249,8 @@ Translation translate(const std::vector<std::string> &arguments) {
             plan.choices.audioTrack = value;
         } else if (token == "-burnsubs") {
             plan.choices.burnSubtitles = value;
+        } else if (token == "-alwaysencode") {
+            plan.alwaysEncode = true;
         } else if (describesOutput(token)) {
             if (std::optional<TranslationError> refused = readTagOption(plan, token, value))
                 return *refused;

@@ -39,6 +39,7 @@ struct Plan {
     std::size_t tunedCount = 0;
     bool fixedFrameRate = false;      // -r given: every pass writes the same frames at that rate
     bool twoPass = false;             // -twopass, or -fitsize: the converter runs both passes
+    bool alwaysEncode = false;        // -alwaysencode: never copy the source's video
     std::optional<long long> fitSize; // -fitsize: the bytes the output should fill, never exceed
 
     // The video filters and where their chain stands in outputOptions (the
@@ -91,6 +92,9 @@ const DialectOption *dialectOption(std::string_view word);
 // "-deinterlace" and "-nodeinterlace" (else the source decides),
 // "-audiotrack T" (a 1-based number or a language) and "-burnsubs T"
 // ("default", a number or a language). SourceAdaptation.h carries them out.
+//
+// "-alwaysencode" encodes the video even where the source's could be copied
+// as it is (VideoCopyRules.h).
 //
 // And six more describe the file written: "-kind movie|tv|musicvideo",
 // "-title T", "-show T", "-season N" and "-episode N" are written as tags

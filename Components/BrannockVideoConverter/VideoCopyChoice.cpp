@@ -1,0 +1,70 @@
+#include "Components/BrannockVideoConverter/VideoCopyChoice.h"
+
+#include "Components/BrannockVideoConverter/CodingProbe.h"
+#include "Components/BrannockVideoConverter/OptionLookup.h"
+#include "Components/BrannockVideoConverter/SoundCopyRules.h"
+#include "Components/BrannockVideoConverter/SourceAdaptation.h"
+#include "Components/BrannockVideoConverter/VideoCopyRules.h"
+
+#include <cerrno>
+#include <string_view>
+#include <unistd.h>
+
+namespace converter {
+
+std::optional<VideoCopy> chooseVideoCopy(const Plan &plan, const SourceFacts &facts,
+                                         std::optional<FieldOrder> measured,
+                                         const std::optional<SourceTrack> &sound) {
+    // What the line and the codec's name alone rule out needs no more reading.
+    VideoCoding named;
+    named.codec = facts.videoCodec;
+    const CopyBar early = judgeVideoCopy(plan, facts, named, measured).bar;
+    if (early == CopyBar::NotApplicable || early == CopyBar::Asked || early == CopyBar::Encoder)
+        return std::nullopt;
+
+    std::optional<StreamCoding> coding = probeCoding(plan.input);
+    if (!coding)
+        return std::nullopt;
+    VideoCopyVerdict verdict = judgeVideoCopy(plan, facts, coding->video, measured);
+    if (verdict.bar == CopyBar::BitRateUnknown) {
+        coding->video.bitRate = measureVideoBitRate(plan.input);
+        verdict = judgeVideoCopy(plan, facts, coding->video, measured);
+    }
+    if (!verdict.copy())
+        return std::nullopt;
+
+    VideoCopy copy;
+    if (sound && sound->number >= 1 &&
+        static_cast<std::size_t>(sound->number) <= coding->audio.size())
+        copy.sound =
+            soundCanBeCopied(plan, coding->audio[static_cast<std::size_t>(sound->number - 1)]);
+    if (!plan.seek.empty()) {
+        const std::optional<double> start = seekSeconds(plan.seek);
+        if (!start)
+            return std::nullopt;
+        copy.cutFrom = keyFrameAtOrBefore(plan.input, *start);
+        if (!copy.cutFrom)
+            return std::nullopt;
+        const std::optional<std::string> length = optionValue(plan.outputOptions, {"-t"});
+        if (const std::optional<double> seconds = length ? seekSeconds(*length) : std::nullopt)
+            copy.cutTo = *start + *seconds;
+        else if (facts.duration)
+            copy.cutTo = facts.duration;
+    }
+    return copy;
+}
+
+void announceVideoCopy(const VideoCopy &copy) {
+    const std::string line = copiedLine(copy) + "\n";
+    std::string_view text = line;
+    while (!text.empty()) {
+        const ssize_t written = ::write(STDOUT_FILENO, text.data(), text.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+} // namespace converter
