@@ -223,6 +223,8 @@ private slots:
             << false;
         QTest::newRow("two passes")
             << QStringList{u"--two-pass"_s} << QStringList{u"chkVideoTwoPass=1"_s} << false;
+        QTest::newRow("always re-encode")
+            << QStringList{u"--always-encode"_s} << QStringList{u"chkAlwaysEncode=1"_s} << false;
         QTest::newRow("fitted into a size")
             << QStringList{u"--fit"_s, u"1M"_s}
             << QStringList{u"chkVideoFitBatch=1"_s, u"txtVideoFitBatchSize=1"_s} << false;
@@ -462,6 +464,17 @@ private slots:
             u"--deinterlace needs a picture: it cannot be used with --no-video"_s);
         row("subtitles without a picture", {u"--burn-subtitles"_s, u"--no-video"_s},
             u"--burn-subtitles needs a picture: it cannot be used with --no-video"_s);
+        row("kind", {u"--kind"_s, u"series"_s},
+            u"--kind: 'series' is not movie, tv or music-video"_s);
+        row("season", {u"--season"_s, u"two"_s},
+            u"--season: 'two' is not a whole number from 0 to 9999"_s);
+        row("episode", {u"--episode"_s, u"-1"_s},
+            u"--episode: '-1' is not a whole number from 0 to 9999"_s);
+        row("title without a picture", {u"--title"_s, u"T"_s, u"--no-video"_s},
+            u"cannot be used with --no-video"_s);
+        row("title for two files", {u"--title"_s, u"T"_s, m_wide},
+            u"--kind, --title, --show, --season and --episode describe one file, and 2 were "
+            u"given"_s);
         row("audio track without sound", {u"--audio-track"_s, u"1"_s, u"--no-audio"_s},
             u"--audio-track needs sound: it cannot be used with --no-audio"_s);
         const QString notATrack =

@@ -1,5 +1,6 @@
 // Following a batch's console output: current file, progress, errors. The
 // transcripts are what "sh -v" and the converter print.
+#include "convert/BatchProgress.h"
 #include "convert/ConsoleLineSplitter.h"
 #include "convert/ConversionProgress.h"
 #include "convert/ShellQuote.h"
@@ -150,6 +151,33 @@ private slots:
         QCOMPARE(model.currentFileText(), QStringLiteral("Finished!"));
         QCOMPARE(model.caption(), QStringLiteral("Converting Video Files...Finished!"));
         QCOMPARE(model.errorMessages(), QString());
+    }
+
+    // A copy is told by the converter's own line; the row shows it only when
+    // it ends converted.
+    void copiedRowsAreShownAsCopies() {
+        const QList<BatchRow> rows{{QStringLiteral("/v/a.mp4"), 10},
+                                   {QStringLiteral("/v/b.mp4"), 10},
+                                   {QStringLiteral("/v/c.mp4"), 10}};
+        BatchProgress batch(Converter, TrackDrop, rows);
+        batch.feed(0,
+                   QByteArray(echoOf(rows[0].inputPath, QStringLiteral("/o/a.m4v")) +
+                              "Copied (already suits the device); cut at key frames: 00:00:04.800 "
+                              "to 00:00:11.000\n" +
+                              success(3)));
+        batch.feed(0,
+                   QByteArray(echoOf(rows[1].inputPath, QStringLiteral("/o/b.m4v")) + success(3)));
+        batch.feed(
+            0,
+            QByteArray(echoOf(rows[2].inputPath, QStringLiteral("/o/c.m4v")) +
+                       "Copied (already suits the device)\n/v/c.mp4: No space left on device\n"));
+        batch.finishLane(0);
+        QCOMPARE(RowStatusText(batch.rows()[0]),
+                 QStringLiteral("Copied (already suits the device)"));
+        QCOMPARE(batch.rows()[0].copyNote,
+                 QStringLiteral("cut at key frames: 00:00:04.800 to 00:00:11.000"));
+        QCOMPARE(RowStatusText(batch.rows()[1]), QStringLiteral("Converted"));
+        QCOMPARE(RowStatusText(batch.rows()[2]), QStringLiteral("Failed"));
     }
 
     void unknownLengthKeepsThePreviousMaximum() {
