@@ -2,6 +2,7 @@
 
 #include "Components/TrackDrop/IpodLock.h"
 #include "Components/TrackDrop/IpodModel.h"
+#include "Components/TrackDrop/IpodTrackTags.h"
 #include "Components/TrackDrop/Mp4Info.h"
 #include "Components/TrackDrop/SafeFiles.h"
 
@@ -47,6 +48,43 @@ using GlibText = std::unique_ptr<gchar, StringDeleter>;
 std::string databasePath(const std::string &mountPoint) {
     return mountPoint + "/iPod_Control/iTunes/iTunesDB";
 }
+
+// The artwork database, which a database write rewrites beside the
+// iTunesDB (the pictures themselves go into .ithmb files, where new ones
+// are appended).
+std::string artworkDatabasePath(const std::string &mountPoint) {
+    const GlibText folder(itdb_get_artwork_dir(mountPoint.c_str()));
+    return folder ? std::string(folder.get()) + "/ArtworkDB"
+                  : mountPoint + "/iPod_Control/Artwork/ArtworkDB";
+}
+
+// The artwork database as it was before a write, to be put back with the
+// iTunesDB should the write not go through: the iTunesDB's tracks name
+// their pictures by the numbers the artwork database gives them.
+class ArtworkBefore {
+public:
+    explicit ArtworkBefore(const std::string &mountPoint)
+        : m_path(artworkDatabasePath(mountPoint)) {
+        struct stat info {};
+        std::string ignored;
+        m_absent = ::lstat(m_path.c_str(), &info) != 0 && errno == ENOENT;
+        m_read = !m_absent && readFile(m_path, m_bytes, ignored);
+    }
+
+    void putBack() const {
+        std::string ignored;
+        if (m_read)
+            replaceFile(m_path, m_bytes, ignored);
+        else if (m_absent)
+            ::unlink(m_path.c_str());
+    }
+
+private:
+    std::string m_path;
+    std::string m_bytes;
+    bool m_absent = false;
+    bool m_read = false;
+};
 
 std::string messageOf(GError *error) {
     std::string text = error && error->message ? error->message : "unknown error";
@@ -187,10 +225,10 @@ bool listsMark(Itdb_iTunesDB *database, const std::string &mark) {
     return false;
 }
 
-// Fills a new track for the file; false with the reason when the iPod
-// cannot take it.
+// Fills a new track for the file, and `cover` with its cover picture's
+// bytes if it has one; false with the reason when the iPod cannot take it.
 bool describe(const std::string &file, const IpodModel &model, Itdb_Track *track,
-              std::string &error) {
+              std::string &cover, std::string &error) {
     struct stat info {};
     if (::stat(file.c_str(), &info) != 0) {
         error = "it cannot be read (" + errnoText(errno) + ")";
@@ -200,7 +238,7 @@ bool describe(const std::string &file, const IpodModel &model, Itdb_Track *track
         error = "the iPod takes files of up to 4 GB";
         return false;
     }
-    const Mp4Info media = readMp4Info(file);
+    Mp4Info media = readMp4Info(file);
     if (!media.valid) {
         error = "it is not an MP4 file, which is all the iPod plays";
         return false;
@@ -209,10 +247,9 @@ bool describe(const std::string &file, const IpodModel &model, Itdb_Track *track
         error = "an " + model.name + " cannot play video";
         return false;
     }
-    GlibText title(g_utf8_make_valid(nameWithoutExtension(file).c_str(), -1));
-    track->title = g_strdup(title.get());
+    describeFromTags(media.tags, media.hasVideo, nameWithoutExtension(file), track);
+    cover = std::move(media.tags.cover);
     track->filetype = g_strdup(media.hasVideo ? "MPEG-4 video file" : "AAC audio file");
-    track->mediatype = media.hasVideo ? ITDB_MEDIATYPE_MOVIE : ITDB_MEDIATYPE_AUDIO;
     track->movie_flag = media.hasVideo ? 1 : 0;
     track->tracklen = media.durationMs > INT32_MAX ? INT32_MAX : gint32(media.durationMs);
     track->size = guint32(info.st_size);
@@ -324,7 +361,8 @@ bool addToIpod(const std::string &mountPoint, const std::string &file, std::stri
         return true; // added by an earlier hand-off whose end went unseen
 
     Itdb_Track *track = itdb_track_new();
-    if (!describe(file, *model, track, error)) {
+    std::string cover;
+    if (!describe(file, *model, track, cover, error)) {
         itdb_track_free(track);
         return false;
     }
@@ -340,6 +378,9 @@ bool addToIpod(const std::string &mountPoint, const std::string &file, std::stri
     itdb_track_add(database.get(), track, -1);
     itdb_playlist_add_track(itdb_playlist_mpl(database.get()), track, -1);
     const std::uint64_t dbid = track->dbid;
+    // Written with the database below; a picture the iPod cannot take
+    // leaves the track without artwork, never the file unadded.
+    setArtwork(database.get(), track, cover);
 
     GError *failure = nullptr;
     const GlibText place(itdb_cp_get_dest_filename(track, nullptr, file.c_str(), &failure));
@@ -363,6 +404,7 @@ bool addToIpod(const std::string &mountPoint, const std::string &file, std::stri
     }
 
     const QuietWhileWriting quiet;
+    const ArtworkBefore artwork(mountPoint);
     const bool written = itdb_write(database.get(), &failure);
     const std::string writeError = written ? std::string() : messageOf(failure);
     database.reset();
@@ -381,6 +423,7 @@ bool addToIpod(const std::string &mountPoint, const std::string &file, std::stri
                 backupPath(mountPoint);
         return false;
     }
+    artwork.putBack();
     error = !written ? "the iPod's database could not be written (" + writeError +
                            "); it was left as it was"
             : unchanged ? "the iPod's database did not take it; it was left as it was"

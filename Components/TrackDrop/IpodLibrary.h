@@ -24,9 +24,12 @@ bool prepareIpod(const std::string &mountPoint, std::string &error);
 std::string ipodFullReason(std::uint64_t available, std::uint64_t fileSize);
 
 // Copies `file` (absolute) onto the iPod and lists it in the database's
-// main list: a movie when it has video, titled by its name without the
-// extension, with its length and size. On failure the database and the
-// iPod are as they were, and `error` says why.
+// main list, with its length and size, as what its tags say: a movie, TV
+// episode (with show, season and episode) or music video, with its title
+// (else its name without the extension) and its cover as artwork where
+// the iPod shows artwork; without tags a movie, or a song without video.
+// On failure the database, its artwork and the iPod are as they were, and
+// `error` says why.
 bool addToIpod(const std::string &mountPoint, const std::string &file, std::string &error);
 
 } // namespace trackdrop

@@ -1,5 +1,7 @@
 #include "Components/TrackDrop/Mp4Info.h"
 
+#include "Components/TrackDrop/Mp4Boxes.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <string_view>
@@ -11,13 +13,6 @@ namespace {
 
 // A movie box larger than this is not something our converter writes.
 constexpr std::uint64_t MaxMovieBox = 64u << 20;
-
-std::uint64_t bigEndian(std::string_view bytes, std::size_t at, std::size_t count) {
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
 
 bool readAt(int fd, std::uint64_t offset, char *buffer, std::size_t count) {
     while (count > 0) {
@@ -33,36 +28,8 @@ bool readAt(int fd, std::uint64_t offset, char *buffer, std::size_t count) {
     return true;
 }
 
-struct Box {
-    std::string_view type;
-    std::string_view content;
-};
-
-// The boxes one after another in `bytes`; stops at the first that does
-// not fit.
-template<typename Visit>
-void forEachBox(std::string_view bytes, Visit visit) {
-    std::size_t at = 0;
-    while (bytes.size() - at >= 8) {
-        std::uint64_t size = bigEndian(bytes, at, 4);
-        std::size_t header = 8;
-        if (size == 1) {
-            if (bytes.size() - at < 16)
-                return;
-            size = bigEndian(bytes, at + 8, 8);
-            header = 16;
-        } else if (size == 0) {
-            size = bytes.size() - at;
-        }
-        if (size < header || size > bytes.size() - at)
-            return;
-        visit(Box{bytes.substr(at + 4, 4), bytes.substr(at + header, size - header)});
-        at += size;
-    }
-}
-
 void readMovie(std::string_view movie, Mp4Info &info) {
-    forEachBox(movie, [&info](const Box &box) {
+    forEachBox(movie, [&info](const Mp4Box &box) {
         if (box.type == "mvhd" && box.content.size() >= 20) {
             // version and flags, then two times, the time scale and the
             // duration: 32-bit fields in version 0, 64-bit times and
@@ -77,10 +44,10 @@ void readMovie(std::string_view movie, Mp4Info &info) {
             if (scale > 0 && !unknown)
                 info.durationMs = static_cast<std::int64_t>(duration * 1000 / scale);
         } else if (box.type == "trak") {
-            forEachBox(box.content, [&info](const Box &part) {
+            forEachBox(box.content, [&info](const Mp4Box &part) {
                 if (part.type != "mdia")
                     return;
-                forEachBox(part.content, [&info](const Box &media) {
+                forEachBox(part.content, [&info](const Mp4Box &media) {
                     // version and flags, a pre-defined word, then the handler type.
                     if (media.type == "hdlr" && media.content.size() >= 12 &&
                         media.content.substr(8, 4) == "vide")
@@ -89,6 +56,7 @@ void readMovie(std::string_view movie, Mp4Info &info) {
             });
         }
     });
+    info.tags = readMp4Tags(movie);
 }
 
 } // namespace

@@ -51,9 +51,12 @@ std::string chosenIpod() {
     return mountPoint;
 }
 
-// libgpod and GLib report through GLib's log; TrackDrop's only output is
-// its own line.
+// libgpod and GLib report through GLib's log and print functions (a
+// picture file of the artwork that could not be written, say, while the
+// rest went through); TrackDrop's only output is its own line.
 void silenceGlib() {
+    g_set_print_handler([](const gchar *) {});
+    g_set_printerr_handler([](const gchar *) {});
     g_log_set_default_handler([](const gchar *, GLogLevelFlags, const gchar *, gpointer) {},
                               nullptr);
     g_log_set_writer_func(

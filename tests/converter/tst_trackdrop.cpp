@@ -2,6 +2,8 @@
 // database (test iPods laid out and read back by libgpod), or to the
 // Mobivert playlist in the user's music folder.
 #include "Components/TrackDrop/IpodLibrary.h"
+#include "Components/TrackDrop/Mp4Info.h"
+#include "Components/TrackDrop/Mp4Tags.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
@@ -17,7 +19,51 @@ using namespace Qt::StringLiterals;
 
 namespace {
 const QString Guid = QStringLiteral("0x000A27001A2B3C4D");
+
+// MP4 boxes for the tag reader: a 32-bit size, the type, the content.
+QByteArray bigEndian32(quint32 value) {
+    QByteArray bytes(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = char(value >> (24 - 8 * i));
+    return bytes;
 }
+
+QByteArray box(const QByteArray &type, const QByteArray &content) {
+    return bigEndian32(quint32(content.size() + 8)) + type + content;
+}
+
+QByteArray data(quint32 kind, const QByteArray &value) {
+    return box("data", bigEndian32(kind) + bigEndian32(0) + value);
+}
+
+QByteArray text(const QByteArray &type, const QByteArray &value) {
+    return box(type, data(1, value));
+}
+
+// The content of a movie box holding the tag list `items`.
+QByteArray movieWith(const QByteArray &items, bool quickTimeMeta = false) {
+    const QByteArray handler = box("hdlr", QByteArray(8, '\0') + "mdirappl" + QByteArray(9, '\0'));
+    const QByteArray meta =
+        (quickTimeMeta ? QByteArray() : bigEndian32(0)) + handler + box("ilst", items);
+    return box("mvhd", QByteArray(100, '\0')) + box("udta", box("meta", meta));
+}
+
+QString summary(const trackdrop::Mp4Tags &tags) {
+    const auto number = [](const std::optional<quint32> &value) {
+        return value ? QString::number(*value) : QString();
+    };
+    return QStringList{QString::fromStdString(tags.title),
+                       QString::fromStdString(tags.show),
+                       QString::fromStdString(tags.episodeId),
+                       QString::fromStdString(tags.sortTitle),
+                       QString::fromStdString(tags.sortShow),
+                       number(tags.mediaKind),
+                       number(tags.season),
+                       number(tags.episode),
+                       QString::fromLatin1(QByteArray::fromStdString(tags.cover).toHex())}
+        .join(u'|');
+}
+} // namespace
 
 class TrackDropTest : public QObject {
     Q_OBJECT
@@ -42,6 +88,12 @@ private slots:
     void fullIpodSaysWhatItKeeps_data();
     void fullIpodSaysWhatItKeeps();
     void failedConversionIsNotHandedOff();
+    void readsTags_data();
+    void readsTags();
+    void handsOffWithTags_data();
+    void handsOffWithTags();
+    void artworkThatCannotBeWritten();
+    void failedWriteLeavesArtwork();
 
     void startsPlaylist();
     void listsFileOnce_data();
@@ -63,12 +115,16 @@ private:
     // A test iPod in the home: a 5th generation iPod, or a classic with or
     // without its FirewireGuid.
     QString ipod(const QString &model = QStringLiteral("MA446"), const QString &guid = {});
+    // A file as the converter makes it for the iPod: tags are ffmpeg's
+    // metadata ("show=Some Show"), the cover a picture file or none.
+    bool makeTaggedFile(const QString &file, const QStringList &tags, const QString &cover);
 
     std::unique_ptr<TestHome> m_home;
     QString m_videos; // a folder with a converted file in it
     QString m_file;   // its absolute path
     QTemporaryDir m_clips;
     QString m_video, m_audio; // converted files: MP4 with video, and sound only
+    QString m_jpeg, m_png;    // cover pictures
 };
 
 ProgramResult TrackDropTest::trackDrop(const QStringList &arguments,
@@ -86,6 +142,14 @@ void TrackDropTest::initTestCase() {
     m_audio = m_clips.filePath(QStringLiteral("tone.m4a"));
     QVERIFY(MakeClip(m_video, {1.0, 160, 120, 25, true, true, {}}));
     QVERIFY(MakeClip(m_audio, {1.5, 160, 120, 25, false, true, {}}));
+    m_jpeg = m_clips.filePath(QStringLiteral("cover.jpg"));
+    m_png = m_clips.filePath(QStringLiteral("cover.png"));
+    for (const QString &cover : {m_jpeg, m_png}) {
+        QCOMPARE(RunProgram(u"ffmpeg"_s, {u"-v"_s, u"error"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
+                                          u"testsrc2=size=120x90"_s, u"-frames:v"_s, u"1"_s, cover})
+                     .exitCode,
+                 0);
+    }
 }
 
 QString TrackDropTest::ipod(const QString &model, const QString &guid) {
@@ -515,6 +579,176 @@ void TrackDropTest::failedConversionIsNotHandedOff() {
     QCOMPARE(result.exitCode, 3);
     QCOMPARE(ReadIpodTracks(folder)->size(), 0);
     QVERIFY(!QFileInfo::exists(playlist()));
+}
+
+void TrackDropTest::readsTags_data() {
+    QTest::addColumn<QByteArray>("movie"); // the movie box's content
+    QTest::addColumn<QString>("expected"); // summary(): texts, kind, season, episode, cover
+
+    const QByteArray jpeg("\xff\xd8\xff\xe0", 4);
+    const QByteArray every = text("\xa9nam", "The Title") + text("tvsh", "Some Show") +
+                             text("tven", "S02E05") + text("sonm", "Title, The") +
+                             text("sosn", "Show, Some") + box("stik", data(21, "\x0a")) +
+                             box("tvsn", data(21, bigEndian32(2))) +
+                             box("tves", data(21, bigEndian32(5))) + box("covr", data(13, jpeg));
+    QTest::newRow("every tag")
+        << movieWith(every)
+        << u"The Title|Some Show|S02E05|Title, The|Show, Some|10|2|5|ffd8ffe0"_s;
+    QTest::newRow("QuickTime meta box")
+        << movieWith(text("\xa9nam", "Clip"), true) << u"Clip||||||||"_s;
+    QTest::newRow("first picture of the cover")
+        << movieWith(box("covr", data(1, "caption") + data(0, "plain") + data(0, jpeg) +
+                                     data(14, "\x89PNG\r\n\x1a\n")))
+        << u"||||||||ffd8ffe0"_s;
+    QTest::newRow("values of the wrong kind or size")
+        << movieWith(text("tvsh", QByteArray("Show\0junk", 9)) + box("\xa9nam", data(21, "x")) +
+                     box("stik", data(21, "\x00\x0a\x00")) +
+                     box("tvsn", data(21, QByteArray("\x00\x00\x00\x01\x00\x00\x00\x00", 8))) +
+                     box("tves", box("data", "short")) + box("covr", data(13, {})))
+        << u"|Show|||||||"_s;
+    QTest::newRow("64-bit sizes") << movieWith(bigEndian32(1) + "\xa9nam" + bigEndian32(0) +
+                                               bigEndian32(36) + data(1, "Wide"))
+                                  << u"Wide||||||||"_s;
+    QTest::newRow("size 0 runs to the end")
+        << movieWith(text("tvsh", "Show") + bigEndian32(0) + "\xa9nam" + data(1, "Last"))
+        << u"Last|Show|||||||"_s;
+    QTest::newRow("box larger than what holds it")
+        << movieWith(text("tvsh", "Show") + bigEndian32(1000) + "\xa9nam" + data(1, "Lost"))
+        << u"|Show|||||||"_s;
+    QTest::newRow("64-bit size near the top")
+        << movieWith(text("tvsh", "Show") + bigEndian32(1) + "\xa9nam" + bigEndian32(0xffffffff) +
+                     bigEndian32(0xfffffff0) + data(1, "Lost"))
+        << u"|Show|||||||"_s;
+    QTest::newRow("size smaller than its header")
+        << movieWith(text("tvsh", "Show") + bigEndian32(4) + "\xa9nam" + data(1, "Lost"))
+        << u"|Show|||||||"_s;
+    QTest::newRow("cut off") << movieWith(every).chopped(5) << u"||||||||"_s;
+    QTest::newRow("no tags") << box("mvhd", QByteArray(100, '\0')) << u"||||||||"_s;
+}
+
+void TrackDropTest::readsTags() {
+    QFETCH(QByteArray, movie);
+    QFETCH(QString, expected);
+    QCOMPARE(summary(trackdrop::readMp4Tags(movie.toStdString())), expected);
+}
+
+bool TrackDropTest::makeTaggedFile(const QString &file, const QStringList &tags,
+                                   const QString &cover) {
+    QStringList ffmpeg{u"-v"_s,    u"error"_s, u"-f"_s,
+                       u"lavfi"_s, u"-i"_s,    u"testsrc2=size=160x120:rate=25:duration=1"_s};
+    if (!cover.isEmpty())
+        ffmpeg << u"-i"_s << cover << u"-map"_s << u"0"_s << u"-map"_s << u"1"_s << u"-c:v:1"_s
+               << u"copy"_s << u"-disposition:v:1"_s << u"attached_pic"_s;
+    for (const QString &tag : tags)
+        ffmpeg << u"-metadata"_s << tag;
+    ffmpeg << u"-c:v:0"_s << u"libx264"_s << u"-f"_s << u"ipod"_s << file;
+    return RunProgram(u"ffmpeg"_s, ffmpeg).exitCode == 0;
+}
+
+void TrackDropTest::handsOffWithTags_data() {
+    QTest::addColumn<QStringList>("tags"); // ffmpeg's metadata keys
+    QTest::addColumn<QString>("cover");    // "jpeg", "png", "unreadable" or none
+    QTest::addColumn<quint32>("mediatype");
+    QTest::addColumn<QStringList>("expected"); // title, show, episode id, album, artist
+    QTest::addColumn<int>("season");
+    QTest::addColumn<int>("episode");
+
+    const QStringList episode{u"title=The Title"_s, u"show=Some Show"_s,    u"season_number=2"_s,
+                              u"episode_sort=5"_s,  u"episode_id=S02E05"_s, u"media_type=10"_s};
+    const QStringList shown{u"The Title"_s, u"Some Show"_s, u"S02E05"_s, u"Some Show"_s,
+                            u"Some Show"_s};
+    QTest::newRow("TV episode") << episode << u"jpeg"_s << TvShowType() << shown << 2 << 5;
+    QTest::newRow("TV episode, cover that does not read")
+        << episode << u"unreadable"_s << TvShowType() << shown << 2 << 5;
+    QTest::newRow("music video") << QStringList{u"title=Ärger – Live"_s, u"media_type=6"_s}
+                                 << u"png"_s << MusicVideoType()
+                                 << QStringList{u"Ärger – Live"_s, {}, {}, {}, {}} << 0 << 0;
+    QTest::newRow("movie") << QStringList{u"title=A Film"_s, u"media_type=9"_s} << u"jpeg"_s
+                           << MovieType() << QStringList{u"A Film"_s, {}, {}, {}, {}} << 0 << 0;
+    QTest::newRow("no tags") << QStringList() << QString() << MovieType()
+                             << QStringList{u"holiday"_s, {}, {}, {}, {}} << 0 << 0;
+}
+
+void TrackDropTest::handsOffWithTags() {
+    QFETCH(QStringList, tags);
+    QFETCH(QString, cover);
+    QFETCH(quint32, mediatype);
+    QFETCH(QStringList, expected);
+    QFETCH(int, season);
+    QFETCH(int, episode);
+    const QString file = m_videos + u"/holiday.m4v"_s;
+    QVERIFY(makeTaggedFile(file, tags,
+                           cover == u"png"   ? m_png
+                           : cover.isEmpty() ? QString()
+                                             : m_jpeg));
+    if (cover == u"unreadable") { // the JPEG's bytes after its first marker, spoilt
+        QByteArray bytes = ReadFileBytes(file);
+        const qsizetype picture = bytes.indexOf("\xff\xd8\xff", bytes.indexOf("covr"));
+        QVERIFY(picture > 0);
+        bytes.replace(picture + 2, 64, QByteArray(64, 'x'));
+        QVERIFY(WriteFileBytes(file, bytes));
+    } else if (!cover.isEmpty()) {
+        QCOMPARE(trackdrop::readMp4Info(file.toStdString()).tags.cover,
+                 ReadFileBytes(cover == u"png" ? m_png : m_jpeg).toStdString());
+    }
+    const QString folder = ipod(u"MB029"_s, Guid);
+    const ProgramResult result = trackDrop({u"--ipod"_s, folder, file});
+    QCOMPARE(result.output, QByteArray());
+    QCOMPARE(result.exitCode, 0);
+
+    const std::optional<QList<IpodTrack>> tracks = ReadIpodTracks(folder);
+    QVERIFY(tracks && tracks->size() == 1);
+    const IpodTrack &track = tracks->first();
+    QCOMPARE(track.mediatype, mediatype);
+    QCOMPARE((QStringList{track.title, track.tvShow, track.episodeId, track.album, track.artist}),
+             expected);
+    QCOMPARE(int(track.season), season);
+    QCOMPARE(int(track.episode), episode);
+    QCOMPARE(track.artworkWidth > 0, cover == u"jpeg" || cover == u"png");
+    QCOMPARE(ReadFileBytes(track.file), ReadFileBytes(file));
+}
+
+// Room for the file and its database but not for its pictures: the file
+// is added, without a word, and the track goes without (all) its artwork.
+void TrackDropTest::artworkThatCannotBeWritten() {
+    const QString file = m_videos + u"/episode.m4v"_s;
+    QVERIFY(makeTaggedFile(file, {u"media_type=10"_s, u"show=Some Show"_s}, m_jpeg));
+    const QString folder = ipod(u"MB029"_s, Guid);
+    const QString limit = QString::number(QFileInfo(file).size() + 65536);
+    const ProgramResult result =
+        trackDrop({u"--fsize="_s + limit, TestPaths::trackDrop(), u"--ipod"_s, folder, file},
+                  QProcessEnvironment::systemEnvironment(), u"prlimit"_s);
+    QCOMPARE(result.output, QByteArray());
+    QCOMPARE(result.exitCode, 0);
+    const QList<IpodTrack> tracks = *ReadIpodTracks(folder);
+    QCOMPARE(tracks.size(), 1);
+    QCOMPARE(tracks[0].tvShow, u"Some Show"_s);
+}
+
+// The artwork database is written before the iTunesDB: when the iTunesDB's
+// write fails, both are as they were.
+void TrackDropTest::failedWriteLeavesArtwork() {
+    const QString folder = ipod(u"MB029"_s, Guid);
+    const QString first = m_videos + u"/first.m4v"_s, second = m_videos + u"/second.m4v"_s;
+    QVERIFY(makeTaggedFile(first, {u"title=First"_s}, m_jpeg));
+    QVERIFY(makeTaggedFile(second, {u"title=Second"_s}, m_png));
+    QCOMPARE(trackDrop({u"--ipod"_s, folder, first}).exitCode, 0);
+    const QString artworkDatabase = folder + u"/iPod_Control/Artwork/ArtworkDB"_s;
+    const QByteArray database = IpodDatabase(folder), artwork = ReadFileBytes(artworkDatabase);
+    QVERIFY(!artwork.isEmpty());
+
+    // The first rename puts the new artwork database in place, the second
+    // the iTunesDB.
+    const ProgramResult result = trackDrop(
+        {u"-qq"_s, u"-f"_s, u"-o"_s, u"/dev/null"_s, u"-e"_s, u"trace=rename"_s, u"-e"_s,
+         u"inject=rename:error=EIO:when=2"_s, TestPaths::trackDrop(), u"--ipod"_s, folder, second},
+        QProcessEnvironment::systemEnvironment(), u"strace"_s);
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.output.contains("could not be written"), result.output.constData());
+    QCOMPARE(IpodDatabase(folder), database);
+    QCOMPARE(ReadFileBytes(artworkDatabase), artwork);
+    QCOMPARE(ReadIpodTracks(folder)->size(), 1);
+    QVERIFY(ReadIpodTracks(folder)->first().artworkWidth > 0);
 }
 
 QTEST_GUILESS_MAIN(TrackDropTest)

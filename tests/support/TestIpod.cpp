@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include <glib-object.h>
 #include <gpod/itdb.h>
 
 namespace {
@@ -64,10 +65,29 @@ std::optional<QList<IpodTrack>> ReadIpodTracks(const QString &folder) {
     for (GList *item = database->tracks; item; item = item->next) {
         Itdb_Track *track = static_cast<Itdb_Track *>(item->data);
         gchar *file = itdb_filename_on_ipod(track);
-        tracks.append({QString::fromUtf8(track->title), track->mediatype, track->tracklen,
-                       track->size, file ? QFile::decodeName(file) : QString(), track->dbid,
-                       main && itdb_playlist_contains_track(main, track)});
+        IpodTrack read{QString::fromUtf8(track->title),
+                       track->mediatype,
+                       track->tracklen,
+                       track->size,
+                       file ? QFile::decodeName(file) : QString(),
+                       track->dbid,
+                       main && itdb_playlist_contains_track(main, track),
+                       QString::fromUtf8(track->tvshow),
+                       QString::fromUtf8(track->album),
+                       QString::fromUtf8(track->artist),
+                       QString::fromUtf8(track->tvepisode),
+                       track->season_nr,
+                       track->episode_nr};
         g_free(file);
+        // A GdkPixbuf, asked by property: gdk-pixbuf's header brings GIO's,
+        // which do not build beside Qt's keywords.
+        if (gpointer picture = itdb_track_has_thumbnails(track)
+                                   ? itdb_track_get_thumbnail(track, -1, -1)
+                                   : nullptr) {
+            g_object_get(picture, "width", &read.artworkWidth, nullptr);
+            g_object_unref(picture);
+        }
+        tracks.append(read);
     }
     return tracks;
 }
@@ -92,4 +112,12 @@ quint32 MovieType() {
 
 quint32 AudioType() {
     return ITDB_MEDIATYPE_AUDIO;
+}
+
+quint32 TvShowType() {
+    return ITDB_MEDIATYPE_TVSHOW;
+}
+
+quint32 MusicVideoType() {
+    return ITDB_MEDIATYPE_MUSICVIDEO;
 }

@@ -24,6 +24,11 @@ struct IpodTrack {
     QString file; // where its file is on the iPod; empty without one
     quint64 dbid = 0;
     bool inMainList = false;
+    // What its tags set: for a TV episode the show (also as album and
+    // artist), season, episode and episode id.
+    QString tvShow, album, artist, episodeId;
+    quint32 season = 0, episode = 0;
+    int artworkWidth = 0; // its artwork's picture as libgpod reads it back; 0 without
 
     friend bool operator==(const IpodTrack &, const IpodTrack &) = default;
 };
@@ -36,6 +41,9 @@ std::optional<QList<IpodTrack>> ReadIpodTracks(const QString &folder);
 QByteArray IpodDatabase(const QString &folder);
 QStringList IpodMusicFiles(const QString &folder);
 
-// ITDB_MEDIATYPE_MOVIE and ITDB_MEDIATYPE_AUDIO.
+// ITDB_MEDIATYPE_MOVIE, ITDB_MEDIATYPE_AUDIO, ITDB_MEDIATYPE_TVSHOW and
+// ITDB_MEDIATYPE_MUSICVIDEO.
 quint32 MovieType();
 quint32 AudioType();
+quint32 TvShowType();
+quint32 MusicVideoType();
