@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="g++ cmake ninja-build make pkg-config
-qt6-base-dev libqt6svg6 libmediainfo-dev mediainfo libgpod-dev
+qt6-base-dev libqt6svg6 libmediainfo-dev mediainfo libgpod-dev libgdk-pixbuf-2.0-dev
 ffmpeg libavcodec-extra libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
 fonts-dejavu-core dbus-daemon
 xvfb xauth imagemagick
