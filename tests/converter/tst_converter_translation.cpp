@@ -305,6 +305,16 @@ void ConverterTranslationTest::refused_data() {
     QTest::newRow("two passes without a bit rate")
         << QStringLiteral("-i a.avi -vcodec mpeg4 -twopass -y b.mp4")
         << QStringLiteral("Option 'twopass' needs a video bit rate (-b)");
+    QTest::newRow("kind") << QStringLiteral("-i a.avi -kind film -y b.m4v")
+                          << QStringLiteral("-kind: expected movie, tv or musicvideo, not 'film'");
+    for (const char *number : {"-1", "two", "2.5"}) {
+        QTest::addRow("season %s", number)
+            << QStringLiteral("-i a.avi -season %1 -y b.m4v").arg(QLatin1String(number))
+            << QStringLiteral("-season: expected a whole number, not '%1'")
+                   .arg(QLatin1String(number));
+    }
+    QTest::newRow("episode") << QStringLiteral("-i a.avi -episode 1e3 -y b.m4v")
+                             << QStringLiteral("-episode: expected a whole number, not '1e3'");
     for (const char *size : {"6M", "0", "-5", "1e6"}) {
         QTest::addRow("fit size %s", size)
             << QStringLiteral("-i a.avi -b 700k -fitsize %1 -y b.mp4").arg(QLatin1String(size))
