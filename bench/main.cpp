@@ -6,6 +6,7 @@
 #include "bench/BenchTools.h"
 #include "bench/ConsoleBench.h"
 #include "bench/ConverterBench.h"
+#include "bench/CopyBench.h"
 #include "bench/FrameBench.h"
 #include "bench/LanesBench.h"
 #include "bench/QualityBench.h"
@@ -56,6 +57,8 @@ int main(int argc, char **argv) {
         {QStringLiteral("frames"), QStringLiteral("A frame of a 1080p H.264 file"), RunFrameBench},
         {QStringLiteral("sources"), QStringLiteral("Sources of today against HandBrakeCLI"),
          RunSourcesBench},
+        {QStringLiteral("copy"),
+         QStringLiteral("A source that suits the device: copied or encoded"), RunCopyBench},
         // Further sections follow here, each with its own name.
     };
 
