@@ -2,6 +2,7 @@
 // popup menus of the list area.
 #include "filelist/FileListController.h"
 #include "filelist/FileListItems.h"
+#include "filelist/MediaDescriptionEditor.h"
 #include "filelist/frmFileProperties.h"
 #include "platform/PathBytes.h"
 #include "tests/filelist/SampleFiles.h"
@@ -16,6 +17,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
@@ -257,6 +259,7 @@ private slots:
         QMap<QString, QString> found;
         QStringList sounds, subtitles;
         bool soundsEnabled = false, subtitlesEnabled = true;
+        QStringList automatic, chosen; // kind, placeholders, show box enabled
         prompts.dialogHandler = [&](QDialog *dialog) {
             auto *properties = qobject_cast<frmFileProperties *>(dialog);
             if (!properties)
@@ -267,11 +270,27 @@ private slots:
             soundsEnabled = properties->cmbAudioTrack->isEnabled();
             subtitlesEnabled = properties->cmbSubtitleTrack->isEnabled();
             properties->cmbAudioTrack->setCurrentIndex(1);
+            MediaDescriptionEditor *media = properties->mediaEditor;
+            if (!media) // a file without a row, or without a picture
+                return int(QDialog::Accepted);
+            const auto state = [media] {
+                return QStringList{media->cmbKind->currentText(),
+                                   media->txtTitle->placeholderText(),
+                                   media->txtShow->placeholderText(),
+                                   media->txtSeason->placeholderText() + u'/' +
+                                       media->txtEpisode->placeholderText(),
+                                   media->txtShow->isEnabled() ? u"show"_s : u"no show"_s};
+            };
+            automatic = state();
+            media->cmbKind->setCurrentIndex(3);
+            chosen = state();
+            media->txtTitle->setText(u" Mine "_s);
             return int(QDialog::Accepted);
         };
         auto window = OpenMainWindow();
         FileListRow row;
         row.Filepath = mkv;
+        row.Filename = u"Some Show S02E05 The Title"_s;
         row.SubtitleTrack = QStringLiteral("eng");
         QTreeWidgetItem *item = AppendFileListRow(window->lvwVideoFiles);
         WriteFileListRow(item, row);
@@ -294,6 +313,15 @@ private slots:
         // choice keeps the row's own language.
         QCOMPARE(ReadFileListRow(item).AudioTrack, u"1"_s);
         QCOMPARE(ReadFileListRow(item).SubtitleTrack, u"eng"_s);
+        // What the file is to the device: the name's episode until the user
+        // chose otherwise, and then the user's choice, kept with the row.
+        QCOMPARE(automatic, (QStringList{u"Automatic (TV Show)"_s, u"The Title"_s, u"Some Show"_s,
+                                         u"2/5"_s, u"show"_s}));
+        QCOMPARE(chosen,
+                 (QStringList{
+                     u"Music Video"_s, u"Some Show S02E05 The Title"_s, {}, u"/"_s, u"no show"_s}));
+        QCOMPARE(ReadFileListRow(item).Media,
+                 (MediaDescription{MediaKind::MusicVideo, u"Mine"_s, {}, {}, {}}));
 
         ShowFileProperties(SampleFiles::makeTextAsAvi(folder), nullptr);
         QCOMPARE(found, (QMap<QString, QString>{
