@@ -91,6 +91,9 @@ private slots:
             << QByteArray("[General]\nDeinterlace=Sometimes\nBurnSubtitles=yes\n")
             << int(Deinterlace::Automatic) << false
             << QByteArray("[General]\nDeinterlace=Sometimes\nBurnSubtitles=1\n");
+        QTest::newRow("always re-encode")
+            << QByteArray("[General]\nAlwaysEncode=1\n") << int(Deinterlace::Automatic) << false
+            << QByteArray("[General]\nAlwaysEncode=1\nBurnSubtitles=1\n");
     }
 
     void pictureOptions() {
@@ -102,7 +105,8 @@ private slots:
         const QString data = home.makeFolder(QStringLiteral("data"));
         QVERIFY(before.isEmpty() || WriteFileBytes(SettingsFile::path(data), before));
         SettingsFile::PictureOptions options = SettingsFile::readPictureOptions(data);
-        QCOMPARE(options, (SettingsFile::PictureOptions{Deinterlace(deinterlace), burnSubtitles}));
+        QCOMPARE(options, (SettingsFile::PictureOptions{Deinterlace(deinterlace), burnSubtitles,
+                                                        before.contains("AlwaysEncode=1")}));
         QVERIFY(SettingsFile::writePictureOptions(data, options));
         QCOMPARE(QFile::exists(SettingsFile::path(data)), !before.isEmpty());
         options.burnSubtitles = !options.burnSubtitles;
