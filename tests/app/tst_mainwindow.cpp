@@ -539,10 +539,16 @@ private slots:
         batch.outputFolder = QStringLiteral("/videos/psp");
         batch.filesAtOnce = 3;
         for (const QString &name : {QStringLiteral("done"), QStringLiteral("left")}) {
-            batch.rows.append({name, QStringLiteral("AVC"), QStringLiteral("00:01:00"),
-                               QStringLiteral("640x480"), QStringLiteral("00:00:05"),
-                               QStringLiteral("00:00:50"), u"/in/" + name + u".mp4",
-                               QStringLiteral("2"), QStringLiteral("eng")});
+            batch.rows.append({name,
+                               QStringLiteral("AVC"),
+                               QStringLiteral("00:01:00"),
+                               QStringLiteral("640x480"),
+                               QStringLiteral("00:00:05"),
+                               QStringLiteral("00:00:50"),
+                               u"/in/" + name + u".mp4",
+                               QStringLiteral("2"),
+                               QStringLiteral("eng"),
+                               {}});
             batch.outputPaths.append(u"/videos/psp/" + name + u".MP4");
         }
         batch.converted = {true, false};

@@ -61,6 +61,7 @@ FileListRow makeRow(const QString &name, const QString &duration, const QString 
             end,
             QStringLiteral("/videos/") + name + QStringLiteral(".mp4"),
             {},
+            {},
             {}};
 }
 
