@@ -412,7 +412,8 @@ RunResult runTwoPasses(const std::string &ffmpeg, const Plan &plan, const std::s
         if (!succeeded(result) || repeat == kMostSecondPassRepeats || !result.sizes ||
             !result.last || !current.videoBitRate)
             return result;
-        const double videoBytes = result.sizes->videoKb * 1024;
+        // The cover art counts as video in ffmpeg's figures.
+        const double videoBytes = result.sizes->videoKb * 1024 - plan.coverBytes;
         // More bits asked for, hardly more spent: the picture needs no more.
         if (lastGood && *current.videoBitRate > *lastGood->videoBitRate &&
             videoBytes < lastVideoBytes * 1.02)

@@ -87,7 +87,8 @@ Plan withCoverArt(const Plan &plan, const std::string &file) {
     covered.coverInput = {"-i", "file:" + file};
     // The cover is the output's second picture stream. The line's picture
     // options name every picture stream; these, given last, win for the
-    // cover's: no filter, no pass, a JPEG of its own quality.
+    // cover's: no filter, no profile, no coding flags (the MPEG-4 family's
+    // four motion vectors), no pass, a JPEG of its own quality.
     covered.coverOptions = {"-map",
                             std::to_string(input) + ":v:0",
                             "-filter:v:1",
@@ -98,6 +99,8 @@ Plan withCoverArt(const Plan &plan, const std::string &file) {
                             "yuvj420p",
                             "-profile:v:1",
                             "-99",
+                            "-flags:v:1",
+                            "0",
                             "-q:v:1",
                             "3",
                             "-pass:v:1",

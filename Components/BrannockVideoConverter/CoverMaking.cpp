@@ -54,8 +54,16 @@ Plan withSourceCover(const std::string &ffmpeg, const Plan &plan, const SourceFa
         return plan;
     std::string error;
     const std::string file = folder.create(error) ? folder.logPrefix() + "-cover.jpg" : "";
-    if (!file.empty() && makeCover(ffmpeg, plan, facts, file))
-        return picture ? showingCover(plan, file) : withCoverArt(plan, file);
+    if (!file.empty() && makeCover(ffmpeg, plan, facts, file)) {
+        if (picture)
+            return showingCover(plan, file);
+        // Encoded again at the quality it was made with, it keeps its size.
+        Plan covered = withCoverArt(plan, file);
+        struct stat made {};
+        if (::stat(file.c_str(), &made) == 0)
+            covered.coverBytes = made.st_size;
+        return covered;
+    }
     notes.push_back("no cover art could be made");
     if (!picture)
         return plan;

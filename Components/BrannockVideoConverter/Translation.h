@@ -52,12 +52,13 @@ struct Plan {
     // Inputs after the source (a silent sound track), as ffmpeg options.
     std::vector<std::string> extraInputs;
 
-    MediaTags tags;           // -kind, -title, -show, -season, -episode
+    MediaTags tags;            // -kind, -title, -show, -season, -episode
     bool coverPicture = false; // -cover: a single picture shows the source's cover
     // The cover art written with the file (CoverArt.h): its input, and its
     // options after all others, so that they win for its stream.
     std::vector<std::string> coverInput;
     std::vector<std::string> coverOptions;
+    long long coverBytes = 0; // about what the cover takes in the output
 };
 
 struct TranslationError {

@@ -293,7 +293,9 @@ void ConverterRunTest::streams() {
     const QJsonObject probe = Probe(output);
     QCOMPARE(ProbeStream(probe, QStringLiteral("video")).isEmpty(), !video);
     QCOMPARE(ProbeStream(probe, QStringLiteral("audio")).isEmpty(), !audio);
-    QCOMPARE(probe.value(QStringLiteral("streams")).toArray().size(), 1);
+    // An MP4 file with a picture carries its cover art besides.
+    QCOMPARE(probe.value(QStringLiteral("streams")).toArray().size(),
+             video && (outputName.endsWith(u".mp4") || outputName.endsWith(u".m4v")) ? 2 : 1);
     // Without video the progress lines start at the size.
     const QList<QByteArray> lines = progressLines(result.output);
     QVERIFY(!lines.isEmpty());
