@@ -4,7 +4,8 @@
 // conversion window during a run (with the time left) and after it, the
 // conversion window converting two files at once, and the list with each
 // row's outcome after that batch, in which one file could not be converted,
-// and the properties of a file with two sound tracks and subtitles.
+// and the properties of a file with two sound tracks and subtitles, named
+// like a TV episode.
 // The trim dialog, the preview, the list's outcomes and the properties go into manual/,
 // which ships with the application.
 // Usage: mobivert-screenshots OUTPUT_FOLDER (run under a display or
@@ -252,7 +253,7 @@ int main(int argc, char *argv[]) {
 
     // The properties of a file with two sound tracks and subtitles, stored
     // at 1440x1080 and shown at 16:9: what Mobivert found and the tracks.
-    const QString concert = home.path() + u"/Concert (two languages).mkv";
+    const QString concert = home.path() + u"/Live Sessions S01E03 The Concert.mkv";
     if (!makeTwoLanguageClip(concert))
         return 1;
     window.fileList().adder().AddDroppedFiles({concert});
