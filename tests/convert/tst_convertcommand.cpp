@@ -27,6 +27,8 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString lastMessage(const FakePrompts &prompts) {
@@ -339,6 +341,39 @@ private slots:
             }
         }
         QCOMPARE(WorkingFiles(window->ApplicationSettingsPath), QStringList());
+    }
+
+    // A source that already suits the iPod profile is copied and says so in
+    // its row, tagged as its name says; "Always re-encode" encodes it anew.
+    void suitableSourceIsCopied() {
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        const QString in = home.makeFolder(QStringLiteral("in"));
+        const QString suits = in + u"/Some Show 1x02 Pilot.mp4";
+        QVERIFY(
+            MakeClip(suits, {3.0, 640, 480, 25, true, true,
+                             QStringList{u"-c:v"_s, u"libx264"_s, u"-profile:v"_s, u"baseline"_s,
+                                         u"-level"_s, u"3.0"_s, u"-b:v"_s, u"800k"_s, u"-c:a"_s,
+                                         u"aac"_s, u"-ar"_s, u"44100"_s, u"-ac"_s, u"2"_s}}));
+        AddFilesThroughDialog(*window, prompts, {suits});
+        window->cmbProfiles->setCurrentIndex(3); // H.264 640x480 (1500 kbps)
+        outputBox(*window)->setText(home.path() + u"/out");
+        for (const bool alwaysEncode : {false, true}) {
+            window->frmVideoSettings->chkAlwaysEncode->setChecked(alwaysEncode);
+            outputBox(*window)->setText(home.path() + (alwaysEncode ? u"/encoded" : u"/out"));
+            prompts.clear();
+            QVERIFY(ConvertThroughWindow(*window, prompts).finished);
+            QCOMPARE(window->lvwVideoFiles->topLevelItem(0)->text(ColumnStatus),
+                     alwaysEncode ? u"Converted"_s : u"Copied (already suits the device)"_s);
+        }
+        const QJsonObject copied = Probe(home.path() + u"/out/Some Show 1x02 Pilot.m4v");
+        const QJsonObject tags = copied.value(u"format"_s).toObject().value(u"tags"_s).toObject();
+        QCOMPARE(tags.value(u"show"_s).toString(), u"Some Show"_s);
+        QCOMPARE(tags.value(u"title"_s).toString(), u"Pilot"_s);
+        QCOMPARE(tags.value(u"episode_sort"_s).toString(), u"2"_s);
+        window->mnuRemoveItems_RemoveConvertedFiles->trigger();
+        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 0);
     }
 
     // The same kind of batch on two lanes, with a file that cannot be read
