@@ -440,8 +440,9 @@ private slots:
         QStringList statuses;
         for (int row = 0; row < 4; ++row)
             statuses << window->lvwVideoFiles->topLevelItem(row)->text(ColumnStatus);
-        QCOMPARE(statuses, (QStringList{QStringLiteral("Converted"), QStringLiteral("Failed"),
-                                        QStringLiteral("Converted"), QStringLiteral("Converted")}));
+        // The good clips already suit the PSP's MPEG-4 profile: copied.
+        const QString copied = u"Copied (already suits the device)"_s;
+        QCOMPARE(statuses, (QStringList{copied, QStringLiteral("Failed"), copied, copied}));
         QCOMPARE(window->lvwVideoFiles->topLevelItem(1)->toolTip(ColumnStatus),
                  QString(clips[1] + u": Unknown format"));
         window->mnuRemoveItems_RemoveConvertedFiles->trigger();

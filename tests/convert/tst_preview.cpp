@@ -2,6 +2,7 @@
 // through the real converter it shows both frames, cancels and closes
 // without leaving a file or a process, shows the converter's error for a
 // file it cannot convert, and is offered only while the list has rows.
+#include "app/VideoSettingsPanel.h"
 #include "convert/BatchFiles.h"
 #include "convert/PreviewCommand.h"
 #include "convert/PreviewOutputCommand.h"
@@ -20,6 +21,7 @@
 #include "tests/support/TestFiles.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -228,6 +230,8 @@ private slots:
         TestHome clips;
         const QString clip = SampleFiles::makeH264Mp4(clips.path()); // 352x288, 4 s
         PreviewFixture fixture({clip});
+        // Encoded, not copied, so that the picture takes the profile's size.
+        fixture.window->frmVideoSettings->chkAlwaysEncode->setChecked(true);
         QString folder;
         fixture.open([&](frmPreview *preview) {
             QCOMPARE(preview->windowTitle(), QStringLiteral("Preview"));
@@ -240,10 +244,11 @@ private slots:
             const QStringList size =
                 fixture.window->profileControls().CurrentSettings().videoSize.split(u'x');
             const QSize converted(size.value(0).toInt(), size.value(1).toInt());
-            QVERIFY(preview->lblPictureInfo->text().startsWith(
-                QStringLiteral("Converted picture: %1x%2, ")
-                    .arg(converted.width())
-                    .arg(converted.height())));
+            QVERIFY2(preview->lblPictureInfo->text().startsWith(
+                         QStringLiteral("Converted picture: %1x%2, ")
+                             .arg(converted.width())
+                             .arg(converted.height())),
+                     qPrintable(preview->lblPictureInfo->text()));
             QVERIFY(preview->lblSizeEstimate->text().endsWith(QStringLiteral(" MB per minute")));
 
             // Fitted at first: the window inside the screen it is given,
