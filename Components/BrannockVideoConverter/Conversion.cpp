@@ -1,6 +1,7 @@
 #include "Components/BrannockVideoConverter/Conversion.h"
 
 #include "Components/BrannockVideoConverter/ChildProcess.h"
+#include "Components/BrannockVideoConverter/CoverArt.h"
 #include "Components/BrannockVideoConverter/CoverMaking.h"
 #include "Components/BrannockVideoConverter/ErrorText.h"
 #include "Components/BrannockVideoConverter/FfmpegLocation.h"
@@ -9,8 +10,8 @@
 #include "Components/BrannockVideoConverter/ItemListRenaming.h"
 #include "Components/BrannockVideoConverter/PassLogFolder.h"
 #include "Components/BrannockVideoConverter/ProgressReport.h"
-#include "Components/BrannockVideoConverter/SourceAdaptation.h"
 #include "Components/BrannockVideoConverter/SideJob.h"
+#include "Components/BrannockVideoConverter/SourceAdaptation.h"
 #include "Components/BrannockVideoConverter/SourceEnd.h"
 #include "Components/BrannockVideoConverter/SourceProbe.h"
 #include "Components/BrannockVideoConverter/TemporaryOutput.h"
@@ -104,6 +105,11 @@ public:
     // An error line ends with CR LF and starts a line of its own.
     void error(const std::string &message) {
         print((m_lastCharacter == '\r' ? "\n" : "") + message + "\r\n");
+    }
+
+    // A line of its own, after a progress line too.
+    void line(const std::string &text) {
+        print((m_lastCharacter == '\r' ? "\n" : "") + text + "\n");
     }
 
 private:
@@ -332,6 +338,18 @@ RunResult runFfmpeg(const std::string &ffmpeg, const std::vector<std::string> &a
     return result;
 }
 
+// Whether a run that failed may have failed for the cover art (CoverArt.h):
+// then `plan` loses its cover, the console says so, and the run is to be
+// made again.
+bool leftOutCover(const RunResult &result, Plan &plan, Console &console) {
+    if (succeeded(result) || result.signal != 0 || !result.startError.empty() ||
+        !mayHaveRefusedCover(plan, result.last))
+        return false;
+    plan = withoutCoverArt(plan);
+    console.line("Adapted to the source: no cover art could be added");
+    return true;
+}
+
 void reportFailure(const RunResult &result, const ErrorText &errorText, const std::string &output,
                    Console &console) {
     if (!result.startError.empty()) {
@@ -379,7 +397,9 @@ bool rateControlGaveUp(const RunResult &result) {
 // the rate control gives up on the first second pass, the file is made in
 // one pass, larger than asked for, as a single pass makes it. Returns the
 // last run; progress lines follow `timeline`, which ends as the last run's.
-RunResult runTwoPasses(const std::string &ffmpeg, const Plan &plan, const std::string &logPrefix,
+// A second pass that ffmpeg refuses at start-up with the cover art runs
+// again without it.
+RunResult runTwoPasses(const std::string &ffmpeg, Plan plan, const std::string &logPrefix,
                        const std::string &outputUrl, int outputFd, TemporaryOutput &temporary,
                        Console &console, bool &durationShown, PassTimeline &timeline) {
     timeline = {1, 0};
@@ -399,6 +419,10 @@ RunResult runTwoPasses(const std::string &ffmpeg, const Plan &plan, const std::s
     for (int repeat = 0;; ++repeat) {
         result = runFfmpeg(ffmpeg, passArguments(current, 2, logPrefix, outputUrl), outputFd,
                            console, durationShown, timeline, kStopGraceMs);
+        if (repeat == 0 && leftOutCover(result, plan, console)) {
+            current = plan;
+            result = runAgain(current);
+        }
         const bool stopped = result.signal != 0 || !result.startError.empty();
         if (!succeeded(result) && !stopped) {
             if (lastGood)
@@ -613,6 +637,11 @@ int runConversion(const std::vector<std::string> &arguments) {
     } else {
         result =
             runFfmpeg(*ffmpeg, ffmpegArguments(plan, outputUrl), outputFd, console, durationShown);
+        if (leftOutCover(result, plan, console)) {
+            temporary.truncate();
+            result = runFfmpeg(*ffmpeg, ffmpegArguments(plan, outputUrl), outputFd, console,
+                               durationShown);
+        }
         if (succeeded(result) && plan.singlePicture && !plan.seek.empty() &&
             temporary.size() == 0) {
             // The position lies beyond the end of a short clip: the first picture will do.

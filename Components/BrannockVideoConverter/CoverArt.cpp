@@ -85,29 +85,25 @@ Plan withCoverArt(const Plan &plan, const std::string &file) {
     Plan covered = plan;
     const int input = 1 + inputCount(plan.extraInputs);
     covered.coverInput = {"-i", "file:" + file};
-    // The cover is the output's second picture stream. The line's picture
-    // options name every picture stream; these, given last, win for the
-    // cover's: no filter, no profile, no coding flags (the MPEG-4 family's
-    // four motion vectors), no pass, a JPEG of its own quality.
-    covered.coverOptions = {"-map",
-                            std::to_string(input) + ":v:0",
-                            "-filter:v:1",
-                            "null",
-                            "-c:v:1",
-                            "mjpeg",
-                            "-pix_fmt:v:1",
-                            "yuvj420p",
-                            "-profile:v:1",
-                            "-99",
-                            "-flags:v:1",
-                            "0",
-                            "-q:v:1",
-                            "3",
-                            "-pass:v:1",
-                            "0",
-                            "-disposition:v:1",
-                            "attached_pic"};
+    // The cover is the output's second picture stream, copied as it was
+    // made: the picture's own options name only the first (ffmpegArguments).
+    covered.coverOptions = {
+        "-map",        std::to_string(input) + ":v:0", "-c:v:1", "copy", "-disposition:v:1",
+        "attached_pic"};
     return covered;
+}
+
+Plan withoutCoverArt(const Plan &plan) {
+    Plan bare = plan;
+    bare.coverInput.clear();
+    bare.coverOptions.clear();
+    bare.coverBytes = 0;
+    return bare;
+}
+
+bool mayHaveRefusedCover(const Plan &plan, const std::optional<ProgressRecord> &last) {
+    const bool nothingWritten = !last || (last->outTimeUs <= 0 && last->frame.value_or(0) <= 0);
+    return !plan.coverInput.empty() && nothingWritten;
 }
 
 Plan showingCover(const Plan &plan, const std::string &file) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Components/BrannockVideoConverter/ProgressRecord.h"
 #include "Components/BrannockVideoConverter/Translation.h"
 
 #include <optional>
@@ -48,6 +49,16 @@ bool carriesCoverArt(const Plan &plan);
 
 // The plan with `file` added as the cover art stream of the output.
 Plan withCoverArt(const Plan &plan, const std::string &file);
+
+// The plan without the cover art stream.
+Plan withoutCoverArt(const Plan &plan);
+
+// Whether a run of ffmpeg that failed, whose last progress record was
+// `last`, may have failed for the cover art and should run again without:
+// the plan carried a cover and ffmpeg ended before it wrote any picture,
+// refusing its options at start-up (an option of the line's that the cover's
+// stream cannot take).
+bool mayHaveRefusedCover(const Plan &plan, const std::optional<ProgressRecord> &last);
 
 // The single-picture plan showing `file` instead of a frame of the source,
 // fitted into the picture's size keeping its shape, with black bars.

@@ -57,7 +57,7 @@ Plan withSourceCover(const std::string &ffmpeg, const Plan &plan, const SourceFa
     if (!file.empty() && makeCover(ffmpeg, plan, facts, file)) {
         if (picture)
             return showingCover(plan, file);
-        // Encoded again at the quality it was made with, it keeps its size.
+        // Copied into the output, it takes its own size there.
         Plan covered = withCoverArt(plan, file);
         struct stat made {};
         if (::stat(file.c_str(), &made) == 0)

@@ -2,6 +2,7 @@
 
 #include "Components/BrannockVideoConverter/EncoderTuning.h"
 #include "Components/BrannockVideoConverter/Encoders.h"
+#include "Components/BrannockVideoConverter/FirstPictureOptions.h"
 #include "Components/BrannockVideoConverter/Geometry.h"
 #include "Components/BrannockVideoConverter/OptionValues.h"
 #include "Components/BrannockVideoConverter/OutputFormats.h"
@@ -421,7 +422,11 @@ std::vector<std::string> ffmpegArguments(const Plan &plan, const std::string &ou
     arguments.insert(arguments.end(), {"-i", plan.inputUrl});
     arguments.insert(arguments.end(), plan.extraInputs.begin(), plan.extraInputs.end());
     arguments.insert(arguments.end(), plan.coverInput.begin(), plan.coverInput.end());
-    arguments.insert(arguments.end(), plan.outputOptions.begin(), plan.outputOptions.end());
+    // The cover art is copied, which ffmpeg refuses for a stream that the
+    // picture's filters or tag would apply to.
+    const std::vector<std::string> options =
+        plan.coverInput.empty() ? plan.outputOptions : firstPictureOnly(plan.outputOptions);
+    arguments.insert(arguments.end(), options.begin(), options.end());
     arguments.insert(arguments.end(), plan.coverOptions.begin(), plan.coverOptions.end());
     arguments.push_back(outputUrl);
     return arguments;

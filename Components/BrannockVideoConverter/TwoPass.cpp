@@ -24,8 +24,8 @@ bool contains(const std::vector<std::string> &tokens, const std::string &word) {
 
 std::vector<std::string> passArguments(const Plan &plan, int pass, const std::string &logPrefix,
                                        const std::string &outputUrl) {
-    // The first pass writes no cover art; the second's cover options follow
-    // the pass options, so that the cover's stream is written in one pass.
+    // The first pass writes no cover art; the second copies it, its options
+    // after the pass options, which are the picture's.
     Plan passPlan = plan;
     if (pass == 1) {
         passPlan.coverInput.clear();

@@ -1,6 +1,7 @@
 // The tags each output format gets from -kind, -title, -show, -season and
 // -episode, and where the cover art goes in ffmpeg's arguments.
 #include "Components/BrannockVideoConverter/CoverArt.h"
+#include "Components/BrannockVideoConverter/FirstPictureOptions.h"
 #include "Components/BrannockVideoConverter/MediaTags.h"
 #include "Components/BrannockVideoConverter/Translation.h"
 #include "Components/BrannockVideoConverter/TwoPass.h"
@@ -36,6 +37,8 @@ private slots:
     void sortNames();
     void optionsReachTheLine();
     void coverFollowsEveryOption();
+    void firstPictureOnly_data();
+    void firstPictureOnly();
     void coverFramePositions();
 };
 
@@ -123,13 +126,14 @@ void MediaTagsTest::coverFollowsEveryOption() {
     plan.outputOptions.insert(plan.outputOptions.end(), {"-map", "0:V:0?"});
     QVERIFY(carriesCoverArt(plan));
     plan = withCoverArt(plan, "/tmp/c.jpg");
-    // The cover's options come after the second pass's, which would
-    // otherwise apply to its stream; the first pass has no cover.
+    // The cover is copied: the picture's own options name the first picture
+    // stream only, and the first pass has no cover.
     const QString second = joined(passArguments(plan, 2, "log", "OUT"));
-    QVERIFY2(second.indexOf(u"-pass 2"_s) < second.indexOf(u"-pass:v:1 0"_s), qPrintable(second));
-    QVERIFY(second.indexOf(u"-profile:v baseline"_s) < second.indexOf(u"-profile:v:1"_s));
-    QVERIFY(second.endsWith(u"-disposition:v:1 attached_pic OUT"_s));
+    QVERIFY2(second.contains(u"-filter:v:0 scale="_s), qPrintable(second));
+    QVERIFY(second.contains(u"-profile:v:0 baseline"_s) && !second.contains(u"-vf "_s));
+    QVERIFY(second.endsWith(u"-c:v:1 copy -disposition:v:1 attached_pic OUT"_s));
     QVERIFY(second.contains(u"-i file:in.mkv -i file:/tmp/c.jpg"_s));
+    QVERIFY(joined(passArguments(plan, 1, "log", "/dev/null")).contains(u"-vf scale="_s));
     QVERIFY(!joined(passArguments(plan, 1, "log", "/dev/null")).contains(u"c.jpg"_s));
 
     for (const char *line :
@@ -139,6 +143,22 @@ void MediaTagsTest::coverFollowsEveryOption() {
         other.outputOptions.insert(other.outputOptions.end(), {"-map", "0:V:0?"});
         QVERIFY2(!carriesCoverArt(other), line);
     }
+}
+
+void MediaTagsTest::firstPictureOnly_data() {
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("every picture stream") << u"-vf hflip -vtag avc1 -aspect 4:3 -c:v libx264"_s
+                                          << u"-filter:v:0 hflip -tag:v:0 avc1 -aspect:v:0 4:3 "
+                                             u"-c:v:0 libx264"_s;
+    QTest::newRow("one stream, sound, or a value") << u"-c:v:1 copy -b:a 96k -map -0:v -level 3"_s
+                                                   << u"-c:v:1 copy -b:a 96k -map -0:v -level 3"_s;
+}
+
+void MediaTagsTest::firstPictureOnly() {
+    QFETCH(QString, options);
+    QFETCH(QString, expected);
+    QCOMPARE(joined(converter::firstPictureOnly(words(options))), expected);
 }
 
 void MediaTagsTest::coverFramePositions() {
