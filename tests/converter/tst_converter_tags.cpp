@@ -1,5 +1,6 @@
 // Tags, cover art and chapters written by the built converter, read back
 // with ffprobe and from the files' own bytes.
+#include "Components/TrackDrop/Mp4Info.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -100,6 +101,8 @@ private slots:
     void initTestCase();
     void episodeWithCoverAndChapters();
     void trimKeepsChaptersInside();
+    void coverWhateverTheLine_data();
+    void coverWhateverTheLine();
     void coverFromAFrameThatIsNotBlack();
     void pspAndWindowsMediaTitles();
 
@@ -205,6 +208,36 @@ void ConverterTagsTest::trimKeepsChaptersInside() {
     QCOMPARE(chapters[1][u"tags"_s][u"title"_s].toString(), u"Middle"_s);
     QVERIFY(qAbs(chapters[1][u"start_time"_s].toString().toDouble() - 1.0) <= kFrame);
     QVERIFY(qAbs(chapters[1][u"end_time"_s].toString().toDouble() - 2.5) <= kFrame);
+}
+
+void ConverterTagsTest::coverWhateverTheLine_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("covered");
+    QTest::newRow("tag and shape of every picture stream")
+        << QStringList{u"-vtag"_s, u"avc1"_s, u"-aspect"_s, u"4:3"_s} << true;
+    QTest::newRow("two passes filling a size") << QStringList{u"-fitsize"_s, u"900000"_s} << true;
+    // A filter for the second picture stream, which ffmpeg cannot apply to a
+    // JPEG: the conversion is made without the cover.
+    const QStringList refused{u"-bsf:v:1"_s, u"h264_mp4toannexb"_s};
+    QTest::newRow("refused") << refused << false;
+    QTest::newRow("refused in the second pass") << refused + QStringList{u"-twopass"_s} << false;
+}
+
+void ConverterTagsTest::coverWhateverTheLine() {
+    QFETCH(QStringList, options);
+    QFETCH(bool, covered);
+    const QString output = m_folder.filePath(u"any line.m4v"_s);
+    const ProgramResult result = convert(m_episode, kIpodLine + options, output);
+    QVERIFY2(result.exitCode == 0, result.output.constData());
+    QCOMPARE(result.output.count("video:"), 1);
+    QCOMPARE(result.output.contains("no cover art could be added"), !covered);
+    int covers = 0;
+    for (const QJsonValue &stream : probe(output)[u"streams"_s].toArray())
+        covers += stream[u"disposition"_s][u"attached_pic"_s].toInt();
+    QCOMPARE(covers, covered ? 1 : 0);
+    // What TrackDrop hands the iPod: the JPEG as it was made.
+    const std::string cover = trackdrop::readMp4Info(output.toStdString()).tags.cover;
+    QCOMPARE(cover.starts_with("\xFF\xD8\xFF"), covered);
 }
 
 void ConverterTagsTest::coverFromAFrameThatIsNotBlack() {
