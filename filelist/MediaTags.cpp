@@ -5,13 +5,12 @@
 
 namespace {
 
-// Words that name a release rather than a title; the title ends before the
-// first of them.
+// Words that name a release rather than a title (a resolution, a codec, a
+// source); the title ends before the first of them.
 bool isReleaseWord(const QString &word) {
     static const QRegularExpression release(
-        QStringLiteral("^(\\d{3,4}[pi]|[hx]\\.?26[45]|hevc|avc|xvid|divx|hdtv|pdtv|sdtv|web|"
-                       "web-?dl|web-?rip|webrip|hdrip|bluray|blu-ray|brrip|bdrip|dvdrip|dvd|"
-                       "proper|repack|internal|aac|ac3|dd5\\.1|mp3|10bit|hdr)(-.*)?$"),
+        QStringLiteral("^(\\d{3,4}[pi]|[hx]\\.?26[45]|hevc|xvid|divx|hdtv|pdtv|sdtv|web-?dl|"
+                       "web-?rip|hdrip|blu-?ray|brrip|bdrip|dvdrip)(-.*)?$"),
         QRegularExpression::CaseInsensitiveOption);
     return release.match(word).hasMatch();
 }
@@ -22,14 +21,12 @@ QString cleanWords(QString text) {
     if (!text.contains(u' '))
         text.replace(u'.', u' ').replace(u'_', u' ');
     QStringList words = text.split(u' ', Qt::SkipEmptyParts);
-    for (qsizetype i = 1; i < words.size(); ++i) {
+    for (qsizetype i = 0; i < words.size(); ++i) {
         if (isReleaseWord(words[i])) {
             words = words.mid(0, i);
             break;
         }
     }
-    if (!words.isEmpty() && isReleaseWord(words.first()) && words.size() == 1)
-        words.clear();
     QString joined = words.join(u' ');
     static const QRegularExpression edges(QStringLiteral("^[\\s\\-–—:,]+|[\\s\\-–—:,\\[(]+$"));
     return joined.remove(edges);

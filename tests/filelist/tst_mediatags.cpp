@@ -36,6 +36,9 @@ private slots:
                                << "Some Show" << 2 << 5 << "The Title";
         QTest::newRow("- 205 plain") << "Some Show - 205"
                                      << "Some Show" << 2 << 5 << "";
+        QTest::newRow("title words like release words")
+            << "Web Design S01E02 The Web Proper"
+            << "Web Design" << 1 << 2 << "The Web Proper";
         // Names that are no episode.
         QTest::newRow("movie") << "The Big Film (2009)"
                                << "" << 0 << 0 << "";
