@@ -12,68 +12,68 @@
 #include <algorithm>
 #include <csignal>
 
+namespace {
+
+BatchRun runOf(const QString &dataFolder, const BatchPlan &plan,
+               const std::optional<BatchRecord> &record) {
+    BatchRun run;
+    run.dataFolder = dataFolder;
+    run.rows = plan.rows;
+    run.lanes = plan.lanes;
+    run.record = record;
+    run.lines = plan.lines;
+    run.lineRows = plan.lineRows;
+    return run;
+}
+
+} // namespace
+
 CliConversion::CliConversion(const QString &dataFolder, const BatchPlan &plan, CliOutput &output,
                              const std::optional<BatchRecord> &record)
     : m_dataFolder(dataFolder)
     , m_plan(plan)
     , m_output(output)
-    , m_progress(BatchFiles::converter(dataFolder), BatchFiles::trackDrop(dataFolder), plan.rows,
-                 plan.lanes)
-    , m_record(record) {
+    , m_engine(runOf(dataFolder, plan, record)) {
     for (const BatchRow &row : plan.rows)
         m_totalSeconds += row.totalSeconds;
     m_announcedRows.fill(false, plan.rows.size());
     m_shownRowValues.fill(-1, plan.rows.size());
-    m_elapsed.start();
+    connect(&m_engine, &BatchEngine::progressed, this, &CliConversion::showOutput);
+    connect(&m_engine, &BatchEngine::ended, this, &CliConversion::batchEnded);
 }
 
-CliConversion::~CliConversion() {
-    // Never leave a batch running behind.
-    if (!m_launchers.empty())
-        cleanUp();
-}
+CliConversion::~CliConversion() = default; // the engine ends what still runs
 
 void CliConversion::start() {
     if (m_ended) // cancelled before it began
         return;
-    m_elapsed.start();
-    // Every lane starts at once, each with its own batch file.
-    for (int lane = 0; lane < m_progress.laneCount(); ++lane) {
-        auto launcher = std::make_unique<CMDLauncher>();
-        launcher->setBufferSize(8192);
-        launcher->setPollInterval(10);
-        connect(launcher.get(), &CMDLauncher::DataReceived, this,
-                [this, lane](const QByteArray &chunk) { CMDLauncher_DataReceived(lane, chunk); });
-        connect(launcher.get(), &CMDLauncher::ProcessEnded, this,
-                [this, lane] { CMDLauncher_ProcessEnded(lane); });
-        launcher->start(BatchFiles::laneBatch(m_dataFolder, lane));
-        const bool started = launcher->startStatus() == CMDLauncher::Started;
-        const int errorCode = launcher->errorCode();
-        m_launchers.push_back(std::move(launcher));
-        if (started)
-            continue;
-        m_ended = true;
-        m_output.problem(
-            QStringLiteral("the batch could not be started (error %1)").arg(errorCode));
-        cleanUp();
-        emit finished(ExitFailed);
+    if (m_engine.start())
         return;
-    }
-    m_noSleep = std::make_unique<SleepInhibitor>(QStringLiteral("Converting video files"));
-    if (m_record)
-        m_recording = BatchRecordFile::write(m_dataFolder, *m_record);
+    m_ended = true;
+    m_output.problem(
+        QStringLiteral("the batch could not be started (error %1)").arg(m_engine.startError()));
+    m_engine.cleanUp();
+    emit finished(ExitFailed);
 }
 
-void CliConversion::writeRecord() {
-    // Each file that ends is noted at once: a crash loses none of them.
-    if (m_recording && m_record->markConverted(m_progress))
-        BatchRecordFile::write(m_dataFolder, *m_record);
+void CliConversion::pause() {
+    if (m_ended || m_engine.isPaused())
+        return;
+    m_engine.pause();
+    if (!m_output.json())
+        m_output.line(QStringLiteral("Paused; fg continues."));
+    else
+        m_output.object({{QStringLiteral("event"), QStringLiteral("paused")}});
 }
 
-void CliConversion::dropRecord() {
-    if (m_recording)
-        BatchRecordFile::remove(m_dataFolder);
-    m_recording = false;
+void CliConversion::resume() {
+    if (!m_engine.isPaused())
+        return;
+    m_engine.resume();
+    if (!m_output.json())
+        m_output.line(QStringLiteral("Continuing..."));
+    else
+        m_output.object({{QStringLiteral("event"), QStringLiteral("continued")}});
 }
 
 void CliConversion::cancel(int signalNumber) {
@@ -82,62 +82,44 @@ void CliConversion::cancel(int signalNumber) {
     m_ended = true;
     if (!m_output.json())
         m_output.line(QStringLiteral("Cancelling..."));
-    cleanUp();
-    const bool keep = m_recording && signalNumber != SIGINT;
-    if (keep)
-        writeRecord();
-    else
-        dropRecord();
+    // Ctrl+C is the user's decision; a logout or a closed terminal keeps
+    // the batch for --resume.
+    const bool keep = m_engine.record() && signalNumber != SIGINT;
+    m_engine.cancel(keep);
+    m_engine.cleanUp();
     report(true);
     if (keep && !m_output.json())
         m_output.line(QStringLiteral("Run mobivert-cli --resume to convert the rest."));
     emit finished(128 + signalNumber);
 }
 
-void CliConversion::CMDLauncher_DataReceived(int lane, const QByteArray &chunk) {
-    m_progress.feed(lane, chunk);
-    writeRecord();
+void CliConversion::showOutput(int lane) {
+    if (m_ended)
+        return;
     announceFiles();
     showProgress(lane);
 }
 
-void CliConversion::CMDLauncher_ProcessEnded(int lane) {
-    if (m_ended)
-        return;
-    m_progress.finishLane(lane);
-    announceFiles();
-    if (!m_progress.finished()) {
-        writeRecord();
-        showProgress(lane);
-        return;
-    }
+void CliConversion::batchEnded() {
     m_ended = true;
-    cleanUp();
-    // A batch that has ended is not taken up again, unless hand-offs of its
-    // files failed: --resume tries those again.
-    if (m_recording)
-        m_record->markConverted(m_progress);
-    if (m_recording && !m_record->handOffsLeft().isEmpty())
-        BatchRecordFile::write(m_dataFolder, *m_record);
-    else
-        dropRecord();
+    m_engine.cleanUp();
     const bool allConverted = report(false) == m_plan.rows.size();
-    emit finished(allConverted && m_progress.errors().isEmpty() ? ExitConverted : ExitFailed);
+    emit finished(allConverted && progress().errors().isEmpty() ? ExitConverted : ExitFailed);
 }
 
 void CliConversion::announceFiles() {
-    if (m_progress.laneCount() > 1) {
+    if (progress().laneCount() > 1) {
         // Files begin in every lane; each is announced once it has begun.
-        for (int row = 0; row < m_progress.rowCount(); ++row) {
+        for (int row = 0; row < progress().rowCount(); ++row) {
             if (!m_announcedRows[row] &&
-                m_progress.rows()[row].state != RowProgress::State::Waiting) {
+                progress().rows()[row].state != RowProgress::State::Waiting) {
                 m_announcedRows[row] = true;
                 announceFile(row + 1);
             }
         }
         return;
     }
-    while (m_announcedFile < m_progress.currentFile()) {
+    while (m_announcedFile < progress().currentFile()) {
         if (m_announcedFile > 0)
             m_secondsBefore += m_plan.rows[m_announcedFile - 1].totalSeconds;
         announceFile(++m_announcedFile);
@@ -156,15 +138,15 @@ void CliConversion::announceFile(int number) {
     if (m_output.json()) {
         QJsonObject event{{QStringLiteral("event"), QStringLiteral("file")},
                           {QStringLiteral("number"), number},
-                          {QStringLiteral("of"), m_progress.rowCount()},
+                          {QStringLiteral("of"), progress().rowCount()},
                           {QStringLiteral("input"), input},
                           {QStringLiteral("output"), output},
                           {QStringLiteral("adapted"), adapted}};
-        if (m_progress.laneCount() > 1)
-            event.insert(QStringLiteral("lane"), m_progress.rows()[number - 1].lane + 1);
+        if (progress().laneCount() > 1)
+            event.insert(QStringLiteral("lane"), progress().rows()[number - 1].lane + 1);
         m_output.object(event);
     } else {
-        m_output.line(QStringLiteral("File %1 of %2: ").arg(number).arg(m_progress.rowCount()) +
+        m_output.line(QStringLiteral("File %1 of %2: ").arg(number).arg(progress().rowCount()) +
                       input + QStringLiteral(" -> ") + output);
         if (!adapted.isEmpty())
             m_output.line(QStringLiteral("  Adapted to the source: ") + adapted);
@@ -172,15 +154,15 @@ void CliConversion::announceFile(int number) {
 }
 
 void CliConversion::showProgress(int lane) {
-    if (m_progress.laneCount() > 1) {
+    if (progress().laneCount() > 1) {
         showBatchProgress(lane);
         return;
     }
-    const int number = m_progress.currentFile();
-    if (number == 0 || m_progress.finished())
+    const int number = progress().currentFile();
+    if (number == 0 || progress().finished())
         return;
-    const qint64 value = m_progress.currentValue();
-    const qint64 maximum = m_progress.lane(0).currentMaximum();
+    const qint64 value = progress().currentValue();
+    const qint64 maximum = progress().lane(0).currentMaximum();
     // The thumbnail picked from a converted file reports its own time from
     // zero; the file's progress does not go back for it.
     if (value < m_highestValue)
@@ -193,14 +175,14 @@ void CliConversion::showProgress(int lane) {
         return;
     m_shownStep = shown;
 
-    const qint64 elapsedMs = m_elapsed.elapsed();
+    const qint64 elapsedMs = m_engine.elapsedMs();
     const std::optional<qint64> left =
         ProgressText::SecondsLeft(elapsedMs, m_secondsBefore + value, m_totalSeconds);
     if (m_output.json()) {
         m_output.object(
             {{QStringLiteral("event"), QStringLiteral("progress")},
              {QStringLiteral("number"), number},
-             {QStringLiteral("of"), m_progress.rowCount()},
+             {QStringLiteral("of"), progress().rowCount()},
              {QStringLiteral("seconds"), value},
              {QStringLiteral("duration"), maximum},
              {QStringLiteral("percent"),
@@ -213,24 +195,24 @@ void CliConversion::showProgress(int lane) {
 }
 
 void CliConversion::showBatchProgress(int lane) {
-    if (m_progress.finished())
+    if (progress().finished())
         return;
-    const qint64 value = m_progress.totalValue();
-    const qint64 maximum = m_progress.totalMaximum();
-    const qint64 elapsedMs = m_elapsed.elapsed();
+    const qint64 value = progress().totalValue();
+    const qint64 maximum = progress().totalMaximum();
+    const qint64 elapsedMs = m_engine.elapsedMs();
     const std::optional<qint64> left = ProgressText::SecondsLeft(elapsedMs, value, maximum);
     if (m_output.json()) {
         // The row this lane converts, when it has moved on.
-        const int row = m_progress.laneRow(lane);
+        const int row = progress().laneRow(lane);
         if (row < 0)
             return;
-        const RowProgress &converting = m_progress.rows()[row];
+        const RowProgress &converting = progress().rows()[row];
         if (converting.secondsDone == m_shownRowValues[row])
             return;
         m_shownRowValues[row] = converting.secondsDone;
         m_output.object({{QStringLiteral("event"), QStringLiteral("progress")},
                          {QStringLiteral("number"), row + 1},
-                         {QStringLiteral("of"), m_progress.rowCount()},
+                         {QStringLiteral("of"), progress().rowCount()},
                          {QStringLiteral("lane"), lane + 1},
                          {QStringLiteral("seconds"), converting.secondsDone},
                          {QStringLiteral("duration"), converting.totalSeconds},
@@ -251,19 +233,13 @@ void CliConversion::showBatchProgress(int lane) {
     m_shownStep = shown;
     m_output.progress(ProgressText::Line(value, maximum, elapsedMs, left) +
                       QStringLiteral("  %1 of %2 done, %3 running")
-                          .arg(m_progress.filesDone())
-                          .arg(m_progress.rowCount())
-                          .arg(m_progress.filesRunning()));
-}
-
-void CliConversion::cleanUp() {
-    StopBatches(m_launchers);
-    m_noSleep.reset();
-    RemoveWorkingFiles(m_dataFolder);
+                          .arg(progress().filesDone())
+                          .arg(progress().rowCount())
+                          .arg(progress().filesRunning()));
 }
 
 int CliConversion::report(bool cancelled) {
-    const QStringList errors = m_progress.errors();
+    const QStringList errors = progress().errors();
     int converted = 0;
     QStringList lines;
     for (qsizetype i = 0; i < m_plan.rows.size(); ++i) {
@@ -279,7 +255,7 @@ int CliConversion::report(bool cancelled) {
                                {QStringLiteral("input"), input},
                                {QStringLiteral("output"), output},
                                {QStringLiteral("converted"), done},
-                               {QStringLiteral("copied"), done && m_progress.rows()[i].copied}};
+                               {QStringLiteral("copied"), done && progress().rows()[i].copied}};
             if (!thumbnail.isEmpty())
                 result.insert(QStringLiteral("thumbnail"),
                               thumbnailDone ? QJsonValue(thumbnail) : QJsonValue());
@@ -288,8 +264,8 @@ int CliConversion::report(bool cancelled) {
         }
         lines.append(QStringLiteral("  ") + input +
                      (done ? QStringLiteral(" -> ") + output : QStringLiteral(": not converted")));
-        if (done && m_progress.rows()[i].copied) {
-            const QString &note = m_progress.rows()[i].copyNote;
+        if (done && progress().rows()[i].copied) {
+            const QString &note = progress().rows()[i].copyNote;
             lines.append(QStringLiteral("    ") + CopiedStatus +
                          (note.isEmpty() ? QString() : QStringLiteral("; ") + note));
         }
@@ -297,7 +273,7 @@ int CliConversion::report(bool cancelled) {
             lines.append(QStringLiteral("    thumbnail ") + thumbnail);
     }
 
-    const QString elapsed = FormatDuration(m_elapsed.elapsed() / 1000);
+    const QString elapsed = FormatDuration(m_engine.elapsedMs() / 1000);
     const qsizetype count = m_plan.rows.size();
     if (m_output.json()) {
         for (const QString &error : errors)
@@ -306,7 +282,7 @@ int CliConversion::report(bool cancelled) {
                          {QStringLiteral("converted"), converted},
                          {QStringLiteral("failed"), int(count) - converted},
                          {QStringLiteral("cancelled"), cancelled},
-                         {QStringLiteral("elapsed"), m_elapsed.elapsed() / 1000}});
+                         {QStringLiteral("elapsed"), m_engine.elapsedMs() / 1000}});
         return converted;
     }
     const QString files = count == 1 ? QStringLiteral("file") : QStringLiteral("files");

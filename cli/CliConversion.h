@@ -1,27 +1,21 @@
 #pragma once
 
 #include "convert/BatchBuilder.h"
+#include "convert/BatchEngine.h"
 #include "convert/BatchProgress.h"
 #include "convert/BatchRecord.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 
-#include <memory>
-#include <vector>
-
-class CMDLauncher;
 class CliOutput;
-class SleepInhibitor;
 
-// Runs a prepared batch as the conversion window does, without a window:
-// starts the batch file through the launcher (one per lane when several
-// files are converted at once), follows its output with the window's own
-// parser, shows each file as it begins, a progress bar (of the current file,
-// or with several lanes of the whole batch), the time elapsed and an
-// estimate of the time left, and reports what was written where and the
-// errors collected, in row order. Cancelling ends the batch's processes and
-// removes the working files, as the window's Cancel does.
+// Shows a prepared batch that the batch engine runs, as the conversion
+// window does, without a window: each file as it begins, a progress bar (of
+// the current file, or with several lanes of the whole batch), the time
+// elapsed and an estimate of the time left, and what was written where and
+// the errors collected, in row order. Cancelling ends the batch's processes
+// and removes the working files, as the window's Cancel does; pausing stops
+// them where they are until the batch continues.
 class CliConversion final : public QObject {
     Q_OBJECT
 public:
@@ -37,33 +31,32 @@ public:
     // the user's decision and forgets the batch; a logout (SIGTERM) or a
     // closed terminal (SIGHUP) keeps it for --resume.
     void cancel(int signalNumber);
+    // Stops every lane where it is (Ctrl+Z), and takes them up again.
+    void pause();
+    void resume();
+    bool isPaused() const { return m_engine.isPaused(); }
+    QList<pid_t> processGroups() const { return m_engine.processGroups(); }
 
-    const BatchProgress &progress() const { return m_progress; }
+    const BatchProgress &progress() const { return m_engine.progress(); }
 
 signals:
     void finished(int exitCode);
 
 private:
-    void CMDLauncher_DataReceived(int lane, const QByteArray &chunk);
-    void CMDLauncher_ProcessEnded(int lane);
+    void showOutput(int lane);
+    void batchEnded();
     void announceFiles();
     void announceFile(int number);
     void showProgress(int lane);
     // Several lanes: the whole batch's progress, and the row a lane converts.
     void showBatchProgress(int lane);
-    void cleanUp();
-    void writeRecord();
-    void dropRecord();
     // Reports the outcome; returns how many files were converted.
     int report(bool cancelled);
 
     QString m_dataFolder;
     BatchPlan m_plan;
     CliOutput &m_output;
-    BatchProgress m_progress;
-    std::vector<std::unique_ptr<CMDLauncher>> m_launchers; // one per lane
-    std::unique_ptr<SleepInhibitor> m_noSleep;
-    QElapsedTimer m_elapsed;
+    BatchEngine m_engine;
     int m_announcedFile = 0;
     QList<bool> m_announcedRows;    // several lanes: the rows announced so far
     QList<qint64> m_shownRowValues; // several lanes: the seconds last shown per row
@@ -72,6 +65,4 @@ private:
     qint64 m_totalSeconds = 0;      // of every row
     qint64 m_secondsBefore = 0;     // of the rows before the current one
     bool m_ended = false;
-    std::optional<BatchRecord> m_record;
-    bool m_recording = false; // the record is on disk
 };

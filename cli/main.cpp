@@ -22,6 +22,7 @@
 #include "platform/FileSystem.h"
 #include "platform/PathBytes.h"
 #include "platform/ProcessorCores.h"
+#include "platform/StopSignals.h"
 #include "platform/TerminationSignals.h"
 #include "profiles/ProfileFile.h"
 #include "profiles/ProfileSettings.h"
@@ -50,6 +51,19 @@ void onTerminationSignal(int signalNumber) {
         g_conversion->cancel(signalNumber);
     else
         g_pendingSignal = signalNumber;
+}
+
+// Ctrl+Z: the batch's lanes run in process groups of their own, which the
+// terminal does not stop; they are stopped first, then the program.
+void onStopSignal() {
+    if (g_conversion)
+        g_conversion->pause();
+    StopSignals::stopSelf();
+}
+
+void onContinueSignal() {
+    if (g_conversion)
+        g_conversion->resume();
 }
 
 QJsonObject settingsObject(const ConversionSettings &s) {
@@ -325,12 +339,10 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
                 {QStringLiteral("lines"), QJsonArray::fromStringList(plan.lines)},
                 {QStringLiteral("outputs"), QJsonArray::fromStringList(plan.outputPaths)},
                 {QStringLiteral("adaptations"), QJsonArray::fromStringList(adaptations)}};
-            if (plan.lanes.size() > 1) {
-                QJsonArray lanes;
-                for (int lane = 0; lane < plan.lanes.size(); ++lane)
-                    lanes.append(QJsonArray::fromStringList(LaneLines(plan, lane)));
-                batch.insert(QStringLiteral("lanes"), lanes);
-            }
+            // Several lanes take the lines of each file in row order as
+            // they free up.
+            if (plan.lanes.size() > 1)
+                batch.insert(QStringLiteral("lanes"), int(plan.lanes.size()));
             out.object(batch);
         } else {
             for (const QString &line : BatchListing(plan, dataFolder))
@@ -590,6 +602,7 @@ int main(int argc, char *argv[]) {
     // "head") only loses the rest of the output: the batch still runs to its
     // end and is cleaned up.
     TerminationSignals::watch(onTerminationSignal);
+    StopSignals::watch(onStopSignal, onContinueSignal);
     std::signal(SIGPIPE, SIG_IGN);
 
     switch (request.mode) {

@@ -53,34 +53,73 @@ QString BatchEndNotice(int converted, int failed, int total, bool cancelled) {
 
 BatchProgress::BatchProgress(const QString &converterPath, const QString &trackDropPath,
                              const QList<BatchRow> &rows, const QList<QList<int>> &lanes)
-    : m_laneRows(lanes) {
-    if (m_laneRows.isEmpty()) {
+    : m_converterPath(converterPath)
+    , m_trackDropPath(trackDropPath)
+    , m_batchRows(rows) {
+    QList<QList<int>> dealt = lanes;
+    if (dealt.isEmpty()) {
         QList<int> all(rows.size());
         std::iota(all.begin(), all.end(), 0);
-        m_laneRows = {all};
+        dealt = {all};
     }
     for (const BatchRow &row : rows)
         m_rows.append(
             {row.inputPath, 0, row.totalSeconds, 0, RowProgress::State::Waiting, false, {}});
     m_rowErrors.fill(false, rows.size());
-    for (qsizetype lane = 0; lane < m_laneRows.size(); ++lane) {
-        QList<BatchRow> laneRows;
-        for (const int row : m_laneRows[lane]) {
-            laneRows.append(rows[row]);
-            m_rows[row].lane = int(lane);
-        }
-        m_lanes.emplace_back(converterPath, trackDropPath, laneRows);
+    m_taken.fill(false, rows.size());
+    for (qsizetype lane = 0; lane < dealt.size(); ++lane)
+        m_lanes.emplace_back(converterPath, trackDropPath, QList<BatchRow>());
+    m_laneRows.resize(dealt.size());
+    m_laneBusy.fill(false, dealt.size());
+    m_laneFile.fill(0, dealt.size());
+    m_laneErrors.fill(0, dealt.size());
+    for (qsizetype lane = 0; lane < dealt.size(); ++lane)
+        startRun(int(lane), dealt[lane]);
+}
+
+BatchProgress BatchProgress::idleLanes(const QString &converterPath, const QString &trackDropPath,
+                                       const QList<BatchRow> &rows, int lanes) {
+    BatchProgress progress(converterPath, trackDropPath, rows,
+                           QList<QList<int>>(std::max(1, lanes)));
+    progress.m_laneBusy.fill(false);
+    return progress;
+}
+
+void BatchProgress::startRun(int lane, const QList<int> &rows) {
+    QList<BatchRow> runRows;
+    for (const int row : rows) {
+        runRows.append(m_batchRows[row]);
+        m_rows[row].lane = lane;
+        m_taken[row] = true;
     }
-    m_laneFinished.fill(false, m_laneRows.size());
-    m_laneFile.fill(0, m_laneRows.size());
-    m_laneErrors.fill(0, m_laneRows.size());
+    m_lanes[std::size_t(lane)] = ConversionProgress(m_converterPath, m_trackDropPath, runRows);
+    m_laneRows[lane] = rows;
+    m_laneBusy[lane] = true;
+    m_laneFile[lane] = 0;
+    m_laneErrors[lane] = 0;
+}
+
+void BatchProgress::failRow(int row, const QString &message) {
+    m_taken[row] = true;
+    m_errors.append({row, message});
+    m_rowErrors[row] = true;
+    endRow(row);
+}
+
+int BatchProgress::nextRow() const {
+    const qsizetype row = m_taken.indexOf(false);
+    return int(row);
 }
 
 int BatchProgress::laneRow(int lane) const {
     const int file = m_laneFile[lane];
-    if (file == 0 || m_laneFinished[lane])
+    if (file == 0 || !m_laneBusy[lane])
         return -1;
     return m_laneRows[lane][file - 1];
+}
+
+bool BatchProgress::laneFinished(int lane) const {
+    return !m_laneBusy[lane] && nextRow() < 0;
 }
 
 void BatchProgress::feed(int lane, QByteArrayView chunk) {
@@ -89,18 +128,18 @@ void BatchProgress::feed(int lane, QByteArrayView chunk) {
 }
 
 void BatchProgress::finishLane(int lane) {
-    if (m_laneFinished[lane])
+    if (!m_laneBusy[lane])
         return;
     m_lanes[std::size_t(lane)].finish();
     update(lane);
     if (const int row = laneRow(lane); row >= 0)
         endRow(row);
-    m_laneFinished[lane] = true;
+    m_laneBusy[lane] = false;
 }
 
 bool BatchProgress::finished() const {
-    return std::all_of(m_laneFinished.begin(), m_laneFinished.end(),
-                       [](bool laneFinished) { return laneFinished; });
+    return nextRow() < 0 &&
+           std::none_of(m_laneBusy.begin(), m_laneBusy.end(), [](bool busy) { return busy; });
 }
 
 void BatchProgress::update(int lane) {

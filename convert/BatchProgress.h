@@ -30,31 +30,45 @@ QString RowStatusText(const RowProgress &row);
 // converted", "4 of 5 files converted, 1 failed", "Conversion cancelled".
 QString BatchEndNotice(int converted, int failed, int total, bool cancelled);
 
-// A batch that runs in one or more lanes side by side, each lane followed
-// by a ConversionProgress of its own from that lane's console output. Knows
-// per row which lane converts it, how far it has got and its state, and
-// gives the conversion window and mobivert-cli what they show: with one
-// lane exactly what that lane's ConversionProgress shows; with several, the
+// A batch that runs in one or more lanes side by side. A lane runs one
+// batch file at a time (a run: one or more rows), followed by a
+// ConversionProgress of its own from that run's console output. Knows per
+// row which lane converts it, how far it has got and its state, and gives
+// the conversion window and mobivert-cli what they show: with one lane
+// exactly what that lane's ConversionProgress shows; with several, the
 // files done and running and the share of the whole batch converted.
 class BatchProgress final {
 public:
-    // `lanes` holds the rows (0-based) of each lane in row order; none
-    // means one lane of every row.
+    // `lanes` holds the rows (0-based) each lane runs from the start, in
+    // row order; none means one lane of every row.
     BatchProgress(const QString &converterPath, const QString &trackDropPath,
                   const QList<BatchRow> &rows, const QList<QList<int>> &lanes = {});
+    // `lanes` idle lanes, given their rows one run at a time by startRun().
+    static BatchProgress idleLanes(const QString &converterPath, const QString &trackDropPath,
+                                   const QList<BatchRow> &rows, int lanes);
 
     int laneCount() const { return int(m_lanes.size()); }
+    // The lane's current (or last) run.
     const ConversionProgress &lane(int lane) const { return m_lanes[std::size_t(lane)]; }
+    // The rows of the lane's current (or last) run.
     const QList<int> &laneRows(int lane) const { return m_laneRows[lane]; }
-    // The row (0-based) the lane converts now; -1 before its first file and
-    // after its end.
+    // The row (0-based) the lane converts now; -1 before its run's first
+    // file and while the lane is idle.
     int laneRow(int lane) const;
-    bool laneFinished(int lane) const { return m_laneFinished[lane]; }
+    // The lane is idle and no row is left for it.
+    bool laneFinished(int lane) const;
+    bool laneBusy(int lane) const { return m_laneBusy[lane]; }
+    // The first row (0-based) that no lane has taken yet; -1 when none is left.
+    int nextRow() const;
 
+    // The lane runs `rows` now (in row order), from a new batch file.
+    void startRun(int lane, const QList<int> &rows);
+    // A row that could not be started: it fails with the message.
+    void failRow(int row, const QString &message);
     // A chunk of a lane's console output, in arrival order.
     void feed(int lane, QByteArrayView chunk);
-    // The lane's batch file has ended; the batch has finished once every
-    // lane has.
+    // The lane's current run has ended; the batch has finished once every
+    // lane is idle and every row has been taken.
     void finishLane(int lane);
     bool finished() const;
     // The batch was cancelled: the rows not yet converted stay so.
@@ -94,9 +108,13 @@ private:
     void endRow(int row);
     bool oneLane() const { return m_lanes.size() == 1; }
 
+    QString m_converterPath;
+    QString m_trackDropPath;
+    QList<BatchRow> m_batchRows;
     std::vector<ConversionProgress> m_lanes;
     QList<QList<int>> m_laneRows;
-    QList<bool> m_laneFinished;
+    QList<bool> m_laneBusy;
+    QList<bool> m_taken;     // per row: a lane has taken it
     QList<int> m_laneFile;   // the lane's current file (1-based) as last seen
     QList<int> m_laneErrors; // the lane's errors taken over so far
     QList<RowProgress> m_rows;

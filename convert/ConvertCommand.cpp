@@ -206,9 +206,9 @@ void ConvertCommand::ConvertAll(const QList<RowFit> &fit) {
     record.outputPaths = plan.outputPaths;
     record.converted.fill(false, rows.size());
 
-    frmProcessing window(
-        {options.dataFolder, options.outputFolder, plan.rows, plan.lanes, libraryNote, record},
-        &m_main);
+    frmProcessing window({options.dataFolder, options.outputFolder, plan.rows, plan.lanes,
+                          libraryNote, record, plan.lines, plan.lineRows},
+                         &m_main);
     // Each row's outcome shows in the list as the batch goes on.
     QList<QTreeWidgetItem *> items;
     for (int i = 0; i < m_main.lvwVideoFiles->topLevelItemCount(); ++i)

@@ -89,17 +89,30 @@ QByteArray LaneBatchText(const BatchPlan &plan, int lane) {
     return laneCount(plan) == 1 ? BatchText(plan) : linesText(LaneLines(plan, lane));
 }
 
+QByteArray RowBatchText(const BatchRun &run, int row) {
+    QStringList lines;
+    for (qsizetype i = 0; i < run.lines.size(); ++i) {
+        if (run.lineRows.value(i, -1) == row)
+            lines.append(run.lines[i]);
+    }
+    return linesText(lines);
+}
+
 QStringList BatchListing(const BatchPlan &plan, const QString &dataFolder) {
     const qsizetype lanes = laneCount(plan);
     if (lanes == 1)
         return plan.lines;
-    QStringList listing;
-    for (int lane = 0; lane < lanes; ++lane) {
-        listing.append(QStringLiteral("# Lane %1 of %2: %3")
-                           .arg(lane + 1)
-                           .arg(lanes)
-                           .arg(QFileInfo(BatchFiles::laneBatch(dataFolder, lane)).fileName()));
-        listing.append(LaneLines(plan, lane));
+    QStringList files;
+    for (int lane = 0; lane < lanes; ++lane)
+        files.append(QFileInfo(BatchFiles::laneBatch(dataFolder, lane)).fileName());
+    QStringList listing{QStringLiteral("# %1 lanes (%2) take the files in order as they free up")
+                            .arg(lanes)
+                            .arg(files.join(QStringLiteral(", ")))};
+    for (qsizetype i = 0; i < plan.lines.size(); ++i) {
+        const int row = plan.lineRows.value(i, -1);
+        if (i == 0 || row != plan.lineRows.value(i - 1, -1))
+            listing.append(QStringLiteral("# File %1 of %2").arg(row + 1).arg(plan.rows.size()));
+        listing.append(plan.lines[i]);
     }
     return listing;
 }

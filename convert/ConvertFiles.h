@@ -11,12 +11,19 @@ struct BatchRun {
     QString dataFolder;      // holds the batch files and the component copies
     QString outputFolder;    // the output folder as the user named it
     QList<BatchRow> rows;    // one per list row, in batch order
-    QList<QList<int>> lanes; // the rows of each lane's batch file; none: one lane of every row
+    QList<QList<int>> lanes; // several: that many lanes take the rows as they free up
     QString libraryNote;     // where the library hand-off put the files; empty without one
     // Kept in the data folder while the batch runs, so that an interrupted
     // batch can be taken up again; nothing keeps none.
     std::optional<BatchRecord> record;
+    // The batch's lines and the row of each: several lanes write each row's
+    // lines to a batch file of their own as they take it.
+    QStringList lines;
+    QList<int> lineRows;
 };
+
+// The text of a batch file that runs one row (0-based) of the batch.
+QByteArray RowBatchText(const BatchRun &run, int row);
 
 // The codec sections of the settings' profile file that a batch uses.
 BatchCodecData ReadBatchCodecData(const ConversionSettings &settings);
@@ -44,7 +51,8 @@ QByteArray BatchText(const BatchPlan &plan);
 // The text of one lane's batch file.
 QByteArray LaneBatchText(const BatchPlan &plan, int lane);
 
-// Every lane's batch as one text, as a dry run prints it and the debug dump
-// keeps it. One lane: its lines alone. Several: each lane's lines after a
-// comment line naming the lane and its batch file ("# Lane 2 of 3: BVC2.bat").
+// The batch as one text, as a dry run prints it and the debug dump keeps
+// it. One lane: its lines alone. Several: a comment line saying how the
+// lanes take the rows ("# 2 lanes (BVC.bat, BVC2.bat) take the files in
+// order as they free up"), then each row's lines after "# File 1 of 3".
 QStringList BatchListing(const BatchPlan &plan, const QString &dataFolder);

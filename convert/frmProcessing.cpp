@@ -39,6 +39,8 @@
 namespace {
 
 const QString CancelCaption = QStringLiteral("&Cancel");
+const QString PauseCaption = QStringLiteral("&Pause");
+const QString ContinueCaption = QStringLiteral("Co&ntinue");
 const QString CloseCaption = QStringLiteral("&Close");
 // The desktop file's id, which the desktop knows Mobivert by.
 const QString DesktopFileId = QStringLiteral("example.mobivert.Mobivert");
@@ -48,8 +50,7 @@ const QString DesktopFileId = QStringLiteral("example.mobivert.Mobivert");
 frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
     : QDialog(parent)
     , m_run(run)
-    , m_progress(BatchFiles::converter(run.dataFolder), BatchFiles::trackDrop(run.dataFolder),
-                 run.rows, run.lanes) {
+    , m_engine(run) {
     setObjectName(QStringLiteral("frmProcessing"));
     setWindowTitle(ConversionProgress::BaseCaption);
     setFont(VerdanaFont());
@@ -86,12 +87,16 @@ frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
     chkShutdownComputer->setObjectName(QStringLiteral("chkShutdownComputer"));
     cmdOpenFolder = new QPushButton(QStringLiteral("&Open Folder"), this);
     cmdOpenFolder->setObjectName(QStringLiteral("cmdOpenFolder"));
+    cmdPause = new QPushButton(PauseCaption, this);
+    cmdPause->setObjectName(QStringLiteral("cmdPause"));
+    cmdPause->setEnabled(false);
     cmdCancel = new QPushButton(CancelCaption, this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
 
     auto *body = WizardBody(this, header);
     body->addWidget(lblCurrentFile);
-    if (m_progress.laneCount() == 1) {
+    const int laneCount = m_engine.laneCount();
+    if (laneCount == 1) {
         body->addWidget(prgCurrent);
         body->addWidget(txtStatus);
         resize(640, 520);
@@ -99,47 +104,46 @@ frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
         // A line per lane takes the place of the current file's bar and status.
         prgCurrent->hide();
         txtStatus->hide();
-        lanes = new LaneProgressView(m_progress.laneCount(), this);
+        lanes = new LaneProgressView(laneCount, this);
         body->addWidget(lanes);
-        m_laneLogs.resize(std::size_t(m_progress.laneCount()));
-        resize(760, 520 + 30 * (m_progress.laneCount() - 1));
+        m_laneLogs.resize(std::size_t(laneCount));
+        resize(760, 520 + 30 * (laneCount - 1));
     }
     body->addWidget(prgTotal);
     body->addWidget(lblTime);
     body->addWidget(txtLogContents, 1);
     body->addWidget(lblNote);
     body->addWidget(lblLibraryNote);
-    body->addLayout(ButtonRow({cmdOpenFolder, cmdCancel}, chkShutdownComputer));
+    body->addLayout(ButtonRow({cmdOpenFolder, cmdPause, cmdCancel}, chkShutdownComputer));
 
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);
     connect(cmdOpenFolder, &QPushButton::clicked, this, &frmProcessing::cmdOpenFolder_Click);
+    connect(cmdPause, &QPushButton::clicked, this, &frmProcessing::cmdPause_Click);
+    connect(&m_engine, &BatchEngine::output, this, &frmProcessing::showOutput);
+    connect(&m_engine, &BatchEngine::laneRunEnded, this, &frmProcessing::laneRunEnded);
+    connect(&m_engine, &BatchEngine::progressed, this, &frmProcessing::showProgress);
+    connect(&m_engine, &BatchEngine::rowsChanged, this, &frmProcessing::rowsChanged);
+    connect(&m_engine, &BatchEngine::pausedChanged, this, &frmProcessing::showPaused);
+    connect(&m_engine, &BatchEngine::ended, this, &frmProcessing::batchEnded);
     isApplicationActive = [] {
         return QApplication::activeWindow() != nullptr;
     };
     m_clock.setInterval(1000);
     connect(&m_clock, &QTimer::timeout, this, &frmProcessing::showTime);
-    for (const RowProgress &row : m_progress.rows())
-        m_shownStates.append(row.state);
 }
 
 frmProcessing::~frmProcessing() {
     // Never leave a batch running behind a destroyed window.
-    if (!m_cleanedUp && m_loaded)
+    if (!m_engine.isCleanedUp() && m_loaded)
         cleanUp();
 }
 
 pid_t frmProcessing::processGroup() const {
-    const CMDLauncher *first = m_launchers.empty() ? nullptr : m_launchers.front().get();
-    return first && first->isRunning() ? first->processGroup() : 0;
+    return m_engine.processGroups().value(0, 0);
 }
 
 QList<pid_t> frmProcessing::processGroups() const {
-    QList<pid_t> groups;
-    for (const std::unique_ptr<CMDLauncher> &launcher : m_launchers) {
-        if (launcher && launcher->isRunning())
-            groups.append(launcher->processGroup());
-    }
-    return groups;
+    return m_engine.processGroups();
 }
 
 void frmProcessing::showEvent(QShowEvent *event) {
@@ -152,98 +156,90 @@ void frmProcessing::showEvent(QShowEvent *event) {
 }
 
 void frmProcessing::Form_Load() {
-    prgTotal->setRange(0, m_progress.totalMaximum());
-    m_elapsed.start();
-    // Every lane starts at once, each with its own batch file.
-    for (int lane = 0; lane < m_progress.laneCount(); ++lane) {
-        auto launcher = std::make_unique<CMDLauncher>();
-        launcher->setBufferSize(8192);
-        launcher->setPollInterval(10);
-        connect(launcher.get(), &CMDLauncher::DataReceived, this,
-                [this, lane](const QByteArray &chunk) { CMDLauncher_DataReceived(lane, chunk); });
-        connect(launcher.get(), &CMDLauncher::ProcessEnded, this,
-                [this, lane] { CMDLauncher_ProcessEnded(lane); });
-        launcher->start(BatchFiles::laneBatch(m_run.dataFolder, lane));
-        const CMDLauncher::StartStatus status = launcher->startStatus();
-        const int errorCode = launcher->errorCode();
-        m_launchers.push_back(std::move(launcher));
-        if (status == CMDLauncher::Started)
-            continue;
-        // A batch that cannot start every lane does not run in part.
-        StopBatches(m_launchers);
-        if (status == CMDLauncher::AlreadyRunning)
+    prgTotal->setRange(0, progress().totalMaximum());
+    if (!m_engine.start()) {
+        if (m_engine.startStatus() == CMDLauncher::AlreadyRunning)
             prompts().critical(this, JoinLines(BusyMessage()));
         else
-            prompts().critical(
-                this, JoinLines({QStringLiteral("An error occured!"),
-                                 QStringLiteral("Error Details: ") + QString::number(errorCode)}));
+            prompts().critical(this, JoinLines({QStringLiteral("An error occured!"),
+                                                QStringLiteral("Error Details: ") +
+                                                    QString::number(m_engine.startError())}));
         return;
     }
-    m_noSleep = std::make_unique<SleepInhibitor>(QStringLiteral("Converting video files"));
+    m_started = true;
+    cmdPause->setEnabled(true);
     m_launcherEntry = std::make_unique<LauncherEntry>(DesktopFileId);
     m_launcherEntry->setProgress(0.0);
-    if (m_run.record)
-        m_recording = BatchRecordFile::write(m_run.dataFolder, *m_run.record);
     m_clock.start();
     showTime();
 }
 
-void frmProcessing::CMDLauncher_DataReceived(int lane, const QByteArray &chunk) {
+void frmProcessing::showOutput(int lane, const QByteArray &chunk) {
     if (m_laneLogs.empty())
         txtLogContents->appendOutput(chunk);
     else
         appendLaneLines(lane, m_laneLogs[std::size_t(lane)].feed(chunk));
-    m_progress.feed(lane, chunk);
+}
+
+void frmProcessing::laneRunEnded(int lane) {
+    if (!m_laneLogs.empty())
+        appendLaneLines(lane, m_laneLogs[std::size_t(lane)].finish());
+}
+
+void frmProcessing::cmdPause_Click() {
+    if (m_engine.isPaused())
+        m_engine.resume();
+    else
+        m_engine.pause();
+}
+
+void frmProcessing::showPaused(bool paused) {
+    cmdPause->setText(paused ? ContinueCaption : PauseCaption);
+    if (m_launcherEntry)
+        m_launcherEntry->setProgress(double(progress().secondsDone()) /
+                                     double(progress().secondsTotal()));
     showProgress();
+    showTime();
 }
 
 void frmProcessing::showProgress() {
-    lblCurrentFile->setText(m_progress.currentFileText());
+    const BatchProgress &batch = progress();
+    const bool paused = m_engine.isPaused();
+    lblCurrentFile->setText(paused ? QStringLiteral("Paused: ") + batch.currentFileText()
+                                   : batch.currentFileText());
     if (lanes) {
-        lanes->showProgress(m_progress);
+        lanes->showProgress(batch);
     } else {
-        const ConversionProgress &current = m_progress.lane(0);
+        const ConversionProgress &current = batch.lane(0);
         prgCurrent->setMaximum(current.currentMaximum());
         prgCurrent->setValue(current.currentValue());
-        txtStatus->setText(current.status());
+        txtStatus->setText(paused ? QStringLiteral("Paused") : current.status());
     }
-    prgTotal->setMaximum(m_progress.totalMaximum());
-    prgTotal->setValue(m_progress.totalValue());
-    setWindowTitle(m_progress.caption());
-    if (m_launcherEntry && !m_progress.finished())
-        m_launcherEntry->setProgress(double(m_progress.secondsDone()) /
-                                     double(m_progress.secondsTotal()));
-    if (m_elapsed.isValid() && !m_progress.finished())
-        m_estimate.update(m_elapsed.elapsed(), m_progress.secondsDone(), m_progress.secondsTotal());
-
-    bool moved = false;
-    for (int row = 0; row < m_progress.rowCount(); ++row) {
-        moved = moved || m_shownStates[row] != m_progress.rows()[row].state;
-        m_shownStates[row] = m_progress.rows()[row].state;
-    }
-    if (moved) {
-        writeRecord();
-        emit rowsChanged();
-    }
+    prgTotal->setMaximum(batch.totalMaximum());
+    prgTotal->setValue(batch.totalValue());
+    setWindowTitle(paused ? batch.caption() + QStringLiteral(" Paused") : batch.caption());
+    if (m_launcherEntry && !batch.finished())
+        m_launcherEntry->setProgress(double(batch.secondsDone()) / double(batch.secondsTotal()));
+    if (m_started && !batch.finished() && !paused)
+        m_estimate.update(m_engine.elapsedMs(), batch.secondsDone(), batch.secondsTotal());
 }
 
 void frmProcessing::showTime() {
-    if (!m_elapsed.isValid())
+    if (!m_started)
         return;
-    if (m_progress.finished() || m_cancelled) {
+    if (progress().finished() || m_cancelled) {
         m_clock.stop();
-        lblTime->setText(m_cancelled ? TimeLeftEstimate::cancelledText(m_elapsed.elapsed())
-                                     : TimeLeftEstimate::finishedText(m_elapsed.elapsed()));
+        lblTime->setText(m_cancelled ? TimeLeftEstimate::cancelledText(m_engine.elapsedMs())
+                                     : TimeLeftEstimate::finishedText(m_engine.elapsedMs()));
         return;
     }
-    m_estimate.update(m_elapsed.elapsed(), m_progress.secondsDone(), m_progress.secondsTotal());
+    // While paused, the clock and the time left stand still.
+    if (m_engine.isPaused()) {
+        lblTime->setText(QStringLiteral("Paused · ") + m_estimate.text());
+        return;
+    }
+    m_estimate.update(m_engine.elapsedMs(), progress().secondsDone(), progress().secondsTotal());
     lblTime->setText(m_estimate.text());
-}
-
-void frmProcessing::writeRecord() {
-    // Each file that ends is noted at once: a crash loses none of them.
-    if (m_recording && !m_progress.finished() && m_run.record->markConverted(m_progress))
-        BatchRecordFile::write(m_run.dataFolder, *m_run.record);
 }
 
 void frmProcessing::appendLaneLines(int lane, const QStringList &lines) {
@@ -253,43 +249,25 @@ void frmProcessing::appendLaneLines(int lane, const QStringList &lines) {
         txtLogContents->appendOutput(QByteArray(mark + line.toUtf8() + '\n'));
 }
 
-void frmProcessing::CMDLauncher_ProcessEnded(int lane) {
-    if (!m_laneLogs.empty())
-        appendLaneLines(lane, m_laneLogs[std::size_t(lane)].finish());
-    m_progress.finishLane(lane);
-    showProgress();
-    // The end steps, the shutdown countdown among them, follow the last lane.
-    if (m_progress.finished())
-        batchEnded();
-}
-
 void frmProcessing::batchEnded() {
     header->lblWizardSubText->setText(QStringLiteral("Your video files have been converted..."));
     cmdCancel->setText(CloseCaption);
-    m_noSleep.reset();
-    // A batch that has ended is not taken up again, unless hand-offs of its
-    // files failed: the next start offers to try those again.
-    if (m_recording)
-        m_run.record->markConverted(m_progress);
-    if (m_recording && !m_run.record->handOffsLeft().isEmpty())
-        BatchRecordFile::write(m_run.dataFolder, *m_run.record);
-    else if (m_recording)
-        BatchRecordFile::remove(m_run.dataFolder);
-    m_recording = false;
+    cmdPause->setEnabled(false);
+    showProgress();
     showTime();
     m_launcherEntry.reset();
     announceEnd();
     if (!m_run.libraryNote.isEmpty()) {
         lblLibraryNote->setText(
             m_run.record ? LibraryNote(m_run.record->ipodMountPoint,
-                                       HandOffOutcomeOf(m_progress, m_run.record->outputPaths))
+                                       HandOffOutcomeOf(progress(), m_run.record->outputPaths))
                          : m_run.libraryNote);
         lblLibraryNote->show();
     }
 
-    if (!m_progress.errorMessages().isEmpty()) {
+    if (!progress().errorMessages().isEmpty()) {
         frmError errors(this);
-        errors.txtErrors->setPlainText(PathForDisplay(m_progress.errorMessages()));
+        errors.txtErrors->setPlainText(PathForDisplay(progress().errorMessages()));
         prompts().exec(&errors);
     }
     if (chkShutdownComputer->isChecked()) {
@@ -302,10 +280,10 @@ void frmProcessing::announceEnd() {
     // Only for a user who is looking elsewhere.
     if (isApplicationActive && isApplicationActive())
         return;
-    const int converted = m_progress.filesIn(RowProgress::State::Converted);
-    const int failed = m_progress.filesIn(RowProgress::State::Failed);
+    const int converted = progress().filesIn(RowProgress::State::Converted);
+    const int failed = progress().filesIn(RowProgress::State::Failed);
     DesktopNotification *notification = DesktopNotification::send(
-        BatchEndNotice(converted, failed, m_progress.rowCount(), m_cancelled), m_run.outputFolder,
+        BatchEndNotice(converted, failed, progress().rowCount(), m_cancelled), m_run.outputFolder,
         DesktopFileId,
         failed > 0 ? DesktopNotification::Category::TransferError
                    : DesktopNotification::Category::TransferComplete,
@@ -328,7 +306,7 @@ void frmProcessing::reject() {
 }
 
 void frmProcessing::closeEvent(QCloseEvent *event) {
-    if (m_cleanedUp) {
+    if (m_engine.isCleanedUp()) {
         QDialog::closeEvent(event);
         return;
     }
@@ -344,30 +322,22 @@ void frmProcessing::closeEvent(QCloseEvent *event) {
             return;
         }
     }
-    if (!m_progress.finished() && !TerminationSignals::received()) {
+    if (!progress().finished() && !TerminationSignals::received()) {
         // A cancel is the user's decision: nothing to take up again.
         m_cancelled = true;
-        m_progress.cancel();
-        emit rowsChanged();
+        m_engine.cancel(false);
         showTime();
-        if (m_recording)
-            BatchRecordFile::remove(m_run.dataFolder);
-        m_recording = false;
     }
     cleanUp();
     QDialog::closeEvent(event);
-    done(m_progress.finished() ? QDialog::Accepted : QDialog::Rejected);
+    done(progress().finished() ? QDialog::Accepted : QDialog::Rejected);
 }
 
 void frmProcessing::cleanUp() {
-    m_cleanedUp = true;
     m_clock.stop();
     m_launcherEntry.reset();
     const QString &folder = m_run.dataFolder;
-    StopBatches(m_launchers);
-    m_noSleep.reset();
-    RemoveWorkingFiles(folder,
-                       [this] { setWindowTitle(QStringLiteral("Cleaning up. Please, wait...")); });
+    m_engine.cleanUp([this] { setWindowTitle(QStringLiteral("Cleaning up. Please, wait...")); });
 
     if (!DebugLog::instance().path().isEmpty()) {
         const QString dump = JoinPath(folder, QStringLiteral("Debug2.log"));

@@ -965,6 +965,49 @@ private slots:
         QVERIFY(outputs[0].size() > outputs[1].size()); // "longer" before "wide clip"
     }
 
+    // Ctrl+Z stops both lanes, then the program; fg takes them up again and
+    // each file is converted once.
+    void stopAndContinue() {
+        TestHome home;
+        const QString in = home.makeFolder(u"in"_s);
+        const QStringList clips{in + u"/a.avi"_s, in + u"/b.avi"_s};
+        QVERIFY(MakeClip(clips[0], {6.0, 1280, 720, 25, true, true, {}}));
+        QVERIFY(QFile::copy(clips[0], clips[1]));
+        const QString out = home.path() + u"/out"_s;
+
+        QProcess cli;
+        cli.start(TestPaths::binary(u"mobivert-cli"_s),
+                  QStringList{u"--json"_s, u"--jobs"_s, u"2"_s, u"-o"_s, out} + clips);
+        QVERIFY(cli.waitForStarted());
+        const pid_t pid = pid_t(cli.processId());
+        QByteArray seen;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                seen += cli.readAllStandardOutput();
+                return seen.count("\"event\":\"file\"") == 2;
+            },
+            kPatienceMs));
+        ::kill(pid, SIGTSTP);
+        // The program, both lanes' shells and their converters.
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const QString states = ProcessStatesMentioning(home.path());
+                return states.size() >= 3 && states.count(u'T') == states.size();
+            },
+            kPatienceMs));
+        ::kill(pid, SIGCONT);
+        QVERIFY(cli.waitForFinished(kPatienceMs));
+        seen += cli.readAllStandardOutput();
+        QCOMPARE(cli.exitCode(), 0);
+        const QList<QJsonObject> events = JsonEvents(seen);
+        QCOMPARE(EventsOf(events, u"paused"_s).size(), 1);
+        QCOMPARE(EventsOf(events, u"continued"_s).size(), 1);
+        QCOMPARE(QDir(out).entryList(QDir::Files), (QStringList{u"a.m4v"_s, u"b.m4v"_s}));
+        for (const QJsonObject &result : EventsOf(events, u"result"_s))
+            QVERIFY(result.value(u"converted"_s).toBool());
+        QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
+    }
+
     // Two files side by side: the kill takes both lanes.
     void killedProgramLeavesNoBatchRunning() {
         TestHome home;

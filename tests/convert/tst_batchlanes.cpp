@@ -196,8 +196,12 @@ private slots:
         }
         QCOMPARE(LaneBatchText(oneLane, 0), BatchText(oneLane));
         const QStringList listing = BatchListing(twoLanes, u"/data"_s);
-        QCOMPARE(listing.first(), u"# Lane 1 of 2: BVC.bat"_s);
-        QCOMPARE(listing[1 + LaneLines(twoLanes, 0).size()], u"# Lane 2 of 2: BVC2.bat"_s);
+        QCOMPARE(listing.first(),
+                 u"# 2 lanes (BVC.bat, BVC2.bat) take the files in order as they free up"_s);
+        QCOMPARE(listing.filter(u"# File "_s),
+                 (QStringList{u"# File 1 of 4"_s, u"# File 2 of 4"_s, u"# File 3 of 4"_s,
+                              u"# File 4 of 4"_s}));
+        QCOMPARE(listing.size(), 1 + 4 + twoLanes.lines.size());
         QCOMPARE(BatchListing(oneLane, u"/data"_s), oneLane.lines);
     }
 

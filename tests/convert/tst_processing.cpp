@@ -50,11 +50,12 @@ struct Batch {
             int lane = 0;
             while (lane < lanes.size() && !lanes[lane].contains(row))
                 ++lane;
-            texts[lane % texts.size()] +=
-                (ShellQuote(BatchFiles::converter(run.dataFolder)) + u" -i " +
-                 ShellQuote(inputs[row]) + u" -vcodec mpeg4 -y " +
-                 ShellQuote(run.outputFolder + u"/x.mp4") + u'\n')
-                    .toUtf8();
+            const QString line = ShellQuote(BatchFiles::converter(run.dataFolder)) + u" -i " +
+                                 ShellQuote(inputs[row]) + u" -vcodec mpeg4 -y " +
+                                 ShellQuote(run.outputFolder + u"/x.mp4");
+            run.lines.append(line);
+            run.lineRows.append(row);
+            texts[lane % texts.size()] += (line + u'\n').toUtf8();
         }
         for (int lane = 0; lane < texts.size(); ++lane)
             QVERIFY(WriteFileBytes(BatchFiles::laneBatch(run.dataFolder, lane), texts[lane]));
@@ -420,6 +421,33 @@ private slots:
             QVERIFY(!ProcessGroupAlive(group));
         QVERIFY(!anyRunning(startedConverters(home)));
         QCOMPARE(startedConverters(home).size(), 2);
+        QVERIFY(batch.workingFilesGone());
+    }
+
+    // Lanes take the rows in order as they free up: while a file that never
+    // ends holds the first lane, the second converts every other row in turn.
+    void freeLaneTakesTheNextRow() {
+        TestHome home;
+        FakePrompts prompts;
+        Batch batch(home,
+                    {QStringLiteral("/v/hang-1.avi"), QStringLiteral("/v/ok-2.avi"),
+                     QStringLiteral("/v/ok-3.avi"), QStringLiteral("/v/ok-4.avi")},
+                    4, {{0, 2}, {1, 3}});
+        frmProcessing window(batch.run);
+        window.show();
+        const BatchProgress &progress = window.progress();
+        QTRY_COMPARE_WITH_TIMEOUT(progress.filesIn(RowProgress::State::Converted), 3, kPatienceMs);
+        QCOMPARE(progress.rows()[0].state, RowProgress::State::Converting);
+        QList<int> lanes;
+        for (const RowProgress &row : progress.rows())
+            lanes << row.lane;
+        QCOMPARE(lanes, (QList<int>{0, 1, 1, 1}));
+        QCOMPARE(window.lanes->fileLabels[1]->text(), QStringLiteral("Done"));
+        QCOMPARE(startedConverters(home).size(), 4);
+
+        prompts.answers.push_back(true);
+        window.cmdCancel->click();
+        QVERIFY(!anyRunning(startedConverters(home)));
         QVERIFY(batch.workingFilesGone());
     }
 

@@ -31,6 +31,17 @@ QStringList WorkingFiles(const QString &dataFolder) {
                    QDir::Files | QDir::Hidden);
 }
 
+QString ProcessStatesMentioning(const QString &text) {
+    QString states;
+    const QByteArray wanted = text.toUtf8();
+    for (const ProcessEntry &process : ListProcesses()) {
+        if (process.state != 'Z' && process.pid != ::getpid() &&
+            ReadFileBytes(u"/proc/" + QString::number(process.pid) + u"/cmdline").contains(wanted))
+            states += QLatin1Char(process.state);
+    }
+    return states;
+}
+
 QStringList ProcessesMentioning(const QString &text) {
     QStringList found;
     const QByteArray wanted = text.toUtf8();

@@ -20,3 +20,5 @@ QStringList WorkingFiles(const QString &dataFolder);
 // other than this one, that mention the text: for a folder, the batch's
 // shell, the converter copy and ffmpeg all do.
 QStringList ProcessesMentioning(const QString &text);
+// The /proc states (R, S, T...) of those processes, one letter each.
+QString ProcessStatesMentioning(const QString &text);
