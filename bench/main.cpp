@@ -12,6 +12,7 @@
 #include "bench/QualityBench.h"
 #include "bench/SourcesBench.h"
 #include "bench/StartupBench.h"
+#include "bench/TakenLanesBench.h"
 #include "bench/WholeBatchBench.h"
 
 #include <QApplication>
@@ -59,6 +60,9 @@ int main(int argc, char **argv) {
          RunSourcesBench},
         {QStringLiteral("copy"),
          QStringLiteral("A source that suits the device: copied or encoded"), RunCopyBench},
+        {QStringLiteral("takenlanes"),
+         QStringLiteral("Lanes that take work as they free up, against dealt lanes"),
+         RunTakenLanesBench},
         // Further sections follow here, each with its own name.
     };
 

@@ -1,0 +1,200 @@
+#include "bench/TakenLanesBench.h"
+
+#include "bench/BenchTools.h"
+#include "convert/BatchEngine.h"
+#include "convert/BatchFiles.h"
+#include "convert/BatchLanes.h"
+#include "convert/CMDLauncher.h"
+#include "platform/ApplicationFolder.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr double ClipSeconds = 8;
+
+QString makeH264Clip(const QString &path, const QString &size) {
+    QProcess ffmpeg;
+    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                  QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                  QStringLiteral("-i"),
+                  QStringLiteral("testsrc2=size=%1:rate=25:duration=%2").arg(size).arg(ClipSeconds),
+                  QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
+                  QStringLiteral("ultrafast"), path});
+    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0)
+        return QStringLiteral("ffmpeg could not make ") + path;
+    return {};
+}
+
+// The converter lines of each row, from the dry run's listing, with the
+// converter of `dataFolder`.
+struct Batch {
+    QStringList lines;
+    QList<int> lineRows;
+    QList<BatchRow> rows;
+};
+
+std::optional<Batch> plannedBatch(const QStringList &clips, const QString &output,
+                                  const QString &dataFolder) {
+    QProcess cli;
+    cli.start(QStringLiteral(MOBIVERT_CLI_BINARY),
+              QStringList{QStringLiteral("--dry-run"), QStringLiteral("--device"),
+                          QStringLiteral("iPod"), QStringLiteral("--profile"), QStringLiteral("4"),
+                          QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("-o"),
+                          output} +
+                  clips);
+    if (!cli.waitForFinished(60000) || cli.exitCode() != 0)
+        return std::nullopt;
+    Batch batch;
+    int row = -1;
+    const QString converter = BatchFiles::converter(dataFolder);
+    for (const QString &line : QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n')) {
+        if (line.startsWith(u"# File ")) {
+            row = line.section(u' ', 2, 2).toInt() - 1;
+            continue;
+        }
+        if (row < 0 || line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        // The dry run names its own data folder's converter.
+        const qsizetype end = line.indexOf(u'\'', 1) + 1;
+        batch.lines.append(u'\'' + converter + u'\'' + line.mid(end));
+        batch.lineRows.append(row);
+    }
+    for (const QString &clip : clips)
+        batch.rows.append({clip, qint64(ClipSeconds)});
+    return batch;
+}
+
+struct Timing {
+    double wallSeconds = 0;
+    double spreadSeconds = 0; // between the lanes' ends
+};
+
+bool copyConverter(const QString &dataFolder) {
+    QFile::remove(BatchFiles::converter(dataFolder));
+    return QFile::copy(BatchFiles::shippedConverter(), BatchFiles::converter(dataFolder));
+}
+
+// As batches ran before: each lane's rows dealt at the start.
+Timing runDealt(const Batch &batch, const QString &dataFolder) {
+    copyConverter(dataFolder);
+    QList<qint64> seconds;
+    for (const BatchRow &row : batch.rows)
+        seconds.append(row.totalSeconds);
+    const QList<QList<int>> dealt = DealRows(seconds, 2);
+    std::vector<std::unique_ptr<CMDLauncher>> launchers;
+    QList<double> ends;
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    for (int lane = 0; lane < dealt.size(); ++lane) {
+        QByteArray text;
+        for (qsizetype i = 0; i < batch.lines.size(); ++i) {
+            if (dealt[lane].contains(batch.lineRows[i]))
+                text += QFile::encodeName(batch.lines[i]) + '\n';
+        }
+        QFile file(BatchFiles::laneBatch(dataFolder, lane));
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            return {};
+        file.close();
+        auto launcher = std::make_unique<CMDLauncher>();
+        QObject::connect(launcher.get(), &CMDLauncher::ProcessEnded, &loop, [&] {
+            ends.append(double(clock.elapsed()) / 1000);
+            if (ends.size() == dealt.size())
+                loop.quit();
+        });
+        launcher->start(BatchFiles::laneBatch(dataFolder, lane));
+        launchers.push_back(std::move(launcher));
+    }
+    loop.exec();
+    return {*std::max_element(ends.begin(), ends.end()),
+            *std::max_element(ends.begin(), ends.end()) -
+                *std::min_element(ends.begin(), ends.end())};
+}
+
+// The batch engine's lanes, taking the rows as they free up.
+Timing runTaken(const Batch &batch, const QString &dataFolder) {
+    copyConverter(dataFolder);
+    BatchRun run;
+    run.dataFolder = dataFolder;
+    run.rows = batch.rows;
+    run.lanes = QList<QList<int>>(2);
+    run.lines = batch.lines;
+    run.lineRows = batch.lineRows;
+    BatchEngine engine(run);
+    QList<double> laneEnds(2, 0);
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(&engine, &BatchEngine::laneRunEnded, &loop,
+                     [&](int lane) { laneEnds[lane] = double(clock.elapsed()) / 1000; });
+    QObject::connect(&engine, &BatchEngine::ended, &loop, &QEventLoop::quit);
+    if (!engine.start())
+        return {};
+    loop.exec();
+    const double wall = double(clock.elapsed()) / 1000;
+    return {wall, *std::max_element(laneEnds.begin(), laneEnds.end()) -
+                      *std::min_element(laneEnds.begin(), laneEnds.end())};
+}
+
+} // namespace
+
+QStringList RunTakenLanesBench() {
+    QTemporaryDir folder;
+    if (!folder.isValid())
+        return {QStringLiteral("skipped: no temporary folder")};
+    const QString data = folder.path() + u"/data";
+    const QString output = folder.path() + u"/out";
+    QDir().mkpath(data);
+    SetApplicationFolder(QStringLiteral(MOBIVERT_APP_DIR));
+    const auto restore = qScopeGuard([] { SetApplicationFolder(QString()); });
+    if (!QFile::exists(BatchFiles::shippedConverter()))
+        return {QStringLiteral("skipped: no converter at ") + BatchFiles::shippedConverter()};
+    QStringList mixed;
+    QStringList uniform;
+    for (const QString &size : {QStringLiteral("1920x1080"), QStringLiteral("854x480"),
+                                QStringLiteral("854x480"), QStringLiteral("854x480")}) {
+        mixed << folder.path() + QStringLiteral("/mixed %1.mp4").arg(mixed.size() + 1);
+        if (const QString error = makeH264Clip(mixed.last(), size); !error.isEmpty())
+            return {QStringLiteral("skipped: ") + error};
+    }
+    for (int i = 1; i <= 4; ++i) {
+        uniform << folder.path() + QStringLiteral("/uniform %1.mp4").arg(i);
+        QFile::copy(mixed[1], uniform.last());
+    }
+    QStringList lines{BenchTools::machineDescription()};
+    QList<QStringList> rows{{QStringLiteral("batch"), QStringLiteral("dealt s"),
+                             QStringLiteral("taken s"), QStringLiteral("speed-up"),
+                             QStringLiteral("dealt spread s"), QStringLiteral("taken spread s")}};
+    for (const auto &[name, clips] : {std::pair{QStringLiteral("mixed (1080p + 3x480p)"), mixed},
+                                      std::pair{QStringLiteral("uniform (4x480p)"), uniform}}) {
+        const std::optional<Batch> batch = plannedBatch(clips, output, data);
+        if (!batch)
+            return {QStringLiteral("skipped: no dry run from mobivert-cli")};
+        QDir(output).removeRecursively();
+        QDir().mkpath(output);
+        const Timing dealt = runDealt(*batch, data);
+        QDir(output).removeRecursively();
+        QDir().mkpath(output);
+        const Timing taken = runTaken(*batch, data);
+        rows.append({name, BenchTools::number(dealt.wallSeconds, 1),
+                     BenchTools::number(taken.wallSeconds, 1),
+                     BenchTools::number(
+                         taken.wallSeconds > 0 ? dealt.wallSeconds / taken.wallSeconds : 0, 2) +
+                         u'x',
+                     BenchTools::number(dealt.spreadSeconds, 1),
+                     BenchTools::number(taken.spreadSeconds, 1)});
+    }
+    return lines + BenchTools::table(rows);
+}
