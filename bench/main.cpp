@@ -13,6 +13,7 @@
 #include "bench/SourcesBench.h"
 #include "bench/StartupBench.h"
 #include "bench/TakenLanesBench.h"
+#include "bench/TimeLeftBench.h"
 #include "bench/WholeBatchBench.h"
 
 #include <QApplication>
@@ -60,6 +61,8 @@ int main(int argc, char **argv) {
          RunSourcesBench},
         {QStringLiteral("copy"),
          QStringLiteral("A source that suits the device: copied or encoded"), RunCopyBench},
+        {QStringLiteral("timeleft"), QStringLiteral("Time left of a batch in lanes"),
+         RunTimeLeftBench},
         {QStringLiteral("takenlanes"),
          QStringLiteral("Lanes that take work as they free up, against dealt lanes"),
          RunTakenLanesBench},

@@ -2,26 +2,31 @@
 
 #include <QList>
 
+#include <functional>
 #include <optional>
 
 // How long a batch run in lanes still needs, from what each row is expected
 // to cost (RowCost) and how the rows are faring. The rows run in row order,
 // each lane taking the next waiting row as it frees up.
 //
-// The cost units a lane gets through per second are learnt as the batch
-// goes: from the rows done (their cost over the time they really took) and
-// the running ones (the share of their cost done over their time so far).
-// A running row's own pace counts the more the further it has got. The
-// lanes share the machine: `saturationLanes` lanes keep it busy, so with k
-// lanes at work each goes min(1, saturationLanes / k) times as fast as one
-// alone; the time a row has run is counted at that pace, and the
-// simulation of the rest speeds up as the lanes empty at the end. Lanes
-// are alike, so only how many rows run counts, not which lane runs them.
+// The pace is learnt as the batch goes, in cost units per second: that of
+// one lane alone from the rows done (their cost over the time they really
+// took) and the running ones (the share of their cost done over their time
+// so far), and that of the lanes together for each number of lanes at work,
+// from the cost the batch got through while that many were. A running row's
+// own pace against the learnt one counts for the rest of it, the more the
+// further it has got. Lanes share the machine: `saturationLanes` lanes keep
+// it busy, so with k lanes at work each goes min(1, saturationLanes / k)
+// times as fast as one alone; a number of lanes not seen at work yet is
+// judged that way from the nearest one seen. The rest of the batch is played
+// out on the lanes, which speed up as they empty at the end. Lanes are alike,
+// so only how many rows run counts, not which lane runs them.
 //
 // The figure shown is smoothed like TimeLeftEstimate's: hidden until there
 // is enough to go on, moved at most once a second, each new figure pulling it
-// part of the way. Nothing here keeps time: the caller gives the elapsed
-// time at each update and simply stops updating while the batch is paused.
+// part of the way, the further the more of the batch is done. Nothing here
+// keeps time: the caller gives the elapsed time at each update and simply
+// stops updating while the batch is paused.
 class BatchTimeLeft final {
 public:
     enum class State { Waiting, Running, Done, Failed };
@@ -33,7 +38,11 @@ public:
 
     static constexpr double MinElapsedSeconds = 3;
     static constexpr double MinShareDone = 0.02; // of the batch's cost
-    static constexpr double Pull = 0.3;
+    // A number of lanes at work is judged from what it did after this long.
+    static constexpr double MinSecondsSeen = 2;
+    // How far a new figure pulls the one shown: at least this, and more as
+    // the batch goes on and the figures firm up (the share of the cost done).
+    static constexpr double LeastPull = 0.3;
 
     // `costs`: one per row, in row order; `saturationLanes` <= 0: the lanes
     // never slow each other down.
@@ -51,19 +60,27 @@ public:
 
     // The wall seconds until the last lane ends: `running` holds the work
     // left of the rows running now, `waiting` that of the rows still to
-    // start, in the order the lanes take them; work is measured in seconds
-    // of one lane alone. `lanes` lanes, slowed as described above.
+    // start, in the order the lanes take them; `laneSpeed(k)` is the work
+    // each lane gets through per second while k lanes are at work.
     static double ScheduleSeconds(const QList<double> &running, const QList<double> &waiting,
-                                  int lanes, double saturationLanes);
+                                  int lanes, const std::function<double(int)> &laneSpeed);
     // The pace of each of `busy` lanes, relative to one lane alone.
     static double LanePace(int busy, double saturationLanes);
 
 private:
+    // The cost units each lane gets through per second while `busy` lanes are at work.
+    double speedWith(int busy) const;
+
     QList<double> m_costs;
     int m_lanes = 1;
     double m_saturation = 0;
 
     double m_lastElapsed = 0;
+    int m_lastBusy = -1;       // rows running at the last update
+    QList<double> m_lastShare; // each row's share done at the last update
+    QList<bool> m_wasRunning;
+    QList<double> m_unitsAtBusy;     // per number of lanes at work: cost got through
+    QList<double> m_secondsAtBusy;   // and the wall seconds it took
     QList<double> m_seenSeconds;     // wall seconds each row was seen running
     QList<double> m_seenPaceSeconds; // the same, counted at the lanes' pace
 

@@ -118,34 +118,50 @@ void tst_BatchTimeLeft::schedule() {
     QFETCH(int, lanes);
     QFETCH(double, saturation);
     QFETCH(double, seconds);
-    QCOMPARE(BatchTimeLeft::ScheduleSeconds(running, waiting, lanes, saturation), seconds);
+    const auto pace = [saturation](int busy) {
+        return BatchTimeLeft::LanePace(busy, saturation);
+    };
+    QCOMPARE(BatchTimeLeft::ScheduleSeconds(running, waiting, lanes, pace), seconds);
 }
 
 void tst_BatchTimeLeft::learntPace_data() {
     QTest::addColumn<QList<double>>("costs");
     QTest::addColumn<QList<Row>>("rows");
+    QTest::addColumn<int>("lanes");
+    QTest::addColumn<double>("saturation");
+    QTest::addColumn<double>("elapsed");
     QTest::addColumn<double>("speed");
     QTest::addColumn<double>("left");
     // 10 units in 5 s: 2 per second. Row 1 half done in 5 s by its own pace
     // and by the model alike: 5 s; then row 2 alone, 20 / 2.
     QTest::newRow("done and running")
-        << QList<double>{10, 20, 20} << QList<Row>{done(5), running(0.5, 5), Row{}} << 2.0 << 15.0;
+        << QList<double>{10, 20, 20} << QList<Row>{done(5), running(0.5, 5), Row{}} << 1 << 0.0
+        << 10.0 << 2.0 << 15.0;
     // The pace over both (10 + 5 units in 10 s); the row's own pace (a fifth
     // in 5 s: 20 s left) weighs a fifth against the model's (20 units / 1.5).
     QTest::newRow("a slow row's own pace")
-        << QList<double>{10, 25} << QList<Row>{done(5), running(0.2, 5)} << 1.5
+        << QList<double>{10, 25} << QList<Row>{done(5), running(0.2, 5)} << 1 << 0.0 << 10.0 << 1.5
         << 0.2 * 20 + 0.8 * (20 / 1.5);
     QTest::newRow("failed rows teach nothing")
-        << QList<double>{10, 10} << QList<Row>{Row{State::Failed, 0, 9}, done(5)} << 2.0 << 0.0;
+        << QList<double>{10, 10} << QList<Row>{Row{State::Failed, 0, 9}, done(5)} << 1 << 0.0
+        << 10.0 << 2.0 << 0.0;
+    // Two lanes sharing one lane's speed got through 4 units in 4 s: 0.5 a
+    // lane, 8 each left (16 s); the last row then runs alone at twice that.
+    QTest::newRow("the last row alone goes faster")
+        << QList<double>{10, 10, 10} << QList<Row>{running(0.2, 4), running(0.2, 4), Row{}} << 2
+        << 1.0 << 4.0 << 1.0 << 16.0 + 10.0;
 }
 
 void tst_BatchTimeLeft::learntPace() {
     QFETCH(QList<double>, costs);
     QFETCH(QList<Row>, rows);
+    QFETCH(int, lanes);
+    QFETCH(double, saturation);
+    QFETCH(double, elapsed);
     QFETCH(double, speed);
     QFETCH(double, left);
-    BatchTimeLeft estimate(costs, 1);
-    estimate.update(10, rows);
+    BatchTimeLeft estimate(costs, lanes, saturation);
+    estimate.update(elapsed, rows);
     QCOMPARE(estimate.laneSpeed().value_or(-1), speed);
     QCOMPARE(estimate.rawSecondsLeft().value_or(-1), left);
 }
