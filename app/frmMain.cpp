@@ -206,7 +206,9 @@ QWidget *frmMain::buildFileArea() {
     }
     // Each row's outcome in the last batch, after the hidden columns (sized
     // once they are hidden, so the header's length stays exact).
-    lvwVideoFiles->setColumnWidth(ColumnStatus, 96);
+    // As wide as the window's width allows without a scroll bar; a longer
+    // status ("Copied (already suits the device)") is whole in its tip.
+    lvwVideoFiles->setColumnWidth(ColumnStatus, 170);
     lvwVideoFiles->header()->setStretchLastSection(false);
     row->addWidget(lvwVideoFiles, 1);
 

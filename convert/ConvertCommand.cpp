@@ -219,8 +219,10 @@ void ConvertCommand::ConvertAll(const QList<RowFit> &fit) {
             QStringList errors = progress.rowErrors(row);
             errors.removeDuplicates();
             const RowProgress &state = progress.rows()[row];
+            // A copy's tip gives the whole status, which the cell may cut.
             if (errors.isEmpty() && state.copied)
-                errors.append(state.copyNote);
+                errors.append(RowStatusText(state) +
+                              (state.copyNote.isEmpty() ? QString() : u"; " + state.copyNote));
             SetFileListStatus(items[row], RowStatusText(state), errors.join(u'\n'));
         }
     };

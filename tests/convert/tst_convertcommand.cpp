@@ -368,6 +368,8 @@ private slots:
             QVERIFY(ConvertThroughWindow(*window, prompts).finished);
             QCOMPARE(window->lvwVideoFiles->topLevelItem(0)->text(ColumnStatus),
                      alwaysEncode ? u"Converted"_s : u"Copied (already suits the device)"_s);
+            QCOMPARE(window->lvwVideoFiles->topLevelItem(0)->toolTip(ColumnStatus),
+                     alwaysEncode ? QString() : u"Copied (already suits the device)"_s);
         }
         const QJsonObject copied = Probe(home.path() + u"/out/Some Show 1x02 Pilot.m4v");
         const QJsonObject tags = copied.value(u"format"_s).toObject().value(u"tags"_s).toObject();
