@@ -1,8 +1,8 @@
 #include "app/StartupFiles.h"
 
+#include "app/FileListController.h"
 #include "app/frmMain.h"
 #include "base/Prompts.h"
-#include "filelist/FileListController.h"
 #include "filelist/VideoFileAdder.h"
 #include "platform/FileSystem.h"
 #include "platform/PathBytes.h"

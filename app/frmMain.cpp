@@ -2,6 +2,7 @@
 
 #include "app/AudioSettingsPanel.h"
 #include "app/DeviceStrip.h"
+#include "app/FileListController.h"
 #include "app/HelpLinks.h"
 #include "app/MainStatusBar.h"
 #include "app/MemoryStickOption.h"
@@ -16,7 +17,6 @@
 #include "base/Various.h"
 #include "convert/ConvertCommand.h"
 #include "convert/PreviewOutputCommand.h"
-#include "filelist/FileListController.h"
 #include "filelist/FileListRow.h"
 #include "profiles/ProfileControls.h"
 #include "widgets/ClickableLabel.h"

@@ -1,8 +1,8 @@
 #include "bench/AddFilesBench.h"
 
+#include "app/FileListController.h"
 #include "app/frmMain.h"
 #include "bench/BenchTools.h"
-#include "filelist/FileListController.h"
 #include "filelist/MediaInfoChild.h"
 #include "filelist/VideoFileAdder.h"
 #include "filelist/VideoFileInfo.h"

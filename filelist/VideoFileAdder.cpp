@@ -1,39 +1,35 @@
 #include "filelist/VideoFileAdder.h"
 
-#include "app/MainStatusBar.h"
-#include "app/frmMain.h"
 #include "base/Prompts.h"
 #include "filelist/AddFilesDialog.h"
 #include "filelist/FileListItems.h"
+#include "filelist/FileListView.h"
 #include "filelist/VideoFileInfo.h"
 #include "filelist/VideoFileReader.h"
 #include "platform/FileSystem.h"
 #include "platform/PathBytes.h"
 #include "platform/ProcessorCores.h"
 #include "settings/SettingsFile.h"
-#include "widgets/ClickableLabel.h"
 
 #include <QCoreApplication>
 #include <QMimeData>
-#include <QProgressBar>
 #include <QTreeWidget>
 
-VideoFileAdder::VideoFileAdder(frmMain &main)
-    : QObject(&main)
-    , m_main(main) {
-    connect(m_main.CancelLabel, &ClickableLabel::clicked, this, &VideoFileAdder::CancelLabel_Click);
-}
+VideoFileAdder::VideoFileAdder(FileListView &view, QWidget &window)
+    : QObject(&window)
+    , m_view(view)
+    , m_window(window) {}
 
 void VideoFileAdder::AddVideoFiles() {
-    const QString initialFolder = SettingsFile::readAddFilesFolder(m_main.ApplicationSettingsPath);
-    const QStringList selection = prompts().openFiles(&m_main, AddFilesDialog::title(),
+    const QString initialFolder = SettingsFile::readAddFilesFolder(m_view.settingsPath());
+    const QStringList selection = prompts().openFiles(&m_window, AddFilesDialog::title(),
                                                       initialFolder, AddFilesDialog::filter());
     if (selection.isEmpty())
         return;
 
     const QString folder = AddFilesDialog::rememberedFolder(selection);
     if (folder != initialFolder)
-        SettingsFile::writeAddFilesFolder(m_main.ApplicationSettingsPath, folder);
+        SettingsFile::writeAddFilesFolder(m_view.settingsPath(), folder);
 
     CancelAddingFiles = false;
     if (selection.size() == 1) {
@@ -43,10 +39,6 @@ void VideoFileAdder::AddVideoFiles() {
         return;
     }
     addManyFiles(selection, false);
-}
-
-void VideoFileAdder::lvwVideoFiles_OLEDragDrop(const QMimeData *data) {
-    AddDroppedFiles(DroppedFiles(data));
 }
 
 void VideoFileAdder::AddDroppedFiles(const QStringList &files) {
@@ -96,7 +88,7 @@ bool VideoFileAdder::appendRow(const QString &path, const VideoFileInfo &info) {
     if (!info.HoldsVideoOrAudio)
         return false;
     // Appended and filled without events running in between.
-    QTreeWidgetItem *item = AppendFileListRow(m_main.lvwVideoFiles);
+    QTreeWidgetItem *item = AppendFileListRow(m_view.fileRows());
     item->setText(ColumnFilepath, path);
     fillRow(item, info);
     return true;
@@ -110,7 +102,7 @@ void VideoFileAdder::addOneFile(const QString &path) {
     }
     showProgress(QStringLiteral("Adding File..."), 1, true);
     const bool added = appendRow(path, ExamineVideoFile(path));
-    hideProgress();
+    m_view.hideAddProgress();
     if (!added)
         reportNotAdded({path});
 }
@@ -135,7 +127,7 @@ void VideoFileAdder::addManyFiles(const QStringList &chosen, bool clearCancelEac
                 CancelAddingFiles = false;
             showProgress(QStringLiteral("Adding Files..."), count, i == 1);
             const std::optional<VideoFileInfo> info = reader.waitFor(i - 1);
-            if (!info || !addFileOfMany(files.at(i - 1), *info, i, notAdded))
+            if (!info || !addFileOfMany(files.at(i - 1), *info, i, count, notAdded))
                 break;
         }
     }
@@ -143,21 +135,21 @@ void VideoFileAdder::addManyFiles(const QStringList &chosen, bool clearCancelEac
 }
 
 bool VideoFileAdder::addFileOfMany(const QString &path, const VideoFileInfo &info, int number,
-                                   QStringList &notAdded) {
+                                   int count, QStringList &notAdded) {
     if (!appendRow(path, info))
         notAdded.append(path);
 
-    m_main.AddFilesProgressBar->setValue(number);
+    m_view.setAddProgress(number);
     // The window answers here, and while the next row is awaited; a click on
     // "(Cancel)" is handled in either place.
     QCoreApplication::processEvents();
-    if (m_main.AddFilesProgressBar->value() == m_main.AddFilesProgressBar->maximum())
-        hideProgress();
+    if (number == count)
+        m_view.hideAddProgress();
     return !CancelAddingFiles;
 }
 
 void VideoFileAdder::ReadVideoFileInfo(int &Row) {
-    QTreeWidget *list = m_main.lvwVideoFiles;
+    QTreeWidget *list = m_view.fileRows();
     if (Row == 0)
         Row = list->topLevelItemCount();
     QTreeWidgetItem *item = FileListItem(list, Row);
@@ -180,25 +172,16 @@ void VideoFileAdder::reportNotAdded(const QStringList &notAdded, const QStringLi
     if (!notAdded.isEmpty())
         parts.append(NoVideoMessage(notAdded));
     if (!parts.isEmpty())
-        prompts().exclamation(&m_main, parts.join(JoinLines({QString(), QString(), QString()})));
+        prompts().exclamation(&m_window, parts.join(JoinLines({QString(), QString(), QString()})));
 }
 
 void VideoFileAdder::CancelLabel_Click() {
     CancelAddingFiles = true;
-    hideProgress();
+    m_view.hideAddProgress();
 }
 
 void VideoFileAdder::showProgress(const QString &text, int maximum, bool first) {
-    m_main.StatusBar->setPanelText(2, text);
-    m_main.CancelOverlay->show();
-    m_main.AddFilesProgressBar->setRange(0, maximum);
-    m_main.AddFilesProgressBar->show();
+    m_view.showAddProgress(text, maximum);
     if (first)
-        m_main.AddFilesProgressBar->setValue(1);
-}
-
-void VideoFileAdder::hideProgress() {
-    m_main.StatusBar->setPanelText(2, QString());
-    m_main.CancelOverlay->hide();
-    m_main.AddFilesProgressBar->hide();
+        m_view.setAddProgress(1);
 }

@@ -3,9 +3,10 @@
 #include <QObject>
 #include <QStringList>
 
-class frmMain;
+class FileListView;
 class QMimeData;
 class QTreeWidgetItem;
+class QWidget;
 struct VideoFileInfo;
 
 // Adding files to the list: through the file-open dialog or by dropping them
@@ -18,12 +19,12 @@ struct VideoFileInfo;
 class VideoFileAdder final : public QObject {
     Q_OBJECT
 public:
-    explicit VideoFileAdder(frmMain &main);
+    // Asks its questions over `window`.
+    VideoFileAdder(FileListView &view, QWidget &window);
 
     // Shows the file-open dialog and adds every chosen file.
     void AddVideoFiles();
-    // Adds every local file of a dropped file list; anything else adds nothing.
-    void lvwVideoFiles_OLEDragDrop(const QMimeData *data);
+    // Adds the dropped files (see DroppedFiles).
     void AddDroppedFiles(const QStringList &files);
     // The local files that dropped data carries, in their order: entries are
     // not filtered by kind (folders too); other addresses and text are not
@@ -55,7 +56,7 @@ private:
     void addManyFiles(const QStringList &chosen, bool clearCancelEachFile);
     // One step of the several-files loop: appends the row of a file already
     // read, or notes it in `notAdded`; false when the loop must stop.
-    bool addFileOfMany(const QString &path, const VideoFileInfo &info, int number,
+    bool addFileOfMany(const QString &path, const VideoFileInfo &info, int number, int count,
                        QStringList &notAdded);
     // Appends a filled row for the file, when it holds video or sound.
     bool appendRow(const QString &path, const VideoFileInfo &info);
@@ -66,7 +67,7 @@ private:
     static QStringList takeRefusedPaths(QStringList &files);
     void reportNotAdded(const QStringList &notAdded, const QStringList &refusals = {});
     void showProgress(const QString &text, int maximum, bool first);
-    void hideProgress();
 
-    frmMain &m_main;
+    FileListView &m_view;
+    QWidget &m_window;
 };

@@ -10,6 +10,7 @@
 // which ships with the application.
 // Usage: mobivert-screenshots OUTPUT_FOLDER (run under a display or
 // QT_QPA_PLATFORM=offscreen; the clips and settings live in a temporary home).
+#include "app/FileListController.h"
 #include "app/OutputDirectoryPanel.h"
 #include "app/SettingsArea.h"
 #include "app/VideoSettingsPanel.h"
@@ -17,7 +18,6 @@
 #include "convert/LaneProgressView.h"
 #include "convert/frmPreview.h"
 #include "convert/frmProcessing.h"
-#include "filelist/FileListController.h"
 #include "filelist/FramePicture.h"
 #include "filelist/VideoFileAdder.h"
 #include "filelist/frmFileProperties.h"

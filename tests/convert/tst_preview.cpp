@@ -2,13 +2,13 @@
 // through the real converter it shows both frames, cancels and closes
 // without leaving a file or a process, shows the converter's error for a
 // file it cannot convert, and is offered only while the list has rows.
+#include "app/FileListController.h"
 #include "app/VideoSettingsPanel.h"
 #include "convert/BatchFiles.h"
 #include "convert/PreviewCommand.h"
 #include "convert/PreviewOutputCommand.h"
 #include "convert/ShellQuote.h"
 #include "convert/frmPreview.h"
-#include "filelist/FileListController.h"
 #include "filelist/FileListItems.h"
 #include "filelist/TrimTimes.h"
 #include "filelist/VideoFileAdder.h"

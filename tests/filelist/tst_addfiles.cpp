@@ -1,10 +1,10 @@
 // Adding files: the file dialog and its folder memory, dropping files, the
 // progress display with "(Cancel)", and every column of a row against what
 // ffprobe says of the same file.
+#include "app/FileListController.h"
 #include "app/MainStatusBar.h"
 #include "base/Various.h"
 #include "filelist/AddFilesDialog.h"
-#include "filelist/FileListController.h"
 #include "filelist/FileListItems.h"
 #include "filelist/VideoFileAdder.h"
 #include "filelist/VideoFileInfo.h"

@@ -1,6 +1,6 @@
 // The list commands: remove, clear, open, file properties, and the two
 // popup menus of the list area.
-#include "filelist/FileListController.h"
+#include "app/FileListController.h"
 #include "filelist/FileListItems.h"
 #include "filelist/MediaDescriptionEditor.h"
 #include "filelist/frmFileProperties.h"

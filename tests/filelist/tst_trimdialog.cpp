@@ -1,6 +1,6 @@
 // The trim command and dialog: when it opens, what it loads, the messages
 // of Set in their order, storing and reading back, Do not trim and Close.
-#include "filelist/FileListController.h"
+#include "app/FileListController.h"
 #include "filelist/FileListItems.h"
 #include "filelist/frmTrimVideo.h"
 #include "tests/support/FakePrompts.h"

@@ -1,7 +1,6 @@
-#include "filelist/FileListController.h"
+#include "app/FileListController.h"
 
-#include "platform/PathBytes.h"
-
+#include "app/MainStatusBar.h"
 #include "app/frmMain.h"
 #include "base/Prompts.h"
 #include "filelist/FileListItems.h"
@@ -15,6 +14,7 @@
 #include <QDropEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
@@ -28,7 +28,7 @@ const QString SelectFileFirst = QStringLiteral("Please, select a file first!");
 FileListController::FileListController(frmMain &main)
     : QObject(&main)
     , m_main(main)
-    , m_adder(new VideoFileAdder(main)) {
+    , m_adder(new VideoFileAdder(*this, main)) {
     QWidget *viewport = m_main.lvwVideoFiles->viewport();
     m_main.lvwVideoFiles->setAcceptDrops(true);
     viewport->setAcceptDrops(true);
@@ -37,7 +37,34 @@ FileListController::FileListController(frmMain &main)
     connectCommands();
 }
 
+QTreeWidget *FileListController::fileRows() const {
+    return m_main.lvwVideoFiles;
+}
+
+QString FileListController::settingsPath() const {
+    return m_main.ApplicationSettingsPath;
+}
+
+void FileListController::showAddProgress(const QString &text, int maximum) {
+    m_main.StatusBar->setPanelText(2, text);
+    m_main.CancelOverlay->show();
+    m_main.AddFilesProgressBar->setRange(0, maximum);
+    m_main.AddFilesProgressBar->show();
+}
+
+void FileListController::setAddProgress(int done) {
+    m_main.AddFilesProgressBar->setValue(done);
+}
+
+void FileListController::hideAddProgress() {
+    m_main.StatusBar->setPanelText(2, QString());
+    m_main.CancelOverlay->hide();
+    m_main.AddFilesProgressBar->hide();
+}
+
 void FileListController::connectCommands() {
+    connect(m_main.CancelLabel, &ClickableLabel::clicked, m_adder,
+            &VideoFileAdder::CancelLabel_Click);
     connect(m_main.imgAddVideos, &ClickableLabel::clicked, this,
             &FileListController::imgAddVideos_Click);
     connect(m_main.mnuFile_AddVideos, &QAction::triggered, this,
