@@ -8,7 +8,6 @@
 #include "convert/ConvertFiles.h"
 #include "convert/FilesAtOnce.h"
 #include "convert/RowCost.h"
-#include "convert/TimeLeftEstimate.h"
 #include "filelist/VideoFileInfo.h"
 #include "platform/ProcessorCores.h"
 #include "profiles/ProfileSettings.h"
@@ -146,7 +145,6 @@ struct Batch {
 struct Sample {
     double elapsed = 0;
     std::optional<qint64> shown;
-    std::optional<qint64> old;
 };
 
 struct Replay {
@@ -174,10 +172,6 @@ Replay replay(const QStringList &rowBatches, const QList<BatchRow> &rows,
     const QString trackDrop = BatchFiles::trackDrop(dataFolder);
     std::vector<RowRun> runs(std::size_t(rows.size()));
     BatchTimeLeft estimate(costs, lanes, saturation);
-    TimeLeftEstimate old;
-    qint64 totalSeconds = 0;
-    for (const BatchRow &row : rows)
-        totalSeconds += row.totalSeconds;
 
     QElapsedTimer clock;
     clock.start();
@@ -227,7 +221,6 @@ Replay replay(const QStringList &rowBatches, const QList<BatchRow> &rows,
     QObject::connect(&sampler, &QTimer::timeout, &loop, [&] {
         const double elapsed = now();
         QList<BatchTimeLeft::Row> states;
-        qint64 secondsDone = 0;
         for (qsizetype i = 0; i < rows.size(); ++i) {
             const RowRun &run = runs[std::size_t(i)];
             BatchTimeLeft::Row row{run.state, 0, 0};
@@ -238,17 +231,14 @@ Replay replay(const QStringList &rowBatches, const QList<BatchRow> &rows,
                         ? double(progress.currentValue()) / double(progress.currentMaximum())
                         : 0;
                 row.runningSeconds = elapsed - run.startedAt;
-                secondsDone += progress.currentFile() > 0 ? progress.currentValue() : 0;
             } else if (run.state != BatchTimeLeft::State::Waiting) {
                 row.shareDone = 1;
                 row.runningSeconds = run.endedAt - run.startedAt;
-                secondsDone += rows[i].totalSeconds;
             }
             states.append(row);
         }
         estimate.update(elapsed, states);
-        old.update(qint64(elapsed * 1000), secondsDone, totalSeconds);
-        result.samples.push_back({elapsed, estimate.secondsLeft(), old.secondsLeft()});
+        result.samples.push_back({elapsed, estimate.secondsLeft()});
     });
     sampler.start(SampleMs);
     for (int lane = 0; lane < lanes; ++lane)
@@ -281,11 +271,11 @@ void summarise(const std::vector<double> &errors, double &median, double &worst)
     median = BenchTools::median(sizes);
 }
 
-Score score(const Replay &run, bool oldEstimate) {
+Score score(const Replay &run) {
     std::vector<double> errors, ofBatch;
     for (const Sample &sample : run.samples) {
         const double left = run.wallSeconds - sample.elapsed;
-        const std::optional<qint64> shown = oldEstimate ? sample.old : sample.shown;
+        const std::optional<qint64> &shown = sample.shown;
         if (sample.elapsed < ScoredFrom * run.wallSeconds || left < LeastSecondsLeft)
             continue;
         const double off = shown ? double(*shown) - left : -left;
@@ -352,11 +342,10 @@ QStringList RunTimeLeftBench() {
                           .arg(ScoredFrom * 100)
                           .arg(LeastSecondsLeft)
                           .arg(loadAverage())};
-    QList<QStringList> table{
-        {QStringLiteral("batch"), QStringLiteral("lanes"), QStringLiteral("wall s"),
-         QStringLiteral("figures"), QStringLiteral("median"), QStringLiteral("worst"),
-         QStringLiteral("of batch: median"), QStringLiteral("worst"), QStringLiteral("old: median"),
-         QStringLiteral("worst"), QStringLiteral("old of batch: median"), QStringLiteral("worst")}};
+    QList<QStringList> table{{QStringLiteral("batch"), QStringLiteral("lanes"),
+                              QStringLiteral("wall s"), QStringLiteral("figures"),
+                              QStringLiteral("median"), QStringLiteral("worst"),
+                              QStringLiteral("of batch: median"), QStringLiteral("worst")}};
     const QList<Batch> batches = {
         {QStringLiteral("iPod 4, H.264 640x480"), QStringLiteral("iPod"), 4, false},
         {QStringLiteral("iPod 2, MPEG-4 640x480, two passes"), QStringLiteral("iPod"), 2, true},
@@ -395,18 +384,17 @@ QStringList RunTimeLeftBench() {
                                     .arg(batch.title)
                                     .arg(lanes)
                                     .arg(run.error);
-            const Score now = score(run, false), before = score(run, true);
+            const Score now = score(run);
             table.append({batch.title, QString::number(lanes),
                           BenchTools::number(run.wallSeconds, 1), QString::number(now.samples),
                           percent(now.median), percent(now.worst), percent(now.medianOfBatch),
-                          percent(now.worstOfBatch), percent(before.median), percent(before.worst),
-                          percent(before.medianOfBatch), percent(before.worstOfBatch)});
+                          percent(now.worstOfBatch)});
         }
     }
     lines << BenchTools::table(table);
     lines << QStringLiteral("Errors: (figure shown - real time left) / real time left, and / the "
                             "batch's wall time (\"of batch\"); a figure not shown yet counts as "
-                            "nothing left. \"old\": TimeLeftEstimate. Load average at the end: ") +
+                            "nothing left. Load average at the end: ") +
                  loadAverage();
     return lines;
 }

@@ -8,7 +8,5 @@
 // and two passes), on 1, 2, 4 and 8 lanes that take the rows in row order
 // as they free up. Every half second BatchTimeLeft is given each row's
 // progress as its console output tells it; at the end each figure shown
-// from a quarter of the batch on is scored against the real time left. The
-// old estimate (seconds of video per second, TimeLeftEstimate) is scored
-// beside it.
+// from a quarter of the batch on is scored against the real time left.
 QStringList RunTimeLeftBench();

@@ -34,8 +34,6 @@ CliConversion::CliConversion(const QString &dataFolder, const BatchPlan &plan, C
     , m_plan(plan)
     , m_output(output)
     , m_engine(runOf(dataFolder, plan, record)) {
-    for (const BatchRow &row : plan.rows)
-        m_totalSeconds += row.totalSeconds;
     m_announcedRows.fill(false, plan.rows.size());
     m_shownRowValues.fill(-1, plan.rows.size());
     connect(&m_engine, &BatchEngine::progressed, this, &CliConversion::showOutput);
@@ -120,11 +118,8 @@ void CliConversion::announceFiles() {
         return;
     }
     while (m_announcedFile < progress().currentFile()) {
-        if (m_announcedFile > 0)
-            m_secondsBefore += m_plan.rows[m_announcedFile - 1].totalSeconds;
         announceFile(++m_announcedFile);
         m_shownStep = -1;
-        m_highestValue = 0;
     }
 }
 
@@ -163,11 +158,6 @@ void CliConversion::showProgress(int lane) {
         return;
     const qint64 value = progress().currentValue();
     const qint64 maximum = progress().lane(0).currentMaximum();
-    // The thumbnail picked from a converted file reports its own time from
-    // zero; the file's progress does not go back for it.
-    if (value < m_highestValue)
-        return;
-    m_highestValue = value;
     // A tenth of the file, or any change on a terminal or for programs.
     const int step = maximum > 0 ? int(value * 10 / maximum) : 0;
     const int shown = m_output.interactive() || m_output.json() ? int(value) : step;
@@ -176,8 +166,7 @@ void CliConversion::showProgress(int lane) {
     m_shownStep = shown;
 
     const qint64 elapsedMs = m_engine.elapsedMs();
-    const std::optional<qint64> left =
-        ProgressText::SecondsLeft(elapsedMs, m_secondsBefore + value, m_totalSeconds);
+    const std::optional<qint64> left = m_engine.secondsLeft();
     if (m_output.json()) {
         m_output.object(
             {{QStringLiteral("event"), QStringLiteral("progress")},
@@ -200,7 +189,7 @@ void CliConversion::showBatchProgress(int lane) {
     const qint64 value = progress().totalValue();
     const qint64 maximum = progress().totalMaximum();
     const qint64 elapsedMs = m_engine.elapsedMs();
-    const std::optional<qint64> left = ProgressText::SecondsLeft(elapsedMs, value, maximum);
+    const std::optional<qint64> left = m_engine.secondsLeft();
     if (m_output.json()) {
         // The row this lane converts, when it has moved on.
         const int row = progress().laneRow(lane);

@@ -61,8 +61,5 @@ private:
     QList<bool> m_announcedRows;    // several lanes: the rows announced so far
     QList<qint64> m_shownRowValues; // several lanes: the seconds last shown per row
     int m_shownStep = -1;           // the last tenth of a file reported off a terminal
-    qint64 m_highestValue = 0;      // the furthest the current file has got
-    qint64 m_totalSeconds = 0;      // of every row
-    qint64 m_secondsBefore = 0;     // of the rows before the current one
     bool m_ended = false;
 };

@@ -99,14 +99,6 @@ QString Bar(qint64 value, qint64 maximum, int width) {
     return u'[' + QString(filled, u'#') + QString(width - filled, u'-') + u']';
 }
 
-std::optional<qint64> SecondsLeft(qint64 elapsedMs, qint64 done, qint64 total) {
-    if (done <= 0 || elapsedMs <= 0 || total <= 0)
-        return std::nullopt;
-    const qint64 rest = std::max<qint64>(total - done, 0);
-    // Rounded up: "0 left" only once the work is done.
-    return (elapsedMs * rest + done * 1000 - 1) / (done * 1000);
-}
-
 QString Line(qint64 value, qint64 maximum, qint64 elapsedMs, std::optional<qint64> secondsLeft) {
     const QString percent = maximum > 0
                                 ? ConversionProgress::percentage(std::min(value, maximum), maximum)

@@ -51,10 +51,6 @@ namespace ProgressText {
 // "[#########-----------]": value out of maximum, `width` cells inside.
 QString Bar(qint64 value, qint64 maximum, int width = 30);
 
-// The estimated seconds still to go when `done` of `total` seconds of video
-// took `elapsedMs`; nothing until there is something to go by.
-std::optional<qint64> SecondsLeft(qint64 elapsedMs, qint64 done, qint64 total);
-
 // "  [#####---]  42.5%  elapsed 00:00:07  left 00:00:09" ("left --:--:--"
 // while unknown).
 QString Line(qint64 value, qint64 maximum, qint64 elapsedMs, std::optional<qint64> secondsLeft);

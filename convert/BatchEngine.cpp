@@ -2,7 +2,10 @@
 
 #include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
+#include "convert/FilesAtOnce.h"
 #include "convert/FolderSpace.h"
+#include "convert/RowCost.h"
+#include "platform/ProcessorCores.h"
 #include "platform/SleepInhibitor.h"
 
 #include <QSaveFile>
@@ -14,6 +17,52 @@ namespace {
 
 const QString AwakeReason = QStringLiteral("Converting video files");
 
+const ConversionSettings &settingsOf(const BatchRun &run) {
+    static const ConversionSettings none;
+    return run.record ? run.record->settings : none;
+}
+
+// What each row is expected to cost: from the record's list row and settings
+// (a fitted batch runs two passes), or from its length alone without them.
+bool knowsRows(const BatchRun &run) {
+    return run.record && run.record->rows.size() == run.rows.size();
+}
+
+QList<double> rowCosts(const BatchRun &run) {
+    const bool known = knowsRows(run);
+    QList<double> costs;
+    for (qsizetype row = 0; row < run.rows.size(); ++row) {
+        RowCostFacts facts;
+        if (known) {
+            facts = RowCost::Facts(run.record->settings, run.record->rows[row]);
+            facts.twoPasses = facts.twoPasses || (run.record->fitBytes > 0 && facts.video);
+        } else {
+            facts.seconds = double(run.rows[row].totalSeconds);
+        }
+        costs.append(RowCost::Estimate(facts));
+    }
+    return costs;
+}
+
+// How many converters keep the machine busy, as the lanes were chosen.
+double saturationLanes(const BatchRun &run) {
+    const int cores = AvailableCores();
+    return cores / FilesAtOnce::ConverterCoreUse(settingsOf(run), cores);
+}
+
+BatchTimeLeft::State timeLeftState(RowProgress::State state) {
+    switch (state) {
+    case RowProgress::State::Waiting:
+        return BatchTimeLeft::State::Waiting;
+    case RowProgress::State::Converting:
+        return BatchTimeLeft::State::Running;
+    case RowProgress::State::Converted:
+        return BatchTimeLeft::State::Done;
+    default:
+        return BatchTimeLeft::State::Failed;
+    }
+}
+
 } // namespace
 
 BatchEngine::BatchEngine(const BatchRun &run, QObject *parent)
@@ -24,9 +73,17 @@ BatchEngine::BatchEngine(const BatchRun &run, QObject *parent)
                                                 BatchFiles::trackDrop(run.dataFolder), run.rows,
                                                 int(run.lanes.size()))
                      : BatchProgress(BatchFiles::converter(run.dataFolder),
-                                     BatchFiles::trackDrop(run.dataFolder), run.rows)) {
+                                     BatchFiles::trackDrop(run.dataFolder), run.rows))
+    , m_timeLeft(rowCosts(run), m_progress.laneCount(), saturationLanes(run))
+    , m_rowStartedAt(run.rows.size(), -1)
+    , m_rowEndedAt(run.rows.size(), -1) {
     for (const RowProgress &row : m_progress.rows())
         m_shownStates.append(row.state);
+    // The lower bar moves on as the time goes when the rows' costs are known.
+    if (knowsRows(run))
+        m_progress.setCosts(rowCosts(run));
+    m_timeLeftTicker.setInterval(500);
+    connect(&m_timeLeftTicker, &QTimer::timeout, this, &BatchEngine::updateTimeLeft);
 }
 
 BatchEngine::~BatchEngine() {
@@ -60,6 +117,7 @@ bool BatchEngine::start() {
         return false;
     }
     m_launched = true;
+    m_timeLeftTicker.start();
     m_noSleep = std::make_unique<SleepInhibitor>(AwakeReason);
     if (m_run.record)
         m_recording = BatchRecordFile::write(m_run.dataFolder, *m_run.record);
@@ -134,6 +192,7 @@ void BatchEngine::launcherEnded(int lane) {
         return;
     m_ended = true;
     m_endedMs = m_clock.elapsed();
+    m_timeLeftTicker.stop();
     m_noSleep.reset();
     // A batch that has ended is not taken up again, unless hand-offs of its
     // files failed: the next start offers to try those again.
@@ -153,15 +212,39 @@ void BatchEngine::noteRowStates() {
         const RowProgress::State state = m_progress.rows()[row].state;
         if (m_shownStates[row] == state)
             continue;
-        if (m_shownStates[row] == RowProgress::State::Waiting)
+        const double now = double(m_clock.elapsed()) / 1000;
+        if (m_shownStates[row] == RowProgress::State::Waiting) {
+            m_rowStartedAt[row] = now;
             emit fileStarted(row);
+        }
+        if (state != RowProgress::State::Converting)
+            m_rowEndedAt[row] = now;
         m_shownStates[row] = state;
         moved = true;
     }
     if (!moved)
         return;
+    updateTimeLeft();
     writeRecord();
     emit rowsChanged();
+}
+
+void BatchEngine::updateTimeLeft() {
+    if (!m_launched || m_ended || m_paused)
+        return;
+    const double now = double(m_clock.elapsed()) / 1000;
+    QList<BatchTimeLeft::Row> rows;
+    for (int row = 0; row < m_progress.rowCount(); ++row) {
+        const RowProgress &progress = m_progress.rows()[row];
+        BatchTimeLeft::Row shown{timeLeftState(progress.state), 0, 0};
+        if (shown.state == BatchTimeLeft::State::Running && progress.totalSeconds > 0)
+            shown.shareDone = double(progress.secondsDone) / double(progress.totalSeconds);
+        if (m_rowStartedAt[row] >= 0)
+            shown.runningSeconds =
+                (m_rowEndedAt[row] >= 0 ? m_rowEndedAt[row] : now) - m_rowStartedAt[row];
+        rows.append(shown);
+    }
+    m_timeLeft.update(now, rows);
 }
 
 void BatchEngine::writeRecord() {
@@ -187,6 +270,7 @@ void BatchEngine::pause() {
     m_paused = true;
     signalLanes(SIGSTOP);
     m_clock.pause();
+    m_timeLeftTicker.stop();
     m_noSleep.reset();
     emit pausedChanged(true);
 }
@@ -198,6 +282,7 @@ void BatchEngine::resume() {
     m_clock.resume();
     signalLanes(SIGCONT);
     if (!m_ended) {
+        m_timeLeftTicker.start();
         m_noSleep = std::make_unique<SleepInhibitor>(AwakeReason);
         // Lanes that freed up while paused take their next rows now.
         for (int lane = 0; dynamicLanes() && lane < m_progress.laneCount(); ++lane) {
@@ -217,6 +302,7 @@ void BatchEngine::stopLanes() {
         signalLanes(SIGCONT);
         emit pausedChanged(false);
     }
+    m_timeLeftTicker.stop();
     StopBatches(m_launchers);
 }
 

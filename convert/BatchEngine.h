@@ -1,11 +1,13 @@
 #pragma once
 
 #include "convert/BatchProgress.h"
+#include "convert/BatchTimeLeft.h"
 #include "convert/CMDLauncher.h"
 #include "convert/ConvertFiles.h"
 #include "convert/PausableClock.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -20,7 +22,9 @@ class SleepInhibitor;
 // a lane that ends a row writes the next waiting row's lines to its own
 // batch file (BVC.bat, BVC2.bat, ...) and runs it, so that a slow file in
 // one lane never holds back the files behind it. Keeps the record of an
-// interrupted batch (each row is marked as it ends), keeps the computer
+// interrupted batch (each row is marked as it ends), judges the time left
+// (BatchTimeLeft, each row's cost from what the record knows of its file and
+// the settings, RowCost), keeps the computer
 // awake while converting, pauses and continues every lane (SIGSTOP and
 // SIGCONT to each lane's process group), cancels, and removes the working
 // files.
@@ -59,6 +63,9 @@ public:
     // How long the batch has been converting: pauses are not counted, and
     // the clock stops when the batch ends.
     qint64 elapsedMs() const;
+    // The whole seconds the batch still needs; nothing until there is enough
+    // to go on. Stands still while paused.
+    std::optional<qint64> secondsLeft() const { return m_timeLeft.secondsLeft(); }
     // The process group of every lane that runs now.
     QList<pid_t> processGroups() const;
     const std::optional<BatchRecord> &record() const { return m_run.record; }
@@ -91,12 +98,17 @@ private:
     void stopLanes();
     void signalLanes(int signalNumber);
     bool dynamicLanes() const { return m_progress.laneCount() > 1; }
+    void updateTimeLeft();
 
     BatchRun m_run;
     BatchProgress m_progress;
     std::vector<std::unique_ptr<CMDLauncher>> m_launchers; // one per lane
     std::unique_ptr<SleepInhibitor> m_noSleep;
     PausableClock m_clock;
+    BatchTimeLeft m_timeLeft;
+    QTimer m_timeLeftTicker;      // the time left is judged again every half second
+    QList<double> m_rowStartedAt; // per row: the clock's seconds when it began, or ended
+    QList<double> m_rowEndedAt;
     std::optional<qint64> m_endedMs;
     QList<RowProgress::State> m_shownStates;
     CMDLauncher::StartStatus m_startStatus = CMDLauncher::Started;

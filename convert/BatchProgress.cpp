@@ -1,6 +1,7 @@
 #include "convert/BatchProgress.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <numeric>
 
@@ -173,12 +174,8 @@ void BatchProgress::update(int lane) {
     }
     m_laneFile[lane] = std::max(m_laneFile[lane], current);
 
-    if (const int row = laneRow(lane); row >= 0) {
-        // A thumbnail taken after the video reports its own time from zero;
-        // the row does not go back for it.
-        RowProgress &converting = m_rows[row];
-        converting.secondsDone = std::max<qint64>(converting.secondsDone, progress.currentValue());
-    }
+    if (const int row = laneRow(lane); row >= 0)
+        m_rows[row].secondsDone = progress.currentValue();
 }
 
 void BatchProgress::endRow(int row) {
@@ -253,17 +250,26 @@ qint64 BatchProgress::secondsTotal() const {
     return std::max<qint64>(total, 1);
 }
 
+void BatchProgress::setCosts(const QList<double> &costs) {
+    m_costs = costs;
+}
+
 qint64 BatchProgress::secondsDone() const {
     if (finished())
         return secondsTotal();
-    qint64 done = 0;
-    for (const RowProgress &row : m_rows) {
+    double done = 0, whole = 0;
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+        const RowProgress &row = m_rows[i];
+        const double weight = m_costs.size() == m_rows.size() ? m_costs[i] : double(weightOf(row));
+        whole += weight;
         if (row.state == RowProgress::State::Converted || row.state == RowProgress::State::Failed)
-            done += weightOf(row);
+            done += weight;
         else if (row.state == RowProgress::State::Converting)
-            done += std::min(row.secondsDone, weightOf(row));
+            done +=
+                weight * double(std::min(row.secondsDone, weightOf(row))) / double(weightOf(row));
     }
-    return std::min(done, secondsTotal());
+    const double share = whole > 0 ? done / whole : 0;
+    return std::min(secondsTotal(), qint64(std::floor(share * double(secondsTotal()) + 1e-6)));
 }
 
 int BatchProgress::totalMaximum() const {

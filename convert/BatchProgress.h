@@ -88,10 +88,13 @@ public:
     // 3 of 10 done, 2 running...".
     QString currentFileText() const;
     QString caption() const;
-    // The lower bar: the seconds converted of the whole batch, advancing
-    // within each file, a row of unknown length counting as one second.
+    // The lower bar: the seconds of the whole batch, a row of unknown length
+    // counting as one second, and the share of them done, advancing within
+    // each file. Each row weighs its seconds, or with setCosts() what it is
+    // expected to cost, so that the bar moves on as the time goes.
     int totalMaximum() const;
     int totalValue() const;
+    void setCosts(const QList<double> &costs);
 
     // The error messages in row order, each row's in the order they came.
     QStringList errors() const;
@@ -99,7 +102,8 @@ public:
     QString errorMessages() const;
     // The error messages reported against one row (0-based).
     QStringList rowErrors(int row) const;
-    // The seconds of video converted so far, and of the whole batch.
+    // The seconds of video converted so far (weighed as the lower bar), and
+    // of the whole batch.
     qint64 secondsDone() const;
     qint64 secondsTotal() const;
 
@@ -118,6 +122,7 @@ private:
     QList<int> m_laneFile;   // the lane's current file (1-based) as last seen
     QList<int> m_laneErrors; // the lane's errors taken over so far
     QList<RowProgress> m_rows;
+    QList<double> m_costs;   // per row, when known
     QList<bool> m_rowErrors; // an error was reported against the row
     struct RowError {
         int row;

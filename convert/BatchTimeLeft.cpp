@@ -117,7 +117,9 @@ void BatchTimeLeft::update(double elapsedSeconds, const QList<Row> &rows) {
         if (row.state == State::Done) {
             unitsDone += m_costs[i];
             secondsSpent += paceSeconds[i];
-        } else if (row.state == State::Running && paceSeconds[i] > 0) {
+        } else if (row.state == State::Running && paceSeconds[i] > 0 && row.shareDone > 0) {
+            // A row that has said nothing of its progress yet (reading its
+            // source, starting up) teaches nothing of the pace.
             unitsDone += m_costs[i] * std::clamp(row.shareDone, 0.0, 1.0);
             secondsSpent += paceSeconds[i];
         }
@@ -137,6 +139,12 @@ void BatchTimeLeft::update(double elapsedSeconds, const QList<Row> &rows) {
             waiting.append(m_costs[i]);
         } else if (state == State::Running) {
             const double share = std::clamp(rows[i].shareDone, 0.0, 1.0);
+            if (share <= 0) {
+                // Taken to go at the learnt pace until it says how far it has
+                // got, though never counted more than half done.
+                running.append(std::max(m_costs[i] - paceSeconds[i] * *m_speed, m_costs[i] / 2));
+                continue;
+            }
             const double ownPace =
                 share > 0 ? paceSeconds[i] * *m_speed / (m_costs[i] * share) : 1.0;
             running.append(m_costs[i] * (1 - share) * (share * ownPace + (1 - share)));

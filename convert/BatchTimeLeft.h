@@ -22,7 +22,7 @@
 // out on the lanes, which speed up as they empty at the end. Lanes are alike,
 // so only how many rows run counts, not which lane runs them.
 //
-// The figure shown is smoothed like TimeLeftEstimate's: hidden until there
+// The figure shown is smoothed: hidden until there
 // is enough to go on, moved at most once a second, each new figure pulling it
 // part of the way, the further the more of the batch is done. Nothing here
 // keeps time: the caller gives the elapsed time at each update and simply

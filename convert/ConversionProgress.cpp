@@ -77,7 +77,9 @@ void ConversionProgress::apply(const QList<ConsoleEvent> &events) {
         }
         case ConsoleEvent::Kind::Progress:
             m_status = event.text;
-            if (!event.seconds)
+            // A file's bar never goes back: a thumbnail taken after the video
+            // reports its own time from zero.
+            if (!event.seconds || *event.seconds < m_currentValue)
                 break;
             if (*event.seconds > m_currentMaximum) {
                 m_currentValue = m_currentMaximum;

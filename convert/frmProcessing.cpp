@@ -8,6 +8,7 @@
 #include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
 #include "convert/BatchLock.h"
+#include "convert/BatchTimeText.h"
 #include "convert/CMDLauncher.h"
 #include "convert/ConsoleLogView.h"
 #include "convert/LaneProgressView.h"
@@ -220,8 +221,6 @@ void frmProcessing::showProgress() {
     setWindowTitle(paused ? batch.caption() + QStringLiteral(" Paused") : batch.caption());
     if (m_launcherEntry && !batch.finished())
         m_launcherEntry->setProgress(double(batch.secondsDone()) / double(batch.secondsTotal()));
-    if (m_started && !batch.finished() && !paused)
-        m_estimate.update(m_engine.elapsedMs(), batch.secondsDone(), batch.secondsTotal());
 }
 
 void frmProcessing::showTime() {
@@ -229,17 +228,13 @@ void frmProcessing::showTime() {
         return;
     if (progress().finished() || m_cancelled) {
         m_clock.stop();
-        lblTime->setText(m_cancelled ? TimeLeftEstimate::cancelledText(m_engine.elapsedMs())
-                                     : TimeLeftEstimate::finishedText(m_engine.elapsedMs()));
+        lblTime->setText(m_cancelled ? BatchTimeText::Cancelled(m_engine.elapsedMs())
+                                     : BatchTimeText::Finished(m_engine.elapsedMs()));
         return;
     }
     // While paused, the clock and the time left stand still.
-    if (m_engine.isPaused()) {
-        lblTime->setText(QStringLiteral("Paused · ") + m_estimate.text());
-        return;
-    }
-    m_estimate.update(m_engine.elapsedMs(), progress().secondsDone(), progress().secondsTotal());
-    lblTime->setText(m_estimate.text());
+    const QString time = BatchTimeText::Running(m_engine.elapsedMs(), m_engine.secondsLeft());
+    lblTime->setText(m_engine.isPaused() ? QStringLiteral("Paused · ") + time : time);
 }
 
 void frmProcessing::appendLaneLines(int lane, const QStringList &lines) {

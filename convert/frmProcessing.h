@@ -4,7 +4,6 @@
 #include "convert/BatchProgress.h"
 #include "convert/ConvertFiles.h"
 #include "convert/TerminalLines.h"
-#include "convert/TimeLeftEstimate.h"
 
 #include <QTimer>
 
@@ -95,7 +94,6 @@ private:
     std::vector<TerminalLines> m_laneLogs;          // several lanes: each lane's log lines
     std::unique_ptr<LauncherEntry> m_launcherEntry; // the batch's progress on the launcher icon
     QTimer m_clock;                                 // the time shown moves on once a second
-    TimeLeftEstimate m_estimate;
     bool m_loaded = false;
     bool m_started = false;
     bool m_cancelled = false;

@@ -179,15 +179,6 @@ private:
     std::string m_level = "info";
 };
 
-// Which pass a run of ffmpeg is, and how long the first pass found the
-// output to be: what the progress lines show (TwoPass.h).
-struct PassTimeline {
-    int pass = 0; // 0: the only pass
-    long long length = 0;
-
-    long long shown(long long position) const { return shownPosition(pass, position, length); }
-};
-
 // Prints progress lines from ffmpeg's records, at most one every half second;
 // a record that comes sooner waits for its turn and gives way to a newer one.
 class ProgressPrinter {
@@ -407,16 +398,24 @@ RunResult runTwoPasses(const std::string &ffmpeg, Plan plan, const std::string &
                                  console, durationShown, timeline, kStopGraceMs);
     if (!succeeded(result))
         return result;
-    timeline = {2, result.last ? result.last->outTimeUs : 0};
+    timeline = PassTimeline::secondPass(result.last ? result.last->outTimeUs : 0);
     Plan current = plan;
     std::optional<Plan> lastGood;
     double lastVideoBytes = 0;
+    // Each run after the first second pass goes on from where the last got to.
+    const auto carryOn = [&] {
+        if (result.last)
+            timeline.runAgain(result.last->outTimeUs);
+    };
     const auto runAgain = [&](const Plan &again) {
+        carryOn();
         temporary.truncate();
         return runFfmpeg(ffmpeg, passArguments(again, 2, logPrefix, outputUrl), outputFd, console,
                          durationShown, timeline, kStopGraceMs);
     };
     for (int repeat = 0;; ++repeat) {
+        if (repeat > 0)
+            carryOn();
         result = runFfmpeg(ffmpeg, passArguments(current, 2, logPrefix, outputUrl), outputFd,
                            console, durationShown, timeline, kStopGraceMs);
         if (repeat == 0 && leftOutCover(result, plan, console)) {
@@ -428,6 +427,7 @@ RunResult runTwoPasses(const std::string &ffmpeg, Plan plan, const std::string &
             if (lastGood)
                 return runAgain(*lastGood);
             if (rateControlGaveUp(result)) {
+                carryOn();
                 temporary.truncate();
                 return runFfmpeg(ffmpeg, ffmpegArguments(plan, outputUrl), outputFd, console,
                                  durationShown, timeline, kStopGraceMs);

@@ -57,12 +57,18 @@ std::vector<std::string> passArguments(const Plan &plan, int pass, const std::st
     return arguments;
 }
 
-long long shownPosition(int pass, long long position, long long length) {
+long long PassTimeline::shown(long long position) const {
     if (pass == 1)
         return position / 2;
     if (pass == 2 && length > 0)
-        return length / 2 + std::min(position, length) / 2;
+        return from + std::llround(static_cast<double>(length - from) *
+                                   static_cast<double>(std::clamp(position, 0LL, length)) /
+                                   static_cast<double>(length));
     return position;
+}
+
+void PassTimeline::runAgain(long long position) {
+    from = std::max(from, std::min(shown(position), length));
 }
 
 std::optional<long long> correctedBitRate(const Plan &plan, const SecondPassOutcome &outcome) {

@@ -17,12 +17,22 @@ namespace converter {
 std::vector<std::string> passArguments(const Plan &plan, int pass, const std::string &logPrefix,
                                        const std::string &outputUrl);
 
-// The output position a progress line shows, in microseconds. The conversion
-// window and mobivert-cli measure a file's progress against its length, so
-// the two passes share that length: the first fills its first half, the
-// second its second half. `length` is how far the first pass got; pass 0 is
-// a single pass, shown as it is.
-long long shownPosition(int pass, long long position, long long length);
+// Which pass a run of ffmpeg is, and the output position its progress lines
+// show. The conversion window and mobivert-cli measure a file's progress
+// against its length, so the two passes share that length: the first fills
+// its first half, the second the rest. A second pass run again fills what is
+// left from where the last run got to, so that a file's progress never goes
+// back.
+struct PassTimeline {
+    int pass = 0;         // 0: the only pass, shown as it is
+    long long length = 0; // how far the first pass got, in microseconds
+    long long from = 0;   // where the second pass starts showing
+
+    static PassTimeline secondPass(long long length) { return {2, length, length / 2}; }
+    long long shown(long long position) const;
+    // The second pass runs again, after a run that got to `position`.
+    void runAgain(long long position);
+};
 
 // What the second pass produced.
 struct SecondPassOutcome {

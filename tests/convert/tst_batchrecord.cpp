@@ -1,9 +1,9 @@
 // What lets a batch be watched and taken up again, the pure parts and the
-// record on disk: the time-left estimate, the record's text, a spoilt
+// record on disk: the time texts, the record's text, a spoilt
 // record set aside, and the hidden working files of unconverted rows.
 #include "convert/BatchProgress.h"
 #include "convert/BatchRecord.h"
-#include "convert/TimeLeftEstimate.h"
+#include "convert/BatchTimeText.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
 
@@ -15,10 +15,6 @@
 #include <QtTest>
 
 namespace {
-
-struct Figure {
-    qint64 elapsedMs, done, total;
-};
 
 BatchRecord sampleRecord(const QString &outputFolder) {
     BatchRecord record;
@@ -72,35 +68,24 @@ class TestBatchRecord : public QObject {
     Q_OBJECT
 
 private slots:
-    void timeLeft_data() {
-        QTest::addColumn<QList<Figure>>("figures");
-        QTest::addColumn<int>("left"); // -1: hidden
+    void timeText_data() {
+        QTest::addColumn<qint64>("elapsedMs");
+        QTest::addColumn<int>("left"); // -1: not known yet
         QTest::addColumn<QString>("text");
-        QTest::newRow("too early") << QList<Figure>{{2000, 10, 100}} << -1 << "Elapsed 00:00:02";
-        QTest::newRow("too little done")
-            << QList<Figure>{{10000, 1, 100}} << -1 << "Elapsed 00:00:10";
-        QTest::newRow("first figure") << QList<Figure>{{4000, 20, 100}} << 16
-                                      << "Elapsed 00:00:04 \u00b7 about 00:00:16 left";
-        QTest::newRow("once a second") << QList<Figure>{{4000, 20, 100}, {4500, 40, 100}} << 16
-                                       << "Elapsed 00:00:04 \u00b7 about 00:00:16 left";
-        // 16 s carried on to 15, pulled 0.3 of the way to the new 5.
-        QTest::newRow("smoothed") << QList<Figure>{{4000, 20, 100}, {5000, 50, 100}} << 12
-                                  << "Elapsed 00:00:05 \u00b7 about 00:00:12 left";
-        QTest::newRow("done") << QList<Figure>{{4000, 100, 100}} << 0
-                              << "Elapsed 00:00:04 \u00b7 about 00:00:00 left";
-        QTest::newRow("hours") << QList<Figure>{{3600000, 3600, 36000}} << 32400
+        QTest::newRow("not known yet") << qint64(2500) << -1 << "Elapsed 00:00:02";
+        QTest::newRow("known") << qint64(4000) << 16
+                               << "Elapsed 00:00:04 \u00b7 about 00:00:16 left";
+        QTest::newRow("hours") << qint64(3600000) << 32400
                                << "Elapsed 01:00:00 \u00b7 about 09:00:00 left";
     }
 
-    void timeLeft() {
-        QFETCH(QList<Figure>, figures);
+    void timeText() {
+        QFETCH(qint64, elapsedMs);
         QFETCH(int, left);
         QFETCH(QString, text);
-        TimeLeftEstimate estimate;
-        for (const Figure &figure : figures)
-            estimate.update(figure.elapsedMs, figure.done, figure.total);
-        QCOMPARE(estimate.secondsLeft().value_or(-1), left);
-        QCOMPARE(estimate.text(), text);
+        QCOMPARE(BatchTimeText::Running(elapsedMs,
+                                        left < 0 ? std::nullopt : std::optional<qint64>(left)),
+                 text);
     }
 
     void endNotice_data() {

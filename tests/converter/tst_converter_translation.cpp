@@ -50,6 +50,7 @@ private slots:
     void twoPassLines();
     void secondPassAgain_data();
     void secondPassAgain();
+    void shownPositions_data();
     void shownPositions();
 };
 
@@ -513,16 +514,42 @@ void ConverterTranslationTest::secondPassAgain() {
     QCOMPARE(corrected.value_or(0), again);
 }
 
-void ConverterTranslationTest::shownPositions() {
+void ConverterTranslationTest::shownPositions_data() {
+    // The first pass's length, then the positions (s) each run of the second
+    // pass reports, and the positions shown.
+    QTest::addColumn<double>("length");
+    QTest::addColumn<QList<QList<double>>>("runs");
+    QTest::addColumn<QList<double>>("shown");
     // Both passes share the file's length: 0-5 s, then 5-10 s.
-    QCOMPARE(shownPosition(0, 4000000, 0), 4000000);
-    QCOMPARE(shownPosition(1, 4000000, 0), 2000000);
-    QCOMPARE(shownPosition(1, 10000000, 0), 5000000);
-    QCOMPARE(shownPosition(2, 0, 10000000), 5000000);
-    QCOMPARE(shownPosition(2, 4000000, 10000000), 7000000);
-    QCOMPARE(shownPosition(2, 10000000, 10000000), 10000000);
-    QCOMPARE(shownPosition(2, 12000000, 10000000), 10000000); // never past the end
-    QCOMPARE(shownPosition(2, 3000000, 0), 3000000);          // the first pass saw nothing
+    QTest::newRow("second pass") << 10.0 << QList<QList<double>>{{0, 4, 10, 12}}
+                                 << QList<double>{5, 7, 10, 10};
+    // A run again goes on from where the last got to, never back.
+    QTest::newRow("run again") << 10.0 << QList<QList<double>>{{0, 9}, {0, 6, 10}}
+                               << QList<double>{5, 9.5, 9.5, 9.8, 10};
+    QTest::newRow("run twice again")
+        << 10.0 << QList<QList<double>>{{8}, {5}, {0, 10}} << QList<double>{9, 9.5, 9.5, 10};
+    QTest::newRow("first pass saw nothing")
+        << 0.0 << QList<QList<double>>{{3}, {4}} << QList<double>{3, 4};
+}
+
+void ConverterTranslationTest::shownPositions() {
+    QFETCH(double, length);
+    QFETCH(QList<QList<double>>, runs);
+    QFETCH(QList<double>, shown);
+    const auto us = [](double seconds) {
+        return static_cast<long long>(seconds * 1e6);
+    };
+    QCOMPARE((PassTimeline{1, 0, 0}.shown(us(4))), us(2));
+    QCOMPARE((PassTimeline{0, 0, 0}.shown(us(4))), us(4));
+    PassTimeline timeline = PassTimeline::secondPass(us(length));
+    QList<double> seen;
+    for (qsizetype run = 0; run < runs.size(); ++run) {
+        if (run > 0)
+            timeline.runAgain(us(runs[run - 1].last()));
+        for (const double position : runs[run])
+            seen.append(double(timeline.shown(us(position))) / 1e6);
+    }
+    QCOMPARE(seen, shown);
 }
 
 QTEST_GUILESS_MAIN(ConverterTranslationTest)
