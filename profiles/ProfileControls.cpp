@@ -80,6 +80,17 @@ void settleTristate(QCheckBox *box) {
         box->setTristate(false);
 }
 
+// Writes a custom size into the size box. The box then reports the position
+// of the entry with exactly that text, or none, so that the limit check of
+// the conversion sees the size that will be used.
+void writeCustomSize(QComboBox *box, const QString &text) {
+    box->setEditText(text);
+    const QSignalBlocker silence(box);
+    box->setCurrentIndex(box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    // Clearing the selection also clears the text.
+    box->setEditText(text);
+}
+
 } // namespace
 
 ProfileControls::ProfileControls(frmMain &main)
@@ -357,8 +368,16 @@ void ProfileControls::cmbVideoSize_Change(const QString &text) {
 }
 
 void ProfileControls::imgEditVideoSize_Click() {
-    frmEditVideoSize dialog(m_main);
+    VideoSettingsPanel *video = m_main.frmVideoSettings;
+    frmEditVideoSize dialog(video->cmbVideoSize->currentText(), video->cmbVideoCodec->currentText(),
+                            &m_main);
     prompts().exec(&dialog);
+    if (dialog.newSize().isEmpty())
+        return;
+    // The size box accepts this write without its typing warning.
+    m_main.AllowVideoSizeChange = true;
+    writeCustomSize(video->cmbVideoSize, dialog.newSize());
+    m_main.AllowVideoSizeChange = false;
 }
 
 void ProfileControls::imgHelp_Click() {

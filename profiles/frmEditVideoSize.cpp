@@ -1,39 +1,20 @@
 #include "profiles/frmEditVideoSize.h"
 
-#include "app/VideoSettingsPanel.h"
-#include "app/frmMain.h"
 #include "base/Prompts.h"
 #include "profiles/CustomVideoSize.h"
 #include "widgets/GUIFunctions.h"
 #include "widgets/WizardHeader.h"
 
-#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
 
-namespace {
-
-// Writes a custom size into the size box. The box then reports the position
-// of the entry with exactly that text, or none, so that the limit check of
-// the conversion sees the size that will be used.
-void writeCustomSize(QComboBox *box, const QString &text) {
-    box->setEditText(text);
-    const QSignalBlocker silence(box);
-    box->setCurrentIndex(box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    // Clearing the selection also clears the text.
-    box->setEditText(text);
-}
-
-} // namespace
-
-frmEditVideoSize::frmEditVideoSize(frmMain &main)
-    : QDialog(&main)
-    , m_main(main) {
+frmEditVideoSize::frmEditVideoSize(const QString &size, const QString &codec, QWidget *parent)
+    : QDialog(parent)
+    , m_codec(codec) {
     setObjectName(QStringLiteral("frmEditVideoSize"));
     setWindowTitle(QStringLiteral("Edit Video Size"));
     setFont(VerdanaFont());
@@ -78,8 +59,7 @@ frmEditVideoSize::frmEditVideoSize(frmMain &main)
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     // The current size, split for editing; typing replaces the width.
-    const CustomVideoSize::Fields current =
-        CustomVideoSize::SplitForEditing(m_main.frmVideoSettings->cmbVideoSize->currentText());
+    const CustomVideoSize::Fields current = CustomVideoSize::SplitForEditing(size);
     txtWidth->setText(current.width);
     txtHeight->setText(current.height);
     txtWidth->selectAll();
@@ -104,15 +84,11 @@ void frmEditVideoSize::cmdOk_Click() {
         txtWidth->setFocus();
         return;
     }
-    const QString codec = m_main.frmVideoSettings->cmbVideoCodec->currentText();
-    if (const std::optional<QString> refusal = CustomVideoSize::CodecSizeRefusal(codec, *size)) {
+    if (const std::optional<QString> refusal = CustomVideoSize::CodecSizeRefusal(m_codec, *size)) {
         prompts().critical(this, LimitMessage(*refusal), QStringLiteral("Error"));
         txtWidth->setFocus();
         return;
     }
-    // The size box accepts this write without its typing warning.
-    m_main.AllowVideoSizeChange = true;
-    writeCustomSize(m_main.frmVideoSettings->cmbVideoSize, *size);
-    m_main.AllowVideoSizeChange = false;
+    m_newSize = *size;
     accept();
 }

@@ -2,19 +2,21 @@
 
 #include <QDialog>
 
-class frmMain;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class WizardHeader;
 
-// The custom video size dialog: shows the size box's current size split
-// into width and height and, on Ok, writes the new size back into the box.
-// It keeps no state of its own.
+// The custom video size dialog: shows a size split into width and height
+// and, on Ok, accepts the new size when it is valid and the video codec can
+// encode it.
 class frmEditVideoSize final : public QDialog {
     Q_OBJECT
 public:
-    explicit frmEditVideoSize(frmMain &main);
+    frmEditVideoSize(const QString &size, const QString &codec, QWidget *parent);
+
+    // The size accepted with Ok ("400x300"); empty until then.
+    QString newSize() const { return m_newSize; }
 
     WizardHeader *header = nullptr;
     QLabel *lblSpecifyCustomSize = nullptr;
@@ -32,5 +34,6 @@ public:
 private:
     void cmdOk_Click();
 
-    frmMain &m_main;
+    const QString m_codec;
+    QString m_newSize;
 };

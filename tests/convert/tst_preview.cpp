@@ -3,10 +3,10 @@
 // without leaving a file or a process, shows the converter's error for a
 // file it cannot convert, and is offered only while the list has rows.
 #include "app/FileListController.h"
+#include "app/PreviewOutputCommand.h"
 #include "app/VideoSettingsPanel.h"
 #include "convert/BatchFiles.h"
 #include "convert/PreviewCommand.h"
-#include "convert/PreviewOutputCommand.h"
 #include "convert/ShellQuote.h"
 #include "convert/frmPreview.h"
 #include "filelist/FileListItems.h"

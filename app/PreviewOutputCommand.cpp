@@ -1,4 +1,4 @@
-#include "convert/PreviewOutputCommand.h"
+#include "app/PreviewOutputCommand.h"
 
 #include "app/frmMain.h"
 #include "base/Prompts.h"
