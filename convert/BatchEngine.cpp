@@ -17,11 +17,6 @@ namespace {
 
 const QString AwakeReason = QStringLiteral("Converting video files");
 
-const ConversionSettings &settingsOf(const BatchRun &run) {
-    static const ConversionSettings none;
-    return run.record ? run.record->settings : none;
-}
-
 // What each row is expected to cost: from the record's list row and settings
 // (a fitted batch runs two passes), or from its length alone without them.
 bool knowsRows(const BatchRun &run) {
@@ -29,38 +24,24 @@ bool knowsRows(const BatchRun &run) {
 }
 
 QList<double> rowCosts(const BatchRun &run) {
-    const bool known = knowsRows(run);
     QList<double> costs;
     for (qsizetype row = 0; row < run.rows.size(); ++row) {
         RowCostFacts facts;
-        if (known) {
+        facts.seconds = double(run.rows[row].totalSeconds);
+        if (knowsRows(run)) {
             facts = RowCost::Facts(run.record->settings, run.record->rows[row]);
             facts.twoPasses = facts.twoPasses || (run.record->fitBytes > 0 && facts.video);
-        } else {
-            facts.seconds = double(run.rows[row].totalSeconds);
         }
         costs.append(RowCost::Estimate(facts));
     }
     return costs;
 }
 
-// How many converters keep the machine busy, as the lanes were chosen.
+// How many converters keep the machine busy.
 double saturationLanes(const BatchRun &run) {
     const int cores = AvailableCores();
-    return cores / FilesAtOnce::ConverterCoreUse(settingsOf(run), cores);
-}
-
-BatchTimeLeft::State timeLeftState(RowProgress::State state) {
-    switch (state) {
-    case RowProgress::State::Waiting:
-        return BatchTimeLeft::State::Waiting;
-    case RowProgress::State::Converting:
-        return BatchTimeLeft::State::Running;
-    case RowProgress::State::Converted:
-        return BatchTimeLeft::State::Done;
-    default:
-        return BatchTimeLeft::State::Failed;
-    }
+    return cores / FilesAtOnce::ConverterCoreUse(
+                       run.record ? run.record->settings : ConversionSettings(), cores);
 }
 
 } // namespace
@@ -236,7 +217,12 @@ void BatchEngine::updateTimeLeft() {
     QList<BatchTimeLeft::Row> rows;
     for (int row = 0; row < m_progress.rowCount(); ++row) {
         const RowProgress &progress = m_progress.rows()[row];
-        BatchTimeLeft::Row shown{timeLeftState(progress.state), 0, 0};
+        using State = RowProgress::State;
+        BatchTimeLeft::Row shown{
+            progress.state == State::Waiting      ? BatchTimeLeft::State::Waiting
+            : progress.state == State::Converting ? BatchTimeLeft::State::Running
+            : progress.state == State::Converted  ? BatchTimeLeft::State::Done
+                                                  : BatchTimeLeft::State::Failed};
         if (shown.state == BatchTimeLeft::State::Running && progress.totalSeconds > 0)
             shown.shareDone = double(progress.secondsDone) / double(progress.totalSeconds);
         if (m_rowStartedAt[row] >= 0)

@@ -250,10 +250,6 @@ qint64 BatchProgress::secondsTotal() const {
     return std::max<qint64>(total, 1);
 }
 
-void BatchProgress::setCosts(const QList<double> &costs) {
-    m_costs = costs;
-}
-
 qint64 BatchProgress::secondsDone() const {
     if (finished())
         return secondsTotal();

@@ -94,7 +94,7 @@ public:
     // expected to cost, so that the bar moves on as the time goes.
     int totalMaximum() const;
     int totalValue() const;
-    void setCosts(const QList<double> &costs);
+    void setCosts(const QList<double> &costs) { m_costs = costs; }
 
     // The error messages in row order, each row's in the order they came.
     QStringList errors() const;

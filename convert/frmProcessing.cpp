@@ -8,7 +8,6 @@
 #include "convert/BatchCleanup.h"
 #include "convert/BatchFiles.h"
 #include "convert/BatchLock.h"
-#include "convert/BatchTimeText.h"
 #include "convert/CMDLauncher.h"
 #include "convert/ConsoleLogView.h"
 #include "convert/LaneProgressView.h"
@@ -45,6 +44,10 @@ const QString ContinueCaption = QStringLiteral("Co&ntinue");
 const QString CloseCaption = QStringLiteral("&Close");
 // The desktop file's id, which the desktop knows Mobivert by.
 const QString DesktopFileId = QStringLiteral("example.mobivert.Mobivert");
+
+QString elapsedText(qint64 elapsedMs) {
+    return FormatDuration(elapsedMs / 1000);
+}
 
 } // namespace
 
@@ -228,12 +231,16 @@ void frmProcessing::showTime() {
         return;
     if (progress().finished() || m_cancelled) {
         m_clock.stop();
-        lblTime->setText(m_cancelled ? BatchTimeText::Cancelled(m_engine.elapsedMs())
-                                     : BatchTimeText::Finished(m_engine.elapsedMs()));
+        lblTime->setText(
+            (m_cancelled ? QStringLiteral("Cancelled after ") : QStringLiteral("Finished in ")) +
+            elapsedText(m_engine.elapsedMs()));
         return;
     }
-    // While paused, the clock and the time left stand still.
-    const QString time = BatchTimeText::Running(m_engine.elapsedMs(), m_engine.secondsLeft());
+    // "Elapsed 00:01:12 · about 00:03:40 left"; while paused, the clock and
+    // the time left stand still.
+    QString time = QStringLiteral("Elapsed ") + elapsedText(m_engine.elapsedMs());
+    if (const std::optional<qint64> left = m_engine.secondsLeft())
+        time += QStringLiteral(" · about ") + FormatDuration(*left) + QStringLiteral(" left");
     lblTime->setText(m_engine.isPaused() ? QStringLiteral("Paused · ") + time : time);
 }
 

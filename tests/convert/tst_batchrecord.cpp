@@ -1,9 +1,8 @@
 // What lets a batch be watched and taken up again, the pure parts and the
-// record on disk: the time texts, the record's text, a spoilt
+// record on disk: the record's text, a spoilt
 // record set aside, and the hidden working files of unconverted rows.
 #include "convert/BatchProgress.h"
 #include "convert/BatchRecord.h"
-#include "convert/BatchTimeText.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
 
@@ -68,26 +67,6 @@ class TestBatchRecord : public QObject {
     Q_OBJECT
 
 private slots:
-    void timeText_data() {
-        QTest::addColumn<qint64>("elapsedMs");
-        QTest::addColumn<int>("left"); // -1: not known yet
-        QTest::addColumn<QString>("text");
-        QTest::newRow("not known yet") << qint64(2500) << -1 << "Elapsed 00:00:02";
-        QTest::newRow("known") << qint64(4000) << 16
-                               << "Elapsed 00:00:04 \u00b7 about 00:00:16 left";
-        QTest::newRow("hours") << qint64(3600000) << 32400
-                               << "Elapsed 01:00:00 \u00b7 about 09:00:00 left";
-    }
-
-    void timeText() {
-        QFETCH(qint64, elapsedMs);
-        QFETCH(int, left);
-        QFETCH(QString, text);
-        QCOMPARE(BatchTimeText::Running(elapsedMs,
-                                        left < 0 ? std::nullopt : std::optional<qint64>(left)),
-                 text);
-    }
-
     void endNotice_data() {
         QTest::addColumn<QList<int>>("figures"); // converted, failed, total, cancelled
         QTest::addColumn<QString>("text");
