@@ -2,6 +2,7 @@
 
 #include "app/AudioSettingsPanel.h"
 #include "app/OutputDirectoryPanel.h"
+#include "app/ProfileControls.h"
 #include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
 #include "base/Prompts.h"
@@ -11,7 +12,6 @@
 #include "convert/BatchRecord.h"
 #include "convert/LibraryHandOff.h"
 #include "filelist/FileListItems.h"
-#include "profiles/ProfileControls.h"
 
 #include <QApplication>
 #include <QCheckBox>

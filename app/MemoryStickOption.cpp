@@ -1,11 +1,11 @@
 #include "app/MemoryStickOption.h"
 
 #include "app/OutputDirectoryPanel.h"
+#include "app/ProfileControls.h"
 #include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
 #include "convert/DeviceVolumes.h"
 #include "platform/Mounts.h"
-#include "profiles/ProfileControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>

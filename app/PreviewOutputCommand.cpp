@@ -1,12 +1,12 @@
 #include "app/PreviewOutputCommand.h"
 
+#include "app/ProfileControls.h"
 #include "app/frmMain.h"
 #include "base/Prompts.h"
 #include "convert/ConvertCommand.h"
 #include "convert/ConvertFiles.h"
 #include "convert/frmPreview.h"
 #include "filelist/FileListItems.h"
-#include "profiles/ProfileControls.h"
 
 #include <QAction>
 #include <QTreeWidget>

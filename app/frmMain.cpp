@@ -8,6 +8,7 @@
 #include "app/MemoryStickOption.h"
 #include "app/OutputDirectoryPanel.h"
 #include "app/PreviewOutputCommand.h"
+#include "app/ProfileControls.h"
 #include "app/SaveLoadSettings.h"
 #include "app/SettingsArea.h"
 #include "app/VideoSettingsPanel.h"
@@ -18,7 +19,6 @@
 #include "base/Various.h"
 #include "convert/ConvertCommand.h"
 #include "filelist/FileListRow.h"
-#include "profiles/ProfileControls.h"
 #include "widgets/ClickableLabel.h"
 #include "widgets/GUIFunctions.h"
 

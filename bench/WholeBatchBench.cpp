@@ -4,6 +4,7 @@
 #include "Components/BrannockVideoConverter/Translation.h"
 #include "app/FileListController.h"
 #include "app/OutputDirectoryPanel.h"
+#include "app/ProfileControls.h"
 #include "app/frmMain.h"
 #include "bench/BenchTools.h"
 #include "convert/ConvertFiles.h"
@@ -11,7 +12,6 @@
 #include "convert/frmProcessing.h"
 #include "filelist/FileListItems.h"
 #include "filelist/VideoFileAdder.h"
-#include "profiles/ProfileControls.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -4,6 +4,7 @@
 // file it cannot convert, and is offered only while the list has rows.
 #include "app/FileListController.h"
 #include "app/PreviewOutputCommand.h"
+#include "app/ProfileControls.h"
 #include "app/VideoSettingsPanel.h"
 #include "convert/BatchFiles.h"
 #include "convert/PreviewCommand.h"
@@ -13,7 +14,6 @@
 #include "filelist/TrimTimes.h"
 #include "filelist/VideoFileAdder.h"
 #include "platform/PathBytes.h"
-#include "profiles/ProfileControls.h"
 #include "tests/filelist/SampleFiles.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"

@@ -1,6 +1,6 @@
 // The custom video size dialog, opened from the real main window.
+#include "app/ProfileControls.h"
 #include "app/VideoSettingsPanel.h"
-#include "profiles/ProfileControls.h"
 #include "profiles/frmEditVideoSize.h"
 #include "tests/profiles/ProfileFolder.h"
 #include "tests/support/FakePrompts.h"

@@ -2,8 +2,8 @@
 // loading, the switch to "Custom", the enabling rules of the group check
 // boxes, the refused typing in the size box and the help message.
 #include "app/AudioSettingsPanel.h"
+#include "app/ProfileControls.h"
 #include "app/VideoSettingsPanel.h"
-#include "profiles/ProfileControls.h"
 #include "tests/profiles/ProfileFolder.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"

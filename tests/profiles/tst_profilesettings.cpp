@@ -2,7 +2,7 @@
 // what the real main window's controls hold after the same device switch
 // and profile choice: for every shipped profile, and for profile files with
 // values the window passes over.
-#include "profiles/ProfileControls.h"
+#include "app/ProfileControls.h"
 #include "profiles/ProfileSettings.h"
 #include "tests/profiles/ProfileFolder.h"
 #include "tests/support/FakePrompts.h"

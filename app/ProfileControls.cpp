@@ -1,4 +1,4 @@
-#include "profiles/ProfileControls.h"
+#include "app/ProfileControls.h"
 
 #include "app/AudioSettingsPanel.h"
 #include "app/DeviceStrip.h"
