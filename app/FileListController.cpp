@@ -28,43 +28,36 @@ const QString SelectFileFirst = QStringLiteral("Please, select a file first!");
 FileListController::FileListController(frmMain &main)
     : QObject(&main)
     , m_main(main)
-    , m_adder(new VideoFileAdder(*this, main)) {
+    , m_adder(new VideoFileAdder(*main.lvwVideoFiles, main)) {
     QWidget *viewport = m_main.lvwVideoFiles->viewport();
     m_main.lvwVideoFiles->setAcceptDrops(true);
     viewport->setAcceptDrops(true);
     m_viewport = viewport;
     viewport->installEventFilter(this);
     connectCommands();
+    connectAddProgress();
 }
 
-QTreeWidget *FileListController::fileRows() const {
-    return m_main.lvwVideoFiles;
-}
-
-QString FileListController::settingsPath() const {
-    return m_main.ApplicationSettingsPath;
-}
-
-void FileListController::showAddProgress(const QString &text, int maximum) {
-    m_main.StatusBar->setPanelText(2, text);
-    m_main.CancelOverlay->show();
-    m_main.AddFilesProgressBar->setRange(0, maximum);
-    m_main.AddFilesProgressBar->show();
-}
-
-void FileListController::setAddProgress(int done) {
-    m_main.AddFilesProgressBar->setValue(done);
-}
-
-void FileListController::hideAddProgress() {
-    m_main.StatusBar->setPanelText(2, QString());
-    m_main.CancelOverlay->hide();
-    m_main.AddFilesProgressBar->hide();
+void FileListController::connectAddProgress() {
+    QProgressBar *bar = m_main.AddFilesProgressBar;
+    connect(m_adder, &VideoFileAdder::progressShown, this,
+            [this, bar](const QString &text, int maximum) {
+                m_main.StatusBar->setPanelText(2, text);
+                m_main.CancelOverlay->show();
+                bar->setRange(0, maximum);
+                bar->show();
+            });
+    connect(m_adder, &VideoFileAdder::progressMoved, bar, &QProgressBar::setValue);
+    connect(m_adder, &VideoFileAdder::progressHidden, this, [this, bar] {
+        m_main.StatusBar->setPanelText(2, QString());
+        m_main.CancelOverlay->hide();
+        bar->hide();
+    });
+    connect(m_main.CancelLabel, &ClickableLabel::clicked, m_adder,
+            &VideoFileAdder::CancelLabel_Click);
 }
 
 void FileListController::connectCommands() {
-    connect(m_main.CancelLabel, &ClickableLabel::clicked, m_adder,
-            &VideoFileAdder::CancelLabel_Click);
     connect(m_main.imgAddVideos, &ClickableLabel::clicked, this,
             &FileListController::imgAddVideos_Click);
     connect(m_main.mnuFile_AddVideos, &QAction::triggered, this,
@@ -88,7 +81,7 @@ void FileListController::connectCommands() {
 }
 
 void FileListController::imgAddVideos_Click() {
-    m_adder->AddVideoFiles();
+    m_adder->AddVideoFiles(m_main.ApplicationSettingsPath);
 }
 
 void FileListController::RemoveSelectedItems() {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "filelist/FileListView.h"
-
 #include <QObject>
 
 class frmMain;
@@ -9,20 +7,14 @@ class QTreeWidgetItem;
 class VideoFileAdder;
 
 // The file list's behaviour: adding files with their media information
-// (VideoFileAdder, shown in the window's list and status bar), the list
-// commands, the two popup menus of the list area and the trim command.
-class FileListController final : public QObject, public FileListView {
+// (VideoFileAdder, its progress shown in the status bar), the list commands,
+// the two popup menus of the list area and the trim command.
+class FileListController final : public QObject {
     Q_OBJECT
 public:
     explicit FileListController(frmMain &main);
 
     VideoFileAdder &adder() const { return *m_adder; }
-
-    QTreeWidget *fileRows() const override;
-    QString settingsPath() const override;
-    void showAddProgress(const QString &text, int maximum) override;
-    void setAddProgress(int done) override;
-    void hideAddProgress() override;
 
     void imgAddVideos_Click();
     // Removes every selected row, without a question.
@@ -47,6 +39,7 @@ protected:
 
 private:
     void connectCommands();
+    void connectAddProgress();
 
     frmMain &m_main;
     VideoFileAdder *m_adder = nullptr;

@@ -3,7 +3,6 @@
 #include "base/Prompts.h"
 #include "filelist/AddFilesDialog.h"
 #include "filelist/FileListItems.h"
-#include "filelist/FileListView.h"
 #include "filelist/VideoFileInfo.h"
 #include "filelist/VideoFileReader.h"
 #include "platform/FileSystem.h"
@@ -15,13 +14,13 @@
 #include <QMimeData>
 #include <QTreeWidget>
 
-VideoFileAdder::VideoFileAdder(FileListView &view, QWidget &window)
+VideoFileAdder::VideoFileAdder(QTreeWidget &list, QWidget &window)
     : QObject(&window)
-    , m_view(view)
+    , m_list(list)
     , m_window(window) {}
 
-void VideoFileAdder::AddVideoFiles() {
-    const QString initialFolder = SettingsFile::readAddFilesFolder(m_view.settingsPath());
+void VideoFileAdder::AddVideoFiles(const QString &settingsPath) {
+    const QString initialFolder = SettingsFile::readAddFilesFolder(settingsPath);
     const QStringList selection = prompts().openFiles(&m_window, AddFilesDialog::title(),
                                                       initialFolder, AddFilesDialog::filter());
     if (selection.isEmpty())
@@ -29,7 +28,7 @@ void VideoFileAdder::AddVideoFiles() {
 
     const QString folder = AddFilesDialog::rememberedFolder(selection);
     if (folder != initialFolder)
-        SettingsFile::writeAddFilesFolder(m_view.settingsPath(), folder);
+        SettingsFile::writeAddFilesFolder(settingsPath, folder);
 
     CancelAddingFiles = false;
     if (selection.size() == 1) {
@@ -88,7 +87,7 @@ bool VideoFileAdder::appendRow(const QString &path, const VideoFileInfo &info) {
     if (!info.HoldsVideoOrAudio)
         return false;
     // Appended and filled without events running in between.
-    QTreeWidgetItem *item = AppendFileListRow(m_view.fileRows());
+    QTreeWidgetItem *item = AppendFileListRow(&m_list);
     item->setText(ColumnFilepath, path);
     fillRow(item, info);
     return true;
@@ -102,7 +101,7 @@ void VideoFileAdder::addOneFile(const QString &path) {
     }
     showProgress(QStringLiteral("Adding File..."), 1, true);
     const bool added = appendRow(path, ExamineVideoFile(path));
-    m_view.hideAddProgress();
+    emit progressHidden();
     if (!added)
         reportNotAdded({path});
 }
@@ -139,20 +138,19 @@ bool VideoFileAdder::addFileOfMany(const QString &path, const VideoFileInfo &inf
     if (!appendRow(path, info))
         notAdded.append(path);
 
-    m_view.setAddProgress(number);
+    emit progressMoved(number);
     // The window answers here, and while the next row is awaited; a click on
     // "(Cancel)" is handled in either place.
     QCoreApplication::processEvents();
     if (number == count)
-        m_view.hideAddProgress();
+        emit progressHidden();
     return !CancelAddingFiles;
 }
 
 void VideoFileAdder::ReadVideoFileInfo(int &Row) {
-    QTreeWidget *list = m_view.fileRows();
     if (Row == 0)
-        Row = list->topLevelItemCount();
-    QTreeWidgetItem *item = FileListItem(list, Row);
+        Row = m_list.topLevelItemCount();
+    QTreeWidgetItem *item = FileListItem(&m_list, Row);
     if (!item)
         return;
     fillRow(item, ExamineVideoFile(item->text(ColumnFilepath)));
@@ -177,11 +175,11 @@ void VideoFileAdder::reportNotAdded(const QStringList &notAdded, const QStringLi
 
 void VideoFileAdder::CancelLabel_Click() {
     CancelAddingFiles = true;
-    m_view.hideAddProgress();
+    emit progressHidden();
 }
 
 void VideoFileAdder::showProgress(const QString &text, int maximum, bool first) {
-    m_view.showAddProgress(text, maximum);
+    emit progressShown(text, maximum);
     if (first)
-        m_view.setAddProgress(1);
+        emit progressMoved(1);
 }

@@ -3,8 +3,8 @@
 #include <QObject>
 #include <QStringList>
 
-class FileListView;
 class QMimeData;
+class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
 struct VideoFileInfo;
@@ -13,17 +13,18 @@ struct VideoFileInfo;
 // on the list. Every file in which the media library finds video or sound
 // becomes a row filled from the library; the others are named in one message
 // once the add ends. While
-// several files are added, they are read on worker threads, the status bar
-// shows the progress with a "(Cancel)" link, and window events run while the
-// next row is awaited and once after each row.
+// several files are added, they are read on worker threads, the progress is
+// reported for a display with a "(Cancel)" link, and window events run while
+// the next row is awaited and once after each row.
 class VideoFileAdder final : public QObject {
     Q_OBJECT
 public:
-    // Asks its questions over `window`.
-    VideoFileAdder(FileListView &view, QWidget &window);
+    // Adds rows to `list` and asks its questions over `window`.
+    VideoFileAdder(QTreeWidget &list, QWidget &window);
 
-    // Shows the file-open dialog and adds every chosen file.
-    void AddVideoFiles();
+    // Shows the file-open dialog, opened in the folder that the settings file
+    // remembers, and adds every chosen file.
+    void AddVideoFiles(const QString &settingsPath);
     // Adds the dropped files (see DroppedFiles).
     void AddDroppedFiles(const QStringList &files);
     // The local files that dropped data carries, in their order: entries are
@@ -49,6 +50,12 @@ public:
     // after each file.
     bool CancelAddingFiles = false;
 
+signals:
+    // The progress display: shown with a text and a bar out of `maximum`.
+    void progressShown(const QString &text, int maximum);
+    void progressMoved(int done);
+    void progressHidden();
+
 private:
     void addOneFile(const QString &path);
     // Several files, read ahead on worker threads. The drop clears the
@@ -68,6 +75,6 @@ private:
     void reportNotAdded(const QStringList &notAdded, const QStringList &refusals = {});
     void showProgress(const QString &text, int maximum, bool first);
 
-    FileListView &m_view;
+    QTreeWidget &m_list;
     QWidget &m_window;
 };
