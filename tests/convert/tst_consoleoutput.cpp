@@ -127,9 +127,9 @@ private slots:
         QCOMPARE(model.status(), QString::fromLatin1(progress(10)).trimmed());
         model.feed(progress(5).chopped(1)); // no line end yet: nothing changes
         QCOMPARE(model.currentValue(), 10);
-        model.feed(QByteArray("\n" + Summary));
-        QCOMPARE(model.currentValue(), 5);
-        QCOMPARE(model.caption(), QStringLiteral("Converting Video Files...(12.5%)"));
+        model.feed(QByteArray("\n" + Summary)); // a file's bar never goes back
+        QCOMPARE(model.currentValue(), 10);
+        QCOMPARE(model.caption(), QStringLiteral("Converting Video Files...(25%)"));
 
         model.feed(echoOf(rows[1].inputPath, QStringLiteral("/o/b.mp4")));
         QCOMPARE(model.totalValue(), 2);
@@ -137,7 +137,7 @@ private slots:
         // Beyond the length: the bar stays full and the caption keeps its value.
         model.feed(progress(9));
         QCOMPARE(model.currentValue(), 8);
-        QCOMPARE(model.caption(), QStringLiteral("Converting Video Files...(12.5%)"));
+        QCOMPARE(model.caption(), QStringLiteral("Converting Video Files...(25%)"));
         model.feed(Summary);
 
         model.feed(QByteArray(echoOf(rows[2].inputPath, QStringLiteral("/o/c.mp4")) + progress(4) +
