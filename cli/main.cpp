@@ -11,12 +11,11 @@
 #include "convert/BatchFiles.h"
 #include "convert/BatchLock.h"
 #include "convert/BatchRecord.h"
+#include "convert/BatchStart.h"
 #include "convert/ConvertFiles.h"
 #include "convert/FilesAtOnce.h"
 #include "convert/FitPlanning.h"
-#include "convert/FolderSpace.h"
 #include "convert/LibraryHandOff.h"
-#include "convert/OutputFolder.h"
 #include "convert/SourceNotes.h"
 #include "filelist/VideoFileReader.h"
 #include "platform/FileSystem.h"
@@ -341,8 +340,8 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
                 {QStringLiteral("adaptations"), QJsonArray::fromStringList(adaptations)}};
             // Several lanes take the lines of each file in row order as
             // they free up.
-            if (plan.lanes.size() > 1)
-                batch.insert(QStringLiteral("lanes"), int(plan.lanes.size()));
+            if (plan.lanes > 1)
+                batch.insert(QStringLiteral("lanes"), plan.lanes);
             out.object(batch);
         } else {
             for (const QString &line : BatchListing(plan, dataFolder))
@@ -356,53 +355,25 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
         return ExitConverted;
     }
 
-    if (const std::optional<OutputFolderRefusal> refusal =
-            PrepareOutputFolder(options.outputFolder)) {
-        out.problem(refusal->lines.join(u' '));
-        return ExitInvalid;
+    BatchStart::Request startRequest;
+    startRequest.settings = request.settings;
+    startRequest.profile = request.profileNumber > 0 || !request.profileName.isEmpty()
+                               ? request.profileName
+                               : ProfileSettings::CustomEntry;
+    startRequest.rows = *rows;
+    startRequest.options = options;
+    startRequest.options.ipodMountPoint = request.ipod.value_or(QString());
+    startRequest.filesAtOnce = request.jobs;
+    startRequest.fitBytes = request.fitBytes.value_or(0);
+    // Holds the data folder's batch lock, shared with the window, until the
+    // batch has been cleaned up. Of several iPods connected, --ipod names one.
+    const BatchStart start(startRequest,
+                           [](const QStringList &) { return std::optional<QString>(); });
+    if (const std::optional<BatchStart::Refusal> &refusal = start.refusal()) {
+        out.problem(refusal->problem);
+        return refusal->invalid ? ExitInvalid : ExitFailed;
     }
-
-    // One batch at a time per data folder, shared with the window.
-    QLockFile lock(BatchFiles::lock(dataFolder));
-    switch (TakeBatchLock(lock)) {
-    case BatchLockRefusal::None:
-        break;
-    case BatchLockRefusal::Busy:
-        out.problem(BusyMessage().join(u' '));
-        return ExitFailed;
-    case BatchLockRefusal::DataFolderUnusable:
-        out.problem(DataFolderMessage(dataFolder).join(u' '));
-        return ExitFailed;
-    }
-
-    // A full disk is told before anything is written or converted.
-    if (const std::optional<QString> full =
-            BatchSpaceRefusal(dataFolder, options.outputFolder,
-                              UsesTwoPasses(request.settings) || !options.fit.isEmpty())) {
-        out.problem(QStringLiteral("unable to convert: ") + *full);
-        return ExitFailed;
-    }
-
-    // The iPod the library hand-off adds to; none connected: the playlist.
-    QString libraryNote;
-    if (AddsToLibrary(request.settings, options)) {
-        const QStringList ipods = request.ipod ? QStringList{*request.ipod} : ConnectedIpods();
-        if (ipods.size() > 1) {
-            out.problem(QStringLiteral("several iPods are connected (") +
-                        ipods.join(QStringLiteral(", ")) +
-                        QStringLiteral("): name one with --ipod"));
-            return ExitInvalid;
-        }
-        options.ipodMountPoint = ipods.value(0);
-        if (!options.ipodMountPoint.isEmpty()) {
-            if (const std::optional<QString> refusal = CheckIpod(options.ipodMountPoint)) {
-                out.problem(*refusal + QStringLiteral("; convert without --add-to-library and "
-                                                      "--ipod to leave it out"));
-                return ExitFailed;
-            }
-        }
-        libraryNote = LibraryNote(options.ipodMountPoint);
-    }
+    const BatchPlan &plan = start.plan();
 
     const QString profile =
         request.profileNumber > 0
@@ -421,43 +392,19 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
                     {QStringLiteral("changed"), request.settingsChanged},
                     {QStringLiteral("settings"), settingsObject(request.settings)},
                     {QStringLiteral("files"), int(rows->size())},
-                    {QStringLiteral("filesAtOnce"), options.lanes},
-                    {QStringLiteral("outputFolder"), options.outputFolder}});
+                    {QStringLiteral("filesAtOnce"), plan.lanes},
+                    {QStringLiteral("outputFolder"), start.options().outputFolder}});
     } else {
         const QString atOnce =
-            options.lanes > 1 ? QStringLiteral(" (%1 at once)").arg(options.lanes) : QString();
+            plan.lanes > 1 ? QStringLiteral(" (%1 at once)").arg(plan.lanes) : QString();
         out.line(QStringLiteral("Converting %1 %2%3 for %4 with %5 into %6")
                      .arg(rows->size())
                      .arg(rows->size() == 1 ? QStringLiteral("file") : QStringLiteral("files"),
-                          atOnce, request.device, profile, options.outputFolder));
+                          atOnce, request.device, profile, start.options().outputFolder));
         out.line(QStringLiteral("  ") + settingsText(request.settings));
     }
 
-    QString failure;
-    const BatchPlan plan = PrepareBatch(request.settings, *rows, options, &failure);
-    if (!plan.written) {
-        RemoveWorkingFiles(dataFolder);
-        out.problem(failure.isEmpty() ? DataFolderMessage(dataFolder).join(u' ')
-                                      : QStringLiteral("unable to convert: ") + failure);
-        return ExitFailed;
-    }
-    BatchRecord record;
-    record.settings = request.settings;
-    record.profile = request.profileNumber > 0 || !request.profileName.isEmpty()
-                         ? request.profileName
-                         : ProfileSettings::CustomEntry;
-    record.outputFolder = options.outputFolder;
-    record.addToLibrary = options.addToLibrary;
-    record.ipodMountPoint = options.ipodMountPoint;
-    record.createThumbnails = options.createThumbnails;
-    record.pspStartNumber = options.pspStartNumber;
-    record.filesAtOnce = request.jobs;
-    if (!options.fit.isEmpty())
-        record.fitBytes = *request.fitBytes;
-    record.rows = *rows;
-    record.outputPaths = plan.outputPaths;
-    record.converted.fill(false, rows->size());
-    CliConversion conversion(dataFolder, plan, out, record);
+    CliConversion conversion(dataFolder, plan, out, start.record());
     int exitCode = ExitFailed;
     QObject::connect(&conversion, &CliConversion::finished, &application, [&](int code) {
         exitCode = code;
@@ -472,11 +419,11 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
     QCoreApplication::exec();
     g_conversion = nullptr;
     // Where the library hand-off put the files, unless the batch was cancelled.
-    if (!libraryNote.isEmpty() && (exitCode == ExitConverted || exitCode == ExitFailed)) {
-        libraryNote = LibraryNote(options.ipodMountPoint,
-                                  HandOffOutcomeOf(conversion.progress(), plan.outputPaths));
-        printLibraryNote(out, options.ipodMountPoint, libraryNote);
-    }
+    const QString &ipod = start.options().ipodMountPoint;
+    if (!start.libraryNote().isEmpty() && (exitCode == ExitConverted || exitCode == ExitFailed))
+        printLibraryNote(
+            out, ipod,
+            LibraryNote(ipod, HandOffOutcomeOf(conversion.progress(), plan.outputPaths)));
     return exitCode;
 }
 

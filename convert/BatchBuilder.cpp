@@ -2,7 +2,6 @@
 
 #include "base/Various.h"
 #include "convert/BatchFiles.h"
-#include "convert/BatchLanes.h"
 #include "convert/ShellQuote.h"
 #include "convert/SizeOptions.h"
 #include "filelist/TrimTimes.h"
@@ -15,7 +14,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -234,23 +232,6 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
         plan.rows.append(
             {row.Filepath, length ? *length : TimeTextToSeconds(row.Duration).value_or(0)});
     }
-
-    QList<qint64> seconds;
-    for (const BatchRow &row : plan.rows)
-        seconds.append(row.totalSeconds);
-    plan.lanes = DealRows(seconds, options.lanes);
+    plan.lanes = std::max(1, std::min(options.lanes, int(rows.size())));
     return plan;
-}
-
-QStringList LaneLines(const BatchPlan &plan, int lane) {
-    std::vector<bool> inLane(std::size_t(plan.rows.size()), false);
-    for (const int row : plan.lanes.value(lane))
-        inLane[std::size_t(row)] = true;
-    QStringList lines;
-    for (qsizetype i = 0; i < plan.lines.size(); ++i) {
-        const int row = plan.lineRows.value(i, -1);
-        if (row >= 0 && row < plan.rows.size() && inLane[std::size_t(row)])
-            lines.append(plan.lines[i]);
-    }
-    return lines;
 }

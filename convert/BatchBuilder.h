@@ -39,20 +39,17 @@ struct BatchCodecData {
 };
 
 // One batch: its lines and, per row, the output written and what the
-// conversion window follows. The rows are dealt to lanes that run side by
-// side, each from a batch file of its own holding the lines of its rows.
+// conversion window follows. Several lanes take the rows in order as they
+// free up, each running a row's lines from a batch file of its own.
 struct BatchPlan {
     QStringList lines;
     QList<int> lineRows; // the row (0-based) of each line
     QStringList outputPaths;
     QStringList thumbnailPaths; // empty entries where a row gets none
-    bool written = false;       // the batch files are on disk (set by PrepareBatch)
+    bool written = false;       // the batch file is on disk (set by PrepareBatch)
     QList<BatchRow> rows;
-    QList<QList<int>> lanes; // the rows of each lane, in row order; one lane by default
+    int lanes = 1; // files converted at once: never more than the rows
 };
-
-// The lines of one lane, in row order.
-QStringList LaneLines(const BatchPlan &plan, int lane);
 
 // Builds the converter command of every row, in list order: the converter
 // line, then the library hand-off line (iPod) or the thumbnail line (PSP).
@@ -60,8 +57,7 @@ QStringList LaneLines(const BatchPlan &plan, int lane);
 // output names never replace an existing file; a path given to an earlier
 // row counts as taken too. Every path and every value taken from the
 // controls is quoted for the shell. Output names, PSP numbers and
-// thumbnails are all decided here, in row order, before the rows are dealt
-// to `options.lanes` lanes.
+// thumbnails are all decided here, in row order, whatever lane converts a row.
 BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &codecs,
                      const QList<FileListRow> &rows, const BatchOptions &options,
                      const std::function<bool(const QString &)> &pathTaken);

@@ -49,12 +49,11 @@ double saturationLanes(const BatchRun &run) {
 BatchEngine::BatchEngine(const BatchRun &run, QObject *parent)
     : QObject(parent)
     , m_run(run)
-    , m_progress(run.lanes.size() > 1
-                     ? BatchProgress::idleLanes(BatchFiles::converter(run.dataFolder),
-                                                BatchFiles::trackDrop(run.dataFolder), run.rows,
-                                                int(run.lanes.size()))
-                     : BatchProgress(BatchFiles::converter(run.dataFolder),
-                                     BatchFiles::trackDrop(run.dataFolder), run.rows))
+    , m_progress(run.lanes > 1 ? BatchProgress::idleLanes(BatchFiles::converter(run.dataFolder),
+                                                          BatchFiles::trackDrop(run.dataFolder),
+                                                          run.rows, run.lanes)
+                               : BatchProgress(BatchFiles::converter(run.dataFolder),
+                                               BatchFiles::trackDrop(run.dataFolder), run.rows))
     , m_timeLeft(rowCosts(run), m_progress.laneCount(), saturationLanes(run))
     , m_rowStartedAt(run.rows.size(), -1)
     , m_rowEndedAt(run.rows.size(), -1) {

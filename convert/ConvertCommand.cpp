@@ -4,19 +4,11 @@
 #include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
 #include "base/Prompts.h"
-#include "convert/BatchCleanup.h"
-#include "convert/BatchFiles.h"
-#include "convert/BatchLock.h"
-#include "convert/ConvertFiles.h"
-#include "convert/FilesAtOnce.h"
+#include "convert/BatchStart.h"
 #include "convert/FitPlanning.h"
-#include "convert/FolderSpace.h"
-#include "convert/LibraryHandOff.h"
-#include "convert/OutputFolder.h"
 #include "convert/VideoLimits.h"
 #include "convert/frmProcessing.h"
 #include "filelist/FileListItems.h"
-#include "platform/ProcessorCores.h"
 #include "profiles/ProfileControls.h"
 #include "widgets/ClickableLabel.h"
 
@@ -25,7 +17,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
@@ -37,16 +28,6 @@ QStringList itemsOf(const QComboBox *box) {
     for (int i = 0; i < box->count(); ++i)
         items.append(box->itemText(i));
     return items;
-}
-
-// What the user is told when a batch cannot be prepared for the reason
-// given (a full disk, a file that could not be written); without a reason,
-// that the data folder cannot be used.
-QString preparationRefusal(const QString &problem, const QString &dataFolder) {
-    if (problem.isEmpty())
-        return JoinLines(DataFolderMessage(dataFolder));
-    return JoinLines(
-        {QStringLiteral("Unable to convert:"), problem.left(1).toUpper() + problem.mid(1) + u'.'});
 }
 
 } // namespace
@@ -89,126 +70,53 @@ void ConvertCommand::imgConvert_Click() {
     const std::optional<QList<RowFit>> fit = CheckBatchSettings(m_main);
     if (!fit)
         return;
-
-    const std::optional<OutputFolderRefusal> folderRefusal =
-        PrepareOutputFolder(m_main.frmOutputDirectorySettings->txtOutputDirectory->text());
-    if (folderRefusal) {
-        const QString text = JoinLines(folderRefusal->lines);
-        if (folderRefusal->critical)
-            prompts().critical(&m_main, text);
-        else
-            prompts().exclamation(&m_main, text);
-        return;
-    }
-
     ConvertAll(*fit);
 }
 
-std::optional<QString> ConvertCommand::chooseIpod() {
-    const QStringList ipods = ConnectedIpods();
-    if (ipods.isEmpty())
-        return QString();
-    QString ipod = ipods.first();
-    if (ipods.size() > 1) {
-        const int chosen = prompts().choose(
-            &m_main,
-            QStringLiteral(
-                "Several iPods are connected. Which one should the converted files be added to?"),
-            ipods);
-        if (chosen < 0 || chosen >= ipods.size())
-            return std::nullopt;
-        ipod = ipods[chosen];
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::optional<QString> refusal = CheckIpod(ipod);
+std::optional<QString> ConvertCommand::chooseIpod(const QStringList &ipods) {
+    // The wait is for the checks; the user is asked with the usual cursor.
     QApplication::restoreOverrideCursor();
-    if (refusal) {
-        QString reason = *refusal;
-        reason[0] = reason[0].toUpper();
-        prompts().critical(
-            &m_main,
-            JoinLines({reason + u'.', QStringLiteral("Uncheck \"Add files directly to iTunes\" "
-                                                     "to convert the files without adding them "
-                                                     "to the iPod.")}));
+    const int chosen = prompts().choose(
+        &m_main,
+        QStringLiteral(
+            "Several iPods are connected. Which one should the converted files be added to?"),
+        ipods);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (chosen < 0 || chosen >= ipods.size())
         return std::nullopt;
-    }
-    return ipod;
-}
-
-void ConvertCommand::refuseDataFolder() {
-    prompts().critical(&m_main, JoinLines(DataFolderMessage(m_main.ApplicationSettingsPath)));
+    return ipods[chosen];
 }
 
 void ConvertCommand::ConvertAll(const QList<RowFit> &fit) {
-    // One batch at a time per data folder, also across copies of Mobivert:
-    // the working files of a running batch are never touched.
-    QLockFile lock(BatchFiles::lock(m_main.ApplicationSettingsPath));
-    switch (TakeBatchLock(lock)) {
-    case BatchLockRefusal::None:
-        break;
-    case BatchLockRefusal::Busy:
-        prompts().critical(&m_main, JoinLines(BusyMessage()));
-        return;
-    case BatchLockRefusal::DataFolderUnusable:
-        refuseDataFolder();
-        return;
-    }
-
     const OutputDirectoryPanel *output = m_main.frmOutputDirectorySettings;
-    BatchOptions options;
-    options.dataFolder = m_main.ApplicationSettingsPath;
-    options.outputFolder = output->txtOutputDirectory->text();
-    options.addToLibrary = output->chkAddToiTunes->isChecked();
-    options.createThumbnails = output->chkPSPCreateThumbnail->isChecked();
-    options.pspStartNumber = output->txtPSPVideoNumber->text();
-    options.fit = fit;
+    BatchStart::Request request;
+    request.settings = m_main.profileControls().CurrentSettings();
+    request.profile = m_main.cmbProfiles->currentText();
+    request.rows = ReadFileListRows(m_main.lvwVideoFiles);
+    request.options.dataFolder = m_main.ApplicationSettingsPath;
+    request.options.outputFolder = output->txtOutputDirectory->text();
+    request.options.addToLibrary = output->chkAddToiTunes->isChecked();
+    request.options.createThumbnails = output->chkPSPCreateThumbnail->isChecked();
+    request.options.pspStartNumber = output->txtPSPVideoNumber->text();
+    request.options.fit = fit;
+    request.filesAtOnce = output->FilesAtOnceChoice();
+    request.fitBytes = qint64(m_main.frmVideoSettings->txtVideoFitBatchSize->value()) * 1000000;
 
-    const ConversionSettings settings = m_main.profileControls().CurrentSettings();
-    // A full disk is told before anything is written or converted.
-    if (const std::optional<QString> full = BatchSpaceRefusal(
-            options.dataFolder, options.outputFolder, UsesTwoPasses(settings) || !fit.isEmpty())) {
-        prompts().critical(&m_main, preparationRefusal(*full, options.dataFolder));
-        return;
-    }
-    QString libraryNote;
-    if (AddsToLibrary(settings, options)) {
-        const std::optional<QString> ipod = chooseIpod();
-        if (!ipod)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Holds the data folder's batch lock until the conversion window has closed.
+    const BatchStart start(request, [this](const QStringList &ipods) { return chooseIpod(ipods); });
+    QApplication::restoreOverrideCursor();
+    if (const std::optional<BatchStart::Refusal> &refusal = start.refusal()) {
+        if (refusal->lines.isEmpty())
             return;
-        options.ipodMountPoint = *ipod;
-        libraryNote = LibraryNote(*ipod);
-    }
-
-    const QList<FileListRow> rows = ReadFileListRows(m_main.lvwVideoFiles);
-    options.lanes =
-        FilesAtOnce::LanesFor(output->FilesAtOnceChoice(), settings, rows.size(), AvailableCores());
-    QString failure;
-    const BatchPlan plan = PrepareBatch(settings, rows, options, &failure);
-    // A batch file that could not be written would run nothing and end as
-    // if all went well.
-    if (!plan.written) {
-        RemoveWorkingFiles(options.dataFolder);
-        prompts().critical(&m_main, preparationRefusal(failure, options.dataFolder));
+        if (refusal->critical)
+            prompts().critical(&m_main, JoinLines(refusal->lines));
+        else
+            prompts().exclamation(&m_main, JoinLines(refusal->lines));
         return;
     }
-    BatchRecord record;
-    record.settings = settings;
-    record.profile = m_main.cmbProfiles->currentText();
-    record.outputFolder = options.outputFolder;
-    record.addToLibrary = options.addToLibrary;
-    record.ipodMountPoint = options.ipodMountPoint;
-    record.createThumbnails = options.createThumbnails;
-    record.pspStartNumber = options.pspStartNumber;
-    record.filesAtOnce = output->FilesAtOnceChoice();
-    if (!fit.isEmpty())
-        record.fitBytes = qint64(m_main.frmVideoSettings->txtVideoFitBatchSize->value()) * 1000000;
-    record.rows = rows;
-    record.outputPaths = plan.outputPaths;
-    record.converted.fill(false, rows.size());
 
-    frmProcessing window({options.dataFolder, options.outputFolder, plan.rows, plan.lanes,
-                          libraryNote, record, plan.lines, plan.lineRows},
-                         &m_main);
+    frmProcessing window(start.run(), &m_main);
     // Each row's outcome shows in the list as the batch goes on.
     QList<QTreeWidgetItem *> items;
     for (int i = 0; i < m_main.lvwVideoFiles->topLevelItemCount(); ++i)

@@ -29,12 +29,9 @@ private:
     // the window has closed. `fit`: the rows' rates when the batch is
     // fitted into a size.
     void ConvertAll(const QList<RowFit> &fit);
-    // The iPod that the library hand-off adds to: the one connected, or the
-    // one the user chooses of several; empty when none is connected (the
-    // playlist). Nothing when the user cancels or the iPod cannot take files.
-    std::optional<QString> chooseIpod();
-    // The data folder cannot take the batch's working files.
-    void refuseDataFolder();
+    // The iPod, of several connected, that the user chooses to add the
+    // files to; nothing when the user cancels.
+    std::optional<QString> chooseIpod(const QStringList &ipods);
 
     frmMain &m_main;
 };

@@ -13,8 +13,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <algorithm>
-
 namespace {
 
 // Copies a component over an earlier copy; the copy keeps the source's
@@ -53,10 +51,6 @@ QByteArray linesText(const QStringList &lines) {
     return text;
 }
 
-qsizetype laneCount(const BatchPlan &plan) {
-    return std::max<qsizetype>(1, plan.lanes.size());
-}
-
 // Tells TrackDrop which iPod the batch adds its files to; without the
 // file it adds them to the playlist.
 void writeTrackDropTarget(const QString &dataFolder, const QString &ipodMountPoint) {
@@ -85,10 +79,6 @@ QByteArray BatchText(const BatchPlan &plan) {
     return linesText(plan.lines);
 }
 
-QByteArray LaneBatchText(const BatchPlan &plan, int lane) {
-    return laneCount(plan) == 1 ? BatchText(plan) : linesText(LaneLines(plan, lane));
-}
-
 QByteArray RowBatchText(const BatchRun &run, int row) {
     QStringList lines;
     for (qsizetype i = 0; i < run.lines.size(); ++i) {
@@ -99,8 +89,8 @@ QByteArray RowBatchText(const BatchRun &run, int row) {
 }
 
 QStringList BatchListing(const BatchPlan &plan, const QString &dataFolder) {
-    const qsizetype lanes = laneCount(plan);
-    if (lanes == 1)
+    const int lanes = plan.lanes;
+    if (lanes <= 1)
         return plan.lines;
     QStringList files;
     for (int lane = 0; lane < lanes; ++lane)
@@ -150,12 +140,10 @@ BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListR
     BatchPlan plan = PlanBatch(settings, rows, options);
     // Always a new file: a shell that still reads an earlier batch from this
     // folder goes on reading that one, never the new text from its offset.
-    const int lanes = int(laneCount(plan));
-    plan.written = !problem;
-    for (int lane = 0; lane < lanes && plan.written; ++lane) {
-        const QString path = BatchFiles::laneBatch(data, lane);
+    if (!problem) {
+        const QString path = BatchFiles::batch(data);
         QSaveFile batch(path);
-        const QByteArray text = LaneBatchText(plan, lane);
+        const QByteArray text = BatchText(plan);
         plan.written =
             batch.open(QIODevice::WriteOnly) && batch.write(text) == text.size() && batch.commit();
         if (!plan.written)
@@ -168,7 +156,7 @@ BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListR
         const QString dump = JoinPath(data, QStringLiteral("Debug1.log"));
         log.write(QStringLiteral("Dump1 will be saved to: \"") + dump + u"\".");
         QFile::remove(dump);
-        if (lanes == 1) {
+        if (plan.lanes <= 1) {
             QFile::copy(BatchFiles::batch(data), dump);
         } else {
             QFile file(dump);
@@ -179,10 +167,7 @@ BatchPlan PrepareBatch(const ConversionSettings &settings, const QList<FileListR
                   trueOrFalse(FileExists(BatchFiles::converter(data))));
         log.write(QStringLiteral("PTGC2 Exists=") +
                   trueOrFalse(FileExists(BatchFiles::threadLibrary(data))));
-        bool batchesExist = true;
-        for (int lane = 0; lane < lanes; ++lane)
-            batchesExist = batchesExist && FileExists(BatchFiles::laneBatch(data, lane));
-        log.write(QStringLiteral("BAT Exists=") + trueOrFalse(batchesExist));
+        log.write(QStringLiteral("BAT Exists=") + trueOrFalse(FileExists(BatchFiles::batch(data))));
     }
     return plan;
 }

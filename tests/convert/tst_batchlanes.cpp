@@ -1,9 +1,8 @@
-// Several files at once, the pure parts: dealing rows to lanes, the choice
-// and Automatic's rule, names decided in row order whatever the lanes, each
-// lane's batch, the log lines of interleaved lanes, and the progress of a
+// Several files at once, the pure parts: the choice and Automatic's rule,
+// names decided in row order whatever the lanes, the listing of a batch on
+// several lanes, the log lines of interleaved lanes, and the progress of a
 // batch followed across lanes.
 #include "convert/BatchBuilder.h"
-#include "convert/BatchLanes.h"
 #include "convert/BatchProgress.h"
 #include "convert/ConvertFiles.h"
 #include "convert/FilesAtOnce.h"
@@ -13,7 +12,6 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
-using Lanes = QList<QList<int>>;
 
 namespace {
 
@@ -66,31 +64,6 @@ class TestBatchLanes : public QObject {
     Q_OBJECT
 
 private slots:
-    void dealRows_data() {
-        QTest::addColumn<QList<qint64>>("seconds");
-        QTest::addColumn<int>("lanes");
-        QTest::addColumn<Lanes>("expected");
-        QTest::newRow("one lane keeps every row")
-            << QList<qint64>{5, 9, 1} << 1 << Lanes{{0, 1, 2}};
-        QTest::newRow("equal rows alternate")
-            << QList<qint64>{10, 10, 10, 10, 10} << 2 << Lanes{{0, 2, 4}, {1, 3}};
-        QTest::newRow("a long row runs alone")
-            << QList<qint64>{10, 60, 10, 10, 10, 10} << 2 << Lanes{{1}, {0, 2, 3, 4, 5}};
-        QTest::newRow("longest first, to the lane with least work")
-            << QList<qint64>{30, 20, 20, 10, 10} << 2 << Lanes{{0, 3, 4}, {1, 2}};
-        QTest::newRow("no more lanes than rows") << QList<qint64>{3, 4} << 8 << Lanes{{1}, {0}};
-        QTest::newRow("unknown lengths count alike")
-            << QList<qint64>{0, 0, 0, 0} << 3 << Lanes{{0, 3}, {1}, {2}};
-        QTest::newRow("no rows") << QList<qint64>{} << 4 << Lanes{{}};
-    }
-
-    void dealRows() {
-        QFETCH(QList<qint64>, seconds);
-        QFETCH(int, lanes);
-        QFETCH(Lanes, expected);
-        QCOMPARE(DealRows(seconds, lanes), expected);
-    }
-
     void filesAtOnceChoices_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("choice"); // -1: refused
@@ -142,8 +115,8 @@ private slots:
         QVERIFY2(small > large, qPrintable(QStringLiteral("%1 %2").arg(small).arg(large)));
     }
 
-    // Names, PSP numbers and thumbnails are decided in row order; the lanes
-    // only share the lines out, each row's lines staying together.
+    // Names, PSP numbers and thumbnails are decided in row order, each row's
+    // lines together, whatever the lanes.
     void lanesKeepTheNamesOfTheRowOrder_data() {
         QTest::addColumn<bool>("psp");
         QTest::addColumn<QStringList>("outputs");
@@ -178,23 +151,13 @@ private slots:
 
         QCOMPARE(twoLanes.outputPaths, outputs);
         QCOMPARE(twoLanes.lines, oneLane.lines);
-        QCOMPARE(twoLanes.lanes, (Lanes{{1}, {0, 2, 3}}));
-        QCOMPARE(LaneLines(twoLanes, 0) + LaneLines(twoLanes, 1), [&] {
-            QStringList regrouped;
-            for (const int dealt : {1, 0, 2, 3})
-                for (qsizetype i = 0; i < twoLanes.lines.size(); ++i)
-                    if (twoLanes.lineRows[i] == dealt)
-                        regrouped << twoLanes.lines[i];
-            return regrouped;
-        }());
-        const QStringList second = LaneLines(twoLanes, 1);
-        QCOMPARE(second.size(), psp ? 6 : 3);
-        if (psp) {
-            // Each thumbnail follows its video, beside it.
-            QVERIFY(second[0].endsWith(ShellQuote(u"/out/M4V0007.MP4"_s)));
-            QVERIFY(second[1].endsWith(ShellQuote(u"/out/M4V0007.thm"_s)));
-        }
-        QCOMPARE(LaneBatchText(oneLane, 0), BatchText(oneLane));
+        QCOMPARE(twoLanes.lanes, 2);
+        QCOMPARE(twoLanes.lineRows.mid(0, psp ? 2 : 1), QList<int>(psp ? 2 : 1, 0));
+        QVERIFY(twoLanes.lines[0].endsWith(ShellQuote(outputs[0])));
+        if (psp) // each thumbnail follows its video, beside it
+            QVERIFY(twoLanes.lines[1].endsWith(ShellQuote(u"/out/M4V0007.thm"_s)));
+        options.lanes = 8; // never more lanes than rows
+        QCOMPARE(BuildBatch(settings, codecs, rows, options, taken).lanes, 4);
         const QStringList listing = BatchListing(twoLanes, u"/data"_s);
         QCOMPARE(listing.first(),
                  u"# 2 lanes (BVC.bat, BVC2.bat) take the files in order as they free up"_s);

@@ -33,32 +33,28 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A data folder with the fake converter in place and a batch for the rows:
-// one batch file, or one per lane.
+// A data folder with the fake converter in place and the batch file of the
+// rows, converted `lanes` at once.
 struct Batch {
     explicit Batch(const TestHome &home, const QStringList &inputs, int seconds = 4,
-                   const QList<QList<int>> &lanes = {}) {
+                   int lanes = 1) {
         run.dataFolder = home.dataFolder();
         run.outputFolder = home.makeFolder(QStringLiteral("out"));
         run.lanes = lanes;
         QDir().mkpath(run.dataFolder);
         QFile::remove(BatchFiles::converter(run.dataFolder));
         QVERIFY(QFile::copy(QStringLiteral(FAKE_CONVERTER), BatchFiles::converter(run.dataFolder)));
-        QList<QByteArray> texts(std::max<qsizetype>(1, lanes.size()));
+        QByteArray text;
         for (int row = 0; row < inputs.size(); ++row) {
             run.rows.append({inputs[row], seconds});
-            int lane = 0;
-            while (lane < lanes.size() && !lanes[lane].contains(row))
-                ++lane;
             const QString line = ShellQuote(BatchFiles::converter(run.dataFolder)) + u" -i " +
                                  ShellQuote(inputs[row]) + u" -vcodec mpeg4 -y " +
                                  ShellQuote(run.outputFolder + u"/x.mp4");
             run.lines.append(line);
             run.lineRows.append(row);
-            texts[lane % texts.size()] += (line + u'\n').toUtf8();
+            text += (line + u'\n').toUtf8();
         }
-        for (int lane = 0; lane < texts.size(); ++lane)
-            QVERIFY(WriteFileBytes(BatchFiles::laneBatch(run.dataFolder, lane), texts[lane]));
+        QVERIFY(WriteFileBytes(BatchFiles::batch(run.dataFolder), text));
         qputenv("FAKE_SECONDS", QByteArray::number(seconds));
         qputenv("FAKE_CONVERTER_LOG", QFile::encodeName(home.path() + u"/pids"));
     }
@@ -394,8 +390,7 @@ private slots:
     void twoLanesRunSideBySideAndCancelTogether() {
         TestHome home;
         FakePrompts prompts;
-        Batch batch(home, {QStringLiteral("/v/hang-1.avi"), QStringLiteral("/v/hang-2.avi")}, 4,
-                    {{0}, {1}});
+        Batch batch(home, {QStringLiteral("/v/hang-1.avi"), QStringLiteral("/v/hang-2.avi")}, 4, 2);
         frmProcessing window(batch.run);
         QVERIFY(window.lanes && window.prgCurrent->isHidden() && window.txtStatus->isHidden());
         window.show();
@@ -432,7 +427,7 @@ private slots:
         Batch batch(home,
                     {QStringLiteral("/v/hang-1.avi"), QStringLiteral("/v/ok-2.avi"),
                      QStringLiteral("/v/ok-3.avi"), QStringLiteral("/v/ok-4.avi")},
-                    4, {{0, 2}, {1, 3}});
+                    4, 2);
         frmProcessing window(batch.run);
         window.show();
         const BatchProgress &progress = window.progress();
@@ -461,12 +456,12 @@ private slots:
                 errorLog = errors->txtErrors->toPlainText();
             return int(QDialog::Accepted);
         };
-        // Lane 1 reaches its failing row after a whole conversion; lane 2
-        // fails at once.
+        // The first lane converts a whole file while the second fails the
+        // other two at once.
         Batch batch(home,
                     {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/fail-2.avi"),
                      QStringLiteral("/v/fail-3.avi")},
-                    20, {{0, 1}, {2}});
+                    20, 2);
         frmProcessing window(batch.run);
         window.show();
         QTRY_VERIFY_WITH_TIMEOUT(window.isFinished(), kPatienceMs);
