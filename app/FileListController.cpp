@@ -35,10 +35,10 @@ FileListController::FileListController(frmMain &main)
     m_viewport = viewport;
     viewport->installEventFilter(this);
     connectCommands();
-    connectAddProgress();
 }
 
-void FileListController::connectAddProgress() {
+void FileListController::connectCommands() {
+    // The add's progress, shown in the status bar with its "(Cancel)" link.
     QProgressBar *bar = m_main.AddFilesProgressBar;
     connect(m_adder, &VideoFileAdder::progressShown, this,
             [this, bar](const QString &text, int maximum) {
@@ -55,9 +55,7 @@ void FileListController::connectAddProgress() {
     });
     connect(m_main.CancelLabel, &ClickableLabel::clicked, m_adder,
             &VideoFileAdder::CancelLabel_Click);
-}
 
-void FileListController::connectCommands() {
     connect(m_main.imgAddVideos, &ClickableLabel::clicked, this,
             &FileListController::imgAddVideos_Click);
     connect(m_main.mnuFile_AddVideos, &QAction::triggered, this,

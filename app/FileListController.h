@@ -39,7 +39,6 @@ protected:
 
 private:
     void connectCommands();
-    void connectAddProgress();
 
     frmMain &m_main;
     VideoFileAdder *m_adder = nullptr;

@@ -22,8 +22,6 @@ public:
     explicit ProfileControls(frmMain &main);
 
     void SwitchDevice(const QString &DeviceName);
-    void ResetLeftMenuColors();
-    void ResetSelectDeviceMenu();
     // Loads section Profile<ListIndex> (1-based) of the current device.
     void LoadProfile(qint16 ListIndex);
 
@@ -45,6 +43,8 @@ signals:
 
 private:
     void connectHandlers();
+    void ResetLeftMenuColors();
+    void ResetSelectDeviceMenu();
     void selectDevice(const QString &DeviceName);
     void refillBox(QComboBox *box, const QString &file, const QString &key);
 

@@ -331,14 +331,6 @@ void frmMain::SwitchDevice(const QString &DeviceName) {
     m_profiles->SwitchDevice(DeviceName);
 }
 
-void frmMain::ResetLeftMenuColors() {
-    m_profiles->ResetLeftMenuColors();
-}
-
-void frmMain::ResetSelectDeviceMenu() {
-    m_profiles->ResetSelectDeviceMenu();
-}
-
 void frmMain::LoadProfile(qint16 ListIndex) {
     m_profiles->LoadProfile(ListIndex);
 }

@@ -43,8 +43,6 @@ public:
     bool AllowVideoSizeChange = false;
 
     void SwitchDevice(const QString &DeviceName);
-    void ResetLeftMenuColors();
-    void ResetSelectDeviceMenu();
     void LoadProfile(qint16 ListIndex);
 
     ProfileControls &profileControls() const { return *m_profiles; }

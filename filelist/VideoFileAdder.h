@@ -12,10 +12,9 @@ struct VideoFileInfo;
 // Adding files to the list: through the file-open dialog or by dropping them
 // on the list. Every file in which the media library finds video or sound
 // becomes a row filled from the library; the others are named in one message
-// once the add ends. While
-// several files are added, they are read on worker threads, the progress is
-// reported for a display with a "(Cancel)" link, and window events run while
-// the next row is awaited and once after each row.
+// once the add ends. While several files are added, they are read on worker
+// threads, the progress is reported for a display with a "(Cancel)" link, and
+// window events run while the next row is awaited and once after each row.
 class VideoFileAdder final : public QObject {
     Q_OBJECT
 public:
@@ -25,7 +24,7 @@ public:
     // Shows the file-open dialog, opened in the folder that the settings file
     // remembers, and adds every chosen file.
     void AddVideoFiles(const QString &settingsPath);
-    // Adds the dropped files (see DroppedFiles).
+    // Adds files dropped on the list or named on the command line.
     void AddDroppedFiles(const QStringList &files);
     // The local files that dropped data carries, in their order: entries are
     // not filtered by kind (folders too); other addresses and text are not
