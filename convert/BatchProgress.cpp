@@ -53,37 +53,34 @@ QString BatchEndNotice(int converted, int failed, int total, bool cancelled) {
 }
 
 BatchProgress::BatchProgress(const QString &converterPath, const QString &trackDropPath,
-                             const QList<BatchRow> &rows, const QList<QList<int>> &lanes)
+                             const QList<BatchRow> &rows, int lanes)
     : m_converterPath(converterPath)
     , m_trackDropPath(trackDropPath)
     , m_batchRows(rows) {
-    QList<QList<int>> dealt = lanes;
-    if (dealt.isEmpty()) {
-        QList<int> all(rows.size());
-        std::iota(all.begin(), all.end(), 0);
-        dealt = {all};
-    }
     for (const BatchRow &row : rows)
         m_rows.append(
             {row.inputPath, 0, row.totalSeconds, 0, RowProgress::State::Waiting, false, {}});
     m_rowErrors.fill(false, rows.size());
     m_taken.fill(false, rows.size());
-    for (qsizetype lane = 0; lane < dealt.size(); ++lane)
+    for (int lane = 0; lane < lanes; ++lane)
         m_lanes.emplace_back(converterPath, trackDropPath, QList<BatchRow>());
-    m_laneRows.resize(dealt.size());
-    m_laneBusy.fill(false, dealt.size());
-    m_laneFile.fill(0, dealt.size());
-    m_laneErrors.fill(0, dealt.size());
-    for (qsizetype lane = 0; lane < dealt.size(); ++lane)
-        startRun(int(lane), dealt[lane]);
+    m_laneRows.resize(lanes);
+    m_laneBusy.fill(false, lanes);
+    m_laneFile.fill(0, lanes);
+    m_laneErrors.fill(0, lanes);
+}
+
+BatchProgress::BatchProgress(const QString &converterPath, const QString &trackDropPath,
+                             const QList<BatchRow> &rows)
+    : BatchProgress(converterPath, trackDropPath, rows, 1) {
+    QList<int> all(rows.size());
+    std::iota(all.begin(), all.end(), 0);
+    startRun(0, all);
 }
 
 BatchProgress BatchProgress::idleLanes(const QString &converterPath, const QString &trackDropPath,
                                        const QList<BatchRow> &rows, int lanes) {
-    BatchProgress progress(converterPath, trackDropPath, rows,
-                           QList<QList<int>>(std::max(1, lanes)));
-    progress.m_laneBusy.fill(false);
-    return progress;
+    return BatchProgress(converterPath, trackDropPath, rows, std::max(1, lanes));
 }
 
 void BatchProgress::startRun(int lane, const QList<int> &rows) {

@@ -39,10 +39,9 @@ QString BatchEndNotice(int converted, int failed, int total, bool cancelled);
 // files done and running and the share of the whole batch converted.
 class BatchProgress final {
 public:
-    // `lanes` holds the rows (0-based) each lane runs from the start, in
-    // row order; none means one lane of every row.
+    // One lane that runs every row from the start.
     BatchProgress(const QString &converterPath, const QString &trackDropPath,
-                  const QList<BatchRow> &rows, const QList<QList<int>> &lanes = {});
+                  const QList<BatchRow> &rows);
     // `lanes` idle lanes, given their rows one run at a time by startRun().
     static BatchProgress idleLanes(const QString &converterPath, const QString &trackDropPath,
                                    const QList<BatchRow> &rows, int lanes);
@@ -108,6 +107,9 @@ public:
     qint64 secondsTotal() const;
 
 private:
+    // `lanes` idle lanes.
+    BatchProgress(const QString &converterPath, const QString &trackDropPath,
+                  const QList<BatchRow> &rows, int lanes);
     void update(int lane);
     void endRow(int row);
     bool oneLane() const { return m_lanes.size() == 1; }

@@ -198,8 +198,10 @@ private slots:
     void progressAcrossLanes() {
         const QList<BatchRow> rows{
             {u"/in/r1.avi"_s, 40}, {u"/in/r2.avi"_s, 10}, {u"/in/r3.avi"_s, 20}};
-        BatchProgress progress(u"/d/BrannockVideoConverter.exe"_s, u"/d/TrackDrop.exe"_s, rows,
-                               {{0, 1}, {2}});
+        BatchProgress progress = BatchProgress::idleLanes(u"/d/BrannockVideoConverter.exe"_s,
+                                                          u"/d/TrackDrop.exe"_s, rows, 2);
+        progress.startRun(0, {0, 1});
+        progress.startRun(1, {2});
         QCOMPARE(progress.currentFileText(), u"Initializing..."_s);
         QCOMPARE(progress.rows()[2].lane, 1);
 
