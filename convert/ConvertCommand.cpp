@@ -1,6 +1,7 @@
 #include "convert/ConvertCommand.h"
 
 #include "app/OutputDirectoryPanel.h"
+#include "app/ProfileControls.h"
 #include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
 #include "base/Prompts.h"
@@ -9,7 +10,6 @@
 #include "convert/VideoLimits.h"
 #include "convert/frmProcessing.h"
 #include "filelist/FileListItems.h"
-#include "profiles/ProfileControls.h"
 #include "widgets/ClickableLabel.h"
 
 #include <QAction>
