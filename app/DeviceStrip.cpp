@@ -1,7 +1,7 @@
 #include "app/DeviceStrip.h"
 
-#include "widgets/ClickableLabel.h"
-#include "widgets/GUIFunctions.h"
+#include "app/widgets/ClickableLabel.h"
+#include "app/widgets/GUIFunctions.h"
 
 #include <QGridLayout>
 #include <QMouseEvent>

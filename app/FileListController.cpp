@@ -1,14 +1,14 @@
 #include "app/FileListController.h"
 
 #include "app/MainStatusBar.h"
+#include "app/filelist/FileListItems.h"
+#include "app/filelist/VideoFileAdder.h"
+#include "app/filelist/frmFileProperties.h"
+#include "app/filelist/frmTrimVideo.h"
 #include "app/frmMain.h"
-#include "base/Prompts.h"
-#include "filelist/FileListItems.h"
-#include "filelist/VideoFileAdder.h"
-#include "filelist/frmFileProperties.h"
-#include "filelist/frmTrimVideo.h"
-#include "platform/PathBytes.h"
-#include "widgets/ClickableLabel.h"
+#include "app/widgets/ClickableLabel.h"
+#include "core/base/Prompts.h"
+#include "core/platform/PathBytes.h"
 
 #include <QAction>
 #include <QDropEvent>

@@ -1,8 +1,8 @@
 #include "app/HelpLinks.h"
 
-#include "base/Prompts.h"
-#include "platform/ApplicationFolder.h"
-#include "platform/FileSystem.h"
+#include "core/base/Prompts.h"
+#include "core/platform/ApplicationFolder.h"
+#include "core/platform/FileSystem.h"
 
 QUrl HelpManualUrl() {
     return QUrl::fromLocalFile(JoinPath(ApplicationFolder(), QStringLiteral("manual/index.html")));

@@ -4,14 +4,14 @@
 #include "app/OutputDirectoryPanel.h"
 #include "app/ProfileControls.h"
 #include "app/VideoSettingsPanel.h"
+#include "app/filelist/FileListItems.h"
 #include "app/frmMain.h"
-#include "base/Prompts.h"
-#include "convert/BatchCleanup.h"
-#include "convert/BatchFiles.h"
-#include "convert/BatchLock.h"
-#include "convert/BatchRecord.h"
-#include "convert/LibraryHandOff.h"
-#include "filelist/FileListItems.h"
+#include "core/base/Prompts.h"
+#include "core/convert/BatchCleanup.h"
+#include "core/convert/BatchFiles.h"
+#include "core/convert/BatchLock.h"
+#include "core/convert/BatchRecord.h"
+#include "core/convert/LibraryHandOff.h"
 
 #include <QApplication>
 #include <QCheckBox>

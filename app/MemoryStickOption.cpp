@@ -4,8 +4,8 @@
 #include "app/ProfileControls.h"
 #include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
-#include "convert/DeviceVolumes.h"
-#include "platform/Mounts.h"
+#include "core/convert/DeviceVolumes.h"
+#include "core/platform/Mounts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

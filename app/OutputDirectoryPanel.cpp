@@ -1,8 +1,8 @@
 #include "app/OutputDirectoryPanel.h"
 
-#include "convert/FilesAtOnce.h"
-#include "widgets/ClickableLabel.h"
-#include "widgets/GUIFunctions.h"
+#include "app/widgets/ClickableLabel.h"
+#include "app/widgets/GUIFunctions.h"
+#include "core/convert/FilesAtOnce.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,12 +1,12 @@
 #include "app/PreviewOutputCommand.h"
 
 #include "app/ProfileControls.h"
+#include "app/convert/ConvertCommand.h"
+#include "app/convert/frmPreview.h"
+#include "app/filelist/FileListItems.h"
 #include "app/frmMain.h"
-#include "base/Prompts.h"
-#include "convert/ConvertCommand.h"
-#include "convert/ConvertFiles.h"
-#include "convert/frmPreview.h"
-#include "filelist/FileListItems.h"
+#include "core/base/Prompts.h"
+#include "core/convert/ConvertFiles.h"
 
 #include <QAction>
 #include <QTreeWidget>

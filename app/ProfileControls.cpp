@@ -5,12 +5,12 @@
 #include "app/OutputDirectoryPanel.h"
 #include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
-#include "base/Prompts.h"
-#include "profiles/ProfileFile.h"
-#include "profiles/ProfileSettings.h"
-#include "profiles/frmEditVideoSize.h"
-#include "widgets/ClickableLabel.h"
-#include "widgets/GUIFunctions.h"
+#include "app/profiles/frmEditVideoSize.h"
+#include "app/widgets/ClickableLabel.h"
+#include "app/widgets/GUIFunctions.h"
+#include "core/base/Prompts.h"
+#include "core/profiles/ProfileFile.h"
+#include "core/profiles/ProfileSettings.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "profiles/ConversionSettings.h"
+#include "core/profiles/ConversionSettings.h"
 
 #include <QObject>
 

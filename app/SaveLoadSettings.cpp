@@ -3,8 +3,8 @@
 #include "app/OutputDirectoryPanel.h"
 #include "app/VideoSettingsPanel.h"
 #include "app/frmMain.h"
-#include "convert/FilesAtOnce.h"
-#include "settings/SettingsFile.h"
+#include "core/convert/FilesAtOnce.h"
+#include "core/settings/SettingsFile.h"
 
 #include <QLineEdit>
 

@@ -3,8 +3,8 @@
 #include "app/AudioSettingsPanel.h"
 #include "app/OutputDirectoryPanel.h"
 #include "app/VideoSettingsPanel.h"
-#include "widgets/ClickableLabel.h"
-#include "widgets/GUIFunctions.h"
+#include "app/widgets/ClickableLabel.h"
+#include "app/widgets/GUIFunctions.h"
 
 #include <QAction>
 #include <QFrame>

@@ -1,11 +1,11 @@
 #include "app/StartupFiles.h"
 
 #include "app/FileListController.h"
+#include "app/filelist/VideoFileAdder.h"
 #include "app/frmMain.h"
-#include "base/Prompts.h"
-#include "filelist/VideoFileAdder.h"
-#include "platform/FileSystem.h"
-#include "platform/PathBytes.h"
+#include "core/base/Prompts.h"
+#include "core/platform/FileSystem.h"
+#include "core/platform/PathBytes.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
 #include "app/VideoSettingsPanel.h"
 
 #include "app/SettingsPanelLayout.h"
-#include "widgets/ClickableLabel.h"
-#include "widgets/GUIFunctions.h"
+#include "app/widgets/ClickableLabel.h"
+#include "app/widgets/GUIFunctions.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/SettingsFile.h"
+#include "core/settings/SettingsFile.h"
 
 #include <QWidget>
 

@@ -1,10 +1,10 @@
 #include "app/frmAbout.h"
 
 #include "app/HelpLinks.h"
-#include "base/Prompts.h"
-#include "widgets/ClickableLabel.h"
-#include "widgets/GUIFunctions.h"
-#include "widgets/WizardHeader.h"
+#include "app/widgets/ClickableLabel.h"
+#include "app/widgets/GUIFunctions.h"
+#include "app/widgets/WizardHeader.h"
+#include "core/base/Prompts.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

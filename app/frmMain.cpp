@@ -12,15 +12,15 @@
 #include "app/SaveLoadSettings.h"
 #include "app/SettingsArea.h"
 #include "app/VideoSettingsPanel.h"
+#include "app/convert/ConvertCommand.h"
 #include "app/frmAbout.h"
-#include "base/DebugLog.h"
-#include "base/GetShellFolder.h"
-#include "base/Prompts.h"
-#include "base/Various.h"
-#include "convert/ConvertCommand.h"
-#include "filelist/FileListRow.h"
-#include "widgets/ClickableLabel.h"
-#include "widgets/GUIFunctions.h"
+#include "app/widgets/ClickableLabel.h"
+#include "app/widgets/GUIFunctions.h"
+#include "core/base/DebugLog.h"
+#include "core/base/GetShellFolder.h"
+#include "core/base/Prompts.h"
+#include "core/base/Various.h"
+#include "core/filelist/FileListRow.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -2,9 +2,9 @@
 // runs its load steps and shows it.
 #include "app/StartupSteps.h"
 #include "app/frmMain.h"
-#include "platform/PathBytes.h"
-#include "platform/TerminationSignals.h"
-#include "widgets/GUIFunctions.h"
+#include "app/widgets/GUIFunctions.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/TerminationSignals.h"
 
 #include <QApplication>
 #include <QFont>

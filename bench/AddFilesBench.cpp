@@ -1,14 +1,14 @@
 #include "bench/AddFilesBench.h"
 
 #include "app/FileListController.h"
+#include "app/filelist/VideoFileAdder.h"
 #include "app/frmMain.h"
 #include "bench/BenchTools.h"
-#include "filelist/MediaInfoChild.h"
-#include "filelist/VideoFileAdder.h"
-#include "filelist/VideoFileInfo.h"
-#include "filelist/VideoFileReader.h"
-#include "platform/ApplicationFolder.h"
-#include "platform/ProcessorCores.h"
+#include "core/filelist/MediaInfoChild.h"
+#include "core/filelist/VideoFileInfo.h"
+#include "core/filelist/VideoFileReader.h"
+#include "core/platform/ApplicationFolder.h"
+#include "core/platform/ProcessorCores.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "bench/BatchBench.h"
 
 #include "bench/BenchTools.h"
-#include "convert/BatchBuilder.h"
-#include "convert/ConvertFiles.h"
+#include "core/convert/BatchBuilder.h"
+#include "core/convert/ConvertFiles.h"
 
 #include <vector>
 

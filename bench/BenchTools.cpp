@@ -1,6 +1,6 @@
 #include "bench/BenchTools.h"
 
-#include "platform/ApplicationFolder.h"
+#include "core/platform/ApplicationFolder.h"
 
 #include <QFile>
 #include <QProcess>

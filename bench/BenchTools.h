@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/Prompts.h"
+#include "core/base/Prompts.h"
 
 #include <QByteArray>
 #include <QString>

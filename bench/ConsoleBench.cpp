@@ -1,9 +1,9 @@
 #include "bench/ConsoleBench.h"
 
+#include "app/convert/ConsoleLogView.h"
 #include "bench/BenchTools.h"
-#include "convert/ConsoleLogView.h"
-#include "convert/ConversionProgress.h"
-#include "convert/ShellQuote.h"
+#include "core/convert/ConversionProgress.h"
+#include "core/convert/ShellQuote.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,7 +1,7 @@
 #include "bench/FrameBench.h"
 
 #include "bench/BenchTools.h"
-#include "filelist/VideoFrameReader.h"
+#include "core/filelist/VideoFrameReader.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

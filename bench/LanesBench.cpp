@@ -1,10 +1,10 @@
 #include "bench/LanesBench.h"
 
 #include "bench/BenchTools.h"
-#include "convert/FilesAtOnce.h"
-#include "platform/ProcessorCores.h"
-#include "profiles/ProfileFile.h"
-#include "profiles/ProfileSettings.h"
+#include "core/convert/FilesAtOnce.h"
+#include "core/platform/ProcessorCores.h"
+#include "core/profiles/ProfileFile.h"
+#include "core/profiles/ProfileSettings.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "bench/SourcesBench.h"
 
 #include "bench/BenchTools.h"
-#include "convert/ShellQuote.h"
+#include "core/convert/ShellQuote.h"
 
 #include <QDir>
 #include <QFile>

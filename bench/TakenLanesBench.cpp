@@ -1,10 +1,10 @@
 #include "bench/TakenLanesBench.h"
 
 #include "bench/BenchTools.h"
-#include "convert/BatchEngine.h"
-#include "convert/BatchFiles.h"
-#include "convert/CMDLauncher.h"
-#include "platform/ApplicationFolder.h"
+#include "core/convert/BatchEngine.h"
+#include "core/convert/BatchFiles.h"
+#include "core/convert/CMDLauncher.h"
+#include "core/platform/ApplicationFolder.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,16 +1,16 @@
 #include "bench/TimeLeftBench.h"
 
 #include "bench/BenchTools.h"
-#include "convert/BatchBuilder.h"
-#include "convert/BatchFiles.h"
-#include "convert/BatchTimeLeft.h"
-#include "convert/ConversionProgress.h"
-#include "convert/ConvertFiles.h"
-#include "convert/FilesAtOnce.h"
-#include "convert/RowCost.h"
-#include "filelist/VideoFileInfo.h"
-#include "platform/ProcessorCores.h"
-#include "profiles/ProfileSettings.h"
+#include "core/convert/BatchBuilder.h"
+#include "core/convert/BatchFiles.h"
+#include "core/convert/BatchTimeLeft.h"
+#include "core/convert/ConversionProgress.h"
+#include "core/convert/ConvertFiles.h"
+#include "core/convert/FilesAtOnce.h"
+#include "core/convert/RowCost.h"
+#include "core/filelist/VideoFileInfo.h"
+#include "core/platform/ProcessorCores.h"
+#include "core/profiles/ProfileSettings.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -5,13 +5,13 @@
 #include "app/FileListController.h"
 #include "app/OutputDirectoryPanel.h"
 #include "app/ProfileControls.h"
+#include "app/convert/frmError.h"
+#include "app/convert/frmProcessing.h"
+#include "app/filelist/FileListItems.h"
+#include "app/filelist/VideoFileAdder.h"
 #include "app/frmMain.h"
 #include "bench/BenchTools.h"
-#include "convert/ConvertFiles.h"
-#include "convert/frmError.h"
-#include "convert/frmProcessing.h"
-#include "filelist/FileListItems.h"
-#include "filelist/VideoFileAdder.h"
+#include "core/convert/ConvertFiles.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,13 +1,13 @@
 #include "cli/CliConversion.h"
 
-#include "base/Various.h"
 #include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
-#include "convert/BatchCleanup.h"
-#include "convert/BatchFiles.h"
-#include "convert/CMDLauncher.h"
-#include "convert/SourceNotes.h"
-#include "platform/SleepInhibitor.h"
+#include "core/base/Various.h"
+#include "core/convert/BatchCleanup.h"
+#include "core/convert/BatchFiles.h"
+#include "core/convert/CMDLauncher.h"
+#include "core/convert/SourceNotes.h"
+#include "core/platform/SleepInhibitor.h"
 
 #include <algorithm>
 #include <csignal>

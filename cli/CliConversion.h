@@ -1,9 +1,9 @@
 #pragma once
 
-#include "convert/BatchBuilder.h"
-#include "convert/BatchEngine.h"
-#include "convert/BatchProgress.h"
-#include "convert/BatchRecord.h"
+#include "core/convert/BatchBuilder.h"
+#include "core/convert/BatchEngine.h"
+#include "core/convert/BatchProgress.h"
+#include "core/convert/BatchRecord.h"
 
 #include <QObject>
 

@@ -1,12 +1,12 @@
 #include "cli/CliOptions.h"
 
-#include "convert/BatchFit.h"
-#include "convert/DeviceVolumes.h"
-#include "convert/FilesAtOnce.h"
-#include "convert/VideoLimits.h"
-#include "profiles/CustomVideoSize.h"
-#include "profiles/ProfileFile.h"
-#include "profiles/ProfileSettings.h"
+#include "core/convert/BatchFit.h"
+#include "core/convert/DeviceVolumes.h"
+#include "core/convert/FilesAtOnce.h"
+#include "core/convert/VideoLimits.h"
+#include "core/profiles/CustomVideoSize.h"
+#include "core/profiles/ProfileFile.h"
+#include "core/profiles/ProfileSettings.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "cli/CliOutput.h"
 
-#include "base/Various.h"
-#include "convert/ConversionProgress.h"
-#include "platform/PathBytes.h"
+#include "core/base/Various.h"
+#include "core/convert/ConversionProgress.h"
+#include "core/platform/PathBytes.h"
 
 #include <QJsonDocument>
 

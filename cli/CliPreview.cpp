@@ -1,12 +1,12 @@
 #include "cli/CliPreview.h"
 
 #include "cli/CliOutput.h"
-#include "convert/ConvertFiles.h"
-#include "convert/FitPlanning.h"
-#include "convert/PreviewConversion.h"
-#include "filelist/TrimTimes.h"
-#include "filelist/VideoFrameReader.h"
-#include "platform/FileSystem.h"
+#include "core/convert/ConvertFiles.h"
+#include "core/convert/FitPlanning.h"
+#include "core/convert/PreviewConversion.h"
+#include "core/filelist/TrimTimes.h"
+#include "core/filelist/VideoFrameReader.h"
+#include "core/platform/FileSystem.h"
 
 #include <QEventLoop>
 #include <QFileInfo>

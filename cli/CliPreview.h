@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/CliOptions.h"
-#include "filelist/FileListRow.h"
+#include "core/filelist/FileListRow.h"
 
 #include <functional>
 

@@ -7,8 +7,8 @@
 // order of MediaInfoAnswers::fields(), each in UTF-8 and ended by a NUL. It ends at the end of its
 // input, and with the thread that started it.
 
-#include "filelist/MediaInfoDLL.h"
-#include "platform/PathBytes.h"
+#include "core/filelist/MediaInfoDLL.h"
+#include "core/platform/PathBytes.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,10 +1,10 @@
 // The About window, its links and the credits.
 #include "app/frmAbout.h"
+#include "app/widgets/ClickableLabel.h"
+#include "app/widgets/WizardHeader.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
-#include "widgets/ClickableLabel.h"
-#include "widgets/WizardHeader.h"
 
 #include <QGroupBox>
 #include <QPushButton>

@@ -7,15 +7,15 @@
 #include "app/ProfileControls.h"
 #include "app/SettingsArea.h"
 #include "app/VideoSettingsPanel.h"
-#include "convert/BatchRecord.h"
-#include "filelist/FileListItems.h"
-#include "profiles/frmEditVideoSize.h"
+#include "app/filelist/FileListItems.h"
+#include "app/profiles/frmEditVideoSize.h"
+#include "app/widgets/ClickableLabel.h"
+#include "app/widgets/GUIFunctions.h"
+#include "core/convert/BatchRecord.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
-#include "widgets/ClickableLabel.h"
-#include "widgets/GUIFunctions.h"
 
 #include <QAction>
 #include <QApplication>

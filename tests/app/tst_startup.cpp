@@ -1,12 +1,12 @@
 // Start-up: the data folder, debug mode, an interrupted iPod batch offered
 // again, and the real binary starting and quitting cleanly.
 #include "app/StartupFiles.h"
-#include "base/DebugLog.h"
-#include "base/GetShellFolder.h"
-#include "base/Various.h"
-#include "convert/BatchRecord.h"
-#include "filelist/FileListItems.h"
-#include "platform/PathBytes.h"
+#include "app/filelist/FileListItems.h"
+#include "core/base/DebugLog.h"
+#include "core/base/GetShellFolder.h"
+#include "core/base/Various.h"
+#include "core/convert/BatchRecord.h"
+#include "core/platform/PathBytes.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/MediaTools.h"

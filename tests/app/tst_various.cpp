@@ -1,6 +1,6 @@
 // The small shared helpers: durations, folders and files.
-#include "base/Various.h"
-#include "platform/FileSystem.h"
+#include "core/base/Various.h"
+#include "core/platform/FileSystem.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>

@@ -5,14 +5,15 @@
 // and the run script on a machine without a display.
 #include "app/OutputDirectoryPanel.h"
 #include "app/VideoSettingsPanel.h"
-#include "convert/BatchCleanup.h"
-#include "convert/BatchFiles.h"
-#include "convert/BatchRecord.h"
-#include "filelist/FileListItems.h"
-#include "filelist/FileListRow.h"
-#include "filelist/VideoFileInfo.h"
-#include "platform/PathBytes.h"
-#include "profiles/frmEditVideoSize.h"
+#include "app/filelist/FileListItems.h"
+#include "app/profiles/frmEditVideoSize.h"
+#include "app/widgets/ClickableLabel.h"
+#include "core/convert/BatchCleanup.h"
+#include "core/convert/BatchFiles.h"
+#include "core/convert/BatchRecord.h"
+#include "core/filelist/FileListRow.h"
+#include "core/filelist/VideoFileInfo.h"
+#include "core/platform/PathBytes.h"
 #include "tests/support/ConversionDriver.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
@@ -20,7 +21,6 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestIpod.h"
-#include "widgets/ClickableLabel.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 // The converter command of every row: options, frame sizes, output names,
 // the library hand-off and thumbnail lines, and quoting that survives any
 // file name when the shell runs the batch.
-#include "convert/BatchBuilder.h"
-#include "convert/ConvertFiles.h"
-#include "convert/ShellQuote.h"
-#include "convert/SizeOptions.h"
+#include "core/convert/BatchBuilder.h"
+#include "core/convert/ConvertFiles.h"
+#include "core/convert/ShellQuote.h"
+#include "core/convert/SizeOptions.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestFiles.h"
 

@@ -1,6 +1,6 @@
 // Fitting a batch into a size: the video rate, each row's share of the
 // size, the refusals, the container overhead and the size texts.
-#include "convert/BatchFit.h"
+#include "core/convert/BatchFit.h"
 
 #include <QtTest>
 

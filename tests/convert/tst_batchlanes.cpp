@@ -2,12 +2,12 @@
 // names decided in row order whatever the lanes, the listing of a batch on
 // several lanes, the log lines of interleaved lanes, and the progress of a
 // batch followed across lanes.
-#include "convert/BatchBuilder.h"
-#include "convert/BatchProgress.h"
-#include "convert/ConvertFiles.h"
-#include "convert/FilesAtOnce.h"
-#include "convert/ShellQuote.h"
-#include "convert/TerminalLines.h"
+#include "core/convert/BatchBuilder.h"
+#include "core/convert/BatchProgress.h"
+#include "core/convert/ConvertFiles.h"
+#include "core/convert/FilesAtOnce.h"
+#include "core/convert/ShellQuote.h"
+#include "core/convert/TerminalLines.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // What lets a batch be watched and taken up again, the pure parts and the
 // record on disk: the record's text, a spoilt
 // record set aside, and the hidden working files of unconverted rows.
-#include "convert/BatchProgress.h"
-#include "convert/BatchRecord.h"
+#include "core/convert/BatchProgress.h"
+#include "core/convert/BatchRecord.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
 

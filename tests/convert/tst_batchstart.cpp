@@ -1,9 +1,9 @@
 // The steps before a batch runs, in a real data folder: how each refusal is
 // told and counted, the lock held for as long as the batch lives, and the
 // record of the batch written.
-#include "convert/BatchFiles.h"
-#include "convert/BatchStart.h"
-#include "profiles/ProfileSettings.h"
+#include "core/convert/BatchFiles.h"
+#include "core/convert/BatchStart.h"
+#include "core/profiles/ProfileSettings.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
 

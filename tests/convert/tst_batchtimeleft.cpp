@@ -1,7 +1,7 @@
 // The time left of a batch run in lanes: what each row is expected to cost,
 // the lanes taking the rows in row order, the pace learnt as the rows go.
-#include "convert/BatchTimeLeft.h"
-#include "convert/RowCost.h"
+#include "core/convert/BatchTimeLeft.h"
+#include "core/convert/RowCost.h"
 
 #include <QtTest>
 

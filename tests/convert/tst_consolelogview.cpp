@@ -1,5 +1,5 @@
 // The log box shows console output as a terminal would.
-#include "convert/ConsoleLogView.h"
+#include "app/convert/ConsoleLogView.h"
 
 #include <QtTest>
 

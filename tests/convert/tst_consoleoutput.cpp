@@ -1,10 +1,10 @@
 // Following a batch's console output: current file, progress, errors. The
 // transcripts are what "sh -v" and the converter print.
-#include "convert/BatchProgress.h"
-#include "convert/ConsoleLineSplitter.h"
-#include "convert/ConversionProgress.h"
-#include "convert/ShellQuote.h"
-#include "platform/PathBytes.h"
+#include "core/convert/BatchProgress.h"
+#include "core/convert/ConsoleLineSplitter.h"
+#include "core/convert/ConversionProgress.h"
+#include "core/convert/ShellQuote.h"
+#include "core/platform/PathBytes.h"
 
 #include <QtTest>
 

@@ -2,20 +2,20 @@
 // batches with the real converter, ffmpeg and the library hand-off tool.
 #include "app/OutputDirectoryPanel.h"
 #include "app/VideoSettingsPanel.h"
-#include "base/DebugLog.h"
-#include "convert/BatchFiles.h"
-#include "convert/BatchProgress.h"
-#include "convert/BatchRecord.h"
-#include "convert/frmProcessing.h"
-#include "filelist/FileListItems.h"
-#include "profiles/frmEditVideoSize.h"
+#include "app/convert/frmProcessing.h"
+#include "app/filelist/FileListItems.h"
+#include "app/profiles/frmEditVideoSize.h"
+#include "app/widgets/ClickableLabel.h"
+#include "core/base/DebugLog.h"
+#include "core/convert/BatchFiles.h"
+#include "core/convert/BatchProgress.h"
+#include "core/convert/BatchRecord.h"
 #include "tests/support/ConversionDriver.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
-#include "widgets/ClickableLabel.h"
 
 #include <QCheckBox>
 #include <QComboBox>

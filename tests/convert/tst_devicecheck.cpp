@@ -4,7 +4,7 @@
 // so again with two passes, and fitted into a size.
 #include "app/OutputDirectoryPanel.h"
 #include "app/VideoSettingsPanel.h"
-#include "filelist/FileListRow.h"
+#include "core/filelist/FileListRow.h"
 #include "tests/support/ConversionDriver.h"
 #include "tests/support/DeviceClasses.h"
 #include "tests/support/FakePrompts.h"

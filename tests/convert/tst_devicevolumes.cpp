@@ -1,7 +1,7 @@
 // Finding the portable devices among the mounts: the mountinfo text the
 // kernel writes (recorded here), and iPods and PSP Memory Sticks among
 // folders laid out like them.
-#include "convert/DeviceVolumes.h"
+#include "core/convert/DeviceVolumes.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
 

@@ -1,6 +1,6 @@
 // The free space a batch needs before it starts, and what a full folder or
 // a working file that could not be written is told as.
-#include "convert/FolderSpace.h"
+#include "core/convert/FolderSpace.h"
 
 #include <QHash>
 #include <QTemporaryDir>

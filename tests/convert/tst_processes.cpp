@@ -1,8 +1,8 @@
 // Running a batch and ending its processes: the launcher over the real
 // shell, and ending converters by name within one process group only.
-#include "convert/CMDLauncher.h"
-#include "convert/ShellQuote.h"
-#include "platform/Processes.h"
+#include "core/convert/CMDLauncher.h"
+#include "core/convert/ShellQuote.h"
+#include "core/platform/Processes.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
 

@@ -1,6 +1,6 @@
 // Quoting for the batch's shell: whatever a file is called, the shell reads
 // back exactly that name as one argument, and runs nothing else.
-#include "convert/ShellQuote.h"
+#include "core/convert/ShellQuote.h"
 #include "tests/support/MediaTools.h"
 
 #include <QTemporaryDir>

@@ -1,10 +1,10 @@
 // The shutdown countdown and the error log window. Powering off goes to a
 // recording fake: no test ever turns a machine off.
-#include "convert/frmError.h"
-#include "convert/frmShutdown.h"
-#include "platform/PowerOff.h"
+#include "app/convert/frmError.h"
+#include "app/convert/frmShutdown.h"
+#include "app/widgets/WizardHeader.h"
+#include "core/platform/PowerOff.h"
 #include "tests/support/TestEnvironment.h"
-#include "widgets/WizardHeader.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

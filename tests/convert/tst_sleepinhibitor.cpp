@@ -1,7 +1,7 @@
 // Keeping the computer awake during a batch: the logind inhibitor lock is
 // asked for on a real D-Bus (a private bus with a stand-in logind) and
 // released when the holder goes.
-#include "platform/SleepInhibitor.h"
+#include "core/platform/SleepInhibitor.h"
 #include "tests/support/PrivateBus.h"
 #include "tests/support/TestEnvironment.h"
 

@@ -1,7 +1,7 @@
 // The built converter run on short clips made by ffmpeg's test sources, its
 // outputs read back with ffprobe.
 #include "Components/BrannockVideoConverter/OutputFormats.h"
-#include "platform/Processes.h"
+#include "core/platform/Processes.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"

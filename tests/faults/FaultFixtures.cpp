@@ -1,10 +1,10 @@
 #include "tests/faults/FaultFixtures.h"
 
-#include "convert/BatchFiles.h"
-#include "convert/ShellQuote.h"
-#include "platform/ApplicationFolder.h"
-#include "platform/FileSystem.h"
-#include "platform/Processes.h"
+#include "core/convert/BatchFiles.h"
+#include "core/convert/ShellQuote.h"
+#include "core/platform/ApplicationFolder.h"
+#include "core/platform/FileSystem.h"
+#include "core/platform/Processes.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 

@@ -6,10 +6,10 @@
 // It prints "converting" once its batch runs and "finished" at the end,
 // followed by the error log.
 #include "app/OutputDirectoryPanel.h"
+#include "app/convert/frmProcessing.h"
 #include "app/frmMain.h"
-#include "convert/frmProcessing.h"
-#include "filelist/FileListRow.h"
-#include "platform/ApplicationFolder.h"
+#include "core/filelist/FileListRow.h"
+#include "core/platform/ApplicationFolder.h"
 #include "tests/faults/FaultFixtures.h"
 #include "tests/support/ConversionDriver.h"
 #include "tests/support/FakePrompts.h"

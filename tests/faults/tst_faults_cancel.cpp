@@ -1,9 +1,9 @@
 // A batch of 200 files cancelled at a random moment: no process is left,
 // no partial output, and every file converted before is whole.
 #include "app/OutputDirectoryPanel.h"
-#include "convert/BatchProgress.h"
-#include "convert/frmProcessing.h"
-#include "platform/Processes.h"
+#include "app/convert/frmProcessing.h"
+#include "core/convert/BatchProgress.h"
+#include "core/platform/Processes.h"
 #include "tests/faults/FaultFixtures.h"
 #include "tests/support/ConversionDriver.h"
 #include "tests/support/FakePrompts.h"

@@ -1,7 +1,7 @@
 // Faults during a conversion through the main window with the real
 // converter and ffmpeg: what the user is told, and that nothing is lost.
 #include "app/OutputDirectoryPanel.h"
-#include "convert/frmProcessing.h"
+#include "app/convert/frmProcessing.h"
 #include "tests/faults/FaultFixtures.h"
 #include "tests/support/ConversionDriver.h"
 #include "tests/support/FakePrompts.h"

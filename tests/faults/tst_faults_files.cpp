@@ -3,9 +3,9 @@
 // once.
 #include "app/OutputDirectoryPanel.h"
 #include "app/VideoSettingsPanel.h"
-#include "convert/BatchFiles.h"
-#include "settings/ReadWriteIniFile.h"
-#include "settings/SettingsFile.h"
+#include "core/convert/BatchFiles.h"
+#include "core/settings/ReadWriteIniFile.h"
+#include "core/settings/SettingsFile.h"
 #include "tests/faults/FaultFixtures.h"
 #include "tests/support/ConversionDriver.h"
 #include "tests/support/FakePrompts.h"

@@ -1,8 +1,8 @@
 // Folders Mobivert may not write: a read-only data folder, and an output
 // folder that turns read-only during a batch.
 #include "app/OutputDirectoryPanel.h"
-#include "convert/frmProcessing.h"
-#include "settings/SettingsFile.h"
+#include "app/convert/frmProcessing.h"
+#include "core/settings/SettingsFile.h"
 #include "tests/faults/FaultFixtures.h"
 #include "tests/support/ConversionDriver.h"
 #include "tests/support/FakePrompts.h"

@@ -6,7 +6,7 @@
 // file onto the iPod with --resume.
 #include "app/OutputDirectoryPanel.h"
 #include "app/frmMain.h"
-#include "convert/BatchRecord.h"
+#include "core/convert/BatchRecord.h"
 #include "tests/faults/FaultFixtures.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"

@@ -2,7 +2,7 @@
 // converts under its own name, or is reported clearly, and the shell that
 // runs the batch never runs anything but the converter.
 #include "app/OutputDirectoryPanel.h"
-#include "filelist/FileListItems.h"
+#include "app/filelist/FileListItems.h"
 #include "tests/faults/FaultFixtures.h"
 #include "tests/support/ConversionDriver.h"
 #include "tests/support/FakePrompts.h"

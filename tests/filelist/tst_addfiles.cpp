@@ -3,19 +3,19 @@
 // ffprobe says of the same file.
 #include "app/FileListController.h"
 #include "app/MainStatusBar.h"
-#include "base/Various.h"
-#include "filelist/AddFilesDialog.h"
-#include "filelist/FileListItems.h"
-#include "filelist/VideoFileAdder.h"
-#include "filelist/VideoFileInfo.h"
-#include "platform/PathBytes.h"
+#include "app/filelist/FileListItems.h"
+#include "app/filelist/VideoFileAdder.h"
+#include "app/widgets/ClickableLabel.h"
+#include "core/base/Various.h"
+#include "core/filelist/AddFilesDialog.h"
+#include "core/filelist/VideoFileInfo.h"
+#include "core/platform/PathBytes.h"
 #include "tests/filelist/SampleFiles.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
-#include "widgets/ClickableLabel.h"
 
 #include <QDir>
 #include <QFile>

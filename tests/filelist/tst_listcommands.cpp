@@ -1,15 +1,15 @@
 // The list commands: remove, clear, open, file properties, and the two
 // popup menus of the list area.
 #include "app/FileListController.h"
-#include "filelist/FileListItems.h"
-#include "filelist/MediaDescriptionEditor.h"
-#include "filelist/frmFileProperties.h"
-#include "platform/PathBytes.h"
+#include "app/filelist/FileListItems.h"
+#include "app/filelist/MediaDescriptionEditor.h"
+#include "app/filelist/frmFileProperties.h"
+#include "app/widgets/ClickableLabel.h"
+#include "core/platform/PathBytes.h"
 #include "tests/filelist/SampleFiles.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
-#include "widgets/ClickableLabel.h"
 
 #include <QAction>
 #include <QComboBox>

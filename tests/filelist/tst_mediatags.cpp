@@ -1,4 +1,4 @@
-#include "filelist/MediaTags.h"
+#include "core/filelist/MediaTags.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 // File names as bytes: every name turns back into exactly its bytes, and
 // what is shown of it is valid text.
-#include "platform/PathBytes.h"
+#include "core/platform/PathBytes.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // What the file's properties window says Mobivert found in a source, and the
 // track choices it offers, from the probe's facts.
-#include "filelist/SourceSummary.h"
-#include "filelist/TrackChoices.h"
+#include "core/filelist/SourceSummary.h"
+#include "core/filelist/TrackChoices.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // The trim command and dialog: when it opens, what it loads, the messages
 // of Set in their order, storing and reading back, Do not trim and Close.
 #include "app/FileListController.h"
-#include "filelist/FileListItems.h"
-#include "filelist/frmTrimVideo.h"
+#include "app/filelist/FileListItems.h"
+#include "app/filelist/frmTrimVideo.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"

@@ -1,9 +1,9 @@
 // The trim dialog's frames and slider on real files: the frame at each
 // time follows what is typed, the slider writes the time being edited, and
 // a file without a picture leaves the dialog working.
-#include "filelist/FileListItems.h"
-#include "filelist/FramePicture.h"
-#include "filelist/frmTrimVideo.h"
+#include "app/filelist/FileListItems.h"
+#include "app/filelist/FramePicture.h"
+#include "app/filelist/frmTrimVideo.h"
 #include "tests/filelist/SampleFiles.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"

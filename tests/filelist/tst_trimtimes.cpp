@@ -1,6 +1,6 @@
 // Trim times: what Set accepts, how times are stored and read back, and the
 // order of the checks.
-#include "filelist/TrimTimes.h"
+#include "core/filelist/TrimTimes.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // Media information: how the library's answers become the row's fields, and
 // the library's behaviour that the list relies on.
-#include "filelist/MediaInfoDLL.h"
-#include "filelist/VideoFileInfo.h"
-#include "filelist/VideoFileReader.h"
+#include "core/filelist/MediaInfoDLL.h"
+#include "core/filelist/VideoFileInfo.h"
+#include "core/filelist/VideoFileReader.h"
 #include "tests/filelist/SampleFiles.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"

@@ -1,8 +1,8 @@
 // Frames decoded in process against ffmpeg's own extraction of the same
 // frame, the frame shown at a time (at or just before it), files that hold
 // no picture, and a loader that answers only the newest request.
-#include "filelist/FrameLoader.h"
-#include "filelist/VideoFrameReader.h"
+#include "core/filelist/FrameLoader.h"
+#include "core/filelist/VideoFrameReader.h"
 #include "tests/filelist/SampleFiles.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"

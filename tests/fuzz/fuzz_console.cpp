@@ -10,8 +10,8 @@
 // the batch.
 #include "tests/fuzz/FuzzInput.h"
 
-#include "convert/ConsoleLineSplitter.h"
-#include "convert/ConversionProgress.h"
+#include "core/convert/ConsoleLineSplitter.h"
+#include "core/convert/ConversionProgress.h"
 
 #include <functional>
 

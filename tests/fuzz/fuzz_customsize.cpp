@@ -8,7 +8,7 @@
 // size splits back into the typed numbers and composes again unchanged.
 #include "tests/fuzz/FuzzInput.h"
 
-#include "profiles/CustomVideoSize.h"
+#include "core/profiles/CustomVideoSize.h"
 
 #include <QLocale>
 

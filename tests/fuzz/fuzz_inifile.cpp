@@ -9,8 +9,8 @@
 // the file functions agree with the document they wrap.
 #include "tests/fuzz/FuzzInput.h"
 
-#include "settings/IniFile.h"
-#include "settings/ReadWriteIniFile.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/ReadWriteIniFile.h"
 
 #include <QDir>
 #include <QFile>

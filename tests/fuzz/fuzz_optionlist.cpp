@@ -6,9 +6,9 @@
 // UTF-16) obeys the same; reading a profile file of any content never fails.
 #include "tests/fuzz/FuzzInput.h"
 
-#include "profiles/ProfileFile.h"
-#include "settings/IniFile.h"
-#include "settings/ReadWriteIniFile.h"
+#include "core/profiles/ProfileFile.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/ReadWriteIniFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,7 +9,7 @@
 // message.
 #include "tests/fuzz/FuzzInput.h"
 
-#include "filelist/TrimTimes.h"
+#include "core/filelist/TrimTimes.h"
 
 #include <QRegularExpression>
 

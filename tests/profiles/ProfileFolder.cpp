@@ -1,6 +1,6 @@
 #include "tests/profiles/ProfileFolder.h"
 
-#include "platform/ApplicationFolder.h"
+#include "core/platform/ApplicationFolder.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // The size texts of the custom video size dialog: splitting the current
 // size for editing, and the width and height it accepts.
-#include "profiles/CustomVideoSize.h"
+#include "core/profiles/CustomVideoSize.h"
 
 #include <QtTest>
 

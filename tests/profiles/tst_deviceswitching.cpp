@@ -6,12 +6,12 @@
 #include "app/OutputDirectoryPanel.h"
 #include "app/ProfileControls.h"
 #include "app/VideoSettingsPanel.h"
+#include "app/widgets/ClickableLabel.h"
+#include "app/widgets/GUIFunctions.h"
 #include "tests/profiles/ProfileFolder.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
-#include "widgets/ClickableLabel.h"
-#include "widgets/GUIFunctions.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,13 +1,13 @@
 // The custom video size dialog, opened from the real main window.
 #include "app/ProfileControls.h"
 #include "app/VideoSettingsPanel.h"
-#include "profiles/frmEditVideoSize.h"
+#include "app/profiles/frmEditVideoSize.h"
+#include "app/widgets/ClickableLabel.h"
+#include "app/widgets/WizardHeader.h"
 #include "tests/profiles/ProfileFolder.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
-#include "widgets/ClickableLabel.h"
-#include "widgets/WizardHeader.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -4,11 +4,11 @@
 #include "app/AudioSettingsPanel.h"
 #include "app/ProfileControls.h"
 #include "app/VideoSettingsPanel.h"
+#include "app/widgets/ClickableLabel.h"
 #include "tests/profiles/ProfileFolder.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
-#include "widgets/ClickableLabel.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 // Reading device profile files: the path, option lists, profile names and
 // values, codec sections and their limits.
-#include "profiles/ProfileFile.h"
+#include "core/profiles/ProfileFile.h"
 #include "tests/profiles/ProfileFolder.h"
 #include "tests/support/TestEnvironment.h"
 

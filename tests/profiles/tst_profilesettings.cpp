@@ -3,7 +3,7 @@
 // and profile choice: for every shipped profile, and for profile files with
 // values the window passes over.
 #include "app/ProfileControls.h"
-#include "profiles/ProfileSettings.h"
+#include "core/profiles/ProfileSettings.h"
 #include "tests/profiles/ProfileFolder.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"

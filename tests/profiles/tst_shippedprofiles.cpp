@@ -1,10 +1,10 @@
 // The four shipped profile files: their shape (counts, names, list forms,
 // ordering, codec sections) and, for every profile, the limits of the
 // device class it targets according to Profiles/device-classes.tsv.
-#include "platform/ApplicationFolder.h"
-#include "profiles/ProfileFile.h"
-#include "settings/IniFile.h"
-#include "settings/ReadWriteIniFile.h"
+#include "core/platform/ApplicationFolder.h"
+#include "core/profiles/ProfileFile.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/ReadWriteIniFile.h"
 #include "tests/support/DeviceClasses.h"
 #include "tests/support/TestEnvironment.h"
 

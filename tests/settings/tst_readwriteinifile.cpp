@@ -1,7 +1,7 @@
 // INI reading and writing: the behaviour every settings and profile value
 // relies on, checked against real files in a temporary folder.
-#include "settings/IniFile.h"
-#include "settings/ReadWriteIniFile.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/ReadWriteIniFile.h"
 #include "tests/support/TestFiles.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
 // The user's settings file: where it lives, its keys and their defaults.
-#include "settings/SettingsFile.h"
+#include "core/settings/SettingsFile.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
 

@@ -1,8 +1,8 @@
 #include "tests/support/ConversionDriver.h"
 
+#include "app/convert/frmError.h"
+#include "app/convert/frmProcessing.h"
 #include "app/frmMain.h"
-#include "convert/frmError.h"
-#include "convert/frmProcessing.h"
 #include "tests/support/FakePrompts.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "tests/support/TestEnvironment.h"
 
-#include "platform/ApplicationFolder.h"
-#include "platform/FileSystem.h"
+#include "core/platform/ApplicationFolder.h"
+#include "core/platform/FileSystem.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
 #include "tests/support/TestFiles.h"
 
-#include "platform/Processes.h"
+#include "core/platform/Processes.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,0 +1,97 @@
+#include "app/filelist/FileListItems.h"
+
+#include <QTreeWidget>
+
+namespace {
+
+// Where a row keeps its track choices: data of its first cell.
+constexpr int AudioTrackRole = Qt::UserRole + 1;
+constexpr int SubtitleTrackRole = Qt::UserRole + 2;
+constexpr int MediaKindRole = Qt::UserRole + 3;
+constexpr int MediaTitleRole = Qt::UserRole + 4;
+constexpr int MediaShowRole = Qt::UserRole + 5;
+constexpr int MediaSeasonRole = Qt::UserRole + 6; // invalid: not set
+constexpr int MediaEpisodeRole = Qt::UserRole + 7;
+
+QVariant numberData(const std::optional<int> &number) {
+    return number ? QVariant(*number) : QVariant();
+}
+
+std::optional<int> numberOf(const QVariant &data) {
+    return data.isValid() ? std::optional<int>(data.toInt()) : std::nullopt;
+}
+
+} // namespace
+
+QList<FileListRow> ReadFileListRows(const QTreeWidget *list) {
+    QList<FileListRow> rows;
+    const int count = list->topLevelItemCount();
+    rows.reserve(count);
+    for (int i = 0; i < count; ++i)
+        rows.append(ReadFileListRow(list->topLevelItem(i)));
+    return rows;
+}
+
+FileListRow ReadFileListRow(const QTreeWidgetItem *item) {
+    FileListRow row;
+    if (!item)
+        return row;
+    row.Filename = item->text(ColumnFilename);
+    row.Codec = item->text(ColumnCodec);
+    row.Duration = item->text(ColumnDuration);
+    row.VideoSize = item->text(ColumnVideoSize);
+    row.BeginTime = item->text(ColumnBeginTime);
+    row.EndTime = item->text(ColumnEndTime);
+    row.Filepath = item->text(ColumnFilepath);
+    row.AudioTrack = item->data(ColumnFilename, AudioTrackRole).toString();
+    row.SubtitleTrack = item->data(ColumnFilename, SubtitleTrackRole).toString();
+    row.Media.kind = MediaKind(item->data(ColumnFilename, MediaKindRole).toInt());
+    row.Media.title = item->data(ColumnFilename, MediaTitleRole).toString();
+    row.Media.show = item->data(ColumnFilename, MediaShowRole).toString();
+    row.Media.season = numberOf(item->data(ColumnFilename, MediaSeasonRole));
+    row.Media.episode = numberOf(item->data(ColumnFilename, MediaEpisodeRole));
+    return row;
+}
+
+void WriteFileListRow(QTreeWidgetItem *item, const FileListRow &row) {
+    if (!item)
+        return;
+    item->setText(ColumnFilename, row.Filename);
+    item->setText(ColumnCodec, row.Codec);
+    item->setText(ColumnDuration, row.Duration);
+    item->setText(ColumnVideoSize, row.VideoSize);
+    item->setText(ColumnBeginTime, row.BeginTime);
+    item->setText(ColumnEndTime, row.EndTime);
+    item->setText(ColumnFilepath, row.Filepath);
+    item->setData(ColumnFilename, AudioTrackRole, row.AudioTrack);
+    item->setData(ColumnFilename, SubtitleTrackRole, row.SubtitleTrack);
+    item->setData(ColumnFilename, MediaKindRole, int(row.Media.kind));
+    item->setData(ColumnFilename, MediaTitleRole, row.Media.title);
+    item->setData(ColumnFilename, MediaShowRole, row.Media.show);
+    item->setData(ColumnFilename, MediaSeasonRole, numberData(row.Media.season));
+    item->setData(ColumnFilename, MediaEpisodeRole, numberData(row.Media.episode));
+}
+
+QTreeWidgetItem *FileListItem(const QTreeWidget *list, int position) {
+    if (position < 1 || position > list->topLevelItemCount())
+        return nullptr;
+    return list->topLevelItem(position - 1);
+}
+
+QTreeWidgetItem *AppendFileListRow(QTreeWidget *list) {
+    auto *item = new QTreeWidgetItem(list);
+    WriteFileListRow(item, FileListRow{});
+    return item;
+}
+
+QTreeWidgetItem *CurrentFileListItem(const QTreeWidget *list) {
+    QTreeWidgetItem *item = list->currentItem();
+    return item && item->isSelected() ? item : nullptr;
+}
+
+void SetFileListStatus(QTreeWidgetItem *item, const QString &status, const QString &tooltip) {
+    if (!item)
+        return;
+    item->setText(ColumnStatus, status);
+    item->setToolTip(ColumnStatus, tooltip);
+}

@@ -1,0 +1,95 @@
+#include "app/widgets/QtPrompts.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace {
+
+QMessageBox::Icon toMessageBoxIcon(Prompts::Icon icon) {
+    switch (icon) {
+    case Prompts::Icon::Information:
+        return QMessageBox::Information;
+    case Prompts::Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Prompts::Icon::Critical:
+        return QMessageBox::Critical;
+    case Prompts::Icon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// Message texts use CR LF between lines; Qt wants a plain line feed.
+QString forDisplay(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+QtPrompts &realPrompts() {
+    static QtPrompts real;
+    return real;
+}
+
+Prompts *&current() {
+    static Prompts *active = &realPrompts();
+    return active;
+}
+
+} // namespace
+
+Prompts &prompts() {
+    return *current();
+}
+
+void SetPrompts(Prompts *replacement) {
+    current() = replacement ? replacement : &realPrompts();
+}
+
+void QtPrompts::message(QWidget *parent, Icon icon, const QString &text, const QString &title) {
+    QMessageBox box(toMessageBoxIcon(icon), title, forDisplay(text), QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool QtPrompts::question(QWidget *parent, const QString &text, const QString &title) {
+    return questionWithDefault(parent, text, title, Answer::No);
+}
+
+bool QtPrompts::questionWithDefault(QWidget *parent, const QString &text, const QString &title,
+                                    Answer defaultButton) {
+    QMessageBox box(QMessageBox::Question, title, forDisplay(text),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(defaultButton == Answer::Yes ? QMessageBox::Yes : QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+int QtPrompts::choice(QWidget *parent, const QString &text, const QStringList &items,
+                      const QString &title) {
+    bool chosen = false;
+    const QString item =
+        QInputDialog::getItem(parent, title, forDisplay(text), items, 0, false, &chosen);
+    return chosen ? int(items.indexOf(item)) : -1;
+}
+
+QStringList QtPrompts::openFiles(QWidget *parent, const QString &title, const QString &folder,
+                                 const QString &filter) {
+    return QFileDialog::getOpenFileNames(parent, title, folder, filter);
+}
+
+QString QtPrompts::chooseFolder(QWidget *parent, const QString &title, const QString &startFolder) {
+    return QFileDialog::getExistingDirectory(parent, title, startFolder);
+}
+
+void QtPrompts::openUrl(const QUrl &url) {
+    tryOpenUrl(url);
+}
+
+bool QtPrompts::tryOpenUrl(const QUrl &url) {
+    return QDesktopServices::openUrl(url);
+}
+
+int QtPrompts::exec(QDialog *dialog) {
+    return dialog->exec();
+}

@@ -1,0 +1,237 @@
+#include "core/convert/BatchBuilder.h"
+
+#include "core/base/Various.h"
+#include "core/convert/BatchFiles.h"
+#include "core/convert/ShellQuote.h"
+#include "core/convert/SizeOptions.h"
+#include "core/filelist/TrimTimes.h"
+#include "core/platform/FileSystem.h"
+#include "core/platform/PathBytes.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+bool isChecked(int value) {
+    return value == 1;
+}
+
+// The whole number at the start of a typed text (blanks first allowed);
+// zero when there is none.
+qint64 leadingNumber(const QString &text) {
+    const QString trimmed = text.trimmed();
+    qsizetype end = 0;
+    if (end < trimmed.size() && (trimmed[end] == u'-' || trimmed[end] == u'+'))
+        ++end;
+    while (end < trimmed.size() && trimmed[end].isDigit() && trimmed[end].unicode() < 128 &&
+           end < 12)
+        ++end;
+    return trimmed.left(end).toLongLong();
+}
+
+} // namespace
+
+std::optional<qint64> TrimmedLength(const FileListRow &row) {
+    if (!row.IsTrimmed())
+        return std::nullopt;
+    const std::optional<qint64> begin = TimeTextToSeconds(row.BeginTime);
+    const std::optional<qint64> end = TimeTextToSeconds(row.EndTime);
+    if (!begin || !end || *end < *begin)
+        return std::nullopt;
+    return *end - *begin;
+}
+
+QString PspBaseName(int videoCodecPosition, qint64 number) {
+    const QString prefix = videoCodecPosition == 0 || videoCodecPosition == 1
+                               ? QStringLiteral("M4V")
+                               : QStringLiteral("MAQ");
+    return prefix + QString::number(number).rightJustified(4, u'0');
+}
+
+QString PspStartNumber(const QString &typed, const QStringList &namesInFolder) {
+    static const QRegularExpression pspName(QStringLiteral("^(M4V|MAQ)(\\d{1,9})(\\..*)?$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    qint64 first = std::max<qint64>(0, leadingNumber(typed));
+    for (const QString &name : namesInFolder) {
+        const QRegularExpressionMatch match = pspName.match(name);
+        if (match.hasMatch())
+            first = std::max(first, match.captured(2).toLongLong() + 1);
+    }
+    return QString::number(first);
+}
+
+bool AddsToLibrary(const ConversionSettings &settings, const BatchOptions &options) {
+    return settings.device == u"iPod" && options.addToLibrary;
+}
+
+bool UsesTwoPasses(const ConversionSettings &settings) {
+    return isChecked(settings.twoPass) && !isChecked(settings.noVideo) &&
+           !isChecked(settings.originalQuality);
+}
+
+QString ConversionOptions(const ConversionSettings &settings, const BatchCodecData &codecs,
+                          const FileListRow &row, const std::optional<RowFit> &fit) {
+    QString options;
+    if (isChecked(settings.noVideo)) {
+        options += QStringLiteral(" -vn");
+    } else {
+        if (!codecs.videoFormat.isEmpty())
+            options += QStringLiteral(" -f ") + ShellWord(codecs.videoFormat);
+        options += QStringLiteral(" -vcodec ") + ShellWord(settings.videoCodec);
+        options +=
+            SizeOptions(settings.videoSize, row.VideoSize, isChecked(settings.keepAspectRatio));
+        // The converter gets 50 kbit/s less than the box shows.
+        bool numeric = false;
+        const double bitrate =
+            fit ? fit->videoKbps + 50
+                : QString(settings.videoBitrate).remove(QStringLiteral(" kbps")).toDouble(&numeric);
+        if (numeric || fit)
+            options +=
+                QStringLiteral(" -b ") + PlainDecimal(bitrate - 50, 6) + QStringLiteral("kbps");
+        options += QStringLiteral(" -r ") +
+                   ShellWord(QString(settings.videoFrameRate).remove(QStringLiteral(" fps")));
+        if (isChecked(settings.originalQuality) && !fit)
+            options += QStringLiteral(" -sameq");
+        if (UsesTwoPasses(settings) || fit)
+            options += QStringLiteral(" -twopass");
+        if (fit && fit->maxBytes > 0)
+            options += QStringLiteral(" -fitsize ") + QString::number(fit->maxBytes);
+        // Automatic leaves the choice to the converter, which probes the source.
+        if (settings.deinterlace == Deinterlace::Always)
+            options += QStringLiteral(" -deinterlace");
+        else if (settings.deinterlace == Deinterlace::Never)
+            options += QStringLiteral(" -nodeinterlace");
+        if (isChecked(settings.burnSubtitles))
+            options += QStringLiteral(" -burnsubs ") + ShellWord(row.SubtitleTrack.isEmpty()
+                                                                     ? QStringLiteral("default")
+                                                                     : row.SubtitleTrack);
+    }
+
+    // The converter's -t takes a length: the part from Begin Time to End Time.
+    if (const std::optional<qint64> length = TrimmedLength(row)) {
+        options += QStringLiteral(" -ss ") + ShellWord(row.BeginTime) + QStringLiteral(" -t ") +
+                   FormatTrimTime(*length);
+    }
+
+    if (!isChecked(settings.noVideo) && !codecs.extraParameters.isEmpty()) {
+        const QStringList words = codecs.extraParameters.split(u' ', Qt::SkipEmptyParts);
+        for (const QString &word : words)
+            options += u' ' + ShellWord(word);
+    }
+
+    if (isChecked(settings.noAudio)) {
+        options += QStringLiteral(" -an");
+    } else {
+        if (!row.AudioTrack.isEmpty())
+            options += QStringLiteral(" -audiotrack ") + ShellWord(row.AudioTrack);
+        options += QStringLiteral(" -acodec ") + ShellWord(settings.audioCodec) +
+                   QStringLiteral(" -ab ") +
+                   ShellWord(QString(settings.audioBitrate)
+                                 .replace(QStringLiteral(" kbps"), QStringLiteral("kbps"))) +
+                   QStringLiteral(" -ar ") + ShellWord(settings.audioSampleRate) +
+                   QStringLiteral(" -ac ") + QString::number(settings.audioChannelsPosition + 1);
+    }
+    return options;
+}
+
+QString MediaTagOptions(const ConversionSettings &settings, const FileListRow &row) {
+    if (isChecked(settings.noVideo))
+        return {};
+    const MediaTags tags = ResolveMediaTags(RowBaseName(row), row.Media);
+    static const QHash<MediaKind, QString> kindWords{
+        {MediaKind::Movie, QStringLiteral("movie")},
+        {MediaKind::TvShow, QStringLiteral("tv")},
+        {MediaKind::MusicVideo, QStringLiteral("musicvideo")}};
+    QString options = QStringLiteral(" -kind ") + kindWords.value(tags.kind);
+    if (!tags.title.isEmpty())
+        options += QStringLiteral(" -title ") + ShellWord(tags.title);
+    if (!tags.show.isEmpty())
+        options += QStringLiteral(" -show ") + ShellWord(tags.show);
+    if (tags.season)
+        options += QStringLiteral(" -season ") + QString::number(*tags.season);
+    if (tags.episode)
+        options += QStringLiteral(" -episode ") + QString::number(*tags.episode);
+    return options;
+}
+
+BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &codecs,
+                     const QList<FileListRow> &rows, const BatchOptions &options,
+                     const std::function<bool(const QString &)> &pathTaken) {
+    BatchPlan plan;
+    const QString converter = ShellQuote(BatchFiles::converter(options.dataFolder));
+    const bool psp = settings.device == u"PSP";
+    const bool toLibrary = AddsToLibrary(settings, options);
+    const bool thumbnails = psp && options.createThumbnails;
+    const QString extension =
+        isChecked(settings.noVideo) ? codecs.audioExtension : codecs.videoExtension;
+    const qint64 firstNumber = std::max<qint64>(0, leadingNumber(options.pspStartNumber));
+
+    QSet<QString> given; // paths handed to earlier rows of this batch
+    const auto taken = [&](const QString &path) {
+        return given.contains(path) || pathTaken(path);
+    };
+    // Per base name, the counter to try first: every one below it has been
+    // found taken already, so many rows of one name do not test them all
+    // again row after row.
+    QHash<QString, int> firstFreeCounter;
+
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const FileListRow &row = rows[i];
+        const QString base =
+            psp ? PspBaseName(settings.videoCodecPosition, firstNumber + i) : RowBaseName(row);
+        QString output = JoinPath(options.outputFolder, base + u'.' + extension);
+        if (taken(output)) {
+            int &counter = firstFreeCounter[base];
+            counter = std::max(counter, 2);
+            for (;; ++counter) {
+                output = JoinPath(options.outputFolder,
+                                  base + QStringLiteral(" (%1).").arg(counter) + extension);
+                if (!taken(output))
+                    break;
+            }
+            ++counter;
+        }
+        given.insert(output);
+
+        const std::optional<RowFit> fit =
+            i < options.fit.size() ? std::optional<RowFit>(options.fit[i]) : std::nullopt;
+        const auto addLine = [&plan, i](const QString &line) {
+            plan.lines.append(line);
+            plan.lineRows.append(int(i));
+        };
+        addLine(converter + QStringLiteral(" -i ") + ShellQuote(row.Filepath) +
+                ConversionOptions(settings, codecs, row, fit) + MediaTagOptions(settings, row) +
+                (isChecked(settings.alwaysEncode) ? QStringLiteral(" -alwaysencode") : QString()) +
+                QStringLiteral(" -y ") + ShellQuote(output));
+        plan.outputPaths.append(output);
+
+        if (toLibrary)
+            addLine(ShellQuote(BatchFiles::trackDrop(options.dataFolder)) + u' ' +
+                    ShellQuote(output));
+
+        QString thumbnail;
+        if (thumbnails) {
+            // Named after the video's final name; an existing file is never replaced.
+            const QString candidate = output.chopped(extension.size() + 1) + QStringLiteral(".thm");
+            if (!taken(candidate)) {
+                thumbnail = candidate;
+                given.insert(thumbnail);
+                addLine(converter + QStringLiteral(" -i ") + ShellQuote(row.Filepath) +
+                        QStringLiteral(" -f image2 -cover -vframes 1 -s 160x120 -an -y ") +
+                        ShellQuote(thumbnail));
+            }
+        }
+        plan.thumbnailPaths.append(thumbnail);
+
+        const std::optional<qint64> length = TrimmedLength(row);
+        plan.rows.append(
+            {row.Filepath, length ? *length : TimeTextToSeconds(row.Duration).value_or(0)});
+    }
+    plan.lanes = std::max(1, std::min(options.lanes, int(rows.size())));
+    return plan;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/filelist/MediaTags.h"
+
+#include <QString>
+
+// One row of the file list: seven text fields, in the order of the list's
+// columns. Rows are addressed by their position; the list keeps the order in
+// which files were added.
+struct FileListRow {
+    QString Filename;  // the media library's name of the file
+    QString Codec;     // video codec, "UNKNOWN" when there is no video
+    QString Duration;  // "hh:mm:ss"
+    QString VideoSize; // width "x" height, "0x0" when unknown
+    QString BeginTime; // "hh:mm:ss", empty when the file is not trimmed
+    QString EndTime;   // "hh:mm:ss", empty when the file is not trimmed
+    QString Filepath;  // the full path of the input file, as it was added
+
+    // The user's choice of the source's tracks for this file (the file's
+    // properties window, mobivert-cli's --audio-track): empty for the
+    // source's default track, else a 1-based track number or a language
+    // ("fra", "en"). Not columns: kept with the row.
+    QString AudioTrack;
+    QString SubtitleTrack; // the subtitles burnt in when the batch burns them
+    // What the file is to the device (kind, title, show, episode): what the
+    // user set; the rest comes from the name when the batch is written.
+    MediaDescription Media;
+
+    // A row is trimmed exactly when both trim times are set.
+    bool IsTrimmed() const { return !BeginTime.isEmpty() && !EndTime.isEmpty(); }
+
+    friend bool operator==(const FileListRow &, const FileListRow &) = default;
+};
+
+// The row's file name without its extension, as output names and titles
+// use it.
+QString RowBaseName(const FileListRow &row);
+
+// The Status of a row whose video the converter copied, which is also how
+// the converter's line about such a copy begins.
+inline const QString CopiedStatus = QStringLiteral("Copied (already suits the device)");
+
+// The list's columns, left to right.
+enum FileListColumn : int {
+    ColumnFilename = 0,
+    ColumnCodec = 1,
+    ColumnDuration = 2,
+    ColumnVideoSize = 3,
+    ColumnBeginTime = 4,
+    ColumnEndTime = 5,
+    ColumnFilepath = 6,
+    FileListColumnCount = 7,
+    // Beside the row's fields: how the row fared in the last batch.
+    ColumnStatus = 7
+};
