@@ -4,6 +4,7 @@
 #include "core/convert/BatchEngine.h"
 #include "core/convert/BatchFiles.h"
 #include "core/convert/CMDLauncher.h"
+#include "core/convert/ShellQuote.h"
 #include "core/platform/ApplicationFolder.h"
 
 #include <QDir>
@@ -36,10 +37,10 @@ QString makeH264Clip(const QString &path, const QString &size) {
     return {};
 }
 
-// The converter lines of each row, from the dry run's listing, with the
+// The converter commands of each row, from the dry run's listing, with the
 // converter of `dataFolder`.
 struct Batch {
-    QStringList lines;
+    QList<BatchCommand> commands;
     QList<int> lineRows;
     QList<BatchRow> rows;
 };
@@ -66,8 +67,7 @@ std::optional<Batch> plannedBatch(const QStringList &clips, const QString &outpu
         if (row < 0 || line.isEmpty() || line.startsWith(u'#'))
             continue;
         // The dry run names its own data folder's converter.
-        const qsizetype end = line.indexOf(u'\'', 1) + 1;
-        batch.lines.append(u'\'' + converter + u'\'' + line.mid(end));
+        batch.commands.append({converter, SplitShellWords(line).words.mid(1), {}});
         batch.lineRows.append(row);
     }
     for (const QString &clip : clips)
@@ -100,9 +100,9 @@ Timing runDealt(const Batch &batch, const QString &dataFolder) {
     clock.start();
     for (int lane = 0; lane < dealt.size(); ++lane) {
         QByteArray text;
-        for (qsizetype i = 0; i < batch.lines.size(); ++i) {
+        for (qsizetype i = 0; i < batch.commands.size(); ++i) {
             if (dealt[lane].contains(batch.lineRows[i]))
-                text += QFile::encodeName(batch.lines[i]) + '\n';
+                text += QFile::encodeName(batch.commands[i].line()) + '\n';
         }
         QFile file(BatchFiles::laneBatch(dataFolder, lane));
         if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
@@ -130,7 +130,7 @@ Timing runTaken(const Batch &batch, const QString &dataFolder) {
     run.dataFolder = dataFolder;
     run.rows = batch.rows;
     run.lanes = 2;
-    run.lines = batch.lines;
+    run.commands = batch.commands;
     run.lineRows = batch.lineRows;
     BatchEngine engine(run);
     QList<double> laneEnds(2, 0);

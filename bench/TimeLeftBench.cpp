@@ -363,9 +363,9 @@ QStringList RunTimeLeftBench() {
         QList<double> costs;
         for (qsizetype row = 0; row < rows.size(); ++row) {
             QStringList rowLines;
-            for (qsizetype i = 0; i < plan.lines.size(); ++i) {
+            for (qsizetype i = 0; i < plan.commands.size(); ++i) {
                 if (plan.lineRows.value(i) == row)
-                    rowLines << plan.lines[i];
+                    rowLines << plan.commands[i].line();
             }
             rowBatches << dataFolder + QStringLiteral("/row%1.bat").arg(row + 1);
             QFile file(rowBatches.last());

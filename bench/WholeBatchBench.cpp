@@ -66,39 +66,6 @@ public:
     QString errorLog;
 };
 
-// The words of a batch line as the shell reads them: single-quoted text and
-// backslash escapes, as the batch writes them.
-std::vector<std::string> shellWords(const QString &line) {
-    std::vector<std::string> words;
-    QString word;
-    bool inWord = false, quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (quoted) {
-            if (c == u'\'')
-                quoted = false;
-            else
-                word += c;
-        } else if (c == u'\'') {
-            quoted = inWord = true;
-        } else if (c == u'\\' && i + 1 < line.size()) {
-            word += line[++i];
-            inWord = true;
-        } else if (c == u' ') {
-            if (inWord)
-                words.push_back(word.toStdString());
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord)
-        words.push_back(word.toStdString());
-    return words;
-}
-
 struct Run {
     bool ok = false;
     double wallSeconds = 0;
@@ -180,13 +147,14 @@ QStringList RunWholeBatchBench() {
                                           ReadFileListRows(window.lvwVideoFiles), options,
                                           [](const QString &) { return false; });
         std::vector<std::vector<std::string>> commands;
-        for (const QString &line : plan.lines) {
-            std::vector<std::string> words = shellWords(line);
-            words.erase(words.begin()); // the converter
+        for (const BatchCommand &line : plan.commands) {
+            std::vector<std::string> words;
+            for (const QString &argument : line.arguments)
+                words.push_back(argument.toStdString());
             const converter::Translation translation = converter::translate(words);
             const auto *translated = std::get_if<converter::Plan>(&translation);
             if (!translated)
-                return {QStringLiteral("failed: a batch line does not translate: ") + line};
+                return {QStringLiteral("failed: a batch line does not translate: ") + line.line()};
             std::vector<std::string> command{*ffmpeg, "-nostdin", "-hide_banner"};
             for (const std::string &argument :
                  converter::ffmpegArguments(*translated, "file:" + translated->output))

@@ -21,7 +21,7 @@ BatchRun runOf(const QString &dataFolder, const BatchPlan &plan,
     run.rows = plan.rows;
     run.lanes = plan.lanes;
     run.record = record;
-    run.lines = plan.lines;
+    run.commands = plan.commands;
     run.lineRows = plan.lineRows;
     return run;
 }
@@ -127,9 +127,9 @@ void CliConversion::announceFile(int number) {
     const QString &input = m_plan.rows[number - 1].inputPath;
     const QString &output = m_plan.outputPaths[number - 1];
     // What the converter does for this source, from the row's conversion
-    // line (its first).
-    const qsizetype line = m_plan.lineRows.indexOf(number - 1);
-    const QString adapted = line >= 0 ? SourceNotesForLine(m_plan.lines[line]) : QString();
+    // command (its first).
+    const qsizetype command = m_plan.lineRows.indexOf(number - 1);
+    const QString adapted = command >= 0 ? SourceNotesFor(m_plan.commands[command]) : QString();
     if (m_output.json()) {
         QJsonObject event{{QStringLiteral("event"), QStringLiteral("file")},
                           {QStringLiteral("number"), number},

@@ -326,16 +326,16 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
         }
         const BatchPlan plan = PlanBatch(request.settings, *rows, options);
         // What the converter will do for each source beyond the line: read
-        // from the row's conversion line, its first.
+        // from the row's conversion command, its first.
         QStringList adaptations;
-        for (qsizetype i = 0; i < plan.lines.size(); ++i) {
+        for (qsizetype i = 0; i < plan.commands.size(); ++i) {
             if (plan.lineRows.value(i) == adaptations.size())
-                adaptations.append(SourceNotesForLine(plan.lines[i]));
+                adaptations.append(SourceNotesFor(plan.commands[i]));
         }
         if (out.json()) {
             QJsonObject batch{
                 {QStringLiteral("event"), QStringLiteral("batch")},
-                {QStringLiteral("lines"), QJsonArray::fromStringList(plan.lines)},
+                {QStringLiteral("lines"), QJsonArray::fromStringList(BatchLines(plan.commands))},
                 {QStringLiteral("outputs"), QJsonArray::fromStringList(plan.outputPaths)},
                 {QStringLiteral("adaptations"), QJsonArray::fromStringList(adaptations)}};
             // Several lanes take the lines of each file in row order as

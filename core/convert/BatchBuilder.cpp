@@ -2,7 +2,6 @@
 
 #include "core/base/Various.h"
 #include "core/convert/BatchFiles.h"
-#include "core/convert/ShellQuote.h"
 #include "core/convert/SizeOptions.h"
 #include "core/filelist/TrimTimes.h"
 #include "core/platform/FileSystem.h"
@@ -74,15 +73,15 @@ bool UsesTwoPasses(const ConversionSettings &settings) {
            !isChecked(settings.originalQuality);
 }
 
-QString ConversionOptions(const ConversionSettings &settings, const BatchCodecData &codecs,
-                          const FileListRow &row, const std::optional<RowFit> &fit) {
-    QString options;
+QStringList ConversionOptions(const ConversionSettings &settings, const BatchCodecData &codecs,
+                              const FileListRow &row, const std::optional<RowFit> &fit) {
+    QStringList options;
     if (isChecked(settings.noVideo)) {
-        options += QStringLiteral(" -vn");
+        options << QStringLiteral("-vn");
     } else {
         if (!codecs.videoFormat.isEmpty())
-            options += QStringLiteral(" -f ") + ShellWord(codecs.videoFormat);
-        options += QStringLiteral(" -vcodec ") + ShellWord(settings.videoCodec);
+            options << QStringLiteral("-f") << codecs.videoFormat;
+        options << QStringLiteral("-vcodec") << settings.videoCodec;
         options +=
             SizeOptions(settings.videoSize, row.VideoSize, isChecked(settings.keepAspectRatio));
         // The converter gets 50 kbit/s less than the box shows.
@@ -91,55 +90,50 @@ QString ConversionOptions(const ConversionSettings &settings, const BatchCodecDa
             fit ? fit->videoKbps + 50
                 : QString(settings.videoBitrate).remove(QStringLiteral(" kbps")).toDouble(&numeric);
         if (numeric || fit)
-            options +=
-                QStringLiteral(" -b ") + PlainDecimal(bitrate - 50, 6) + QStringLiteral("kbps");
-        options += QStringLiteral(" -r ") +
-                   ShellWord(QString(settings.videoFrameRate).remove(QStringLiteral(" fps")));
+            options << QStringLiteral("-b")
+                    << PlainDecimal(bitrate - 50, 6) + QStringLiteral("kbps");
+        options << QStringLiteral("-r")
+                << QString(settings.videoFrameRate).remove(QStringLiteral(" fps"));
         if (isChecked(settings.originalQuality) && !fit)
-            options += QStringLiteral(" -sameq");
+            options << QStringLiteral("-sameq");
         if (UsesTwoPasses(settings) || fit)
-            options += QStringLiteral(" -twopass");
+            options << QStringLiteral("-twopass");
         if (fit && fit->maxBytes > 0)
-            options += QStringLiteral(" -fitsize ") + QString::number(fit->maxBytes);
+            options << QStringLiteral("-fitsize") << QString::number(fit->maxBytes);
         // Automatic leaves the choice to the converter, which probes the source.
         if (settings.deinterlace == Deinterlace::Always)
-            options += QStringLiteral(" -deinterlace");
+            options << QStringLiteral("-deinterlace");
         else if (settings.deinterlace == Deinterlace::Never)
-            options += QStringLiteral(" -nodeinterlace");
+            options << QStringLiteral("-nodeinterlace");
         if (isChecked(settings.burnSubtitles))
-            options += QStringLiteral(" -burnsubs ") + ShellWord(row.SubtitleTrack.isEmpty()
-                                                                     ? QStringLiteral("default")
-                                                                     : row.SubtitleTrack);
+            options << QStringLiteral("-burnsubs")
+                    << (row.SubtitleTrack.isEmpty() ? QStringLiteral("default")
+                                                    : row.SubtitleTrack);
     }
 
     // The converter's -t takes a length: the part from Begin Time to End Time.
-    if (const std::optional<qint64> length = TrimmedLength(row)) {
-        options += QStringLiteral(" -ss ") + ShellWord(row.BeginTime) + QStringLiteral(" -t ") +
-                   FormatTrimTime(*length);
-    }
+    if (const std::optional<qint64> length = TrimmedLength(row))
+        options << QStringLiteral("-ss") << row.BeginTime << QStringLiteral("-t")
+                << FormatTrimTime(*length);
 
-    if (!isChecked(settings.noVideo) && !codecs.extraParameters.isEmpty()) {
-        const QStringList words = codecs.extraParameters.split(u' ', Qt::SkipEmptyParts);
-        for (const QString &word : words)
-            options += u' ' + ShellWord(word);
-    }
+    if (!isChecked(settings.noVideo))
+        options += codecs.extraParameters.split(u' ', Qt::SkipEmptyParts);
 
     if (isChecked(settings.noAudio)) {
-        options += QStringLiteral(" -an");
+        options << QStringLiteral("-an");
     } else {
         if (!row.AudioTrack.isEmpty())
-            options += QStringLiteral(" -audiotrack ") + ShellWord(row.AudioTrack);
-        options += QStringLiteral(" -acodec ") + ShellWord(settings.audioCodec) +
-                   QStringLiteral(" -ab ") +
-                   ShellWord(QString(settings.audioBitrate)
-                                 .replace(QStringLiteral(" kbps"), QStringLiteral("kbps"))) +
-                   QStringLiteral(" -ar ") + ShellWord(settings.audioSampleRate) +
-                   QStringLiteral(" -ac ") + QString::number(settings.audioChannelsPosition + 1);
+            options << QStringLiteral("-audiotrack") << row.AudioTrack;
+        options << QStringLiteral("-acodec") << settings.audioCodec << QStringLiteral("-ab")
+                << QString(settings.audioBitrate)
+                       .replace(QStringLiteral(" kbps"), QStringLiteral("kbps"))
+                << QStringLiteral("-ar") << settings.audioSampleRate << QStringLiteral("-ac")
+                << QString::number(settings.audioChannelsPosition + 1);
     }
     return options;
 }
 
-QString MediaTagOptions(const ConversionSettings &settings, const FileListRow &row) {
+QStringList MediaTagOptions(const ConversionSettings &settings, const FileListRow &row) {
     if (isChecked(settings.noVideo))
         return {};
     const MediaTags tags = ResolveMediaTags(RowBaseName(row), row.Media);
@@ -147,15 +141,15 @@ QString MediaTagOptions(const ConversionSettings &settings, const FileListRow &r
         {MediaKind::Movie, QStringLiteral("movie")},
         {MediaKind::TvShow, QStringLiteral("tv")},
         {MediaKind::MusicVideo, QStringLiteral("musicvideo")}};
-    QString options = QStringLiteral(" -kind ") + kindWords.value(tags.kind);
+    QStringList options{QStringLiteral("-kind"), kindWords.value(tags.kind)};
     if (!tags.title.isEmpty())
-        options += QStringLiteral(" -title ") + ShellWord(tags.title);
+        options << QStringLiteral("-title") << tags.title;
     if (!tags.show.isEmpty())
-        options += QStringLiteral(" -show ") + ShellWord(tags.show);
+        options << QStringLiteral("-show") << tags.show;
     if (tags.season)
-        options += QStringLiteral(" -season ") + QString::number(*tags.season);
+        options << QStringLiteral("-season") << QString::number(*tags.season);
     if (tags.episode)
-        options += QStringLiteral(" -episode ") + QString::number(*tags.episode);
+        options << QStringLiteral("-episode") << QString::number(*tags.episode);
     return options;
 }
 
@@ -163,7 +157,7 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
                      const QList<FileListRow> &rows, const BatchOptions &options,
                      const std::function<bool(const QString &)> &pathTaken) {
     BatchPlan plan;
-    const QString converter = ShellQuote(BatchFiles::converter(options.dataFolder));
+    const QString converter = BatchFiles::converter(options.dataFolder);
     const bool psp = settings.device == u"PSP";
     const bool toLibrary = AddsToLibrary(settings, options);
     const bool thumbnails = psp && options.createThumbnails;
@@ -200,19 +194,22 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
 
         const std::optional<RowFit> fit =
             i < options.fit.size() ? std::optional<RowFit>(options.fit[i]) : std::nullopt;
-        const auto addLine = [&plan, i](const QString &line) {
-            plan.lines.append(line);
+        const auto addCommand = [&plan, i](const BatchCommand &command) {
+            plan.commands.append(command);
             plan.lineRows.append(int(i));
         };
-        addLine(converter + QStringLiteral(" -i ") + ShellQuote(row.Filepath) +
-                ConversionOptions(settings, codecs, row, fit) + MediaTagOptions(settings, row) +
-                (isChecked(settings.alwaysEncode) ? QStringLiteral(" -alwaysencode") : QString()) +
-                QStringLiteral(" -y ") + ShellQuote(output));
+        BatchCommand conversion{converter, {QStringLiteral("-i")}, {}};
+        conversion.addFile(row.Filepath)
+            .add(ConversionOptions(settings, codecs, row, fit))
+            .add(MediaTagOptions(settings, row));
+        if (isChecked(settings.alwaysEncode))
+            conversion.add({QStringLiteral("-alwaysencode")});
+        addCommand(conversion.add({QStringLiteral("-y")}).addFile(output));
         plan.outputPaths.append(output);
 
         if (toLibrary)
-            addLine(ShellQuote(BatchFiles::trackDrop(options.dataFolder)) + u' ' +
-                    ShellQuote(output));
+            addCommand(
+                BatchCommand{BatchFiles::trackDrop(options.dataFolder), {}, {}}.addFile(output));
 
         QString thumbnail;
         if (thumbnails) {
@@ -221,9 +218,14 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
             if (!taken(candidate)) {
                 thumbnail = candidate;
                 given.insert(thumbnail);
-                addLine(converter + QStringLiteral(" -i ") + ShellQuote(row.Filepath) +
-                        QStringLiteral(" -f image2 -cover -vframes 1 -s 160x120 -an -y ") +
-                        ShellQuote(thumbnail));
+                addCommand(
+                    BatchCommand{converter, {QStringLiteral("-i")}, {}}
+                        .addFile(row.Filepath)
+                        .add({QStringLiteral("-f"), QStringLiteral("image2"),
+                              QStringLiteral("-cover"), QStringLiteral("-vframes"),
+                              QStringLiteral("1"), QStringLiteral("-s"), QStringLiteral("160x120"),
+                              QStringLiteral("-an"), QStringLiteral("-y")})
+                        .addFile(thumbnail));
             }
         }
         plan.thumbnailPaths.append(thumbnail);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/convert/BatchCommand.h"
 #include "core/convert/ConversionProgress.h"
 #include "core/filelist/FileListRow.h"
 #include "core/profiles/ConversionSettings.h"
@@ -38,12 +39,12 @@ struct BatchCodecData {
     QString audioExtension; // of the audio codec's section: audio-only output
 };
 
-// One batch: its lines and, per row, the output written and what the
+// One batch: its commands and, per row, the output written and what the
 // conversion window follows. Several lanes take the rows in order as they
-// free up, each running a row's lines from a batch file of its own.
+// free up, each running a row's commands from a batch file of its own.
 struct BatchPlan {
-    QStringList lines;
-    QList<int> lineRows; // the row (0-based) of each line
+    QList<BatchCommand> commands; // one line each in the batch file
+    QList<int> lineRows;          // the row (0-based) of each command
     QStringList outputPaths;
     QStringList thumbnailPaths; // empty entries where a row gets none
     bool written = false;       // the batch file is on disk (set by PrepareBatch)
@@ -52,11 +53,10 @@ struct BatchPlan {
 };
 
 // Builds the converter command of every row, in list order: the converter
-// line, then the library hand-off line (iPod) or the thumbnail line (PSP).
+// command, then the library hand-off (iPod) or the thumbnail (PSP).
 // Pure: files on disk are only consulted through the given test, so that
 // output names never replace an existing file; a path given to an earlier
-// row counts as taken too. Every path and every value taken from the
-// controls is quoted for the shell. Output names, PSP numbers and
+// row counts as taken too. Output names, PSP numbers and
 // thumbnails are all decided here, in row order, whatever lane converts a row.
 BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &codecs,
                      const QList<FileListRow> &rows, const BatchOptions &options,
@@ -66,15 +66,16 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
 // with "Add files directly to iTunes" checked.
 bool AddsToLibrary(const ConversionSettings &settings, const BatchOptions &options);
 
-// The converter options of one row, after "-i <input>" and before "-y <output>".
+// The converter arguments of one row, after "-i <input>" and before "-y <output>".
 // A fitted row gets its own video rate and size limit, and always two passes.
-QString ConversionOptions(const ConversionSettings &settings, const BatchCodecData &codecs,
-                          const FileListRow &row, const std::optional<RowFit> &fit = std::nullopt);
+QStringList ConversionOptions(const ConversionSettings &settings, const BatchCodecData &codecs,
+                              const FileListRow &row,
+                              const std::optional<RowFit> &fit = std::nullopt);
 
-// The converter options that describe a converted video file to the device
+// The converter arguments that describe a converted video file to the device
 // (kind, title, show, season, episode), resolved from the row's description
 // and its name; empty when no video is converted.
-QString MediaTagOptions(const ConversionSettings &settings, const FileListRow &row);
+QStringList MediaTagOptions(const ConversionSettings &settings, const FileListRow &row);
 
 // Whether the settings ask for two passes: "Two passes" checked, with a
 // picture at a bit rate.

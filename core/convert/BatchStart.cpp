@@ -128,5 +128,5 @@ std::optional<Refusal> BatchStart::chooseIpod(const ConversionSettings &settings
 BatchRun BatchStart::run() const {
     return {m_options.dataFolder, m_options.outputFolder, m_plan.rows,
             m_plan.lanes,         m_libraryNote,          m_record,
-            m_plan.lines,         m_plan.lineRows};
+            m_plan.commands,      m_plan.lineRows};
 }

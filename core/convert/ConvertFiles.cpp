@@ -76,14 +76,14 @@ BatchCodecData ReadBatchCodecData(const ConversionSettings &settings) {
 }
 
 QByteArray BatchText(const BatchPlan &plan) {
-    return linesText(plan.lines);
+    return linesText(BatchLines(plan.commands));
 }
 
 QByteArray RowBatchText(const BatchRun &run, int row) {
     QStringList lines;
-    for (qsizetype i = 0; i < run.lines.size(); ++i) {
+    for (qsizetype i = 0; i < run.commands.size(); ++i) {
         if (run.lineRows.value(i, -1) == row)
-            lines.append(run.lines[i]);
+            lines.append(run.commands[i].line());
     }
     return linesText(lines);
 }
@@ -91,18 +91,18 @@ QByteArray RowBatchText(const BatchRun &run, int row) {
 QStringList BatchListing(const BatchPlan &plan, const QString &dataFolder) {
     const int lanes = plan.lanes;
     if (lanes <= 1)
-        return plan.lines;
+        return BatchLines(plan.commands);
     QStringList files;
     for (int lane = 0; lane < lanes; ++lane)
         files.append(QFileInfo(BatchFiles::laneBatch(dataFolder, lane)).fileName());
     QStringList listing{QStringLiteral("# %1 lanes (%2) take the files in order as they free up")
                             .arg(lanes)
                             .arg(files.join(QStringLiteral(", ")))};
-    for (qsizetype i = 0; i < plan.lines.size(); ++i) {
+    for (qsizetype i = 0; i < plan.commands.size(); ++i) {
         const int row = plan.lineRows.value(i, -1);
         if (i == 0 || row != plan.lineRows.value(i - 1, -1))
             listing.append(QStringLiteral("# File %1 of %2").arg(row + 1).arg(plan.rows.size()));
-        listing.append(plan.lines[i]);
+        listing.append(plan.commands[i].line());
     }
     return listing;
 }

@@ -16,9 +16,9 @@ struct BatchRun {
     // Kept in the data folder while the batch runs, so that an interrupted
     // batch can be taken up again; nothing keeps none.
     std::optional<BatchRecord> record;
-    // The batch's lines and the row of each: several lanes write each row's
-    // lines to a batch file of their own as they take it.
-    QStringList lines;
+    // The batch's commands and the row of each: several lanes write each
+    // row's lines to a batch file of their own as they take it.
+    QList<BatchCommand> commands;
     QList<int> lineRows;
 };
 

@@ -2,7 +2,6 @@
 
 #include "core/convert/BatchFiles.h"
 #include "core/convert/ConsoleLineSplitter.h"
-#include "core/convert/ShellQuote.h"
 #include "core/filelist/TrimTimes.h"
 
 #include <QFileInfo>
@@ -42,9 +41,8 @@ PreviewCommand BuildPreviewCommand(const ConversionSettings &settings, const Bat
         options.fit = {RowFit{fit->videoKbps, 0}};
     const BatchPlan plan = BuildBatch(settings, codecs, {clipped}, options,
                                       [](const QString &path) { return QFileInfo::exists(path); });
-    const QStringList words = SplitShellWords(plan.lines.value(0)).words;
     command.program = BatchFiles::shippedConverter();
-    command.arguments = words.mid(1);
+    command.arguments = plan.commands.value(0).arguments;
     command.outputPath = plan.outputPaths.value(0);
     return command;
 }

@@ -1,7 +1,5 @@
 #include "core/convert/SizeOptions.h"
 
-#include "core/convert/ShellQuote.h"
-
 #include <cmath>
 
 namespace {
@@ -40,8 +38,9 @@ std::optional<FrameSize> ParseFrameSize(const QString &text) {
     return size;
 }
 
-QString SizeOptions(const QString &targetSize, const QString &sourceSize, bool keepAspectRatio) {
-    const QString plain = QStringLiteral(" -s ") + ShellWord(targetSize);
+QStringList SizeOptions(const QString &targetSize, const QString &sourceSize,
+                        bool keepAspectRatio) {
+    const QStringList plain{QStringLiteral("-s"), targetSize};
     if (!keepAspectRatio)
         return plain;
 
@@ -63,10 +62,12 @@ QString SizeOptions(const QString &targetSize, const QString &sourceSize, bool k
         if (padding % 2 != 0)
             ++padding;
         const auto [top, bottom] = splitMargin(padding);
-        QString options =
-            QStringLiteral(" -s %1x%2").arg(target->width).arg(target->height - padding);
+        QStringList options{
+            QStringLiteral("-s"),
+            QStringLiteral("%1x%2").arg(target->width).arg(target->height - padding)};
         if (top != 0 || bottom != 0)
-            options += QStringLiteral(" -padtop %1 -padbottom %2").arg(top).arg(bottom);
+            options << QStringLiteral("-padtop") << QString::number(top)
+                    << QStringLiteral("-padbottom") << QString::number(bottom);
         return options;
     }
 
@@ -81,18 +82,20 @@ QString SizeOptions(const QString &targetSize, const QString &sourceSize, bool k
         if (excess % 2 != 0)
             ++excess;
         const auto [top, bottom] = splitMargin(excess);
-        QString options;
+        QStringList options;
         if (top != 0 || bottom != 0)
-            options += QStringLiteral(" -croptop %1 -cropbottom %2").arg(top).arg(bottom);
+            options << QStringLiteral("-croptop") << QString::number(top)
+                    << QStringLiteral("-cropbottom") << QString::number(bottom);
         return options + plain;
     }
     int bars = target->width - roundEven(target->height * sourceRatio);
     if (bars % 2 != 0)
         ++bars;
     const auto [left, right] = splitMargin(bars);
-    return QStringLiteral(" -s %1x%2 -padleft %3 -padright %4")
-        .arg(target->width - bars)
-        .arg(target->height)
-        .arg(left)
-        .arg(right);
+    return {QStringLiteral("-s"),
+            QStringLiteral("%1x%2").arg(target->width - bars).arg(target->height),
+            QStringLiteral("-padleft"),
+            QString::number(left),
+            QStringLiteral("-padright"),
+            QString::number(right)};
 }

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
-// The frame-size options of one conversion line. Without "Keep Aspect
+// The frame-size arguments of one conversion command. Without "Keep Aspect
 // Ratio" the target size is passed as it is. With it, a wider source is
 // scaled to the target width and padded above and below. A narrower one is
 // cropped at top and bottom, in source rows, when that removes at most a
@@ -13,7 +14,7 @@
 // pixels. The source size is the picture as displayed (rotation and pixel
 // aspect applied). A source of unknown size is scaled to the target size as
 // it is.
-QString SizeOptions(const QString &targetSize, const QString &sourceSize, bool keepAspectRatio);
+QStringList SizeOptions(const QString &targetSize, const QString &sourceSize, bool keepAspectRatio);
 
 // "640x480" split at its first lowercase "x"; nothing unless both parts are
 // whole numbers.

@@ -3,15 +3,13 @@
 #include "Components/BrannockVideoConverter/SourceAdaptation.h"
 #include "Components/BrannockVideoConverter/SourceProbe.h"
 #include "Components/BrannockVideoConverter/Translation.h"
-#include "core/convert/ShellQuote.h"
 
-QString SourceNotesForLine(const QString &batchLine) {
-    const ShellWordSplit split = SplitShellWords(batchLine);
-    if (split.openQuote || split.words.size() < 2)
+QString SourceNotesFor(const BatchCommand &command) {
+    if (command.arguments.isEmpty())
         return {};
-    std::vector<std::string> arguments; // the converter's, without its own path
-    for (qsizetype i = 1; i < split.words.size(); ++i)
-        arguments.push_back(split.words[i].toStdString());
+    std::vector<std::string> arguments;
+    for (const QString &argument : command.arguments)
+        arguments.push_back(argument.toStdString());
     const converter::Translation translation = converter::translate(arguments);
     const auto *plan = std::get_if<converter::Plan>(&translation);
     if (!plan || !plan->inputOptions.empty())

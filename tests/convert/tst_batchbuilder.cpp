@@ -59,6 +59,14 @@ BatchPlan build(const ConversionSettings &settings, const QList<FileListRow> &ro
                       [&](const QString &path) { return onDisk.contains(path); });
 }
 
+// Arguments as a batch line shows them, each after a blank.
+QString shown(const QStringList &arguments) {
+    QString text;
+    for (const QString &argument : arguments)
+        text += u' ' + ShellWord(argument);
+    return text;
+}
+
 } // namespace
 
 class TestBatchBuilder : public QObject {
@@ -72,7 +80,7 @@ private slots:
             exampleSettings(),
             {row(QStringLiteral("holiday"), QStringLiteral("/Videos/holiday.avi"))}, withLibrary);
         QCOMPARE(
-            plan.lines,
+            BatchLines(plan.commands),
             QStringList(
                 {QStringLiteral(
                      "'/data/BrannockVideoConverter.exe' -i '/Videos/holiday.avi' -vcodec mpeg4 "
@@ -230,7 +238,7 @@ private slots:
             fit = RowFit{2450, 0};
         if (changes.contains(u"twopass"))
             settings.twoPass = 1;
-        QCOMPARE(ConversionOptions(settings, codecs, source, fit), expected);
+        QCOMPARE(shown(ConversionOptions(settings, codecs, source, fit)), expected);
     }
 
     void sizeOptions_data() {
@@ -279,8 +287,8 @@ private slots:
         QFETCH(QString, source);
         QFETCH(QString, target);
         QFETCH(QString, expected);
-        QCOMPARE(SizeOptions(target, source, true), expected);
-        QCOMPARE(SizeOptions(target, source, false), QString(u" -s "_s + target));
+        QCOMPARE(shown(SizeOptions(target, source, true)), expected);
+        QCOMPARE(SizeOptions(target, source, false), QStringList({u"-s"_s, target}));
     }
 
     void outputNames() {
@@ -356,15 +364,15 @@ private slots:
                                       row(QStringLiteral("b"), QStringLiteral("/v/b.avi")),
                                       row(QStringLiteral("c"), QStringLiteral("/v/c.avi"))};
         const BatchPlan plan = build(settings, rows, psp, codecs);
-        QCOMPARE(plan.lines.size(), 6);
+        QCOMPARE(plan.commands.size(), 6);
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(plan.outputPaths[i], QString(u"/out/" + names[i] + u".MP4"));
-            QCOMPARE(plan.lines[2 * i + 1],
+            QCOMPARE(plan.commands[2 * i + 1].line(),
                      QString(u"'/data/BrannockVideoConverter.exe' -i '" + rows[i].Filepath +
                              u"' -f image2 -cover -vframes 1 -s 160x120 -an -y '/out/" + names[i] +
                              u".thm'"));
         }
-        QVERIFY(!plan.lines.join(u'\n').contains(u"TrackDrop"));
+        QVERIFY(!BatchLines(plan.commands).join(u'\n').contains(u"TrackDrop"));
     }
 
     void pspNumbersContinueAfterTheFolders_data() {
@@ -405,7 +413,7 @@ private slots:
                                                 QStringLiteral("/out/M4V0002.MP4")}));
         QCOMPARE(plan.thumbnailPaths,
                  QStringList({QStringLiteral("/out/M4V0001 (2).thm"), QString()}));
-        QCOMPARE(plan.lines.size(), 3);
+        QCOMPARE(plan.commands.size(), 3);
     }
 
     void libraryLineOnlyForTheIPod_data() {
@@ -428,7 +436,7 @@ private slots:
         batchOptions.addToLibrary = checked;
         const BatchPlan plan =
             build(settings, {row(QStringLiteral("a"), QStringLiteral("/v/a.avi"))}, batchOptions);
-        QCOMPARE(plan.lines.size(), line ? 2 : 1);
+        QCOMPARE(plan.commands.size(), line ? 2 : 1);
     }
 
     void trimmedRowsRunAgainstTheirLength() {
@@ -470,7 +478,7 @@ private slots:
         settings.noVideo = noVideo ? 1 : 0;
         FileListRow source = row(name, u"/in/" + name + u".mkv");
         source.Media = media;
-        QCOMPARE(MediaTagOptions(settings, source), options);
+        QCOMPARE(shown(MediaTagOptions(settings, source)), options);
     }
 
     void shellRunsExactlyTheIntendedCommand_data() {

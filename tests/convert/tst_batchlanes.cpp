@@ -150,12 +150,12 @@ private slots:
         const BatchPlan twoLanes = BuildBatch(settings, codecs, rows, options, taken);
 
         QCOMPARE(twoLanes.outputPaths, outputs);
-        QCOMPARE(twoLanes.lines, oneLane.lines);
+        QCOMPARE(BatchLines(twoLanes.commands), BatchLines(oneLane.commands));
         QCOMPARE(twoLanes.lanes, 2);
         QCOMPARE(twoLanes.lineRows.mid(0, psp ? 2 : 1), QList<int>(psp ? 2 : 1, 0));
-        QVERIFY(twoLanes.lines[0].endsWith(ShellQuote(outputs[0])));
+        QVERIFY(twoLanes.commands[0].line().endsWith(ShellQuote(outputs[0])));
         if (psp) // each thumbnail follows its video, beside it
-            QVERIFY(twoLanes.lines[1].endsWith(ShellQuote(u"/out/M4V0007.thm"_s)));
+            QVERIFY(twoLanes.commands[1].line().endsWith(ShellQuote(u"/out/M4V0007.thm"_s)));
         options.lanes = 8; // never more lanes than rows
         QCOMPARE(BuildBatch(settings, codecs, rows, options, taken).lanes, 4);
         const QStringList listing = BatchListing(twoLanes, u"/data"_s);
@@ -164,8 +164,8 @@ private slots:
         QCOMPARE(listing.filter(u"# File "_s),
                  (QStringList{u"# File 1 of 4"_s, u"# File 2 of 4"_s, u"# File 3 of 4"_s,
                               u"# File 4 of 4"_s}));
-        QCOMPARE(listing.size(), 1 + 4 + twoLanes.lines.size());
-        QCOMPARE(BatchListing(oneLane, u"/data"_s), oneLane.lines);
+        QCOMPARE(listing.size(), 1 + 4 + twoLanes.commands.size());
+        QCOMPARE(BatchListing(oneLane, u"/data"_s), BatchLines(oneLane.commands));
     }
 
     void terminalLines_data() {

@@ -188,7 +188,7 @@ private slots:
         const BatchPlan batch = BuildBatch(settings, codecs, {other, row, other}, options,
                                            [](const QString &) { return false; });
         const qsizetype line = device == u"iPod" || device == u"PSP" ? 2 : 1;
-        const QStringList batchWords = SplitShellWords(batch.lines[line]).words;
+        const QStringList batchWords = SplitShellWords(batch.commands[line].line()).words;
         QCOMPARE(batchWords.first(), BatchFiles::converter(options.dataFolder));
 
         const PreviewCommand preview =

@@ -47,12 +47,13 @@ struct Batch {
         QByteArray text;
         for (int row = 0; row < inputs.size(); ++row) {
             run.rows.append({inputs[row], seconds});
-            const QString line = ShellQuote(BatchFiles::converter(run.dataFolder)) + u" -i " +
-                                 ShellQuote(inputs[row]) + u" -vcodec mpeg4 -y " +
-                                 ShellQuote(run.outputFolder + u"/x.mp4");
-            run.lines.append(line);
+            BatchCommand command{BatchFiles::converter(run.dataFolder), {u"-i"_s}, {}};
+            command.addFile(inputs[row])
+                .add({u"-vcodec"_s, u"mpeg4"_s, u"-y"_s})
+                .addFile(run.outputFolder + u"/x.mp4");
+            run.commands.append(command);
             run.lineRows.append(row);
-            text += (line + u'\n').toUtf8();
+            text += (command.line() + u'\n').toUtf8();
         }
         QVERIFY(WriteFileBytes(BatchFiles::batch(run.dataFolder), text));
         qputenv("FAKE_SECONDS", QByteArray::number(seconds));
