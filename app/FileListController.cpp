@@ -25,12 +25,13 @@ const QString SelectFileFirst = QStringLiteral("Please, select a file first!");
 
 } // namespace
 
-FileListController::FileListController(frmMain &main)
+FileListController::FileListController(frmMain &main, const MainWindowParts &ui)
     : QObject(&main)
     , m_main(main)
-    , m_adder(new VideoFileAdder(*main.lvwVideoFiles, main)) {
-    QWidget *viewport = m_main.lvwVideoFiles->viewport();
-    m_main.lvwVideoFiles->setAcceptDrops(true);
+    , m_ui(ui)
+    , m_adder(new VideoFileAdder(*ui.lvwVideoFiles, main)) {
+    QWidget *viewport = m_ui.lvwVideoFiles->viewport();
+    m_ui.lvwVideoFiles->setAcceptDrops(true);
     viewport->setAcceptDrops(true);
     m_viewport = viewport;
     viewport->installEventFilter(this);
@@ -39,42 +40,42 @@ FileListController::FileListController(frmMain &main)
 
 void FileListController::connectCommands() {
     // The add's progress, shown in the status bar with its "(Cancel)" link.
-    QProgressBar *bar = m_main.AddFilesProgressBar;
+    QProgressBar *bar = m_ui.AddFilesProgressBar;
     connect(m_adder, &VideoFileAdder::progressShown, this,
             [this, bar](const QString &text, int maximum) {
-                m_main.StatusBar->setPanelText(2, text);
-                m_main.CancelOverlay->show();
+                m_ui.StatusBar->setPanelText(2, text);
+                m_ui.CancelOverlay->show();
                 bar->setRange(0, maximum);
                 bar->show();
             });
     connect(m_adder, &VideoFileAdder::progressMoved, bar, &QProgressBar::setValue);
     connect(m_adder, &VideoFileAdder::progressHidden, this, [this, bar] {
-        m_main.StatusBar->setPanelText(2, QString());
-        m_main.CancelOverlay->hide();
+        m_ui.StatusBar->setPanelText(2, QString());
+        m_ui.CancelOverlay->hide();
         bar->hide();
     });
-    connect(m_main.CancelLabel, &ClickableLabel::clicked, m_adder,
+    connect(m_ui.CancelLabel, &ClickableLabel::clicked, m_adder,
             &VideoFileAdder::CancelLabel_Click);
 
-    connect(m_main.imgAddVideos, &ClickableLabel::clicked, this,
+    connect(m_ui.imgAddVideos, &ClickableLabel::clicked, this,
             &FileListController::imgAddVideos_Click);
-    connect(m_main.mnuFile_AddVideos, &QAction::triggered, this,
+    connect(m_ui.mnuFile_AddVideos, &QAction::triggered, this,
             &FileListController::imgAddVideos_Click);
-    connect(m_main.imgRemoveItems, &ClickableLabel::clicked, this,
+    connect(m_ui.imgRemoveItems, &ClickableLabel::clicked, this,
             &FileListController::RemoveSelectedItems);
-    connect(m_main.imgRemoveItems, &ClickableLabel::mousePressed, this,
+    connect(m_ui.imgRemoveItems, &ClickableLabel::mousePressed, this,
             [this](Qt::MouseButton button) { imgRemoveItems_MouseDown(button); });
-    connect(m_main.mnuRemoveItems_RemoveSelectedItems, &QAction::triggered, this,
+    connect(m_ui.mnuRemoveItems_RemoveSelectedItems, &QAction::triggered, this,
             &FileListController::RemoveSelectedItems);
-    connect(m_main.mnuRemoveItems_ClearList, &QAction::triggered, this,
+    connect(m_ui.mnuRemoveItems_ClearList, &QAction::triggered, this,
             &FileListController::ClearList);
-    connect(m_main.mnuRemoveItems_RemoveConvertedFiles, &QAction::triggered, this,
+    connect(m_ui.mnuRemoveItems_RemoveConvertedFiles, &QAction::triggered, this,
             &FileListController::RemoveConvertedFiles);
-    connect(m_main.mnuEdit_TrimVideoFile, &QAction::triggered, this,
+    connect(m_ui.mnuEdit_TrimVideoFile, &QAction::triggered, this,
             &FileListController::mnuEdit_TrimVideoFile_Click);
-    connect(m_main.mnuView_OpenVideoFile, &QAction::triggered, this,
+    connect(m_ui.mnuView_OpenVideoFile, &QAction::triggered, this,
             &FileListController::mnuView_OpenVideoFile_Click);
-    connect(m_main.mnuView_FileProperties, &QAction::triggered, this,
+    connect(m_ui.mnuView_FileProperties, &QAction::triggered, this,
             &FileListController::mnuView_FileProperties_Click);
 }
 
@@ -84,7 +85,7 @@ void FileListController::imgAddVideos_Click() {
 
 void FileListController::RemoveSelectedItems() {
     // From the last row up, so the rows not yet visited keep their place.
-    QTreeWidget *list = m_main.lvwVideoFiles;
+    QTreeWidget *list = m_ui.lvwVideoFiles;
     for (int position = list->topLevelItemCount(); position >= 1; --position) {
         QTreeWidgetItem *item = FileListItem(list, position);
         if (item && item->isSelected())
@@ -94,11 +95,11 @@ void FileListController::RemoveSelectedItems() {
 
 void FileListController::ClearList() {
     if (prompts().ask(&m_main, QStringLiteral("Are you sure you would like to clear your list?")))
-        m_main.lvwVideoFiles->clear();
+        m_ui.lvwVideoFiles->clear();
 }
 
 void FileListController::RemoveConvertedFiles() {
-    QTreeWidget *list = m_main.lvwVideoFiles;
+    QTreeWidget *list = m_ui.lvwVideoFiles;
     for (int position = list->topLevelItemCount(); position >= 1; --position) {
         QTreeWidgetItem *item = FileListItem(list, position);
         if (item && (item->text(ColumnStatus) == ConvertedStatus ||
@@ -108,7 +109,7 @@ void FileListController::RemoveConvertedFiles() {
 }
 
 void FileListController::mnuEdit_TrimVideoFile_Click() {
-    QTreeWidget *list = m_main.lvwVideoFiles;
+    QTreeWidget *list = m_ui.lvwVideoFiles;
     if (!CurrentFileListItem(list)) {
         prompts().exclamation(
             &m_main, QStringLiteral("Please, select a video file you would like to trim first."));
@@ -132,7 +133,7 @@ void FileListController::mnuEdit_TrimVideoFile_Click() {
 }
 
 void FileListController::mnuView_OpenVideoFile_Click() {
-    const QTreeWidgetItem *item = CurrentFileListItem(m_main.lvwVideoFiles);
+    const QTreeWidgetItem *item = CurrentFileListItem(m_ui.lvwVideoFiles);
     if (!item) {
         prompts().information(&m_main, SelectFileFirst);
         return;
@@ -142,7 +143,7 @@ void FileListController::mnuView_OpenVideoFile_Click() {
 }
 
 void FileListController::mnuView_FileProperties_Click() {
-    QTreeWidgetItem *item = CurrentFileListItem(m_main.lvwVideoFiles);
+    QTreeWidgetItem *item = CurrentFileListItem(m_ui.lvwVideoFiles);
     if (!item) {
         prompts().information(&m_main, SelectFileFirst);
         return;
@@ -154,8 +155,8 @@ void FileListController::mnuView_FileProperties_Click() {
 void FileListController::imgRemoveItems_MouseDown(Qt::MouseButton button) {
     if (button != Qt::RightButton)
         return;
-    const ClickableLabel *image = m_main.imgRemoveItems;
-    m_main.mnuEdit_RemoveItems->popup(image->mapToGlobal(QPoint(0, image->height())));
+    const ClickableLabel *image = m_ui.imgRemoveItems;
+    m_ui.mnuEdit_RemoveItems->popup(image->mapToGlobal(QPoint(0, image->height())));
 }
 
 void FileListController::lvwVideoFiles_MouseDown(Qt::MouseButton button,
@@ -164,12 +165,12 @@ void FileListController::lvwVideoFiles_MouseDown(Qt::MouseButton button,
         return;
     // The list's popup is the Edit menu with Preview Output below it, for
     // as long as it is open.
-    QMenu *edit = m_main.mnuEdit;
+    QMenu *edit = m_ui.mnuEdit;
     QAction *separator = edit->addSeparator();
-    edit->addAction(m_main.mnuView_PreviewOutput);
+    edit->addAction(m_ui.mnuView_PreviewOutput);
     connect(
         edit, &QMenu::aboutToHide, this,
-        [edit, separator, preview = m_main.mnuView_PreviewOutput] {
+        [edit, separator, preview = m_ui.mnuView_PreviewOutput] {
             // After the chosen item has been triggered.
             QTimer::singleShot(0, edit, [edit, separator, preview] {
                 edit->removeAction(preview);

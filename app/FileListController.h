@@ -3,6 +3,7 @@
 #include <QObject>
 
 class frmMain;
+struct MainWindowParts;
 class QTreeWidgetItem;
 class VideoFileAdder;
 
@@ -12,7 +13,7 @@ class VideoFileAdder;
 class FileListController final : public QObject {
     Q_OBJECT
 public:
-    explicit FileListController(frmMain &main);
+    explicit FileListController(frmMain &main, const MainWindowParts &ui);
 
     VideoFileAdder &adder() const { return *m_adder; }
 
@@ -41,6 +42,7 @@ private:
     void connectCommands();
 
     frmMain &m_main;
+    const MainWindowParts &m_ui;
     VideoFileAdder *m_adder = nullptr;
     // The watched viewport, kept here because the filter still sees events
     // while the main window's children are destroyed, when m_main may no

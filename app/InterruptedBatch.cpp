@@ -44,21 +44,21 @@ void setCheckValue(QCheckBox *box, int value) {
 
 // The batch's settings, set as the user would set them: a value that
 // differs from the profile's turns the profile box to "Custom".
-void restoreSettings(frmMain &main, const BatchRecord &record) {
+void restoreSettings(frmMain &main, const MainWindowParts &ui, const BatchRecord &record) {
     const ConversionSettings &s = record.settings;
     main.SwitchDevice(s.device);
     if (main.SelectedDevice != s.device)
         return; // a device this copy does not know keeps the one chosen
-    selectText(main.cmbProfiles, record.profile);
+    selectText(ui.cmbProfiles, record.profile);
 
-    AudioSettingsPanel *audio = main.frmAudioSettings;
+    AudioSettingsPanel *audio = ui.frmAudioSettings;
     selectText(audio->cmbAudioCodec, s.audioCodec);
     selectText(audio->cmbAudioBitrate, s.audioBitrate);
     selectText(audio->cmbAudioSampleRate, s.audioSampleRate);
     selectPosition(audio->cmbAudioChannels, s.audioChannelsPosition);
     setCheckValue(audio->chkAudioNoAudio, s.noAudio);
 
-    VideoSettingsPanel *video = main.frmVideoSettings;
+    VideoSettingsPanel *video = ui.frmVideoSettings;
     selectPosition(video->cmbVideoCodec, s.videoCodecPosition);
     if (s.videoSizePosition >= 0) {
         selectPosition(video->cmbVideoSize, s.videoSizePosition);
@@ -92,19 +92,19 @@ void restoreSettings(frmMain &main, const BatchRecord &record) {
 
 } // namespace
 
-void RestoreInterruptedBatch(frmMain &main, const BatchRecord &record) {
-    restoreSettings(main, record);
-    OutputDirectoryPanel *output = main.frmOutputDirectorySettings;
+void RestoreInterruptedBatch(frmMain &main, const MainWindowParts &ui, const BatchRecord &record) {
+    restoreSettings(main, ui, record);
+    OutputDirectoryPanel *output = ui.frmOutputDirectorySettings;
     output->txtOutputDirectory->setText(record.outputFolder);
     output->chkAddToiTunes->setChecked(record.addToLibrary);
     output->chkPSPCreateThumbnail->setChecked(record.createThumbnails);
     output->txtPSPVideoNumber->setText(record.pspStartNumber);
     output->SetFilesAtOnceChoice(record.filesAtOnce);
     for (const FileListRow &row : record.unconvertedRows())
-        WriteFileListRow(AppendFileListRow(main.lvwVideoFiles), row);
+        WriteFileListRow(AppendFileListRow(ui.lvwVideoFiles), row);
 }
 
-void OfferInterruptedBatch(frmMain &main) {
+void OfferInterruptedBatch(frmMain &main, const MainWindowParts &ui) {
     const QString &data = main.ApplicationSettingsPath;
     // A record whose batch still runs in another copy is no interrupted one.
     QLockFile lock(BatchFiles::lock(data));
@@ -141,7 +141,7 @@ void OfferInterruptedBatch(frmMain &main) {
     else if (handOffNote)
         prompts().exclamation(&main, *handOffNote);
     if (record.unconvertedCount() > 0) {
-        RestoreInterruptedBatch(main, record);
+        RestoreInterruptedBatch(main, ui, record);
         BatchRecordFile::remove(data);
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 class frmMain;
+struct MainWindowParts;
 struct BatchRecord;
 
 // At start, over the shown window: a batch that did not end (Mobivert, the
@@ -13,7 +14,7 @@ struct BatchRecord;
 // and the batch's device, profile, settings and output folder into the
 // window. No forgets it. A record that cannot be read is reported and set
 // aside. Nothing is offered while another copy runs that batch.
-void OfferInterruptedBatch(frmMain &main);
+void OfferInterruptedBatch(frmMain &main, const MainWindowParts &ui);
 
 // Puts the rows a record did not convert, and its settings, into the window.
-void RestoreInterruptedBatch(frmMain &main, const BatchRecord &record);
+void RestoreInterruptedBatch(frmMain &main, const MainWindowParts &ui, const BatchRecord &record);

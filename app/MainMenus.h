@@ -5,9 +5,7 @@ class QMenu;
 class QMenuBar;
 class QWidget;
 
-// The main window's menu bar. Items are named after their menu path; the
-// main window inherits these members so that every Part reaches them as
-// members of the window.
+// The main window's menu bar. Items are named after their menu path.
 struct MainMenus {
     QMenu *mnuFile = nullptr;
     QMenu *mnuFile_SelectDevice = nullptr;

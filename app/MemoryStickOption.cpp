@@ -15,20 +15,21 @@ namespace {
 constexpr int PollIntervalMs = 2000;
 } // namespace
 
-MemoryStickOption::MemoryStickOption(frmMain &main)
+MemoryStickOption::MemoryStickOption(frmMain &main, const MainWindowParts &ui)
     : QObject(&main)
-    , m_main(main) {
+    , m_main(main)
+    , m_ui(ui) {
     m_poll.setInterval(PollIntervalMs);
     connect(&m_poll, &QTimer::timeout, this, &MemoryStickOption::Refresh);
     connect(&m_main.profileControls(), &ProfileControls::DeviceSwitched, this,
             &MemoryStickOption::deviceSwitched);
-    const OutputDirectoryPanel *output = m_main.frmOutputDirectorySettings;
+    const OutputDirectoryPanel *output = m_ui.frmOutputDirectorySettings;
     connect(output->chkPSPMemoryStick, &QCheckBox::toggled, this,
             &MemoryStickOption::chkPSPMemoryStick_Click);
     connect(output->txtOutputDirectory, &QLineEdit::textChanged, this,
             &MemoryStickOption::outputFolderChanged);
-    connect(m_main.frmVideoSettings->cmbVideoCodec, &QComboBox::currentIndexChanged, this, [this] {
-        if (m_main.frmOutputDirectorySettings->chkPSPMemoryStick->isChecked())
+    connect(m_ui.frmVideoSettings->cmbVideoCodec, &QComboBox::currentIndexChanged, this, [this] {
+        if (m_ui.frmOutputDirectorySettings->chkPSPMemoryStick->isChecked())
             showFolder();
     });
 }
@@ -42,7 +43,7 @@ void MemoryStickOption::deviceSwitched(const QString &DeviceName) {
 }
 
 void MemoryStickOption::Refresh() {
-    QCheckBox *option = m_main.frmOutputDirectorySettings->chkPSPMemoryStick;
+    QCheckBox *option = m_ui.frmOutputDirectorySettings->chkPSPMemoryStick;
     const QStringList sticks =
         m_main.SelectedDevice == u"PSP" ? MemoryStickMountPoints(ReadMounts()) : QStringList();
     // The stick chosen stays chosen while it is mounted.
@@ -63,7 +64,7 @@ void MemoryStickOption::Refresh() {
 }
 
 void MemoryStickOption::chkPSPMemoryStick_Click(bool checked) {
-    QLineEdit *folder = m_main.frmOutputDirectorySettings->txtOutputDirectory;
+    QLineEdit *folder = m_ui.frmOutputDirectorySettings->txtOutputDirectory;
     if (checked) {
         m_folderBefore = folder->text();
         showFolder();
@@ -74,12 +75,12 @@ void MemoryStickOption::chkPSPMemoryStick_Click(bool checked) {
 
 void MemoryStickOption::showFolder() {
     m_folderShown =
-        PspVideoFolder(m_mountPoint, m_main.frmVideoSettings->cmbVideoCodec->currentIndex());
-    m_main.frmOutputDirectorySettings->txtOutputDirectory->setText(m_folderShown);
+        PspVideoFolder(m_mountPoint, m_ui.frmVideoSettings->cmbVideoCodec->currentIndex());
+    m_ui.frmOutputDirectorySettings->txtOutputDirectory->setText(m_folderShown);
 }
 
 void MemoryStickOption::outputFolderChanged(const QString &text) {
-    QCheckBox *option = m_main.frmOutputDirectorySettings->chkPSPMemoryStick;
+    QCheckBox *option = m_ui.frmOutputDirectorySettings->chkPSPMemoryStick;
     if (option->isChecked() && text != m_folderShown)
         option->setChecked(false);
 }

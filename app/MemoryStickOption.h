@@ -5,6 +5,7 @@
 #include <QTimer>
 
 class frmMain;
+struct MainWindowParts;
 
 // The Output Directory panel's "Save to the PSP Memory Stick (<mount
 // point>)": offered while the PSP is the device and a Memory Stick is
@@ -17,7 +18,7 @@ class frmMain;
 class MemoryStickOption final : public QObject {
     Q_OBJECT
 public:
-    explicit MemoryStickOption(frmMain &main);
+    explicit MemoryStickOption(frmMain &main, const MainWindowParts &ui);
 
     // Looks at the mounts now.
     void Refresh();
@@ -31,6 +32,7 @@ private:
     void outputFolderChanged(const QString &text);
 
     frmMain &m_main;
+    const MainWindowParts &m_ui;
     QTimer m_poll;
     QString m_mountPoint;
     QString m_folderBefore; // the output folder before the option was checked

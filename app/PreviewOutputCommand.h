@@ -3,6 +3,7 @@
 #include <QObject>
 
 class frmMain;
+struct MainWindowParts;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -12,7 +13,7 @@ class QTreeWidgetItem;
 class PreviewOutputCommand final : public QObject {
     Q_OBJECT
 public:
-    explicit PreviewOutputCommand(frmMain &main);
+    explicit PreviewOutputCommand(frmMain &main, const MainWindowParts &ui);
 
     void mnuView_PreviewOutput_Click();
 
@@ -22,4 +23,5 @@ public:
 
 private:
     frmMain &m_main;
+    const MainWindowParts &m_ui;
 };

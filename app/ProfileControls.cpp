@@ -93,9 +93,10 @@ void writeCustomSize(QComboBox *box, const QString &text) {
 
 } // namespace
 
-ProfileControls::ProfileControls(frmMain &main)
+ProfileControls::ProfileControls(frmMain &main, const MainWindowParts &ui)
     : QObject(&main)
-    , m_main(main) {
+    , m_main(main)
+    , m_ui(ui) {
     connectHandlers();
 }
 
@@ -133,7 +134,7 @@ QString ProfileControls::VideoSizeWarning() {
 }
 
 void ProfileControls::connectHandlers() {
-    DeviceStrip *strip = m_main.picLeftMenu;
+    DeviceStrip *strip = m_ui.picLeftMenu;
     for (const DeviceEntry &device : Devices) {
         const QString name = QString::fromUtf16(device.name);
         const auto click = [this, name] {
@@ -141,17 +142,17 @@ void ProfileControls::connectHandlers() {
         };
         connect(strip->*device.clickArea, &ClickableLabel::clicked, this, click);
         // The menu item does what a click on the device's strip entry does.
-        connect(m_main.*device.menuItem, &QAction::triggered, this, click);
+        connect(m_ui.*device.menuItem, &QAction::triggered, this, click);
     }
     connect(strip, &DeviceStrip::rightButtonPressed, this,
             &ProfileControls::picLeftMenu_RightButton);
 
-    connect(m_main.cmbProfiles, &QComboBox::currentIndexChanged, this,
+    connect(m_ui.cmbProfiles, &QComboBox::currentIndexChanged, this,
             &ProfileControls::cmbProfiles_Click);
-    connect(m_main.imgHelp, &ClickableLabel::clicked, this, &ProfileControls::imgHelp_Click);
+    connect(m_ui.imgHelp, &ClickableLabel::clicked, this, &ProfileControls::imgHelp_Click);
 
-    AudioSettingsPanel *audio = m_main.frmAudioSettings;
-    VideoSettingsPanel *video = m_main.frmVideoSettings;
+    AudioSettingsPanel *audio = m_ui.frmAudioSettings;
+    VideoSettingsPanel *video = m_ui.frmVideoSettings;
     for (QComboBox *box : {audio->cmbAudioCodec, audio->cmbAudioBitrate, audio->cmbAudioSampleRate,
                            audio->cmbAudioChannels, video->cmbVideoCodec, video->cmbVideoBitrate,
                            video->cmbVideoFrameRate})
@@ -178,27 +179,27 @@ void ProfileControls::connectHandlers() {
 }
 
 void ProfileControls::picLeftMenu_RightButton() {
-    m_main.mnuFile_SelectDevice->popup(m_main.picLeftMenu->mapToGlobal(QPoint(0, 0)));
+    m_ui.mnuFile_SelectDevice->popup(m_ui.picLeftMenu->mapToGlobal(QPoint(0, 0)));
 }
 
 void ProfileControls::ResetLeftMenuColors() {
     for (const DeviceEntry &device : Devices)
-        SetTextColour(m_main.picLeftMenu->*device.caption, NotSelectedColour);
+        SetTextColour(m_ui.picLeftMenu->*device.caption, NotSelectedColour);
 }
 
 void ProfileControls::ResetSelectDeviceMenu() {
     for (const DeviceEntry &device : Devices)
-        (m_main.*device.menuItem)->setChecked(false);
+        (m_ui.*device.menuItem)->setChecked(false);
 }
 
 void ProfileControls::selectDevice(const QString &DeviceName) {
     for (const DeviceEntry &device : Devices) {
         if (DeviceName != QStringView(device.name))
             continue;
-        QLabel *caption = m_main.picLeftMenu->*device.caption;
+        QLabel *caption = m_ui.picLeftMenu->*device.caption;
         SetTextColour(caption, SelectedColour);
-        (m_main.*device.menuItem)->setChecked(true);
-        m_main.lblSelectedDevice->setText(caption->text());
+        (m_ui.*device.menuItem)->setChecked(true);
+        m_ui.lblSelectedDevice->setText(caption->text());
         return;
     }
 }
@@ -218,7 +219,7 @@ void ProfileControls::SwitchDevice(const QString &DeviceName) {
     m_main.SelectedDevice = DeviceName;
     selectDevice(DeviceName);
 
-    OutputDirectoryPanel *output = m_main.frmOutputDirectorySettings;
+    OutputDirectoryPanel *output = m_ui.frmOutputDirectorySettings;
     output->chkAddToiTunes->setVisible(DeviceName == u"iPod");
     const bool isPSP = DeviceName == u"PSP";
     for (QWidget *control :
@@ -230,8 +231,8 @@ void ProfileControls::SwitchDevice(const QString &DeviceName) {
         output->chkPSPMemoryStick->hide();
 
     const QString file = ProfileFile::Path(DeviceName);
-    AudioSettingsPanel *audio = m_main.frmAudioSettings;
-    VideoSettingsPanel *video = m_main.frmVideoSettings;
+    AudioSettingsPanel *audio = m_ui.frmAudioSettings;
+    VideoSettingsPanel *video = m_ui.frmVideoSettings;
     const std::array<QComboBox *, 4> audioBoxes{audio->cmbAudioCodec, audio->cmbAudioBitrate,
                                                 audio->cmbAudioSampleRate, audio->cmbAudioChannels};
     for (size_t i = 0; i < audioBoxes.size(); ++i)
@@ -246,7 +247,7 @@ void ProfileControls::SwitchDevice(const QString &DeviceName) {
     video->chkVideoKeepAspectRatio->setCheckState(Qt::Unchecked);
     video->chkVideoOriginalQuality->setCheckState(Qt::Unchecked);
 
-    QComboBox *profiles = m_main.cmbProfiles;
+    QComboBox *profiles = m_ui.cmbProfiles;
     {
         const QSignalBlocker silence(profiles);
         profiles->clear();
@@ -265,7 +266,7 @@ void ProfileControls::SwitchDevice(const QString &DeviceName) {
 }
 
 void ProfileControls::cmbProfiles_Click() {
-    QComboBox *profiles = m_main.cmbProfiles;
+    QComboBox *profiles = m_ui.cmbProfiles;
     // Every entry reading "Custom" is the custom entry: choosing it keeps
     // the current settings. No selection loads nothing either.
     if (ProfileSettings::IsCustomEntry(profiles->currentText()) || profiles->currentIndex() < 0)
@@ -279,8 +280,8 @@ void ProfileControls::LoadProfile(qint16 ListIndex) {
     const ProfileFile::ProfileValues profile =
         ProfileFile::ReadProfile(ProfileFile::Path(m_main.SelectedDevice), ListIndex);
 
-    AudioSettingsPanel *audio = m_main.frmAudioSettings;
-    VideoSettingsPanel *video = m_main.frmVideoSettings;
+    AudioSettingsPanel *audio = m_ui.frmAudioSettings;
+    VideoSettingsPanel *video = m_ui.frmVideoSettings;
     selectPosition(audio->cmbAudioCodec, profile[ProfileKey::AudioCodec]);
     selectPosition(audio->cmbAudioBitrate, profile[ProfileKey::AudioQuality]);
     selectPosition(audio->cmbAudioSampleRate, profile[ProfileKey::AudioSampleRate]);
@@ -302,11 +303,11 @@ void ProfileControls::SwitchToCustom() {
         return;
     // "Custom" is the last entry; choosing it runs the profile box's
     // handler, which leaves it at that.
-    m_main.cmbProfiles->setCurrentIndex(m_main.cmbProfiles->count() - 1);
+    m_ui.cmbProfiles->setCurrentIndex(m_ui.cmbProfiles->count() - 1);
 }
 
 void ProfileControls::chkAudioNoAudio_Click() {
-    AudioSettingsPanel *audio = m_main.frmAudioSettings;
+    AudioSettingsPanel *audio = m_ui.frmAudioSettings;
     settleTristate(audio->chkAudioNoAudio);
     const bool enabled = CheckValue(audio->chkAudioNoAudio) == 0;
     for (QWidget *control :
@@ -317,7 +318,7 @@ void ProfileControls::chkAudioNoAudio_Click() {
 }
 
 void ProfileControls::chkVideoNoVideo_Click() {
-    VideoSettingsPanel *video = m_main.frmVideoSettings;
+    VideoSettingsPanel *video = m_ui.frmVideoSettings;
     settleTristate(video->chkVideoNoVideo);
     const bool enabled = CheckValue(video->chkVideoNoVideo) == 0;
     video->cmbVideoCodec->setEnabled(enabled);
@@ -334,7 +335,7 @@ void ProfileControls::chkVideoNoVideo_Click() {
 }
 
 void ProfileControls::chkVideoOriginalQuality_Click() {
-    VideoSettingsPanel *video = m_main.frmVideoSettings;
+    VideoSettingsPanel *video = m_ui.frmVideoSettings;
     settleTristate(video->chkVideoOriginalQuality);
     // Nor does it come back while "No Video" is checked.
     video->cmbVideoBitrate->setEnabled(CheckValue(video->chkVideoOriginalQuality) == 0 &&
@@ -347,11 +348,11 @@ void ProfileControls::chkVideoOriginalQuality_Click() {
 
 void ProfileControls::cmbVideoSize_Click() {
     SwitchToCustom();
-    LastVideoSizeIndex = static_cast<qint16>(m_main.frmVideoSettings->cmbVideoSize->currentIndex());
+    LastVideoSizeIndex = static_cast<qint16>(m_ui.frmVideoSettings->cmbVideoSize->currentIndex());
 }
 
 void ProfileControls::cmbVideoSize_Change(const QString &text) {
-    QComboBox *size = m_main.frmVideoSettings->cmbVideoSize;
+    QComboBox *size = m_ui.frmVideoSettings->cmbVideoSize;
     // Qt also reports the text that a selection puts into the box; only a
     // text that differs from the selected entry was typed or written.
     const int selected = size->currentIndex();
@@ -368,7 +369,7 @@ void ProfileControls::cmbVideoSize_Change(const QString &text) {
 }
 
 void ProfileControls::imgEditVideoSize_Click() {
-    VideoSettingsPanel *video = m_main.frmVideoSettings;
+    VideoSettingsPanel *video = m_ui.frmVideoSettings;
     frmEditVideoSize dialog(video->cmbVideoSize->currentText(), video->cmbVideoCodec->currentText(),
                             &m_main);
     prompts().exec(&dialog);
@@ -385,8 +386,8 @@ void ProfileControls::imgHelp_Click() {
 }
 
 ConversionSettings ProfileControls::CurrentSettings() const {
-    const AudioSettingsPanel *audio = m_main.frmAudioSettings;
-    const VideoSettingsPanel *video = m_main.frmVideoSettings;
+    const AudioSettingsPanel *audio = m_ui.frmAudioSettings;
+    const VideoSettingsPanel *video = m_ui.frmVideoSettings;
     ConversionSettings settings;
     settings.device = m_main.SelectedDevice;
     settings.profileFile = ProfileFile::Path(m_main.SelectedDevice);

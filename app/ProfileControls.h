@@ -5,6 +5,7 @@
 #include <QObject>
 
 class frmMain;
+struct MainWindowParts;
 class QCheckBox;
 class QComboBox;
 
@@ -19,7 +20,7 @@ class QComboBox;
 class ProfileControls final : public QObject {
     Q_OBJECT
 public:
-    explicit ProfileControls(frmMain &main);
+    explicit ProfileControls(frmMain &main, const MainWindowParts &ui);
 
     void SwitchDevice(const QString &DeviceName);
     // Loads section Profile<ListIndex> (1-based) of the current device.
@@ -60,6 +61,7 @@ private:
     void picLeftMenu_RightButton();
 
     frmMain &m_main;
+    const MainWindowParts &m_ui;
     // True once a profile has been loaded; false while one is loading, so
     // that the controls' own handlers leave the profile box alone.
     bool ProfileLoaded = false;

@@ -35,7 +35,7 @@ ClickableLabel *makeTab(QWidget *parent, const char16_t *name, const char16_t *c
 
 SettingsArea::SettingsArea(QWidget *parent)
     : QWidget(parent) {
-    setObjectName(QStringLiteral("SettingsArea"));
+    setObjectName(QStringLiteral("settingsArea"));
 
     lblSeperator1 = makeSeparator(this, u"lblSeperator1");
     lblOutputDirectorySettings = makeTab(this, u"lblOutputDirectorySettings", u"Output Directory");

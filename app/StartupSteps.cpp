@@ -1,6 +1,5 @@
 #include "app/StartupSteps.h"
 
-#include "app/InterruptedBatch.h"
 #include "app/StartupFiles.h"
 #include "app/frmMain.h"
 
@@ -10,7 +9,7 @@ void ShowMainWindowAtStart(frmMain &main, const QStringList &arguments) {
     main.show();
     // The questions and the files' progress belong over the shown window.
     QTimer::singleShot(0, &main, [&main, arguments] {
-        OfferInterruptedBatch(main);
+        main.OfferInterruptedBatch();
         AddStartupFiles(main, arguments);
     });
 }

@@ -4,6 +4,7 @@
 #include "app/DeviceStrip.h"
 #include "app/FileListController.h"
 #include "app/HelpLinks.h"
+#include "app/InterruptedBatch.h"
 #include "app/MainStatusBar.h"
 #include "app/MemoryStickOption.h"
 #include "app/OutputDirectoryPanel.h"
@@ -116,11 +117,11 @@ frmMain::frmMain(QWidget *parent)
     buildStatusBar();
     connectFrameHandlers();
 
-    m_profiles = new ProfileControls(*this);
-    m_fileList = new FileListController(*this);
-    m_convert = new ConvertCommand(*this);
-    m_memoryStick = new MemoryStickOption(*this);
-    m_preview = new PreviewOutputCommand(*this);
+    m_profiles = new ProfileControls(*this, *this);
+    m_fileList = new FileListController(*this, *this);
+    m_convert = new ConvertCommand(*this, *this);
+    m_memoryStick = new MemoryStickOption(*this, *this);
+    m_preview = new PreviewOutputCommand(*this, *this);
     setFocusChain();
 
     resize(820, 640);
@@ -284,12 +285,12 @@ void frmMain::Form_Load(const QString &argumentText) {
     picLeftMenu->paintGradient(GradientTop, GradientBottom);
     StatusBar->inlayOverFirstPanel(AddFilesProgressBar);
     StatusBar->inlayIntoSecondPanel(CancelOverlay);
-    LoadSettings(*this);
+    LoadSettings(*this, ApplicationSettingsPath);
     SwitchDevice(QStringLiteral("iPod"));
 }
 
 void frmMain::closeEvent(QCloseEvent *event) {
-    SaveSettings(*this);
+    SaveSettings(*this, ApplicationSettingsPath);
     QMainWindow::closeEvent(event);
 }
 
@@ -333,4 +334,8 @@ void frmMain::SwitchDevice(const QString &DeviceName) {
 
 void frmMain::LoadProfile(qint16 ListIndex) {
     m_profiles->LoadProfile(ListIndex);
+}
+
+void frmMain::OfferInterruptedBatch() {
+    ::OfferInterruptedBatch(*this, *this);
 }

@@ -1,32 +1,21 @@
 #pragma once
 
-#include "app/MainMenus.h"
+#include "app/MainWindowParts.h"
 
 #include <QColor>
 #include <QMainWindow>
 
-class AudioSettingsPanel;
-class ClickableLabel;
 class ConvertCommand;
-class DeviceStrip;
 class FileListController;
-class MainStatusBar;
 class MemoryStickOption;
-class OutputDirectoryPanel;
 class PreviewOutputCommand;
 class ProfileControls;
-class QComboBox;
-class QLabel;
-class QProgressBar;
-class QTreeWidget;
-class SettingsArea;
-class VideoSettingsPanel;
 
 // The main window: the only window the user works in. It owns the shared
 // state that the other windows read and write, the file list and the
 // settings controls. The behaviour of each region lives in its own
 // controller (device and profile controls, file list, conversion).
-class frmMain final : public QMainWindow, public MainMenus {
+class frmMain final : public QMainWindow, private MainWindowParts {
     Q_OBJECT
 public:
     explicit frmMain(QWidget *parent = nullptr);
@@ -44,34 +33,13 @@ public:
 
     void SwitchDevice(const QString &DeviceName);
     void LoadProfile(qint16 ListIndex);
+    // Offers the batch that did not end again (see InterruptedBatch.h).
+    void OfferInterruptedBatch();
 
     ProfileControls &profileControls() const { return *m_profiles; }
     FileListController &fileList() const { return *m_fileList; }
     ConvertCommand &convertCommand() const { return *m_convert; }
     MemoryStickOption &memoryStickOption() const { return *m_memoryStick; }
-
-    // Regions and controls, named as the rest of the program knows them.
-    DeviceStrip *picLeftMenu = nullptr;
-    QLabel *lblSelectedDevice = nullptr;
-    QLabel *lblOutputSettings = nullptr;
-    QLabel *lblChooseProfile = nullptr;
-    QComboBox *cmbProfiles = nullptr;
-    ClickableLabel *imgHelp = nullptr;
-
-    QTreeWidget *lvwVideoFiles = nullptr;
-    ClickableLabel *imgAddVideos = nullptr;
-    ClickableLabel *imgRemoveItems = nullptr;
-    ClickableLabel *imgConvert = nullptr;
-
-    SettingsArea *settingsArea = nullptr;
-    OutputDirectoryPanel *frmOutputDirectorySettings = nullptr;
-    AudioSettingsPanel *frmAudioSettings = nullptr;
-    VideoSettingsPanel *frmVideoSettings = nullptr;
-
-    MainStatusBar *StatusBar = nullptr;
-    QProgressBar *AddFilesProgressBar = nullptr;
-    QWidget *CancelOverlay = nullptr;
-    ClickableLabel *CancelLabel = nullptr;
 
     // Colours of the device strip's gradient, top and bottom.
     static inline const QColor GradientTop{55, 100, 157};

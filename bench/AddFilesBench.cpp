@@ -1,6 +1,7 @@
 #include "bench/AddFilesBench.h"
 
 #include "app/FileListController.h"
+#include "app/WindowControls.h"
 #include "app/filelist/VideoFileAdder.h"
 #include "app/frmMain.h"
 #include "bench/BenchTools.h"
@@ -146,10 +147,11 @@ QList<AddFilesMeasurement> RunAddFilesBench(int fileCount) {
             AddFilesMeasurement add =
                 measureHere(QStringLiteral("add to the list (main window)"), fileCount,
                             [&] { window.fileList().adder().AddDroppedFiles(files); });
-            add.note = window.lvwVideoFiles->topLevelItemCount() == fileCount
-                           ? QStringLiteral("rows, progress display, events")
-                           : QStringLiteral("only %1 rows were added")
-                                 .arg(window.lvwVideoFiles->topLevelItemCount());
+            add.note =
+                Child<QTreeWidget>(window, "lvwVideoFiles")->topLevelItemCount() == fileCount
+                    ? QStringLiteral("rows, progress display, events")
+                    : QStringLiteral("only %1 rows were added")
+                          .arg(Child<QTreeWidget>(window, "lvwVideoFiles")->topLevelItemCount());
             keepBest(index++, add);
         } else {
             AddFilesMeasurement skipped;

@@ -5,6 +5,7 @@
 #include "app/FileListController.h"
 #include "app/OutputDirectoryPanel.h"
 #include "app/ProfileControls.h"
+#include "app/WindowControls.h"
 #include "app/convert/frmError.h"
 #include "app/convert/frmProcessing.h"
 #include "app/filelist/FileListItems.h"
@@ -96,7 +97,7 @@ Run runThroughMobivert(frmMain &window, BatchPrompts &prompts, const QString &ou
     const double cpuBefore = BenchTools::childrenCpuSeconds() + BenchTools::processCpuSeconds();
     QElapsedTimer timer;
     timer.start();
-    window.mnuFile_Convert->trigger();
+    Child<QAction>(window, "mnuFile_Convert")->trigger();
     run.wallSeconds = double(timer.nsecsElapsed()) / 1e9;
     run.cpuSeconds = BenchTools::childrenCpuSeconds() + BenchTools::processCpuSeconds() - cpuBefore;
     run.ok = prompts.messages.isEmpty() && prompts.errorLog.isEmpty() &&
@@ -134,7 +135,8 @@ QStringList RunWholeBatchBench() {
         window.Form_Load(QString());
         window.fileList().adder().AddDroppedFiles(clips);
         const QString mobivertOut = folder.path() + u"/through Mobivert";
-        window.frmOutputDirectorySettings->txtOutputDirectory->setText(mobivertOut);
+        Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")
+            ->txtOutputDirectory->setText(mobivertOut);
 
         // The same lines, each run by ffmpeg directly.
         const QString directOut = folder.path() + u"/directly";
@@ -143,9 +145,10 @@ QStringList RunWholeBatchBench() {
         options.dataFolder = window.ApplicationSettingsPath;
         options.outputFolder = directOut;
         const ConversionSettings settings = window.profileControls().CurrentSettings();
-        const BatchPlan plan = BuildBatch(settings, ReadBatchCodecData(settings),
-                                          ReadFileListRows(window.lvwVideoFiles), options,
-                                          [](const QString &) { return false; });
+        const BatchPlan plan =
+            BuildBatch(settings, ReadBatchCodecData(settings),
+                       ReadFileListRows(Child<QTreeWidget>(window, "lvwVideoFiles")), options,
+                       [](const QString &) { return false; });
         std::vector<std::vector<std::string>> commands;
         for (const BatchCommand &line : plan.commands) {
             std::vector<std::string> words;

@@ -14,6 +14,7 @@
 #include "app/OutputDirectoryPanel.h"
 #include "app/SettingsArea.h"
 #include "app/VideoSettingsPanel.h"
+#include "app/WindowControls.h"
 #include "app/convert/LaneProgressView.h"
 #include "app/convert/frmPreview.h"
 #include "app/convert/frmProcessing.h"
@@ -124,40 +125,42 @@ int main(int argc, char *argv[]) {
     window.show();
     window.fileList().adder().AddDroppedFiles(clips);
     QTest::qWait(1500);
-    window.frmOutputDirectorySettings->txtOutputDirectory->setText(home.path() +
-                                                                   u"/Converted Video Files");
+    Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")
+        ->txtOutputDirectory->setText(home.path() + u"/Converted Video Files");
     window.grab().save(output + u"/screenshot.png");
     // The Video tab with its two options of the user's own, as the manual shows it.
-    window.settingsArea->showPanel(SettingsArea::Panel::Video);
-    window.frmVideoSettings->chkVideoTwoPass->setChecked(true);
-    window.frmVideoSettings->chkVideoFitBatch->setChecked(true);
-    window.frmVideoSettings->txtVideoFitBatchSize->setValue(1000);
+    Child<SettingsArea>(window, "settingsArea")->showPanel(SettingsArea::Panel::Video);
+    Child<VideoSettingsPanel>(window, "frmVideoSettings")->chkVideoTwoPass->setChecked(true);
+    Child<VideoSettingsPanel>(window, "frmVideoSettings")->chkVideoFitBatch->setChecked(true);
+    Child<VideoSettingsPanel>(window, "frmVideoSettings")->txtVideoFitBatchSize->setValue(1000);
     QDir().mkpath(output + u"/manual");
     window.grab().save(output + u"/manual/video-tab.png");
-    window.frmVideoSettings->chkVideoTwoPass->setChecked(false);
-    window.frmVideoSettings->chkVideoFitBatch->setChecked(false);
+    Child<VideoSettingsPanel>(window, "frmVideoSettings")->chkVideoTwoPass->setChecked(false);
+    Child<VideoSettingsPanel>(window, "frmVideoSettings")->chkVideoFitBatch->setChecked(false);
     window.grab().save(output + u"/screenshot-video.png");
-    window.settingsArea->showPanel(SettingsArea::Panel::OutputDirectory);
+    Child<SettingsArea>(window, "settingsArea")->showPanel(SettingsArea::Panel::OutputDirectory);
 
     // The trim dialog on the first clip, a start time typed, and the preview;
     // the manual shows them, so they go beside it.
     QDir(output).mkpath(QStringLiteral("manual"));
-    window.lvwVideoFiles->setCurrentItem(window.lvwVideoFiles->topLevelItem(0));
-    onDialog<frmTrimVideo>(window.mnuEdit_TrimVideoFile, [&](frmTrimVideo *trim) {
-        trim->txtStartTimeSeconds->setText(QStringLiteral("04"));
-        trim->txtEndTimeSeconds->setText(QStringLiteral("15"));
-        if (QTest::qWaitFor(
-                [&] {
-                    return !trim->picStartFrame->isLoading() && !trim->picEndFrame->isLoading();
-                },
-                20000)) {
-            QTest::qWait(300);
-            trim->grab().save(output + u"/manual/screenshot-trim.png");
-        }
-    });
+    Child<QTreeWidget>(window, "lvwVideoFiles")
+        ->setCurrentItem(Child<QTreeWidget>(window, "lvwVideoFiles")->topLevelItem(0));
+    onDialog<frmTrimVideo>(
+        Child<QAction>(window, "mnuEdit_TrimVideoFile"), [&](frmTrimVideo *trim) {
+            trim->txtStartTimeSeconds->setText(QStringLiteral("04"));
+            trim->txtEndTimeSeconds->setText(QStringLiteral("15"));
+            if (QTest::qWaitFor(
+                    [&] {
+                        return !trim->picStartFrame->isLoading() && !trim->picEndFrame->isLoading();
+                    },
+                    20000)) {
+                QTest::qWait(300);
+                trim->grab().save(output + u"/manual/screenshot-trim.png");
+            }
+        });
     // The preview with the first profile (320x240), so that both pictures fit.
-    window.cmbProfiles->setCurrentIndex(0);
-    onDialog<frmPreview>(window.mnuView_PreviewOutput, [&](frmPreview *preview) {
+    Child<QComboBox>(window, "cmbProfiles")->setCurrentIndex(0);
+    onDialog<frmPreview>(Child<QAction>(window, "mnuView_PreviewOutput"), [&](frmPreview *preview) {
         preview->sldPreviewTime->setValue(6);
         if (QTest::qWaitFor([&] { return !preview->isWorking(); }, 60000)) {
             QTest::qWait(500);
@@ -175,20 +178,26 @@ int main(int argc, char *argv[]) {
         mounts.write("40 1 8:17 / " + QFile::encodeName(stick) + " rw - vfat /dev/sdb1 rw\n");
     mounts.close();
     qputenv("MOBIVERT_MOUNTINFO", QFile::encodeName(mounts.fileName()));
-    const QString folder = window.frmOutputDirectorySettings->txtOutputDirectory->text();
+    const QString folder = Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")
+                               ->txtOutputDirectory->text();
     window.SwitchDevice(QStringLiteral("PSP"));
-    window.settingsArea->showPanel(SettingsArea::Panel::OutputDirectory);
-    window.frmOutputDirectorySettings->chkPSPMemoryStick->setChecked(true);
+    Child<SettingsArea>(window, "settingsArea")->showPanel(SettingsArea::Panel::OutputDirectory);
+    Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")
+        ->chkPSPMemoryStick->setChecked(true);
     QTest::qWait(100);
     window.grab().save(output + u"/screenshot-psp.png");
-    window.frmOutputDirectorySettings->chkPSPMemoryStick->setChecked(false);
+    Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")
+        ->chkPSPMemoryStick->setChecked(false);
     qunsetenv("MOBIVERT_MOUNTINFO");
     window.SwitchDevice(QStringLiteral("iPod"));
-    window.frmOutputDirectorySettings->txtOutputDirectory->setText(folder);
+    Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")
+        ->txtOutputDirectory->setText(folder);
     // The batch hands its files to the library: with no iPod connected, to
     // the playlist, which the end of the batch tells.
-    window.frmOutputDirectorySettings->chkAddToiTunes->setChecked(true);
-    window.frmOutputDirectorySettings->cmbFilesAtOnce->setCurrentText(QStringLiteral("1"));
+    Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")
+        ->chkAddToiTunes->setChecked(true);
+    Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")
+        ->cmbFilesAtOnce->setCurrentText(QStringLiteral("1"));
 
     // The conversion window: once while the batch runs and tells the time
     // left, once at its end.
@@ -210,7 +219,7 @@ int main(int argc, char *argv[]) {
         }
         conversion->close();
     });
-    window.mnuFile_Convert->trigger();
+    Child<QAction>(window, "mnuFile_Convert")->trigger();
 
     // Two files at once, once both lanes are well into their files, with a
     // fourth file that is gone by the time it is converted.
@@ -220,8 +229,10 @@ int main(int argc, char *argv[]) {
     window.fileList().adder().AddDroppedFiles({gone});
     QTest::qWait(1000);
     QFile::remove(gone);
-    window.frmOutputDirectorySettings->chkAddToiTunes->setChecked(false);
-    window.frmOutputDirectorySettings->cmbFilesAtOnce->setCurrentText(QStringLiteral("2"));
+    Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")
+        ->chkAddToiTunes->setChecked(false);
+    Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")
+        ->cmbFilesAtOnce->setCurrentText(QStringLiteral("2"));
     // The error log at the end is closed as soon as it shows.
     QTimer closeErrorLog;
     QObject::connect(&closeErrorLog, &QTimer::timeout, [] {
@@ -246,8 +257,8 @@ int main(int argc, char *argv[]) {
             qWarning("the two-lane batch did not finish");
         conversion->close();
     });
-    window.mnuFile_Convert->trigger();
-    window.lvwVideoFiles->clearSelection();
+    Child<QAction>(window, "mnuFile_Convert")->trigger();
+    Child<QTreeWidget>(window, "lvwVideoFiles")->clearSelection();
     QTest::qWait(200);
     window.grab().save(output + u"/manual/screenshot-statuses.png");
 
@@ -259,12 +270,14 @@ int main(int argc, char *argv[]) {
     window.fileList().adder().AddDroppedFiles({concert});
     QTest::qWait(1000);
     QTreeWidgetItem *concertRow =
-        window.lvwVideoFiles->topLevelItem(window.lvwVideoFiles->topLevelItemCount() - 1);
-    window.lvwVideoFiles->setCurrentItem(concertRow);
-    onDialog<frmFileProperties>(window.mnuView_FileProperties, [&](frmFileProperties *properties) {
-        properties->cmbAudioTrack->setCurrentIndex(1);
-        QTest::qWait(300);
-        properties->grab().save(output + u"/manual/screenshot-properties.png");
-    });
+        Child<QTreeWidget>(window, "lvwVideoFiles")
+            ->topLevelItem(Child<QTreeWidget>(window, "lvwVideoFiles")->topLevelItemCount() - 1);
+    Child<QTreeWidget>(window, "lvwVideoFiles")->setCurrentItem(concertRow);
+    onDialog<frmFileProperties>(
+        Child<QAction>(window, "mnuView_FileProperties"), [&](frmFileProperties *properties) {
+            properties->cmbAudioTrack->setCurrentIndex(1);
+            QTest::qWait(300);
+            properties->grab().save(output + u"/manual/screenshot-properties.png");
+        });
     return 0;
 }

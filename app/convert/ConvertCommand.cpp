@@ -32,8 +32,8 @@ QStringList itemsOf(const QComboBox *box) {
 
 } // namespace
 
-std::optional<QList<RowFit>> CheckBatchSettings(frmMain &main) {
-    const VideoSettingsPanel *video = main.frmVideoSettings;
+std::optional<QList<RowFit>> CheckBatchSettings(frmMain &main, const MainWindowParts &ui) {
+    const VideoSettingsPanel *video = ui.frmVideoSettings;
     const ConversionSettings settings = main.profileControls().CurrentSettings();
     if (const std::optional<QString> refusal = CheckVideoLimits(
             settings, itemsOf(video->cmbVideoSize), itemsOf(video->cmbVideoBitrate))) {
@@ -43,7 +43,7 @@ std::optional<QList<RowFit>> CheckBatchSettings(frmMain &main) {
     if (!video->chkVideoFitBatch->isChecked() || !CanFit(settings))
         return QList<RowFit>();
     const FitOutcome outcome =
-        PlanFit(settings, itemsOf(video->cmbVideoBitrate), ReadFileListRows(main.lvwVideoFiles),
+        PlanFit(settings, itemsOf(video->cmbVideoBitrate), ReadFileListRows(ui.lvwVideoFiles),
                 qint64(video->txtVideoFitBatchSize->value()) * 1000000);
     if (!outcome.refusal.isEmpty()) {
         prompts().exclamation(&main, JoinLines(outcome.refusal));
@@ -52,22 +52,23 @@ std::optional<QList<RowFit>> CheckBatchSettings(frmMain &main) {
     return outcome.rows;
 }
 
-ConvertCommand::ConvertCommand(frmMain &main)
+ConvertCommand::ConvertCommand(frmMain &main, const MainWindowParts &ui)
     : QObject(&main)
-    , m_main(main) {
-    connect(m_main.imgConvert, &ClickableLabel::clicked, this, &ConvertCommand::imgConvert_Click);
-    connect(m_main.mnuFile_Convert, &QAction::triggered, this, &ConvertCommand::imgConvert_Click);
+    , m_main(main)
+    , m_ui(ui) {
+    connect(m_ui.imgConvert, &ClickableLabel::clicked, this, &ConvertCommand::imgConvert_Click);
+    connect(m_ui.mnuFile_Convert, &QAction::triggered, this, &ConvertCommand::imgConvert_Click);
 }
 
 void ConvertCommand::imgConvert_Click() {
-    if (m_main.lvwVideoFiles->topLevelItemCount() == 0) {
+    if (m_ui.lvwVideoFiles->topLevelItemCount() == 0) {
         prompts().exclamation(&m_main,
                               QStringLiteral("Please, add one or more files to your list first."));
         return;
     }
 
     // A batch that cannot fit is refused before anything is written.
-    const std::optional<QList<RowFit>> fit = CheckBatchSettings(m_main);
+    const std::optional<QList<RowFit>> fit = CheckBatchSettings(m_main, m_ui);
     if (!fit)
         return;
     ConvertAll(*fit);
@@ -88,11 +89,11 @@ std::optional<QString> ConvertCommand::chooseIpod(const QStringList &ipods) {
 }
 
 void ConvertCommand::ConvertAll(const QList<RowFit> &fit) {
-    const OutputDirectoryPanel *output = m_main.frmOutputDirectorySettings;
+    const OutputDirectoryPanel *output = m_ui.frmOutputDirectorySettings;
     BatchStart::Request request;
     request.settings = m_main.profileControls().CurrentSettings();
-    request.profile = m_main.cmbProfiles->currentText();
-    request.rows = ReadFileListRows(m_main.lvwVideoFiles);
+    request.profile = m_ui.cmbProfiles->currentText();
+    request.rows = ReadFileListRows(m_ui.lvwVideoFiles);
     request.options.dataFolder = m_main.ApplicationSettingsPath;
     request.options.outputFolder = output->txtOutputDirectory->text();
     request.options.addToLibrary = output->chkAddToiTunes->isChecked();
@@ -100,7 +101,7 @@ void ConvertCommand::ConvertAll(const QList<RowFit> &fit) {
     request.options.pspStartNumber = output->txtPSPVideoNumber->text();
     request.options.fit = fit;
     request.filesAtOnce = output->FilesAtOnceChoice();
-    request.fitBytes = qint64(m_main.frmVideoSettings->txtVideoFitBatchSize->value()) * 1000000;
+    request.fitBytes = qint64(m_ui.frmVideoSettings->txtVideoFitBatchSize->value()) * 1000000;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // Holds the data folder's batch lock until the conversion window has closed.
@@ -119,8 +120,8 @@ void ConvertCommand::ConvertAll(const QList<RowFit> &fit) {
     frmProcessing window(start.run(), &m_main);
     // Each row's outcome shows in the list as the batch goes on.
     QList<QTreeWidgetItem *> items;
-    for (int i = 0; i < m_main.lvwVideoFiles->topLevelItemCount(); ++i)
-        items.append(m_main.lvwVideoFiles->topLevelItem(i));
+    for (int i = 0; i < m_ui.lvwVideoFiles->topLevelItemCount(); ++i)
+        items.append(m_ui.lvwVideoFiles->topLevelItem(i));
     const auto showStates = [&] {
         const BatchProgress &progress = window.progress();
         for (int row = 0; row < progress.rowCount() && row < items.size(); ++row) {

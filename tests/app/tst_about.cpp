@@ -85,7 +85,7 @@ private slots:
             return int(QDialog::Accepted);
         };
         auto window = OpenMainWindow();
-        window->mnuHelp_About->trigger();
+        Child<QAction>(*window, "mnuHelp_About")->trigger();
         QCOMPARE(owner, window.get());
     }
 };

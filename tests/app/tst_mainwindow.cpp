@@ -118,7 +118,7 @@ private slots:
     void fileListColumns() {
         TestHome home;
         auto window = OpenMainWindow();
-        QTreeWidget *list = window->lvwVideoFiles;
+        QTreeWidget *list = Child<QTreeWidget>(*window, "lvwVideoFiles");
         const QStringList headers{QStringLiteral("Filename"),   QStringLiteral("Codec"),
                                   QStringLiteral("Duration"),   QStringLiteral("Video Size"),
                                   QStringLiteral("Begin Time"), QStringLiteral("End Time"),
@@ -203,15 +203,15 @@ private slots:
                 texts << (item->isSeparator() ? QStringLiteral("-") : item->text());
             return texts;
         };
-        QCOMPARE(captions(window->mnuFile),
+        QCOMPARE(captions(Child<QMenu>(*window, "mnuFile")),
                  QStringList({QStringLiteral("&Select Device"), QStringLiteral("-"),
                               QStringLiteral("&Add Video(s)"), QStringLiteral("-"),
                               QStringLiteral("&Convert Files!"), QStringLiteral("-"),
                               QStringLiteral("&Exit")}));
-        QCOMPARE(captions(window->mnuEdit),
+        QCOMPARE(captions(Child<QMenu>(*window, "mnuEdit")),
                  QStringList({QStringLiteral("Remove Items"), QStringLiteral("-"),
                               QStringLiteral("&Trim Video File")}));
-        QCOMPARE(captions(window->mnuHelp),
+        QCOMPARE(captions(Child<QMenu>(*window, "mnuHelp")),
                  QStringList({QStringLiteral("&Help Manual"), QStringLiteral("-"),
                               QStringLiteral("&About")}));
     }
@@ -236,7 +236,7 @@ private slots:
         auto window = OpenMainWindow();
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
-        window->lvwVideoFiles->setFocus();
+        Child<QTreeWidget>(*window, "lvwVideoFiles")->setFocus();
         QSignalSpy triggered(Child<QAction>(window.get(), name), &QAction::triggered);
         QTest::keySequence(window.get(), keys);
         QCOMPARE(triggered.size(), 1);
@@ -255,7 +255,7 @@ private slots:
         FakePrompts prompts;
         prompts.desktopOpensUrls = browser;
         auto window = OpenMainWindow();
-        window->mnuHelp_HelpManual->trigger();
+        Child<QAction>(*window, "mnuHelp_HelpManual")->trigger();
         QCOMPARE(prompts.openedUrls.size(), 1);
         QVERIFY(prompts.openedUrls[0].isLocalFile());
         const QString manual = prompts.openedUrls[0].toLocalFile();
@@ -278,7 +278,7 @@ private slots:
         auto window = OpenMainWindow();
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
-        QWidget *first = window->picLeftMenu->lbliPodClickArea;
+        QWidget *first = Child<DeviceStrip>(*window, "picLeftMenu")->lbliPodClickArea;
         first->setFocus();
         QStringList reached;
         do {
@@ -304,23 +304,26 @@ private slots:
         QCOMPARE(inOrder, named);
         QCOMPARE(reached.last(), QStringLiteral("imgConvert"));
 
-        QTest::keyClick(window->settingsArea->lblAudioSettings, Qt::Key_Space);
-        QCOMPARE(window->settingsArea->visiblePanel(), SettingsArea::Panel::Audio);
-        QTest::keyClick(window->picLeftMenu->lblPSPClickArea, Qt::Key_Space);
+        QTest::keyClick(Child<SettingsArea>(*window, "settingsArea")->lblAudioSettings,
+                        Qt::Key_Space);
+        QCOMPARE(Child<SettingsArea>(*window, "settingsArea")->visiblePanel(),
+                 SettingsArea::Panel::Audio);
+        QTest::keyClick(Child<DeviceStrip>(*window, "picLeftMenu")->lblPSPClickArea, Qt::Key_Space);
         QCOMPARE(window->SelectedDevice, QStringLiteral("PSP"));
     }
 
     void panelSwitching() {
         TestHome home;
         auto window = OpenMainWindow();
-        SettingsArea *area = window->settingsArea;
+        SettingsArea *area = Child<SettingsArea>(*window, "settingsArea");
         const auto check = [&](SettingsArea::Panel expected) {
             QWidget *panels[] = {area->frmOutputDirectorySettings, area->frmAudioSettings,
                                  area->frmVideoSettings};
             QWidget *tabs[] = {area->lblOutputDirectorySettings, area->lblAudioSettings,
                                area->lblVideoSettings};
-            QAction *items[] = {window->mnuView_OutputDirectory, window->mnuView_AudioSettings,
-                                window->mnuView_VideoSettings};
+            QAction *items[] = {Child<QAction>(*window, "mnuView_OutputDirectory"),
+                                Child<QAction>(*window, "mnuView_AudioSettings"),
+                                Child<QAction>(*window, "mnuView_VideoSettings")};
             for (int i = 0; i < 3; ++i) {
                 const bool shown = i == static_cast<int>(expected);
                 QCOMPARE(!panels[i]->isHidden(), shown);
@@ -331,9 +334,10 @@ private slots:
         check(SettingsArea::Panel::OutputDirectory);
         QTest::mouseClick(area->lblVideoSettings, Qt::LeftButton);
         check(SettingsArea::Panel::Video);
-        window->mnuView_AudioSettings->trigger();
+        Child<QAction>(*window, "mnuView_AudioSettings")->trigger();
         check(SettingsArea::Panel::Audio);
-        window->mnuView_AudioSettings->trigger(); // the panel already shown stays
+        Child<QAction>(*window, "mnuView_AudioSettings")
+            ->trigger(); // the panel already shown stays
         check(SettingsArea::Panel::Audio);
         QTest::mouseClick(area->lblOutputDirectorySettings, Qt::LeftButton);
         check(SettingsArea::Panel::OutputDirectory);
@@ -348,13 +352,13 @@ private slots:
         auto *choose =
             Child<QAbstractButton>(window.get(), QStringLiteral("cmdChooseOutputDirectory"));
         outputBox(*window)->setText(QStringLiteral("typed by hand"));
-        window->lvwVideoFiles->setFocus();
+        Child<QTreeWidget>(*window, "lvwVideoFiles")->setFocus();
 
         // Cancelled: the box and the focus stay.
         choose->click();
         QCOMPARE(prompts.lastDialogTitle, QStringLiteral("Choose Output Directory"));
         QCOMPARE(outputBox(*window)->text(), QStringLiteral("typed by hand"));
-        QVERIFY(window->lvwVideoFiles->hasFocus());
+        QVERIFY(Child<QTreeWidget>(*window, "lvwVideoFiles")->hasFocus());
 
         // Chosen: the box takes the folder and the focus; nothing is stored yet.
         prompts.folderSelections.push_back(home.path() + u"/Videos");
@@ -425,7 +429,7 @@ private slots:
         TestHome home;
         writeSettings(home, "[General]\nOutputDir=/out\nFitBatchSize=650\n");
         auto window = OpenMainWindow();
-        VideoSettingsPanel *video = window->frmVideoSettings;
+        VideoSettingsPanel *video = Child<VideoSettingsPanel>(*window, "frmVideoSettings");
         QCOMPARE(video->RateOptions(), (SettingsFile::VideoRateOptions{false, false, 650}));
         video->chkVideoTwoPass->setChecked(true);
         video->chkVideoFitBatch->setChecked(true);
@@ -435,7 +439,7 @@ private slots:
                  QByteArray("[General]\nOutputDir=/out\nFitBatchSize=4000\nTwoPass=1\n"
                             "FitBatch=1\n"));
         window = OpenMainWindow();
-        QCOMPARE(window->frmVideoSettings->RateOptions(),
+        QCOMPARE(Child<VideoSettingsPanel>(*window, "frmVideoSettings")->RateOptions(),
                  (SettingsFile::VideoRateOptions{true, true, 4000}));
     }
 
@@ -445,7 +449,7 @@ private slots:
         TestHome home;
         writeSettings(home, "[General]\nOutputDir=/out\nDeinterlace=Often\n");
         auto window = OpenMainWindow();
-        VideoSettingsPanel *video = window->frmVideoSettings;
+        VideoSettingsPanel *video = Child<VideoSettingsPanel>(*window, "frmVideoSettings");
         QCOMPARE(video->cmbDeinterlace->currentText(), QStringLiteral("Automatic"));
         QVERIFY(!video->chkBurnSubtitles->isChecked());
         video->cmbDeinterlace->setCurrentText(QStringLiteral("Always"));
@@ -454,7 +458,7 @@ private slots:
         QCOMPARE(settingsText(home), QByteArray("[General]\nOutputDir=/out\nDeinterlace=Always\n"
                                                 "BurnSubtitles=1\n"));
         window = OpenMainWindow();
-        QCOMPARE(window->frmVideoSettings->PictureOptions(),
+        QCOMPARE(Child<VideoSettingsPanel>(*window, "frmVideoSettings")->PictureOptions(),
                  (SettingsFile::PictureOptions{Deinterlace::Always, true}));
     }
 
@@ -486,7 +490,8 @@ private slots:
         if (!before.isEmpty())
             writeSettings(home, before);
         auto window = OpenMainWindow();
-        QComboBox *box = window->frmOutputDirectorySettings->cmbFilesAtOnce;
+        QComboBox *box =
+            Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")->cmbFilesAtOnce;
         QCOMPARE(box->currentText(), shownAtStart);
         QCOMPARE(box->count(), 7);
         box->setCurrentText(chosen);
@@ -519,8 +524,10 @@ private slots:
         {
             auto before = OpenMainWindow();
             before->SwitchDevice(QStringLiteral("PSP"));
-            before->frmVideoSettings->cmbVideoBitrate->setCurrentIndex(0);
-            before->frmVideoSettings->chkVideoKeepAspectRatio->setChecked(true);
+            Child<VideoSettingsPanel>(*before, "frmVideoSettings")
+                ->cmbVideoBitrate->setCurrentIndex(0);
+            Child<VideoSettingsPanel>(*before, "frmVideoSettings")
+                ->chkVideoKeepAspectRatio->setChecked(true);
             prompts.dialogHandler = [](QDialog *dialog) {
                 auto *edit = qobject_cast<frmEditVideoSize *>(dialog);
                 edit->txtWidth->setText(QStringLiteral("400"));
@@ -528,11 +535,15 @@ private slots:
                 edit->cmdOk->click();
                 return edit->result();
             };
-            QTest::mouseClick(before->frmVideoSettings->imgEditVideoSize, Qt::LeftButton);
-            before->frmVideoSettings->cmbDeinterlace->setCurrentText(QStringLiteral("Never"));
-            before->frmVideoSettings->chkBurnSubtitles->setChecked(true);
+            QTest::mouseClick(
+                Child<VideoSettingsPanel>(*before, "frmVideoSettings")->imgEditVideoSize,
+                Qt::LeftButton);
+            Child<VideoSettingsPanel>(*before, "frmVideoSettings")
+                ->cmbDeinterlace->setCurrentText(QStringLiteral("Never"));
+            Child<VideoSettingsPanel>(*before, "frmVideoSettings")
+                ->chkBurnSubtitles->setChecked(true);
             batch.settings = before->profileControls().CurrentSettings();
-            batch.profile = before->cmbProfiles->currentText();
+            batch.profile = Child<QComboBox>(*before, "cmbProfiles")->currentText();
         }
         QCOMPARE(batch.profile, QStringLiteral("Custom"));
         QCOMPARE(batch.settings.videoSize, QStringLiteral("400x240")); // a custom size
@@ -562,11 +573,13 @@ private slots:
         QVERIFY(prompts.shown[0].parent == window.get() && prompts.shown[0].parentVisible);
         QCOMPARE(prompts.shown[0].defaultButton, Prompts::Answer::Yes);
         QVERIFY(window->profileControls().CurrentSettings() == batch.settings);
-        QCOMPARE(window->cmbProfiles->currentText(), QStringLiteral("Custom"));
+        QCOMPARE(Child<QComboBox>(*window, "cmbProfiles")->currentText(), QStringLiteral("Custom"));
         QCOMPARE(outputBox(*window)->text(), QStringLiteral("/videos/psp"));
-        QCOMPARE(window->frmOutputDirectorySettings->cmbFilesAtOnce->currentText(),
+        QCOMPARE(Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+                     ->cmbFilesAtOnce->currentText(),
                  QStringLiteral("3"));
-        QCOMPARE(ReadFileListRows(window->lvwVideoFiles), QList<FileListRow>{batch.rows[1]});
+        QCOMPARE(ReadFileListRows(Child<QTreeWidget>(*window, "lvwVideoFiles")),
+                 QList<FileListRow>{batch.rows[1]});
         QVERIFY(!QFile::exists(record));
     }
 
@@ -588,7 +601,7 @@ private slots:
         auto window = OpenMainWindow();
         window->show();
         outputBox(*window)->setText(QStringLiteral("/changed"));
-        QTimer::singleShot(0, window->mnuFile_Exit, &QAction::trigger);
+        QTimer::singleShot(0, Child<QAction>(*window, "mnuFile_Exit"), &QAction::trigger);
         QTimer watchdog;
         watchdog.setSingleShot(true);
         connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
@@ -600,13 +613,17 @@ private slots:
     void statusBarAtStart() {
         TestHome home;
         auto window = OpenMainWindow();
-        QCOMPARE(window->StatusBar->panelText(1), QStringLiteral("Version: 1.1"));
-        QCOMPARE(window->StatusBar->panel(1)->toolTip(), QStringLiteral("Version: 1.1"));
-        QCOMPARE(window->StatusBar->panelText(2), QString());
-        QVERIFY(window->AddFilesProgressBar->isHidden());
-        QVERIFY(window->CancelOverlay->isHidden());
-        QVERIFY(window->StatusBar->isAncestorOf(window->AddFilesProgressBar));
-        QVERIFY(window->StatusBar->isAncestorOf(window->CancelOverlay));
+        QCOMPARE(Child<MainStatusBar>(*window, "StatusBar")->panelText(1),
+                 QStringLiteral("Version: 1.1"));
+        QCOMPARE(Child<MainStatusBar>(*window, "StatusBar")->panel(1)->toolTip(),
+                 QStringLiteral("Version: 1.1"));
+        QCOMPARE(Child<MainStatusBar>(*window, "StatusBar")->panelText(2), QString());
+        QVERIFY(Child<QProgressBar>(*window, "AddFilesProgressBar")->isHidden());
+        QVERIFY(Child<QWidget>(*window, "CancelOverlay")->isHidden());
+        QVERIFY(Child<MainStatusBar>(*window, "StatusBar")
+                    ->isAncestorOf(Child<QProgressBar>(*window, "AddFilesProgressBar")));
+        QVERIFY(Child<MainStatusBar>(*window, "StatusBar")
+                    ->isAncestorOf(Child<QWidget>(*window, "CancelOverlay")));
     }
 
     void statusBarDoubleClickOpensAbout() {
@@ -619,16 +636,16 @@ private slots:
         };
         auto window = OpenMainWindow();
         window->show();
-        QTest::mouseDClick(window->StatusBar->panel(2), Qt::LeftButton);
+        QTest::mouseDClick(Child<MainStatusBar>(*window, "StatusBar")->panel(2), Qt::LeftButton);
         QVERIFY(opened.isEmpty());
-        QTest::mouseDClick(window->StatusBar->panel(1), Qt::LeftButton);
+        QTest::mouseDClick(Child<MainStatusBar>(*window, "StatusBar")->panel(1), Qt::LeftButton);
         QCOMPARE(opened, QStringList{QStringLiteral("frmAbout")});
     }
 
     void stripIsPaintedWithTheGradient() {
         TestHome home;
         auto window = OpenMainWindow();
-        QVERIFY(window->picLeftMenu->isPainted());
+        QVERIFY(Child<DeviceStrip>(*window, "picLeftMenu")->isPainted());
         const QImage strip =
             PaintGradient(QSize(150, 600), frmMain::GradientTop, frmMain::GradientBottom);
         // The broad pen leaves the bottom in the end colour, and every row

@@ -193,12 +193,13 @@ private slots:
         auto window = OpenMainWindow();
         AddStartupFiles(*window, QStringList{text, clip, home.path() + u"/gone.avi"} +
                                      PathArguments(2, argv));
-        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 2);
-        const QTreeWidgetItem *row = window->lvwVideoFiles->topLevelItem(0);
+        QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(), 2);
+        const QTreeWidgetItem *row = Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItem(0);
         QCOMPARE(row->text(0), QStringLiteral("clip"));
         QCOMPARE(row->text(2), QStringLiteral("00:00:02"));
         QCOMPARE(row->text(3), QStringLiteral("320x240"));
-        const QTreeWidgetItem *latin1Row = window->lvwVideoFiles->topLevelItem(1);
+        const QTreeWidgetItem *latin1Row =
+            Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItem(1);
         QCOMPARE(latin1Row->text(0), u"caf\uFFFD"_s);
         QCOMPARE(latin1Row->text(2), QStringLiteral("00:00:02"));
         QCOMPARE(PathToBytes(latin1Row->text(ColumnFilepath)), latin1);
@@ -297,7 +298,8 @@ private slots:
         QCOMPARE(tracks.size(), 2 + tracksAdded);
         if (tracksAdded > 0)
             QCOMPARE(tracks.last().title, u"second"_s);
-        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), rowLeft && answer ? 1 : 0);
+        QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(),
+                 rowLeft && answer ? 1 : 0);
         const BatchRecordFile::ReadResult kept = BatchRecordFile::read(home.dataFolder());
         QCOMPARE(kept.status == BatchRecordFile::ReadResult::Status::Found, recordKept);
         if (recordKept)

@@ -97,7 +97,7 @@ void ApplyToWindow(frmMain &window, FakePrompts &prompts, const QStringList &act
         if (what == u"device") {
             window.SwitchDevice(value);
         } else if (what == u"profile") {
-            window.cmbProfiles->setCurrentIndex(value.toInt() - 1);
+            Child<QComboBox>(window, "cmbProfiles")->setCurrentIndex(value.toInt() - 1);
         } else if (what.startsWith(u"cmb")) {
             auto *box = Child<QComboBox>(&window, what);
             const int index = box->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -118,12 +118,15 @@ void ApplyToWindow(frmMain &window, FakePrompts &prompts, const QStringList &act
                 edit->cmdOk->click();
                 return dialog->result();
             };
-            QTest::mouseClick(window.frmVideoSettings->imgEditVideoSize, Qt::LeftButton);
+            QTest::mouseClick(
+                Child<VideoSettingsPanel>(window, "frmVideoSettings")->imgEditVideoSize,
+                Qt::LeftButton);
             prompts.dialogHandler = nullptr;
         } else if (what == u"tracks") {
             // As the file's properties store its track choices, on every row.
-            for (int i = 0; i < window.lvwVideoFiles->topLevelItemCount(); ++i) {
-                QTreeWidgetItem *item = window.lvwVideoFiles->topLevelItem(i);
+            const QTreeWidget *list = Child<QTreeWidget>(window, "lvwVideoFiles");
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                QTreeWidgetItem *item = list->topLevelItem(i);
                 FileListRow row = ReadFileListRow(item);
                 row.AudioTrack = value.section(u'/', 0, 0);
                 row.SubtitleTrack = value.section(u'/', 1);
@@ -131,8 +134,9 @@ void ApplyToWindow(frmMain &window, FakePrompts &prompts, const QStringList &act
             }
         } else if (what == u"trim") {
             // As the trim dialog stores an accepted range, on every row.
-            for (int i = 0; i < window.lvwVideoFiles->topLevelItemCount(); ++i) {
-                QTreeWidgetItem *row = window.lvwVideoFiles->topLevelItem(i);
+            const QTreeWidget *list = Child<QTreeWidget>(window, "lvwVideoFiles");
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                QTreeWidgetItem *row = list->topLevelItem(i);
                 row->setText(ColumnBeginTime, value.section(u'-', 0, 0));
                 row->setText(ColumnEndTime, value.section(u'-', 1));
             }
@@ -150,7 +154,7 @@ QByteArray WindowBatch(frmMain &window, FakePrompts &prompts) {
         batch = ReadFileBytes(BatchFiles::batch(window.ApplicationSettingsPath));
         return int(QDialog::Rejected);
     };
-    window.mnuFile_Convert->trigger();
+    Child<QAction>(window, "mnuFile_Convert")->trigger();
     prompts.dialogHandler = nullptr;
     return batch;
 }
@@ -255,8 +259,9 @@ private slots:
         auto main = OpenMainWindow();
         AddFilesThroughDialog(*main, prompts, {m_wide, m_narrow});
         ApplyToWindow(*main, prompts, window);
-        main->frmOutputDirectorySettings->txtOutputDirectory->setText(out);
-        main->frmOutputDirectorySettings->SetFilesAtOnceChoice(1);
+        Child<OutputDirectoryPanel>(*main, "frmOutputDirectorySettings")
+            ->txtOutputDirectory->setText(out);
+        Child<OutputDirectoryPanel>(*main, "frmOutputDirectorySettings")->SetFilesAtOnceChoice(1);
         prompts.clear();
         const QByteArray expected = WindowBatch(*main, prompts);
         QVERIFY2(!expected.isEmpty(), qPrintable(prompts.texts().join(u'|')));

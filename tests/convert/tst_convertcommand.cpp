@@ -38,7 +38,7 @@ QString lastMessage(const FakePrompts &prompts) {
 }
 
 QLineEdit *outputBox(frmMain &window) {
-    return window.frmOutputDirectorySettings->txtOutputDirectory;
+    return Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")->txtOutputDirectory;
 }
 
 } // namespace
@@ -108,7 +108,7 @@ private slots:
         const QString clip = home.path() + u"/clip.avi";
         QVERIFY(MakeClip(clip, {1.0, 160, 120, 10, true, true, {}}));
         AddFilesThroughDialog(*window, prompts, {clip});
-        VideoSettingsPanel *video = window->frmVideoSettings;
+        VideoSettingsPanel *video = Child<VideoSettingsPanel>(*window, "frmVideoSettings");
         window->SwitchDevice(device);
         video->cmbVideoCodec->setCurrentIndex(codec);
         video->cmbVideoBitrate->setCurrentIndex(quality);
@@ -153,7 +153,7 @@ private slots:
         const QString clip = home.path() + u"/clip.avi";
         QVERIFY(MakeClip(clip, {30.0, 160, 120, 10, true, true, {}}));
         AddFilesThroughDialog(*window, prompts, {clip});
-        VideoSettingsPanel *video = window->frmVideoSettings;
+        VideoSettingsPanel *video = Child<VideoSettingsPanel>(*window, "frmVideoSettings");
         video->chkVideoFitBatch->setChecked(true);
         video->txtVideoFitBatchSize->setValue(1);
         outputBox(*window)->setText(home.path() + u"/out");
@@ -244,11 +244,12 @@ private slots:
         QVERIFY(MakeClip(clips[1], {2.0, 640, 360, 25, true, true, {}}));
         QVERIFY(MakeClip(clips[2], {2.0, 480, 270, 25, true, true, {}}));
         AddFilesThroughDialog(*window, prompts, clips);
-        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 3);
+        QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(), 3);
 
         const QString out = home.path() + u"/Converted Video Files";
         outputBox(*window)->setText(out);
-        window->frmOutputDirectorySettings->chkAddToiTunes->setChecked(true);
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->chkAddToiTunes->setChecked(true);
         prompts.clear();
         const ConversionSeen seen = ConvertThroughWindow(*window, prompts);
         QVERIFY(seen.finished);
@@ -315,10 +316,14 @@ private slots:
         AddFilesThroughDialog(*window, prompts, clips);
         const QString out = home.path() + u"/psp";
         outputBox(*window)->setText(out);
-        window->frmOutputDirectorySettings->chkPSPCreateThumbnail->setChecked(true);
-        window->frmOutputDirectorySettings->txtPSPVideoNumber->setText(QStringLiteral("7"));
-        window->cmbProfiles->setCurrentIndex(1); // an MPEG-4 profile
-        QCOMPARE(window->frmVideoSettings->cmbVideoCodec->currentIndex(), 0);
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->chkPSPCreateThumbnail->setChecked(true);
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->txtPSPVideoNumber->setText(QStringLiteral("7"));
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(1); // an MPEG-4 profile
+        QCOMPARE(
+            Child<VideoSettingsPanel>(*window, "frmVideoSettings")->cmbVideoCodec->currentIndex(),
+            0);
         prompts.clear();
         const ConversionSeen seen = ConvertThroughWindow(*window, prompts);
         QVERIFY(seen.finished);
@@ -359,16 +364,20 @@ private slots:
                                          u"-level"_s, u"3.0"_s, u"-b:v"_s, u"800k"_s, u"-c:a"_s,
                                          u"aac"_s, u"-ar"_s, u"44100"_s, u"-ac"_s, u"2"_s}}));
         AddFilesThroughDialog(*window, prompts, {suits});
-        window->cmbProfiles->setCurrentIndex(3); // H.264 640x480 (1500 kbps)
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(3); // H.264 640x480 (1500 kbps)
         outputBox(*window)->setText(home.path() + u"/out");
         for (const bool alwaysEncode : {false, true}) {
-            window->frmVideoSettings->chkAlwaysEncode->setChecked(alwaysEncode);
+            Child<VideoSettingsPanel>(*window, "frmVideoSettings")
+                ->chkAlwaysEncode->setChecked(alwaysEncode);
             outputBox(*window)->setText(home.path() + (alwaysEncode ? u"/encoded" : u"/out"));
             prompts.clear();
             QVERIFY(ConvertThroughWindow(*window, prompts).finished);
-            QCOMPARE(window->lvwVideoFiles->topLevelItem(0)->text(ColumnStatus),
-                     alwaysEncode ? u"Converted"_s : u"Copied (already suits the device)"_s);
-            QCOMPARE(window->lvwVideoFiles->topLevelItem(0)->toolTip(ColumnStatus),
+            QCOMPARE(
+                Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItem(0)->text(ColumnStatus),
+                alwaysEncode ? u"Converted"_s : u"Copied (already suits the device)"_s);
+            QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")
+                         ->topLevelItem(0)
+                         ->toolTip(ColumnStatus),
                      alwaysEncode ? QString() : u"Copied (already suits the device)"_s);
         }
         const QJsonObject copied = Probe(home.path() + u"/out/Some Show 1x02 Pilot.m4v");
@@ -376,8 +385,8 @@ private slots:
         QCOMPARE(tags.value(u"show"_s).toString(), u"Some Show"_s);
         QCOMPARE(tags.value(u"title"_s).toString(), u"Pilot"_s);
         QCOMPARE(tags.value(u"episode_sort"_s).toString(), u"2"_s);
-        window->mnuRemoveItems_RemoveConvertedFiles->trigger();
-        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 0);
+        Child<QAction>(*window, "mnuRemoveItems_RemoveConvertedFiles")->trigger();
+        QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(), 0);
     }
 
     // Pause stops every lane's processes where they are, and the clock;
@@ -401,7 +410,8 @@ private slots:
         AddFilesThroughDialog(*window, prompts, clips);
         const QString out = home.path() + u"/out";
         outputBox(*window)->setText(out);
-        window->frmOutputDirectorySettings->cmbFilesAtOnce->setCurrentText(QString::number(lanes));
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->cmbFilesAtOnce->setCurrentText(QString::number(lanes));
         prompts.clear();
 
         int stage = 0; // 0 converting, 1 paused, 2 continued
@@ -434,7 +444,9 @@ private slots:
         QVERIFY(seen.finished);
         QCOMPARE(FilesIn(out), (QStringList{u"a.m4v"_s, u"b.m4v"_s, u"c.m4v"_s}));
         for (int row = 0; row < 3; ++row)
-            QCOMPARE(window->lvwVideoFiles->topLevelItem(row)->text(ColumnStatus), u"Converted"_s);
+            QCOMPARE(
+                Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItem(row)->text(ColumnStatus),
+                u"Converted"_s);
         QCOMPARE(WorkingFiles(window->ApplicationSettingsPath), QStringList());
     }
 
@@ -457,12 +469,13 @@ private slots:
         QVERIFY(MakeClip(clips[3], {6.0, 320, 240, 25, true, true, {}}));
         AddFilesThroughDialog(*window, prompts, clips);
         const QString out = home.path() + u"/psp";
-        OutputDirectoryPanel *panel = window->frmOutputDirectorySettings;
+        OutputDirectoryPanel *panel =
+            Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings");
         outputBox(*window)->setText(out);
         panel->chkPSPCreateThumbnail->setChecked(true);
         panel->txtPSPVideoNumber->setText(QStringLiteral("7"));
         panel->cmbFilesAtOnce->setCurrentText(QStringLiteral("2"));
-        window->cmbProfiles->setCurrentIndex(1); // MPEG-4
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(1); // MPEG-4
         prompts.clear();
         const ConversionSeen seen = ConvertThroughWindow(*window, prompts);
         QVERIFY(seen.finished);
@@ -501,15 +514,19 @@ private slots:
         // batch that ended leaves nothing to take up again.
         QStringList statuses;
         for (int row = 0; row < 4; ++row)
-            statuses << window->lvwVideoFiles->topLevelItem(row)->text(ColumnStatus);
+            statuses << Child<QTreeWidget>(*window, "lvwVideoFiles")
+                            ->topLevelItem(row)
+                            ->text(ColumnStatus);
         // The good clips already suit the PSP's MPEG-4 profile: copied.
         const QString copied = u"Copied (already suits the device)"_s;
         QCOMPARE(statuses, (QStringList{copied, QStringLiteral("Failed"), copied, copied}));
-        QCOMPARE(window->lvwVideoFiles->topLevelItem(1)->toolTip(ColumnStatus),
-                 QString(clips[1] + u": Unknown format"));
-        window->mnuRemoveItems_RemoveConvertedFiles->trigger();
-        QCOMPARE(ReadFileListRows(window->lvwVideoFiles).size(), 1);
-        QCOMPARE(ReadFileListRows(window->lvwVideoFiles)[0].Filepath, clips[1]);
+        QCOMPARE(
+            Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItem(1)->toolTip(ColumnStatus),
+            QString(clips[1] + u": Unknown format"));
+        Child<QAction>(*window, "mnuRemoveItems_RemoveConvertedFiles")->trigger();
+        QCOMPARE(ReadFileListRows(Child<QTreeWidget>(*window, "lvwVideoFiles")).size(), 1);
+        QCOMPARE(ReadFileListRows(Child<QTreeWidget>(*window, "lvwVideoFiles"))[0].Filepath,
+                 clips[1]);
         QVERIFY(!QFile::exists(BatchRecordFile::path(window->ApplicationSettingsPath)));
     }
 };

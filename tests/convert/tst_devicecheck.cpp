@@ -59,7 +59,7 @@ private slots:
                          QStringLiteral("format=yuv420p,noise=alls=16:allf=t")));
         m_window = OpenMainWindow();
         AddFilesThroughDialog(*m_window, *m_prompts, {m_clip});
-        QCOMPARE(m_window->lvwVideoFiles->topLevelItemCount(), 1);
+        QCOMPARE(Child<QTreeWidget>(*m_window, "lvwVideoFiles")->topLevelItemCount(), 1);
     }
 
     void cleanupTestCase() {
@@ -96,12 +96,14 @@ private slots:
         QFETCH(QString, deviceClass);
         frmMain &window = *m_window;
         window.SwitchDevice(device);
-        window.cmbProfiles->setCurrentIndex(profile - 1);
-        QCOMPARE(window.cmbProfiles->currentText(), name);
+        Child<QComboBox>(window, "cmbProfiles")->setCurrentIndex(profile - 1);
+        QCOMPARE(Child<QComboBox>(window, "cmbProfiles")->currentText(), name);
 
         const QString out = m_home->path() + u"/out/" + device + u'-' + QString::number(profile);
-        window.frmOutputDirectorySettings->txtOutputDirectory->setText(out);
-        window.frmOutputDirectorySettings->chkPSPCreateThumbnail->setChecked(device == u"PSP");
+        Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")
+            ->txtOutputDirectory->setText(out);
+        Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")
+            ->chkPSPCreateThumbnail->setChecked(device == u"PSP");
         m_prompts->clear();
         const ConversionSeen seen = ConvertThroughWindow(window, *m_prompts, {}, 300000);
         QVERIFY2(seen.windowOpened, qPrintable(m_prompts->texts().join(u'\n')));
@@ -166,13 +168,14 @@ private slots:
         QFETCH(int, fitMegabytes);
         QFETCH(bool, fills);
         frmMain &window = *m_window;
-        if (window.lvwVideoFiles->topLevelItem(0)->text(ColumnFilepath) != m_busyClip) {
-            window.lvwVideoFiles->clear();
+        if (Child<QTreeWidget>(window, "lvwVideoFiles")->topLevelItem(0)->text(ColumnFilepath) !=
+            m_busyClip) {
+            Child<QTreeWidget>(window, "lvwVideoFiles")->clear();
             AddFilesThroughDialog(window, *m_prompts, {m_busyClip});
         }
         window.SwitchDevice(device);
-        window.cmbProfiles->setCurrentIndex(profile - 1);
-        VideoSettingsPanel *video = window.frmVideoSettings;
+        Child<QComboBox>(window, "cmbProfiles")->setCurrentIndex(profile - 1);
+        VideoSettingsPanel *video = Child<VideoSettingsPanel>(window, "frmVideoSettings");
         const double targetKbps =
             video->cmbVideoBitrate->currentText().remove(QStringLiteral(" kbps")).toDouble() - 50;
         video->chkVideoTwoPass->setChecked(fitMegabytes == 0);
@@ -181,8 +184,10 @@ private slots:
 
         const QString out = m_home->path() + u"/passes/" + device + u'-' +
                             QString::number(profile) + u'-' + QString::number(fitMegabytes);
-        window.frmOutputDirectorySettings->txtOutputDirectory->setText(out);
-        window.frmOutputDirectorySettings->chkPSPCreateThumbnail->setChecked(false);
+        Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")
+            ->txtOutputDirectory->setText(out);
+        Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")
+            ->chkPSPCreateThumbnail->setChecked(false);
         m_prompts->clear();
         const ConversionSeen seen = ConvertThroughWindow(window, *m_prompts, {}, 300000);
         video->chkVideoTwoPass->setChecked(false);

@@ -36,10 +36,13 @@ class TestDeviceHandOff : public QObject {
     // A window with the clips listed, converting into home/out.
     std::unique_ptr<frmMain> window(const TestHome &home, FakePrompts &prompts) {
         auto main = OpenMainWindow();
-        main->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
+        Child<OutputDirectoryPanel>(*main, "frmOutputDirectorySettings")
+            ->SetFilesAtOnceChoice(1); // rows in order
         AddFilesThroughDialog(*main, prompts, m_files);
-        main->frmOutputDirectorySettings->txtOutputDirectory->setText(home.path() + u"/out"_s);
-        main->frmOutputDirectorySettings->chkAddToiTunes->setChecked(true);
+        Child<OutputDirectoryPanel>(*main, "frmOutputDirectorySettings")
+            ->txtOutputDirectory->setText(home.path() + u"/out"_s);
+        Child<OutputDirectoryPanel>(*main, "frmOutputDirectorySettings")
+            ->chkAddToiTunes->setChecked(true);
         prompts.clear();
         return main;
     }
@@ -188,7 +191,8 @@ private slots:
         QVERIFY(WriteFileBytes(mpeg4 + u"/M4V0003.MP4"_s, "earlier video"));
         QVERIFY(WriteFileBytes(mpeg4 + u"/M4V0003.THM"_s, "earlier thumbnail"));
         auto main = window(home, prompts);
-        OutputDirectoryPanel *panel = main->frmOutputDirectorySettings;
+        OutputDirectoryPanel *panel =
+            Child<OutputDirectoryPanel>(*main, "frmOutputDirectorySettings");
         QCheckBox *option = panel->chkPSPMemoryStick;
         main->SwitchDevice(u"PSP"_s);
         QVERIFY(option->isHidden());
@@ -198,7 +202,7 @@ private slots:
         QVERIFY(!option->isHidden());
         QCOMPARE(option->text(), u"Save to the PSP Memory Stick ("_s + stick + u')');
         const QString earlier = panel->txtOutputDirectory->text();
-        QComboBox *codec = main->frmVideoSettings->cmbVideoCodec;
+        QComboBox *codec = Child<VideoSettingsPanel>(*main, "frmVideoSettings")->cmbVideoCodec;
         codec->setCurrentIndex(2);
         option->setChecked(true);
         QCOMPARE(panel->txtOutputDirectory->text(), QString(stick + u"/MP_ROOT/100ANV01"));
@@ -212,7 +216,7 @@ private slots:
         QCOMPARE(panel->txtOutputDirectory->text(), earlier);
 
         main->SwitchDevice(u"PSP"_s);
-        main->cmbProfiles->setCurrentIndex(0); // MPEG-4 320x240
+        Child<QComboBox>(*main, "cmbProfiles")->setCurrentIndex(0); // MPEG-4 320x240
         option->setChecked(true);
         QCOMPARE(panel->txtOutputDirectory->text(), mpeg4);
         panel->chkPSPCreateThumbnail->setChecked(true);

@@ -124,7 +124,7 @@ struct PreviewFixture {
 
     void open(const std::function<void(frmPreview *)> &userSteps) {
         steps = userSteps;
-        window->mnuView_PreviewOutput->trigger();
+        Child<QAction>(*window, "mnuView_PreviewOutput")->trigger();
     }
 
     TestHome home;
@@ -231,7 +231,8 @@ private slots:
         const QString clip = SampleFiles::makeH264Mp4(clips.path()); // 352x288, 4 s
         PreviewFixture fixture({clip});
         // Encoded, not copied, so that the picture takes the profile's size.
-        fixture.window->frmVideoSettings->chkAlwaysEncode->setChecked(true);
+        Child<VideoSettingsPanel>(*fixture.window, "frmVideoSettings")
+            ->chkAlwaysEncode->setChecked(true);
         QString folder;
         fixture.open([&](frmPreview *preview) {
             QCOMPARE(preview->windowTitle(), QStringLiteral("Preview"));
@@ -310,7 +311,7 @@ private slots:
                              name.constData()),
                  0);
         PreviewFixture fixture({PathFromBytes(name)});
-        QCOMPARE(fixture.window->lvwVideoFiles->topLevelItemCount(), 1);
+        QCOMPARE(Child<QTreeWidget>(*fixture.window, "lvwVideoFiles")->topLevelItemCount(), 1);
         fixture.open([&](frmPreview *preview) {
             QTRY_VERIFY_WITH_TIMEOUT(!preview->isWorking(), kPatienceMs);
             QVERIFY2(!preview->txtError->isVisible(), qPrintable(preview->txtError->toPlainText()));
@@ -363,12 +364,13 @@ private slots:
         TestHome home;
         FakePrompts prompts;
         auto window = OpenMainWindow();
-        QTreeWidget *list = window->lvwVideoFiles;
-        QVERIFY(!window->mnuView_PreviewOutput->isEnabled());
-        QCOMPARE(window->mnuView_PreviewOutput->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+        QTreeWidget *list = Child<QTreeWidget>(*window, "lvwVideoFiles");
+        QVERIFY(!Child<QAction>(*window, "mnuView_PreviewOutput")->isEnabled());
+        QCOMPARE(Child<QAction>(*window, "mnuView_PreviewOutput")->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::Key_P));
         for (int i = 0; i < 3; ++i)
             AppendFileListRow(list)->setText(ColumnFilepath, QString::number(i + 1));
-        QVERIFY(window->mnuView_PreviewOutput->isEnabled());
+        QVERIFY(Child<QAction>(*window, "mnuView_PreviewOutput")->isEnabled());
         QCOMPARE(PreviewOutputCommand::PreviewRow(list)->text(ColumnFilepath), u"1");
         FileListItem(list, 3)->setSelected(true);
         QCOMPARE(PreviewOutputCommand::PreviewRow(list)->text(ColumnFilepath), u"3");
@@ -376,15 +378,16 @@ private slots:
         QCOMPARE(PreviewOutputCommand::PreviewRow(list)->text(ColumnFilepath), u"2");
 
         // The list's popup offers it; the Edit menu keeps its own items.
-        const QList<QAction *> edit = window->mnuEdit->actions();
+        const QList<QAction *> edit = Child<QMenu>(*window, "mnuEdit")->actions();
         window->fileList().lvwVideoFiles_MouseDown(Qt::RightButton, QPoint(10, 10));
-        QTRY_VERIFY_WITH_TIMEOUT(window->mnuEdit->isVisible(), kPatienceMs);
-        QCOMPARE(window->mnuEdit->actions().last(), window->mnuView_PreviewOutput);
-        window->mnuEdit->close();
-        QTRY_COMPARE_WITH_TIMEOUT(window->mnuEdit->actions(), edit, kPatienceMs);
+        QTRY_VERIFY_WITH_TIMEOUT(Child<QMenu>(*window, "mnuEdit")->isVisible(), kPatienceMs);
+        QCOMPARE(Child<QMenu>(*window, "mnuEdit")->actions().last(),
+                 Child<QAction>(*window, "mnuView_PreviewOutput"));
+        Child<QMenu>(*window, "mnuEdit")->close();
+        QTRY_COMPARE_WITH_TIMEOUT(Child<QMenu>(*window, "mnuEdit")->actions(), edit, kPatienceMs);
 
         list->clear();
-        QVERIFY(!window->mnuView_PreviewOutput->isEnabled());
+        QVERIFY(!Child<QAction>(*window, "mnuView_PreviewOutput")->isEnabled());
     }
 };
 

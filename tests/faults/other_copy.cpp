@@ -48,15 +48,18 @@ int main(int argc, char **argv) {
     if (!device.isEmpty())
         window->SwitchDevice(device);
     if (oneAtATime)
-        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1);
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")->SetFilesAtOnceChoice(1);
     AddFilesThroughDialog(*window, prompts, arguments.mid(1));
     if (!trimLast.isEmpty()) {
         QTreeWidgetItem *last =
-            window->lvwVideoFiles->topLevelItem(window->lvwVideoFiles->topLevelItemCount() - 1);
+            Child<QTreeWidget>(*window, "lvwVideoFiles")
+                ->topLevelItem(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount() -
+                               1);
         last->setText(ColumnBeginTime, trimLast[0]);
         last->setText(ColumnEndTime, trimLast[1]);
     }
-    window->frmOutputDirectorySettings->txtOutputDirectory->setText(arguments[0]);
+    Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+        ->txtOutputDirectory->setText(arguments[0]);
     bool told = false;
     const ConversionSeen run =
         ConvertThroughWindow(*window, prompts, [&](frmProcessing &conversion) {

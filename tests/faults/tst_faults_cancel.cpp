@@ -68,11 +68,13 @@ private slots:
         }
         FakePrompts prompts;
         auto window = OpenMainWindow();
-        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->SetFilesAtOnceChoice(1); // rows in order
         AddFilesThroughDialog(*window, prompts, inputs);
-        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), FileCount);
+        QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(), FileCount);
         const QString out = home.path() + u"/out";
-        window->frmOutputDirectorySettings->txtOutputDirectory->setText(out);
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->txtOutputDirectory->setText(out);
         prompts.clear();
 
         QElapsedTimer sinceStart;
@@ -128,11 +130,14 @@ private slots:
         }
         FakePrompts prompts;
         auto window = OpenMainWindow();
-        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->SetFilesAtOnceChoice(1); // rows in order
         AddFilesThroughDialog(*window, prompts, inputs);
         const QString out = home.path() + u"/out";
-        window->frmOutputDirectorySettings->txtOutputDirectory->setText(out);
-        window->frmOutputDirectorySettings->cmbFilesAtOnce->setCurrentText(QStringLiteral("2"));
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->txtOutputDirectory->setText(out);
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->cmbFilesAtOnce->setCurrentText(QStringLiteral("2"));
         prompts.clear();
 
         QList<pid_t> groups;

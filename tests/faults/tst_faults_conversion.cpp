@@ -31,16 +31,18 @@ struct Listed {
     // Each clip is copied under the name given with it.
     Listed(const TestHome &home, const QList<std::pair<QString, QString>> &clips) {
         window = OpenMainWindow();
-        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->SetFilesAtOnceChoice(1); // rows in order
         const QString in = home.makeFolder(QStringLiteral("in"));
         for (const auto &[clip, name] : clips) {
             inputs << in + u'/' + name;
             QVERIFY(QFile::copy(clip, inputs.last()));
         }
         AddFilesThroughDialog(*window, prompts, inputs);
-        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), inputs.size());
+        QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(), inputs.size());
         out = home.path() + u"/out";
-        window->frmOutputDirectorySettings->txtOutputDirectory->setText(out);
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->txtOutputDirectory->setText(out);
         prompts.clear();
     }
     QString output(int row) const { // 0-based

@@ -53,7 +53,8 @@ bool keepsEveryByte(const QByteArray &original, const QByteArray &written) {
 }
 
 QString outputBoxText(const frmMain &window) {
-    return window.frmOutputDirectorySettings->txtOutputDirectory->text();
+    return Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")
+        ->txtOutputDirectory->text();
 }
 
 QProcessEnvironment offscreen() {
@@ -93,13 +94,15 @@ private slots:
         QVERIFY(WriteFileBytes(settings, content));
 
         auto window = OpenMainWindow();
-        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->SetFilesAtOnceChoice(1); // rows in order
         QCOMPARE(outputBoxText(*window), shown == u"-" ? SettingsFile::defaultOutputDir() : shown);
         QCOMPARE(prompts.texts(), QStringList());
-        QVERIFY(window->frmVideoSettings->cmbVideoCodec->count() > 0);
+        QVERIFY(Child<VideoSettingsPanel>(*window, "frmVideoSettings")->cmbVideoCodec->count() > 0);
 
         const QString chosen = home.path() + u"/chosen";
-        window->frmOutputDirectorySettings->txtOutputDirectory->setText(chosen);
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->txtOutputDirectory->setText(chosen);
         window->close();
         QCOMPARE(SettingsFile::readOutputDir(home.dataFolder()), chosen);
         // Only the folder's own value is replaced; nothing else is lost.
@@ -131,19 +134,24 @@ private slots:
         QVERIFY(WriteFileBytes(application.profile(QStringLiteral("iPod")), content));
         FakePrompts prompts;
         auto window = OpenMainWindow();
-        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->SetFilesAtOnceChoice(1); // rows in order
         QCOMPARE(window->SelectedDevice, QStringLiteral("iPod"));
         QCOMPARE(prompts.texts(), QStringList());
-        QCOMPARE(window->cmbProfiles->itemText(window->cmbProfiles->count() - 1),
+        QCOMPARE(Child<QComboBox>(*window, "cmbProfiles")
+                     ->itemText(Child<QComboBox>(*window, "cmbProfiles")->count() - 1),
                  QStringLiteral("Custom"));
-        QVERIFY(window->frmVideoSettings->cmbVideoSize->currentText().isEmpty());
+        QVERIFY(Child<VideoSettingsPanel>(*window, "frmVideoSettings")
+                    ->cmbVideoSize->currentText()
+                    .isEmpty());
 
         // Without a frame size the converter refuses each file, and says so.
         const QString clip = home.path() + u"/clip.avi";
         QVERIFY(MakeClip(clip, {1.0, 160, 120, 25, true, true, {}}));
         AddFilesThroughDialog(*window, prompts, {clip});
         const QString out = home.path() + u"/out";
-        window->frmOutputDirectorySettings->txtOutputDirectory->setText(out);
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->txtOutputDirectory->setText(out);
         prompts.clear();
         const ConversionSeen run = ConvertThroughWindow(*window, prompts);
         QVERIFY(run.finished);
@@ -223,9 +231,11 @@ private slots:
 
         FakePrompts prompts;
         auto window = OpenMainWindow();
-        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->SetFilesAtOnceChoice(1); // rows in order
         AddFilesThroughDialog(*window, prompts, {mine});
-        window->frmOutputDirectorySettings->txtOutputDirectory->setText(myOut);
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->txtOutputDirectory->setText(myOut);
         prompts.clear();
         const ConversionSeen refused = ConvertThroughWindow(*window, prompts);
         QVERIFY(!refused.windowOpened);
@@ -293,10 +303,12 @@ private slots:
 
         FakePrompts prompts;
         auto window = OpenMainWindow();
-        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->SetFilesAtOnceChoice(1); // rows in order
         AddFilesThroughDialog(*window, prompts, {mine});
         const QString myOut = home.path() + u"/my out";
-        window->frmOutputDirectorySettings->txtOutputDirectory->setText(myOut);
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->txtOutputDirectory->setText(myOut);
         prompts.clear();
         const ConversionSeen run = ConvertThroughWindow(*window, prompts);
         QVERIFY(run.finished);

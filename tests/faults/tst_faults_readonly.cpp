@@ -36,7 +36,7 @@ bool canCreateIn(const QString &folder) {
 }
 
 QLineEdit *outputBox(frmMain &window) {
-    return window.frmOutputDirectorySettings->txtOutputDirectory;
+    return Child<OutputDirectoryPanel>(window, "frmOutputDirectorySettings")->txtOutputDirectory;
 }
 
 } // namespace
@@ -61,7 +61,8 @@ private slots:
         const QString kept = home.path() + u"/kept";
         {
             auto first = OpenMainWindow();
-            first->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
+            Child<OutputDirectoryPanel>(*first, "frmOutputDirectorySettings")
+                ->SetFilesAtOnceChoice(1); // rows in order
             outputBox(*first)->setText(kept);
             if (settingsFile)
                 first->close();
@@ -72,7 +73,8 @@ private slots:
         QVERIFY2(!canCreateIn(data), "the data folder can still be written");
 
         auto window = OpenMainWindow();
-        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->SetFilesAtOnceChoice(1); // rows in order
         QCOMPARE(outputBox(*window)->text(),
                  settingsFile ? kept : SettingsFile::defaultOutputDir());
         const QString clip = home.path() + u"/clip.avi";
@@ -103,7 +105,8 @@ private slots:
         TestHome home;
         FakePrompts prompts;
         auto window = OpenMainWindow();
-        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->SetFilesAtOnceChoice(1); // rows in order
         const QString data = window->ApplicationSettingsPath;
         QVERIFY(QDir().mkpath(data + u"/BVC.bat"));
         const QString clip = home.path() + u"/clip.avi";
@@ -123,7 +126,8 @@ private slots:
         TestHome home;
         FakePrompts prompts;
         auto window = OpenMainWindow();
-        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1); // rows in order
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->SetFilesAtOnceChoice(1); // rows in order
         const QString in = home.makeFolder(QStringLiteral("in"));
         const QStringList inputs{in + u"/a.avi", in + u"/long.avi", in + u"/c.avi"};
         QVERIFY(MakeClip(inputs[0], {1.0, 160, 120, 25, true, true, {}}));

@@ -105,10 +105,13 @@ private slots:
                  QStringList{QStringLiteral("The last conversion was interrupted: 2 of 3 files "
                                             "were not converted. Add them to the list again?")});
         QCOMPARE(window->SelectedDevice, QStringLiteral("Zune"));
-        QCOMPARE(window->frmOutputDirectorySettings->txtOutputDirectory->text(), clips.out);
-        QCOMPARE(window->frmOutputDirectorySettings->cmbFilesAtOnce->currentText(),
+        QCOMPARE(Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+                     ->txtOutputDirectory->text(),
+                 clips.out);
+        QCOMPARE(Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+                     ->cmbFilesAtOnce->currentText(),
                  QStringLiteral("1"));
-        QTreeWidget *list = window->lvwVideoFiles;
+        QTreeWidget *list = Child<QTreeWidget>(*window, "lvwVideoFiles");
         QCOMPARE(list->topLevelItemCount(), 2);
         QCOMPARE(list->topLevelItem(0)->text(ColumnFilepath), clips.paths[1]);
         QCOMPARE(list->topLevelItem(0)->text(ColumnBeginTime), QString());
@@ -123,7 +126,7 @@ private slots:
         prompts.clear();
         auto again = StartMainWindow();
         QCOMPARE(prompts.texts(), QStringList());
-        QCOMPARE(again->lvwVideoFiles->topLevelItemCount(), 0);
+        QCOMPARE(Child<QTreeWidget>(*again, "lvwVideoFiles")->topLevelItemCount(), 0);
     }
 
     void cliResumesWhatIsLeft() {

@@ -95,14 +95,15 @@ private slots:
         TestHome home;
         FakePrompts prompts;
         auto window = OpenMainWindow();
-        window->frmOutputDirectorySettings->SetFilesAtOnceChoice(1);
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")->SetFilesAtOnceChoice(1);
         const QString data = window->ApplicationSettingsPath;
         const QString converter = BatchFiles::converter(data);
         QVERIFY(blockWorkingFile(data, QString::fromUtf16(BatchFiles::ConverterName)));
         const QString clip = home.path() + u"/clip.avi";
         QVERIFY(MakeClip(clip, {1.0, 160, 120, 25, true, true, {}}));
         AddFilesThroughDialog(*window, prompts, {clip});
-        window->frmOutputDirectorySettings->txtOutputDirectory->setText(home.path() + u"/out");
+        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+            ->txtOutputDirectory->setText(home.path() + u"/out");
         prompts.clear();
 
         const ConversionSeen run = ConvertThroughWindow(*window, prompts);
@@ -141,7 +142,7 @@ private slots:
         QVERIFY(leaveSpoiltBatch(data));
         prompts.clear();
 
-        OfferInterruptedBatch(*window);
+        window->OfferInterruptedBatch();
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Exclamation);
         const QString setAside = setAsideIn(prompts.shown[0].text);

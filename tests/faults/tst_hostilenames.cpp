@@ -89,9 +89,11 @@ private slots:
 
         m_window = OpenMainWindow();
         AddFilesThroughDialog(*m_window, m_prompts, inputs);
-        QCOMPARE(m_window->lvwVideoFiles->topLevelItemCount(), inputs.size());
+        QCOMPARE(Child<QTreeWidget>(*m_window, "lvwVideoFiles")->topLevelItemCount(),
+                 inputs.size());
         m_out = m_home->path() + u"/out";
-        m_window->frmOutputDirectorySettings->txtOutputDirectory->setText(m_out);
+        Child<OutputDirectoryPanel>(*m_window, "frmOutputDirectorySettings")
+            ->txtOutputDirectory->setText(m_out);
         m_prompts.clear();
         m_run = ConvertThroughWindow(*m_window, m_prompts);
         QVERIFY(m_run.finished);
@@ -113,7 +115,8 @@ private slots:
     void eachName() {
         QFETCH(QString, name);
         const QString input = m_home->path() + u"/in/" + name;
-        const QList<FileListRow> rows = ReadFileListRows(m_window->lvwVideoFiles);
+        const QList<FileListRow> rows =
+            ReadFileListRows(Child<QTreeWidget>(*m_window, "lvwVideoFiles"));
         const auto row = std::find_if(rows.begin(), rows.end(),
                                       [&](const FileListRow &r) { return r.Filepath == input; });
         QVERIFY(row != rows.end());

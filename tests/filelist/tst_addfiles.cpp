@@ -49,11 +49,13 @@ struct ProgressSeen {
 class ProgressWatcher final : public QObject {
 public:
     explicit ProgressWatcher(frmMain &window) {
-        connect(window.AddFilesProgressBar, &QProgressBar::valueChanged, this,
-                [this, &window](int value) {
-                    seen.append({window.StatusBar->panelText(2), !window.CancelOverlay->isHidden(),
-                                 !window.AddFilesProgressBar->isHidden(), value,
-                                 window.AddFilesProgressBar->maximum()});
+        connect(Child<QProgressBar>(window, "AddFilesProgressBar"), &QProgressBar::valueChanged,
+                this, [this, &window](int value) {
+                    seen.append({Child<MainStatusBar>(window, "StatusBar")->panelText(2),
+                                 !Child<QWidget>(window, "CancelOverlay")->isHidden(),
+                                 !Child<QProgressBar>(window, "AddFilesProgressBar")->isHidden(),
+                                 value,
+                                 Child<QProgressBar>(window, "AddFilesProgressBar")->maximum()});
                 });
     }
 
@@ -61,9 +63,9 @@ public:
 };
 
 void verifyIdle(const frmMain &window) {
-    QCOMPARE(window.StatusBar->panelText(2), QString());
-    QVERIFY(window.CancelOverlay->isHidden());
-    QVERIFY(window.AddFilesProgressBar->isHidden());
+    QCOMPARE(Child<MainStatusBar>(window, "StatusBar")->panelText(2), QString());
+    QVERIFY(Child<QWidget>(window, "CancelOverlay")->isHidden());
+    QVERIFY(Child<QProgressBar>(window, "AddFilesProgressBar")->isHidden());
 }
 
 QString settingsFile(const TestHome &home) {
@@ -101,7 +103,7 @@ QString durationFromProbe(const QJsonObject &probe) {
 }
 
 void dropOnList(frmMain &window, QMimeData *data, bool *accepted = nullptr) {
-    QWidget *viewport = window.lvwVideoFiles->viewport();
+    QWidget *viewport = Child<QTreeWidget>(window, "lvwVideoFiles")->viewport();
     const QPointF position(20, 20);
     QDragEnterEvent enter(position.toPoint(), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
                           Qt::NoModifier);
@@ -157,9 +159,10 @@ private slots:
 
         auto window = OpenMainWindow();
         prompts.fileSelections.push_back({path});
-        window->mnuFile_AddVideos->trigger();
+        Child<QAction>(*window, "mnuFile_AddVideos")->trigger();
 
-        const QList<FileListRow> rows = ReadFileListRows(window->lvwVideoFiles);
+        const QList<FileListRow> rows =
+            ReadFileListRows(Child<QTreeWidget>(*window, "lvwVideoFiles"));
         const QJsonObject probe = Probe(path);
         const QJsonObject video = ProbeStream(probe, QStringLiteral("video"));
         if (video.isEmpty() && ProbeStream(probe, QStringLiteral("audio")).isEmpty()) {
@@ -204,7 +207,7 @@ private slots:
         window->resize(820, 640);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QTreeWidget *list = window->lvwVideoFiles;
+        QTreeWidget *list = Child<QTreeWidget>(*window, "lvwVideoFiles");
         const QTreeWidgetItem *header = list->headerItem();
         QStringList headers;
         for (int column = 0; column < header->columnCount(); ++column)
@@ -232,7 +235,7 @@ private slots:
         FakePrompts prompts;
         auto window = OpenMainWindow();
         window->show();
-        QTest::mouseClick(window->imgAddVideos, Qt::LeftButton);
+        QTest::mouseClick(Child<ClickableLabel>(*window, "imgAddVideos"), Qt::LeftButton);
         QCOMPARE(prompts.fileDialogCount, 1);
         QCOMPARE(prompts.lastDialogTitle, QStringLiteral("Add Video File(s)"));
         QCOMPARE(prompts.lastDialogFolder, QDir::homePath() + u'/');
@@ -267,7 +270,7 @@ private slots:
                          qPrintable(pattern));
         }
         // Cancelled: nothing added, nothing written.
-        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 0);
+        QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(), 0);
         QVERIFY(!fileContent(settingsFile(home)).contains("AddFiles"));
     }
 
@@ -286,15 +289,15 @@ private slots:
         const QString folder = home.makeFolder(QStringLiteral("My Videos"));
         auto window = OpenMainWindow();
         prompts.fileSelections.push_back(SampleFiles::makeSmallFiles(folder, files));
-        window->mnuFile_AddVideos->trigger();
-        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), files);
+        Child<QAction>(*window, "mnuFile_AddVideos")->trigger();
+        QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(), files);
 
         const QString remembered = folder + (trailingSlash ? u"/" : u"");
         QVERIFY2(fileContent(settingsFile(home))
                      .contains(QByteArray(QByteArray("AddFiles=") + remembered.toUtf8())),
                  fileContent(settingsFile(home)).constData());
         // The next dialog starts there.
-        window->mnuFile_AddVideos->trigger();
+        Child<QAction>(*window, "mnuFile_AddVideos")->trigger();
         QCOMPARE(prompts.lastDialogFolder, remembered);
     }
 
@@ -309,9 +312,9 @@ private slots:
 
         auto window = OpenMainWindow();
         prompts.fileSelections.push_back(SampleFiles::makeSmallFiles(folder, 1));
-        window->mnuFile_AddVideos->trigger();
+        Child<QAction>(*window, "mnuFile_AddVideos")->trigger();
         QCOMPARE(prompts.lastDialogFolder, folder + u'/');
-        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 1);
+        QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(), 1);
         QCOMPARE(fileContent(settingsFile(home)), settings);
     }
 
@@ -340,7 +343,7 @@ private slots:
         ProgressWatcher watcher(*window);
         prompts.fileSelections.push_back(
             SampleFiles::makeSmallFiles(home.makeFolder(QStringLiteral("v")), 1));
-        window->mnuFile_AddVideos->trigger();
+        Child<QAction>(*window, "mnuFile_AddVideos")->trigger();
 
         const QList<ProgressSeen> &seen = watcher.seen;
         QCOMPARE(seen.size(), 1);
@@ -348,7 +351,7 @@ private slots:
         QVERIFY(seen[0].overlayShown);
         QVERIFY(seen[0].barShown);
         QCOMPARE(seen[0].maximum, 1);
-        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 1);
+        QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(), 1);
         verifyIdle(*window);
     }
 
@@ -366,9 +369,10 @@ private slots:
         auto window = OpenMainWindow();
         ProgressWatcher watcher(*window);
         prompts.fileSelections.push_back(selection);
-        window->mnuFile_AddVideos->trigger();
+        Child<QAction>(*window, "mnuFile_AddVideos")->trigger();
 
-        const QList<FileListRow> rows = ReadFileListRows(window->lvwVideoFiles);
+        const QList<FileListRow> rows =
+            ReadFileListRows(Child<QTreeWidget>(*window, "lvwVideoFiles"));
         const QStringList listed{others[0], avi, others[1], avi};
         QCOMPARE(rows.size(), 4);
         for (int i = 0; i < 4; ++i)
@@ -436,12 +440,13 @@ private slots:
         auto window = OpenMainWindow();
         for (const QStringList &selection : {QStringList{path}, QStringList{path, clip}}) {
             prompts.shown.clear();
-            window->lvwVideoFiles->clear();
+            Child<QTreeWidget>(*window, "lvwVideoFiles")->clear();
             prompts.fileSelections.push_back(selection);
-            window->mnuFile_AddVideos->trigger();
+            Child<QAction>(*window, "mnuFile_AddVideos")->trigger();
             QCOMPARE(prompts.texts(), QStringList{VideoFileAdder::RefusedPathsMessage({refusal})});
             QVERIFY(prompts.shown[0].text.endsWith(u"\r\n"_s + refusal));
-            const QList<FileListRow> rows = ReadFileListRows(window->lvwVideoFiles);
+            const QList<FileListRow> rows =
+                ReadFileListRows(Child<QTreeWidget>(*window, "lvwVideoFiles"));
             QCOMPARE(rows.size(), selection.size() - 1);
             if (!rows.isEmpty())
                 QCOMPARE(rows[0].Filepath, clip);
@@ -461,24 +466,29 @@ private slots:
         // While the second file's events run, the user clicks "(Cancel)".
         bool idleAtOnce = false;
         int rowsWhenClicked = -1;
-        connect(window->AddFilesProgressBar, &QProgressBar::valueChanged, this, [&](int value) {
-            if (value != 2)
-                return;
-            QTimer::singleShot(0, this, [&] {
-                rowsWhenClicked = window->lvwVideoFiles->topLevelItemCount();
-                QTest::mouseClick(window->CancelLabel, Qt::LeftButton);
-                idleAtOnce = window->StatusBar->panelText(2).isEmpty() &&
-                             window->CancelOverlay->isHidden() &&
-                             window->AddFilesProgressBar->isHidden();
-            });
-        });
+        connect(Child<QProgressBar>(*window, "AddFilesProgressBar"), &QProgressBar::valueChanged,
+                this, [&](int value) {
+                    if (value != 2)
+                        return;
+                    QTimer::singleShot(0, this, [&] {
+                        rowsWhenClicked =
+                            Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount();
+                        QTest::mouseClick(Child<ClickableLabel>(*window, "CancelLabel"),
+                                          Qt::LeftButton);
+                        idleAtOnce =
+                            Child<MainStatusBar>(*window, "StatusBar")->panelText(2).isEmpty() &&
+                            Child<QWidget>(*window, "CancelOverlay")->isHidden() &&
+                            Child<QProgressBar>(*window, "AddFilesProgressBar")->isHidden();
+                    });
+                });
         prompts.fileSelections.push_back(files);
-        window->mnuFile_AddVideos->trigger();
+        Child<QAction>(*window, "mnuFile_AddVideos")->trigger();
 
         QCOMPARE(rowsWhenClicked, 2);
         QVERIFY(idleAtOnce);
         QVERIFY(window->fileList().adder().CancelAddingFiles);
-        const QList<FileListRow> rows = ReadFileListRows(window->lvwVideoFiles);
+        const QList<FileListRow> rows =
+            ReadFileListRows(Child<QTreeWidget>(*window, "lvwVideoFiles"));
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[1].Filepath, files[1]);
         QCOMPARE(rows[1].Codec, QStringLiteral("UNKNOWN")); // the row was completed
@@ -486,10 +496,10 @@ private slots:
         verifyIdle(*window);
 
         // The next add starts afresh.
-        disconnect(window->AddFilesProgressBar, nullptr, this, nullptr);
+        disconnect(Child<QProgressBar>(*window, "AddFilesProgressBar"), nullptr, this, nullptr);
         prompts.fileSelections.push_back(files.mid(2));
-        window->mnuFile_AddVideos->trigger();
-        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 5);
+        Child<QAction>(*window, "mnuFile_AddVideos")->trigger();
+        QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(), 5);
         QVERIFY(!window->fileList().adder().CancelAddingFiles);
     }
 
@@ -550,12 +560,14 @@ private slots:
         bool accepted = false;
         dropOnList(*window, &data, &accepted);
         QCOMPARE(accepted, files > 0);
-        QTRY_COMPARE_WITH_TIMEOUT(window->lvwVideoFiles->topLevelItemCount(), rows, kPatienceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(),
+                                  rows, kPatienceMs);
         QTest::qWait(20); // nothing more arrives
-        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), rows);
+        QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(), rows);
 
         QStringList paths;
-        for (const FileListRow &row : ReadFileListRows(window->lvwVideoFiles))
+        for (const FileListRow &row :
+             ReadFileListRows(Child<QTreeWidget>(*window, "lvwVideoFiles")))
             paths << row.Filepath;
         QCOMPARE(paths, expected);
         QCOMPARE(prompts.texts(), refused.isEmpty()
@@ -576,27 +588,29 @@ private slots:
         const QString avi = SampleFiles::makeMpeg4Avi(folder);
         const QString mp3 = SampleFiles::makeMp3(folder);
         auto window = OpenMainWindow();
-        AppendFileListRow(window->lvwVideoFiles)->setText(ColumnFilepath, avi);
-        AppendFileListRow(window->lvwVideoFiles)->setText(ColumnFilepath, mp3);
+        AppendFileListRow(Child<QTreeWidget>(*window, "lvwVideoFiles"))
+            ->setText(ColumnFilepath, avi);
+        AppendFileListRow(Child<QTreeWidget>(*window, "lvwVideoFiles"))
+            ->setText(ColumnFilepath, mp3);
 
         int row = 0; // the last row
         window->fileList().adder().ReadVideoFileInfo(row);
         QCOMPARE(row, 2);
-        QList<FileListRow> rows = ReadFileListRows(window->lvwVideoFiles);
+        QList<FileListRow> rows = ReadFileListRows(Child<QTreeWidget>(*window, "lvwVideoFiles"));
         QCOMPARE(rows[0].Filename, QString());
         QCOMPARE(rows[1].Filename, QStringLiteral("tone"));
         QCOMPARE(rows[1].Duration, QStringLiteral("00:00:05"));
 
         row = 1;
         window->fileList().adder().ReadVideoFileInfo(row);
-        rows = ReadFileListRows(window->lvwVideoFiles);
+        rows = ReadFileListRows(Child<QTreeWidget>(*window, "lvwVideoFiles"));
         QCOMPARE(rows[0].Filename, QStringLiteral("clip"));
         QCOMPARE(rows[0].VideoSize, QStringLiteral("320x240"));
         QCOMPARE(rows[0].Duration, QStringLiteral("00:00:03"));
 
         row = 3; // no such row: nothing happens
         window->fileList().adder().ReadVideoFileInfo(row);
-        QCOMPARE(ReadFileListRows(window->lvwVideoFiles), rows);
+        QCOMPARE(ReadFileListRows(Child<QTreeWidget>(*window, "lvwVideoFiles")), rows);
     }
 };
 

@@ -97,17 +97,18 @@ private slots:
         auto window = OpenMainWindow();
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
-        fillFiveRows(window->lvwVideoFiles);
-        select(window->lvwVideoFiles, {2, 4});
+        fillFiveRows(Child<QTreeWidget>(*window, "lvwVideoFiles"));
+        select(Child<QTreeWidget>(*window, "lvwVideoFiles"), {2, 4});
         if (how == u"image") {
-            QTest::mouseClick(window->imgRemoveItems, Qt::LeftButton);
+            QTest::mouseClick(Child<ClickableLabel>(*window, "imgRemoveItems"), Qt::LeftButton);
         } else if (how == u"menu") {
-            window->mnuRemoveItems_RemoveSelectedItems->trigger();
+            Child<QAction>(*window, "mnuRemoveItems_RemoveSelectedItems")->trigger();
         } else {
-            window->lvwVideoFiles->setFocus();
+            Child<QTreeWidget>(*window, "lvwVideoFiles")->setFocus();
             QTest::keyClick(window.get(), Qt::Key_Delete);
         }
-        QCOMPARE(names(window->lvwVideoFiles), (QStringList{u"1"_s, u"3"_s, u"5"_s}));
+        QCOMPARE(names(Child<QTreeWidget>(*window, "lvwVideoFiles")),
+                 (QStringList{u"1"_s, u"3"_s, u"5"_s}));
         QVERIFY(prompts.shown.isEmpty());
     }
 
@@ -115,16 +116,16 @@ private slots:
         TestHome home;
         FakePrompts prompts;
         auto window = OpenMainWindow();
-        fillFiveRows(window->lvwVideoFiles);
-        window->lvwVideoFiles->clearSelection();
+        fillFiveRows(Child<QTreeWidget>(*window, "lvwVideoFiles"));
+        Child<QTreeWidget>(*window, "lvwVideoFiles")->clearSelection();
         window->fileList().RemoveSelectedItems();
-        QCOMPARE(names(window->lvwVideoFiles),
+        QCOMPARE(names(Child<QTreeWidget>(*window, "lvwVideoFiles")),
                  (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s}));
         QVERIFY(prompts.shown.isEmpty());
 
-        select(window->lvwVideoFiles, {1, 2, 3, 4, 5});
+        select(Child<QTreeWidget>(*window, "lvwVideoFiles"), {1, 2, 3, 4, 5});
         window->fileList().RemoveSelectedItems();
-        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), 0);
+        QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(), 0);
         window->fileList().RemoveSelectedItems(); // on an empty list
         QVERIFY(prompts.shown.isEmpty());
     }
@@ -142,15 +143,15 @@ private slots:
         TestHome home;
         FakePrompts prompts;
         auto window = OpenMainWindow();
-        fillFiveRows(window->lvwVideoFiles);
+        fillFiveRows(Child<QTreeWidget>(*window, "lvwVideoFiles"));
         prompts.answers.push_back(answer);
-        window->mnuRemoveItems_ClearList->trigger();
+        Child<QAction>(*window, "mnuRemoveItems_ClearList")->trigger();
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Question);
         QCOMPARE(prompts.shown[0].text,
                  QStringLiteral("Are you sure you would like to clear your list?"));
         QCOMPARE(prompts.shown[0].title, QStringLiteral("Mobivert"));
-        QCOMPARE(window->lvwVideoFiles->topLevelItemCount(), rowsLeft);
+        QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(), rowsLeft);
     }
 
     void clearAsksAlsoOnAnEmptyList() {
@@ -180,8 +181,8 @@ private slots:
         auto window = OpenMainWindow();
         Child<QAction>(window.get(), item)->trigger();
         // Rows, but none selected.
-        fillFiveRows(window->lvwVideoFiles);
-        window->lvwVideoFiles->clearSelection();
+        fillFiveRows(Child<QTreeWidget>(*window, "lvwVideoFiles"));
+        Child<QTreeWidget>(*window, "lvwVideoFiles")->clearSelection();
         Child<QAction>(window.get(), item)->trigger();
         QCOMPARE(prompts.texts(), QStringList(2, QStringLiteral("Please, select a file first!")));
         QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Information);
@@ -193,14 +194,14 @@ private slots:
         TestHome home;
         FakePrompts prompts;
         auto window = OpenMainWindow();
-        QTreeWidget *list = window->lvwVideoFiles;
+        QTreeWidget *list = Child<QTreeWidget>(*window, "lvwVideoFiles");
         fillFiveRows(list);
         const QString odd = QStringLiteral("/v/it's #1 \"50%\" ü?.avi");
         FileListItem(list, 3)->setText(ColumnFilepath, odd);
         list->setCurrentItem(FileListItem(list, 3));
         FileListItem(list, 1)->setSelected(true);
         FileListItem(list, 5)->setSelected(true);
-        window->mnuView_OpenVideoFile->trigger();
+        Child<QAction>(*window, "mnuView_OpenVideoFile")->trigger();
         QVERIFY(prompts.shown.isEmpty());
         QCOMPARE(prompts.openedUrls.size(), 1);
         QVERIFY(prompts.openedUrls[0].isLocalFile());
@@ -238,10 +239,10 @@ private slots:
         auto window = OpenMainWindow();
         FileListRow row;
         row.Filepath = avi;
-        QTreeWidgetItem *item = AppendFileListRow(window->lvwVideoFiles);
+        QTreeWidgetItem *item = AppendFileListRow(Child<QTreeWidget>(*window, "lvwVideoFiles"));
         WriteFileListRow(item, row);
-        window->lvwVideoFiles->setCurrentItem(item);
-        window->mnuView_FileProperties->trigger();
+        Child<QTreeWidget>(*window, "lvwVideoFiles")->setCurrentItem(item);
+        Child<QAction>(*window, "mnuView_FileProperties")->trigger();
 
         QVERIFY2(prompts.shown.isEmpty(), qPrintable(prompts.texts().join(u'|')));
         QCOMPARE(name, shownName);
@@ -292,10 +293,10 @@ private slots:
         row.Filepath = mkv;
         row.Filename = u"Some Show S02E05 The Title"_s;
         row.SubtitleTrack = QStringLiteral("eng");
-        QTreeWidgetItem *item = AppendFileListRow(window->lvwVideoFiles);
+        QTreeWidgetItem *item = AppendFileListRow(Child<QTreeWidget>(*window, "lvwVideoFiles"));
         WriteFileListRow(item, row);
-        window->lvwVideoFiles->setCurrentItem(item);
-        window->mnuView_FileProperties->trigger();
+        Child<QTreeWidget>(*window, "lvwVideoFiles")->setCurrentItem(item);
+        Child<QAction>(*window, "mnuView_FileProperties")->trigger();
 
         QVERIFY2(prompts.shown.isEmpty(), qPrintable(prompts.texts().join(u'|')));
         QCOMPARE(found.value(u"Displayed size:"_s), u"320 × 240"_s);
@@ -336,9 +337,10 @@ private slots:
             return ++dialogs, int(QDialog::Accepted);
         };
         auto window = OpenMainWindow();
-        fillFiveRows(window->lvwVideoFiles); // none of these files exists
-        window->lvwVideoFiles->setCurrentItem(FileListItem(window->lvwVideoFiles, 2));
-        window->mnuView_FileProperties->trigger();
+        fillFiveRows(Child<QTreeWidget>(*window, "lvwVideoFiles")); // none of these files exists
+        Child<QTreeWidget>(*window, "lvwVideoFiles")
+            ->setCurrentItem(FileListItem(Child<QTreeWidget>(*window, "lvwVideoFiles"), 2));
+        Child<QAction>(*window, "mnuView_FileProperties")->trigger();
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("Unable to show File Properties!")});
         QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Critical);
         QCOMPARE(dialogs, 0);
@@ -383,19 +385,21 @@ private slots:
         window->move(0, 0);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        ClickableLabel *image = window->imgRemoveItems;
+        ClickableLabel *image = Child<ClickableLabel>(*window, "imgRemoveItems");
 
         QTest::mousePress(image, Qt::LeftButton);
         QTest::mouseRelease(image, Qt::LeftButton);
         QTest::mousePress(image, Qt::MiddleButton);
-        QVERIFY(!window->mnuEdit_RemoveItems->isVisible());
+        QVERIFY(!Child<QMenu>(*window, "mnuEdit_RemoveItems")->isVisible());
 
         QTest::mousePress(image, Qt::RightButton, {}, QPoint(5, 5));
-        QMenu *menu = window->mnuEdit_RemoveItems;
+        QMenu *menu = Child<QMenu>(*window, "mnuEdit_RemoveItems");
         QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), kPatienceMs);
-        QCOMPARE(menu->actions(), (QList<QAction *>{window->mnuRemoveItems_RemoveSelectedItems,
-                                                    window->mnuRemoveItems_ClearList,
-                                                    window->mnuRemoveItems_RemoveConvertedFiles}));
+        QCOMPARE(
+            menu->actions(),
+            (QList<QAction *>{Child<QAction>(*window, "mnuRemoveItems_RemoveSelectedItems"),
+                              Child<QAction>(*window, "mnuRemoveItems_ClearList"),
+                              Child<QAction>(*window, "mnuRemoveItems_RemoveConvertedFiles")}));
         const QPoint below = image->mapToGlobal(QPoint(0, image->height()));
         QCOMPARE(menu->geometry().top(), below.y());
         // The menu is moved left only when the screen ends first.
@@ -403,7 +407,7 @@ private slots:
             menu->geometry().left(),
             std::min(below.x(), menu->screen()->availableGeometry().right() - menu->width() + 1));
         menu->close();
-        QVERIFY(!window->mnuEdit->isVisible());
+        QVERIFY(!Child<QMenu>(*window, "mnuEdit")->isVisible());
     }
 
     void rightPressOnTheListPopsUpEditAtThePointer() {
@@ -414,19 +418,23 @@ private slots:
         window->move(0, 0);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QWidget *viewport = window->lvwVideoFiles->viewport();
+        QWidget *viewport = Child<QTreeWidget>(*window, "lvwVideoFiles")->viewport();
 
         QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(10, 10));
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(10, 10));
-        QVERIFY(!window->mnuEdit->isVisible());
+        QVERIFY(!Child<QMenu>(*window, "mnuEdit")->isVisible());
 
         QTest::mousePress(viewport, Qt::RightButton, {}, QPoint(30, 12));
-        QTRY_VERIFY_WITH_TIMEOUT(window->mnuEdit->isVisible(), kPatienceMs);
-        QCOMPARE(window->mnuEdit->geometry().topLeft(), viewport->mapToGlobal(QPoint(30, 12)));
-        QCOMPARE(window->mnuEdit->actions().first(), window->mnuEdit_RemoveItems->menuAction());
-        QVERIFY(window->mnuEdit->actions().contains(window->mnuEdit_TrimVideoFile));
-        window->mnuEdit->close();
-        QVERIFY(!window->mnuEdit_RemoveItems->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(Child<QMenu>(*window, "mnuEdit")->isVisible(), kPatienceMs);
+        QCOMPARE(Child<QMenu>(*window, "mnuEdit")->geometry().topLeft(),
+                 viewport->mapToGlobal(QPoint(30, 12)));
+        QCOMPARE(Child<QMenu>(*window, "mnuEdit")->actions().first(),
+                 Child<QMenu>(*window, "mnuEdit_RemoveItems")->menuAction());
+        QVERIFY(Child<QMenu>(*window, "mnuEdit")
+                    ->actions()
+                    .contains(Child<QAction>(*window, "mnuEdit_TrimVideoFile")));
+        Child<QMenu>(*window, "mnuEdit")->close();
+        QVERIFY(!Child<QMenu>(*window, "mnuEdit_RemoveItems")->isVisible());
     }
 };
 

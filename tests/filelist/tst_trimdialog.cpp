@@ -66,9 +66,9 @@ public:
         row.Duration = duration;
         row.VideoSize = QStringLiteral("640x480");
         row.Filepath = QStringLiteral("/videos/holiday.avi");
-        item = AppendFileListRow(window->lvwVideoFiles);
+        item = AppendFileListRow(Child<QTreeWidget>(*window, "lvwVideoFiles"));
         WriteFileListRow(item, row);
-        window->lvwVideoFiles->setCurrentItem(item);
+        Child<QTreeWidget>(*window, "lvwVideoFiles")->setCurrentItem(item);
         prompts.dialogHandler = [this](QDialog *dialog) {
             auto *trim = qobject_cast<frmTrimVideo *>(dialog);
             ++opened;
@@ -81,7 +81,7 @@ public:
     // Opens the dialog through the menu and lets the user act in it.
     void open(const std::function<void(frmTrimVideo *)> &steps) {
         user = steps;
-        window->mnuEdit_TrimVideoFile->trigger();
+        Child<QAction>(*window, "mnuEdit_TrimVideoFile")->trigger();
     }
 
     FileListRow row() const { return ReadFileListRow(item); }
@@ -112,14 +112,15 @@ private slots:
             return ++opened, int(QDialog::Rejected);
         };
         auto window = OpenMainWindow();
-        window->mnuEdit_TrimVideoFile->trigger();
+        Child<QAction>(*window, "mnuEdit_TrimVideoFile")->trigger();
 
         for (int i = 0; i < 2; ++i)
-            AppendFileListRow(window->lvwVideoFiles)
+            AppendFileListRow(Child<QTreeWidget>(*window, "lvwVideoFiles"))
                 ->setText(ColumnDuration, QStringLiteral("00:10:00"));
-        window->lvwVideoFiles->setCurrentItem(FileListItem(window->lvwVideoFiles, 2));
-        window->lvwVideoFiles->selectAll();
-        window->mnuEdit_TrimVideoFile->trigger();
+        Child<QTreeWidget>(*window, "lvwVideoFiles")
+            ->setCurrentItem(FileListItem(Child<QTreeWidget>(*window, "lvwVideoFiles"), 2));
+        Child<QTreeWidget>(*window, "lvwVideoFiles")->selectAll();
+        Child<QAction>(*window, "mnuEdit_TrimVideoFile")->trigger();
 
         QCOMPARE(prompts.texts(),
                  (QStringList{QStringLiteral("Please, select a video file you would like to "

@@ -35,13 +35,13 @@ FileListRow trim(const QString &path, const QString &duration,
                  const std::function<void(frmTrimVideo *)> &steps) {
     FakePrompts prompts;
     auto window = OpenMainWindow();
-    QTreeWidgetItem *item = AppendFileListRow(window->lvwVideoFiles);
+    QTreeWidgetItem *item = AppendFileListRow(Child<QTreeWidget>(*window, "lvwVideoFiles"));
     FileListRow row;
     row.Duration = duration;
     row.VideoSize = QStringLiteral("352x288");
     row.Filepath = path;
     WriteFileListRow(item, row);
-    window->lvwVideoFiles->setCurrentItem(item);
+    Child<QTreeWidget>(*window, "lvwVideoFiles")->setCurrentItem(item);
     prompts.dialogHandler = [&](QDialog *dialog) {
         auto *trim = qobject_cast<frmTrimVideo *>(dialog);
         trim->show();
@@ -49,7 +49,7 @@ FileListRow trim(const QString &path, const QString &duration,
             steps(trim);
         return trim->result();
     };
-    window->mnuEdit_TrimVideoFile->trigger();
+    Child<QAction>(*window, "mnuEdit_TrimVideoFile")->trigger();
     return ReadFileListRow(item);
 }
 

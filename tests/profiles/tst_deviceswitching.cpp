@@ -58,8 +58,12 @@ class TestDeviceSwitching : public QObject {
     std::unique_ptr<FakePrompts> prompts;
     std::unique_ptr<frmMain> window;
 
-    AudioSettingsPanel *audio() const { return window->frmAudioSettings; }
-    VideoSettingsPanel *video() const { return window->frmVideoSettings; }
+    AudioSettingsPanel *audio() const {
+        return Child<AudioSettingsPanel>(*window, "frmAudioSettings");
+    }
+    VideoSettingsPanel *video() const {
+        return Child<VideoSettingsPanel>(*window, "frmVideoSettings");
+    }
 
     // Every device gets the standard file, told apart by its first codec.
     void writeAllDevices() {
@@ -92,8 +96,9 @@ private slots:
         writeAllDevices();
         start();
         QCOMPARE(window->SelectedDevice, QStringLiteral("iPod"));
-        QCOMPARE(window->lblSelectedDevice->text(), QStringLiteral("iPod / iPhone"));
-        QCOMPARE(window->cmbProfiles->currentText(), QStringLiteral("Medium"));
+        QCOMPARE(Child<QLabel>(*window, "lblSelectedDevice")->text(),
+                 QStringLiteral("iPod / iPhone"));
+        QCOMPARE(Child<QComboBox>(*window, "cmbProfiles")->currentText(), QStringLiteral("Medium"));
         QCOMPARE(video()->cmbVideoCodec->itemText(0), QStringLiteral("iPod-mpeg4"));
         QVERIFY(prompts->shown.isEmpty());
     }
@@ -125,10 +130,10 @@ private slots:
         } else {
             // A right click on the strip, below the entries, pops up the
             // Select Device menu at the strip's top-left corner.
-            DeviceStrip *strip = window->picLeftMenu;
+            DeviceStrip *strip = Child<DeviceStrip>(*window, "picLeftMenu");
             QTest::mousePress(strip, Qt::RightButton, {},
                               QPoint(strip->width() / 2, strip->height() - 5));
-            QMenu *menu = window->mnuFile_SelectDevice;
+            QMenu *menu = Child<QMenu>(*window, "mnuFile_SelectDevice");
             QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), kPatienceMs);
             QCOMPARE(menu->pos(), strip->mapToGlobal(QPoint(0, 0)));
             Child<QAction>(menu, target.menuItem)->trigger();
@@ -136,7 +141,7 @@ private slots:
         }
 
         QCOMPARE(window->SelectedDevice, target.name);
-        QCOMPARE(window->lblSelectedDevice->text(),
+        QCOMPARE(Child<QLabel>(*window, "lblSelectedDevice")->text(),
                  Child<QLabel>(window.get(), target.caption)->text());
         for (const Device &each : Devices) {
             const bool selected = each.name == target.name;
@@ -144,7 +149,8 @@ private slots:
                      selected ? Cyan : White);
             QCOMPARE(Child<QAction>(window.get(), each.menuItem)->isChecked(), selected);
         }
-        OutputDirectoryPanel *output = window->frmOutputDirectorySettings;
+        OutputDirectoryPanel *output =
+            Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings");
         QCOMPARE(output->chkAddToiTunes->isVisibleTo(window.get()), target.name == u"iPod");
         for (QWidget *pspOnly :
              std::initializer_list<QWidget *>{output->lblPSPHint, output->chkPSPCreateThumbnail,
@@ -152,13 +158,13 @@ private slots:
             QCOMPARE(pspOnly->isVisibleTo(window.get()), target.name == u"PSP");
         // The device's own file filled the boxes.
         QCOMPARE(video()->cmbVideoCodec->itemText(0), QString(target.name + u"-mpeg4"));
-        QCOMPARE(window->cmbProfiles->currentText(), QStringLiteral("Medium"));
+        QCOMPARE(Child<QComboBox>(*window, "cmbProfiles")->currentText(), QStringLiteral("Medium"));
     }
 
     void otherClicksOnTheStripDoNothing() {
         writeAllDevices();
         start();
-        DeviceStrip *strip = window->picLeftMenu;
+        DeviceStrip *strip = Child<DeviceStrip>(*window, "picLeftMenu");
         const QPoint below(strip->width() / 2, strip->height() - 5);
         QTest::mousePress(strip, Qt::LeftButton, {}, below);
         QTest::mouseRelease(strip, Qt::LeftButton, {}, below);
@@ -167,7 +173,7 @@ private slots:
         QTest::mousePress(Child<ClickableLabel>(window.get(), u"lblZuneClickArea"_s),
                           Qt::RightButton);
         QTest::qWait(50);
-        QVERIFY(!window->mnuFile_SelectDevice->isVisible());
+        QVERIFY(!Child<QMenu>(*window, "mnuFile_SelectDevice")->isVisible());
         QCOMPARE(window->SelectedDevice, QStringLiteral("iPod"));
     }
 
@@ -178,12 +184,13 @@ private slots:
         window->SwitchDevice(QStringLiteral("PSP"));
         window->SwitchDevice(QStringLiteral("Nokia"));
         QCOMPARE(window->SelectedDevice, QStringLiteral("Nokia"));
-        QCOMPARE(window->lblSelectedDevice->text(), QStringLiteral("Sony PSP"));
+        QCOMPARE(Child<QLabel>(*window, "lblSelectedDevice")->text(), QStringLiteral("Sony PSP"));
         for (const Device &each : Devices) {
             QCOMPARE(TextColour(Child<QLabel>(window.get(), each.caption)), White);
             QVERIFY(!Child<QAction>(window.get(), each.menuItem)->isChecked());
         }
-        OutputDirectoryPanel *output = window->frmOutputDirectorySettings;
+        OutputDirectoryPanel *output =
+            Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings");
         for (QWidget *control : std::initializer_list<QWidget *>{
                  output->chkAddToiTunes, output->lblPSPHint, output->chkPSPCreateThumbnail,
                  output->lblPSPVideoNumber, output->txtPSPVideoNumber})
@@ -233,8 +240,8 @@ private slots:
         start();
         window->SwitchDevice(QStringLiteral("Zune"));
 
-        QCOMPARE(entries(window->cmbProfiles), profiles);
-        QCOMPARE(window->cmbProfiles->currentIndex(), selected);
+        QCOMPARE(entries(Child<QComboBox>(*window, "cmbProfiles")), profiles);
+        QCOMPARE(Child<QComboBox>(*window, "cmbProfiles")->currentIndex(), selected);
         // The boxes are always refilled; the default profile, if any, is loaded.
         QCOMPARE(entries(video()->cmbVideoSize).size(), 5);
         const int position = selected < 0 ? -1 : selected;
@@ -254,13 +261,14 @@ private slots:
         video()->chkVideoNoVideo->setChecked(true);
         window->SwitchDevice(QStringLiteral("Zune"));
 
-        QCOMPARE(entries(window->cmbProfiles), QStringList{u"Custom"_s});
-        QCOMPARE(window->cmbProfiles->currentIndex(), -1);
+        QCOMPARE(entries(Child<QComboBox>(*window, "cmbProfiles")), QStringList{u"Custom"_s});
+        QCOMPARE(Child<QComboBox>(*window, "cmbProfiles")->currentIndex(), -1);
         // Every box a profile file fills ("Files at once" and "Deinterlace:"
         // are the user's own, not a profile's).
         for (QComboBox *box : window->findChildren<QComboBox *>()) {
-            if (box != window->cmbProfiles &&
-                box != window->frmOutputDirectorySettings->cmbFilesAtOnce &&
+            if (box != Child<QComboBox>(*window, "cmbProfiles") &&
+                box != Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
+                           ->cmbFilesAtOnce &&
                 box != video()->cmbDeinterlace)
                 QVERIFY2(box->count() == 0, qPrintable(box->objectName()));
         }
@@ -268,7 +276,8 @@ private slots:
         // The switch itself leaves "No Video" alone; no profile set it.
         QVERIFY(video()->chkVideoNoVideo->isChecked());
         // The marks move as usual.
-        QCOMPARE(window->lblSelectedDevice->text(), QStringLiteral("Microsoft Zune"));
+        QCOMPARE(Child<QLabel>(*window, "lblSelectedDevice")->text(),
+                 QStringLiteral("Microsoft Zune"));
     }
 
     void checkBoxesAreResetBeforeTheDefaultLoads() {
@@ -296,7 +305,7 @@ private slots:
         record(audio()->cmbAudioCodec, u"audioCodec"_s);
         record(video()->cmbVideoCodec, u"videoCodec"_s);
         record(video()->cmbVideoFrameRate, u"frameRate"_s);
-        record(window->cmbProfiles, u"profile"_s);
+        record(Child<QComboBox>(*window, "cmbProfiles"), u"profile"_s);
 
         window->SwitchDevice(QStringLiteral("Zune"));
         // Refills report nothing; the resets come first, then the load that
@@ -306,7 +315,7 @@ private slots:
                                    u"audioCodec=1"_s, u"videoCodec=1"_s, u"frameRate=1"_s,
                                    u"keep=2"_s,       u"profile=1"_s};
         QCOMPARE(events, expected);
-        QCOMPARE(window->cmbProfiles->currentText(), QStringLiteral("Medium"));
+        QCOMPARE(Child<QComboBox>(*window, "cmbProfiles")->currentText(), QStringLiteral("Medium"));
         QVERIFY(!video()->chkVideoOriginalQuality->isChecked());
         QVERIFY(video()->chkVideoKeepAspectRatio->isChecked());
         QVERIFY(video()->cmbVideoBitrate->isEnabled());
@@ -330,7 +339,7 @@ private slots:
         video()->chkVideoOriginalQuality->setChecked(true);
         video()->chkVideoKeepAspectRatio->setChecked(true);
         window->SwitchDevice(QStringLiteral("Zune"));
-        QCOMPARE(window->cmbProfiles->currentIndex(), -1);
+        QCOMPARE(Child<QComboBox>(*window, "cmbProfiles")->currentIndex(), -1);
         QVERIFY(video()->chkVideoNoVideo->isChecked());
         QVERIFY(!video()->cmbVideoCodec->isEnabled());
         QVERIFY(!video()->chkVideoOriginalQuality->isChecked());
@@ -340,7 +349,8 @@ private slots:
     void hiddenControlsKeepTheirValues() {
         writeAllDevices();
         start();
-        OutputDirectoryPanel *output = window->frmOutputDirectorySettings;
+        OutputDirectoryPanel *output =
+            Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings");
         output->txtOutputDirectory->setText(QStringLiteral("/videos/out"));
         window->SwitchDevice(QStringLiteral("PSP"));
         output->chkPSPCreateThumbnail->setChecked(true);
@@ -359,10 +369,10 @@ private slots:
         writeAllDevices();
         start();
         video()->cmbVideoFrameRate->setCurrentIndex(2);
-        QCOMPARE(window->cmbProfiles->currentText(), QStringLiteral("Custom"));
+        QCOMPARE(Child<QComboBox>(*window, "cmbProfiles")->currentText(), QStringLiteral("Custom"));
         // Choosing the selected device again runs the whole switch.
         Child<QAction>(window.get(), u"mnuSelectDevice_iPod"_s)->trigger();
-        QCOMPARE(window->cmbProfiles->currentText(), QStringLiteral("Medium"));
+        QCOMPARE(Child<QComboBox>(*window, "cmbProfiles")->currentText(), QStringLiteral("Medium"));
         QCOMPARE(video()->cmbVideoFrameRate->currentIndex(), 1);
         QVERIFY(Child<QAction>(window.get(), u"mnuSelectDevice_iPod"_s)->isChecked());
     }

@@ -26,8 +26,10 @@ class TestEditVideoSize : public QObject {
     std::unique_ptr<frmMain> window;
     int dialogsOpened = 0;
 
-    QComboBox *sizeBox() const { return window->frmVideoSettings->cmbVideoSize; }
-    QString profile() const { return window->cmbProfiles->currentText(); }
+    QComboBox *sizeBox() const {
+        return Child<VideoSettingsPanel>(*window, "frmVideoSettings")->cmbVideoSize;
+    }
+    QString profile() const { return Child<QComboBox>(*window, "cmbProfiles")->currentText(); }
 
     // Opens the dialog with a click on the edit button; `user` plays the
     // user inside it and returns how the dialog ended.
@@ -39,7 +41,8 @@ class TestEditVideoSize : public QObject {
                 qFatal("not the custom size dialog");
             return user(*edit);
         };
-        QTest::mouseClick(window->frmVideoSettings->imgEditVideoSize, Qt::LeftButton);
+        QTest::mouseClick(Child<VideoSettingsPanel>(*window, "frmVideoSettings")->imgEditVideoSize,
+                          Qt::LeftButton);
     }
 
     static int enter(frmEditVideoSize &dialog, const QString &width, const QString &height) {
@@ -237,7 +240,7 @@ private slots:
         window.reset();
         folder->write(u"iPod"_s, StandardDeviceFile().replace("wmv2", "h263"));
         window = OpenMainWindow();
-        QComboBox *codecs = window->frmVideoSettings->cmbVideoCodec;
+        QComboBox *codecs = Child<VideoSettingsPanel>(*window, "frmVideoSettings")->cmbVideoCodec;
         codecs->setCurrentIndex(codecs->findText(codec));
         QCOMPARE(codecs->currentText(), codec);
         const QString before = sizeBox()->currentText();
@@ -271,7 +274,8 @@ private slots:
     void aCustomSizeSurvivesOtherChanges() {
         openDialog([](frmEditVideoSize &dialog) { return enter(dialog, u"400"_s, u"300"_s); });
         // Another setting makes the profile "Custom"; the size stays.
-        window->frmVideoSettings->cmbVideoFrameRate->setCurrentIndex(2);
+        Child<VideoSettingsPanel>(*window, "frmVideoSettings")
+            ->cmbVideoFrameRate->setCurrentIndex(2);
         QCOMPARE(profile(), u"Custom"_s);
         QCOMPARE(sizeBox()->currentText(), u"400x300"_s);
         // Reopening shows the custom size.
@@ -283,7 +287,7 @@ private slots:
         QCOMPARE(dialogsOpened, 2);
         QCOMPARE(fields, (QStringList{u"400"_s, u"300"_s}));
         // Choosing a profile puts a list entry back.
-        window->cmbProfiles->setCurrentIndex(2);
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(2);
         QCOMPARE(sizeBox()->currentText(), u"480x272"_s);
     }
 
@@ -297,10 +301,10 @@ private slots:
     }
 
     void theButtonIsOffWithoutVideo() {
-        window->frmVideoSettings->chkVideoNoVideo->click();
+        Child<VideoSettingsPanel>(*window, "frmVideoSettings")->chkVideoNoVideo->click();
         openDialog([](frmEditVideoSize &) { return int(QDialog::Accepted); });
         QCOMPARE(dialogsOpened, 0);
-        window->frmVideoSettings->chkVideoNoVideo->click();
+        Child<VideoSettingsPanel>(*window, "frmVideoSettings")->chkVideoNoVideo->click();
         openDialog([](frmEditVideoSize &) { return int(QDialog::Rejected); });
         QCOMPARE(dialogsOpened, 1);
     }

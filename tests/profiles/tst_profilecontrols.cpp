@@ -22,9 +22,9 @@ namespace {
 
 // The state of the twelve controls and the profile box, for comparisons.
 QStringList Snapshot(const frmMain &window) {
-    const AudioSettingsPanel *a = window.frmAudioSettings;
-    const VideoSettingsPanel *v = window.frmVideoSettings;
-    QStringList state{window.cmbProfiles->currentText()};
+    const AudioSettingsPanel *a = Child<AudioSettingsPanel>(window, "frmAudioSettings");
+    const VideoSettingsPanel *v = Child<VideoSettingsPanel>(window, "frmVideoSettings");
+    QStringList state{Child<QComboBox>(window, "cmbProfiles")->currentText()};
     for (const QComboBox *box :
          {a->cmbAudioCodec, a->cmbAudioBitrate, a->cmbAudioSampleRate, a->cmbAudioChannels,
           v->cmbVideoCodec, v->cmbVideoSize, v->cmbVideoBitrate, v->cmbVideoFrameRate})
@@ -45,9 +45,13 @@ class TestProfileControls : public QObject {
     std::unique_ptr<FakePrompts> prompts;
     std::unique_ptr<frmMain> window;
 
-    AudioSettingsPanel *audio() const { return window->frmAudioSettings; }
-    VideoSettingsPanel *video() const { return window->frmVideoSettings; }
-    QString profile() const { return window->cmbProfiles->currentText(); }
+    AudioSettingsPanel *audio() const {
+        return Child<AudioSettingsPanel>(*window, "frmAudioSettings");
+    }
+    VideoSettingsPanel *video() const {
+        return Child<VideoSettingsPanel>(*window, "frmVideoSettings");
+    }
+    QString profile() const { return Child<QComboBox>(*window, "cmbProfiles")->currentText(); }
 
     void start(const QByteArray &ipodFile = StandardDeviceFile()) {
         if (!ipodFile.isNull())
@@ -79,7 +83,7 @@ private slots:
 
     void choosingAProfileSetsAllTwelveControls() {
         start();
-        window->cmbProfiles->setCurrentIndex(2);
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(2);
         // AudioCodec 2 lies beyond the two-item list: that box keeps
         // Medium's choice.
         QCOMPARE(Snapshot(*window),
@@ -112,14 +116,16 @@ private slots:
         else
             Child<QCheckBox>(window.get(), control)->click();
         QCOMPARE(profile(), QStringLiteral("Custom"));
-        QCOMPARE(window->cmbProfiles->currentIndex(), window->cmbProfiles->count() - 1);
+        QCOMPARE(Child<QComboBox>(*window, "cmbProfiles")->currentIndex(),
+                 Child<QComboBox>(*window, "cmbProfiles")->count() - 1);
 
         // Choosing "Custom" keeps the settings; choosing the profile again
         // restores every control.
         const QStringList custom = Snapshot(*window);
-        window->cmbProfiles->setCurrentIndex(window->cmbProfiles->count() - 1);
+        Child<QComboBox>(*window, "cmbProfiles")
+            ->setCurrentIndex(Child<QComboBox>(*window, "cmbProfiles")->count() - 1);
         QCOMPARE(Snapshot(*window), custom);
-        window->cmbProfiles->setCurrentIndex(1);
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(1);
         QCOMPARE(Snapshot(*window), medium);
         QVERIFY(prompts->shown.isEmpty());
     }
@@ -127,10 +133,10 @@ private slots:
     void nothingSwitchesBeforeAProfileWasLoaded() {
         start(QByteArray()); // no profile file at all
         QVERIFY(!window->profileControls().isProfileLoaded());
-        QCOMPARE(window->cmbProfiles->count(), 1);
+        QCOMPARE(Child<QComboBox>(*window, "cmbProfiles")->count(), 1);
         video()->chkVideoKeepAspectRatio->click();
         video()->chkVideoNoVideo->click();
-        QCOMPARE(window->cmbProfiles->currentIndex(), -1);
+        QCOMPARE(Child<QComboBox>(*window, "cmbProfiles")->currentIndex(), -1);
         QVERIFY(!video()->cmbVideoCodec->isEnabled());
     }
 
@@ -152,7 +158,7 @@ private slots:
             section += QByteArray(keys[i]) + '=' + QByteArray::number(values[i]) + '\n';
         start(StandardDeviceFile("NumberOfProfiles=4\nDefaultProfile=0\n", section));
 
-        window->cmbProfiles->setCurrentIndex(3);
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(3);
         QCOMPARE(profile(), QStringLiteral("Special"));
         const QStringList state = Snapshot(*window);
         for (int i = 0; i < 4; ++i)
@@ -200,10 +206,10 @@ private slots:
         start(StandardDeviceFile("NumberOfProfiles=4\nDefaultProfile=1\n", large));
         const QStringList medium = Snapshot(*window);
 
-        window->cmbProfiles->setCurrentIndex(3);
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(3);
         QCOMPARE(profile(), QStringLiteral("Odd"));
         const QStringList odd = Snapshot(*window);
-        window->cmbProfiles->setCurrentIndex(2);
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(2);
         QStringList expected = Snapshot(*window); // Large
         const int index = QStringList{u""_s,
                                       u"cmbAudioCodec"_s,
@@ -227,7 +233,7 @@ private slots:
     void minusOneClearsASelection() {
         start(StandardDeviceFile("NumberOfProfiles=4\nDefaultProfile=1\n",
                                  "[Profile4]\nName=Cleared\nVideoSize=-1\nVideoCodec= -1 \n"));
-        window->cmbProfiles->setCurrentIndex(3);
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(3);
         QCOMPARE(video()->cmbVideoSize->currentIndex(), -1);
         QVERIFY(video()->cmbVideoSize->currentText().isEmpty());
         QCOMPARE(video()->cmbVideoCodec->currentIndex(), -1);
@@ -243,13 +249,13 @@ private slots:
             "NumberOfProfiles=4\nDefaultProfile=3\n",
             ProfileSectionText(4, "Custom", {0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 1, 1})));
         // The default is the profile named "Custom": nothing was loaded.
-        QCOMPARE(window->cmbProfiles->currentIndex(), 3);
+        QCOMPARE(Child<QComboBox>(*window, "cmbProfiles")->currentIndex(), 3);
         QVERIFY(!window->profileControls().isProfileLoaded());
         QCOMPARE(video()->cmbVideoCodec->currentIndex(), -1);
 
-        window->cmbProfiles->setCurrentIndex(0);
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(0);
         const QStringList small = Snapshot(*window);
-        window->cmbProfiles->setCurrentIndex(3);
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(3);
         QStringList expected = small;
         expected[0] = QStringLiteral("Custom");
         QCOMPARE(Snapshot(*window), expected);
@@ -322,7 +328,7 @@ private slots:
         QCOMPARE(settings.deinterlace, Deinterlace::Never);
         QCOMPARE(settings.burnSubtitles, 1);
         // Choosing a profile keeps them.
-        window->cmbProfiles->setCurrentIndex(0);
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(0);
         QCOMPARE(video()->RateOptions(), (SettingsFile::VideoRateOptions{true, true, 1234}));
         QCOMPARE(video()->PictureOptions(),
                  (SettingsFile::PictureOptions{Deinterlace::Never, true}));
@@ -337,10 +343,10 @@ private slots:
             "NumberOfProfiles=4\nDefaultProfile=2\n",
             ProfileSectionText(4, "Sound only", {1, 1, 1, 1, 0, 1, 1, 1, 1, 1, 0, 0})));
         QVERIFY(!video()->cmbVideoBitrate->isEnabled());
-        window->cmbProfiles->setCurrentIndex(3);
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(3);
         for (QWidget *control : videoControls())
             QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
-        window->cmbProfiles->setCurrentIndex(1);
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(1);
         for (QWidget *control : videoControls())
             QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
     }
@@ -375,7 +381,7 @@ private slots:
         QFETCH(int, warnings);
         start();
         QComboBox *size = video()->cmbVideoSize;
-        window->cmbProfiles->setCurrentIndex(2);
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(2);
         QCOMPARE(size->currentText(), QStringLiteral("480x272"));
         prompts->clear();
 
@@ -427,7 +433,7 @@ private slots:
 
     void helpMessage() {
         start();
-        QTest::mouseClick(window->imgHelp, Qt::LeftButton);
+        QTest::mouseClick(Child<ClickableLabel>(*window, "imgHelp"), Qt::LeftButton);
         QCOMPARE(prompts->shown.size(), 1);
         const FakePrompts::Shown &help = prompts->shown.first();
         QCOMPARE(help.icon, Prompts::Icon::Information);

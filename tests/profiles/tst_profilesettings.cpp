@@ -39,7 +39,7 @@ ConversionSettings WindowSettings(const QString &device, int number) {
     auto window = OpenMainWindow();
     window->SwitchDevice(device);
     if (number > 0)
-        window->cmbProfiles->setCurrentIndex(number - 1);
+        Child<QComboBox>(*window, "cmbProfiles")->setCurrentIndex(number - 1);
     return window->profileControls().CurrentSettings();
 }
 

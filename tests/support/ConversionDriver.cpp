@@ -1,5 +1,6 @@
 #include "tests/support/ConversionDriver.h"
 
+#include "app/WindowControls.h"
 #include "app/convert/frmError.h"
 #include "app/convert/frmProcessing.h"
 #include "app/frmMain.h"
@@ -48,12 +49,12 @@ ConversionSeen ConvertThroughWindow(frmMain &window, FakePrompts &prompts,
         seen.cleanedUp = conversion->isCleanedUp();
         return conversion->result();
     };
-    window.mnuFile_Convert->trigger();
+    Child<QAction>(window, "mnuFile_Convert")->trigger();
     prompts.dialogHandler = previous;
     return seen;
 }
 
 void AddFilesThroughDialog(frmMain &window, FakePrompts &prompts, const QStringList &files) {
     prompts.fileSelections.push_back(files);
-    window.mnuFile_AddVideos->trigger();
+    Child<QAction>(window, "mnuFile_AddVideos")->trigger();
 }
