@@ -47,6 +47,9 @@ double saturationLanes(const BatchRun &run) {
 } // namespace
 
 BatchEngine::BatchEngine(const BatchRun &run, QObject *parent)
+    : BatchEngine(run, rowCosts(run), parent) {}
+
+BatchEngine::BatchEngine(const BatchRun &run, const QList<double> &costs, QObject *parent)
     : QObject(parent)
     , m_run(run)
     , m_progress(run.lanes > 1 ? BatchProgress::idleLanes(BatchFiles::converter(run.dataFolder),
@@ -54,14 +57,14 @@ BatchEngine::BatchEngine(const BatchRun &run, QObject *parent)
                                                           run.rows, run.lanes)
                                : BatchProgress(BatchFiles::converter(run.dataFolder),
                                                BatchFiles::trackDrop(run.dataFolder), run.rows))
-    , m_timeLeft(rowCosts(run), m_progress.laneCount(), saturationLanes(run))
+    , m_timeLeft(costs, m_progress.laneCount(), saturationLanes(run))
     , m_rowStartedAt(run.rows.size(), -1)
     , m_rowEndedAt(run.rows.size(), -1) {
     for (const RowProgress &row : m_progress.rows())
         m_shownStates.append(row.state);
     // The lower bar moves on as the time goes when the rows' costs are known.
     if (knowsRows(run))
-        m_progress.setCosts(rowCosts(run));
+        m_progress.setCosts(costs);
     m_timeLeftTicker.setInterval(500);
     connect(&m_timeLeftTicker, &QTimer::timeout, this, &BatchEngine::updateTimeLeft);
 }

@@ -86,6 +86,7 @@ signals:
     void ended();
 
 private:
+    BatchEngine(const BatchRun &run, const QList<double> &costs, QObject *parent);
     // Starts the lane's next run; false when the lane could not start.
     bool takeWork(int lane);
     // Writes the lane's batch file with the row's lines.
