@@ -13,7 +13,6 @@
 #include "core/convert/BatchRecord.h"
 #include "core/convert/BatchStart.h"
 #include "core/convert/ConvertFiles.h"
-#include "core/convert/FilesAtOnce.h"
 #include "core/convert/FitPlanning.h"
 #include "core/convert/LibraryHandOff.h"
 #include "core/convert/SourceNotes.h"
@@ -285,7 +284,8 @@ std::optional<QList<FileListRow>> readTrimmedRows(const CliRequest &request, Cli
 int convertRows(const CliRequest &request, const QString &dataFolder,
                 const std::optional<QList<FileListRow>> &rows, CliOutput &out,
                 QCoreApplication &application) {
-    BatchOptions options;
+    BatchStart::Request startRequest;
+    BatchOptions &options = startRequest.options;
     if (request.fitBytes) {
         // Refused before anything is written when the files cannot fit.
         const FitOutcome fit =
@@ -316,15 +316,21 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
     options.addToLibrary = request.addToLibrary;
     options.createThumbnails = request.createThumbnails;
     options.pspStartNumber = request.pspStartNumber;
-    options.lanes =
-        FilesAtOnce::LanesFor(request.jobs, request.settings, rows->size(), AvailableCores());
+    options.ipodMountPoint = request.ipod.value_or(QString());
+    startRequest.settings = request.settings;
+    startRequest.profile = request.profileNumber > 0 || !request.profileName.isEmpty()
+                               ? request.profileName
+                               : ProfileSettings::CustomEntry;
+    startRequest.rows = *rows;
+    startRequest.filesAtOnce = request.jobs;
+    startRequest.fitBytes = request.fitBytes.value_or(0);
 
     if (request.mode == CliRequest::Mode::DryRun) {
         if (options.outputFolder.trimmed().isEmpty()) {
             out.problem(QStringLiteral("Please, choose an output folder first."));
             return ExitInvalid;
         }
-        const BatchPlan plan = PlanBatch(request.settings, *rows, options);
+        const BatchPlan plan = BatchStart::dryRun(startRequest);
         // What the converter will do for each source beyond the line: read
         // from the row's conversion command, its first.
         QStringList adaptations;
@@ -355,16 +361,6 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
         return ExitConverted;
     }
 
-    BatchStart::Request startRequest;
-    startRequest.settings = request.settings;
-    startRequest.profile = request.profileNumber > 0 || !request.profileName.isEmpty()
-                               ? request.profileName
-                               : ProfileSettings::CustomEntry;
-    startRequest.rows = *rows;
-    startRequest.options = options;
-    startRequest.options.ipodMountPoint = request.ipod.value_or(QString());
-    startRequest.filesAtOnce = request.jobs;
-    startRequest.fitBytes = request.fitBytes.value_or(0);
     // Holds the data folder's batch lock, shared with the window, until the
     // batch has been cleaned up. Of several iPods connected, --ipod names one.
     const BatchStart start(startRequest,

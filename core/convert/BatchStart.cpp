@@ -31,7 +31,19 @@ Refusal unableToConvert(const QString &problem, const QString &dataFolder) {
             QStringLiteral("unable to convert: ") + problem};
 }
 
+// The lanes that convert the request's files.
+int lanesFor(const BatchStart::Request &request) {
+    return FilesAtOnce::LanesFor(request.filesAtOnce, request.settings, int(request.rows.size()),
+                                 AvailableCores());
+}
+
 } // namespace
+
+BatchPlan BatchStart::dryRun(const Request &request) {
+    BatchOptions options = request.options;
+    options.lanes = lanesFor(request);
+    return PlanBatch(request.settings, request.rows, options);
+}
 
 BatchStart::BatchStart(const Request &request, const IpodChooser &chooseIpod)
     : m_options(request.options)
@@ -65,8 +77,7 @@ std::optional<Refusal> BatchStart::prepare(const Request &request, const IpodCho
     if (std::optional<Refusal> refusal = chooseIpod(settings, chooser))
         return refusal;
 
-    m_options.lanes = FilesAtOnce::LanesFor(request.filesAtOnce, settings, int(request.rows.size()),
-                                            AvailableCores());
+    m_options.lanes = lanesFor(request);
     QString failure;
     m_plan = PrepareBatch(settings, request.rows, m_options, &failure);
     // A batch file that could not be written would run nothing and end as

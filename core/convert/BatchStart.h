@@ -43,6 +43,9 @@ public:
     using IpodChooser = std::function<std::optional<QString>(const QStringList &ipods)>;
 
     BatchStart(const Request &request, const IpodChooser &chooseIpod);
+    // The batch the request would run, for a dry run: nothing is checked,
+    // locked or written.
+    static BatchPlan dryRun(const Request &request);
 
     const std::optional<Refusal> &refusal() const { return m_refusal; }
     const BatchPlan &plan() const { return m_plan; }
