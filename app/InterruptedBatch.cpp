@@ -44,12 +44,12 @@ void setCheckValue(QCheckBox *box, int value) {
 
 // The batch's settings, set as the user would set them: a value that
 // differs from the profile's turns the profile box to "Custom".
-void restoreSettings(frmMain &main, const MainWindowParts &ui, const BatchRecord &record) {
-    const ConversionSettings &s = record.settings;
+void restoreSettings(frmMain &main, const MainWindowParts &ui, const BatchRequest &request) {
+    const ConversionSettings &s = request.settings;
     main.SwitchDevice(s.device);
     if (main.SelectedDevice != s.device)
         return; // a device this copy does not know keeps the one chosen
-    selectText(ui.cmbProfiles, record.profile);
+    selectText(ui.cmbProfiles, request.profile);
 
     AudioSettingsPanel *audio = ui.frmAudioSettings;
     selectText(audio->cmbAudioCodec, s.audioCodec);
@@ -82,10 +82,10 @@ void restoreSettings(frmMain &main, const MainWindowParts &ui, const BatchRecord
     // the size (in whole megabytes, never more).
     SettingsFile::VideoRateOptions rates = video->RateOptions();
     rates.twoPass = s.twoPass != 0;
-    rates.fitBatch = record.fitBytes > 0;
+    rates.fitBatch = request.fitBytes > 0;
     if (rates.fitBatch)
-        rates.fitBatchMegabytes = int(std::clamp<qint64>(record.fitBytesLeft() / 1000000, 1,
-                                                         SettingsFile::MaxFitBatchMegabytes));
+        rates.fitBatchMegabytes = int(
+            std::clamp<qint64>(request.fitBytes / 1000000, 1, SettingsFile::MaxFitBatchMegabytes));
     video->SetRateOptions(rates);
     video->SetPictureOptions({s.deinterlace, s.burnSubtitles != 0, s.alwaysEncode != 0});
 }
@@ -93,14 +93,15 @@ void restoreSettings(frmMain &main, const MainWindowParts &ui, const BatchRecord
 } // namespace
 
 void RestoreInterruptedBatch(frmMain &main, const MainWindowParts &ui, const BatchRecord &record) {
-    restoreSettings(main, ui, record);
+    const BatchRequest request = record.resumeRequest();
+    restoreSettings(main, ui, request);
     OutputDirectoryPanel *output = ui.frmOutputDirectorySettings;
-    output->txtOutputDirectory->setText(record.outputFolder);
-    output->chkAddToiTunes->setChecked(record.addToLibrary);
-    output->chkPSPCreateThumbnail->setChecked(record.createThumbnails);
-    output->txtPSPVideoNumber->setText(record.pspStartNumber);
-    output->SetFilesAtOnceChoice(record.filesAtOnce);
-    for (const FileListRow &row : record.unconvertedRows())
+    output->txtOutputDirectory->setText(request.options.outputFolder);
+    output->chkAddToiTunes->setChecked(request.options.addToLibrary);
+    output->chkPSPCreateThumbnail->setChecked(request.options.createThumbnails);
+    output->txtPSPVideoNumber->setText(request.options.pspStartNumber);
+    output->SetFilesAtOnceChoice(request.filesAtOnce);
+    for (const FileListRow &row : request.rows)
         WriteFileListRow(AppendFileListRow(ui.lvwVideoFiles), row);
 }
 

@@ -280,16 +280,34 @@ std::optional<QList<FileListRow>> readTrimmedRows(const CliRequest &request, Cli
     return rows;
 }
 
-// Converts the rows (or prints their batch) as the request asks.
-int convertRows(const CliRequest &request, const QString &dataFolder,
-                const std::optional<QList<FileListRow>> &rows, CliOutput &out,
+// The batch the request asks for, of the rows read.
+BatchStart::Request startRequestOf(const CliRequest &request, const QString &dataFolder,
+                                   const QList<FileListRow> &rows) {
+    BatchStart::Request start{.settings = request.settings,
+                              .profile = request.profileName,
+                              .rows = rows,
+                              .filesAtOnce = request.jobs,
+                              .fitBytes = request.fitBytes.value_or(0)};
+    BatchOptions &options = start.options;
+    options.dataFolder = dataFolder;
+    options.outputFolder = request.outputFolder.value_or(SettingsFile::readOutputDir(dataFolder));
+    options.addToLibrary = request.addToLibrary;
+    options.ipodMountPoint = request.ipod.value_or(QString());
+    options.createThumbnails = request.createThumbnails;
+    options.pspStartNumber = request.pspStartNumber;
+    return start;
+}
+
+// Converts the batch's rows (or prints their batch) as the request asks.
+int convertRows(const CliRequest &request, BatchStart::Request startRequest, CliOutput &out,
                 QCoreApplication &application) {
-    BatchStart::Request startRequest;
+    const QList<FileListRow> &rows = startRequest.rows;
+    const ConversionSettings &settings = startRequest.settings;
+    const QString &dataFolder = startRequest.options.dataFolder;
     BatchOptions &options = startRequest.options;
-    if (request.fitBytes) {
+    if (startRequest.fitBytes > 0) {
         // Refused before anything is written when the files cannot fit.
-        const FitOutcome fit =
-            PlanFit(request.settings, request.qualityItems, *rows, *request.fitBytes);
+        const FitOutcome fit = PlanFit(settings, request.qualityItems, rows, startRequest.fitBytes);
         if (!fit.refusal.isEmpty()) {
             out.problem(fit.refusal.join(u' '));
             return ExitInvalid;
@@ -297,33 +315,23 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
         options.fit = fit.rows;
         if (out.json()) {
             out.object({{QStringLiteral("event"), QStringLiteral("fit")},
-                        {QStringLiteral("size"), *request.fitBytes},
+                        {QStringLiteral("size"), startRequest.fitBytes},
                         {QStringLiteral("videoBitrate"), fit.plan.videoKbps},
                         {QStringLiteral("expected"), fit.plan.expectedBytes},
                         {QStringLiteral("fills"), fit.note.isEmpty()}});
         } else if (request.mode != CliRequest::Mode::DryRun) {
             out.line(QStringLiteral("Fitting into %1: video at %2 kbps, two passes")
-                         .arg(AskedMegabytesText(*request.fitBytes))
+                         .arg(AskedMegabytesText(startRequest.fitBytes))
                          .arg(fit.plan.videoKbps));
             if (!fit.note.isEmpty())
                 out.line(QStringLiteral("  ") + fit.note);
         }
     }
-    options.dataFolder = dataFolder;
-    options.outputFolder = request.outputFolder.value_or(SettingsFile::readOutputDir(dataFolder));
     if (!options.outputFolder.trimmed().isEmpty())
         options.outputFolder = fullPath(options.outputFolder);
-    options.addToLibrary = request.addToLibrary;
-    options.createThumbnails = request.createThumbnails;
-    options.pspStartNumber = request.pspStartNumber;
-    options.ipodMountPoint = request.ipod.value_or(QString());
-    startRequest.settings = request.settings;
-    startRequest.profile = request.profileNumber > 0 || !request.profileName.isEmpty()
-                               ? request.profileName
-                               : ProfileSettings::CustomEntry;
-    startRequest.rows = *rows;
-    startRequest.filesAtOnce = request.jobs;
-    startRequest.fitBytes = request.fitBytes.value_or(0);
+    // A batch begun without a profile is recorded as custom settings.
+    if (startRequest.profile.isEmpty() && request.profileNumber == 0)
+        startRequest.profile = ProfileSettings::CustomEntry;
 
     if (request.mode == CliRequest::Mode::DryRun) {
         if (options.outputFolder.trimmed().isEmpty()) {
@@ -355,7 +363,7 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
             for (qsizetype row = 0; row < adaptations.size(); ++row) {
                 if (!adaptations[row].isEmpty())
                     out.line(QStringLiteral("Adapted to the source: %1: %2")
-                                 .arg(rows->at(row).Filepath, adaptations[row]));
+                                 .arg(rows.at(row).Filepath, adaptations[row]));
             }
         }
         return ExitConverted;
@@ -386,18 +394,18 @@ int convertRows(const CliRequest &request, const QString &dataFolder,
                     {QStringLiteral("profile"), request.profileName},
                     {QStringLiteral("profileNumber"), request.profileNumber},
                     {QStringLiteral("changed"), request.settingsChanged},
-                    {QStringLiteral("settings"), settingsObject(request.settings)},
-                    {QStringLiteral("files"), int(rows->size())},
+                    {QStringLiteral("settings"), settingsObject(settings)},
+                    {QStringLiteral("files"), int(rows.size())},
                     {QStringLiteral("filesAtOnce"), plan.lanes},
                     {QStringLiteral("outputFolder"), start.options().outputFolder}});
     } else {
         const QString atOnce =
             plan.lanes > 1 ? QStringLiteral(" (%1 at once)").arg(plan.lanes) : QString();
         out.line(QStringLiteral("Converting %1 %2%3 for %4 with %5 into %6")
-                     .arg(rows->size())
-                     .arg(rows->size() == 1 ? QStringLiteral("file") : QStringLiteral("files"),
+                     .arg(rows.size())
+                     .arg(rows.size() == 1 ? QStringLiteral("file") : QStringLiteral("files"),
                           atOnce, request.device, profile, start.options().outputFolder));
-        out.line(QStringLiteral("  ") + settingsText(request.settings));
+        out.line(QStringLiteral("  ") + settingsText(settings));
     }
 
     CliConversion conversion(dataFolder, plan, out, start.record());
@@ -432,11 +440,12 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
     const std::optional<QList<FileListRow>> rows = readTrimmedRows(request, out, exitCode);
     if (!rows)
         return exitCode;
-    return std::max(exitCode, convertRows(request, dataFolder, rows, out, application));
+    return std::max(exitCode, convertRows(request, startRequestOf(request, dataFolder, *rows), out,
+                                          application));
 }
 
 // Converts the rows the last interrupted batch left, with its settings.
-int resume(const CliRequest &resumeRequest, CliOutput &out, QCoreApplication &application) {
+int resume(CliOutput &out, QCoreApplication &application) {
     const QString dataFolder = lookUpDataFolder(out);
     if (dataFolder.isEmpty())
         return ExitFailed;
@@ -484,30 +493,19 @@ int resume(const CliRequest &resumeRequest, CliOutput &out, QCoreApplication &ap
         return ExitConverted;
     }
 
+    BatchStart::Request start = record.resumeRequest();
+    start.options.dataFolder = dataFolder;
     CliRequest request;
-    request.mode = CliRequest::Mode::Convert;
-    request.json = resumeRequest.json;
-    request.settings = record.settings;
     request.device = record.settings.device;
     request.profileName = record.profile;
-    request.outputFolder = record.outputFolder;
-    request.addToLibrary = record.addToLibrary;
-    if (!record.ipodMountPoint.isEmpty())
-        request.ipod = record.ipodMountPoint;
-    request.createThumbnails = record.createThumbnails;
-    request.pspStartNumber = record.pspStartNumber;
-    request.jobs = record.filesAtOnce;
-    if (record.fitBytes > 0) {
-        // The rows left share what the converted files left of the size.
-        request.fitBytes = record.fitBytesLeft();
+    if (record.fitBytes > 0)
         request.qualityItems =
             ProfileSettings::ReadOptionLists(record.settings.profileFile).videoBitrate;
-    }
     if (!out.json())
         out.line(QStringLiteral("Resuming the interrupted batch: %1 of %2 files left.")
                      .arg(record.unconvertedCount())
                      .arg(record.rows.size()));
-    return convertRows(request, dataFolder, record.unconvertedRows(), out, application);
+    return convertRows(request, start, out, application);
 }
 
 int preview(const CliRequest &request, CliOutput &out) {
@@ -564,7 +562,7 @@ int main(int argc, char *argv[]) {
     case CliRequest::Mode::Preview:
         return preview(request, out);
     case CliRequest::Mode::Resume:
-        return resume(request, out, application);
+        return resume(out, application);
     case CliRequest::Mode::DryRun:
     case CliRequest::Mode::Convert:
         break;

@@ -164,6 +164,31 @@ int BatchRecord::unconvertedCount() const {
     return int(rows.size() - converted.count(true));
 }
 
+BatchRecord BatchRecord::Of(const BatchRequest &request, const QStringList &outputPaths) {
+    const BatchOptions &options = request.options;
+    return {.settings = request.settings,
+            .profile = request.profile,
+            .outputFolder = options.outputFolder,
+            .addToLibrary = options.addToLibrary,
+            .ipodMountPoint = options.ipodMountPoint,
+            .createThumbnails = options.createThumbnails,
+            .pspStartNumber = options.pspStartNumber,
+            .filesAtOnce = request.filesAtOnce,
+            .fitBytes = options.fit.isEmpty() ? 0 : request.fitBytes,
+            .rows = request.rows,
+            .outputPaths = outputPaths,
+            .converted = QList<bool>(request.rows.size(), false)};
+}
+
+BatchRequest BatchRecord::resumeRequest() const {
+    const BatchOptions options{.outputFolder = outputFolder,
+                               .addToLibrary = addToLibrary,
+                               .ipodMountPoint = ipodMountPoint,
+                               .createThumbnails = createThumbnails,
+                               .pspStartNumber = pspStartNumber};
+    return {settings, profile, unconvertedRows(), options, filesAtOnce, fitBytesLeft()};
+}
+
 qint64 BatchRecord::fitBytesLeft() const {
     if (fitBytes <= 0)
         return 0;

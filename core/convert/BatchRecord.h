@@ -1,7 +1,6 @@
 #pragma once
 
-#include "core/filelist/FileListRow.h"
-#include "core/profiles/ConversionSettings.h"
+#include "core/convert/BatchBuilder.h"
 
 #include <QByteArray>
 #include <QList>
@@ -11,6 +10,16 @@
 #include <optional>
 
 class BatchProgress;
+
+// What a batch is started from: the window's or the command line's choices.
+struct BatchRequest {
+    ConversionSettings settings;
+    QString profile; // as the record keeps it
+    QList<FileListRow> rows;
+    BatchOptions options;
+    int filesAtOnce = 1; // the choice (FilesAtOnce), kept in the record
+    qint64 fitBytes = 0; // the size a fitted batch fills, kept in the record
+};
 
 // What a running batch keeps in the data folder, so that a batch cut short
 // by a crash, a logout or a power cut can be taken up again: its rows (with
@@ -30,6 +39,14 @@ struct BatchRecord {
     QStringList outputPaths; // per row
     QList<bool> converted;   // per row
     QList<bool> handedOff;   // per row: its file was handed to the library
+
+    // The record of a batch started from the request (its options as the
+    // batch runs them: the iPod chosen) writing these outputs; nothing is
+    // converted yet.
+    static BatchRecord Of(const BatchRequest &request, const QStringList &outputPaths);
+    // What takes the batch up again: the rows not converted, sharing what
+    // the converted files left of a fitted size, with the batch's choices.
+    BatchRequest resumeRequest() const;
 
     // Whether the batch hands each converted file to the library (iPod,
     // "Add files directly to iTunes").

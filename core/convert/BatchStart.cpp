@@ -87,19 +87,9 @@ std::optional<Refusal> BatchStart::prepare(const Request &request, const IpodCho
         return unableToConvert(failure, m_options.dataFolder);
     }
 
-    m_record.settings = settings;
-    m_record.profile = request.profile;
-    m_record.outputFolder = m_options.outputFolder;
-    m_record.addToLibrary = m_options.addToLibrary;
-    m_record.ipodMountPoint = m_options.ipodMountPoint;
-    m_record.createThumbnails = m_options.createThumbnails;
-    m_record.pspStartNumber = m_options.pspStartNumber;
-    m_record.filesAtOnce = request.filesAtOnce;
-    if (!m_options.fit.isEmpty())
-        m_record.fitBytes = request.fitBytes;
-    m_record.rows = request.rows;
-    m_record.outputPaths = m_plan.outputPaths;
-    m_record.converted.fill(false, request.rows.size());
+    Request started = request;
+    started.options = m_options;
+    m_record = BatchRecord::Of(started, m_plan.outputPaths);
     return std::nullopt;
 }
 

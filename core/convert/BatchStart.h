@@ -18,16 +18,9 @@
 // with the batch ready to run and its record, or with why it cannot run.
 class BatchStart final {
 public:
-    struct Request {
-        ConversionSettings settings;
-        QString profile; // as the record keeps it
-        QList<FileListRow> rows;
-        // ipodMountPoint names the iPod to add to; empty: the one connected.
-        // lanes is set here from filesAtOnce.
-        BatchOptions options;
-        int filesAtOnce = 1; // the choice (FilesAtOnce), kept in the record
-        qint64 fitBytes = 0; // the size a fitted batch fills, kept in the record
-    };
+    // ipodMountPoint names the iPod to add to; empty: the one connected.
+    // The options' lanes are set here from filesAtOnce.
+    using Request = BatchRequest;
 
     // Why the batch cannot run: the window's message (one entry per line;
     // none when the user chose not to go on), and mobivert-cli's.
