@@ -283,31 +283,26 @@ std::optional<QList<FileListRow>> readTrimmedRows(const CliRequest &request, Cli
 // The batch the request asks for, of the rows read.
 BatchStart::Request startRequestOf(const CliRequest &request, const QString &dataFolder,
                                    const QList<FileListRow> &rows) {
-    BatchStart::Request start{.settings = request.settings,
-                              .profile = request.profileName,
-                              .rows = rows,
-                              .filesAtOnce = request.jobs,
-                              .fitBytes = request.fitBytes.value_or(0)};
-    BatchOptions &options = start.options;
+    BatchOptions options;
     options.dataFolder = dataFolder;
     options.outputFolder = request.outputFolder.value_or(SettingsFile::readOutputDir(dataFolder));
     options.addToLibrary = request.addToLibrary;
     options.ipodMountPoint = request.ipod.value_or(QString());
     options.createThumbnails = request.createThumbnails;
     options.pspStartNumber = request.pspStartNumber;
-    return start;
+    return {request.settings, request.profileName, rows,
+            options,          request.jobs,        request.fitBytes.value_or(0)};
 }
 
 // Converts the batch's rows (or prints their batch) as the request asks.
 int convertRows(const CliRequest &request, BatchStart::Request startRequest, CliOutput &out,
                 QCoreApplication &application) {
     const QList<FileListRow> &rows = startRequest.rows;
-    const ConversionSettings &settings = startRequest.settings;
-    const QString &dataFolder = startRequest.options.dataFolder;
     BatchOptions &options = startRequest.options;
     if (startRequest.fitBytes > 0) {
         // Refused before anything is written when the files cannot fit.
-        const FitOutcome fit = PlanFit(settings, request.qualityItems, rows, startRequest.fitBytes);
+        const FitOutcome fit =
+            PlanFit(startRequest.settings, request.qualityItems, rows, startRequest.fitBytes);
         if (!fit.refusal.isEmpty()) {
             out.problem(fit.refusal.join(u' '));
             return ExitInvalid;
@@ -358,7 +353,7 @@ int convertRows(const CliRequest &request, BatchStart::Request startRequest, Cli
                 batch.insert(QStringLiteral("lanes"), plan.lanes);
             out.object(batch);
         } else {
-            for (const QString &line : BatchListing(plan, dataFolder))
+            for (const QString &line : BatchListing(plan, options.dataFolder))
                 out.line(line);
             for (qsizetype row = 0; row < adaptations.size(); ++row) {
                 if (!adaptations[row].isEmpty())
@@ -394,7 +389,7 @@ int convertRows(const CliRequest &request, BatchStart::Request startRequest, Cli
                     {QStringLiteral("profile"), request.profileName},
                     {QStringLiteral("profileNumber"), request.profileNumber},
                     {QStringLiteral("changed"), request.settingsChanged},
-                    {QStringLiteral("settings"), settingsObject(settings)},
+                    {QStringLiteral("settings"), settingsObject(startRequest.settings)},
                     {QStringLiteral("files"), int(rows.size())},
                     {QStringLiteral("filesAtOnce"), plan.lanes},
                     {QStringLiteral("outputFolder"), start.options().outputFolder}});
@@ -405,10 +400,10 @@ int convertRows(const CliRequest &request, BatchStart::Request startRequest, Cli
                      .arg(rows.size())
                      .arg(rows.size() == 1 ? QStringLiteral("file") : QStringLiteral("files"),
                           atOnce, request.device, profile, start.options().outputFolder));
-        out.line(QStringLiteral("  ") + settingsText(settings));
+        out.line(QStringLiteral("  ") + settingsText(startRequest.settings));
     }
 
-    CliConversion conversion(dataFolder, plan, out, start.record());
+    CliConversion conversion(options.dataFolder, plan, out, start.record());
     int exitCode = ExitFailed;
     QObject::connect(&conversion, &CliConversion::finished, &application, [&](int code) {
         exitCode = code;

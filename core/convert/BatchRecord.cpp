@@ -177,16 +177,18 @@ BatchRecord BatchRecord::Of(const BatchRequest &request, const QStringList &outp
             .fitBytes = options.fit.isEmpty() ? 0 : request.fitBytes,
             .rows = request.rows,
             .outputPaths = outputPaths,
-            .converted = QList<bool>(request.rows.size(), false)};
+            .converted = QList<bool>(request.rows.size(), false),
+            .handedOff = {}};
 }
 
 BatchRequest BatchRecord::resumeRequest() const {
-    const BatchOptions options{.outputFolder = outputFolder,
-                               .addToLibrary = addToLibrary,
-                               .ipodMountPoint = ipodMountPoint,
-                               .createThumbnails = createThumbnails,
-                               .pspStartNumber = pspStartNumber};
-    return {settings, profile, unconvertedRows(), options, filesAtOnce, fitBytesLeft()};
+    BatchRequest request{settings, profile, unconvertedRows(), {}, filesAtOnce, fitBytesLeft()};
+    request.options.outputFolder = outputFolder;
+    request.options.addToLibrary = addToLibrary;
+    request.options.ipodMountPoint = ipodMountPoint;
+    request.options.createThumbnails = createThumbnails;
+    request.options.pspStartNumber = pspStartNumber;
+    return request;
 }
 
 qint64 BatchRecord::fitBytesLeft() const {
