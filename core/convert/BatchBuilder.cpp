@@ -137,11 +137,8 @@ QStringList MediaTagOptions(const ConversionSettings &settings, const FileListRo
     if (isChecked(settings.noVideo))
         return {};
     const MediaTags tags = ResolveMediaTags(RowBaseName(row), row.Media);
-    static const QHash<MediaKind, QString> kindWords{
-        {MediaKind::Movie, QStringLiteral("movie")},
-        {MediaKind::TvShow, QStringLiteral("tv")},
-        {MediaKind::MusicVideo, QStringLiteral("musicvideo")}};
-    QStringList options{QStringLiteral("-kind"), kindWords.value(tags.kind)};
+    // The converter's kind words are mobivert-cli's without the hyphen.
+    QStringList options{QStringLiteral("-kind"), MediaKindWord(tags.kind).remove(u'-')};
     if (!tags.title.isEmpty())
         options << QStringLiteral("-title") << tags.title;
     if (!tags.show.isEmpty())
