@@ -2,10 +2,9 @@
 
 #include "bench/BenchTools.h"
 #include "core/convert/BatchBuilder.h"
+#include "core/convert/BatchEngine.h"
 #include "core/convert/BatchFiles.h"
-#include "core/convert/BatchTimeLeft.h"
-#include "core/convert/ConversionProgress.h"
-#include "core/convert/ConvertFiles.h"
+#include "core/convert/BatchStart.h"
 #include "core/convert/FilesAtOnce.h"
 #include "core/convert/RowCost.h"
 #include "core/filelist/VideoFileInfo.h"
@@ -16,14 +15,15 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -47,55 +47,55 @@ const QList<Source> &sources() {
     static const QList<Source> list = {
         {QStringLiteral("240p MPEG-4.mp4"),
          QStringLiteral("426x240"),
-         14,
+         42,
          {QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-q:v"),
           QStringLiteral("3")}},
         {QStringLiteral("1080p HEVC.mp4"),
          QStringLiteral("1920x1080"),
-         6,
+         18,
          {QStringLiteral("-c:v"), QStringLiteral("libx265"), QStringLiteral("-preset"),
           QStringLiteral("ultrafast"), QStringLiteral("-x265-params"),
           QStringLiteral("log-level=error")}},
         {QStringLiteral("360p H.264.mp4"),
          QStringLiteral("640x360"),
-         13,
+         39,
          {QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
           QStringLiteral("veryfast")}},
         {QStringLiteral("480p MPEG-2.mpg"),
          QStringLiteral("854x480"),
-         10,
+         30,
          {QStringLiteral("-c:v"), QStringLiteral("mpeg2video"), QStringLiteral("-b:v"),
           QStringLiteral("4M")}},
         {QStringLiteral("720p HEVC.mp4"),
          QStringLiteral("1280x720"),
-         8,
+         24,
          {QStringLiteral("-c:v"), QStringLiteral("libx265"), QStringLiteral("-preset"),
           QStringLiteral("ultrafast"), QStringLiteral("-x265-params"),
           QStringLiteral("log-level=error")}},
         {QStringLiteral("1080p MPEG-2.mpg"),
          QStringLiteral("1920x1080"),
-         6,
+         18,
          {QStringLiteral("-c:v"), QStringLiteral("mpeg2video"), QStringLiteral("-b:v"),
           QStringLiteral("8M")}},
         {QStringLiteral("480p HEVC.mp4"),
          QStringLiteral("854x480"),
-         10,
+         30,
          {QStringLiteral("-c:v"), QStringLiteral("libx265"), QStringLiteral("-preset"),
           QStringLiteral("ultrafast"), QStringLiteral("-x265-params"),
           QStringLiteral("log-level=error")}},
         {QStringLiteral("720p H.264.mp4"),
          QStringLiteral("1280x720"),
-         8,
+         24,
          {QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
           QStringLiteral("veryfast")}},
         {QStringLiteral("1080p H.264.mp4"),
          QStringLiteral("1920x1080"),
-         6,
+         18,
          {QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
           QStringLiteral("veryfast")}},
         {QStringLiteral("240p H.264.mp4"),
          QStringLiteral("426x240"),
-         19,
+         57,
          {QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
           QStringLiteral("veryfast")}},
     };
@@ -140,113 +140,148 @@ struct Batch {
     bool twoPasses = false;
 };
 
-// One figure of a batch's run: when, what was shown, and what the old
-// estimate showed.
+// One figure of a batch's run: when, and what was shown.
 struct Sample {
     double elapsed = 0;
     std::optional<qint64> shown;
+};
+
+// The rows of a batch as they stood at a moment of its run.
+struct Tick {
+    double elapsed = 0;
+    QList<RowProgress> rows;
+    QList<double> startedAt, endedAt; // -1: not yet
 };
 
 struct Replay {
     QString error; // empty when every row converted
     double wallSeconds = 0;
     std::vector<Sample> samples;
+    // What the time left was given: each row's cost, the lanes, and the rows
+    // at every sample, so that the run can be scored again without running.
+    QList<double> costs;
+    QList<bool> twoPasses;
+    int lanes = 1;
+    double saturation = 0;
+    std::vector<Tick> ticks;
 };
 
-// A row's conversion: its own batch file run by "sh -v" as a lane runs its
-// batch, followed through its console output.
-struct RowRun {
-    std::unique_ptr<QProcess> process;
-    std::unique_ptr<ConversionProgress> progress;
-    BatchTimeLeft::State state = BatchTimeLeft::State::Waiting;
-    double startedAt = 0;
-    double endedAt = 0;
-};
-
-// Runs the rows' batch files on `lanes` lanes, each lane taking the next row
-// as it frees up, and samples both estimates every SampleMs.
-Replay replay(const QStringList &rowBatches, const QList<BatchRow> &rows,
-              const QList<double> &costs, int lanes, double saturation, const QString &dataFolder) {
+// Runs the batch as the window and mobivert-cli run it (BatchStart, then
+// BatchEngine) and samples the time left they show every SampleMs.
+Replay replay(const BatchStart::Request &request) {
     Replay result;
-    const QString converter = BatchFiles::converter(dataFolder);
-    const QString trackDrop = BatchFiles::trackDrop(dataFolder);
-    std::vector<RowRun> runs(std::size_t(rows.size()));
-    BatchTimeLeft estimate(costs, lanes, saturation);
-
-    QElapsedTimer clock;
-    clock.start();
-    const auto now = [&clock] {
-        return double(clock.nsecsElapsed()) / 1e9;
+    BatchStart start(request, nullptr);
+    if (start.refusal()) {
+        result.error = start.refusal()->problem;
+        return result;
+    }
+    BatchEngine engine(start.run());
+    result.lanes = engine.laneCount();
+    const int cores = AvailableCores();
+    result.saturation = cores / FilesAtOnce::ConverterCoreUse(request.settings, cores);
+    for (const FileListRow &row : request.rows) {
+        const RowCostFacts facts = RowCost::Facts(request.settings, row);
+        result.costs << RowCost::Estimate(facts);
+        result.twoPasses << facts.twoPasses;
+    }
+    const qsizetype count = request.rows.size();
+    QList<double> startedAt(count, -1), endedAt(count, -1);
+    const auto now = [&engine] {
+        return double(engine.elapsedMs()) / 1000;
     };
+    QObject::connect(&engine, &BatchEngine::fileStarted, &engine,
+                     [&](int row) { startedAt[row] = now(); });
+    QObject::connect(&engine, &BatchEngine::rowsChanged, &engine, [&] {
+        for (qsizetype row = 0; row < count; ++row) {
+            const RowProgress::State state = engine.progress().rows()[row].state;
+            if (endedAt[row] < 0 && state != RowProgress::State::Waiting &&
+                state != RowProgress::State::Converting)
+                endedAt[row] = now();
+        }
+    });
     QEventLoop loop;
-    qsizetype next = 0, ended = 0;
-    std::function<void()> startNext = [&] {
-        if (next >= rows.size())
-            return;
-        const qsizetype index = next++;
-        RowRun &run = runs[std::size_t(index)];
-        run.progress = std::make_unique<ConversionProgress>(converter, trackDrop,
-                                                            QList<BatchRow>{rows[index]});
-        run.process = std::make_unique<QProcess>();
-        run.process->setProcessChannelMode(QProcess::MergedChannels);
-        QProcess *process = run.process.get();
-        QObject::connect(process, &QProcess::readyRead, process,
-                         [&run, process] { run.progress->feed(process->readAll()); });
-        QObject::connect(process, &QProcess::finished, process,
-                         [&, index, process](int code, QProcess::ExitStatus status) {
-                             RowRun &ending = runs[std::size_t(index)];
-                             ending.progress->feed(process->readAll());
-                             ending.progress->finish();
-                             ending.endedAt = now();
-                             const bool ok = status == QProcess::NormalExit && code == 0 &&
-                                             ending.progress->errors().isEmpty();
-                             ending.state =
-                                 ok ? BatchTimeLeft::State::Done : BatchTimeLeft::State::Failed;
-                             if (!ok && result.error.isEmpty())
-                                 result.error =
-                                     QStringLiteral("row %1 failed: %2")
-                                         .arg(index + 1)
-                                         .arg(ending.progress->errorMessages().trimmed());
-                             if (++ended == rows.size())
-                                 loop.quit();
-                             else
-                                 startNext();
-                         });
-        run.state = BatchTimeLeft::State::Running;
-        run.startedAt = now();
-        process->start(QStringLiteral("sh"), {QStringLiteral("-v"), rowBatches[index]});
-    };
-
+    QObject::connect(&engine, &BatchEngine::ended, &loop, &QEventLoop::quit);
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, &loop, [&] {
-        const double elapsed = now();
-        QList<BatchTimeLeft::Row> states;
-        for (qsizetype i = 0; i < rows.size(); ++i) {
-            const RowRun &run = runs[std::size_t(i)];
-            BatchTimeLeft::Row row{run.state, 0, 0};
-            if (run.state == BatchTimeLeft::State::Running) {
-                const ConversionProgress &progress = *run.progress;
-                row.shareDone =
-                    progress.currentFile() > 0 && progress.currentMaximum() > 0
-                        ? double(progress.currentValue()) / double(progress.currentMaximum())
-                        : 0;
-                row.runningSeconds = elapsed - run.startedAt;
-            } else if (run.state != BatchTimeLeft::State::Waiting) {
-                row.shareDone = 1;
-                row.runningSeconds = run.endedAt - run.startedAt;
-            }
-            states.append(row);
-        }
-        estimate.update(elapsed, states);
-        result.samples.push_back({elapsed, estimate.secondsLeft()});
+        result.samples.push_back({now(), engine.secondsLeft()});
+        result.ticks.push_back({now(), engine.progress().rows(), startedAt, endedAt});
     });
+    if (!engine.start()) {
+        result.error = QStringLiteral("the batch could not start");
+        return result;
+    }
     sampler.start(SampleMs);
-    for (int lane = 0; lane < lanes; ++lane)
-        startNext();
     loop.exec();
     sampler.stop();
     result.wallSeconds = now();
+    for (const RowProgress &row : engine.progress().rows()) {
+        if (row.state != RowProgress::State::Converted && result.error.isEmpty())
+            result.error = row.inputPath + QStringLiteral(" did not convert");
+    }
+    engine.cleanUp();
     return result;
+}
+
+// The figures the time left shows for a recorded run, worked out again.
+std::vector<Sample> rescored(const Replay &run) {
+    BatchTimeLeft estimate(run.costs, run.lanes, run.saturation);
+    std::vector<Sample> samples;
+    for (const Tick &tick : run.ticks) {
+        QList<BatchTimeLeft::Row> rows;
+        for (qsizetype row = 0; row < tick.rows.size(); ++row)
+            rows << BatchEngine::TimeLeftRow(tick.rows[row], tick.startedAt[row], tick.endedAt[row],
+                                             tick.elapsed);
+        estimate.update(tick.elapsed, rows);
+        samples.push_back({tick.elapsed, estimate.secondsLeft()});
+    }
+    return samples;
+}
+
+QJsonObject traceJson(const Replay &run) {
+    QJsonArray costs, twoPasses, ticks;
+    for (const double cost : run.costs)
+        costs << cost;
+    for (const bool each : run.twoPasses)
+        twoPasses << each;
+    for (const Tick &tick : run.ticks) {
+        QJsonArray rows;
+        for (qsizetype row = 0; row < tick.rows.size(); ++row)
+            rows << QJsonArray{int(tick.rows[row].state), tick.rows[row].secondsDone,
+                               tick.rows[row].totalSeconds, tick.startedAt[row], tick.endedAt[row]};
+        ticks << QJsonObject{{u"elapsed"_qs, tick.elapsed}, {u"rows"_qs, rows}};
+    }
+    return {{u"wall"_qs, run.wallSeconds},
+            {u"lanes"_qs, run.lanes},
+            {u"saturation"_qs, run.saturation},
+            {u"costs"_qs, costs},
+            {u"ticks"_qs, ticks}};
+}
+
+Replay traceFromJson(const QJsonObject &json) {
+    Replay run;
+    run.wallSeconds = json[u"wall"_qs].toDouble();
+    run.lanes = json[u"lanes"_qs].toInt();
+    run.saturation = json[u"saturation"_qs].toDouble();
+    for (const QJsonValue cost : json[u"costs"_qs].toArray())
+        run.costs << cost.toDouble();
+    for (const QJsonValue each : json[u"twoPasses"_qs].toArray())
+        run.twoPasses << each.toBool();
+    for (const QJsonValue value : json[u"ticks"_qs].toArray()) {
+        Tick tick;
+        tick.elapsed = value[u"elapsed"_qs].toDouble();
+        for (const QJsonValue row : value[u"rows"_qs].toArray()) {
+            RowProgress progress;
+            progress.state = RowProgress::State(row[0].toInt());
+            progress.secondsDone = row[1].toInteger();
+            progress.totalSeconds = row[2].toInteger();
+            tick.rows << progress;
+            tick.startedAt << row[3].toDouble();
+            tick.endedAt << row[4].toDouble();
+        }
+        run.ticks.push_back(tick);
+    }
+    run.samples = rescored(run);
+    return run;
 }
 
 // The errors of the figures shown from a quarter of the batch on, against
@@ -302,9 +337,57 @@ QString percent(double share) {
            u'%';
 }
 
+QStringList scoreRow(const QString &title, int lanes, const Replay &run) {
+    const Score now = score(run);
+    return {title,
+            QString::number(lanes),
+            BenchTools::number(run.wallSeconds, 1),
+            QString::number(now.samples),
+            percent(now.median),
+            percent(now.worst),
+            percent(now.medianOfBatch),
+            percent(now.worstOfBatch)};
+}
+
+const QStringList Heading{QStringLiteral("batch"),
+                          QStringLiteral("lanes"),
+                          QStringLiteral("wall s"),
+                          QStringLiteral("figures"),
+                          QStringLiteral("median"),
+                          QStringLiteral("worst"),
+                          QStringLiteral("of batch: median"),
+                          QStringLiteral("worst")};
+
+QString explanation() {
+    return QStringLiteral("Errors: (figure shown - real time left) / real time left, and / the "
+                          "batch's wall time (\"of batch\"); a figure not shown yet counts as "
+                          "nothing left. Load average at the end: ") +
+           loadAverage();
+}
+
+// MOBIVERT_BENCH_REPLAY names a folder of runs recorded with
+// MOBIVERT_BENCH_TRACES: they are scored again as the time left now judges
+// them, without converting anything.
+QStringList rescoreRecorded(const QString &folder) {
+    QList<QStringList> table{Heading};
+    const QStringList names = QDir(folder).entryList({QStringLiteral("*.json")}, QDir::Files);
+    for (const QString &name : names) {
+        QFile file(folder + u'/' + name);
+        if (!file.open(QIODevice::ReadOnly))
+            return {QStringLiteral("failed: cannot read ") + file.fileName()};
+        const Replay run = traceFromJson(QJsonDocument::fromJson(file.readAll()).object());
+        table.append(scoreRow(name.chopped(5), run.lanes, run));
+    }
+    return QStringList{QStringLiteral("%1 recorded runs in %2").arg(names.size()).arg(folder)} +
+           BenchTools::table(table) + QStringList{explanation()};
+}
+
 } // namespace
 
 QStringList RunTimeLeftBench() {
+    if (const QString recorded = qEnvironmentVariable("MOBIVERT_BENCH_REPLAY"); !recorded.isEmpty())
+        return rescoreRecorded(recorded);
+    const QString traces = qEnvironmentVariable("MOBIVERT_BENCH_TRACES");
     QTemporaryDir folder;
     if (!folder.isValid())
         return {QStringLiteral("skipped: no temporary folder")};
@@ -342,10 +425,7 @@ QStringList RunTimeLeftBench() {
                           .arg(ScoredFrom * 100)
                           .arg(LeastSecondsLeft)
                           .arg(loadAverage())};
-    QList<QStringList> table{{QStringLiteral("batch"), QStringLiteral("lanes"),
-                              QStringLiteral("wall s"), QStringLiteral("figures"),
-                              QStringLiteral("median"), QStringLiteral("worst"),
-                              QStringLiteral("of batch: median"), QStringLiteral("worst")}};
+    QList<QStringList> table{Heading};
     const QList<Batch> batches = {
         {QStringLiteral("iPod 4, H.264 640x480"), QStringLiteral("iPod"), 4, false},
         {QStringLiteral("iPod 2, MPEG-4 640x480, two passes"), QStringLiteral("iPod"), 2, true},
@@ -354,47 +434,32 @@ QStringList RunTimeLeftBench() {
         ConversionSettings settings =
             ProfileSettings::SettingsForProfile(batch.device, batch.profile);
         settings.twoPass = batch.twoPasses ? 1 : 0;
-        BatchOptions options;
-        options.dataFolder = dataFolder;
-        options.outputFolder = output;
-        const BatchPlan plan = BuildBatch(settings, ReadBatchCodecData(settings), rows, options,
-                                          [](const QString &path) { return QFile::exists(path); });
-        QStringList rowBatches;
-        QList<double> costs;
-        for (qsizetype row = 0; row < rows.size(); ++row) {
-            QStringList rowLines;
-            for (qsizetype i = 0; i < plan.commands.size(); ++i) {
-                if (plan.lineRows.value(i) == row)
-                    rowLines << plan.commands[i].line();
-            }
-            rowBatches << dataFolder + QStringLiteral("/row%1.bat").arg(row + 1);
-            QFile file(rowBatches.last());
-            if (!file.open(QIODevice::WriteOnly) ||
-                file.write(rowLines.join(u'\n').toUtf8() + '\n') < 0)
-                return lines << QStringLiteral("failed: cannot write ") + rowBatches.last();
-            costs << RowCost::Estimate(RowCost::Facts(settings, rows[row]));
-        }
-        const double saturation = cores / FilesAtOnce::ConverterCoreUse(settings, cores);
+        BatchStart::Request request;
+        request.settings = settings;
+        request.profile = batch.title;
+        request.rows = rows;
+        request.options.dataFolder = dataFolder;
+        request.options.outputFolder = output;
         for (const int lanes : {1, 2, 4, 8}) {
             QDir(output).removeRecursively();
             QDir().mkpath(output);
-            const Replay run = replay(rowBatches, plan.rows, costs, lanes, saturation, dataFolder);
+            request.filesAtOnce = lanes;
+            const Replay run = replay(request);
             if (!run.error.isEmpty())
                 return lines << QStringLiteral("failed: %1, %2 lanes: %3")
                                     .arg(batch.title)
                                     .arg(lanes)
                                     .arg(run.error);
-            const Score now = score(run);
-            table.append({batch.title, QString::number(lanes),
-                          BenchTools::number(run.wallSeconds, 1), QString::number(now.samples),
-                          percent(now.median), percent(now.worst), percent(now.medianOfBatch),
-                          percent(now.worstOfBatch)});
+            table.append(scoreRow(batch.title, lanes, run));
+            if (!traces.isEmpty()) {
+                QDir().mkpath(traces);
+                QFile trace(traces +
+                            QStringLiteral("/%1, %2 lanes.json").arg(batch.title).arg(lanes));
+                if (!trace.open(QIODevice::WriteOnly) ||
+                    trace.write(QJsonDocument(traceJson(run)).toJson(QJsonDocument::Compact)) < 0)
+                    return lines << QStringLiteral("failed: cannot write ") + trace.fileName();
+            }
         }
     }
-    lines << BenchTools::table(table);
-    lines << QStringLiteral("Errors: (figure shown - real time left) / real time left, and / the "
-                            "batch's wall time (\"of batch\"); a figure not shown yet counts as "
-                            "nothing left. Load average at the end: ") +
-                 loadAverage();
-    return lines;
+    return lines << BenchTools::table(table) << explanation();
 }

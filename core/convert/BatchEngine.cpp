@@ -23,17 +23,24 @@ bool knowsRows(const BatchRun &run) {
     return run.record && run.record->rows.size() == run.rows.size();
 }
 
-QList<double> rowCosts(const BatchRun &run) {
-    QList<double> costs;
+QList<RowCostFacts> rowFacts(const BatchRun &run) {
+    QList<RowCostFacts> facts;
     for (qsizetype row = 0; row < run.rows.size(); ++row) {
-        RowCostFacts facts;
-        facts.seconds = double(run.rows[row].totalSeconds);
+        RowCostFacts each;
+        each.seconds = double(run.rows[row].totalSeconds);
         if (knowsRows(run)) {
-            facts = RowCost::Facts(run.record->settings, run.record->rows[row]);
-            facts.twoPasses = facts.twoPasses || (run.record->fitBytes > 0 && facts.video);
+            each = RowCost::Facts(run.record->settings, run.record->rows[row]);
+            each.twoPasses = each.twoPasses || (run.record->fitBytes > 0 && each.video);
         }
-        costs.append(RowCost::Estimate(facts));
+        facts.append(each);
     }
+    return facts;
+}
+
+QList<double> costsOf(const QList<RowCostFacts> &facts) {
+    QList<double> costs;
+    for (const RowCostFacts &row : facts)
+        costs.append(RowCost::Estimate(row));
     return costs;
 }
 
@@ -47,9 +54,9 @@ double saturationLanes(const BatchRun &run) {
 } // namespace
 
 BatchEngine::BatchEngine(const BatchRun &run, QObject *parent)
-    : BatchEngine(run, rowCosts(run), parent) {}
+    : BatchEngine(run, rowFacts(run), parent) {}
 
-BatchEngine::BatchEngine(const BatchRun &run, const QList<double> &costs, QObject *parent)
+BatchEngine::BatchEngine(const BatchRun &run, const QList<RowCostFacts> &facts, QObject *parent)
     : QObject(parent)
     , m_run(run)
     , m_progress(run.lanes > 1 ? BatchProgress::idleLanes(BatchFiles::converter(run.dataFolder),
@@ -57,14 +64,16 @@ BatchEngine::BatchEngine(const BatchRun &run, const QList<double> &costs, QObjec
                                                           run.rows, run.lanes)
                                : BatchProgress(BatchFiles::converter(run.dataFolder),
                                                BatchFiles::trackDrop(run.dataFolder), run.rows))
-    , m_timeLeft(costs, m_progress.laneCount(), saturationLanes(run))
+    , m_timeLeft(costsOf(facts), m_progress.laneCount(), saturationLanes(run))
     , m_rowStartedAt(run.rows.size(), -1)
     , m_rowEndedAt(run.rows.size(), -1) {
     for (const RowProgress &row : m_progress.rows())
         m_shownStates.append(row.state);
+    for (const RowCostFacts &row : facts)
+        m_twoPassRows.append(row.twoPasses);
     // The lower bar moves on as the time goes when the rows' costs are known.
     if (knowsRows(run))
-        m_progress.setCosts(costs);
+        m_progress.setCosts(m_timeLeft.costs());
     m_timeLeftTicker.setInterval(500);
     connect(&m_timeLeftTicker, &QTimer::timeout, this, &BatchEngine::updateTimeLeft);
 }
@@ -212,26 +221,32 @@ void BatchEngine::noteRowStates() {
     emit rowsChanged();
 }
 
+BatchTimeLeft::Row BatchEngine::TimeLeftRow(const RowProgress &progress, double startedAt,
+                                            double endedAt, double now, bool twoPasses) {
+    using State = RowProgress::State;
+    BatchTimeLeft::Row shown{progress.state == State::Waiting      ? BatchTimeLeft::State::Waiting
+                             : progress.state == State::Converting ? BatchTimeLeft::State::Running
+                             : progress.state == State::Converted  ? BatchTimeLeft::State::Done
+                                                                   : BatchTimeLeft::State::Failed};
+    // Progress lines tell whole seconds: a row past one is half a second further on average.
+    if (shown.state == BatchTimeLeft::State::Running && progress.totalSeconds > 0 &&
+        progress.secondsDone > 0)
+        shown.shareDone = RowCost::WorkShare(
+            std::min(1.0, (double(progress.secondsDone) + 0.5) / double(progress.totalSeconds)),
+            twoPasses);
+    if (startedAt >= 0)
+        shown.runningSeconds = (endedAt >= 0 ? endedAt : now) - startedAt;
+    return shown;
+}
+
 void BatchEngine::updateTimeLeft() {
     if (!m_launched || m_ended || m_paused)
         return;
     const double now = double(m_clock.elapsed()) / 1000;
     QList<BatchTimeLeft::Row> rows;
-    for (int row = 0; row < m_progress.rowCount(); ++row) {
-        const RowProgress &progress = m_progress.rows()[row];
-        using State = RowProgress::State;
-        BatchTimeLeft::Row shown{
-            progress.state == State::Waiting      ? BatchTimeLeft::State::Waiting
-            : progress.state == State::Converting ? BatchTimeLeft::State::Running
-            : progress.state == State::Converted  ? BatchTimeLeft::State::Done
-                                                  : BatchTimeLeft::State::Failed};
-        if (shown.state == BatchTimeLeft::State::Running && progress.totalSeconds > 0)
-            shown.shareDone = double(progress.secondsDone) / double(progress.totalSeconds);
-        if (m_rowStartedAt[row] >= 0)
-            shown.runningSeconds =
-                (m_rowEndedAt[row] >= 0 ? m_rowEndedAt[row] : now) - m_rowStartedAt[row];
-        rows.append(shown);
-    }
+    for (int row = 0; row < m_progress.rowCount(); ++row)
+        rows.append(TimeLeftRow(m_progress.rows()[row], m_rowStartedAt[row], m_rowEndedAt[row], now,
+                                m_twoPassRows.value(row)));
     m_timeLeft.update(now, rows);
 }
 

@@ -5,6 +5,7 @@
 #include "core/convert/CMDLauncher.h"
 #include "core/convert/ConvertFiles.h"
 #include "core/convert/PausableClock.h"
+#include "core/convert/RowCost.h"
 
 #include <QObject>
 #include <QTimer>
@@ -66,6 +67,11 @@ public:
     // The whole seconds the batch still needs; nothing until there is enough
     // to go on. Stands still while paused.
     std::optional<qint64> secondsLeft() const { return m_timeLeft.secondsLeft(); }
+    // A row as the time left takes it: `startedAt` and `endedAt` are the
+    // clock's seconds when it began and ended, or -1; `now` the clock's now;
+    // `twoPasses`: the row's picture is encoded twice.
+    static BatchTimeLeft::Row TimeLeftRow(const RowProgress &progress, double startedAt,
+                                          double endedAt, double now, bool twoPasses);
     // The process group of every lane that runs now.
     QList<pid_t> processGroups() const;
     const std::optional<BatchRecord> &record() const { return m_run.record; }
@@ -86,7 +92,7 @@ signals:
     void ended();
 
 private:
-    BatchEngine(const BatchRun &run, const QList<double> &costs, QObject *parent);
+    BatchEngine(const BatchRun &run, const QList<RowCostFacts> &facts, QObject *parent);
     // Starts the lane's next run; false when the lane could not start.
     bool takeWork(int lane);
     // Writes the lane's batch file with the row's lines.
@@ -110,6 +116,7 @@ private:
     QTimer m_timeLeftTicker;      // the time left is judged again every half second
     QList<double> m_rowStartedAt; // per row: the clock's seconds when it began, or ended
     QList<double> m_rowEndedAt;
+    QList<bool> m_twoPassRows;
     std::optional<qint64> m_endedMs;
     QList<RowProgress::State> m_shownStates;
     CMDLauncher::StartStatus m_startStatus = CMDLauncher::Started;

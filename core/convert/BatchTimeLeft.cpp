@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -20,7 +21,9 @@ BatchTimeLeft::BatchTimeLeft(const QList<double> &costs, int lanes, double satur
     , m_unitsAtBusy(m_lanes + 1, 0.0)
     , m_secondsAtBusy(m_lanes + 1, 0.0)
     , m_seenSeconds(costs.size(), 0.0)
-    , m_seenPaceSeconds(costs.size(), 0.0) {
+    , m_seenPaceSeconds(costs.size(), 0.0)
+    , m_startedUpAfter(costs.size(), -1.0)
+    , m_lastIdle(costs.size(), -1.0) {
     for (const double cost : costs)
         m_costs.append(std::max(LeastCost, cost));
 }
@@ -31,25 +34,42 @@ double BatchTimeLeft::LanePace(int busy, double saturationLanes) {
     return std::min(1.0, saturationLanes / double(busy));
 }
 
-double BatchTimeLeft::ScheduleSeconds(const QList<double> &running, const QList<double> &waiting,
+double BatchTimeLeft::ScheduleSeconds(const QList<Work> &running, const QList<Work> &waiting,
                                       int lanes, const std::function<double(int)> &laneSpeed) {
     lanes = std::max(1, lanes);
-    QList<double> active;
-    for (const double work : running)
-        active.append(std::max(0.0, work));
+    QList<Work> active;
+    const auto take = [&active](const Work &work) {
+        active.append({std::max(0.0, work.startSeconds), std::max(0.0, work.units)});
+    };
+    for (const Work &work : running)
+        take(work);
     qsizetype next = 0;
     double seconds = 0;
     for (;;) {
         while (active.size() < lanes && next < waiting.size())
-            active.append(std::max(0.0, waiting[next++]));
+            take(waiting[next++]);
         if (active.isEmpty())
             return seconds;
-        // Every lane goes at the same pace, so the least work left ends first.
-        const double least = *std::min_element(active.begin(), active.end());
-        seconds += least / laneSpeed(int(active.size()));
-        for (double &work : active)
-            work -= least;
-        active.removeIf([](double work) { return work <= Finished; });
+        // Every converting lane goes at the same pace, so the first to end
+        // its part is the least start-up left or the least work left.
+        const int converting = int(std::count_if(active.begin(), active.end(), [](const Work &w) {
+            return w.startSeconds <= Finished;
+        }));
+        const double speed = converting > 0 ? std::max(laneSpeed(converting), Finished) : Finished;
+        double step = std::numeric_limits<double>::infinity();
+        for (const Work &work : active)
+            step = std::min(step,
+                            work.startSeconds > Finished ? work.startSeconds : work.units / speed);
+        seconds += step;
+        for (Work &work : active) {
+            if (work.startSeconds > Finished)
+                work.startSeconds -= step;
+            else
+                work.units -= step * speed;
+        }
+        active.removeIf([](const Work &work) {
+            return work.startSeconds <= Finished && work.units <= Finished;
+        });
     }
 }
 
@@ -68,32 +88,68 @@ double BatchTimeLeft::speedWith(int busy) const {
     return *m_speed * LanePace(busy, m_saturation);
 }
 
+double BatchTimeLeft::startSeconds() const {
+    double sum = 0;
+    int seen = 0;
+    for (const double seconds : m_startedUpAfter) {
+        if (seconds >= 0) {
+            sum += seconds;
+            ++seen;
+        }
+    }
+    return seen > 0 ? sum / seen : 0;
+}
+
 void BatchTimeLeft::update(double elapsedSeconds, const QList<Row> &rows) {
     const qsizetype count = std::min(rows.size(), m_costs.size());
-    const int busy = int(std::count_if(rows.begin(), rows.begin() + count,
-                                       [](const Row &row) { return row.state == State::Running; }));
-    // Since the last update, the lanes at work then have been at work.
+    // A row has started up when it first shows progress: since it was last
+    // seen without (the converter tells its progress every half second), or,
+    // first seen with progress, as long before as the learnt pace makes it.
+    for (qsizetype i = 0; i < count; ++i) {
+        const Row &row = rows[i];
+        if (row.state != State::Running || m_startedUpAfter[i] >= 0)
+            continue;
+        if (row.shareDone <= 0) {
+            m_lastIdle[i] = std::max(0.0, row.runningSeconds);
+            continue;
+        }
+        const double guessed =
+            m_speed ? row.runningSeconds - m_costs[i] * std::min(row.shareDone, 1.0) / *m_speed : 0;
+        m_startedUpAfter[i] = std::clamp(m_lastIdle[i] >= 0 ? m_lastIdle[i] : guessed, 0.0,
+                                         std::max(0.0, row.runningSeconds));
+    }
+    const auto converting = [this](const Row &row, qsizetype i) {
+        return row.state == State::Running && m_startedUpAfter[i] >= 0;
+    };
+    int busy = 0;
+    for (qsizetype i = 0; i < count; ++i)
+        busy += converting(rows[i], i) ? 1 : 0;
+    // Since the last update, the lanes converting then have been at work.
     const int busyBefore = m_lastBusy < 0 ? busy : m_lastBusy;
     const double paceBefore = LanePace(busyBefore, m_saturation);
     const double step = std::max(0.0, elapsedSeconds - m_lastElapsed);
     m_lastElapsed = std::max(m_lastElapsed, elapsedSeconds);
     m_lastBusy = busy;
+    const double start = startSeconds();
 
-    QList<double> paceSeconds(count, 0.0);
+    QList<double> workSeconds(count, 0.0);
     double unitsStep = 0;
     for (qsizetype i = 0; i < count; ++i) {
         const Row &row = rows[i];
         const bool running = row.state == State::Running;
-        if (running || m_wasRunning[i]) {
+        if (converting(row, i) || m_wasRunning[i]) {
             m_seenSeconds[i] += step;
             m_seenPaceSeconds[i] += step * paceBefore;
         }
-        m_wasRunning[i] = running;
-        // The row's time at the pace of one lane alone: its own time, scaled
-        // by the pace the lanes had while it was seen running.
+        m_wasRunning[i] = converting(row, i);
+        // The row's time after its start-up at the pace of one lane alone:
+        // its own time, scaled by the pace the lanes had while it was seen
+        // converting. A row that ended before it was seen converting
+        // started up as rows do.
         const double scale =
             m_seenSeconds[i] > 0 ? m_seenPaceSeconds[i] / m_seenSeconds[i] : paceBefore;
-        paceSeconds[i] = std::max(0.0, row.runningSeconds) * scale;
+        const double startedUp = m_startedUpAfter[i] >= 0 ? m_startedUpAfter[i] : start;
+        workSeconds[i] = std::max(0.0, row.runningSeconds - startedUp) * scale;
         // The cost got through since the last update; a failed row's is lost.
         const double share = row.state == State::Done ? 1
                              : running                ? std::clamp(row.shareDone, 0.0, 1.0)
@@ -108,7 +164,7 @@ void BatchTimeLeft::update(double elapsedSeconds, const QList<Row> &rows) {
     }
 
     // The cost units a lane alone gets through per second: the work done over
-    // the time it took, failed rows aside.
+    // the time it took after starting up, failed rows aside.
     double unitsDone = 0, secondsSpent = 0, totalCost = 0;
     for (qsizetype i = 0; i < m_costs.size(); ++i)
         totalCost += m_costs[i];
@@ -116,12 +172,10 @@ void BatchTimeLeft::update(double elapsedSeconds, const QList<Row> &rows) {
         const Row &row = rows[i];
         if (row.state == State::Done) {
             unitsDone += m_costs[i];
-            secondsSpent += paceSeconds[i];
-        } else if (row.state == State::Running && paceSeconds[i] > 0 && row.shareDone > 0) {
-            // A row that has said nothing of its progress yet (reading its
-            // source, starting up) teaches nothing of the pace.
+            secondsSpent += workSeconds[i];
+        } else if (converting(row, i) && workSeconds[i] > 0) {
             unitsDone += m_costs[i] * std::clamp(row.shareDone, 0.0, 1.0);
-            secondsSpent += paceSeconds[i];
+            secondsSpent += workSeconds[i];
         }
     }
     if (unitsDone <= 0 || secondsSpent <= 0)
@@ -130,24 +184,20 @@ void BatchTimeLeft::update(double elapsedSeconds, const QList<Row> &rows) {
     if (m_lastElapsed < MinElapsedSeconds || unitsDone < MinShareDone * totalCost)
         return;
 
-    // The cost left. A running row that has gone slower or faster than the
-    // learnt pace is expected to go on so, the more the more of it is done.
-    QList<double> running, waiting;
+    // The work left. A converting row that has gone slower or faster than
+    // the learnt pace is expected to go on so, the more the more of it is done.
+    QList<Work> running, waiting;
     for (qsizetype i = 0; i < m_costs.size(); ++i) {
         const State state = i < count ? rows[i].state : State::Waiting;
         if (state == State::Waiting) {
-            waiting.append(m_costs[i]);
+            waiting.append({start, m_costs[i]});
+        } else if (state == State::Running && !converting(rows[i], i)) {
+            running.append({std::max(0.0, start - rows[i].runningSeconds), m_costs[i]});
         } else if (state == State::Running) {
             const double share = std::clamp(rows[i].shareDone, 0.0, 1.0);
-            if (share <= 0) {
-                // Taken to go at the learnt pace until it says how far it has
-                // got, though never counted more than half done.
-                running.append(std::max(m_costs[i] - paceSeconds[i] * *m_speed, m_costs[i] / 2));
-                continue;
-            }
             const double ownPace =
-                share > 0 ? paceSeconds[i] * *m_speed / (m_costs[i] * share) : 1.0;
-            running.append(m_costs[i] * (1 - share) * (share * ownPace + (1 - share)));
+                workSeconds[i] > 0 ? workSeconds[i] * *m_speed / (m_costs[i] * share) : 1.0;
+            running.append({0, m_costs[i] * (1 - share) * (share * ownPace + (1 - share))});
         }
     }
     m_raw = ScheduleSeconds(running, waiting, m_lanes,
@@ -169,5 +219,6 @@ void BatchTimeLeft::update(double elapsedSeconds, const QList<Row> &rows) {
 std::optional<qint64> BatchTimeLeft::secondsLeft() const {
     if (!m_shown)
         return std::nullopt;
-    return qint64(std::ceil(std::max(0.0, *m_shown) - 1e-9));
+    // Counted down since it was last judged.
+    return std::llround(std::max(0.0, *m_shown - (m_lastElapsed - m_shownAt)));
 }

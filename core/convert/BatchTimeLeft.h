@@ -9,11 +9,15 @@
 // to cost (RowCost) and how the rows are faring. The rows run in row order,
 // each lane taking the next waiting row as it frees up.
 //
-// The pace is learnt as the batch goes, in cost units per second: that of
-// one lane alone from the rows done (their cost over the time they really
-// took) and the running ones (the share of their cost done over their time
-// so far), and that of the lanes together for each number of lanes at work,
-// from the cost the batch got through while that many were. A running row's
+// Each row first starts up (reads its source, makes its cover, starts the
+// encoders) for a while that does not grow with its cost, and says nothing
+// of its progress until it has; the start-up is learnt apart, as the time a
+// row took to show its first progress. The pace is learnt as the batch goes,
+// in cost units per second: that of one lane alone from the rows done (their
+// cost over the time they took after starting up) and the running ones (the
+// share of their cost done over their time so far after starting up), and
+// that of the lanes together for each number of lanes at work (past their
+// start-up), from the cost the batch got through while that many were. A running row's
 // own pace against the learnt one counts for the rest of it, the more the
 // further it has got. Lanes share the machine: `saturationLanes` lanes keep
 // it busy, so with k lanes at work each goes min(1, saturationLanes / k)
@@ -23,8 +27,9 @@
 // so only how many rows run counts, not which lane runs them.
 //
 // The figure shown is smoothed: hidden until there
-// is enough to go on, moved at most once a second, each new figure pulling it
-// part of the way, the further the more of the batch is done. Nothing here
+// is enough to go on, judged again at most once a second, each new figure
+// pulling it part of the way, the further the more of the batch is done; in
+// between it counts down. Nothing here
 // keeps time: the caller gives the elapsed time at each update and simply
 // stops updating while the batch is paused.
 class BatchTimeLeft final {
@@ -51,38 +56,50 @@ public:
     // `rows`: one per row, in row order; `elapsedSeconds` excludes pauses.
     void update(double elapsedSeconds, const QList<Row> &rows);
 
-    // Whole seconds, rounded up; nothing while there is not enough to go on.
+    // Whole seconds, the nearest; nothing while there is not enough to go on.
     std::optional<qint64> secondsLeft() const;
     // The last simulated figure, unsmoothed.
     std::optional<double> rawSecondsLeft() const { return m_raw; }
     // Cost units per second of one lane alone, as learnt so far.
     std::optional<double> laneSpeed() const { return m_speed; }
+    const QList<double> &costs() const { return m_costs; }
 
+    // What a row has still to do: the wall seconds of its start-up, then
+    // the cost units of its conversion.
+    struct Work {
+        double startSeconds = 0;
+        double units = 0;
+    };
     // The wall seconds until the last lane ends: `running` holds the work
     // left of the rows running now, `waiting` that of the rows still to
     // start, in the order the lanes take them; `laneSpeed(k)` is the work
-    // each lane gets through per second while k lanes are at work.
-    static double ScheduleSeconds(const QList<double> &running, const QList<double> &waiting,
-                                  int lanes, const std::function<double(int)> &laneSpeed);
+    // each lane gets through per second while k lanes are converting (lanes
+    // starting a row up do not count).
+    static double ScheduleSeconds(const QList<Work> &running, const QList<Work> &waiting, int lanes,
+                                  const std::function<double(int)> &laneSpeed);
     // The pace of each of `busy` lanes, relative to one lane alone.
     static double LanePace(int busy, double saturationLanes);
 
 private:
     // The cost units each lane gets through per second while `busy` lanes are at work.
     double speedWith(int busy) const;
+    // The wall seconds a row takes to start up, as learnt so far.
+    double startSeconds() const;
 
     QList<double> m_costs;
     int m_lanes = 1;
     double m_saturation = 0;
 
     double m_lastElapsed = 0;
-    int m_lastBusy = -1;       // rows running at the last update
+    int m_lastBusy = -1;       // rows converting (past their start-up) at the last update
     QList<double> m_lastShare; // each row's share done at the last update
     QList<bool> m_wasRunning;
     QList<double> m_unitsAtBusy;     // per number of lanes at work: cost got through
     QList<double> m_secondsAtBusy;   // and the wall seconds it took
     QList<double> m_seenSeconds;     // wall seconds each row was seen running
     QList<double> m_seenPaceSeconds; // the same, counted at the lanes' pace
+    QList<double> m_startedUpAfter;  // per row: the seconds before its first progress, or -1
+    QList<double> m_lastIdle;        // per row: its seconds when last seen with no progress, or -1
 
     std::optional<double> m_speed;
     std::optional<double> m_raw;

@@ -89,6 +89,14 @@ double Estimate(const RowCostFacts &facts) {
     return StartSeconds + seconds * perSecond;
 }
 
+double WorkShare(double shown, bool twoPasses) {
+    shown = std::clamp(shown, 0.0, 1.0);
+    if (!twoPasses)
+        return shown;
+    return shown <= 0.5 ? shown * 2 * FirstPassShare
+                        : FirstPassShare + (shown - 0.5) * 2 * (1 - FirstPassShare);
+}
+
 RowCostFacts Facts(const ConversionSettings &settings, const FileListRow &row, bool copiesVideo,
                    double sourceFrameRate) {
     RowCostFacts facts;

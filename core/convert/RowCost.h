@@ -46,6 +46,9 @@ inline constexpr double DecodePerMegapixel = 0.0015;
 inline constexpr double SecondPassShare = 0.8;
 // A copied picture, per second.
 inline constexpr double CopyPerSecond = 0.005;
+// A two-pass row shows its first pass as the first half of its progress,
+// though that pass takes only about this share of its time (docs/benchmarks.md).
+inline constexpr double FirstPassShare = 0.35;
 // Assumed where the frame rate is not known.
 inline constexpr double UsualFrameRate = 25;
 
@@ -57,6 +60,9 @@ double EncodePerMegapixel(const QString &videoEncoder);
 double AudioPerSecond(const QString &audioEncoder);
 
 double Estimate(const RowCostFacts &facts);
+
+// The share of a row's work done when its progress shows `shown` (0..1).
+double WorkShare(double shown, bool twoPasses);
 
 // The facts of a row as the batch will convert it with these settings.
 // Whether the converter will copy the picture is decided only when it reads

@@ -31,6 +31,12 @@ Row running(double share, double seconds) {
 Row done(double seconds) {
     return {State::Done, 1, seconds};
 }
+QList<BatchTimeLeft::Work> works(const QList<double> &units, double startSeconds = 0) {
+    QList<BatchTimeLeft::Work> list;
+    for (const double each : units)
+        list.append({startSeconds, each});
+    return list;
+}
 
 } // namespace
 
@@ -44,6 +50,7 @@ private slots:
     void schedule();
     void learntPace_data();
     void learntPace();
+    void startUpLearntApart();
     void shownFigureWaitsAndFollows();
 };
 
@@ -96,20 +103,28 @@ void tst_BatchTimeLeft::schedule_data() {
     QTest::addColumn<int>("lanes");
     QTest::addColumn<double>("saturation");
     QTest::addColumn<double>("seconds");
-    QTest::newRow("one lane adds up") << QList<double>{3} << QList<double>{2, 4} << 1 << 0.0 << 9.0;
+    QTest::addColumn<double>("startUp"); // of each waiting row
+    QTest::newRow("one lane adds up")
+        << QList<double>{3} << QList<double>{2, 4} << 1 << 0.0 << 9.0 << 0.0;
     // Lane B ends at 1, takes 2 (to 3); both free at 3, the last 2 ends at 5.
     QTest::newRow("rows taken as lanes free up")
-        << QList<double>{3, 1} << QList<double>{2, 2} << 2 << 0.0 << 5.0;
+        << QList<double>{3, 1} << QList<double>{2, 2} << 2 << 0.0 << 5.0 << 0.0;
     QTest::newRow("a long row last keeps one lane busy")
-        << QList<double>{1, 1} << QList<double>{1, 1, 6} << 2 << 0.0 << 8.0;
+        << QList<double>{1, 1} << QList<double>{1, 1, 6} << 2 << 0.0 << 8.0 << 0.0;
     // One core's worth: the lanes share it, so the batch takes its whole work.
     QTest::newRow("lanes sharing one lane's speed")
-        << QList<double>{3, 1} << QList<double>{2, 2} << 2 << 1.0 << 8.0;
+        << QList<double>{3, 1} << QList<double>{2, 2} << 2 << 1.0 << 8.0 << 0.0;
     // Four lanes on a machine for two: half pace while four run (4 s for 2
     // each), then the 6 left alone runs at full pace.
     QTest::newRow("the last lane speeds up")
-        << QList<double>{2, 2, 2, 8} << QList<double>{} << 4 << 2.0 << 10.0;
-    QTest::newRow("nothing left") << QList<double>{} << QList<double>{} << 8 << 2.0 << 0.0;
+        << QList<double>{2, 2, 2, 8} << QList<double>{} << 4 << 2.0 << 10.0 << 0.0;
+    QTest::newRow("nothing left") << QList<double>{} << QList<double>{} << 8 << 2.0 << 0.0 << 0.0;
+    // Lane B starts its row up for 1 s, then both convert: 1 s at full
+    // pace, then half pace each; A ends at 3 s, B alone at 4 s.
+    QTest::newRow("a lane starting up does not slow the others")
+        << QList<double>{2} << QList<double>{2} << 2 << 1.0 << 4.0 << 1.0;
+    QTest::newRow("start-ups one after another")
+        << QList<double>{} << QList<double>{2, 2} << 1 << 0.0 << 6.0 << 1.0;
 }
 
 void tst_BatchTimeLeft::schedule() {
@@ -118,10 +133,12 @@ void tst_BatchTimeLeft::schedule() {
     QFETCH(int, lanes);
     QFETCH(double, saturation);
     QFETCH(double, seconds);
+    QFETCH(double, startUp);
     const auto pace = [saturation](int busy) {
         return BatchTimeLeft::LanePace(busy, saturation);
     };
-    QCOMPARE(BatchTimeLeft::ScheduleSeconds(running, waiting, lanes, pace), seconds);
+    QCOMPARE(BatchTimeLeft::ScheduleSeconds(works(running), works(waiting, startUp), lanes, pace),
+             seconds);
 }
 
 void tst_BatchTimeLeft::learntPace_data() {
@@ -164,6 +181,20 @@ void tst_BatchTimeLeft::learntPace() {
     estimate.update(elapsed, rows);
     QCOMPARE(estimate.laneSpeed().value_or(-1), speed);
     QCOMPARE(estimate.rawSecondsLeft().value_or(-1), left);
+}
+
+void tst_BatchTimeLeft::startUpLearntApart() {
+    // Row 1 showed no progress at 1 s and half of it at 6 s: it started up
+    // for 1 s and converted 5 units in 5 s. Left: its 5 units, then row 2's
+    // start-up and 10 units.
+    BatchTimeLeft estimate({10, 10}, 1);
+    estimate.update(1, {running(0, 1), Row{}});
+    estimate.update(6, {running(0.5, 6), Row{}});
+    QCOMPARE(estimate.laneSpeed().value_or(-1), 1.0);
+    QCOMPARE(estimate.rawSecondsLeft().value_or(-1), 5.0 + 1.0 + 10.0);
+    // The figure shown counts down between judgements.
+    estimate.update(6.7, {running(0.57, 6.7), Row{}});
+    QCOMPARE(estimate.secondsLeft().value_or(-1), 15);
 }
 
 void tst_BatchTimeLeft::shownFigureWaitsAndFollows() {
