@@ -181,32 +181,24 @@ QString number(double value, int decimals) {
 }
 
 QString makeClip(const QString &path, const QString &size, double duration) {
+    const QString seconds = QString::number(duration);
+    return makeLavfiClip(
+        path, QStringLiteral("testsrc2=size=%1:rate=25:duration=%2").arg(size, seconds),
+        QStringLiteral("sine=frequency=1000:sample_rate=48000:duration=%1").arg(seconds),
+        QStringLiteral("-ac 2 -c:v mpeg4 -q:v 3 -c:a libmp3lame").split(u' '));
+}
+
+QString makeLavfiClip(const QString &path, const QString &picture, const QString &sound,
+                      const QStringList &encoding, const QString &program) {
+    QStringList arguments = QStringLiteral("-nostdin -loglevel error -y -f lavfi -i").split(u' ');
+    arguments << picture;
+    if (!sound.isEmpty())
+        arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+                  << sound;
     QProcess ffmpeg;
     ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
-    const QString seconds = QString::number(duration);
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {QStringLiteral("-nostdin"),
-                  QStringLiteral("-loglevel"),
-                  QStringLiteral("error"),
-                  QStringLiteral("-y"),
-                  QStringLiteral("-f"),
-                  QStringLiteral("lavfi"),
-                  QStringLiteral("-i"),
-                  QStringLiteral("testsrc2=size=%1:rate=25:duration=%2").arg(size, seconds),
-                  QStringLiteral("-f"),
-                  QStringLiteral("lavfi"),
-                  QStringLiteral("-i"),
-                  QStringLiteral("sine=frequency=1000:sample_rate=48000:duration=%1").arg(seconds),
-                  QStringLiteral("-ac"),
-                  QStringLiteral("2"),
-                  QStringLiteral("-c:v"),
-                  QStringLiteral("mpeg4"),
-                  QStringLiteral("-q:v"),
-                  QStringLiteral("3"),
-                  QStringLiteral("-c:a"),
-                  QStringLiteral("libmp3lame"),
-                  QStringLiteral("file:") + path});
-    if (!ffmpeg.waitForFinished(600000) || ffmpeg.exitStatus() != QProcess::NormalExit ||
+    ffmpeg.start(program, arguments << encoding << QStringLiteral("file:") + path);
+    if (!ffmpeg.waitForFinished(-1) || ffmpeg.exitStatus() != QProcess::NormalExit ||
         ffmpeg.exitCode() != 0)
         return QStringLiteral("ffmpeg could not make a clip: ") +
                QString::fromUtf8(ffmpeg.readAll()).trimmed();

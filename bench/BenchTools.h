@@ -64,6 +64,12 @@ QStringList table(const QList<QStringList> &rows);
 QString mib(qint64 kib);                                                    // "12.3"
 QString number(double value, int decimals);                                 // fixed decimals
 QString makeClip(const QString &path, const QString &size, double seconds); // "" or an error
+// Makes a clip at `path` with ffmpeg (`program`) from lavfi graphs: the
+// picture, and the sound unless empty; `encoding` holds the output's options.
+// "" or why it could not.
+QString makeLavfiClip(const QString &path, const QString &picture, const QString &sound,
+                      const QStringList &encoding,
+                      const QString &program = QStringLiteral("ffmpeg"));
 
 // CPU model, cores, memory and system of this machine, one line.
 QString machineDescription();

@@ -24,30 +24,14 @@ QStringList RunConverterBench() {
 
     QTemporaryDir folder;
     const std::string clip = folder.filePath(QStringLiteral("clip.mp4")).toStdString();
-    const BenchTools::ProgramRun made =
-        runQuietly({*ffmpeg,
-                    "-nostdin",
-                    "-y",
-                    "-f",
-                    "lavfi",
-                    "-i",
-                    "testsrc2=size=640x480:rate=25:duration=30",
-                    "-f",
-                    "lavfi",
-                    "-i",
-                    "sine=frequency=1000:sample_rate=48000:duration=30",
-                    "-ac",
-                    "2",
-                    "-c:v",
-                    "libx264",
-                    "-preset",
-                    "veryfast",
-                    "-pix_fmt",
-                    "yuv420p",
-                    "-c:a",
-                    "aac",
-                    "file:" + clip});
-    if (!made.ok)
+    if (!BenchTools::makeLavfiClip(
+             QString::fromStdString(clip),
+             QStringLiteral("testsrc2=size=640x480:rate=25:duration=30"),
+             QStringLiteral("sine=frequency=1000:sample_rate=48000:duration=30"),
+             QStringLiteral("-ac 2 -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac")
+                 .split(u' '),
+             QString::fromStdString(*ffmpeg))
+             .isEmpty())
         return {QStringLiteral("skipped: the 30-second clip could not be made")};
 
     const std::string throughConverter =

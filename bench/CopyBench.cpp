@@ -54,38 +54,15 @@ QStringList RunCopyBench() {
 
     QTemporaryDir folder;
     const std::string clip = folder.filePath(QStringLiteral("baseline.mp4")).toStdString();
-    const BenchTools::ProgramRun made =
-        runQuietly({*ffmpeg,
-                    "-nostdin",
-                    "-y",
-                    "-f",
-                    "lavfi",
-                    "-i",
-                    "testsrc2=size=640x480:rate=25:duration=60",
-                    "-f",
-                    "lavfi",
-                    "-i",
-                    "sine=frequency=1000:sample_rate=44100:duration=60",
-                    "-ac",
-                    "2",
-                    "-c:v",
-                    "libx264",
-                    "-preset",
-                    "veryfast",
-                    "-profile:v",
-                    "baseline",
-                    "-level",
-                    "3.0",
-                    "-b:v",
-                    "1000k",
-                    "-pix_fmt",
-                    "yuv420p",
-                    "-c:a",
-                    "aac",
-                    "-b:a",
-                    "128k",
-                    "file:" + clip});
-    if (!made.ok)
+    if (!BenchTools::makeLavfiClip(
+             QString::fromStdString(clip),
+             QStringLiteral("testsrc2=size=640x480:rate=25:duration=60"),
+             QStringLiteral("sine=frequency=1000:sample_rate=44100:duration=60"),
+             QStringLiteral("-ac 2 -c:v libx264 -preset veryfast -profile:v baseline -level 3.0 "
+                            "-b:v 1000k -pix_fmt yuv420p -c:a aac -b:a 128k")
+                 .split(u' '),
+             QString::fromStdString(*ffmpeg))
+             .isEmpty())
         return {QStringLiteral("skipped: the 60-second clip could not be made")};
 
     const std::string output = folder.filePath(QStringLiteral("out.m4v")).toStdString();

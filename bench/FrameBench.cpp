@@ -39,14 +39,12 @@ const Material Materials[] = {
 };
 
 bool makeClip(const QString &path, const Material &material) {
-    const auto utf8 = [](const QString &text) {
-        return text.toStdString();
-    };
-    return BenchTools::runQuietly({"ffmpeg", "-nostdin", "-y", "-f", "lavfi", "-i",
-                                   utf8(material.source.arg(ClipSeconds)), "-c:v", "libx264",
-                                   "-preset", "veryfast", "-pix_fmt", "yuv420p", "-g",
-                                   std::to_string(material.keyframeEvery), utf8(path)})
-        .ok;
+    return BenchTools::makeLavfiClip(
+               path, material.source.arg(ClipSeconds), {},
+               QStringLiteral("-c:v libx264 -preset veryfast -pix_fmt yuv420p -g %1")
+                   .arg(material.keyframeEvery)
+                   .split(u' '))
+        .isEmpty();
 }
 
 double elapsedMs(const QElapsedTimer &timer) {

@@ -340,14 +340,12 @@ QStringList RunQualityBench() {
         const QString path = folder.filePath(clip.kind + QStringLiteral(".mkv"));
         const QString graph =
             QString(clip.source).replace(QStringLiteral("CREDITS"), credits.fileName());
-        const BenchTools::ProgramRun made = runQuietly(
-            toStd({QStringLiteral("ffmpeg"), QStringLiteral("-nostdin"), QStringLiteral("-y"),
-                   QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), graph,
-                   QStringLiteral("-t"), number(seconds, 0), QStringLiteral("-c:v"),
-                   QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("veryfast"),
-                   QStringLiteral("-qp"), QStringLiteral("0"), QStringLiteral("-pix_fmt"),
-                   QStringLiteral("yuv420p"), path}));
-        if (!made.ok)
+        if (!BenchTools::makeLavfiClip(
+                 path, graph, {},
+                 QStringLiteral("-t %1 -c:v libx264 -preset veryfast -qp 0 -pix_fmt yuv420p")
+                     .arg(number(seconds, 0))
+                     .split(u' '))
+                 .isEmpty())
             return {QStringLiteral("skipped: the %1 clip could not be made").arg(clip.kind)};
         sources << path;
     }

@@ -91,23 +91,11 @@ std::vector<std::string> toStd(const QStringList &list) {
 bool makeSource(const Source &source, const QString &folder, int seconds) {
     const QString path = folder + u'/' + source.file;
     const QString encoded = source.tags.isEmpty() ? path : folder + QStringLiteral("/untagged.mp4");
-    QStringList make{QStringLiteral("ffmpeg"),
-                     QStringLiteral("-nostdin"),
-                     QStringLiteral("-y"),
-                     QStringLiteral("-f"),
-                     QStringLiteral("lavfi"),
-                     QStringLiteral("-i"),
-                     source.picture,
-                     QStringLiteral("-f"),
-                     QStringLiteral("lavfi"),
-                     QStringLiteral("-i"),
-                     QStringLiteral("sine=frequency=440:sample_rate=48000"),
-                     QStringLiteral("-t"),
-                     QString::number(seconds)};
-    make << source.encoder
-         << QStringList{QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-ac"),
-                        QStringLiteral("2"), encoded};
-    if (!BenchTools::runQuietly(toStd(make)).ok)
+    const QStringList encoding = QStringList{QStringLiteral("-t"), QString::number(seconds)}
+                                 << source.encoder << QStringLiteral("-c:a aac -ac 2").split(u' ');
+    if (!BenchTools::makeLavfiClip(encoded, source.picture,
+                                   QStringLiteral("sine=frequency=440:sample_rate=48000"), encoding)
+             .isEmpty())
         return false;
     if (source.tags.isEmpty())
         return true;

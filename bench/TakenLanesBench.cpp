@@ -23,18 +23,9 @@ namespace {
 constexpr double ClipSeconds = 8;
 
 QString makeH264Clip(const QString &path, const QString &size) {
-    QProcess ffmpeg;
-    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                  QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
-                  QStringLiteral("-i"),
-                  QStringLiteral("testsrc2=size=%1:rate=25:duration=%2").arg(size).arg(ClipSeconds),
-                  QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
-                  QStringLiteral("ultrafast"), path});
-    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0)
-        return QStringLiteral("ffmpeg could not make ") + path;
-    return {};
+    return BenchTools::makeLavfiClip(
+        path, QStringLiteral("testsrc2=size=%1:rate=25:duration=%2").arg(size).arg(ClipSeconds), {},
+        QStringLiteral("-c:v libx264 -preset ultrafast").split(u' '));
 }
 
 // The converter commands of each row, from the dry run's listing, with the
