@@ -165,16 +165,15 @@ int BatchRecord::unconvertedCount() const {
 }
 
 BatchRecord BatchRecord::Of(const BatchRequest &request, const QStringList &outputPaths) {
-    const BatchOptions &options = request.options;
     return {.settings = request.settings,
             .profile = request.profile,
-            .outputFolder = options.outputFolder,
-            .addToLibrary = options.addToLibrary,
-            .ipodMountPoint = options.ipodMountPoint,
-            .createThumbnails = options.createThumbnails,
-            .pspStartNumber = options.pspStartNumber,
+            .outputFolder = request.options.outputFolder,
+            .addToLibrary = request.options.addToLibrary,
+            .ipodMountPoint = request.options.ipodMountPoint,
+            .createThumbnails = request.options.createThumbnails,
+            .pspStartNumber = request.options.pspStartNumber,
             .filesAtOnce = request.filesAtOnce,
-            .fitBytes = options.fit.isEmpty() ? 0 : request.fitBytes,
+            .fitBytes = request.options.fit.isEmpty() ? 0 : request.fitBytes,
             .rows = request.rows,
             .outputPaths = outputPaths,
             .converted = QList<bool>(request.rows.size(), false),

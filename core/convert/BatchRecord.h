@@ -40,9 +40,8 @@ struct BatchRecord {
     QList<bool> converted;   // per row
     QList<bool> handedOff;   // per row: its file was handed to the library
 
-    // The record of a batch started from the request (its options as the
-    // batch runs them: the iPod chosen) writing these outputs; nothing is
-    // converted yet.
+    // The record of a batch started from the request (with the iPod chosen)
+    // writing these outputs; nothing is converted yet.
     static BatchRecord Of(const BatchRequest &request, const QStringList &outputPaths);
     // What takes the batch up again: the rows not converted, sharing what
     // the converted files left of a fitted size, with the batch's choices.
