@@ -47,11 +47,11 @@ QList<FileListRow> makeRows(bool oneName) {
         const QString name = oneName ? QStringLiteral("clip") : QStringLiteral("clip %1").arg(i);
         row.Filename = name;
         row.Codec = QStringLiteral("AVC");
-        row.Duration = QStringLiteral("00:42:17");
-        row.VideoSize = QString::fromLatin1(sizes[i % 5]);
+        row.Duration = 42 * 60 + 17;
+        row.VideoSize = *ParseFrameSize(QString::fromLatin1(sizes[i % 5]));
         if (i % 10 == 0) {
-            row.BeginTime = QStringLiteral("00:01:00");
-            row.EndTime = QStringLiteral("00:02:30");
+            row.BeginTime = 60;
+            row.EndTime = 150;
         }
         row.Filepath = QStringLiteral("/home/user/Videos/folder %1/%2.mp4").arg(i / 100).arg(name);
         rows.append(row);

@@ -205,15 +205,17 @@ int showInfo(const CliRequest &request, CliOutput &out) {
         return 128 + g_pendingSignal;
     int status = read->leftOut > 0 ? ExitFailed : ExitConverted;
     for (const FileListRow &row : read->rows) {
+        const QStringList cells = FileListCells(row);
         if (out.json())
             out.object({{QStringLiteral("event"), QStringLiteral("info")},
                         {QStringLiteral("file"), row.Filepath},
                         {QStringLiteral("filename"), row.Filename},
                         {QStringLiteral("codec"), row.Codec},
-                        {QStringLiteral("duration"), row.Duration},
-                        {QStringLiteral("videoSize"), row.VideoSize}});
+                        {QStringLiteral("duration"), cells[ColumnDuration]},
+                        {QStringLiteral("videoSize"), cells[ColumnVideoSize]}});
         else
-            out.line(InfoText::Line({row.Filename, row.Codec, row.Duration, row.VideoSize}));
+            out.line(InfoText::Line(
+                {row.Filename, row.Codec, cells[ColumnDuration], cells[ColumnVideoSize]}));
         if (IsMissingPath(row.Filepath)) {
             out.problem(row.Filepath + QStringLiteral(": no such file"));
             status = ExitFailed;
@@ -226,11 +228,10 @@ int showInfo(const CliRequest &request, CliOutput &out) {
 // does, stored in the rows.
 std::optional<QString> applyTrim(const TrimRange &trim, QList<FileListRow> &rows) {
     for (FileListRow &row : rows) {
-        const qint64 total = TimeTextToSeconds(row.Duration).value_or(0);
-        const TrimCheck check = CheckTrimTimes(trim.start, trim.end, total);
+        const TrimCheck check = CheckTrimTimes(trim.start, trim.end, row.Duration);
         if (check.Verdict != TrimVerdict::Accepted)
             return QStringLiteral("--trim for ") + row.Filepath + QStringLiteral(": ") +
-                   TrimRefusalText(check.Verdict, total);
+                   TrimRefusalText(check.Verdict, row.Duration);
         row.BeginTime = check.BeginTime;
         row.EndTime = check.EndTime;
     }

@@ -33,16 +33,12 @@ QList<FileListRow> ReadFileListRows(const QTreeWidget *list) {
 }
 
 FileListRow ReadFileListRow(const QTreeWidgetItem *item) {
-    FileListRow row;
     if (!item)
-        return row;
-    row.Filename = item->text(ColumnFilename);
-    row.Codec = item->text(ColumnCodec);
-    row.Duration = item->text(ColumnDuration);
-    row.VideoSize = item->text(ColumnVideoSize);
-    row.BeginTime = item->text(ColumnBeginTime);
-    row.EndTime = item->text(ColumnEndTime);
-    row.Filepath = item->text(ColumnFilepath);
+        return {};
+    QStringList cells;
+    for (int column = 0; column < FileListColumnCount; ++column)
+        cells.append(item->text(column));
+    FileListRow row = FileListRowFromCells(cells);
     row.AudioTrack = item->data(ColumnFilename, AudioTrackRole).toString();
     row.SubtitleTrack = item->data(ColumnFilename, SubtitleTrackRole).toString();
     row.Media.kind = MediaKind(item->data(ColumnFilename, MediaKindRole).toInt());
@@ -56,13 +52,9 @@ FileListRow ReadFileListRow(const QTreeWidgetItem *item) {
 void WriteFileListRow(QTreeWidgetItem *item, const FileListRow &row) {
     if (!item)
         return;
-    item->setText(ColumnFilename, row.Filename);
-    item->setText(ColumnCodec, row.Codec);
-    item->setText(ColumnDuration, row.Duration);
-    item->setText(ColumnVideoSize, row.VideoSize);
-    item->setText(ColumnBeginTime, row.BeginTime);
-    item->setText(ColumnEndTime, row.EndTime);
-    item->setText(ColumnFilepath, row.Filepath);
+    const QStringList cells = FileListCells(row);
+    for (int column = 0; column < FileListColumnCount; ++column)
+        item->setText(column, cells[column]);
     item->setData(ColumnFilename, AudioTrackRole, row.AudioTrack);
     item->setData(ColumnFilename, SubtitleTrackRole, row.SubtitleTrack);
     item->setData(ColumnFilename, MediaKindRole, int(row.Media.kind));

@@ -3,6 +3,7 @@
 #include "app/filelist/FileListItems.h"
 #include "core/base/Prompts.h"
 #include "core/filelist/AddFilesDialog.h"
+#include "core/filelist/TrimTimes.h"
 #include "core/filelist/VideoFileInfo.h"
 #include "core/filelist/VideoFileReader.h"
 #include "core/platform/FileSystem.h"
@@ -159,8 +160,8 @@ void VideoFileAdder::ReadVideoFileInfo(int &Row) {
 void VideoFileAdder::fillRow(QTreeWidgetItem *item, const VideoFileInfo &info) {
     item->setText(ColumnFilename, info.Filename);
     item->setText(ColumnCodec, info.Codec);
-    item->setText(ColumnDuration, info.Duration);
-    item->setText(ColumnVideoSize, info.VideoSize);
+    item->setText(ColumnDuration, FormatTrimTime(info.Duration));
+    item->setText(ColumnVideoSize, FrameSizeText(info.VideoSize));
 }
 
 void VideoFileAdder::reportNotAdded(const QStringList &notAdded, const QStringList &refusals) {

@@ -37,6 +37,21 @@ QLabel *namedLabel(QWidget *parent, const QString &name, const QString &text) {
     return label;
 }
 
+// The boxes of a time in seconds.
+TimeFields boxTexts(qint64 seconds) {
+    return SplitTimeText(FormatTrimTime(seconds));
+}
+
+// Stores the trim times (nothing: not trimmed) in the list's row.
+void storeTrim(QTreeWidgetItem *item, std::optional<qint64> begin, std::optional<qint64> end) {
+    if (!item)
+        return;
+    FileListRow row = ReadFileListRow(item);
+    row.BeginTime = begin;
+    row.EndTime = end;
+    WriteFileListRow(item, row);
+}
+
 QLabel *colon(QWidget *parent) {
     return new QLabel(QStringLiteral(":"), parent);
 }
@@ -172,13 +187,12 @@ QTreeWidgetItem *frmTrimVideo::currentRow() const {
 
 void frmTrimVideo::Form_Load() {
     const FileListRow row = ReadFileListRow(currentRow());
-    const TimeFields duration = SplitTimeText(row.Duration);
-    TotalDuration = TimeTextToSeconds(row.Duration).value_or(0);
+    const TimeFields duration = boxTexts(row.Duration);
+    TotalDuration = row.Duration;
 
     if (row.IsTrimmed()) {
-        fill(txtStartTimeHours, txtStartTimeMinutes, txtStartTimeSeconds,
-             SplitTimeText(row.BeginTime));
-        fill(txtEndTimeHours, txtEndTimeMinutes, txtEndTimeSeconds, SplitTimeText(row.EndTime));
+        fill(txtStartTimeHours, txtStartTimeMinutes, txtStartTimeSeconds, boxTexts(*row.BeginTime));
+        fill(txtEndTimeHours, txtEndTimeMinutes, txtEndTimeSeconds, boxTexts(*row.EndTime));
         showTrimState(QStringLiteral("The selected video file is currently set to be trimmed."),
                       IsSetColour);
     } else {
@@ -254,7 +268,7 @@ void frmTrimVideo::followWithSlider(bool start) {
 }
 
 void frmTrimVideo::sldTime_ValueChanged(int seconds) {
-    const TimeFields time = SplitTimeText(FormatTrimTime(seconds));
+    const TimeFields time = boxTexts(seconds);
     m_writingFromSlider = true;
     if (m_sliderSetsStart)
         fill(txtStartTimeHours, txtStartTimeMinutes, txtStartTimeSeconds, time);
@@ -294,18 +308,12 @@ void frmTrimVideo::cmdSet_Click() {
         prompts().exclamation(this, TrimVerdictMessage(check.Verdict, TotalDuration));
         return;
     }
-    if (QTreeWidgetItem *row = currentRow()) {
-        row->setText(ColumnBeginTime, check.BeginTime);
-        row->setText(ColumnEndTime, check.EndTime);
-    }
+    storeTrim(currentRow(), check.BeginTime, check.EndTime);
     accept();
 }
 
 void frmTrimVideo::cmdDoNotTrim_Click() {
-    if (QTreeWidgetItem *row = currentRow()) {
-        row->setText(ColumnBeginTime, QString());
-        row->setText(ColumnEndTime, QString());
-    }
+    storeTrim(currentRow(), std::nullopt, std::nullopt);
     accept();
 }
 

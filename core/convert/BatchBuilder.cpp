@@ -36,13 +36,9 @@ qint64 leadingNumber(const QString &text) {
 } // namespace
 
 std::optional<qint64> TrimmedLength(const FileListRow &row) {
-    if (!row.IsTrimmed())
+    if (!row.IsTrimmed() || *row.EndTime < *row.BeginTime)
         return std::nullopt;
-    const std::optional<qint64> begin = TimeTextToSeconds(row.BeginTime);
-    const std::optional<qint64> end = TimeTextToSeconds(row.EndTime);
-    if (!begin || !end || *end < *begin)
-        return std::nullopt;
-    return *end - *begin;
+    return *row.EndTime - *row.BeginTime;
 }
 
 QString PspBaseName(int videoCodecPosition, qint64 number) {
@@ -113,7 +109,7 @@ QStringList ConversionOptions(const ConversionSettings &settings, const BatchCod
 
     // The converter's -t takes a length: the part from Begin Time to End Time.
     if (const std::optional<qint64> length = TrimmedLength(row))
-        options << QStringLiteral("-ss") << row.BeginTime << QStringLiteral("-t")
+        options << QStringLiteral("-ss") << FormatTrimTime(*row.BeginTime) << QStringLiteral("-t")
                 << FormatTrimTime(*length);
 
     if (!isChecked(settings.noVideo))
@@ -228,8 +224,7 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
         plan.thumbnailPaths.append(thumbnail);
 
         const std::optional<qint64> length = TrimmedLength(row);
-        plan.rows.append(
-            {row.Filepath, length ? *length : TimeTextToSeconds(row.Duration).value_or(0)});
+        plan.rows.append({row.Filepath, length.value_or(row.Duration)});
     }
     plan.lanes = std::max(1, std::min(options.lanes, int(rows.size())));
     return plan;

@@ -241,13 +241,14 @@ QByteArray BatchRecordText(const BatchRecord &record) {
     QJsonArray rows;
     for (qsizetype i = 0; i < record.rows.size(); ++i) {
         const FileListRow &row = record.rows[i];
+        const QStringList cells = FileListCells(row);
         QJsonObject rowObject{{QStringLiteral("path"), row.Filepath},
                               {QStringLiteral("filename"), row.Filename},
                               {QStringLiteral("codec"), row.Codec},
-                              {QStringLiteral("duration"), row.Duration},
-                              {QStringLiteral("videoSize"), row.VideoSize},
-                              {QStringLiteral("beginTime"), row.BeginTime},
-                              {QStringLiteral("endTime"), row.EndTime},
+                              {QStringLiteral("duration"), cells[ColumnDuration]},
+                              {QStringLiteral("videoSize"), cells[ColumnVideoSize]},
+                              {QStringLiteral("beginTime"), cells[ColumnBeginTime]},
+                              {QStringLiteral("endTime"), cells[ColumnEndTime]},
                               {QStringLiteral("output"), record.outputPaths.value(i)},
                               {QStringLiteral("converted"), record.converted.value(i)},
                               {QStringLiteral("handedOff"), record.handedOff.value(i)}};
@@ -311,14 +312,11 @@ std::optional<BatchRecord> ParseBatchRecord(const QByteArray &text, QString *rea
     for (const QJsonValue &value : rows) {
         const QJsonObject rowObject = value.toObject();
         Reader r{rowObject, {}};
-        FileListRow row;
-        row.Filepath = r.text("path");
-        row.Filename = r.text("filename");
-        row.Codec = r.text("codec");
-        row.Duration = r.text("duration");
-        row.VideoSize = r.text("videoSize");
-        row.BeginTime = r.text("beginTime");
-        row.EndTime = r.text("endTime");
+        // "path" first: a record missing several keys names it.
+        const QString path = r.text("path");
+        FileListRow row = FileListRowFromCells({r.text("filename"), r.text("codec"),
+                                                r.text("duration"), r.text("videoSize"),
+                                                r.text("beginTime"), r.text("endTime"), path});
         row.AudioTrack = r.optional("audioTrack", QJsonValue::String).toString();
         row.SubtitleTrack = r.optional("subtitleTrack", QJsonValue::String).toString();
         row.Media = ReadMediaObject(r.optional("media", QJsonValue::Object).toObject());

@@ -36,11 +36,8 @@ void writeRowsDump(const QString &path, const QList<FileListRow> &rows) {
     QFile dump(path);
     if (!dump.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;
-    for (const FileListRow &row : rows) {
-        const QStringList columns{row.Filename,  row.Codec,   row.Duration, row.VideoSize,
-                                  row.BeginTime, row.EndTime, row.Filepath};
-        dump.write((columns.join(QStringLiteral(" | ")) + u'\n').toUtf8());
-    }
+    for (const FileListRow &row : rows)
+        dump.write((FileListCells(row).join(QStringLiteral(" | ")) + u'\n').toUtf8());
 }
 
 // A source whose name is no UTF-8 is named by its own bytes.

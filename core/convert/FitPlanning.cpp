@@ -2,7 +2,6 @@
 
 #include "core/convert/ConvertFiles.h"
 #include "core/filelist/MediaInfoDLL.h"
-#include "core/filelist/TrimTimes.h"
 #include "core/filelist/VideoFileInfo.h"
 #include "core/profiles/ProfileFile.h"
 
@@ -34,11 +33,10 @@ double ExactSeconds(const FileListRow &row) {
     if (!row.IsTrimmed())
         return whole;
     const std::optional<qint64> length = TrimmedLength(row);
-    const std::optional<qint64> begin = TimeTextToSeconds(row.BeginTime);
-    if (!length || !begin)
+    if (!length)
         return 0;
     // The trim's end may lie in the file's last, partial second.
-    return whole > 0 ? std::min(double(*length), whole - double(*begin)) : double(*length);
+    return whole > 0 ? std::min(double(*length), whole - double(*row.BeginTime)) : double(*length);
 }
 
 FitOutcome PlanFit(const ConversionSettings &settings, const QStringList &qualityItems,

@@ -2,19 +2,15 @@
 
 #include "core/convert/BatchFiles.h"
 #include "core/convert/ConsoleLineSplitter.h"
-#include "core/filelist/TrimTimes.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
 
 PreviewStretch PreviewRange(const FileListRow &row) {
-    const qint64 total = TimeTextToSeconds(row.Duration).value_or(0);
-    if (const std::optional<qint64> length = TrimmedLength(row)) {
-        const qint64 begin = TimeTextToSeconds(row.BeginTime).value_or(0);
-        return {begin, begin + *length};
-    }
-    return {0, total};
+    if (const std::optional<qint64> length = TrimmedLength(row))
+        return {*row.BeginTime, *row.BeginTime + *length};
+    return {0, row.Duration};
 }
 
 PreviewStretch PreviewClip(const FileListRow &row, qint64 seconds) {
@@ -32,8 +28,8 @@ PreviewCommand BuildPreviewCommand(const ConversionSettings &settings, const Bat
     PreviewCommand command;
     command.clip = PreviewClip(row, seconds);
     FileListRow clipped = row;
-    clipped.BeginTime = FormatTrimTime(command.clip.begin);
-    clipped.EndTime = FormatTrimTime(command.clip.end);
+    clipped.BeginTime = command.clip.begin;
+    clipped.EndTime = command.clip.end;
     BatchOptions options; // no library hand-off, no thumbnail: the conversion line alone
     options.dataFolder = folder;
     options.outputFolder = folder;

@@ -1,7 +1,6 @@
 #include "core/convert/RowCost.h"
 
 #include "core/convert/BatchBuilder.h"
-#include "core/filelist/TrimTimes.h"
 
 #include <QRegularExpression>
 
@@ -13,7 +12,7 @@ bool isChecked(int value) {
     return value == 1;
 }
 
-// "1280x720" (or "1280x720 (16:9)"): the width and height, or zeros.
+// The settings' "1280x720" (or "1280x720 (16:9)"): the width and height, or zeros.
 std::pair<int, int> frameSize(const QString &text) {
     static const QRegularExpression pattern(QStringLiteral("(\\d+)\\s*[xX]\\s*(\\d+)"));
     const QRegularExpressionMatch match = pattern.match(text);
@@ -103,10 +102,9 @@ RowCostFacts Facts(const ConversionSettings &settings, const FileListRow &row, b
     if (const std::optional<qint64> trimmed = TrimmedLength(row))
         facts.seconds = double(*trimmed);
     else
-        facts.seconds = double(TimeTextToSeconds(row.Duration).value_or(0));
-    const auto [sourceWidth, sourceHeight] = frameSize(row.VideoSize);
-    facts.sourceWidth = sourceWidth;
-    facts.sourceHeight = sourceHeight;
+        facts.seconds = double(row.Duration);
+    facts.sourceWidth = row.VideoSize.width();
+    facts.sourceHeight = row.VideoSize.height();
     facts.sourceCodec = row.Codec;
     facts.sourceFrameRate = sourceFrameRate;
     facts.video = !isChecked(settings.noVideo);

@@ -1,5 +1,7 @@
 #include "core/convert/SizeOptions.h"
 
+#include "core/filelist/FileListRow.h"
+
 #include <cmath>
 
 namespace {
@@ -25,46 +27,31 @@ std::pair<int, int> splitMargin(int margin) {
 
 } // namespace
 
-std::optional<FrameSize> ParseFrameSize(const QString &text) {
-    const qsizetype x = text.indexOf(u'x');
-    if (x < 0)
-        return std::nullopt;
-    bool widthOk = false;
-    bool heightOk = false;
-    const FrameSize size{text.left(x).trimmed().toInt(&widthOk),
-                         text.mid(x + 1).trimmed().toInt(&heightOk)};
-    if (!widthOk || !heightOk)
-        return std::nullopt;
-    return size;
-}
-
-QStringList SizeOptions(const QString &targetSize, const QString &sourceSize,
-                        bool keepAspectRatio) {
+QStringList SizeOptions(const QString &targetSize, const QSize &source, bool keepAspectRatio) {
     const QStringList plain{QStringLiteral("-s"), targetSize};
     if (!keepAspectRatio)
         return plain;
 
     // A source of unknown size cannot be fitted; it is scaled to the target
     // size, since a file in its own size may not play on the device at all.
-    const FrameSize source = ParseFrameSize(sourceSize).value_or(FrameSize{});
-    if (source.width <= 0 || source.height <= 0)
+    if (source.isEmpty())
         return plain;
-    const std::optional<FrameSize> target = ParseFrameSize(targetSize);
-    if (!target || target->width <= 0 || target->height <= 0)
+    const std::optional<QSize> target = ParseFrameSize(targetSize);
+    if (!target || target->isEmpty())
         return plain; // nothing sensible to fit into: the converter judges the size
 
-    const double sourceRatio = double(source.width) / source.height;
-    const double targetRatio = double(target->width) / target->height;
+    const double sourceRatio = double(source.width()) / source.height();
+    const double targetRatio = double(target->width()) / target->height();
 
     if (sourceRatio >= targetRatio) {
-        const int scaledHeight = roundEven(target->width / sourceRatio);
-        int padding = target->height - scaledHeight;
+        const int scaledHeight = roundEven(target->width() / sourceRatio);
+        int padding = target->height() - scaledHeight;
         if (padding % 2 != 0)
             ++padding;
         const auto [top, bottom] = splitMargin(padding);
         QStringList options{
             QStringLiteral("-s"),
-            QStringLiteral("%1x%2").arg(target->width).arg(target->height - padding)};
+            QStringLiteral("%1x%2").arg(target->width()).arg(target->height() - padding)};
         if (top != 0 || bottom != 0)
             options << QStringLiteral("-padtop") << QString::number(top)
                     << QStringLiteral("-padbottom") << QString::number(bottom);
@@ -76,8 +63,8 @@ QStringList SizeOptions(const QString &targetSize, const QString &sourceSize,
     // target's shape. Cropping more than a sliver would cut away the
     // picture (a portrait phone video would keep less than half of it), so
     // then the picture keeps its height and gets bars left and right.
-    const double excessRows = source.height - source.width / targetRatio;
-    if (excessRows <= MaxCropShare * source.height) {
+    const double excessRows = source.height() - source.width() / targetRatio;
+    if (excessRows <= MaxCropShare * source.height()) {
         int excess = roundEven(excessRows);
         if (excess % 2 != 0)
             ++excess;
@@ -88,12 +75,12 @@ QStringList SizeOptions(const QString &targetSize, const QString &sourceSize,
                     << QStringLiteral("-cropbottom") << QString::number(bottom);
         return options + plain;
     }
-    int bars = target->width - roundEven(target->height * sourceRatio);
+    int bars = target->width() - roundEven(target->height() * sourceRatio);
     if (bars % 2 != 0)
         ++bars;
     const auto [left, right] = splitMargin(bars);
     return {QStringLiteral("-s"),
-            QStringLiteral("%1x%2").arg(target->width - bars).arg(target->height),
+            QStringLiteral("%1x%2").arg(target->width() - bars).arg(target->height()),
             QStringLiteral("-padleft"),
             QString::number(left),
             QStringLiteral("-padright"),

@@ -1,9 +1,8 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
-
-#include <optional>
 
 // The frame-size arguments of one conversion command. Without "Keep Aspect
 // Ratio" the target size is passed as it is. With it, a wider source is
@@ -14,12 +13,4 @@
 // pixels. The source size is the picture as displayed (rotation and pixel
 // aspect applied). A source of unknown size is scaled to the target size as
 // it is.
-QStringList SizeOptions(const QString &targetSize, const QString &sourceSize, bool keepAspectRatio);
-
-// "640x480" split at its first lowercase "x"; nothing unless both parts are
-// whole numbers.
-struct FrameSize {
-    int width = 0;
-    int height = 0;
-};
-std::optional<FrameSize> ParseFrameSize(const QString &text);
+QStringList SizeOptions(const QString &targetSize, const QSize &sourceSize, bool keepAspectRatio);

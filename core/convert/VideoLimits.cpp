@@ -1,6 +1,6 @@
 #include "core/convert/VideoLimits.h"
 
-#include "core/convert/SizeOptions.h"
+#include "core/filelist/FileListRow.h"
 #include "core/profiles/CustomVideoSize.h"
 #include "core/profiles/ProfileFile.h"
 
@@ -31,10 +31,10 @@ std::optional<QString> CheckVideoLimits(const ConversionSettings &settings,
     if (sizeLimit && sizePosition > *sizeLimit)
         return sizeMessage(itemAt(sizeItems, sizeLimitEntry));
     if (sizePosition < 0) {
-        const std::optional<FrameSize> custom = ParseFrameSize(settings.videoSize);
-        const std::optional<FrameSize> largest = ParseFrameSize(itemAt(sizeItems, sizeLimitEntry));
+        const std::optional<QSize> custom = ParseFrameSize(settings.videoSize);
+        const std::optional<QSize> largest = ParseFrameSize(itemAt(sizeItems, sizeLimitEntry));
         if (custom && largest &&
-            (custom->width > largest->width || custom->height > largest->height))
+            (custom->width() > largest->width() || custom->height() > largest->height()))
             return sizeMessage(itemAt(sizeItems, sizeLimitEntry));
         // A custom size typed for one codec may not suit another chosen later.
         if (std::optional<QString> refusal =

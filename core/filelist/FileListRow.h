@@ -2,19 +2,23 @@
 
 #include "core/filelist/MediaTags.h"
 
+#include <QSize>
 #include <QString>
+#include <QStringList>
 
-// One row of the file list: seven text fields, in the order of the list's
+#include <optional>
+
+// One row of the file list: seven fields, in the order of the list's
 // columns. Rows are addressed by their position; the list keeps the order in
 // which files were added.
 struct FileListRow {
-    QString Filename;  // the media library's name of the file
-    QString Codec;     // video codec, "UNKNOWN" when there is no video
-    QString Duration;  // "hh:mm:ss"
-    QString VideoSize; // width "x" height, "0x0" when unknown
-    QString BeginTime; // "hh:mm:ss", empty when the file is not trimmed
-    QString EndTime;   // "hh:mm:ss", empty when the file is not trimmed
-    QString Filepath;  // the full path of the input file, as it was added
+    QString Filename;                // the media library's name of the file
+    QString Codec;                   // video codec, "UNKNOWN" when there is no video
+    qint64 Duration = 0;             // whole seconds, 0 when unknown
+    QSize VideoSize{0, 0};           // as displayed, 0x0 when unknown
+    std::optional<qint64> BeginTime; // seconds; nothing when the file is not trimmed
+    std::optional<qint64> EndTime;   // seconds; nothing when the file is not trimmed
+    QString Filepath;                // the full path of the input file, as it was added
 
     // The user's choice of the source's tracks for this file (the file's
     // properties window, mobivert-cli's --audio-track): empty for the
@@ -27,10 +31,24 @@ struct FileListRow {
     MediaDescription Media;
 
     // A row is trimmed exactly when both trim times are set.
-    bool IsTrimmed() const { return !BeginTime.isEmpty() && !EndTime.isEmpty(); }
+    bool IsTrimmed() const { return BeginTime && EndTime; }
 
     friend bool operator==(const FileListRow &, const FileListRow &) = default;
 };
+
+// The row's seven columns as the list shows them (and records and dumps keep
+// them): times as "hh:mm:ss" (FormatTrimTime), a trim time not set as empty
+// text, the size as "WxH". And a row from such texts, in column order: a
+// duration or size that does not read as one is not known, a trim time that
+// does not is not set. The fields beside the columns stay empty.
+QStringList FileListCells(const FileListRow &row);
+FileListRow FileListRowFromCells(const QStringList &cells);
+
+// A frame size as "WxH" ("640x480", "0x0").
+QString FrameSizeText(const QSize &size);
+// "640x480" split at its first lowercase "x"; nothing unless both parts are
+// whole numbers.
+std::optional<QSize> ParseFrameSize(const QString &text);
 
 // The row's file name without its extension, as output names and titles
 // use it.

@@ -1,6 +1,7 @@
 #include "core/filelist/TrimTimes.h"
 
 #include "core/base/Prompts.h"
+#include "core/base/Various.h"
 
 #include <QStringList>
 
@@ -20,10 +21,6 @@ std::optional<qint64> wholeNumber(const QString &text, qint64 cap) {
             value = std::min(cap, value * 10 + (c.unicode() - u'0'));
     }
     return value;
-}
-
-QString twoDigits(qint64 value) {
-    return QString::number(value).rightJustified(2, u'0');
 }
 
 } // namespace
@@ -49,9 +46,7 @@ std::optional<qint64> TimeTextToSeconds(const QString &text) {
 }
 
 QString FormatTrimTime(qint64 totalSeconds) {
-    totalSeconds = std::max<qint64>(totalSeconds, 0);
-    return twoDigits(totalSeconds / 3600) + u':' + twoDigits(totalSeconds / 60 % 60) + u':' +
-           twoDigits(totalSeconds % 60);
+    return FormatDuration(totalSeconds);
 }
 
 TrimCheck CheckTrimTimes(const TimeFields &start, const TimeFields &end, qint64 totalSeconds) {
@@ -68,8 +63,8 @@ TrimCheck CheckTrimTimes(const TimeFields &start, const TimeFields &end, qint64 
         check.Verdict = TrimVerdict::EndAfterTotal;
     } else {
         check.Verdict = TrimVerdict::Accepted;
-        check.BeginTime = FormatTrimTime(*startSeconds);
-        check.EndTime = FormatTrimTime(*endSeconds);
+        check.BeginTime = startSeconds;
+        check.EndTime = endSeconds;
     }
     return check;
 }

@@ -41,9 +41,9 @@ enum class TrimVerdict { Accepted, NotNumeric, StartAfterEnd, NoLength, EndAfter
 
 struct TrimCheck {
     TrimVerdict Verdict = TrimVerdict::NotNumeric;
-    // Filled when accepted: the texts to store as Begin Time and End Time.
-    QString BeginTime;
-    QString EndTime;
+    // Set when accepted: the seconds to store as Begin Time and End Time.
+    std::optional<qint64> BeginTime;
+    std::optional<qint64> EndTime;
 };
 
 // The checks of Set, in their order: every box numeric and forming a time,

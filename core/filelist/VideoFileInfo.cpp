@@ -1,7 +1,5 @@
 #include "core/filelist/VideoFileInfo.h"
 
-#include "core/base/Various.h"
-
 #include <QHash>
 #include <QLocale>
 
@@ -81,7 +79,7 @@ QString ReadableCodecName(const QString &codec, const QString &format) {
     return codec;
 }
 
-QString DisplayedVideoSize(const MediaInfoAnswers &answers) {
+QSize DisplayedVideoSize(const MediaInfoAnswers &answers) {
     qint16 width = LibraryNumberToInt16(answers.Width).value_or(0);
     qint16 height = LibraryNumberToInt16(answers.Height).value_or(0);
     const std::optional<double> pixelAspect = libraryNumber(answers.PixelAspectRatio);
@@ -95,7 +93,7 @@ QString DisplayedVideoSize(const MediaInfoAnswers &answers) {
         if (turn == 90 || turn == 270)
             std::swap(width, height);
     }
-    return QString::number(width) + u'x' + QString::number(height);
+    return {width, height};
 }
 
 VideoFileInfo ConvertMediaInfoAnswers(const MediaInfoAnswers &answers) {
@@ -104,7 +102,7 @@ VideoFileInfo ConvertMediaInfoAnswers(const MediaInfoAnswers &answers) {
     info.Codec = answers.Codec.isEmpty() ? QString::fromUtf16(UnknownCodec)
                                          : ReadableCodecName(answers.Codec, answers.Format);
     const qint32 milliseconds = LibraryNumberToInt32(answers.PlayTime).value_or(0);
-    info.Duration = FormatDuration(MillisecondsToSeconds(milliseconds));
+    info.Duration = MillisecondsToSeconds(milliseconds);
     info.VideoSize = DisplayedVideoSize(answers);
     info.HoldsVideoOrAudio = LibraryNumberToInt32(answers.VideoCount).value_or(0) > 0 ||
                              LibraryNumberToInt32(answers.AudioCount).value_or(0) > 0;

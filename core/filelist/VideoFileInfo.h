@@ -2,6 +2,7 @@
 
 #include "core/filelist/MediaInfoDLL.h"
 
+#include <QSize>
 #include <QString>
 
 #include <optional>
@@ -11,8 +12,8 @@
 struct VideoFileInfo {
     QString Filename;
     QString Codec;
-    QString Duration;
-    QString VideoSize;
+    qint64 Duration = 0;   // whole seconds
+    QSize VideoSize{0, 0}; // as displayed
     // The library found a video or an audio stream: only such files become
     // rows (a file of sound alone converts to sound alone).
     bool HoldsVideoOrAudio = false;
@@ -24,11 +25,10 @@ inline constexpr char16_t UnknownCodec[] = u"UNKNOWN";
 
 // Turns the library's answers into the row's fields: the codec becomes its
 // readable name (ReadableCodecName), an empty one "UNKNOWN"; the play time
-// (milliseconds) becomes whole seconds, a tie going to the even neighbour,
-// written as "hh:mm:ss"; width and height become the displayed "WxH"
-// (DisplayedVideoSize). A play time that is not a number or outside the
-// 32-bit range counts as 0, and so does a width or height that is not a
-// number or outside the 16-bit range.
+// (milliseconds) becomes whole seconds, a tie going to the even neighbour;
+// width and height become the displayed size (DisplayedVideoSize). A play time that is not a number
+// or outside the 32-bit range counts as 0, and so does a width or height that is not a number or
+// outside the 16-bit range.
 VideoFileInfo ConvertMediaInfoAnswers(const MediaInfoAnswers &answers);
 
 // The codec as the Codec column names it: the library's codec, except where
@@ -38,12 +38,12 @@ VideoFileInfo ConvertMediaInfoAnswers(const MediaInfoAnswers &answers);
 // the library's format, or the identifier without its "V_".
 QString ReadableCodecName(const QString &codec, const QString &format);
 
-// The picture as it is displayed, "WxH": a width of pixels that are not
+// The picture as it is displayed: a width of pixels that are not
 // square is multiplied by the pixel aspect ratio and rounded to an even
 // number (a tie going to the even neighbour); then a rotation by a quarter
 // turn (90, 270 or -90 degrees) swaps width and height. Square pixels and no
 // rotation give width and height as they are.
-QString DisplayedVideoSize(const MediaInfoAnswers &answers);
+QSize DisplayedVideoSize(const MediaInfoAnswers &answers);
 
 // Asks the library about one file and converts its answers.
 VideoFileInfo ExamineVideoFile(const QString &path);

@@ -12,6 +12,7 @@
 #include "core/convert/BatchFiles.h"
 #include "core/convert/BatchRecord.h"
 #include "core/filelist/FileListRow.h"
+#include "core/filelist/TrimTimes.h"
 #include "core/filelist/VideoFileInfo.h"
 #include "core/platform/PathBytes.h"
 #include "tests/support/ConversionDriver.h"
@@ -785,8 +786,9 @@ private slots:
         QStringList expected;
         for (const QString &file : {m_wide, m_narrow, missing}) {
             const VideoFileInfo info = ExamineVideoFile(file);
-            expected << QStringList{info.Filename, info.Codec, info.Duration, info.VideoSize}.join(
-                u'\t');
+            expected << QStringList{info.Filename, info.Codec, FormatTrimTime(info.Duration),
+                                    FrameSizeText(info.VideoSize)}
+                            .join(u'\t');
         }
         QCOMPARE(expected[0], u"wide clip\tFMP4\t00:00:03\t320x180"_s);
         QCOMPARE(QString::fromUtf8(cli.out), expected.join(u'\n') + u'\n');

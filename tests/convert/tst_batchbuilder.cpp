@@ -39,8 +39,8 @@ ConversionSettings exampleSettings() {
 
 FileListRow row(const QString &name, const QString &path,
                 const QString &size = QStringLiteral("640x480")) {
-    return {name, QStringLiteral("XVID"), QStringLiteral("00:01:40"), size, {}, {}, path, {}, {},
-            {}};
+    return FileListRowFromCells(
+        {name, QStringLiteral("XVID"), QStringLiteral("00:01:40"), size, {}, {}, path});
 }
 
 BatchOptions defaultOptions() {
@@ -205,11 +205,11 @@ private slots:
             if (what == u"fps")
                 settings.videoFrameRate = QStringLiteral("29.97 fps");
             if (what == u"trim") {
-                source.BeginTime = QStringLiteral("00:01:00");
-                source.EndTime = QStringLiteral("00:03:30");
+                source.BeginTime = 60;
+                source.EndTime = 210;
             }
             if (what == u"halftrim")
-                source.BeginTime = QStringLiteral("00:01:00");
+                source.BeginTime = 60;
             if (what == u"aspect")
                 settings.keepAspectRatio = 1;
             if (what == u"interlaced")
@@ -287,8 +287,9 @@ private slots:
         QFETCH(QString, source);
         QFETCH(QString, target);
         QFETCH(QString, expected);
-        QCOMPARE(shown(SizeOptions(target, source, true)), expected);
-        QCOMPARE(SizeOptions(target, source, false), QStringList({u"-s"_s, target}));
+        const QSize sourceSize = *ParseFrameSize(source);
+        QCOMPARE(shown(SizeOptions(target, sourceSize, true)), expected);
+        QCOMPARE(SizeOptions(target, sourceSize, false), QStringList({u"-s"_s, target}));
     }
 
     void outputNames() {
@@ -441,8 +442,8 @@ private slots:
 
     void trimmedRowsRunAgainstTheirLength() {
         FileListRow trimmed = row(QStringLiteral("a"), QStringLiteral("/v/a.avi"));
-        trimmed.BeginTime = QStringLiteral("00:00:30");
-        trimmed.EndTime = QStringLiteral("00:01:00");
+        trimmed.BeginTime = 30;
+        trimmed.EndTime = 60;
         const BatchPlan plan = build(
             exampleSettings(), {trimmed, row(QStringLiteral("b"), QStringLiteral("/v/b.avi"))});
         QCOMPARE(plan.rows[0].totalSeconds, 30);

@@ -8,6 +8,7 @@
 #include "core/convert/FilesAtOnce.h"
 #include "core/convert/ShellQuote.h"
 #include "core/convert/TerminalLines.h"
+#include "core/filelist/TrimTimes.h"
 
 #include <QtTest>
 
@@ -19,8 +20,8 @@ FileListRow row(const QString &name, const QString &duration) {
     FileListRow row;
     row.Filename = name;
     row.Codec = QStringLiteral("XVID");
-    row.Duration = duration;
-    row.VideoSize = QStringLiteral("640x480");
+    row.Duration = TimeTextToSeconds(duration).value_or(0);
+    row.VideoSize = QSize(640, 480);
     row.Filepath = u"/in/" + name + u".avi";
     return row;
 }

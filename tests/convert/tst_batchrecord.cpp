@@ -34,8 +34,8 @@ BatchRecord sampleRecord(const QString &outputFolder) {
     for (const QString &name : {u"a"_qs, u"b \u00e9\"x"_qs, u"c"_qs}) {
         FileListRow row{name,
                         QStringLiteral("XVID"),
-                        QStringLiteral("00:01:00"),
-                        QStringLiteral("640x480"),
+                        60,
+                        QSize(640, 480),
                         {},
                         {},
                         u"/in/" + name + u".avi",
@@ -50,8 +50,8 @@ BatchRecord sampleRecord(const QString &outputFolder) {
         if (name == u"c")
             row.Media.title = QStringLiteral("Only a title");
         if (name == u"c") {
-            row.BeginTime = QStringLiteral("00:00:10");
-            row.EndTime = QStringLiteral("00:00:20");
+            row.BeginTime = 10;
+            row.EndTime = 20;
         }
         record.rows.append(row);
         record.outputPaths.append(outputFolder + u'/' + name + u".m4v");
@@ -89,10 +89,51 @@ private slots:
         QVERIFY(read);
         QVERIFY(*read == record);
         QCOMPARE(read->unconvertedCount(), 2);
-        QCOMPARE(read->unconvertedRows().value(1).BeginTime, QStringLiteral("00:00:10"));
+        QCOMPARE(read->unconvertedRows().value(1).BeginTime, 10);
         QCOMPARE(InterruptedBatchQuestion(record),
                  QStringLiteral("The last conversion was interrupted: 2 of 3 files were not "
                                 "converted. Add them to the list again?"));
+    }
+
+    // The row's times and size as the list shows them and the record keeps
+    // them: read as numbers and written back as they were.
+    void rowTextsReadBackUnchanged_data() {
+        QTest::addColumn<QStringList>("texts");     // duration, size, begin, end
+        QTest::addColumn<QList<qint64>>("numbers"); // seconds, width, height, begin, end; -1: unset
+        QTest::newRow("trimmed") << QStringList{u"00:01:05"_qs, u"352x288"_qs, u"00:00:10"_qs,
+                                                u"00:01:00"_qs}
+                                 << QList<qint64>{65, 352, 288, 10, 60};
+        QTest::newRow("sound alone") << QStringList{u"00:00:04"_qs, u"0x0"_qs, u""_qs, u""_qs}
+                                     << QList<qint64>{4, 0, 0, -1, -1};
+        QTest::newRow("a hundred hours")
+            << QStringList{u"100:00:00"_qs, u"1920x1080"_qs, u"99:59:59"_qs, u"100:00:00"_qs}
+            << QList<qint64>{360000, 1920, 1080, 359999, 360000};
+        QTest::newRow("a width beyond the library's range")
+            << QStringList{u"00:00:00"_qs, u"0x480"_qs, u""_qs, u""_qs}
+            << QList<qint64>{0, 0, 480, -1, -1};
+    }
+
+    void rowTextsReadBackUnchanged() {
+        QFETCH(QStringList, texts);
+        QFETCH(QList<qint64>, numbers);
+        const QStringList cells =
+            QStringList{u"clip"_qs, u"AVC"_qs} + texts + QStringList{u"/in/clip.mp4"_qs};
+        const FileListRow row = FileListRowFromCells(cells);
+        QCOMPARE(row.Duration, numbers[0]);
+        QCOMPARE(row.VideoSize, QSize(int(numbers[1]), int(numbers[2])));
+        QCOMPARE(row.BeginTime.value_or(-1), numbers[3]);
+        QCOMPARE(row.EndTime.value_or(-1), numbers[4]);
+        QCOMPARE(FileListCells(row), cells);
+
+        BatchRecord record = sampleRecord(QStringLiteral("/out"));
+        record.rows[0] = row;
+        const QByteArray text = BatchRecordText(record);
+        const QJsonObject kept =
+            QJsonDocument::fromJson(text).object().value(u"rows"_qs).toArray().at(0).toObject();
+        const QStringList keys{u"duration"_qs, u"videoSize"_qs, u"beginTime"_qs, u"endTime"_qs};
+        for (qsizetype i = 0; i < keys.size(); ++i)
+            QCOMPARE(kept.value(keys[i]).toString(), texts[i]);
+        QCOMPARE(ParseBatchRecord(text)->rows.value(0), row);
     }
 
     // A record written before the picture choices and the track choices

@@ -55,16 +55,8 @@ ConversionSettings iPodSettings(const QString &device = QStringLiteral("iPod")) 
 
 FileListRow makeRow(const QString &name, const QString &duration, const QString &begin = {},
                     const QString &end = {}) {
-    return {name,
-            QStringLiteral("AVC"),
-            duration,
-            QStringLiteral("1280x720"),
-            begin,
-            end,
-            QStringLiteral("/videos/") + name + QStringLiteral(".mp4"),
-            {},
-            {},
-            {}};
+    return FileListRowFromCells({name, QStringLiteral("AVC"), duration, QStringLiteral("1280x720"),
+                                 begin, end, QStringLiteral("/videos/") + name + u".mp4"});
 }
 
 // The words of a command without its trim (-ss and -t with their values)
@@ -179,7 +171,7 @@ private slots:
                                     QStringLiteral("m4v"), QStringLiteral("m4a")};
         // The row in the middle of a batch, next to rows of other sizes.
         FileListRow other = makeRow(QStringLiteral("other"), QStringLiteral("00:01:00"));
-        other.VideoSize = QStringLiteral("640x480");
+        other.VideoSize = QSize(640, 480);
         BatchOptions options;
         options.dataFolder = QStringLiteral("/data");
         options.outputFolder = QStringLiteral("/out");

@@ -125,8 +125,8 @@ private slots:
         const QString base = QFileInfo(input).completeBaseName();
         if (!name.contains(u'\n'))
             QCOMPARE(row->Filename, base);
-        QCOMPARE(row->Duration, QStringLiteral("00:00:01"));
-        QCOMPARE(row->VideoSize, QStringLiteral("160x120"));
+        QCOMPARE(row->Duration, 1);
+        QCOMPARE(row->VideoSize, QSize(160, 120));
 
         // Converted under the same name.
         const QString output = m_out + u'/' + base + u".m4v";

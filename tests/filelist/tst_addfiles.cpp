@@ -6,7 +6,6 @@
 #include "app/filelist/FileListItems.h"
 #include "app/filelist/VideoFileAdder.h"
 #include "app/widgets/ClickableLabel.h"
-#include "core/base/Various.h"
 #include "core/filelist/AddFilesDialog.h"
 #include "core/filelist/VideoFileInfo.h"
 #include "core/platform/PathBytes.h"
@@ -89,7 +88,7 @@ QStringList codecFamily(const QString &ffprobeName) {
 
 // The Duration column as ffprobe's duration gives it: whole milliseconds,
 // then seconds rounded half to even.
-QString durationFromProbe(const QJsonObject &probe) {
+qint64 durationFromProbe(const QJsonObject &probe) {
     const QString text = probe.value(QStringLiteral("format"))
                              .toObject()
                              .value(QStringLiteral("duration"))
@@ -97,9 +96,8 @@ QString durationFromProbe(const QJsonObject &probe) {
     bool ok = false;
     const double seconds = text.toDouble(&ok);
     if (!ok)
-        return QStringLiteral("00:00:00");
-    const auto milliseconds = qint32(*RoundHalfToEven(seconds * 1000.0));
-    return FormatDuration(MillisecondsToSeconds(milliseconds));
+        return 0;
+    return MillisecondsToSeconds(qint32(*RoundHalfToEven(seconds * 1000.0)));
 }
 
 void dropOnList(frmMain &window, QMimeData *data, bool *accepted = nullptr) {
@@ -184,20 +182,19 @@ private slots:
         QCOMPARE(row.Filename, QFileInfo(path).completeBaseName());
         QCOMPARE(row.Duration, durationFromProbe(probe));
         if (kind == u"avi" || kind == u"mp3" || kind == u"mp4")
-            QVERIFY2(row.Duration != u"00:00:00", "ffprobe should know these durations");
+            QVERIFY2(row.Duration != 0, "ffprobe should know these durations");
         if (video.isEmpty()) {
             QCOMPARE(row.Codec, QStringLiteral("UNKNOWN"));
-            QCOMPARE(row.VideoSize, QStringLiteral("0x0"));
+            QCOMPARE(row.VideoSize, QSize(0, 0));
         } else {
             const QString codec = video.value(QStringLiteral("codec_name")).toString();
             QVERIFY2(codecFamily(codec).contains(row.Codec),
                      qPrintable(codec + u" shown as " + row.Codec));
-            QCOMPARE(row.VideoSize,
-                     QString::number(video.value(QStringLiteral("width")).toInt()) + u'x' +
-                         QString::number(video.value(QStringLiteral("height")).toInt()));
+            QCOMPARE(row.VideoSize, QSize(video.value(QStringLiteral("width")).toInt(),
+                                          video.value(QStringLiteral("height")).toInt()));
         }
-        QVERIFY(row.BeginTime.isEmpty());
-        QVERIFY(row.EndTime.isEmpty());
+        QVERIFY(!row.BeginTime);
+        QVERIFY(!row.EndTime);
         QVERIFY(!row.IsTrimmed());
     }
 
@@ -492,7 +489,7 @@ private slots:
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[1].Filepath, files[1]);
         QCOMPARE(rows[1].Codec, QStringLiteral("UNKNOWN")); // the row was completed
-        QCOMPARE(rows[1].Duration, QStringLiteral("00:00:00"));
+        QCOMPARE(rows[1].Duration, 0);
         verifyIdle(*window);
 
         // The next add starts afresh.
@@ -599,14 +596,14 @@ private slots:
         QList<FileListRow> rows = ReadFileListRows(Child<QTreeWidget>(*window, "lvwVideoFiles"));
         QCOMPARE(rows[0].Filename, QString());
         QCOMPARE(rows[1].Filename, QStringLiteral("tone"));
-        QCOMPARE(rows[1].Duration, QStringLiteral("00:00:05"));
+        QCOMPARE(rows[1].Duration, 5);
 
         row = 1;
         window->fileList().adder().ReadVideoFileInfo(row);
         rows = ReadFileListRows(Child<QTreeWidget>(*window, "lvwVideoFiles"));
         QCOMPARE(rows[0].Filename, QStringLiteral("clip"));
-        QCOMPARE(rows[0].VideoSize, QStringLiteral("320x240"));
-        QCOMPARE(rows[0].Duration, QStringLiteral("00:00:03"));
+        QCOMPARE(rows[0].VideoSize, QSize(320, 240));
+        QCOMPARE(rows[0].Duration, 3);
 
         row = 3; // no such row: nothing happens
         window->fileList().adder().ReadVideoFileInfo(row);

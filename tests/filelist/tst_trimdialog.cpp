@@ -3,6 +3,7 @@
 #include "app/FileListController.h"
 #include "app/filelist/FileListItems.h"
 #include "app/filelist/frmTrimVideo.h"
+#include "core/filelist/TrimTimes.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
@@ -63,8 +64,8 @@ public:
         FileListRow row;
         row.Filename = QStringLiteral("holiday");
         row.Codec = QStringLiteral("XVID");
-        row.Duration = duration;
-        row.VideoSize = QStringLiteral("640x480");
+        row.Duration = TimeTextToSeconds(duration).value_or(0);
+        row.VideoSize = QSize(640, 480);
         row.Filepath = QStringLiteral("/videos/holiday.avi");
         item = AppendFileListRow(Child<QTreeWidget>(*window, "lvwVideoFiles"));
         WriteFileListRow(item, row);
@@ -211,8 +212,8 @@ private slots:
                  (QStringList{u"00"_s, u"05"_s, u"00"_s, u"00"_s, u"10"_s, u"01"_s}));
         QCOMPARE(results, (QList<int>{0, 0, 0, 0, 0, 0, int(QDialog::Accepted)}));
         QCOMPARE(trimmed, (QList<bool>{false, false, false, false, false, false, true}));
-        QCOMPARE(fixture.row().BeginTime, QStringLiteral("00:01:00"));
-        QCOMPARE(fixture.row().EndTime, QStringLiteral("00:10:00"));
+        QCOMPARE(fixture.item->text(ColumnBeginTime), QStringLiteral("00:01:00"));
+        QCOMPARE(fixture.item->text(ColumnEndTime), QStringLiteral("00:10:00"));
     }
 
     void setAndReadBack_data() {
@@ -258,8 +259,8 @@ private slots:
             trim->cmdSet->click();
         });
         QVERIFY2(fixture.prompts.shown.isEmpty(), qPrintable(fixture.prompts.texts().join(u'|')));
-        QCOMPARE(fixture.row().BeginTime, begin);
-        QCOMPARE(fixture.row().EndTime, end);
+        QCOMPARE(fixture.item->text(ColumnBeginTime), begin);
+        QCOMPARE(fixture.item->text(ColumnEndTime), end);
         QVERIFY(fixture.row().IsTrimmed());
 
         fixture.open([&](frmTrimVideo *trim) {
@@ -269,8 +270,8 @@ private slots:
             QCOMPARE(trim->lblIsSet->palette().color(QPalette::Window), QColor(128, 255, 128));
             trim->cmdSet->click(); // unchanged values are accepted again
         });
-        QCOMPARE(fixture.row().BeginTime, begin);
-        QCOMPARE(fixture.row().EndTime, end);
+        QCOMPARE(fixture.item->text(ColumnBeginTime), begin);
+        QCOMPARE(fixture.item->text(ColumnEndTime), end);
         QVERIFY(fixture.prompts.shown.isEmpty());
     }
 
@@ -283,8 +284,8 @@ private slots:
             trim->cmdDoNotTrim->click();
             QCOMPARE(trim->result(), int(QDialog::Accepted));
         });
-        QVERIFY(fixture.row().BeginTime.isEmpty());
-        QVERIFY(fixture.row().EndTime.isEmpty());
+        QVERIFY(fixture.item->text(ColumnBeginTime).isEmpty());
+        QVERIFY(fixture.item->text(ColumnEndTime).isEmpty());
         fixture.open([](frmTrimVideo *trim) {
             QCOMPARE(trim->lblIsSet->text(), NotSetText);
             QCOMPARE(boxes(trim),

@@ -4,6 +4,7 @@
 #include "app/filelist/FileListItems.h"
 #include "app/filelist/FramePicture.h"
 #include "app/filelist/frmTrimVideo.h"
+#include "core/filelist/TrimTimes.h"
 #include "tests/filelist/SampleFiles.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
@@ -37,8 +38,8 @@ FileListRow trim(const QString &path, const QString &duration,
     auto window = OpenMainWindow();
     QTreeWidgetItem *item = AppendFileListRow(Child<QTreeWidget>(*window, "lvwVideoFiles"));
     FileListRow row;
-    row.Duration = duration;
-    row.VideoSize = QStringLiteral("352x288");
+    row.Duration = TimeTextToSeconds(duration).value_or(0);
+    row.VideoSize = QSize(352, 288);
     row.Filepath = path;
     WriteFileListRow(item, row);
     Child<QTreeWidget>(*window, "lvwVideoFiles")->setCurrentItem(item);
@@ -97,8 +98,8 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(trim->sldTime->value(), 1, kPatienceMs);
             trim->cmdSet->click();
         });
-        QCOMPARE(row.BeginTime, QStringLiteral("00:00:01"));
-        QCOMPARE(row.EndTime, QStringLiteral("00:00:02"));
+        QCOMPARE(row.BeginTime, 1);
+        QCOMPARE(row.EndTime, 2);
     }
 
     void aFileWithoutPictureStaysUsable() {
@@ -115,8 +116,8 @@ private slots:
             QVERIFY(trim->picEndFrame->showsNoPicture());
             trim->cmdSet->click();
         });
-        QCOMPARE(row.BeginTime, QStringLiteral("00:00:00"));
-        QCOMPARE(row.EndTime, QStringLiteral("00:01:30"));
+        QCOMPARE(row.BeginTime, 0);
+        QCOMPARE(row.EndTime, 90);
     }
 };
 

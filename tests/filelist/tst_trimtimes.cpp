@@ -238,8 +238,11 @@ private slots:
         QFETCH(QString, finish);
         const TrimCheck check = CheckTrimTimes(start, end, total);
         QCOMPARE(check.Verdict, verdict);
-        QCOMPARE(check.BeginTime, begin);
-        QCOMPARE(check.EndTime, finish);
+        const auto stored = [](const std::optional<qint64> &seconds) {
+            return seconds ? FormatTrimTime(*seconds) : QString();
+        };
+        QCOMPARE(stored(check.BeginTime), begin);
+        QCOMPARE(stored(check.EndTime), finish);
     }
 
     void messages_data() {

@@ -63,13 +63,14 @@ void checkTimes(const TimeFields &start, const TimeFields &end, qint64 total,
     const QString message = TrimVerdictMessage(check.Verdict, total);
     if (check.Verdict == TrimVerdict::Accepted) {
         FUZZ_CHECK(message.isEmpty(), detail);
-        FUZZ_CHECK(TimeTextToSeconds(check.BeginTime) == startSeconds &&
-                       TimeTextToSeconds(check.EndTime) == endSeconds,
-                   fuzz::shown(check.BeginTime) + u" to " + fuzz::shown(check.EndTime) + u" for " +
-                       detail);
+        const QString beginText = FormatTrimTime(check.BeginTime.value_or(-1));
+        const QString endText = FormatTrimTime(check.EndTime.value_or(-1));
+        FUZZ_CHECK(check.BeginTime == startSeconds && check.EndTime == endSeconds &&
+                       TimeTextToSeconds(beginText) == startSeconds &&
+                       TimeTextToSeconds(endText) == endSeconds,
+                   fuzz::shown(beginText) + u" to " + fuzz::shown(endText) + u" for " + detail);
     } else {
-        FUZZ_CHECK(!message.isEmpty() && check.BeginTime.isEmpty() && check.EndTime.isEmpty(),
-                   detail);
+        FUZZ_CHECK(!message.isEmpty() && !check.BeginTime && !check.EndTime, detail);
         if (check.Verdict == TrimVerdict::EndAfterTotal)
             FUZZ_CHECK(message.endsWith(FormatTrimTime(total)), message + u" for " + detail);
     }
