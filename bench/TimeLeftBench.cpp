@@ -230,7 +230,7 @@ std::vector<Sample> rescored(const Replay &run) {
         QList<BatchTimeLeft::Row> rows;
         for (qsizetype row = 0; row < tick.rows.size(); ++row)
             rows << BatchEngine::TimeLeftRow(tick.rows[row], tick.startedAt[row], tick.endedAt[row],
-                                             tick.elapsed);
+                                             tick.elapsed, run.twoPasses.value(row));
         estimate.update(tick.elapsed, rows);
         samples.push_back({tick.elapsed, estimate.secondsLeft()});
     }
