@@ -20,12 +20,40 @@
 
 namespace {
 
-constexpr double ClipSeconds = 8;
+// Kinds of clip. Light: the test picture at 25 fps, coded as cheaply as
+// x264 can, no sound, 8 s; such a file costs little to decode whatever its
+// size. Phone: the test picture with grain, coded at the bit rate a phone
+// records at (1080p at 30 fps 16 Mbit/s or at 60 fps 30 Mbit/s, 480p at 30
+// fps 2.5 Mbit/s) with sound, 20 s; decoding and scaling such a 1080p file
+// costs what it does in life.
+struct ClipKind {
+    QString name;
+    double seconds;
+    bool phone;
+    int bigRate = 30; // the 1080p clip's frames per second
+};
 
-QString makeH264Clip(const QString &path, const QString &size) {
+QString makeH264Clip(const QString &path, const QString &size, const ClipKind &kind) {
+    const QString seconds = QString::number(kind.seconds);
+    if (!kind.phone)
+        return BenchTools::makeLavfiClip(
+            path, QStringLiteral("testsrc2=size=%1:rate=25:duration=%2").arg(size, seconds), {},
+            QStringLiteral("-c:v libx264 -preset ultrafast").split(u' '));
+    const bool big = size.startsWith(u"1920");
+    const int rate = big ? kind.bigRate : 30;
+    const QString bits = !big        ? QStringLiteral("2500k")
+                         : rate > 30 ? QStringLiteral("30M")
+                                     : QStringLiteral("16M");
     return BenchTools::makeLavfiClip(
-        path, QStringLiteral("testsrc2=size=%1:rate=25:duration=%2").arg(size).arg(ClipSeconds), {},
-        QStringLiteral("-c:v libx264 -preset ultrafast").split(u' '));
+        path,
+        QStringLiteral("testsrc2=size=%1:rate=%2:duration=%3,noise=alls=12:allf=t")
+            .arg(size)
+            .arg(rate)
+            .arg(seconds),
+        QStringLiteral("sine=frequency=440:sample_rate=48000:duration=") + seconds,
+        QStringLiteral("-c:v libx264 -preset veryfast -pix_fmt yuv420p -b:v %1 -c:a aac")
+            .arg(bits)
+            .split(u' '));
 }
 
 // The converter commands of each row, from the dry run's listing, with the
@@ -36,7 +64,7 @@ struct Batch {
     QList<BatchRow> rows;
 };
 
-std::optional<Batch> plannedBatch(const QStringList &clips, const QString &output,
+std::optional<Batch> plannedBatch(const QStringList &clips, double seconds, const QString &output,
                                   const QString &dataFolder) {
     QProcess cli;
     cli.start(QStringLiteral(MOBIVERT_CLI_BINARY),
@@ -62,7 +90,7 @@ std::optional<Batch> plannedBatch(const QStringList &clips, const QString &outpu
         batch.lineRows.append(row);
     }
     for (const QString &clip : clips)
-        batch.rows.append({clip, qint64(ClipSeconds)});
+        batch.rows.append({clip, qint64(seconds)});
     return batch;
 }
 
@@ -152,25 +180,41 @@ QStringList RunTakenLanesBench() {
     const auto restore = qScopeGuard([] { SetApplicationFolder(QString()); });
     if (!QFile::exists(BatchFiles::shippedConverter()))
         return {QStringLiteral("skipped: no converter at ") + BatchFiles::shippedConverter()};
-    QStringList mixed;
-    QStringList uniform;
-    for (const QString &size : {QStringLiteral("1920x1080"), QStringLiteral("854x480"),
-                                QStringLiteral("854x480"), QStringLiteral("854x480")}) {
-        mixed << folder.path() + QStringLiteral("/mixed %1.mp4").arg(mixed.size() + 1);
-        if (const QString error = makeH264Clip(mixed.last(), size); !error.isEmpty())
-            return {QStringLiteral("skipped: ") + error};
-    }
-    for (int i = 1; i <= 4; ++i) {
-        uniform << folder.path() + QStringLiteral("/uniform %1.mp4").arg(i);
-        QFile::copy(mixed[1], uniform.last());
+    // A mixed batch (one 1080p clip, then three 480p ones) and a uniform one
+    // (four 480p clips) of each kind.
+    struct Trial {
+        QString name;
+        QStringList clips;
+        double seconds;
+    };
+    QList<Trial> trials;
+    for (const ClipKind &kind : {ClipKind{QStringLiteral("phone, 1080p30"), 20, true, 30},
+                                 ClipKind{QStringLiteral("phone, 1080p60"), 20, true, 60},
+                                 ClipKind{QStringLiteral("light"), 8, false}}) {
+        QStringList mixed;
+        for (const QString &size : {QStringLiteral("1920x1080"), QStringLiteral("854x480")}) {
+            mixed << folder.path() + QStringLiteral("/%1 %2.mp4").arg(kind.name, size);
+            if (const QString error = makeH264Clip(mixed.last(), size, kind); !error.isEmpty())
+                return {QStringLiteral("skipped: ") + error};
+        }
+        QStringList uniform;
+        for (int i = 1; i <= 4; ++i) {
+            uniform << folder.path() + QStringLiteral("/%1 uniform %2.mp4").arg(kind.name).arg(i);
+            QFile::copy(mixed[1], uniform.last());
+        }
+        mixed = QStringList{mixed[0], uniform[0], uniform[1], uniform[2]};
+        trials.append(
+            {QStringLiteral("%1: mixed (1080p + 3x480p)").arg(kind.name), mixed, kind.seconds});
+        if (kind.bigRate == 30) // the 480p clips are alike for both phones
+            trials.append(
+                {QStringLiteral("%1: uniform (4x480p)").arg(kind.name), uniform, kind.seconds});
     }
     QStringList lines{BenchTools::machineDescription()};
     QList<QStringList> rows{{QStringLiteral("batch"), QStringLiteral("dealt s"),
                              QStringLiteral("taken s"), QStringLiteral("speed-up"),
                              QStringLiteral("dealt spread s"), QStringLiteral("taken spread s")}};
-    for (const auto &[name, clips] : {std::pair{QStringLiteral("mixed (1080p + 3x480p)"), mixed},
-                                      std::pair{QStringLiteral("uniform (4x480p)"), uniform}}) {
-        const std::optional<Batch> batch = plannedBatch(clips, output, data);
+    for (const Trial &trial : trials) {
+        const std::optional<Batch> batch = plannedBatch(trial.clips, trial.seconds, output, data);
         if (!batch)
             return {QStringLiteral("skipped: no dry run from mobivert-cli")};
         QDir(output).removeRecursively();
@@ -179,7 +223,7 @@ QStringList RunTakenLanesBench() {
         QDir(output).removeRecursively();
         QDir().mkpath(output);
         const Timing taken = runTaken(*batch, data);
-        rows.append({name, BenchTools::number(dealt.wallSeconds, 1),
+        rows.append({trial.name, BenchTools::number(dealt.wallSeconds, 1),
                      BenchTools::number(taken.wallSeconds, 1),
                      BenchTools::number(
                          taken.wallSeconds > 0 ? dealt.wallSeconds / taken.wallSeconds : 0, 2) +

@@ -43,8 +43,10 @@ public:
 
     static constexpr double MinElapsedSeconds = 3;
     static constexpr double MinShareDone = 0.02; // of the batch's cost
-    // A number of lanes at work is judged from what it did after this long.
-    static constexpr double MinSecondsSeen = 2;
+    // A number of lanes at work is judged from what it did after this long:
+    // seen only for moments (as when every lane's first progress comes in at
+    // the start) it says little of their pace.
+    static constexpr double MinSecondsSeen = 5;
     // How far a new figure pulls the one shown: at least this, and more as
     // the batch goes on and the figures firm up (the share of the cost done).
     static constexpr double LeastPull = 0.3;
