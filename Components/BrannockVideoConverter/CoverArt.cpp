@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <regex>
 
 namespace converter {
 namespace {
@@ -61,11 +60,15 @@ std::vector<double> coverFramePositions(std::optional<double> duration) {
 }
 
 std::optional<double> parseMeanLuma(const std::string &log) {
-    static const std::regex mean(R"(lavfi\.signalstats\.YAVG=([0-9.]+))");
-    std::smatch match;
-    if (!std::regex_search(log, match, mean))
+    static const std::string key = "lavfi.signalstats.YAVG=";
+    const std::size_t at = log.find(key);
+    if (at == std::string::npos)
         return std::nullopt;
-    return std::strtod(match[1].str().c_str(), nullptr);
+    const std::size_t from = at + key.size();
+    const std::size_t end = log.find_first_not_of("0123456789.", from);
+    if (end == from)
+        return std::nullopt;
+    return std::strtod(log.substr(from, end - from).c_str(), nullptr);
 }
 
 bool looksBlack(double meanLuma) {
