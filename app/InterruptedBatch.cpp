@@ -53,8 +53,8 @@ void restoreSettings(frmMain &main, const MainWindowParts &ui, const BatchReques
 
     AudioSettingsPanel *audio = ui.frmAudioSettings;
     selectText(audio->cmbAudioCodec, s.audioCodec);
-    selectText(audio->cmbAudioBitrate, s.audioBitrate);
-    selectText(audio->cmbAudioSampleRate, s.audioSampleRate);
+    selectText(audio->cmbAudioBitrate, KbpsText(s.audioBitrate));
+    selectText(audio->cmbAudioSampleRate, SampleRateText(s.audioSampleRate));
     selectPosition(audio->cmbAudioChannels, s.audioChannelsPosition);
     setCheckValue(audio->chkAudioNoAudio, s.noAudio);
 
@@ -62,19 +62,20 @@ void restoreSettings(frmMain &main, const MainWindowParts &ui, const BatchReques
     selectPosition(video->cmbVideoCodec, s.videoCodecPosition);
     if (s.videoSizePosition >= 0) {
         selectPosition(video->cmbVideoSize, s.videoSizePosition);
-    } else if (video->cmbVideoSize->currentText() != s.videoSize) {
+    } else if (const QString size = VideoSizeText(s.videoSize);
+               video->cmbVideoSize->currentText() != size) {
         // A custom size is written as the size dialog writes it.
         main.AllowVideoSizeChange = true;
-        video->cmbVideoSize->setEditText(s.videoSize);
+        video->cmbVideoSize->setEditText(size);
         {
             const QSignalBlocker silence(video->cmbVideoSize);
             video->cmbVideoSize->setCurrentIndex(-1);
         }
-        video->cmbVideoSize->setEditText(s.videoSize);
+        video->cmbVideoSize->setEditText(size);
         main.AllowVideoSizeChange = false;
     }
-    selectText(video->cmbVideoBitrate, s.videoBitrate);
-    selectText(video->cmbVideoFrameRate, s.videoFrameRate);
+    selectText(video->cmbVideoBitrate, KbpsText(s.videoBitrate));
+    selectText(video->cmbVideoFrameRate, FrameRateText(s.videoFrameRate));
     setCheckValue(video->chkVideoNoVideo, s.noVideo);
     setCheckValue(video->chkVideoOriginalQuality, s.originalQuality);
     setCheckValue(video->chkVideoKeepAspectRatio, s.keepAspectRatio);

@@ -9,6 +9,7 @@
 #include "app/widgets/ClickableLabel.h"
 #include "app/widgets/GUIFunctions.h"
 #include "core/base/Prompts.h"
+#include "core/filelist/FileListRow.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProfileSettings.h"
 
@@ -392,17 +393,17 @@ ConversionSettings ProfileControls::CurrentSettings() const {
     settings.device = m_main.SelectedDevice;
     settings.profileFile = ProfileFile::Path(m_main.SelectedDevice);
     settings.audioCodec = audio->cmbAudioCodec->currentText();
-    settings.audioBitrate = audio->cmbAudioBitrate->currentText();
-    settings.audioSampleRate = audio->cmbAudioSampleRate->currentText();
+    settings.audioBitrate = ReadKbps(audio->cmbAudioBitrate->currentText());
+    settings.audioSampleRate = ReadSampleRate(audio->cmbAudioSampleRate->currentText());
     settings.audioChannelsPosition = audio->cmbAudioChannels->currentIndex();
     settings.noAudio = CheckValue(audio->chkAudioNoAudio);
     settings.videoCodec = video->cmbVideoCodec->currentText();
     settings.videoCodecPosition = video->cmbVideoCodec->currentIndex();
-    settings.videoSize = video->cmbVideoSize->currentText();
+    settings.videoSize = ParseFrameSize(video->cmbVideoSize->currentText());
     settings.videoSizePosition = video->cmbVideoSize->currentIndex();
-    settings.videoBitrate = video->cmbVideoBitrate->currentText();
+    settings.videoBitrate = ReadKbps(video->cmbVideoBitrate->currentText());
     settings.videoBitratePosition = video->cmbVideoBitrate->currentIndex();
-    settings.videoFrameRate = video->cmbVideoFrameRate->currentText();
+    settings.videoFrameRate = ReadFrameRate(video->cmbVideoFrameRate->currentText());
     settings.noVideo = CheckValue(video->chkVideoNoVideo);
     settings.originalQuality = CheckValue(video->chkVideoOriginalQuality);
     settings.keepAspectRatio = CheckValue(video->chkVideoKeepAspectRatio);

@@ -15,16 +15,16 @@ ConversionSettings iPodSettings() {
     ConversionSettings settings;
     settings.device = QStringLiteral("iPod");
     settings.audioCodec = QStringLiteral("aac");
-    settings.audioBitrate = QStringLiteral("128 kbps");
-    settings.audioSampleRate = QStringLiteral("44100");
+    settings.audioBitrate = 128;
+    settings.audioSampleRate = 44100;
     settings.audioChannelsPosition = 1;
     settings.videoCodec = QStringLiteral("h264");
     settings.videoCodecPosition = 1;
-    settings.videoSize = QStringLiteral("320x240");
+    settings.videoSize = QSize(320, 240);
     settings.videoSizePosition = 0;
-    settings.videoBitrate = QStringLiteral("768 kbps");
+    settings.videoBitrate = 768;
     settings.videoBitratePosition = 2;
-    settings.videoFrameRate = QStringLiteral("25 fps");
+    settings.videoFrameRate = 25;
     settings.keepAspectRatio = 1;
     return settings;
 }

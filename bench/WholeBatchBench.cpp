@@ -213,7 +213,8 @@ QStringList RunWholeBatchBench() {
                                 "default profile (%3 %4 %5), %6 runs each")
                      .arg(ClipCount)
                      .arg(ClipSeconds)
-                     .arg(settings.videoCodec, settings.videoSize, settings.videoBitrate)
+                     .arg(settings.videoCodec, VideoSizeText(settings.videoSize),
+                          KbpsText(settings.videoBitrate))
                      .arg(runs);
         lines << BenchTools::table(rows);
     }

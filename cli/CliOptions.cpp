@@ -506,7 +506,7 @@ std::optional<Failure> parse(const QStringList &givenArguments, CliRequest &requ
     if (customSize) {
         // As the custom size dialog leaves the size box: the text, and the
         // position of an entry with exactly that text, if any.
-        request.settings.videoSize = *customSize;
+        request.settings.videoSize = ParseFrameSize(*customSize);
         request.settings.videoSizePosition = int(lists.videoSize.indexOf(*customSize));
     }
     if (request.settings.noAudio == 1 && request.settings.noVideo == 1)

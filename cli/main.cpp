@@ -66,14 +66,14 @@ void onContinueSignal() {
 
 QJsonObject settingsObject(const ConversionSettings &s) {
     return {{QStringLiteral("audioCodec"), s.audioCodec},
-            {QStringLiteral("audioBitrate"), s.audioBitrate},
-            {QStringLiteral("sampleRate"), s.audioSampleRate},
+            {QStringLiteral("audioBitrate"), KbpsText(s.audioBitrate)},
+            {QStringLiteral("sampleRate"), SampleRateText(s.audioSampleRate)},
             {QStringLiteral("channels"), s.audioChannelsPosition + 1},
             {QStringLiteral("noAudio"), s.noAudio == 1},
             {QStringLiteral("videoCodec"), s.videoCodec},
-            {QStringLiteral("size"), s.videoSize},
-            {QStringLiteral("videoBitrate"), s.videoBitrate},
-            {QStringLiteral("frameRate"), s.videoFrameRate},
+            {QStringLiteral("size"), VideoSizeText(s.videoSize)},
+            {QStringLiteral("videoBitrate"), KbpsText(s.videoBitrate)},
+            {QStringLiteral("frameRate"), FrameRateText(s.videoFrameRate)},
             {QStringLiteral("noVideo"), s.noVideo == 1},
             {QStringLiteral("sameQuality"), s.originalQuality == 1},
             {QStringLiteral("keepAspect"), s.keepAspectRatio == 1},
@@ -82,18 +82,19 @@ QJsonObject settingsObject(const ConversionSettings &s) {
 
 QString settingsText(const ConversionSettings &s) {
     const QString video =
-        s.noVideo == 1
-            ? QStringLiteral("no video")
-            : QStringLiteral("video %1 %2 %3 %4%5")
-                      .arg(s.videoCodec, s.videoSize,
-                           s.originalQuality == 1 ? QStringLiteral("same quality") : s.videoBitrate,
-                           s.videoFrameRate,
-                           s.keepAspectRatio == 1 ? QStringLiteral(", keep aspect ratio")
-                                                  : QString()) +
-                  (UsesTwoPasses(s) ? QStringLiteral(", two passes") : QString());
+        s.noVideo == 1 ? QStringLiteral("no video")
+                       : QStringLiteral("video %1 %2 %3 %4%5")
+                                 .arg(s.videoCodec, VideoSizeText(s.videoSize),
+                                      s.originalQuality == 1 ? QStringLiteral("same quality")
+                                                             : KbpsText(s.videoBitrate),
+                                      FrameRateText(s.videoFrameRate),
+                                      s.keepAspectRatio == 1 ? QStringLiteral(", keep aspect ratio")
+                                                             : QString()) +
+                             (UsesTwoPasses(s) ? QStringLiteral(", two passes") : QString());
     const QString audio = s.noAudio == 1 ? QStringLiteral("no audio")
                                          : QStringLiteral("audio %1 %2, %3 Hz, channels: %4")
-                                               .arg(s.audioCodec, s.audioBitrate, s.audioSampleRate)
+                                               .arg(s.audioCodec, KbpsText(s.audioBitrate),
+                                                    SampleRateText(s.audioSampleRate))
                                                .arg(s.audioChannelsPosition + 1);
     return video + QStringLiteral("; ") + audio;
 }

@@ -81,15 +81,12 @@ QStringList ConversionOptions(const ConversionSettings &settings, const BatchCod
         options +=
             SizeOptions(settings.videoSize, row.VideoSize, isChecked(settings.keepAspectRatio));
         // The converter gets 50 kbit/s less than the box shows.
-        bool numeric = false;
-        const double bitrate =
-            fit ? fit->videoKbps + 50
-                : QString(settings.videoBitrate).remove(QStringLiteral(" kbps")).toDouble(&numeric);
-        if (numeric || fit)
+        if (fit || settings.videoBitrate)
             options << QStringLiteral("-b")
-                    << PlainDecimal(bitrate - 50, 6) + QStringLiteral("kbps");
+                    << PlainDecimal(fit ? fit->videoKbps : *settings.videoBitrate - 50, 6) +
+                           QStringLiteral("kbps");
         options << QStringLiteral("-r")
-                << QString(settings.videoFrameRate).remove(QStringLiteral(" fps"));
+                << FrameRateText(settings.videoFrameRate).remove(QStringLiteral(" fps"));
         if (isChecked(settings.originalQuality) && !fit)
             options << QStringLiteral("-sameq");
         if (UsesTwoPasses(settings) || fit)
@@ -121,9 +118,8 @@ QStringList ConversionOptions(const ConversionSettings &settings, const BatchCod
         if (!row.AudioTrack.isEmpty())
             options << QStringLiteral("-audiotrack") << row.AudioTrack;
         options << QStringLiteral("-acodec") << settings.audioCodec << QStringLiteral("-ab")
-                << QString(settings.audioBitrate)
-                       .replace(QStringLiteral(" kbps"), QStringLiteral("kbps"))
-                << QStringLiteral("-ar") << settings.audioSampleRate << QStringLiteral("-ac")
+                << KbpsText(settings.audioBitrate).remove(u' ') << QStringLiteral("-ar")
+                << SampleRateText(settings.audioSampleRate) << QStringLiteral("-ac")
                 << QString::number(settings.audioChannelsPosition + 1);
     }
     return options;

@@ -57,17 +57,17 @@ QJsonObject settingsObject(const ConversionSettings &s) {
     return {{QStringLiteral("device"), s.device},
             {QStringLiteral("profileFile"), s.profileFile},
             {QStringLiteral("audioCodec"), s.audioCodec},
-            {QStringLiteral("audioBitrate"), s.audioBitrate},
-            {QStringLiteral("audioSampleRate"), s.audioSampleRate},
+            {QStringLiteral("audioBitrate"), KbpsText(s.audioBitrate)},
+            {QStringLiteral("audioSampleRate"), SampleRateText(s.audioSampleRate)},
             {QStringLiteral("audioChannelsPosition"), s.audioChannelsPosition},
             {QStringLiteral("noAudio"), s.noAudio},
             {QStringLiteral("videoCodec"), s.videoCodec},
             {QStringLiteral("videoCodecPosition"), s.videoCodecPosition},
-            {QStringLiteral("videoSize"), s.videoSize},
+            {QStringLiteral("videoSize"), VideoSizeText(s.videoSize)},
             {QStringLiteral("videoSizePosition"), s.videoSizePosition},
-            {QStringLiteral("videoBitrate"), s.videoBitrate},
+            {QStringLiteral("videoBitrate"), KbpsText(s.videoBitrate)},
             {QStringLiteral("videoBitratePosition"), s.videoBitratePosition},
-            {QStringLiteral("videoFrameRate"), s.videoFrameRate},
+            {QStringLiteral("videoFrameRate"), FrameRateText(s.videoFrameRate)},
             {QStringLiteral("noVideo"), s.noVideo},
             {QStringLiteral("originalQuality"), s.originalQuality},
             {QStringLiteral("keepAspectRatio"), s.keepAspectRatio},
@@ -105,17 +105,17 @@ ConversionSettings readSettings(Reader &r) {
     s.device = r.text("device");
     s.profileFile = r.text("profileFile");
     s.audioCodec = r.text("audioCodec");
-    s.audioBitrate = r.text("audioBitrate");
-    s.audioSampleRate = r.text("audioSampleRate");
+    s.audioBitrate = ReadKbps(r.text("audioBitrate"));
+    s.audioSampleRate = ReadSampleRate(r.text("audioSampleRate"));
     s.audioChannelsPosition = r.number("audioChannelsPosition");
     s.noAudio = r.number("noAudio");
     s.videoCodec = r.text("videoCodec");
     s.videoCodecPosition = r.number("videoCodecPosition");
-    s.videoSize = r.text("videoSize");
+    s.videoSize = ParseFrameSize(r.text("videoSize"));
     s.videoSizePosition = r.number("videoSizePosition");
-    s.videoBitrate = r.text("videoBitrate");
+    s.videoBitrate = ReadKbps(r.text("videoBitrate"));
     s.videoBitratePosition = r.number("videoBitratePosition");
-    s.videoFrameRate = r.text("videoFrameRate");
+    s.videoFrameRate = ReadFrameRate(r.text("videoFrameRate"));
     s.noVideo = r.number("noVideo");
     s.originalQuality = r.number("originalQuality");
     s.keepAspectRatio = r.number("keepAspectRatio");

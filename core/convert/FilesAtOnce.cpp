@@ -23,14 +23,10 @@ Family familyOf(const ConversionSettings &settings) {
 }
 
 // The output frame's pixels; a size that cannot be read counts as 640x480.
-qint64 pixelsOf(const QString &size) {
-    const qsizetype x = size.indexOf(u'x');
-    bool wide = false, high = false;
-    const qint64 width = size.left(x).trimmed().toLongLong(&wide);
-    const qint64 height = size.mid(x + 1).trimmed().toLongLong(&high);
-    if (x < 0 || !wide || !high || width <= 0 || height <= 0)
+qint64 pixelsOf(const std::optional<QSize> &size) {
+    if (!size || size->isEmpty())
         return 640 * 480;
-    return width * height;
+    return qint64(size->width()) * size->height();
 }
 
 // How one converter spread its work over its threads (the CPU time of all

@@ -13,11 +13,7 @@ namespace {
 constexpr double EntryHeadroomKbps = 50;
 
 double entryKbps(const QString &entry) {
-    return QString(entry).remove(QStringLiteral(" kbps")).toDouble() - EntryHeadroomKbps;
-}
-
-double leadingNumber(const QString &text) {
-    return text.section(u' ', 0, 0).toDouble();
+    return ReadKbps(entry).value_or(0) - EntryHeadroomKbps;
 }
 
 } // namespace
@@ -52,10 +48,10 @@ FitOutcome PlanFit(const ConversionSettings &settings, const QStringList &qualit
     for (const FileListRow &row : rows)
         request.seconds.append(ExactSeconds(row));
     const bool sound = settings.noAudio != 1;
-    request.audioKbps = sound ? leadingNumber(settings.audioBitrate) : 0;
+    request.audioKbps = sound ? settings.audioBitrate.value_or(0) : 0;
     request.overhead =
-        OverheadOf(ReadBatchCodecData(settings).videoFormat, leadingNumber(settings.videoFrameRate),
-                   sound ? settings.audioSampleRate.toDouble() : 0);
+        OverheadOf(ReadBatchCodecData(settings).videoFormat, settings.videoFrameRate.value_or(0),
+                   sound ? settings.audioSampleRate.value_or(0) : 0);
     request.lowestKbps = std::max(1.0, entryKbps(lowestEntry));
     request.highestKbps = std::max(request.lowestKbps, entryKbps(highestEntry));
     outcome.plan = FitBatch(request);

@@ -2,30 +2,12 @@
 
 #include "core/convert/BatchBuilder.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 
 namespace {
 
 bool isChecked(int value) {
     return value == 1;
-}
-
-// The settings' "1280x720" (or "1280x720 (16:9)"): the width and height, or zeros.
-std::pair<int, int> frameSize(const QString &text) {
-    static const QRegularExpression pattern(QStringLiteral("(\\d+)\\s*[xX]\\s*(\\d+)"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
-        return {0, 0};
-    return {match.captured(1).toInt(), match.captured(2).toInt()};
-}
-
-// "29.97 fps": the number, or 0.
-double frameRate(const QString &text) {
-    static const QRegularExpression pattern(QStringLiteral("^\\s*(\\d+(?:\\.\\d+)?)"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    return match.hasMatch() ? match.captured(1).toDouble() : 0;
 }
 
 double megapixels(int width, int height) {
@@ -112,10 +94,9 @@ RowCostFacts Facts(const ConversionSettings &settings, const FileListRow &row, b
     facts.copiesVideo = copiesVideo && !isChecked(settings.alwaysEncode);
     facts.twoPasses = UsesTwoPasses(settings);
     facts.videoEncoder = settings.videoCodec;
-    const auto [width, height] = frameSize(settings.videoSize);
-    facts.width = width;
-    facts.height = height;
-    facts.frameRate = frameRate(settings.videoFrameRate);
+    facts.width = settings.videoSize.value_or(QSize(0, 0)).width();
+    facts.height = settings.videoSize.value_or(QSize(0, 0)).height();
+    facts.frameRate = settings.videoFrameRate.value_or(0);
     facts.audioEncoder = settings.audioCodec;
     return facts;
 }

@@ -1,6 +1,6 @@
 #include "core/convert/SizeOptions.h"
 
-#include "core/filelist/FileListRow.h"
+#include "core/profiles/ConversionSettings.h"
 
 #include <cmath>
 
@@ -27,8 +27,9 @@ std::pair<int, int> splitMargin(int margin) {
 
 } // namespace
 
-QStringList SizeOptions(const QString &targetSize, const QSize &source, bool keepAspectRatio) {
-    const QStringList plain{QStringLiteral("-s"), targetSize};
+QStringList SizeOptions(const std::optional<QSize> &target, const QSize &source,
+                        bool keepAspectRatio) {
+    const QStringList plain{QStringLiteral("-s"), VideoSizeText(target)};
     if (!keepAspectRatio)
         return plain;
 
@@ -36,7 +37,6 @@ QStringList SizeOptions(const QString &targetSize, const QSize &source, bool kee
     // size, since a file in its own size may not play on the device at all.
     if (source.isEmpty())
         return plain;
-    const std::optional<QSize> target = ParseFrameSize(targetSize);
     if (!target || target->isEmpty())
         return plain; // nothing sensible to fit into: the converter judges the size
 

@@ -31,14 +31,14 @@ std::optional<QString> CheckVideoLimits(const ConversionSettings &settings,
     if (sizeLimit && sizePosition > *sizeLimit)
         return sizeMessage(itemAt(sizeItems, sizeLimitEntry));
     if (sizePosition < 0) {
-        const std::optional<QSize> custom = ParseFrameSize(settings.videoSize);
         const std::optional<QSize> largest = ParseFrameSize(itemAt(sizeItems, sizeLimitEntry));
+        const std::optional<QSize> &custom = settings.videoSize;
         if (custom && largest &&
             (custom->width() > largest->width() || custom->height() > largest->height()))
             return sizeMessage(itemAt(sizeItems, sizeLimitEntry));
         // A custom size typed for one codec may not suit another chosen later.
         if (std::optional<QString> refusal =
-                CustomVideoSize::CodecSizeRefusal(codec, settings.videoSize))
+                CustomVideoSize::CodecSizeRefusal(codec, VideoSizeText(settings.videoSize)))
             return refusal;
     }
 

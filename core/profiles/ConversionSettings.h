@@ -2,7 +2,10 @@
 
 #include "core/profiles/Deinterlace.h"
 
+#include <QSize>
 #include <QString>
+
+#include <optional>
 
 // The twelve settings controls and the selected device as the conversion
 // reads them at the moment Convert is chosen. Check boxes are given as
@@ -12,18 +15,18 @@ struct ConversionSettings {
     QString device;
 
     QString audioCodec;
-    QString audioBitrate; // "128 kbps"
-    QString audioSampleRate;
-    int audioChannelsPosition = -1; // the channel count is this + 1
+    std::optional<int> audioBitrate;    // kbit/s; nothing when no entry is selected
+    std::optional<int> audioSampleRate; // Hz
+    int audioChannelsPosition = -1;     // the channel count is this + 1
     int noAudio = 0;
 
     QString videoCodec;
     int videoCodecPosition = -1;
-    QString videoSize; // the box's text: a list entry or a custom size
+    std::optional<QSize> videoSize; // a listed or a custom size
     int videoSizePosition = -1;
-    QString videoBitrate; // "768 kbps"
+    std::optional<int> videoBitrate; // kbit/s
     int videoBitratePosition = -1;
-    QString videoFrameRate; // "25 fps"
+    std::optional<double> videoFrameRate; // frames per second
     int noVideo = 0;
     int originalQuality = 0;
     int keepAspectRatio = 0;
@@ -44,3 +47,15 @@ struct ConversionSettings {
 
     friend bool operator==(const ConversionSettings &, const ConversionSettings &) = default;
 };
+
+// The values as the settings boxes, profiles, batch records and mobivert-cli
+// show them: "128 kbps", "44100", "640x480", "25 fps" / "29.97 fps"; nothing
+// is empty text. Each Read... reads its own kind of text back (ParseFrameSize
+// the size); a text that does not read as one is nothing.
+QString KbpsText(std::optional<int> kbps);
+std::optional<int> ReadKbps(const QString &text);
+QString SampleRateText(std::optional<int> hertz);
+std::optional<int> ReadSampleRate(const QString &text);
+QString FrameRateText(std::optional<double> fps);
+std::optional<double> ReadFrameRate(const QString &text);
+QString VideoSizeText(const std::optional<QSize> &size);

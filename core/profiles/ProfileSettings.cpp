@@ -1,5 +1,7 @@
 #include "core/profiles/ProfileSettings.h"
 
+#include "core/filelist/FileListRow.h"
+
 namespace ProfileSettings {
 
 using ProfileFile::ProfileKey;
@@ -96,18 +98,20 @@ ConversionSettings ToConversionSettings(const QString &device, const Selection &
     settings.device = device;
     settings.profileFile = ProfileFile::Path(device);
     settings.audioCodec = itemAt(lists.audioCodec, selection[ProfileKey::AudioCodec]);
-    settings.audioBitrate = itemAt(lists.audioBitrate, selection[ProfileKey::AudioQuality]);
+    settings.audioBitrate =
+        ReadKbps(itemAt(lists.audioBitrate, selection[ProfileKey::AudioQuality]));
     settings.audioSampleRate =
-        itemAt(lists.audioSampleRate, selection[ProfileKey::AudioSampleRate]);
+        ReadSampleRate(itemAt(lists.audioSampleRate, selection[ProfileKey::AudioSampleRate]));
     settings.audioChannelsPosition = selection[ProfileKey::AudioChannels];
     settings.noAudio = selection[ProfileKey::AudioNoAudio];
     settings.videoCodecPosition = selection[ProfileKey::VideoCodec];
     settings.videoCodec = itemAt(lists.videoCodec, settings.videoCodecPosition);
     settings.videoSizePosition = selection[ProfileKey::VideoSize];
-    settings.videoSize = itemAt(lists.videoSize, settings.videoSizePosition);
+    settings.videoSize = ParseFrameSize(itemAt(lists.videoSize, settings.videoSizePosition));
     settings.videoBitratePosition = selection[ProfileKey::VideoQuality];
-    settings.videoBitrate = itemAt(lists.videoBitrate, settings.videoBitratePosition);
-    settings.videoFrameRate = itemAt(lists.videoFrameRate, selection[ProfileKey::VideoFrameRate]);
+    settings.videoBitrate = ReadKbps(itemAt(lists.videoBitrate, settings.videoBitratePosition));
+    settings.videoFrameRate =
+        ReadFrameRate(itemAt(lists.videoFrameRate, selection[ProfileKey::VideoFrameRate]));
     settings.noVideo = selection[ProfileKey::VideoNoVideo];
     settings.originalQuality = selection[ProfileKey::VideoOriginalQuality];
     settings.keepAspectRatio = selection[ProfileKey::VideoKeepAspectRatio];

@@ -546,7 +546,7 @@ private slots:
             batch.profile = Child<QComboBox>(*before, "cmbProfiles")->currentText();
         }
         QCOMPARE(batch.profile, QStringLiteral("Custom"));
-        QCOMPARE(batch.settings.videoSize, QStringLiteral("400x240")); // a custom size
+        QCOMPARE(batch.settings.videoSize, QSize(400, 240)); // a custom size
         batch.outputFolder = QStringLiteral("/videos/psp");
         batch.filesAtOnce = 3;
         for (const QString &name : {QStringLiteral("done"), QStringLiteral("left")}) {

@@ -27,12 +27,12 @@ ConversionSettings exampleSettings() {
     settings.device = QStringLiteral("iPod");
     settings.videoCodec = QStringLiteral("mpeg4");
     settings.videoCodecPosition = 0;
-    settings.videoSize = QStringLiteral("320x240");
-    settings.videoBitrate = QStringLiteral("768 kbps");
-    settings.videoFrameRate = QStringLiteral("25 fps");
+    settings.videoSize = QSize(320, 240);
+    settings.videoBitrate = 768;
+    settings.videoFrameRate = 25;
     settings.audioCodec = QStringLiteral("aac");
-    settings.audioBitrate = QStringLiteral("128 kbps");
-    settings.audioSampleRate = QStringLiteral("44100");
+    settings.audioBitrate = 128;
+    settings.audioSampleRate = 44100;
     settings.audioChannelsPosition = 1;
     return settings;
 }
@@ -203,7 +203,7 @@ private slots:
             if (what == u"channels")
                 settings.audioChannelsPosition = -1;
             if (what == u"fps")
-                settings.videoFrameRate = QStringLiteral("29.97 fps");
+                settings.videoFrameRate = 29.97;
             if (what == u"trim") {
                 source.BeginTime = 60;
                 source.EndTime = 210;
@@ -288,8 +288,9 @@ private slots:
         QFETCH(QString, target);
         QFETCH(QString, expected);
         const QSize sourceSize = *ParseFrameSize(source);
-        QCOMPARE(shown(SizeOptions(target, sourceSize, true)), expected);
-        QCOMPARE(SizeOptions(target, sourceSize, false), QStringList({u"-s"_s, target}));
+        QCOMPARE(shown(SizeOptions(ParseFrameSize(target), sourceSize, true)), expected);
+        QCOMPARE(SizeOptions(ParseFrameSize(target), sourceSize, false),
+                 QStringList({u"-s"_s, target}));
     }
 
     void outputNames() {

@@ -31,12 +31,12 @@ ConversionSettings settingsFor(const QString &device, const QString &codec, cons
     settings.device = device;
     settings.videoCodec = codec;
     settings.videoCodecPosition = 0;
-    settings.videoSize = size;
-    settings.videoBitrate = QStringLiteral("768 kbps");
-    settings.videoFrameRate = QStringLiteral("25 fps");
+    settings.videoSize = ParseFrameSize(size);
+    settings.videoBitrate = 768;
+    settings.videoFrameRate = 25;
     settings.audioCodec = QStringLiteral("aac");
-    settings.audioBitrate = QStringLiteral("128 kbps");
-    settings.audioSampleRate = QStringLiteral("48000");
+    settings.audioBitrate = 128;
+    settings.audioSampleRate = 48000;
     settings.audioChannelsPosition = 1;
     return settings;
 }

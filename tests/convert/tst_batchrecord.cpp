@@ -19,7 +19,7 @@ BatchRecord sampleRecord(const QString &outputFolder) {
     BatchRecord record;
     record.settings.device = QStringLiteral("PSP");
     record.settings.videoCodec = QStringLiteral("h264");
-    record.settings.videoSize = QStringLiteral("400x240"); // a custom size
+    record.settings.videoSize = QSize(400, 240); // a custom size
     record.settings.videoSizePosition = -1;
     record.settings.keepAspectRatio = 2;
     record.settings.twoPass = 1;

@@ -74,8 +74,8 @@ void tst_BatchTimeLeft::rowCostsCompare() {
 void tst_BatchTimeLeft::rowFacts() {
     ConversionSettings settings;
     settings.videoCodec = QStringLiteral("h264");
-    settings.videoSize = QStringLiteral("640x480");
-    settings.videoFrameRate = QStringLiteral("29.97 fps");
+    settings.videoSize = QSize(640, 480);
+    settings.videoFrameRate = 29.97;
     settings.twoPass = 1;
     settings.audioCodec = QStringLiteral("aac");
     FileListRow row;

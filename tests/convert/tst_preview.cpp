@@ -41,14 +41,14 @@ ConversionSettings iPodSettings(const QString &device = QStringLiteral("iPod")) 
     ConversionSettings settings;
     settings.device = device;
     settings.audioCodec = QStringLiteral("aac");
-    settings.audioBitrate = QStringLiteral("128 kbps");
-    settings.audioSampleRate = QStringLiteral("44100");
+    settings.audioBitrate = 128;
+    settings.audioSampleRate = 44100;
     settings.audioChannelsPosition = 1;
     settings.videoCodec = QStringLiteral("h264");
     settings.videoCodecPosition = 1;
-    settings.videoSize = QStringLiteral("320x240");
-    settings.videoBitrate = QStringLiteral("768 kbps");
-    settings.videoFrameRate = QStringLiteral("25 fps");
+    settings.videoSize = QSize(320, 240);
+    settings.videoBitrate = 768;
+    settings.videoFrameRate = 25;
     settings.keepAspectRatio = 1;
     return settings;
 }
@@ -234,9 +234,8 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(!preview->isWorking(), kPatienceMs);
             QVERIFY2(!preview->txtError->isVisible(), qPrintable(preview->txtError->toPlainText()));
             // The iPod's default profile: its frame size, cropped or padded to it.
-            const QStringList size =
-                fixture.window->profileControls().CurrentSettings().videoSize.split(u'x');
-            const QSize converted(size.value(0).toInt(), size.value(1).toInt());
+            const QSize converted =
+                fixture.window->profileControls().CurrentSettings().videoSize.value_or(QSize(0, 0));
             QVERIFY2(preview->lblPictureInfo->text().startsWith(
                          QStringLiteral("Converted picture: %1x%2, ")
                              .arg(converted.width())

@@ -159,7 +159,7 @@ private slots:
         QCOMPARE(profile(), u"Medium"_s);
         QCOMPARE(window->profileControls().lastVideoSizeIndex(), 1);
         QVERIFY(!window->AllowVideoSizeChange);
-        QCOMPARE(window->profileControls().CurrentSettings().videoSize, size);
+        QCOMPARE(VideoSizeText(window->profileControls().CurrentSettings().videoSize), size);
     }
 
     void invalidSizesAreRefused_data() {

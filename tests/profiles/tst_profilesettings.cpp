@@ -3,6 +3,7 @@
 // and profile choice: for every shipped profile, and for profile files with
 // values the window passes over.
 #include "app/ProfileControls.h"
+#include "core/filelist/FileListRow.h"
 #include "core/profiles/ProfileSettings.h"
 #include "tests/profiles/ProfileFolder.h"
 #include "tests/support/FakePrompts.h"
@@ -20,14 +21,16 @@ QStringList Describe(const ConversionSettings &s) {
     return {u"device "_s + s.device,
             u"profile file "_s + s.profileFile,
             u"audio codec "_s + s.audioCodec,
-            u"audio bitrate "_s + s.audioBitrate,
-            u"sample rate "_s + s.audioSampleRate,
+            u"audio bitrate "_s + KbpsText(s.audioBitrate),
+            u"sample rate "_s + SampleRateText(s.audioSampleRate),
             u"channels "_s + QString::number(s.audioChannelsPosition),
             u"no audio "_s + QString::number(s.noAudio),
             u"video codec "_s + s.videoCodec + u" at "_s + QString::number(s.videoCodecPosition),
-            u"size "_s + s.videoSize + u" at "_s + QString::number(s.videoSizePosition),
-            u"bitrate "_s + s.videoBitrate + u" at "_s + QString::number(s.videoBitratePosition),
-            u"frame rate "_s + s.videoFrameRate,
+            u"size "_s + VideoSizeText(s.videoSize) + u" at "_s +
+                QString::number(s.videoSizePosition),
+            u"bitrate "_s + KbpsText(s.videoBitrate) + u" at "_s +
+                QString::number(s.videoBitratePosition),
+            u"frame rate "_s + FrameRateText(s.videoFrameRate),
             u"no video "_s + QString::number(s.noVideo),
             u"original quality "_s + QString::number(s.originalQuality),
             u"keep aspect "_s + QString::number(s.keepAspectRatio)};
@@ -69,6 +72,32 @@ private slots:
         const ConversionSettings expected = WindowSettings(device, number);
         QVERIFY(!expected.videoCodec.isEmpty());
         QCOMPARE(Describe(ProfileSettings::SettingsForProfile(device, number)), Describe(expected));
+    }
+
+    // Every entry of the shipped lists reads as a value that is written
+    // back as the same text: batch records and lines keep their texts.
+    void shippedEntriesReadBackAsTheirText_data() {
+        QTest::addColumn<QString>("device");
+        for (const QString &device : {u"iPod"_s, u"Zune"_s, u"PSP"_s, u"MobilePhone"_s})
+            QTest::newRow(qPrintable(device)) << device;
+    }
+
+    void shippedEntriesReadBackAsTheirText() {
+        QFETCH(QString, device);
+        const TestHome home;
+        const ProfileSettings::OptionLists lists =
+            ProfileSettings::ReadOptionLists(ProfileFile::Path(device));
+        QVERIFY(!lists.videoFrameRate.isEmpty());
+        for (const QString &entry : lists.audioBitrate + lists.videoBitrate)
+            QCOMPARE(KbpsText(ReadKbps(entry)), entry);
+        for (const QString &entry : lists.audioSampleRate)
+            QCOMPARE(SampleRateText(ReadSampleRate(entry)), entry);
+        for (const QString &entry : lists.videoFrameRate)
+            QCOMPARE(FrameRateText(ReadFrameRate(entry)), entry);
+        for (const QString &entry : lists.videoSize)
+            QCOMPARE(VideoSizeText(ParseFrameSize(entry)), entry);
+        QCOMPARE(KbpsText(ReadKbps(QString())) + FrameRateText(ReadFrameRate(u"fast"_s)),
+                 QString());
     }
 
     // Values the window passes over keep what the default profile set.
