@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <regex>
 
 namespace converter {
 namespace {
@@ -121,15 +120,14 @@ bool needsInterlaceDetection(const Plan &plan, const SourceFacts &facts) {
 }
 
 std::optional<FieldOrder> parseInterlaceDetection(const std::string &log) {
-    static const std::regex counts(
-        R"(Multi frame detection: TFF:\s*(\d+)\s+BFF:\s*(\d+)\s+Progressive:\s*(\d+))");
-    std::smatch match;
+    // idet's summary: "Multi frame detection: TFF: 12 BFF: 0 Progressive: 3 ...".
+    static const std::string key = "Multi frame detection:";
     std::optional<FieldOrder> result;
-    auto begin = log.cbegin();
-    while (std::regex_search(begin, log.cend(), match, counts)) { // the last line counts
-        const long tff = std::stol(match[1]);
-        const long bff = std::stol(match[2]);
-        const long progressive = std::stol(match[3]);
+    for (std::size_t at = log.find(key); at != std::string::npos; at = log.find(key, at + 1)) {
+        long tff = 0, bff = 0, progressive = 0;
+        if (std::sscanf(log.c_str() + at + key.size(), " TFF: %ld BFF: %ld Progressive: %ld", &tff,
+                        &bff, &progressive) != 3)
+            continue; // the last whole line counts
         // Interlaced when most decided frames show combing with one field
         // order: fine moving detail in a whole frame can look combed too,
         // but then as often one way as the other.
@@ -139,7 +137,6 @@ std::optional<FieldOrder> parseInterlaceDetection(const std::string &log) {
             result = tff >= bff ? FieldOrder::TopFirst : FieldOrder::BottomFirst;
         else
             result = FieldOrder::Progressive;
-        begin = match.suffix().first;
     }
     return result;
 }
