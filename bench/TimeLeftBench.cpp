@@ -5,8 +5,6 @@
 #include "core/convert/BatchEngine.h"
 #include "core/convert/BatchFiles.h"
 #include "core/convert/BatchStart.h"
-#include "core/convert/FilesAtOnce.h"
-#include "core/convert/RowCost.h"
 #include "core/filelist/VideoFileInfo.h"
 #include "core/platform/ProcessorCores.h"
 #include "core/profiles/ProfileSettings.h"
@@ -150,19 +148,17 @@ struct Sample {
 struct Tick {
     double elapsed = 0;
     QList<RowProgress> rows;
-    QList<double> startedAt, endedAt; // -1: not yet
+    QList<BatchEngine::RowTimes> times;
 };
 
 struct Replay {
     QString error; // empty when every row converted
     double wallSeconds = 0;
     std::vector<Sample> samples;
-    // What the time left was given: each row's cost, the lanes, and the rows
-    // at every sample, so that the run can be scored again without running.
-    QList<double> costs;
-    QList<bool> twoPasses;
+    // The time left as the engine set it up, and the rows at every sample, so
+    // that the run can be scored again without running.
+    BatchTimeLeft timeLeft;
     int lanes = 1;
-    double saturation = 0;
     std::vector<Tick> ticks;
 };
 
@@ -177,34 +173,16 @@ Replay replay(const BatchStart::Request &request) {
     }
     BatchEngine engine(start.run());
     result.lanes = engine.laneCount();
-    const int cores = AvailableCores();
-    result.saturation = cores / FilesAtOnce::ConverterCoreUse(request.settings, cores);
-    for (const FileListRow &row : request.rows) {
-        const RowCostFacts facts = RowCost::Facts(request.settings, row);
-        result.costs << RowCost::Estimate(facts);
-        result.twoPasses << facts.twoPasses;
-    }
-    const qsizetype count = request.rows.size();
-    QList<double> startedAt(count, -1), endedAt(count, -1);
+    result.timeLeft = engine.timeLeft();
     const auto now = [&engine] {
         return double(engine.elapsedMs()) / 1000;
     };
-    QObject::connect(&engine, &BatchEngine::fileStarted, &engine,
-                     [&](int row) { startedAt[row] = now(); });
-    QObject::connect(&engine, &BatchEngine::rowsChanged, &engine, [&] {
-        for (qsizetype row = 0; row < count; ++row) {
-            const RowProgress::State state = engine.progress().rows()[row].state;
-            if (endedAt[row] < 0 && state != RowProgress::State::Waiting &&
-                state != RowProgress::State::Converting)
-                endedAt[row] = now();
-        }
-    });
     QEventLoop loop;
     QObject::connect(&engine, &BatchEngine::ended, &loop, &QEventLoop::quit);
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, &loop, [&] {
         result.samples.push_back({now(), engine.secondsLeft()});
-        result.ticks.push_back({now(), engine.progress().rows(), startedAt, endedAt});
+        result.ticks.push_back({now(), engine.progress().rows(), engine.rowTimes()});
     });
     if (!engine.start()) {
         result.error = QStringLiteral("the batch could not start");
@@ -224,13 +202,12 @@ Replay replay(const BatchStart::Request &request) {
 
 // The figures the time left shows for a recorded run, worked out again.
 std::vector<Sample> rescored(const Replay &run) {
-    BatchTimeLeft estimate(run.costs, run.lanes, run.saturation);
+    BatchTimeLeft estimate = run.timeLeft;
     std::vector<Sample> samples;
     for (const Tick &tick : run.ticks) {
         QList<BatchTimeLeft::Row> rows;
         for (qsizetype row = 0; row < tick.rows.size(); ++row)
-            rows << BatchEngine::TimeLeftRow(tick.rows[row], tick.startedAt[row], tick.endedAt[row],
-                                             tick.elapsed, run.twoPasses.value(row));
+            rows << BatchEngine::TimeLeftRow(tick.rows[row], tick.times[row], tick.elapsed);
         estimate.update(tick.elapsed, rows);
         samples.push_back({tick.elapsed, estimate.secondsLeft()});
     }
@@ -239,21 +216,23 @@ std::vector<Sample> rescored(const Replay &run) {
 
 QJsonObject traceJson(const Replay &run) {
     QJsonArray costs, twoPasses, ticks;
-    for (const double cost : run.costs)
+    for (const double cost : run.timeLeft.costs())
         costs << cost;
-    for (const bool each : run.twoPasses)
-        twoPasses << each;
+    for (qsizetype row = 0; !run.ticks.empty() && row < run.ticks.front().times.size(); ++row)
+        twoPasses << run.ticks.front().times[row].twoPasses;
     for (const Tick &tick : run.ticks) {
         QJsonArray rows;
         for (qsizetype row = 0; row < tick.rows.size(); ++row)
             rows << QJsonArray{int(tick.rows[row].state), tick.rows[row].secondsDone,
-                               tick.rows[row].totalSeconds, tick.startedAt[row], tick.endedAt[row]};
+                               tick.rows[row].totalSeconds, tick.times[row].startedAt,
+                               tick.times[row].endedAt};
         ticks << QJsonObject{{u"elapsed"_qs, tick.elapsed}, {u"rows"_qs, rows}};
     }
     return {{u"wall"_qs, run.wallSeconds},
             {u"lanes"_qs, run.lanes},
-            {u"saturation"_qs, run.saturation},
+            {u"saturation"_qs, run.timeLeft.saturationLanes()},
             {u"costs"_qs, costs},
+            {u"twoPasses"_qs, twoPasses},
             {u"ticks"_qs, ticks}};
 }
 
@@ -261,11 +240,11 @@ Replay traceFromJson(const QJsonObject &json) {
     Replay run;
     run.wallSeconds = json[u"wall"_qs].toDouble();
     run.lanes = json[u"lanes"_qs].toInt();
-    run.saturation = json[u"saturation"_qs].toDouble();
+    QList<double> costs;
     for (const QJsonValue cost : json[u"costs"_qs].toArray())
-        run.costs << cost.toDouble();
-    for (const QJsonValue each : json[u"twoPasses"_qs].toArray())
-        run.twoPasses << each.toBool();
+        costs << cost.toDouble();
+    run.timeLeft = BatchTimeLeft(costs, run.lanes, json[u"saturation"_qs].toDouble());
+    const QJsonArray twoPasses = json[u"twoPasses"_qs].toArray();
     for (const QJsonValue value : json[u"ticks"_qs].toArray()) {
         Tick tick;
         tick.elapsed = value[u"elapsed"_qs].toDouble();
@@ -275,8 +254,8 @@ Replay traceFromJson(const QJsonObject &json) {
             progress.secondsDone = row[1].toInteger();
             progress.totalSeconds = row[2].toInteger();
             tick.rows << progress;
-            tick.startedAt << row[3].toDouble();
-            tick.endedAt << row[4].toDouble();
+            tick.times.append(
+                {row[3].toDouble(), row[4].toDouble(), twoPasses.at(tick.times.size()).toBool()});
         }
         run.ticks.push_back(tick);
     }
@@ -310,10 +289,9 @@ Score score(const Replay &run) {
     std::vector<double> errors, ofBatch;
     for (const Sample &sample : run.samples) {
         const double left = run.wallSeconds - sample.elapsed;
-        const std::optional<qint64> &shown = sample.shown;
         if (sample.elapsed < ScoredFrom * run.wallSeconds || left < LeastSecondsLeft)
             continue;
-        const double off = shown ? double(*shown) - left : -left;
+        const double off = sample.shown ? double(*sample.shown) - left : -left;
         errors.push_back(off / left);
         ofBatch.push_back(off / run.wallSeconds);
     }

@@ -23,25 +23,14 @@ bool knowsRows(const BatchRun &run) {
     return run.record && run.record->rows.size() == run.rows.size();
 }
 
-QList<RowCostFacts> rowFacts(const BatchRun &run) {
-    QList<RowCostFacts> facts;
-    for (qsizetype row = 0; row < run.rows.size(); ++row) {
-        RowCostFacts each;
-        each.seconds = double(run.rows[row].totalSeconds);
-        if (knowsRows(run)) {
-            each = RowCost::Facts(run.record->settings, run.record->rows[row]);
-            each.twoPasses = each.twoPasses || (run.record->fitBytes > 0 && each.video);
-        }
-        facts.append(each);
+RowCostFacts rowFacts(const BatchRun &run, qsizetype row) {
+    RowCostFacts facts;
+    facts.seconds = double(run.rows[row].totalSeconds);
+    if (knowsRows(run)) {
+        facts = RowCost::Facts(run.record->settings, run.record->rows[row]);
+        facts.twoPasses = facts.twoPasses || (run.record->fitBytes > 0 && facts.video);
     }
     return facts;
-}
-
-QList<double> costsOf(const QList<RowCostFacts> &facts) {
-    QList<double> costs;
-    for (const RowCostFacts &row : facts)
-        costs.append(RowCost::Estimate(row));
-    return costs;
 }
 
 // How many converters keep the machine busy.
@@ -54,23 +43,22 @@ double saturationLanes(const BatchRun &run) {
 } // namespace
 
 BatchEngine::BatchEngine(const BatchRun &run, QObject *parent)
-    : BatchEngine(run, rowFacts(run), parent) {}
-
-BatchEngine::BatchEngine(const BatchRun &run, const QList<RowCostFacts> &facts, QObject *parent)
     : QObject(parent)
     , m_run(run)
     , m_progress(run.lanes > 1 ? BatchProgress::idleLanes(BatchFiles::converter(run.dataFolder),
                                                           BatchFiles::trackDrop(run.dataFolder),
                                                           run.rows, run.lanes)
                                : BatchProgress(BatchFiles::converter(run.dataFolder),
-                                               BatchFiles::trackDrop(run.dataFolder), run.rows))
-    , m_timeLeft(costsOf(facts), m_progress.laneCount(), saturationLanes(run))
-    , m_rowStartedAt(run.rows.size(), -1)
-    , m_rowEndedAt(run.rows.size(), -1) {
+                                               BatchFiles::trackDrop(run.dataFolder), run.rows)) {
     for (const RowProgress &row : m_progress.rows())
         m_shownStates.append(row.state);
-    for (const RowCostFacts &row : facts)
-        m_twoPassRows.append(row.twoPasses);
+    QList<double> costs;
+    for (qsizetype row = 0; row < run.rows.size(); ++row) {
+        const RowCostFacts facts = rowFacts(run, row);
+        costs.append(RowCost::Estimate(facts));
+        m_rowTimes.append({-1, -1, facts.twoPasses});
+    }
+    m_timeLeft = BatchTimeLeft(costs, m_progress.laneCount(), saturationLanes(run));
     // The lower bar moves on as the time goes when the rows' costs are known.
     if (knowsRows(run))
         m_progress.setCosts(m_timeLeft.costs());
@@ -206,11 +194,11 @@ void BatchEngine::noteRowStates() {
             continue;
         const double now = double(m_clock.elapsed()) / 1000;
         if (m_shownStates[row] == RowProgress::State::Waiting) {
-            m_rowStartedAt[row] = now;
+            m_rowTimes[row].startedAt = now;
             emit fileStarted(row);
         }
         if (state != RowProgress::State::Converting)
-            m_rowEndedAt[row] = now;
+            m_rowTimes[row].endedAt = now;
         m_shownStates[row] = state;
         moved = true;
     }
@@ -221,8 +209,8 @@ void BatchEngine::noteRowStates() {
     emit rowsChanged();
 }
 
-BatchTimeLeft::Row BatchEngine::TimeLeftRow(const RowProgress &progress, double startedAt,
-                                            double endedAt, double now, bool twoPasses) {
+BatchTimeLeft::Row BatchEngine::TimeLeftRow(const RowProgress &progress, const RowTimes &times,
+                                            double now) {
     using State = RowProgress::State;
     BatchTimeLeft::Row shown{progress.state == State::Waiting      ? BatchTimeLeft::State::Waiting
                              : progress.state == State::Converting ? BatchTimeLeft::State::Running
@@ -233,9 +221,9 @@ BatchTimeLeft::Row BatchEngine::TimeLeftRow(const RowProgress &progress, double 
         progress.secondsDone > 0)
         shown.shareDone = RowCost::WorkShare(
             std::min(1.0, (double(progress.secondsDone) + 0.5) / double(progress.totalSeconds)),
-            twoPasses);
-    if (startedAt >= 0)
-        shown.runningSeconds = (endedAt >= 0 ? endedAt : now) - startedAt;
+            times.twoPasses);
+    if (times.startedAt >= 0)
+        shown.runningSeconds = (times.endedAt >= 0 ? times.endedAt : now) - times.startedAt;
     return shown;
 }
 
@@ -245,8 +233,7 @@ void BatchEngine::updateTimeLeft() {
     const double now = double(m_clock.elapsed()) / 1000;
     QList<BatchTimeLeft::Row> rows;
     for (int row = 0; row < m_progress.rowCount(); ++row)
-        rows.append(TimeLeftRow(m_progress.rows()[row], m_rowStartedAt[row], m_rowEndedAt[row], now,
-                                m_twoPassRows.value(row)));
+        rows.append(TimeLeftRow(m_progress.rows()[row], m_rowTimes.value(row), now));
     m_timeLeft.update(now, rows);
 }
 

@@ -17,18 +17,17 @@
 
 class SleepInhibitor;
 
-// Runs a prepared batch, for the conversion window and for mobivert-cli
-// alike, which only show what it reports. One lane runs the prepared batch
-// file as it is. Several lanes take the rows in row order as they free up:
-// a lane that ends a row writes the next waiting row's lines to its own
-// batch file (BVC.bat, BVC2.bat, ...) and runs it, so that a slow file in
-// one lane never holds back the files behind it. Keeps the record of an
-// interrupted batch (each row is marked as it ends), judges the time left
-// (BatchTimeLeft, each row's cost from what the record knows of its file and
-// the settings, RowCost), keeps the computer
-// awake while converting, pauses and continues every lane (SIGSTOP and
-// SIGCONT to each lane's process group), cancels, and removes the working
-// files.
+// Runs a prepared batch, for the conversion window and for mobivert-cli alike,
+// which only show what it reports. One lane runs the prepared batch file as it
+// is. Several lanes take the rows in row order as they free up: a lane that
+// ends a row writes the next waiting row's lines to its own batch file
+// (BVC.bat, BVC2.bat, ...) and runs it, so that a slow file in one lane never
+// holds back the files behind it. Keeps the record of an interrupted batch
+// (each row is marked as it ends), judges the time left (BatchTimeLeft, each
+// row's cost from what the record knows of its file and the settings, RowCost),
+// keeps the computer awake while converting, pauses and continues every lane
+// (SIGSTOP and SIGCONT to each lane's process group), cancels, and removes the
+// working files.
 class BatchEngine final : public QObject {
     Q_OBJECT
 public:
@@ -67,11 +66,18 @@ public:
     // The whole seconds the batch still needs; nothing until there is enough
     // to go on. Stands still while paused.
     std::optional<qint64> secondsLeft() const { return m_timeLeft.secondsLeft(); }
-    // A row as the time left takes it: `startedAt` and `endedAt` are the
-    // clock's seconds when it began and ended, or -1; `now` the clock's now;
-    // `twoPasses`: the row's picture is encoded twice.
-    static BatchTimeLeft::Row TimeLeftRow(const RowProgress &progress, double startedAt,
-                                          double endedAt, double now, bool twoPasses);
+    // What judges it: each row's cost, the lanes, the lanes that keep the machine busy.
+    const BatchTimeLeft &timeLeft() const { return m_timeLeft; }
+    // What the time left takes of a row beside its progress: the clock's seconds
+    // when it began and ended (-1: not yet); whether its picture is encoded twice.
+    struct RowTimes {
+        double startedAt = -1, endedAt = -1;
+        bool twoPasses = false;
+    };
+    const QList<RowTimes> &rowTimes() const { return m_rowTimes; }
+    // A row as the time left takes it at `now`, the clock's seconds.
+    static BatchTimeLeft::Row TimeLeftRow(const RowProgress &progress, const RowTimes &times,
+                                          double now);
     // The process group of every lane that runs now.
     QList<pid_t> processGroups() const;
     const std::optional<BatchRecord> &record() const { return m_run.record; }
@@ -92,7 +98,6 @@ signals:
     void ended();
 
 private:
-    BatchEngine(const BatchRun &run, const QList<RowCostFacts> &facts, QObject *parent);
     // Starts the lane's next run; false when the lane could not start.
     bool takeWork(int lane);
     // Writes the lane's batch file with the row's lines.
@@ -113,10 +118,8 @@ private:
     std::unique_ptr<SleepInhibitor> m_noSleep;
     PausableClock m_clock;
     BatchTimeLeft m_timeLeft;
-    QTimer m_timeLeftTicker;      // the time left is judged again every half second
-    QList<double> m_rowStartedAt; // per row: the clock's seconds when it began, or ended
-    QList<double> m_rowEndedAt;
-    QList<bool> m_twoPassRows;
+    QTimer m_timeLeftTicker; // the time left is judged again every half second
+    QList<RowTimes> m_rowTimes;
     std::optional<qint64> m_endedMs;
     QList<RowProgress::State> m_shownStates;
     CMDLauncher::StartStatus m_startStatus = CMDLauncher::Started;

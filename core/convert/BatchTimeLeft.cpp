@@ -16,16 +16,13 @@ constexpr double LeastCost = 1e-3;
 BatchTimeLeft::BatchTimeLeft(const QList<double> &costs, int lanes, double saturationLanes)
     : m_lanes(std::max(1, lanes))
     , m_saturation(saturationLanes)
-    , m_lastShare(costs.size(), 0.0)
-    , m_wasRunning(costs.size(), false)
+    , m_seen(costs.size())
     , m_unitsAtBusy(m_lanes + 1, 0.0)
-    , m_secondsAtBusy(m_lanes + 1, 0.0)
-    , m_seenSeconds(costs.size(), 0.0)
-    , m_seenPaceSeconds(costs.size(), 0.0)
-    , m_startedUpAfter(costs.size(), -1.0)
-    , m_lastIdle(costs.size(), -1.0) {
+    , m_secondsAtBusy(m_lanes + 1, 0.0) {
     for (const double cost : costs)
         m_costs.append(std::max(LeastCost, cost));
+    for (const double cost : m_costs)
+        m_totalCost += cost;
 }
 
 double BatchTimeLeft::LanePace(int busy, double saturationLanes) {
@@ -91,9 +88,9 @@ double BatchTimeLeft::speedWith(int busy) const {
 double BatchTimeLeft::startSeconds() const {
     double sum = 0;
     int seen = 0;
-    for (const double seconds : m_startedUpAfter) {
-        if (seconds >= 0) {
-            sum += seconds;
+    for (const Seen &row : m_seen) {
+        if (row.startedUpAfter >= 0) {
+            sum += row.startedUpAfter;
             ++seen;
         }
     }
@@ -101,28 +98,40 @@ double BatchTimeLeft::startSeconds() const {
 }
 
 void BatchTimeLeft::update(double elapsedSeconds, const QList<Row> &rows) {
-    const qsizetype count = std::min(rows.size(), m_costs.size());
+    const QList<Row> known = rows.mid(0, std::min(rows.size(), m_costs.size()));
+    noteStartUps(known);
+    const QList<double> workSeconds = noteWorkSince(elapsedSeconds, known);
+    const double unitsDone = learnSpeed(known, workSeconds);
+    if (unitsDone <= 0 || m_lastElapsed < MinElapsedSeconds ||
+        unitsDone < MinShareDone * m_totalCost)
+        return;
+    m_raw = playOut(known, workSeconds);
+    pullShown(unitsDone / m_totalCost);
+}
+
+void BatchTimeLeft::noteStartUps(const QList<Row> &rows) {
     // A row has started up when it first shows progress: since it was last
     // seen without (the converter tells its progress every half second), or,
     // first seen with progress, as long before as the learnt pace makes it.
-    for (qsizetype i = 0; i < count; ++i) {
+    for (qsizetype i = 0; i < rows.size(); ++i) {
         const Row &row = rows[i];
-        if (row.state != State::Running || m_startedUpAfter[i] >= 0)
+        Seen &seen = m_seen[i];
+        if (row.state != State::Running || seen.startedUpAfter >= 0)
             continue;
         if (row.shareDone <= 0) {
-            m_lastIdle[i] = std::max(0.0, row.runningSeconds);
+            seen.lastIdle = std::max(0.0, row.runningSeconds);
             continue;
         }
         const double guessed =
             m_speed ? row.runningSeconds - m_costs[i] * std::min(row.shareDone, 1.0) / *m_speed : 0;
-        m_startedUpAfter[i] = std::clamp(m_lastIdle[i] >= 0 ? m_lastIdle[i] : guessed, 0.0,
+        seen.startedUpAfter = std::clamp(seen.lastIdle >= 0 ? seen.lastIdle : guessed, 0.0,
                                          std::max(0.0, row.runningSeconds));
     }
-    const auto converting = [this](const Row &row, qsizetype i) {
-        return row.state == State::Running && m_startedUpAfter[i] >= 0;
-    };
+}
+
+QList<double> BatchTimeLeft::noteWorkSince(double elapsedSeconds, const QList<Row> &rows) {
     int busy = 0;
-    for (qsizetype i = 0; i < count; ++i)
+    for (qsizetype i = 0; i < rows.size(); ++i)
         busy += converting(rows[i], i) ? 1 : 0;
     // Since the last update, the lanes converting then have been at work.
     const int busyBefore = m_lastBusy < 0 ? busy : m_lastBusy;
@@ -131,64 +140,65 @@ void BatchTimeLeft::update(double elapsedSeconds, const QList<Row> &rows) {
     m_lastElapsed = std::max(m_lastElapsed, elapsedSeconds);
     m_lastBusy = busy;
     const double start = startSeconds();
-
-    QList<double> workSeconds(count, 0.0);
+    QList<double> workSeconds;
     double unitsStep = 0;
-    for (qsizetype i = 0; i < count; ++i) {
+    for (qsizetype i = 0; i < rows.size(); ++i) {
         const Row &row = rows[i];
-        const bool running = row.state == State::Running;
-        if (converting(row, i) || m_wasRunning[i]) {
-            m_seenSeconds[i] += step;
-            m_seenPaceSeconds[i] += step * paceBefore;
+        Seen &seen = m_seen[i];
+        const bool convertingNow = converting(row, i);
+        if (convertingNow || seen.wasConverting) {
+            seen.seconds += step;
+            seen.paceSeconds += step * paceBefore;
         }
-        m_wasRunning[i] = converting(row, i);
+        seen.wasConverting = convertingNow;
         // The row's time after its start-up at the pace of one lane alone:
         // its own time, scaled by the pace the lanes had while it was seen
         // converting. A row that ended before it was seen converting
         // started up as rows do.
-        const double scale =
-            m_seenSeconds[i] > 0 ? m_seenPaceSeconds[i] / m_seenSeconds[i] : paceBefore;
-        const double startedUp = m_startedUpAfter[i] >= 0 ? m_startedUpAfter[i] : start;
-        workSeconds[i] = std::max(0.0, row.runningSeconds - startedUp) * scale;
+        const double scale = seen.seconds > 0 ? seen.paceSeconds / seen.seconds : paceBefore;
+        const double startedUp = seen.startedUpAfter >= 0 ? seen.startedUpAfter : start;
+        workSeconds.append(std::max(0.0, row.runningSeconds - startedUp) * scale);
         // The cost got through since the last update; a failed row's is lost.
-        const double share = row.state == State::Done ? 1
-                             : running                ? std::clamp(row.shareDone, 0.0, 1.0)
-                                                      : m_lastShare[i];
+        const double share = row.state == State::Done      ? 1
+                             : row.state == State::Running ? std::clamp(row.shareDone, 0.0, 1.0)
+                                                           : seen.lastShare;
         if (row.state != State::Failed)
-            unitsStep += m_costs[i] * std::max(0.0, share - m_lastShare[i]);
-        m_lastShare[i] = share;
+            unitsStep += m_costs[i] * std::max(0.0, share - seen.lastShare);
+        seen.lastShare = share;
     }
     if (busyBefore > 0) {
         m_unitsAtBusy[std::min(busyBefore, m_lanes)] += unitsStep;
         m_secondsAtBusy[std::min(busyBefore, m_lanes)] += step;
     }
+    return workSeconds;
+}
 
+double BatchTimeLeft::learnSpeed(const QList<Row> &rows, const QList<double> &workSeconds) {
     // The cost units a lane alone gets through per second: the work done over
     // the time it took after starting up, failed rows aside.
-    double unitsDone = 0, secondsSpent = 0, totalCost = 0;
-    for (qsizetype i = 0; i < m_costs.size(); ++i)
-        totalCost += m_costs[i];
-    for (qsizetype i = 0; i < count; ++i) {
-        const Row &row = rows[i];
-        if (row.state == State::Done) {
+    double unitsDone = 0, secondsSpent = 0;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (rows[i].state == State::Done) {
             unitsDone += m_costs[i];
             secondsSpent += workSeconds[i];
-        } else if (converting(row, i) && workSeconds[i] > 0) {
-            unitsDone += m_costs[i] * std::clamp(row.shareDone, 0.0, 1.0);
+        } else if (converting(rows[i], i) && workSeconds[i] > 0) {
+            unitsDone += m_costs[i] * std::clamp(rows[i].shareDone, 0.0, 1.0);
             secondsSpent += workSeconds[i];
         }
     }
     if (unitsDone <= 0 || secondsSpent <= 0)
-        return;
+        return 0;
     m_speed = unitsDone / secondsSpent;
-    if (m_lastElapsed < MinElapsedSeconds || unitsDone < MinShareDone * totalCost)
-        return;
+    return unitsDone;
+}
 
+double BatchTimeLeft::playOut(const QList<Row> &rows, const QList<double> &workSeconds) const {
     // The work left. A converting row that has gone slower or faster than
     // the learnt pace is expected to go on so, the more the more of it is done.
+    const double start = startSeconds();
     QList<Work> running, waiting;
     for (qsizetype i = 0; i < m_costs.size(); ++i) {
-        const State state = i < count ? rows[i].state : State::Waiting;
+        const State state = i < rows.size() ? rows[i].state : State::Waiting;
         if (state == State::Waiting) {
             waiting.append({start, m_costs[i]});
         } else if (state == State::Running && !converting(rows[i], i)) {
@@ -200,9 +210,12 @@ void BatchTimeLeft::update(double elapsedSeconds, const QList<Row> &rows) {
             running.append({0, m_costs[i] * (1 - share) * (share * ownPace + (1 - share))});
         }
     }
-    m_raw = ScheduleSeconds(running, waiting, m_lanes,
-                            [this](int lanesAtWork) { return speedWith(lanesAtWork); });
+    return ScheduleSeconds(running, waiting, m_lanes,
+                           [this](int lanesAtWork) { return speedWith(lanesAtWork); });
+}
 
+void BatchTimeLeft::pullShown(double shareDone) {
+    // Judged again at most once a second.
     if (m_shown && m_lastElapsed - m_shownAt < 1)
         return;
     if (!m_shown) {
@@ -210,8 +223,7 @@ void BatchTimeLeft::update(double elapsedSeconds, const QList<Row> &rows) {
     } else {
         // Where the figure shown stands now, pulled part of the way to the new one.
         const double carried = std::max(0.0, *m_shown - (m_lastElapsed - m_shownAt));
-        const double pull = std::max(LeastPull, unitsDone / totalCost);
-        m_shown = carried + pull * (*m_raw - carried);
+        m_shown = carried + std::max(LeastPull, shareDone) * (*m_raw - carried);
     }
     m_shownAt = m_lastElapsed;
 }

@@ -10,27 +10,26 @@
 // each lane taking the next waiting row as it frees up.
 //
 // Each row first starts up (reads its source, makes its cover, starts the
-// encoders) for a while that does not grow with its cost, and says nothing
-// of its progress until it has; the start-up is learnt apart, as the time a
-// row took to show its first progress. The pace is learnt as the batch goes,
-// in cost units per second: that of one lane alone from the rows done (their
-// cost over the time they took after starting up) and the running ones (the
-// share of their cost done over their time so far after starting up), and
-// that of the lanes together for each number of lanes at work (past their
-// start-up), from the cost the batch got through while that many were. A running row's
-// own pace against the learnt one counts for the rest of it, the more the
-// further it has got. Lanes share the machine: `saturationLanes` lanes keep
-// it busy, so with k lanes at work each goes min(1, saturationLanes / k)
-// times as fast as one alone; a number of lanes not seen at work yet is
-// judged that way from the nearest one seen. The rest of the batch is played
-// out on the lanes, which speed up as they empty at the end. Lanes are alike,
-// so only how many rows run counts, not which lane runs them.
+// encoders) for a while that does not grow with its cost, and says nothing of
+// its progress until it has; the start-up is learnt apart, as the time a row
+// took to show its first progress. The pace is learnt as the batch goes, in
+// cost units per second: that of one lane alone from the rows done (their cost
+// over the time they took after starting up) and the running ones (the share of
+// their cost done over their time so far after starting up), and that of the
+// lanes together for each number of lanes at work (past their start-up), from
+// the cost the batch got through while that many were. A running row's own pace
+// against the learnt one counts for the rest of it, the more the further it has
+// got. Lanes share the machine: `saturationLanes` lanes keep it busy, so with k
+// lanes at work each goes min(1, saturationLanes / k) times as fast as one
+// alone; a number of lanes not seen at work yet is judged that way from the
+// nearest one seen. The rest of the batch is played out on the lanes, which
+// speed up as they empty at the end. Lanes are alike, so only how many rows run
+// counts, not which lane runs them.
 //
-// The figure shown is smoothed: hidden until there
-// is enough to go on, judged again at most once a second, each new figure
-// pulling it part of the way, the further the more of the batch is done; in
-// between it counts down. Nothing here
-// keeps time: the caller gives the elapsed time at each update and simply
+// The figure shown is smoothed: hidden until there is enough to go on, judged
+// again at most once a second, each new figure pulling it part of the way, the
+// further the more of the batch is done; in between it counts down. Nothing
+// here keeps time: the caller gives the elapsed time at each update and simply
 // stops updating while the batch is paused.
 class BatchTimeLeft final {
 public:
@@ -53,7 +52,8 @@ public:
 
     // `costs`: one per row, in row order; `saturationLanes` <= 0: the lanes
     // never slow each other down.
-    BatchTimeLeft(const QList<double> &costs, int lanes, double saturationLanes = 0);
+    explicit BatchTimeLeft(const QList<double> &costs = {}, int lanes = 1,
+                           double saturationLanes = 0);
 
     // `rows`: one per row, in row order; `elapsedSeconds` excludes pauses.
     void update(double elapsedSeconds, const QList<Row> &rows);
@@ -65,6 +65,7 @@ public:
     // Cost units per second of one lane alone, as learnt so far.
     std::optional<double> laneSpeed() const { return m_speed; }
     const QList<double> &costs() const { return m_costs; }
+    double saturationLanes() const { return m_saturation; }
 
     // What a row has still to do: the wall seconds of its start-up, then
     // the cost units of its conversion.
@@ -83,25 +84,43 @@ public:
     static double LanePace(int busy, double saturationLanes);
 
 private:
+    // What the updates so far have seen of a row.
+    struct Seen {
+        double lastShare = 0;       // its share done at the last update
+        bool wasConverting = false; // at the last update
+        double seconds = 0;         // wall seconds it was seen converting
+        double paceSeconds = 0;     // the same, counted at the lanes' pace
+        double startedUpAfter = -1; // the seconds before its first progress, or -1
+        double lastIdle = -1;       // its seconds when last seen with no progress, or -1
+    };
+
+    // Running, past its start-up.
+    bool converting(const Row &row, qsizetype i) const {
+        return row.state == State::Running && m_seen[i].startedUpAfter >= 0;
+    }
+    void noteStartUps(const QList<Row> &rows);
+    // Each row's time after its start-up, at the pace of one lane alone.
+    QList<double> noteWorkSince(double elapsedSeconds, const QList<Row> &rows);
+    // The cost units done so far, or 0 while there is no pace to learn from.
+    double learnSpeed(const QList<Row> &rows, const QList<double> &workSeconds);
+    // The wall seconds the work left takes on the lanes.
+    double playOut(const QList<Row> &rows, const QList<double> &workSeconds) const;
+    void pullShown(double shareDone);
     // The cost units each lane gets through per second while `busy` lanes are at work.
     double speedWith(int busy) const;
     // The wall seconds a row takes to start up, as learnt so far.
     double startSeconds() const;
 
     QList<double> m_costs;
+    double m_totalCost = 0;
     int m_lanes = 1;
     double m_saturation = 0;
 
     double m_lastElapsed = 0;
-    int m_lastBusy = -1;       // rows converting (past their start-up) at the last update
-    QList<double> m_lastShare; // each row's share done at the last update
-    QList<bool> m_wasRunning;
-    QList<double> m_unitsAtBusy;     // per number of lanes at work: cost got through
-    QList<double> m_secondsAtBusy;   // and the wall seconds it took
-    QList<double> m_seenSeconds;     // wall seconds each row was seen running
-    QList<double> m_seenPaceSeconds; // the same, counted at the lanes' pace
-    QList<double> m_startedUpAfter;  // per row: the seconds before its first progress, or -1
-    QList<double> m_lastIdle;        // per row: its seconds when last seen with no progress, or -1
+    int m_lastBusy = -1; // rows converting (past their start-up) at the last update
+    QList<Seen> m_seen;
+    QList<double> m_unitsAtBusy;   // per number of lanes at work: cost got through
+    QList<double> m_secondsAtBusy; // and the wall seconds it took
 
     std::optional<double> m_speed;
     std::optional<double> m_raw;
