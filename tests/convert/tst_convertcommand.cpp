@@ -2,13 +2,11 @@
 // batches with the real converter, ffmpeg and the library hand-off tool.
 #include "app/OutputDirectoryPanel.h"
 #include "app/VideoSettingsPanel.h"
-#include "app/convert/frmProcessing.h"
 #include "app/filelist/FileListItems.h"
 #include "app/profiles/frmEditVideoSize.h"
 #include "app/widgets/ClickableLabel.h"
 #include "core/base/DebugLog.h"
 #include "core/convert/BatchFiles.h"
-#include "core/convert/BatchProgress.h"
 #include "core/convert/BatchRecord.h"
 #include "tests/support/ConversionDriver.h"
 #include "tests/support/FakePrompts.h"
@@ -387,67 +385,6 @@ private slots:
         QCOMPARE(tags.value(u"episode_sort"_s).toString(), u"2"_s);
         Child<QAction>(*window, "mnuRemoveItems_RemoveConvertedFiles")->trigger();
         QCOMPARE(Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItemCount(), 0);
-    }
-
-    // Pause stops every lane's processes where they are, and the clock;
-    // Continue takes them up again and every row is converted once.
-    void pauseAndContinue_data() {
-        QTest::addColumn<int>("lanes");
-        QTest::newRow("one lane") << 1;
-        QTest::newRow("two lanes") << 2;
-    }
-
-    void pauseAndContinue() {
-        QFETCH(int, lanes);
-        TestHome home;
-        FakePrompts prompts;
-        auto window = OpenMainWindow();
-        const QString in = home.makeFolder(QStringLiteral("in"));
-        QStringList clips{in + u"/a.avi", in + u"/b.avi", in + u"/c.avi"};
-        QVERIFY(MakeClip(clips[0], {6.0, 1280, 720, 25, true, true, {}}));
-        for (const QString &clip : clips.mid(1))
-            QVERIFY(QFile::copy(clips[0], clip));
-        AddFilesThroughDialog(*window, prompts, clips);
-        const QString out = home.path() + u"/out";
-        outputBox(*window)->setText(out);
-        Child<OutputDirectoryPanel>(*window, "frmOutputDirectorySettings")
-            ->cmbFilesAtOnce->setCurrentText(QString::number(lanes));
-        prompts.clear();
-
-        int stage = 0; // 0 converting, 1 paused, 2 continued
-        bool stoppedSeen = false;
-        const ConversionSeen seen = ConvertThroughWindow(*window, prompts, [&](frmProcessing &run) {
-            const BatchProgress &progress = run.progress();
-            if (stage == 0 && progress.filesRunning() == lanes && progress.totalValue() > 0 &&
-                run.processGroups().size() == lanes) {
-                run.cmdPause->click();
-                stage = 1;
-            } else if (stage == 1) {
-                const QString states = ProcessStatesMentioning(home.path());
-                if (states.isEmpty() || states.count(u'T') != states.size())
-                    return false;
-                stoppedSeen = true;
-                const int value = progress.totalValue();
-                const QString time = run.lblTime->text();
-                QTest::qWait(300);
-                const bool still = progress.totalValue() == value && run.lblTime->text() == time;
-                if (!still || !run.isPaused() || run.cmdPause->text() != u"Co&ntinue" ||
-                    !run.windowTitle().endsWith(u"Paused") || !time.startsWith(u"Paused"))
-                    return true; // cancels: the checks below fail
-                run.cmdPause->click();
-                stage = 2;
-            }
-            return false;
-        });
-        QVERIFY(stoppedSeen);
-        QCOMPARE(stage, 2);
-        QVERIFY(seen.finished);
-        QCOMPARE(FilesIn(out), (QStringList{u"a.m4v"_s, u"b.m4v"_s, u"c.m4v"_s}));
-        for (int row = 0; row < 3; ++row)
-            QCOMPARE(
-                Child<QTreeWidget>(*window, "lvwVideoFiles")->topLevelItem(row)->text(ColumnStatus),
-                u"Converted"_s);
-        QCOMPARE(WorkingFiles(window->ApplicationSettingsPath), QStringList());
     }
 
     // The same kind of batch on two lanes, with a file that cannot be read
