@@ -71,6 +71,10 @@ int main(int argc, char **argv) {
     // A file-size limit makes a write fail, like a full device, instead of
     // ending the program in the middle of it.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A batch paused when the application ends is woken with SIGHUP: the
+    // library being written is finished, as it is when the application
+    // ends while the batch runs.
+    std::signal(SIGHUP, SIG_IGN);
 
     const std::string first = argc > 1 ? argv[1] : "";
     if (argc == 3 && first == "--check") {

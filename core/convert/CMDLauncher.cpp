@@ -12,14 +12,17 @@ CMDLauncher::CMDLauncher(QObject *parent)
     : QObject(parent) {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setProgram(QStringLiteral("/bin/sh"));
-    // A session of its own: the batch and everything it starts share one
-    // process group, apart from the application and from other batches.
-    // The shell does not outlive the application: should Mobivert end
-    // without closing its window (killed, crashed), the batch ends with it
-    // rather than run on unseen, and the converter it runs stops as well.
+    // A process group of its own: the batch and everything it starts share
+    // one, apart from the application and from other batches. The shell does
+    // not outlive the application: should Mobivert end without closing its
+    // window (killed, crashed), the batch ends with it rather than run on
+    // unseen, and the converter it runs stops as well. The group stays in
+    // the application's session, so that a batch paused when the
+    // application ends is orphaned there: the system then wakes it with
+    // SIGHUP and SIGCONT, and it ends instead of staying stopped for good.
     const pid_t application = ::getpid();
     m_process.setChildProcessModifier([application] {
-        ::setsid();
+        ::setpgid(0, 0);
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != application)
             ::_exit(127); // already gone

@@ -1015,8 +1015,15 @@ private slots:
         QCOMPARE(WorkingFiles(home.dataFolder()), QStringList());
     }
 
-    // Two files side by side: the kill takes both lanes.
+    // Two files side by side: the kill takes both lanes, stopped ones too.
+    void killedProgramLeavesNoBatchRunning_data() {
+        QTest::addColumn<bool>("paused");
+        QTest::newRow("converting") << false;
+        QTest::newRow("paused") << true;
+    }
+
     void killedProgramLeavesNoBatchRunning() {
+        QFETCH(bool, paused);
         TestHome home;
         const QString in = home.makeFolder(u"in"_s);
         const QString clip = in + u"/long.mp4"_s;
@@ -1035,6 +1042,15 @@ private slots:
                 return seen.contains("\"event\":\"progress\"");
             },
             120000));
+        if (paused) {
+            ::kill(pid_t(cli.processId()), SIGTSTP);
+            QVERIFY(QTest::qWaitFor(
+                [&] {
+                    const QString states = ProcessStatesMentioning(home.path());
+                    return states.size() >= 3 && states.count(u'T') == states.size();
+                },
+                kPatienceMs));
+        }
         ::kill(pid_t(cli.processId()), SIGKILL);
         QVERIFY(cli.waitForFinished(kPatienceMs));
 
