@@ -176,7 +176,7 @@ private slots:
     }
 
     // Cancel ends every lane's processes; the rows not converted are
-    // cancelled. Lanes take the rows in order as they free up: while a file
+    // cancelled. Lanes take rows alike in row order as they free up: while a file
     // that never ends holds the first lane, the second converts the others.
     void cancelEndsEveryLane_data() {
         QTest::addColumn<QStringList>("inputs");
