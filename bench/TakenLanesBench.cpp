@@ -3,20 +3,24 @@
 #include "bench/BenchTools.h"
 #include "core/convert/BatchEngine.h"
 #include "core/convert/BatchFiles.h"
+#include "core/convert/BatchStart.h"
 #include "core/convert/CMDLauncher.h"
-#include "core/convert/ShellQuote.h"
+#include "core/filelist/VideoFileInfo.h"
 #include "core/platform/ApplicationFolder.h"
+#include "core/profiles/ProfileSettings.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QProcess>
+#include <QMap>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <memory>
+#include <numeric>
+#include <optional>
 
 namespace {
 
@@ -56,42 +60,16 @@ QString makeH264Clip(const QString &path, const QString &size, const ClipKind &k
             .split(u' '));
 }
 
-// The converter commands of each row, from the dry run's listing, with the
-// converter of `dataFolder`.
-struct Batch {
-    QList<BatchCommand> commands;
-    QList<int> lineRows;
-    QList<BatchRow> rows;
-};
-
-std::optional<Batch> plannedBatch(const QStringList &clips, double seconds, const QString &output,
-                                  const QString &dataFolder) {
-    QProcess cli;
-    cli.start(QStringLiteral(MOBIVERT_CLI_BINARY),
-              QStringList{QStringLiteral("--dry-run"), QStringLiteral("--device"),
-                          QStringLiteral("iPod"), QStringLiteral("--profile"), QStringLiteral("4"),
-                          QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("-o"),
-                          output} +
-                  clips);
-    if (!cli.waitForFinished(60000) || cli.exitCode() != 0)
-        return std::nullopt;
-    Batch batch;
-    int row = -1;
-    const QString converter = BatchFiles::converter(dataFolder);
-    for (const QString &line : QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n')) {
-        if (line.startsWith(u"# File ")) {
-            row = line.section(u' ', 2, 2).toInt() - 1;
-            continue;
-        }
-        if (row < 0 || line.isEmpty() || line.startsWith(u'#'))
-            continue;
-        // The dry run names its own data folder's converter.
-        batch.commands.append({converter, SplitShellWords(line).words.mid(1), {}});
-        batch.lineRows.append(row);
-    }
-    for (const QString &clip : clips)
-        batch.rows.append({clip, qint64(seconds)});
-    return batch;
+// A row of the list, as the window reads it from the file.
+FileListRow listRow(const QString &path) {
+    const VideoFileInfo info = ExamineVideoFile(path);
+    FileListRow row;
+    row.Filename = info.Filename;
+    row.Codec = info.Codec;
+    row.Duration = info.Duration;
+    row.VideoSize = info.VideoSize;
+    row.Filepath = path;
+    return row;
 }
 
 struct Timing {
@@ -99,60 +77,58 @@ struct Timing {
     double spreadSeconds = 0; // between the lanes' ends
 };
 
-bool copyConverter(const QString &dataFolder) {
-    QFile::remove(BatchFiles::converter(dataFolder));
-    return QFile::copy(BatchFiles::shippedConverter(), BatchFiles::converter(dataFolder));
+Timing timing(const QList<double> &laneEnds, double wallSeconds) {
+    return {wallSeconds, *std::max_element(laneEnds.begin(), laneEnds.end()) -
+                             *std::min_element(laneEnds.begin(), laneEnds.end())};
 }
 
 // As batches ran before: each lane's rows dealt at the start, the longest
-// first to the lane with the least work; the clips being all as long, the
-// rows alternate.
-Timing runDealt(const Batch &batch, const QString &dataFolder) {
-    copyConverter(dataFolder);
-    QList<QList<int>> dealt(2);
-    for (int row = 0; row < batch.rows.size(); ++row)
-        dealt[row % 2].append(row);
+// first to the lane with the least seconds to convert.
+Timing runDealt(const BatchRun &run) {
+    QList<int> order(run.rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&run](int a, int b) {
+        return run.rows[a].totalSeconds > run.rows[b].totalSeconds;
+    });
+    QList<QList<int>> dealt(run.lanes);
+    QList<qint64> work(run.lanes, 0);
+    for (const int row : order) {
+        const auto lane = std::min_element(work.begin(), work.end()) - work.begin();
+        dealt[lane].append(row);
+        work[lane] += run.rows[row].totalSeconds;
+    }
     std::vector<std::unique_ptr<CMDLauncher>> launchers;
     QList<double> ends;
     QEventLoop loop;
     QElapsedTimer clock;
     clock.start();
-    for (int lane = 0; lane < dealt.size(); ++lane) {
+    for (int lane = 0; lane < run.lanes; ++lane) {
         QByteArray text;
-        for (qsizetype i = 0; i < batch.commands.size(); ++i) {
-            if (dealt[lane].contains(batch.lineRows[i]))
-                text += QFile::encodeName(batch.commands[i].line()) + '\n';
+        for (qsizetype i = 0; i < run.commands.size(); ++i) {
+            if (dealt[lane].contains(run.lineRows[i]))
+                text += QFile::encodeName(run.commands[i].line()) + '\n';
         }
-        QFile file(BatchFiles::laneBatch(dataFolder, lane));
+        QFile file(BatchFiles::laneBatch(run.dataFolder, lane));
         if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
             return {};
         file.close();
         auto launcher = std::make_unique<CMDLauncher>();
         QObject::connect(launcher.get(), &CMDLauncher::ProcessEnded, &loop, [&] {
             ends.append(double(clock.elapsed()) / 1000);
-            if (ends.size() == dealt.size())
+            if (ends.size() == run.lanes)
                 loop.quit();
         });
-        launcher->start(BatchFiles::laneBatch(dataFolder, lane));
+        launcher->start(BatchFiles::laneBatch(run.dataFolder, lane));
         launchers.push_back(std::move(launcher));
     }
     loop.exec();
-    return {*std::max_element(ends.begin(), ends.end()),
-            *std::max_element(ends.begin(), ends.end()) -
-                *std::min_element(ends.begin(), ends.end())};
+    return timing(ends, *std::max_element(ends.begin(), ends.end()));
 }
 
 // The batch engine's lanes, taking the rows as they free up.
-Timing runTaken(const Batch &batch, const QString &dataFolder) {
-    copyConverter(dataFolder);
-    BatchRun run;
-    run.dataFolder = dataFolder;
-    run.rows = batch.rows;
-    run.lanes = 2;
-    run.commands = batch.commands;
-    run.lineRows = batch.lineRows;
+Timing runTaken(const BatchRun &run) {
     BatchEngine engine(run);
-    QList<double> laneEnds(2, 0);
+    QList<double> laneEnds(run.lanes, 0);
     QEventLoop loop;
     QElapsedTimer clock;
     clock.start();
@@ -163,8 +139,19 @@ Timing runTaken(const Batch &batch, const QString &dataFolder) {
         return {};
     loop.exec();
     const double wall = double(clock.elapsed()) / 1000;
-    return {wall, *std::max_element(laneEnds.begin(), laneEnds.end()) -
-                      *std::min_element(laneEnds.begin(), laneEnds.end())};
+    engine.cleanUp();
+    return timing(laneEnds, wall);
+}
+
+// Prepares the batch as the window and mobivert-cli do (names, lines, lock)
+// and runs it one way or the other.
+Timing runPrepared(const BatchRequest &request, bool taken) {
+    QDir(request.options.outputFolder).removeRecursively();
+    QDir().mkpath(request.options.outputFolder);
+    const BatchStart start(request, nullptr);
+    if (start.refusal())
+        return {};
+    return taken ? runTaken(start.run()) : runDealt(start.run());
 }
 
 } // namespace
@@ -174,60 +161,83 @@ QStringList RunTakenLanesBench() {
     if (!folder.isValid())
         return {QStringLiteral("skipped: no temporary folder")};
     const QString data = folder.path() + u"/data";
-    const QString output = folder.path() + u"/out";
     QDir().mkpath(data);
     SetApplicationFolder(QStringLiteral(MOBIVERT_APP_DIR));
     const auto restore = qScopeGuard([] { SetApplicationFolder(QString()); });
-    if (!QFile::exists(BatchFiles::shippedConverter()))
+    if (!QFile::copy(BatchFiles::shippedConverter(), BatchFiles::converter(data)))
         return {QStringLiteral("skipped: no converter at ") + BatchFiles::shippedConverter()};
-    // A mixed batch (one 1080p clip, then three 480p ones) and a uniform one
-    // (four 480p clips) of each kind.
+    // Each clip once: a kind, a frame size and a length.
+    QMap<QString, FileListRow> made;
+    const auto clip = [&](const ClipKind &kind, const QString &size,
+                          double seconds) -> std::optional<FileListRow> {
+        const QString path =
+            folder.path() + QStringLiteral("/%1 %2 %3s.mp4").arg(kind.name, size).arg(seconds);
+        if (!made.contains(path)) {
+            ClipKind lasting = kind;
+            lasting.seconds = seconds;
+            if (!makeH264Clip(path, size, lasting).isEmpty())
+                return std::nullopt;
+            made.insert(path, listRow(path));
+        }
+        return made.value(path);
+    };
     struct Trial {
         QString name;
-        QStringList clips;
-        double seconds;
+        ClipKind kind;
+        QList<std::pair<QString, double>> clips; // frame size, seconds
     };
-    QList<Trial> trials;
-    for (const ClipKind &kind : {ClipKind{QStringLiteral("phone, 1080p30"), 20, true, 30},
-                                 ClipKind{QStringLiteral("phone, 1080p60"), 20, true, 60},
-                                 ClipKind{QStringLiteral("light"), 8, false}}) {
-        QStringList mixed;
-        for (const QString &size : {QStringLiteral("1920x1080"), QStringLiteral("854x480")}) {
-            mixed << folder.path() + QStringLiteral("/%1 %2.mp4").arg(kind.name, size);
-            if (const QString error = makeH264Clip(mixed.last(), size, kind); !error.isEmpty())
-                return {QStringLiteral("skipped: ") + error};
-        }
-        QStringList uniform;
-        for (int i = 1; i <= 4; ++i) {
-            uniform << folder.path() + QStringLiteral("/%1 uniform %2.mp4").arg(kind.name).arg(i);
-            QFile::copy(mixed[1], uniform.last());
-        }
-        mixed = QStringList{mixed[0], uniform[0], uniform[1], uniform[2]};
-        trials.append(
-            {QStringLiteral("%1: mixed (1080p + 3x480p)").arg(kind.name), mixed, kind.seconds});
-        if (kind.bigRate == 30) // the 480p clips are alike for both phones
-            trials.append(
-                {QStringLiteral("%1: uniform (4x480p)").arg(kind.name), uniform, kind.seconds});
-    }
+    const QString big = QStringLiteral("1920x1080");
+    const QString small = QStringLiteral("854x480");
+    const ClipKind phone30{QStringLiteral("phone, 1080p30"), 20, true, 30};
+    const ClipKind phone60{QStringLiteral("phone, 1080p60"), 20, true, 60};
+    const ClipKind light{QStringLiteral("light"), 8, false};
+    const QList<Trial> trials = {
+        {QStringLiteral("phone, 1080p30: 1080p + 3x480p"),
+         phone30,
+         {{big, 20}, {small, 20}, {small, 20}, {small, 20}}},
+        {QStringLiteral("phone, 1080p60: 1080p + 3x480p"),
+         phone60,
+         {{big, 20}, {small, 20}, {small, 20}, {small, 20}}},
+        {QStringLiteral("phone, 1080p60: 3x480p + 1080p"),
+         phone60,
+         {{small, 20}, {small, 20}, {small, 20}, {big, 20}}},
+        {QStringLiteral("phone, 480p: 3x10 s + 30 s"),
+         phone30,
+         {{small, 10}, {small, 10}, {small, 10}, {small, 30}}},
+        {QStringLiteral("phone, 480p: uniform 4x20 s"),
+         phone30,
+         {{small, 20}, {small, 20}, {small, 20}, {small, 20}}},
+        {QStringLiteral("light: 1080p + 3x480p"),
+         light,
+         {{big, 8}, {small, 8}, {small, 8}, {small, 8}}},
+        {QStringLiteral("light: uniform 4x480p"),
+         light,
+         {{small, 8}, {small, 8}, {small, 8}, {small, 8}}},
+    };
     QStringList lines{BenchTools::machineDescription()};
     QList<QStringList> rows{{QStringLiteral("batch"), QStringLiteral("dealt s"),
                              QStringLiteral("taken s"), QStringLiteral("speed-up"),
                              QStringLiteral("dealt spread s"), QStringLiteral("taken spread s")}};
     for (const Trial &trial : trials) {
-        const std::optional<Batch> batch = plannedBatch(trial.clips, trial.seconds, output, data);
-        if (!batch)
-            return {QStringLiteral("skipped: no dry run from mobivert-cli")};
-        QDir(output).removeRecursively();
-        QDir().mkpath(output);
-        const Timing dealt = runDealt(*batch, data);
-        QDir(output).removeRecursively();
-        QDir().mkpath(output);
-        const Timing taken = runTaken(*batch, data);
+        BatchRequest request;
+        request.settings = ProfileSettings::SettingsForProfile(QStringLiteral("iPod"), 4);
+        request.profile = QStringLiteral("4");
+        request.filesAtOnce = 2;
+        request.options.dataFolder = data;
+        request.options.outputFolder = folder.path() + u"/out";
+        for (const auto &[size, seconds] : trial.clips) {
+            const std::optional<FileListRow> row = clip(trial.kind, size, seconds);
+            if (!row)
+                return {QStringLiteral("skipped: could not make a clip with ffmpeg")};
+            request.rows.append(*row);
+        }
+        const Timing dealt = runPrepared(request, false);
+        const Timing taken = runPrepared(request, true);
+        if (dealt.wallSeconds <= 0 || taken.wallSeconds <= 0)
+            return lines << QStringLiteral("failed: %1 did not run").arg(trial.name);
         rows.append({trial.name, BenchTools::number(dealt.wallSeconds, 1),
                      BenchTools::number(taken.wallSeconds, 1),
-                     BenchTools::number(
-                         taken.wallSeconds > 0 ? dealt.wallSeconds / taken.wallSeconds : 0, 2) +
-                         u'x',
+                     BenchTools::number(dealt.wallSeconds / taken.wallSeconds, 2) + u'x',
                      BenchTools::number(dealt.spreadSeconds, 1),
                      BenchTools::number(taken.spreadSeconds, 1)});
     }
