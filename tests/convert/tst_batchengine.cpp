@@ -5,6 +5,7 @@
 #include "core/convert/BatchEngine.h"
 #include "core/convert/BatchFiles.h"
 #include "core/platform/Processes.h"
+#include "tests/convert/FakeBatch.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
 
@@ -16,39 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A data folder with the fake converter in place and the batch file of the
-// rows, converted `lanes` at once.
-struct Batch {
-    Batch(const TestHome &home, const QStringList &inputs, int seconds, int lanes) {
-        run.dataFolder = home.dataFolder();
-        run.outputFolder = home.makeFolder(QStringLiteral("out"));
-        run.lanes = lanes;
-        QDir().mkpath(run.dataFolder);
-        QVERIFY(QFile::copy(QStringLiteral(FAKE_CONVERTER), BatchFiles::converter(run.dataFolder)));
-        QByteArray text;
-        for (int row = 0; row < inputs.size(); ++row) {
-            run.rows.append({inputs[row], seconds});
-            BatchCommand command{BatchFiles::converter(run.dataFolder), {u"-i"_s}, {}};
-            command.addFile(inputs[row]).add({u"-y"_s}).addFile(run.outputFolder + u"/x.mp4");
-            run.commands.append(command);
-            run.lineRows.append(row);
-            text += (command.line() + u'\n').toUtf8();
-        }
-        QVERIFY(WriteFileBytes(BatchFiles::batch(run.dataFolder), text));
-        qputenv("FAKE_SECONDS", QByteArray::number(seconds));
-        qputenv("FAKE_CONVERTER_LOG", QFile::encodeName(home.path() + u"/pids"));
-    }
-    BatchRun run;
-};
-
-QList<pid_t> startedConverters(const TestHome &home) {
-    QList<pid_t> pids;
-    for (const QByteArray &line : ReadFileBytes(home.path() + u"/pids").split('\n'))
-        if (!line.isEmpty())
-            pids.append(line.toInt());
-    return pids;
-}
 
 // The states ('R', 'S', 'T' stopped, ...) of the processes that still run
 // among `pids`, or in `groups`.
@@ -133,7 +101,7 @@ private slots:
         QFETCH(QList<int>, endOrder);
         TestHome home;
         qputenv("FAKE_PACE_MS", "50");
-        Batch batch(home, inputs, seconds, lanes);
+        FakeBatch batch(home, inputs, seconds, lanes);
         BatchEngine engine(batch.run);
         QSignalSpy ended(&engine, &BatchEngine::ended);
         QSignalSpy paused(&engine, &BatchEngine::pausedChanged);
@@ -161,7 +129,7 @@ private slots:
 
         QVERIFY(!engine.wasCancelled());
         QCOMPARE(rowStates(engine.progress()), states);
-        QCOMPARE(startedConverters(home).size(), inputs.size()); // one per row
+        QCOMPARE(batch.startedConverters().size(), inputs.size()); // one per row
         QCOMPARE(engine.progress().errors(), errors);
         if (!endOrder.isEmpty())
             QCOMPARE(ends, endOrder);
@@ -200,12 +168,12 @@ private slots:
         QFETCH(QList<int>, laneOfRow);
         QFETCH(QString, after);
         TestHome home;
-        Batch batch(home, inputs, 4, lanes);
+        FakeBatch batch(home, inputs, 4, lanes);
         BatchEngine engine(batch.run);
         QVERIFY(engine.start());
         const qsizetype started = inputs.size() - before.count(u'W');
         QTRY_VERIFY_WITH_TIMEOUT(rowStates(engine.progress()) == before &&
-                                     startedConverters(home).size() == started,
+                                     batch.startedConverters().size() == started,
                                  kPatienceMs);
         const QList<pid_t> groups = engine.processGroups();
         QCOMPARE(groups.size(), before.count(u'R'));
@@ -215,8 +183,8 @@ private slots:
         QVERIFY(engine.hasEnded() && engine.wasCancelled());
         for (const pid_t group : groups)
             QVERIFY(!ProcessGroupAlive(group));
-        QCOMPARE(processStates(startedConverters(home)), QString());
-        QCOMPARE(startedConverters(home).size(), started);
+        QCOMPARE(processStates(batch.startedConverters()), QString());
+        QCOMPARE(batch.startedConverters().size(), started);
         QCOMPARE(rowStates(engine.progress()), after);
         engine.cleanUp();
         QCOMPARE(WorkingFiles(batch.run.dataFolder), QStringList());

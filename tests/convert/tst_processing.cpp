@@ -9,6 +9,7 @@
 #include "core/convert/ShellQuote.h"
 #include "core/platform/DesktopNotification.h"
 #include "core/platform/Processes.h"
+#include "tests/convert/FakeBatch.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/PrivateBus.h"
 #include "tests/support/TestEnvironment.h"
@@ -32,35 +33,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A data folder with the fake converter in place and the batch file of the
-// rows, converted `lanes` at once.
-struct Batch {
-    explicit Batch(const TestHome &home, const QStringList &inputs, int seconds = 4,
-                   int lanes = 1) {
-        run.dataFolder = home.dataFolder();
-        run.outputFolder = home.makeFolder(QStringLiteral("out"));
-        run.lanes = lanes;
-        QDir().mkpath(run.dataFolder);
-        QFile::remove(BatchFiles::converter(run.dataFolder));
-        QVERIFY(QFile::copy(QStringLiteral(FAKE_CONVERTER), BatchFiles::converter(run.dataFolder)));
-        QByteArray text;
-        for (int row = 0; row < inputs.size(); ++row) {
-            run.rows.append({inputs[row], seconds});
-            BatchCommand command{BatchFiles::converter(run.dataFolder), {u"-i"_s}, {}};
-            command.addFile(inputs[row])
-                .add({u"-vcodec"_s, u"mpeg4"_s, u"-y"_s})
-                .addFile(run.outputFolder + u"/x.mp4");
-            run.commands.append(command);
-            run.lineRows.append(row);
-            text += (command.line() + u'\n').toUtf8();
-        }
-        QVERIFY(WriteFileBytes(BatchFiles::batch(run.dataFolder), text));
-        qputenv("FAKE_SECONDS", QByteArray::number(seconds));
-    }
-    bool workingFilesGone() const { return WorkingFiles(run.dataFolder).isEmpty(); }
-    BatchRun run;
-};
 
 // Plays the desktop's notification server.
 class FakeNotifications final : public QObject {
@@ -118,8 +90,8 @@ private slots:
     void runsTheBatchToTheEnd() {
         TestHome home;
         FakePrompts prompts;
-        Batch batch(home, {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/ok-2.avi"),
-                           QStringLiteral("/v/ok-3.avi")});
+        FakeBatch batch(home, {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/ok-2.avi"),
+                               QStringLiteral("/v/ok-3.avi")});
         frmProcessing window(batch.run);
         QCOMPARE(window.windowTitle(), QStringLiteral("Converting Video Files..."));
         QCOMPARE(window.lblCurrentFile->text(), QStringLiteral("Initializing..."));
@@ -175,7 +147,7 @@ private slots:
         TestHome home;
         FakePrompts prompts;
         qputenv("FAKE_PACE_MS", "250"); // 4 seconds of video per second
-        Batch batch(home, {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/ok-2.avi")}, 12);
+        FakeBatch batch(home, {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/ok-2.avi")}, 12);
         frmProcessing window(batch.run);
         int firstFileHighest = 0;
         int previous = 0;
@@ -233,7 +205,7 @@ private slots:
             QString(), QString(), QStringLiteral("com.canonical.Unity.LauncherEntry"),
             QStringLiteral("Update"), &launcher, SLOT(Update(QString, QVariantMap))));
         qputenv("FAKE_PACE_MS", "20");
-        Batch batch(home, {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/fail-2.avi")}, 10);
+        FakeBatch batch(home, {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/fail-2.avi")}, 10);
         {
             frmProcessing window(batch.run);
             window.isApplicationActive = [] {
@@ -292,8 +264,8 @@ private slots:
                 errorLog = errors->txtErrors->toPlainText();
             return int(QDialog::Accepted);
         };
-        Batch batch(home, {QStringLiteral("/v/fail.avi"), QStringLiteral("/v/crash.avi"),
-                           QStringLiteral("/v/ok.avi")});
+        FakeBatch batch(home, {QStringLiteral("/v/fail.avi"), QStringLiteral("/v/crash.avi"),
+                               QStringLiteral("/v/ok.avi")});
         frmProcessing window(batch.run);
         window.show();
         QTRY_VERIFY_WITH_TIMEOUT(window.isFinished(), kPatienceMs);
@@ -307,7 +279,7 @@ private slots:
         TestHome home;
         FakePrompts prompts;
         DebugLog::instance().start(home.path() + u"/debug.log");
-        Batch batch(home, {QStringLiteral("/v/hang.avi"), QStringLiteral("/v/ok.avi")});
+        FakeBatch batch(home, {QStringLiteral("/v/hang.avi"), QStringLiteral("/v/ok.avi")});
         frmProcessing window(batch.run);
         window.show();
         QTRY_COMPARE_WITH_TIMEOUT(window.lblCurrentFile->text(),
@@ -351,7 +323,7 @@ private slots:
             opened << dialog->objectName();
             return int(QDialog::Rejected);
         };
-        Batch batch(home, {QStringLiteral("/v/fail.avi")}, 1);
+        FakeBatch batch(home, {QStringLiteral("/v/fail.avi")}, 1);
         frmProcessing window(batch.run);
         window.chkShutdownComputer->setChecked(true);
         window.show();
@@ -366,7 +338,8 @@ private slots:
     void twoLanesRunSideBySide() {
         TestHome home;
         FakePrompts prompts;
-        Batch batch(home, {QStringLiteral("/v/hang-1.avi"), QStringLiteral("/v/hang-2.avi")}, 4, 2);
+        FakeBatch batch(home, {QStringLiteral("/v/hang-1.avi"), QStringLiteral("/v/hang-2.avi")}, 4,
+                        2);
         frmProcessing window(batch.run);
         QVERIFY(window.lanes && window.prgCurrent->isHidden() && window.txtStatus->isHidden());
         window.show();
@@ -392,7 +365,8 @@ private slots:
     void freeLaneShowsDone() {
         TestHome home;
         FakePrompts prompts;
-        Batch batch(home, {QStringLiteral("/v/hang-1.avi"), QStringLiteral("/v/ok-2.avi")}, 4, 2);
+        FakeBatch batch(home, {QStringLiteral("/v/hang-1.avi"), QStringLiteral("/v/ok-2.avi")}, 4,
+                        2);
         frmProcessing window(batch.run);
         window.show();
         QTRY_COMPARE_WITH_TIMEOUT(window.lanes->fileLabels[1]->text(), QStringLiteral("Done"),
@@ -408,10 +382,10 @@ private slots:
         FakePrompts prompts;
         // The first lane converts a whole file while the second fails the
         // other two at once.
-        Batch batch(home,
-                    {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/fail-2.avi"),
-                     QStringLiteral("/v/fail-3.avi")},
-                    20, 2);
+        FakeBatch batch(home,
+                        {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/fail-2.avi"),
+                         QStringLiteral("/v/fail-3.avi")},
+                        20, 2);
         frmProcessing window(batch.run);
         window.show();
         QTRY_VERIFY_WITH_TIMEOUT(window.isFinished(), kPatienceMs);
@@ -428,7 +402,7 @@ private slots:
         TestHome home;
         FakePrompts prompts;
         qputenv("FAKE_PACE_MS", "50");
-        Batch batch(home, {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/ok-2.avi")}, 20);
+        FakeBatch batch(home, {QStringLiteral("/v/ok-1.avi"), QStringLiteral("/v/ok-2.avi")}, 20);
         frmProcessing window(batch.run);
         window.show();
         QTRY_VERIFY_WITH_TIMEOUT(window.progress().filesRunning() == 1 && window.processGroup() > 0,
@@ -450,7 +424,7 @@ private slots:
     void openFolderShowsTheOutputFolder() {
         TestHome home;
         FakePrompts prompts;
-        Batch batch(home, {QStringLiteral("/v/hang.avi")});
+        FakeBatch batch(home, {QStringLiteral("/v/hang.avi")});
         frmProcessing window(batch.run);
         window.show();
         QTRY_VERIFY_WITH_TIMEOUT(window.processGroup() > 0, kPatienceMs);
