@@ -92,7 +92,7 @@ QStringList BatchListing(const BatchPlan &plan, const QString &dataFolder) {
     QStringList files;
     for (int lane = 0; lane < lanes; ++lane)
         files.append(QFileInfo(BatchFiles::laneBatch(dataFolder, lane)).fileName());
-    QStringList listing{QStringLiteral("# %1 lanes (%2) take the files as they free up, the most work first")
+    QStringList listing{QStringLiteral("# %1 lanes (%2) take the files in order as they free up")
                             .arg(lanes)
                             .arg(files.join(QStringLiteral(", ")))};
     for (qsizetype i = 0; i < plan.commands.size(); ++i) {

@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(BuildBatch(settings, codecs, rows, options, taken).lanes, 4);
         const QStringList listing = BatchListing(twoLanes, u"/data"_s);
         QCOMPARE(listing.first(),
-                 u"# 2 lanes (BVC.bat, BVC2.bat) take the files as they free up, the most work first"_s);
+                 u"# 2 lanes (BVC.bat, BVC2.bat) take the files in order as they free up"_s);
         QCOMPARE(listing.filter(u"# File "_s),
                  (QStringList{u"# File 1 of 4"_s, u"# File 2 of 4"_s, u"# File 3 of 4"_s,
                               u"# File 4 of 4"_s}));
