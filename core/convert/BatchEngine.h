@@ -19,11 +19,10 @@ class SleepInhibitor;
 
 // Runs a prepared batch, for the conversion window and for mobivert-cli alike,
 // which only show what it reports. One lane runs the prepared batch file as it
-// is. Several lanes take the rows as they free up, the costliest waiting row
-// first (BatchProgress::nextRow): a lane that ends a row writes the next row's
-// lines to its own batch file (BVC.bat, BVC2.bat, ...) and runs it, so that a
-// slow file in one lane never holds back the files behind it, and a costly
-// file never runs alone at the end. Keeps the record of an interrupted batch
+// is. Several lanes take the rows in row order as they free up: a lane that
+// ends a row writes the next waiting row's lines to its own batch file
+// (BVC.bat, BVC2.bat, ...) and runs it, so that a slow file in one lane never
+// holds back the files behind it. Keeps the record of an interrupted batch
 // (each row is marked as it ends), judges the time left (BatchTimeLeft, each
 // row's cost from what the record knows of its file and the settings, RowCost),
 // keeps the computer awake while converting, pauses and continues every lane

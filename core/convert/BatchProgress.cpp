@@ -105,16 +105,8 @@ void BatchProgress::failRow(int row, const QString &message) {
 }
 
 int BatchProgress::nextRow() const {
-    int next = -1;
-    for (int row = 0; row < m_rows.size(); ++row) {
-        if (!m_taken[row] && (next < 0 || weight(row) > weight(next)))
-            next = row;
-    }
-    return next;
-}
-
-double BatchProgress::weight(int row) const {
-    return m_costs.size() == m_rows.size() ? m_costs[row] : double(weightOf(m_rows[row]));
+    const qsizetype row = m_taken.indexOf(false);
+    return int(row);
 }
 
 int BatchProgress::laneRow(int lane) const {
@@ -261,7 +253,7 @@ qint64 BatchProgress::secondsDone() const {
     double done = 0, whole = 0;
     for (qsizetype i = 0; i < m_rows.size(); ++i) {
         const RowProgress &row = m_rows[i];
-        const double weight = this->weight(int(i));
+        const double weight = m_costs.size() == m_rows.size() ? m_costs[i] : double(weightOf(row));
         whole += weight;
         if (row.state == RowProgress::State::Converted || row.state == RowProgress::State::Failed)
             done += weight;

@@ -57,10 +57,7 @@ public:
     // The lane is idle and no row is left for it.
     bool laneFinished(int lane) const;
     bool laneBusy(int lane) const { return m_laneBusy[lane]; }
-    // The row (0-based) a free lane takes next: of those no lane has taken
-    // yet, the one expected to cost most (its cost from setCosts(), or its
-    // seconds), the first in row order among equals; -1 when none is left.
-    // A costly row taken early never runs alone at the end of the batch.
+    // The first row (0-based) that no lane has taken yet; -1 when none is left.
     int nextRow() const;
 
     // The lane runs `rows` now (in row order), from a new batch file.
@@ -116,8 +113,6 @@ private:
     void update(int lane);
     void endRow(int row);
     bool oneLane() const { return m_lanes.size() == 1; }
-    // What the row weighs in the batch: its cost when known, else its seconds.
-    double weight(int row) const;
 
     QString m_converterPath;
     QString m_trackDropPath;

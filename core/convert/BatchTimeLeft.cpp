@@ -210,9 +210,6 @@ double BatchTimeLeft::playOut(const QList<Row> &rows, const QList<double> &workS
             running.append({0, m_costs[i] * (1 - share) * (share * ownPace + (1 - share))});
         }
     }
-    // Free lanes take the costliest waiting row first.
-    std::stable_sort(waiting.begin(), waiting.end(),
-                     [](const Work &a, const Work &b) { return a.units > b.units; });
     return ScheduleSeconds(running, waiting, m_lanes,
                            [this](int lanesAtWork) { return speedWith(lanesAtWork); });
 }

@@ -6,8 +6,8 @@
 #include <optional>
 
 // How long a batch run in lanes still needs, from what each row is expected
-// to cost (RowCost) and how the rows are faring. Each lane takes the
-// costliest waiting row as it frees up (the first in row order among equals).
+// to cost (RowCost) and how the rows are faring. The rows run in row order,
+// each lane taking the next waiting row as it frees up.
 //
 // Each row first starts up (reads its source, makes its cover, starts the
 // encoders) for a while that does not grow with its cost, and says nothing of

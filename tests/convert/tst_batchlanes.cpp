@@ -194,38 +194,6 @@ private slots:
         QCOMPARE(seen, lines);
     }
 
-    // Free lanes take the costliest waiting row first (its seconds, or its
-    // cost when known), the first in row order among equals.
-    void lanesTakeTheCostliestRowFirst_data() {
-        QTest::addColumn<QList<qint64>>("seconds");
-        QTest::addColumn<QList<double>>("costs");
-        QTest::addColumn<QList<int>>("taken");
-        QTest::newRow("alike: row order")
-            << QList<qint64>{20, 20, 20} << QList<double>{} << QList<int>{0, 1, 2};
-        QTest::newRow("the longest last")
-            << QList<qint64>{10, 10, 10, 30} << QList<double>{} << QList<int>{3, 0, 1, 2};
-        QTest::newRow("a costly picture last")
-            << QList<qint64>{20, 20, 20} << QList<double>{1, 1, 2.4} << QList<int>{2, 0, 1};
-    }
-
-    void lanesTakeTheCostliestRowFirst() {
-        QFETCH(QList<qint64>, seconds);
-        QFETCH(QList<double>, costs);
-        QFETCH(QList<int>, taken);
-        QList<BatchRow> rows;
-        for (const qint64 each : seconds)
-            rows.append({u"/in/r%1.avi"_s.arg(rows.size()), each});
-        BatchProgress progress = BatchProgress::idleLanes(u"/d/BrannockVideoConverter.exe"_s,
-                                                          u"/d/TrackDrop.exe"_s, rows, 2);
-        progress.setCosts(costs);
-        QList<int> order;
-        for (int row = progress.nextRow(); row >= 0; row = progress.nextRow()) {
-            order.append(row);
-            progress.startRun(order.size() % 2, {row});
-        }
-        QCOMPARE(order, taken);
-    }
-
     // Two lanes whose output interleaves: rows are followed in their own
     // lane, errors come out in row order, and the counts are the window's.
     void progressAcrossLanes() {

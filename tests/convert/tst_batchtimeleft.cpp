@@ -167,11 +167,6 @@ void tst_BatchTimeLeft::learntPace_data() {
     QTest::newRow("the last row alone goes faster")
         << QList<double>{10, 10, 10} << QList<Row>{running(0.2, 4), running(0.2, 4), Row{}} << 2
         << 1.0 << 4.0 << 1.0 << 16.0 + 10.0;
-    // 2 units a second: the 30 on one lane (15 s) while the other takes both
-    // 10s (5 s each); in row order the 30 would start only at 5 s.
-    QTest::newRow("the costliest waiting row first")
-        << QList<double>{10, 10, 10, 30} << QList<Row>{done(5), Row{}, Row{}, Row{}} << 2 << 0.0
-        << 5.0 << 2.0 << 15.0;
 }
 
 void tst_BatchTimeLeft::learntPace() {
