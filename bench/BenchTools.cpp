@@ -1,5 +1,6 @@
 #include "bench/BenchTools.h"
 
+#include "core/filelist/VideoFileInfo.h"
 #include "core/platform/ApplicationFolder.h"
 
 #include <QFile>
@@ -203,6 +204,17 @@ QString makeLavfiClip(const QString &path, const QString &picture, const QString
         return QStringLiteral("ffmpeg could not make a clip: ") +
                QString::fromUtf8(ffmpeg.readAll()).trimmed();
     return {};
+}
+
+FileListRow listRow(const QString &path) {
+    const VideoFileInfo info = ExamineVideoFile(path);
+    FileListRow row;
+    row.Filename = info.Filename;
+    row.Codec = info.Codec;
+    row.Duration = info.Duration;
+    row.VideoSize = info.VideoSize;
+    row.Filepath = path;
+    return row;
 }
 
 QString machineDescription() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/Prompts.h"
+#include "core/filelist/FileListRow.h"
 
 #include <QByteArray>
 #include <QString>
@@ -70,6 +71,9 @@ QString makeClip(const QString &path, const QString &size, double seconds); // "
 QString makeLavfiClip(const QString &path, const QString &picture, const QString &sound,
                       const QStringList &encoding,
                       const QString &program = QStringLiteral("ffmpeg"));
+
+// The list's row of the file at `path`, as the window reads it (libmediainfo).
+FileListRow listRow(const QString &path);
 
 // CPU model, cores, memory and system of this machine, one line.
 QString machineDescription();

@@ -5,7 +5,6 @@
 #include "core/convert/BatchFiles.h"
 #include "core/convert/BatchStart.h"
 #include "core/convert/CMDLauncher.h"
-#include "core/filelist/VideoFileInfo.h"
 #include "core/platform/ApplicationFolder.h"
 #include "core/profiles/ProfileSettings.h"
 
@@ -58,18 +57,6 @@ QString makeH264Clip(const QString &path, const QString &size, const ClipKind &k
         QStringLiteral("-c:v libx264 -preset veryfast -pix_fmt yuv420p -b:v %1 -c:a aac")
             .arg(bits)
             .split(u' '));
-}
-
-// A row of the list, as the window reads it from the file.
-FileListRow listRow(const QString &path) {
-    const VideoFileInfo info = ExamineVideoFile(path);
-    FileListRow row;
-    row.Filename = info.Filename;
-    row.Codec = info.Codec;
-    row.Duration = info.Duration;
-    row.VideoSize = info.VideoSize;
-    row.Filepath = path;
-    return row;
 }
 
 struct Timing {
@@ -177,7 +164,7 @@ QStringList RunTakenLanesBench() {
             lasting.seconds = seconds;
             if (!makeH264Clip(path, size, lasting).isEmpty())
                 return std::nullopt;
-            made.insert(path, listRow(path));
+            made.insert(path, BenchTools::listRow(path));
         }
         return made.value(path);
     };

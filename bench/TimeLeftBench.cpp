@@ -5,7 +5,6 @@
 #include "core/convert/BatchEngine.h"
 #include "core/convert/BatchFiles.h"
 #include "core/convert/BatchStart.h"
-#include "core/filelist/VideoFileInfo.h"
 #include "core/platform/ProcessorCores.h"
 #include "core/profiles/ProfileSettings.h"
 
@@ -384,14 +383,7 @@ QStringList RunTimeLeftBench() {
         const QString error = makeSource(path, source);
         if (!error.isEmpty())
             return {QStringLiteral("skipped: ") + error};
-        const VideoFileInfo info = ExamineVideoFile(path);
-        FileListRow row;
-        row.Filename = info.Filename;
-        row.Codec = info.Codec;
-        row.Duration = info.Duration;
-        row.VideoSize = info.VideoSize;
-        row.Filepath = path;
-        rows.append(row);
+        rows.append(BenchTools::listRow(path));
     }
     const int cores = AvailableCores();
     QStringList lines{QStringLiteral("%1 clips (%2 s to make them), %3 cores; every figure shown "
