@@ -33,6 +33,13 @@ RowCostFacts rowFacts(const BatchRun &run, qsizetype row) {
     return facts;
 }
 
+QList<double> rowCosts(const BatchRun &run) {
+    QList<double> costs;
+    for (qsizetype row = 0; row < run.rows.size(); ++row)
+        costs.append(RowCost::Estimate(rowFacts(run, row)));
+    return costs;
+}
+
 // How many converters keep the machine busy.
 double saturationLanes(const BatchRun &run) {
     const int cores = AvailableCores();
@@ -49,16 +56,12 @@ BatchEngine::BatchEngine(const BatchRun &run, QObject *parent)
                                                           BatchFiles::trackDrop(run.dataFolder),
                                                           run.rows, run.lanes)
                                : BatchProgress(BatchFiles::converter(run.dataFolder),
-                                               BatchFiles::trackDrop(run.dataFolder), run.rows)) {
+                                               BatchFiles::trackDrop(run.dataFolder), run.rows))
+    , m_timeLeft(rowCosts(run), m_progress.laneCount(), saturationLanes(run)) {
     for (const RowProgress &row : m_progress.rows())
         m_shownStates.append(row.state);
-    QList<double> costs;
-    for (qsizetype row = 0; row < run.rows.size(); ++row) {
-        const RowCostFacts facts = rowFacts(run, row);
-        costs.append(RowCost::Estimate(facts));
-        m_rowTimes.append({-1, -1, facts.twoPasses});
-    }
-    m_timeLeft = BatchTimeLeft(costs, m_progress.laneCount(), saturationLanes(run));
+    for (qsizetype row = 0; row < run.rows.size(); ++row)
+        m_rowTimes.append({-1, -1, rowFacts(run, row).twoPasses});
     // The lower bar moves on as the time goes when the rows' costs are known.
     if (knowsRows(run))
         m_progress.setCosts(m_timeLeft.costs());

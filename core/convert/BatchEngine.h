@@ -94,7 +94,8 @@ signals:
     // A row's state has moved on (Converting, Converted, Failed, Cancelled).
     void rowsChanged();
     void pausedChanged(bool paused);
-    // Every row has ended; the record is settled.
+    // Every row has ended; the record is settled. Not sent after cancel():
+    // whoever cancels ends its view there.
     void ended();
 
 private:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 namespace {
 
@@ -21,8 +22,6 @@ BatchTimeLeft::BatchTimeLeft(const QList<double> &costs, int lanes, double satur
     , m_secondsAtBusy(m_lanes + 1, 0.0) {
     for (const double cost : costs)
         m_costs.append(std::max(LeastCost, cost));
-    for (const double cost : m_costs)
-        m_totalCost += cost;
 }
 
 double BatchTimeLeft::LanePace(int busy, double saturationLanes) {
@@ -99,14 +98,15 @@ double BatchTimeLeft::startSeconds() const {
 
 void BatchTimeLeft::update(double elapsedSeconds, const QList<Row> &rows) {
     const QList<Row> known = rows.mid(0, std::min(rows.size(), m_costs.size()));
+    const double totalCost = std::accumulate(m_costs.cbegin(), m_costs.cend(), 0.0);
     noteStartUps(known);
     const QList<double> workSeconds = noteWorkSince(elapsedSeconds, known);
     const double unitsDone = learnSpeed(known, workSeconds);
     if (unitsDone <= 0 || m_lastElapsed < MinElapsedSeconds ||
-        unitsDone < MinShareDone * m_totalCost)
+        unitsDone < MinShareDone * totalCost)
         return;
     m_raw = playOut(known, workSeconds);
-    pullShown(unitsDone / m_totalCost);
+    pullShown(unitsDone / totalCost);
 }
 
 void BatchTimeLeft::noteStartUps(const QList<Row> &rows) {

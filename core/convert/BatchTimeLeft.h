@@ -112,7 +112,6 @@ private:
     double startSeconds() const;
 
     QList<double> m_costs;
-    double m_totalCost = 0;
     int m_lanes = 1;
     double m_saturation = 0;
 
