@@ -102,8 +102,7 @@ void BatchTimeLeft::update(double elapsedSeconds, const QList<Row> &rows) {
     noteStartUps(known);
     const QList<double> workSeconds = noteWorkSince(elapsedSeconds, known);
     const double unitsDone = learnSpeed(known, workSeconds);
-    if (unitsDone <= 0 || m_lastElapsed < MinElapsedSeconds ||
-        unitsDone < MinShareDone * totalCost)
+    if (unitsDone <= 0 || m_lastElapsed < MinElapsedSeconds || unitsDone < MinShareDone * totalCost)
         return;
     m_raw = playOut(known, workSeconds);
     pullShown(unitsDone / totalCost);
