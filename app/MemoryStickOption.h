@@ -22,8 +22,6 @@ public:
 
     // Looks at the mounts now.
     void Refresh();
-    // The Memory Stick offered; empty when none is.
-    const QString &memoryStick() const { return m_mountPoint; }
 
 private:
     void deviceSwitched(const QString &DeviceName);

@@ -38,7 +38,6 @@ public:
 
     ProfileControls &profileControls() const { return *m_profiles; }
     FileListController &fileList() const { return *m_fileList; }
-    ConvertCommand &convertCommand() const { return *m_convert; }
     MemoryStickOption &memoryStickOption() const { return *m_memoryStick; }
 
     // Colours of the device strip's gradient, top and bottom.

@@ -25,8 +25,6 @@ public:
 
     // One tick of the countdown; the timer calls it every second.
     void tmrShutdown_Timer();
-    // Whether the power-off request has been made.
-    bool shutdownIssued() const { return m_issued; }
 
 protected:
     void showEvent(QShowEvent *event) override;

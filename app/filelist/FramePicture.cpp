@@ -45,5 +45,4 @@ void FramePicture::show(const FrameLoader::Result &result) {
         setPixmap(picture);
         m_frameSeconds = result.frame.seconds;
     }
-    emit pictureShown();
 }

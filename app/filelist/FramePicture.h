@@ -31,9 +31,6 @@ public:
     // A time is waiting to settle or being decoded.
     bool isLoading() const { return m_settle.isActive() || m_loader->isBusy(); }
 
-signals:
-    void pictureShown();
-
 private:
     void show(const FrameLoader::Result &result);
 

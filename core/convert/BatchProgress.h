@@ -49,8 +49,6 @@ public:
     int laneCount() const { return int(m_lanes.size()); }
     // The lane's current (or last) run.
     const ConversionProgress &lane(int lane) const { return m_lanes[std::size_t(lane)]; }
-    // The rows of the lane's current (or last) run.
-    const QList<int> &laneRows(int lane) const { return m_laneRows[lane]; }
     // The row (0-based) the lane converts now; -1 before its run's first
     // file and while the lane is idle.
     int laneRow(int lane) const;
