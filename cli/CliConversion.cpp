@@ -3,11 +3,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
 #include "core/base/Various.h"
-#include "core/convert/BatchCleanup.h"
-#include "core/convert/BatchFiles.h"
-#include "core/convert/CMDLauncher.h"
 #include "core/convert/SourceNotes.h"
-#include "core/platform/SleepInhibitor.h"
 
 #include <algorithm>
 #include <csignal>

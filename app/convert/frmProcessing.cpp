@@ -1,7 +1,5 @@
 #include "app/convert/frmProcessing.h"
 
-#include "core/convert/LibraryHandOff.h"
-
 #include "app/convert/ConsoleLogView.h"
 #include "app/convert/LaneProgressView.h"
 #include "app/convert/frmError.h"
@@ -11,28 +9,22 @@
 #include "core/base/DebugLog.h"
 #include "core/base/Prompts.h"
 #include "core/base/Various.h"
-#include "core/convert/BatchCleanup.h"
-#include "core/convert/BatchFiles.h"
 #include "core/convert/BatchLock.h"
-#include "core/convert/CMDLauncher.h"
 #include "core/convert/LibraryHandOff.h"
 #include "core/platform/DesktopNotification.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/LauncherEntry.h"
 #include "core/platform/PathBytes.h"
-#include "core/platform/SleepInhibitor.h"
 #include "core/platform/TerminationSignals.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 

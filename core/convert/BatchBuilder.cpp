@@ -5,7 +5,6 @@
 #include "core/convert/SizeOptions.h"
 #include "core/filelist/TrimTimes.h"
 #include "core/platform/FileSystem.h"
-#include "core/platform/PathBytes.h"
 
 #include <QFileInfo>
 #include <QHash>

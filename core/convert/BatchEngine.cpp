@@ -4,12 +4,10 @@
 #include "core/convert/BatchFiles.h"
 #include "core/convert/FilesAtOnce.h"
 #include "core/convert/FolderSpace.h"
-#include "core/convert/RowCost.h"
 #include "core/platform/ProcessorCores.h"
 #include "core/platform/SleepInhibitor.h"
 
 #include <QSaveFile>
-#include <QTimer>
 
 #include <csignal>
 

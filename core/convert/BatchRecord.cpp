@@ -1,6 +1,5 @@
 #include "core/convert/BatchRecord.h"
 
-#include "core/base/Various.h"
 #include "core/convert/BatchProgress.h"
 #include "core/convert/LibraryHandOff.h"
 #include "core/platform/FileSystem.h"
