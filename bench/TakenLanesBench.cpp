@@ -16,10 +16,13 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <memory>
 #include <numeric>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -62,7 +65,19 @@ QString makeH264Clip(const QString &path, const QString &size, const ClipKind &k
 struct Timing {
     double wallSeconds = 0;
     double spreadSeconds = 0; // between the lanes' ends
+    double cpuSeconds = 0;    // of every process the batch ran
 };
+
+// User and system time of the finished processes that this one and its
+// descendants waited for: the shells, converters and ffmpeg of a batch.
+double childCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    const auto seconds = [](const timeval &t) {
+        return double(t.tv_sec) + t.tv_usec / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
 
 Timing timing(const QList<double> &laneEnds, double wallSeconds) {
     return {wallSeconds, *std::max_element(laneEnds.begin(), laneEnds.end()) -
@@ -138,7 +153,10 @@ Timing runPrepared(const BatchRequest &request, bool taken) {
     const BatchStart start(request, nullptr);
     if (start.refusal())
         return {};
-    return taken ? runTaken(start.run()) : runDealt(start.run());
+    const double cpuBefore = childCpuSeconds();
+    Timing run = taken ? runTaken(start.run()) : runDealt(start.run());
+    run.cpuSeconds = childCpuSeconds() - cpuBefore;
+    return run;
 }
 
 } // namespace
@@ -204,7 +222,9 @@ QStringList RunTakenLanesBench() {
     QStringList lines{BenchTools::machineDescription()};
     QList<QStringList> rows{{QStringLiteral("batch"), QStringLiteral("dealt s"),
                              QStringLiteral("taken s"), QStringLiteral("speed-up"),
-                             QStringLiteral("dealt spread s"), QStringLiteral("taken spread s")}};
+                             QStringLiteral("dealt spread s"), QStringLiteral("taken spread s"),
+                             QStringLiteral("CPU s"), QStringLiteral("ceiling")}};
+    const double cores = std::max(1U, std::thread::hardware_concurrency());
     for (const Trial &trial : trials) {
         BatchRequest request;
         request.settings = ProfileSettings::SettingsForProfile(QStringLiteral("iPod"), 4);
@@ -229,12 +249,18 @@ QStringList RunTakenLanesBench() {
             Timing &sum = takes ? taken : dealt;
             sum.wallSeconds += run.wallSeconds / 2;
             sum.spreadSeconds += run.spreadSeconds / 2;
+            sum.cpuSeconds += run.cpuSeconds / 2;
         }
+        // No way of sharing the rows among the lanes ends sooner than the
+        // batch's processor time spread over every core, so the ceiling is
+        // the most any of them can gain over the dealt lanes here.
+        const double cpu = std::min(dealt.cpuSeconds, taken.cpuSeconds);
         rows.append({trial.name, BenchTools::number(dealt.wallSeconds, 1),
                      BenchTools::number(taken.wallSeconds, 1),
                      BenchTools::number(dealt.wallSeconds / taken.wallSeconds, 2) + u'x',
                      BenchTools::number(dealt.spreadSeconds, 1),
-                     BenchTools::number(taken.spreadSeconds, 1)});
+                     BenchTools::number(taken.spreadSeconds, 1), BenchTools::number(cpu, 1),
+                     BenchTools::number(dealt.wallSeconds / (cpu / cores), 2) + u'x'});
     }
     return lines + BenchTools::table(rows);
 }

@@ -17,12 +17,6 @@ constexpr int DeleteTimeoutMs = 10000;
 constexpr int StopGraceMs = 3000;
 } // namespace
 
-void StopBatch(std::unique_ptr<CMDLauncher> &launcher) {
-    std::vector<std::unique_ptr<CMDLauncher>> lanes;
-    lanes.push_back(std::move(launcher));
-    StopBatches(lanes);
-}
-
 void StopBatches(std::vector<std::unique_ptr<CMDLauncher>> &launchers) {
     // The shells go first, so none can start its next line while its
     // converter is being ended.

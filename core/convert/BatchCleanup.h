@@ -11,15 +11,13 @@ class CMDLauncher;
 // Ending a batch and removing its working files, as the conversion window
 // does when it closes.
 
-// Stops the batch's shell and every process of its group, then any
-// converter of that group that is still left, and lets the launcher go:
-// nothing more of it reaches the window. Another copy of Mobivert
+// Stops each lane's shell and every process of its group, then any
+// converter of that group that is still left, and lets the launchers go:
+// nothing more of them reaches the window. Another copy of Mobivert
 // converting at the same time runs in a group of its own and is never
-// touched. Nothing happens when no batch was started.
-void StopBatch(std::unique_ptr<CMDLauncher> &launcher);
-// The same for the lanes of a batch that converts several files at once:
-// every lane is asked to stop at the same moment and they share one grace
-// period, so that ending eight lanes takes no longer than ending one.
+// touched; a lane that was never started is passed over. Every lane is
+// asked to stop at the same moment and they share one grace period, so
+// that ending eight lanes takes no longer than ending one.
 void StopBatches(std::vector<std::unique_ptr<CMDLauncher>> &launchers);
 
 // Deletes the batch files (every lane's) and the component copies from the
