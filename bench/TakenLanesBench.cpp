@@ -6,6 +6,7 @@
 #include "core/convert/BatchStart.h"
 #include "core/convert/CMDLauncher.h"
 #include "core/platform/ApplicationFolder.h"
+#include "core/platform/ProcessorCores.h"
 #include "core/profiles/ProfileSettings.h"
 
 #include <QDir>
@@ -16,13 +17,10 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <memory>
 #include <numeric>
 #include <optional>
-#include <thread>
 
 namespace {
 
@@ -67,17 +65,6 @@ struct Timing {
     double spreadSeconds = 0; // between the lanes' ends
     double cpuSeconds = 0;    // of every process the batch ran
 };
-
-// User and system time of the finished processes that this one and its
-// descendants waited for: the shells, converters and ffmpeg of a batch.
-double childCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    const auto seconds = [](const timeval &t) {
-        return double(t.tv_sec) + t.tv_usec / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 Timing timing(const QList<double> &laneEnds, double wallSeconds) {
     return {wallSeconds, *std::max_element(laneEnds.begin(), laneEnds.end()) -
@@ -153,9 +140,9 @@ Timing runPrepared(const BatchRequest &request, bool taken) {
     const BatchStart start(request, nullptr);
     if (start.refusal())
         return {};
-    const double cpuBefore = childCpuSeconds();
+    const double cpuBefore = BenchTools::childrenCpuSeconds();
     Timing run = taken ? runTaken(start.run()) : runDealt(start.run());
-    run.cpuSeconds = childCpuSeconds() - cpuBefore;
+    run.cpuSeconds = BenchTools::childrenCpuSeconds() - cpuBefore;
     return run;
 }
 
@@ -224,7 +211,7 @@ QStringList RunTakenLanesBench() {
                              QStringLiteral("taken s"), QStringLiteral("speed-up"),
                              QStringLiteral("dealt spread s"), QStringLiteral("taken spread s"),
                              QStringLiteral("CPU s"), QStringLiteral("ceiling")}};
-    const double cores = std::max(1U, std::thread::hardware_concurrency());
+    const double cores = AvailableCores();
     for (const Trial &trial : trials) {
         BatchRequest request;
         request.settings = ProfileSettings::SettingsForProfile(QStringLiteral("iPod"), 4);
@@ -246,10 +233,10 @@ QStringList RunTakenLanesBench() {
             const Timing run = runPrepared(request, takes);
             if (run.wallSeconds <= 0)
                 return lines << QStringLiteral("failed: %1 did not run").arg(trial.name);
-            Timing &sum = takes ? taken : dealt;
-            sum.wallSeconds += run.wallSeconds / 2;
-            sum.spreadSeconds += run.spreadSeconds / 2;
-            sum.cpuSeconds += run.cpuSeconds / 2;
+            Timing &mean = takes ? taken : dealt;
+            mean.wallSeconds += run.wallSeconds / 2;
+            mean.spreadSeconds += run.spreadSeconds / 2;
+            mean.cpuSeconds += run.cpuSeconds / 2;
         }
         // No way of sharing the rows among the lanes ends sooner than the
         // batch's processor time spread over every core, so the ceiling is
