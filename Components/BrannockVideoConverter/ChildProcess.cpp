@@ -22,6 +22,53 @@ constexpr int kScratchFloor = 64;
     ::_exit(127);
 }
 
+// Places the descriptors under the numbers the child sees them by; the
+// highest of those numbers.
+int placeDescriptors(const std::vector<ChildProcess::Descriptor> &descriptors, int reportFd) {
+    // Copies above the final numbers first, so that no dup2() overwrites a
+    // descriptor still to be placed.
+    int scratch[16];
+    const std::size_t count = descriptors.size() < 16 ? descriptors.size() : 16;
+    for (std::size_t i = 0; i < count; ++i) {
+        scratch[i] = ::fcntl(descriptors[i].parentFd, F_DUPFD_CLOEXEC, kScratchFloor);
+        if (scratch[i] < 0)
+            failInChild(reportFd);
+    }
+    int highest = 2;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (::dup2(scratch[i], descriptors[i].childFd) < 0)
+            failInChild(reportFd);
+        highest = descriptors[i].childFd > highest ? descriptors[i].childFd : highest;
+    }
+    return highest;
+}
+
+// The child's side, between fork and exec: system calls only. What fails
+// is written to `report` as an errno value.
+[[noreturn]] void becomeProgram(const std::string &program, char *const *argv,
+                                const std::vector<ChildProcess::Descriptor> &descriptors,
+                                int report, pid_t parent) {
+    const int reportFd = ::fcntl(report, F_DUPFD_CLOEXEC, kScratchFloor);
+    if (reportFd < 0)
+        ::_exit(127);
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0)
+        failInChild(reportFd);
+    if (::getppid() != parent)
+        ::_exit(127); // the converter is already gone
+    for (int number : {SIGTERM, SIGINT, SIGHUP, SIGPIPE})
+        ::signal(number, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    const int highest = placeDescriptors(descriptors, reportFd);
+    // Whatever else is open (inherited from the converter's own parent)
+    // closes on exec.
+    ::syscall(SYS_close_range, static_cast<unsigned>(highest + 1), ~0U,
+              static_cast<unsigned>(CLOSE_RANGE_CLOEXEC));
+    ::execv(program.c_str(), argv);
+    failInChild(reportFd);
+}
+
 } // namespace
 
 ChildProcess::~ChildProcess() {
@@ -56,40 +103,7 @@ bool ChildProcess::start(const std::string &program, const std::vector<std::stri
     }
     if (pid == 0) {
         ::close(report[0]);
-        const int reportFd = ::fcntl(report[1], F_DUPFD_CLOEXEC, kScratchFloor);
-        if (reportFd < 0)
-            ::_exit(127);
-        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0)
-            failInChild(reportFd);
-        if (::getppid() != parent)
-            ::_exit(127); // the converter is already gone
-        for (int number : {SIGTERM, SIGINT, SIGHUP, SIGPIPE})
-            ::signal(number, SIG_DFL);
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-
-        // Copies above the final numbers first, so that no dup2() overwrites a
-        // descriptor still to be placed.
-        int scratch[16];
-        const std::size_t count = descriptors.size() < 16 ? descriptors.size() : 16;
-        for (std::size_t i = 0; i < count; ++i) {
-            scratch[i] = ::fcntl(descriptors[i].parentFd, F_DUPFD_CLOEXEC, kScratchFloor);
-            if (scratch[i] < 0)
-                failInChild(reportFd);
-        }
-        int highest = 2;
-        for (std::size_t i = 0; i < count; ++i) {
-            if (::dup2(scratch[i], descriptors[i].childFd) < 0)
-                failInChild(reportFd);
-            highest = descriptors[i].childFd > highest ? descriptors[i].childFd : highest;
-        }
-        // Whatever else is open (inherited from the converter's own parent)
-        // closes on exec.
-        ::syscall(SYS_close_range, static_cast<unsigned>(highest + 1), ~0U,
-                  static_cast<unsigned>(CLOSE_RANGE_CLOEXEC));
-        ::execv(program.c_str(), argv.data());
-        failInChild(reportFd);
+        becomeProgram(program, argv.data(), descriptors, report[1], parent);
     }
 
     ::close(report[1]);

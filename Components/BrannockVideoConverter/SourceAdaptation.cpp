@@ -60,6 +60,80 @@ std::string seconds(double value) {
     return text;
 }
 
+void decideShape(const Plan &plan, const SourceFacts &facts, SourceDecisions &decisions) {
+    if (facts.rotation != 0)
+        decisions.notes.push_back("rotated " + std::to_string(facts.rotation) + "°");
+    if (facts.anamorphic()) {
+        decisions.squarePixels = plan.filters.geometry.crop.any();
+        decisions.notes.push_back("pixel aspect " + std::to_string(facts.sarNum) + ":" +
+                                  std::to_string(facts.sarDen) + " made square");
+    }
+}
+
+void decideDeinterlacing(const Plan &plan, const SourceFacts &facts,
+                         std::optional<FieldOrder> measured, SourceDecisions &decisions) {
+    const FieldOrder order = facts.fieldOrder == FieldOrder::Unknown
+                                 ? measured.value_or(FieldOrder::Unknown)
+                                 : facts.fieldOrder;
+    const bool interlaced = order == FieldOrder::TopFirst || order == FieldOrder::BottomFirst;
+    if (plan.choices.deinterlace == DeinterlaceChoice::Always ||
+        (plan.choices.deinterlace == DeinterlaceChoice::Automatic && interlaced)) {
+        decisions.deinterlace = interlaced ? order : FieldOrder::Unknown;
+        decisions.notes.push_back(order == FieldOrder::TopFirst ? "deinterlaced (top field first)"
+                                  : order == FieldOrder::BottomFirst
+                                      ? "deinterlaced (bottom field first)"
+                                      : "deinterlaced");
+    }
+}
+
+void decideToneMapping(const SourceFacts &facts, SourceDecisions &decisions) {
+    if (facts.transfer == Transfer::Standard)
+        return;
+    decisions.toneMap = facts.transfer;
+    decisions.notes.push_back(std::string("tone-mapped from HDR (") +
+                              (facts.transfer == Transfer::Pq ? "PQ" : "HLG") + ") to BT.709");
+}
+
+void decideSubtitles(const Plan &plan, const SourceFacts &facts, SourceDecisions &decisions) {
+    if (!plan.choices.burnSubtitles)
+        return;
+    decisions.subtitles = chooseTrack(facts.subtitles, *plan.choices.burnSubtitles);
+    if (decisions.subtitles)
+        decisions.notes.push_back("subtitles " + trackText(*decisions.subtitles) + " burnt in");
+    else if (facts.subtitles.empty())
+        decisions.notes.push_back("no subtitles to burn in");
+    else
+        decisions.notes.push_back("no subtitle track '" + *plan.choices.burnSubtitles +
+                                  "': none burnt in");
+}
+
+void decideSoundTrack(const Plan &plan, const SourceFacts &facts, SourceDecisions &decisions) {
+    decisions.sound = chooseTrack(facts.audio, plan.choices.audioTrack);
+    if (!decisions.sound && !facts.audio.empty()) {
+        decisions.sound = chooseTrack(facts.audio, {});
+        decisions.notes.push_back("no sound track '" + plan.choices.audioTrack + "': sound " +
+                                  trackText(*decisions.sound) + " instead");
+    } else if (decisions.sound && (facts.audio.size() > 1 || !plan.choices.audioTrack.empty())) {
+        decisions.notes.push_back("sound " + trackText(*decisions.sound));
+    }
+}
+
+// Picture and sound that start apart are put in step.
+void decideStartGap(const Plan &plan, const SourceFacts &facts, SourceDecisions &decisions) {
+    if (!decisions.sound || !facts.videoStart || !decisions.sound->start)
+        return;
+    const double gap = *decisions.sound->start - *facts.videoStart;
+    if (gap > kStartGapSeconds) {
+        decisions.soundStartsLate = true;
+        decisions.notes.push_back("sound starts " + seconds(gap) +
+                                  " s late: silence put before it");
+    } else if (-gap > kStartGapSeconds && !plan.filters.frameRate.empty()) {
+        decisions.pictureStartsLate = true;
+        decisions.notes.push_back("picture starts " + seconds(-gap) +
+                                  " s late: its first frame held");
+    }
+}
+
 } // namespace
 
 std::optional<double> seekSeconds(const std::string &text) {
@@ -147,69 +221,19 @@ SourceDecisions decide(const Plan &plan, const SourceFacts &facts,
     decisions.mapStreams = true;
     const bool picture = !plan.videoEncoder.empty() && facts.hasVideo;
     if (picture) {
-        if (facts.rotation != 0)
-            decisions.notes.push_back("rotated " + std::to_string(facts.rotation) + "°");
-        if (facts.anamorphic()) {
-            decisions.squarePixels = plan.filters.geometry.crop.any();
-            decisions.notes.push_back("pixel aspect " + std::to_string(facts.sarNum) + ":" +
-                                      std::to_string(facts.sarDen) + " made square");
-        }
-        const FieldOrder order = facts.fieldOrder == FieldOrder::Unknown
-                                     ? measured.value_or(FieldOrder::Unknown)
-                                     : facts.fieldOrder;
-        const bool interlaced = order == FieldOrder::TopFirst || order == FieldOrder::BottomFirst;
-        if (plan.choices.deinterlace == DeinterlaceChoice::Always ||
-            (plan.choices.deinterlace == DeinterlaceChoice::Automatic && interlaced)) {
-            decisions.deinterlace = interlaced ? order : FieldOrder::Unknown;
-            decisions.notes.push_back(
-                order == FieldOrder::TopFirst      ? "deinterlaced (top field first)"
-                : order == FieldOrder::BottomFirst ? "deinterlaced (bottom field first)"
-                                                   : "deinterlaced");
-        }
-        if (facts.transfer != Transfer::Standard) {
-            decisions.toneMap = facts.transfer;
-            decisions.notes.push_back(std::string("tone-mapped from HDR (") +
-                                      (facts.transfer == Transfer::Pq ? "PQ" : "HLG") +
-                                      ") to BT.709");
-        }
-        if (plan.choices.burnSubtitles) {
-            decisions.subtitles = chooseTrack(facts.subtitles, *plan.choices.burnSubtitles);
-            if (decisions.subtitles)
-                decisions.notes.push_back("subtitles " + trackText(*decisions.subtitles) +
-                                          " burnt in");
-            else if (facts.subtitles.empty())
-                decisions.notes.push_back("no subtitles to burn in");
-            else
-                decisions.notes.push_back("no subtitle track '" + *plan.choices.burnSubtitles +
-                                          "': none burnt in");
-        }
+        decideShape(plan, facts, decisions);
+        decideDeinterlacing(plan, facts, measured, decisions);
+        decideToneMapping(facts, decisions);
+        decideSubtitles(plan, facts, decisions);
     }
     if (plan.soundEncoded) {
-        decisions.sound = chooseTrack(facts.audio, plan.choices.audioTrack);
-        if (!decisions.sound && !facts.audio.empty()) {
-            decisions.sound = chooseTrack(facts.audio, {});
-            decisions.notes.push_back("no sound track '" + plan.choices.audioTrack + "': sound " +
-                                      trackText(*decisions.sound) + " instead");
-        } else if (decisions.sound &&
-                   (facts.audio.size() > 1 || !plan.choices.audioTrack.empty())) {
-            decisions.notes.push_back("sound " + trackText(*decisions.sound));
-        }
+        decideSoundTrack(plan, facts, decisions);
         if (!decisions.sound && picture && plan.muxer == "psp") {
             decisions.silentSound = true;
             decisions.notes.push_back("silent sound track added");
         }
-        if (decisions.sound && picture && facts.videoStart && decisions.sound->start) {
-            const double gap = *decisions.sound->start - *facts.videoStart;
-            if (gap > kStartGapSeconds) {
-                decisions.soundStartsLate = true;
-                decisions.notes.push_back("sound starts " + seconds(gap) +
-                                          " s late: silence put before it");
-            } else if (-gap > kStartGapSeconds && !plan.filters.frameRate.empty()) {
-                decisions.pictureStartsLate = true;
-                decisions.notes.push_back("picture starts " + seconds(-gap) +
-                                          " s late: its first frame held");
-            }
-        }
+        if (picture)
+            decideStartGap(plan, facts, decisions);
     }
     return decisions;
 }

@@ -93,6 +93,54 @@ FieldOrder firstFrameScan(AVFormatContext *context, const AVStream *stream) {
     return order;
 }
 
+// A sound or subtitle track, as the stream names it.
+SourceTrack trackOf(const AVStream *stream, int number) {
+    SourceTrack track;
+    track.number = number;
+    track.language = tag(stream, "language");
+    track.codec = avcodec_get_name(stream->codecpar->codec_id);
+    track.isDefault = (stream->disposition & AV_DISPOSITION_DEFAULT) != 0;
+    return track;
+}
+
+void readPixelAspect(AVFormatContext *context, const AVStream *stream, SourceFacts &facts) {
+    const AVRational sar =
+        av_guess_sample_aspect_ratio(context, const_cast<AVStream *>(stream), nullptr);
+    if (sar.num > 0 && sar.den > 0) {
+        AVRational reduced{};
+        av_reduce(&reduced.num, &reduced.den, sar.num, sar.den, 1 << 16);
+        facts.sarNum = reduced.num;
+        facts.sarDen = reduced.den;
+    }
+}
+
+// The facts of the picture stream.
+void readPicture(AVFormatContext *context, const AVStream *stream, SourceFacts &facts) {
+    const AVCodecParameters *codec = stream->codecpar;
+    facts.hasVideo = true;
+    facts.videoCodec = avcodec_get_name(codec->codec_id);
+    facts.width = codec->width;
+    facts.height = codec->height;
+    facts.rotation = displayRotation(stream);
+    readPixelAspect(context, stream, facts);
+    facts.fieldOrder = fieldOrderOf(codec->field_order);
+    if (facts.fieldOrder == FieldOrder::Unknown && codec->codec_id == AV_CODEC_ID_MPEG4)
+        facts.fieldOrder = firstFrameScan(context, stream);
+    if (codec->color_trc == AVCOL_TRC_SMPTE2084)
+        facts.transfer = Transfer::Pq;
+    else if (codec->color_trc == AVCOL_TRC_ARIB_STD_B67)
+        facts.transfer = Transfer::Hlg;
+    facts.videoStart = startOf(stream);
+    // An AVI file states its length as a count of frames in its headers;
+    // ffmpeg's duration of a file cut short is what it found.
+    if (std::string_view(context->iformat->name) == "avi" && stream->nb_frames > 0 &&
+        stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0) {
+        const double stated =
+            static_cast<double>(stream->nb_frames) / av_q2d(stream->avg_frame_rate);
+        facts.duration = std::max(facts.duration.value_or(0), stated);
+    }
+}
+
 } // namespace
 
 int displayRotation(const AVStream *stream) {
@@ -119,56 +167,18 @@ std::optional<SourceFacts> probeSource(const std::string &path) {
         facts.duration = static_cast<double>(context->duration) / AV_TIME_BASE;
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         const AVStream *stream = context->streams[i];
-        const AVCodecParameters *codec = stream->codecpar;
-        const bool isDefault = (stream->disposition & AV_DISPOSITION_DEFAULT) != 0;
-        if (codec->codec_type == AVMEDIA_TYPE_VIDEO) {
-            if ((stream->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0 || facts.hasVideo)
-                continue;
-            facts.hasVideo = true;
-            facts.videoCodec = avcodec_get_name(codec->codec_id);
-            facts.width = codec->width;
-            facts.height = codec->height;
-            facts.rotation = displayRotation(stream);
-            const AVRational sar =
-                av_guess_sample_aspect_ratio(context, const_cast<AVStream *>(stream), nullptr);
-            if (sar.num > 0 && sar.den > 0) {
-                AVRational reduced{};
-                av_reduce(&reduced.num, &reduced.den, sar.num, sar.den, 1 << 16);
-                facts.sarNum = reduced.num;
-                facts.sarDen = reduced.den;
-            }
-            facts.fieldOrder = fieldOrderOf(codec->field_order);
-            if (facts.fieldOrder == FieldOrder::Unknown && codec->codec_id == AV_CODEC_ID_MPEG4)
-                facts.fieldOrder = firstFrameScan(context, stream);
-            if (codec->color_trc == AVCOL_TRC_SMPTE2084)
-                facts.transfer = Transfer::Pq;
-            else if (codec->color_trc == AVCOL_TRC_ARIB_STD_B67)
-                facts.transfer = Transfer::Hlg;
-            facts.videoStart = startOf(stream);
-            // An AVI file states its length as a count of frames in its
-            // headers; ffmpeg's duration of a file cut short is what it found.
-            if (std::string_view(context->iformat->name) == "avi" && stream->nb_frames > 0 &&
-                stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0) {
-                const double stated =
-                    static_cast<double>(stream->nb_frames) / av_q2d(stream->avg_frame_rate);
-                facts.duration = std::max(facts.duration.value_or(0), stated);
-            }
-        } else if (codec->codec_type == AVMEDIA_TYPE_AUDIO) {
-            SourceTrack track;
-            track.number = static_cast<int>(facts.audio.size()) + 1;
-            track.language = tag(stream, "language");
-            track.codec = avcodec_get_name(codec->codec_id);
-            track.isDefault = isDefault;
-            track.channels = codec->ch_layout.nb_channels;
+        const AVMediaType type = stream->codecpar->codec_type;
+        if (type == AVMEDIA_TYPE_VIDEO) {
+            if ((stream->disposition & AV_DISPOSITION_ATTACHED_PIC) == 0 && !facts.hasVideo)
+                readPicture(context, stream, facts);
+        } else if (type == AVMEDIA_TYPE_AUDIO) {
+            SourceTrack track = trackOf(stream, static_cast<int>(facts.audio.size()) + 1);
+            track.channels = stream->codecpar->ch_layout.nb_channels;
             track.start = startOf(stream);
             facts.audio.push_back(track);
-        } else if (codec->codec_type == AVMEDIA_TYPE_SUBTITLE) {
-            SourceTrack track;
-            track.number = static_cast<int>(facts.subtitles.size()) + 1;
-            track.language = tag(stream, "language");
-            track.codec = avcodec_get_name(codec->codec_id);
-            track.isDefault = isDefault;
-            track.picture = isPictureSubtitle(codec->codec_id);
+        } else if (type == AVMEDIA_TYPE_SUBTITLE) {
+            SourceTrack track = trackOf(stream, static_cast<int>(facts.subtitles.size()) + 1);
+            track.picture = isPictureSubtitle(stream->codecpar->codec_id);
             facts.subtitles.push_back(track);
         }
     }

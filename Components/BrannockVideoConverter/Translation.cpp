@@ -3,94 +3,17 @@
 #include "Components/BrannockVideoConverter/EncoderTuning.h"
 #include "Components/BrannockVideoConverter/Encoders.h"
 #include "Components/BrannockVideoConverter/FirstPictureOptions.h"
-#include "Components/BrannockVideoConverter/Geometry.h"
+#include "Components/BrannockVideoConverter/LineReading.h"
 #include "Components/BrannockVideoConverter/OptionValues.h"
 #include "Components/BrannockVideoConverter/OutputFormats.h"
 
 #include <algorithm>
-#include <array>
 #include <limits>
-#include <string_view>
 
 namespace converter {
 namespace {
 
-// The options the converter reads itself; everything else goes to ffmpeg as it is.
-constexpr auto kDialect = std::to_array<DialectOption>({
-    {"-i", true},
-    {"-f", true},
-    {"-vcodec", true},
-    {"-acodec", true},
-    {"-s", true},
-    {"-padtop", true},
-    {"-padbottom", true},
-    {"-padleft", true},
-    {"-padright", true},
-    {"-croptop", true},
-    {"-cropbottom", true},
-    {"-cropleft", true},
-    {"-cropright", true},
-    {"-b", true},
-    {"-ab", true},
-    {"-sameq", false},
-    {"-r", true},
-    {"-ar", true},
-    {"-ac", true},
-    {"-vn", false},
-    {"-an", false},
-    {"-ss", true},
-    {"-t", true},
-    {"-vframes", true},
-    {"-y", false},
-    {"-vf", true},
-    {"-filter:v", true},
-    {"-twopass", false},
-    {"-fitsize", true},
-    {"-deinterlace", false},
-    {"-nodeinterlace", false},
-    {"-audiotrack", true},
-    {"-burnsubs", true},
-    {"-alwaysencode", false},
-    {"-kind", true},
-    {"-title", true},
-    {"-show", true},
-    {"-season", true},
-    {"-episode", true},
-    {"-cover", false},
-});
-
 const std::string kNoOutput = "At least one output file must be specified";
-
-TranslationError invalidValue(const std::string &value, std::string_view option) {
-    return {"Invalid value '" + value + "' for option '" + std::string(option.substr(1)) + "'"};
-}
-
-// One piece of the output options, rendered once the whole line is known.
-struct Piece {
-    enum class Kind { Tokens, VideoBitRate, Quality, Filters, Tuning };
-    Kind kind = Kind::Tokens;
-    std::vector<std::string> tokens;
-};
-
-int *marginField(Geometry &geometry, std::string_view option) {
-    if (option == "-padtop")
-        return &geometry.pad.top;
-    if (option == "-padbottom")
-        return &geometry.pad.bottom;
-    if (option == "-padleft")
-        return &geometry.pad.left;
-    if (option == "-padright")
-        return &geometry.pad.right;
-    if (option == "-croptop")
-        return &geometry.crop.top;
-    if (option == "-cropbottom")
-        return &geometry.crop.bottom;
-    if (option == "-cropleft")
-        return &geometry.crop.left;
-    if (option == "-cropright")
-        return &geometry.crop.right;
-    return nullptr;
-}
 
 // "-b:v" and "-g:v" set what "-b" and "-g" do for the video stream.
 std::string optionName(const std::string &token) {
@@ -109,49 +32,10 @@ std::optional<FrameSize> outputFrame(const Geometry &geometry) {
     return FrameSize{static_cast<int>(width), static_cast<int>(height)};
 }
 
-// The options that describe the file written.
-bool describesOutput(std::string_view option) {
-    return option == "-kind" || option == "-title" || option == "-show" || option == "-season" ||
-           option == "-episode" || option == "-cover";
-}
-
-// Reads one of them; what is wrong with its value, if anything.
-std::optional<TranslationError> readTagOption(Plan &plan, std::string_view option,
-                                              const std::string &value) {
-    MediaTags &tags = plan.tags;
-    if (option == "-kind") {
-        tags.kind = parseMediaKind(value);
-        if (!tags.kind)
-            return TranslationError{"-kind: expected movie, tv or musicvideo, not '" + value + "'"};
-    } else if (option == "-title") {
-        tags.title = value;
-    } else if (option == "-show") {
-        tags.show = value;
-    } else if (option == "-season" || option == "-episode") {
-        const std::optional<int> number = parseEpisodeNumber(value);
-        if (!number)
-            return TranslationError{std::string(option) + ": expected a whole number, not '" +
-                                    value + "'"};
-        (option == "-season" ? tags.season : tags.episode) = number;
-    } else if (option == "-cover") {
-        plan.coverPicture = true;
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
-const DialectOption *dialectOption(std::string_view word) {
-    for (const DialectOption &option : kDialect) {
-        if (option.name == word)
-            return &option;
-    }
-    return nullptr;
-}
-
-Translation translate(const std::vector<std::string> &arguments) {
-    Plan plan;
-
+// The input and its options, and the output, the last argument; the options
+// between them go to `options`.
+std::optional<TranslationError> readInputAndOutput(const std::vector<std::string> &arguments,
+                                                   Plan &plan, std::vector<std::string> &options) {
     // Input options: everything before the first -i (-y is global and read here too).
     std::size_t at = 0;
     for (; at < arguments.size() && arguments[at] != "-i"; ++at) {
@@ -173,48 +57,36 @@ Translation translate(const std::vector<std::string> &arguments) {
     // which passes as it is.
     plan.inputUrl = formatForced ? plan.input : "file:" + plan.input;
 
-    // The output is the last argument; the options lie between.
     const std::size_t first = at + 2;
     if (first >= arguments.size() || dialectOption(arguments.back()) != nullptr)
         return TranslationError{kNoOutput};
     plan.output = arguments.back();
-    const std::vector<std::string> options(arguments.begin() + static_cast<long>(first),
-                                           arguments.end() - 1);
+    options.assign(arguments.begin() + static_cast<long>(first), arguments.end() - 1);
+    return std::nullopt;
+}
 
-    std::vector<Piece> pieces;
-    Geometry geometry;
-    std::string videoEncoder;
-    std::string userFilter;
-    bool videoEncoderGiven = false;
-    bool sameQuality = false;
-    bool noVideo = false;
-    bool noAudio = false;
-    bool filtersPlaced = false;
-    bool updateGiven = false;
-    bool tuningPlaced = false;
-    std::optional<double> frameRate;
-    std::optional<std::string> videoBitRateText;
-    std::vector<std::string> given; // names of the options that pass unchanged
-    std::string h264Level;
+// A word the converter does not know: it passes as it is, and the tuning
+// learns what the line sets itself.
+void passUnknown(LineReading &reading, const std::vector<std::string> &options, std::size_t at) {
+    const std::string &token = options[at];
+    const std::string name = optionName(token);
+    const bool valueFollows = at + 1 < options.size();
+    reading.updateGiven = reading.updateGiven || token == "-update";
+    if (token.starts_with('-'))
+        reading.given.push_back(name);
+    if (name == "-level" && valueFollows)
+        reading.h264Level = options[at + 1];
+    if (name == "-maxrate" && valueFollows)
+        reading.plan.videoMaxRate = bitsPerSecond(options[at + 1]);
+    reading.add({token});
+}
 
-    const auto placeFilters = [&] {
-        if (!filtersPlaced)
-            pieces.push_back({Piece::Kind::Filters, {}});
-        filtersPlaced = true;
-    };
-
+std::optional<TranslationError> readOptions(const std::vector<std::string> &options,
+                                            LineReading &reading) {
     for (std::size_t i = 0; i < options.size(); ++i) {
-        const std::string &token = options[i];
-        const DialectOption *option = dialectOption(token);
+        const DialectOption *option = dialectOption(options[i]);
         if (option == nullptr) {
-            updateGiven = updateGiven || token == "-update";
-            if (token.starts_with('-'))
-                given.push_back(optionName(token));
-            if (optionName(token) == "-level" && i + 1 < options.size())
-                h264Level = options[i + 1];
-            if (optionName(token) == "-maxrate" && i + 1 < options.size())
-                plan.videoMaxRate = bitsPerSecond(options[i + 1]);
-            pieces.push_back({Piece::Kind::Tokens, {token}});
+            passUnknown(reading, options, i);
             continue;
         }
         std::string value;
@@ -223,183 +95,160 @@ Translation translate(const std::vector<std::string> &arguments) {
                 return TranslationError{kNoOutput}; // its value is the last argument
             value = options[++i];
         }
-        if (token == "-i")
-            return TranslationError{"Only one input file is supported"};
-        if (token == "-f") {
-            plan.muxer = value;
-            pieces.push_back({Piece::Kind::Tokens, {"-f", value}});
-        } else if (token == "-vcodec") {
-            videoEncoder = encoderName(value);
-            videoEncoderGiven = true;
-            pieces.push_back({Piece::Kind::Tokens, {"-c:v", videoEncoder}});
-            if (!tuningPlaced)
-                pieces.push_back({Piece::Kind::Tuning, {}});
-            tuningPlaced = true;
-        } else if (token == "-acodec") {
-            const std::string encoder = encoderName(value);
-            pieces.push_back({Piece::Kind::Tokens, {"-c:a", encoder}});
-            // ffmpeg's AAC encoder substitutes noise for some bands by
-            // default, which iPod decoders play as squeaks and pops.
-            if (encoder == "aac")
-                pieces.back().tokens.insert(pieces.back().tokens.end(), {"-aac_pns", "0"});
-        } else if (token == "-deinterlace") {
-            plan.choices.deinterlace = DeinterlaceChoice::Always;
-        } else if (token == "-nodeinterlace") {
-            plan.choices.deinterlace = DeinterlaceChoice::Never;
-        } else if (token == "-audiotrack") {
-            plan.choices.audioTrack = value;
-        } else if (token == "-burnsubs") {
-            plan.choices.burnSubtitles = value;
-        } else if (token == "-alwaysencode") {
-            plan.alwaysEncode = true;
-        } else if (describesOutput(token)) {
-            if (std::optional<TranslationError> refused = readTagOption(plan, token, value))
-                return *refused;
-        } else if (token == "-s") {
-            geometry.size = parseFrameSize(value);
-            if (!geometry.size)
-                return invalidValue(value, token);
-            placeFilters();
-        } else if (int *margin = marginField(geometry, token)) {
-            const std::optional<int> pixels = parseMargin(value);
-            if (!pixels)
-                return invalidValue(value, token);
-            *margin = *pixels;
-            placeFilters();
-        } else if (token == "-vf" || token == "-filter:v") {
-            userFilter = value;
-            placeFilters();
-        } else if (token == "-b") {
-            videoBitRateText = bitRate(value);
-            pieces.push_back({Piece::Kind::VideoBitRate, {"-b:v", *videoBitRateText}});
-        } else if (token == "-ab") {
-            pieces.push_back({Piece::Kind::Tokens, {"-b:a", bitRate(value)}});
-        } else if (token == "-sameq") {
-            sameQuality = true;
-            pieces.push_back({Piece::Kind::Quality, {}});
-        } else if (token == "-ss") {
-            plan.seek = value;
-        } else if (token == "-vframes") {
-            pieces.push_back({Piece::Kind::Tokens, {"-frames:v", value}});
-        } else if (token == "-y") {
-            plan.overwrite = true;
-        } else if (token == "-twopass") {
-            plan.twoPass = true;
-        } else if (token == "-fitsize") {
-            plan.fitSize = byteCount(value);
-            if (!plan.fitSize)
-                return invalidValue(value, token);
-            plan.twoPass = true;
-        } else if (token == "-r") {
-            // A filter rather than the output option: -r drops and repeats
-            // frames without moving the sound, which falls out of step.
-            frameRate = framesPerSecond(value);
-            if (!frameRate)
-                return invalidValue(value, token);
-            plan.filters.frameRate = value;
-            placeFilters();
-        } else {
-            // -r, -ar, -ac, -t, -vn, -an: the same in both dialects.
-            noVideo = noVideo || token == "-vn";
-            noAudio = noAudio || token == "-an";
-            pieces.push_back({Piece::Kind::Tokens, {token}});
-            if (option->takesValue)
-                pieces.back().tokens.push_back(value);
-        }
+        if (std::optional<TranslationError> refused = option->read(reading, option->name, value))
+            return refused;
     }
+    return std::nullopt;
+}
 
-    const bool muxerNamed = !plan.muxer.empty();
-    if (!muxerNamed)
+// The muxer, named or known from the output's extension, and the video
+// encoder it takes by default; the tuning's place when no encoder was named.
+void settleMuxer(LineReading &reading) {
+    Plan &plan = reading.plan;
+    reading.muxerNamed = !plan.muxer.empty();
+    if (!reading.muxerNamed)
         plan.muxer = std::string(muxerForFile(plan.output));
-    if (!videoEncoderGiven)
-        videoEncoder = std::string(defaultVideoEncoder(plan.muxer));
-    if (!tuningPlaced)
-        pieces.insert(pieces.begin(), {Piece::Kind::Tuning, {}});
+    if (!reading.videoEncoderGiven)
+        reading.videoEncoder = std::string(defaultVideoEncoder(plan.muxer));
+    if (!reading.tuningPlaced)
+        reading.pieces.insert(reading.pieces.begin(), {Piece::Kind::Tuning, {}});
+}
 
-    const bool videoEncoded = !noVideo && plan.muxer != "image2" && videoEncoder != "copy";
-    if (videoEncoded)
-        plan.videoEncoder = videoEncoder;
-    if (videoBitRateText && !sameQuality)
-        plan.videoBitRate = bitsPerSecond(*videoBitRateText);
-    plan.fixedFrameRate = frameRate.has_value();
+// What is encoded, at what rate, in how many passes.
+std::optional<TranslationError> settleVideo(LineReading &reading) {
+    Plan &plan = reading.plan;
+    reading.videoEncoded =
+        !reading.noVideo && plan.muxer != "image2" && reading.videoEncoder != "copy";
+    if (reading.videoEncoded)
+        plan.videoEncoder = reading.videoEncoder;
+    if (reading.videoBitRateText && !reading.sameQuality)
+        plan.videoBitRate = bitsPerSecond(*reading.videoBitRateText);
+    plan.fixedFrameRate = reading.frameRate.has_value();
     if (plan.twoPass) {
-        if (sameQuality)
+        if (reading.sameQuality)
             return TranslationError{"Options 'sameq' and 'twopass' exclude each other"};
-        if (!videoEncoded)
+        if (!reading.videoEncoded)
             plan.twoPass = false; // nothing to encode twice: one pass does it
         else if (!plan.videoBitRate)
             return TranslationError{"Option 'twopass' needs a video bit rate (-b)"};
     }
     if (!plan.twoPass)
         plan.fitSize.reset();
-    const EncoderUse use{videoEncoder,          plan.muxer, frameRate, plan.videoBitRate,
-                         outputFrame(geometry), h264Level,  given};
+    return std::nullopt;
+}
 
-    for (const Piece &piece : pieces) {
-        std::vector<std::string> tokens;
-        switch (piece.kind) {
-        case Piece::Kind::Tokens:
-            tokens = piece.tokens;
-            break;
-        case Piece::Kind::VideoBitRate:
-            if (!sameQuality) {
-                tokens = piece.tokens;
-                plan.videoBitRateAt = plan.outputOptions.size() + 1;
-            }
-            break;
-        case Piece::Kind::Tuning:
-            if (videoEncoded) {
-                tokens = tunedOptions(use);
-                plan.tunedAt = plan.outputOptions.size();
-                plan.tunedCount = tokens.size();
-                const auto tolerance = std::find(tokens.begin(), tokens.end(), "-bt");
-                if (tolerance != tokens.end())
-                    plan.rateToleranceAt = plan.outputOptions.size() +
-                                           static_cast<std::size_t>(tolerance - tokens.begin()) + 1;
-            }
-            break;
-        case Piece::Kind::Quality:
-            if (!noVideo)
-                tokens = sameQualityOptions(videoEncoder);
-            break;
-        case Piece::Kind::Filters: {
-            plan.filters.geometry = geometry;
-            plan.filters.userFilter = userFilter;
-            // A picture that is not encoded cannot be filtered: its rate
-            // stays the output option.
-            std::vector<std::string> rate;
-            if ((noVideo || videoEncoder == "copy") && !plan.filters.frameRate.empty()) {
-                rate = {"-r", plan.filters.frameRate};
-                plan.filters.frameRate.clear();
-            }
-            const std::string chain = plan.filters.chain();
-            if (!noVideo && !chain.empty()) {
-                tokens = {"-vf", chain};
-                plan.filtersAt = plan.outputOptions.size() + 1;
-            }
-            tokens.insert(tokens.end(), rate.begin(), rate.end());
-            break;
-        }
-        }
-        plan.outputOptions.insert(plan.outputOptions.end(), tokens.begin(), tokens.end());
+std::vector<std::string> renderVideoBitRate(LineReading &reading, const Piece &piece) {
+    if (reading.sameQuality)
+        return {};
+    reading.plan.videoBitRateAt = reading.plan.outputOptions.size() + 1;
+    return piece.tokens;
+}
+
+std::vector<std::string> renderTuning(LineReading &reading) {
+    if (!reading.videoEncoded)
+        return {};
+    Plan &plan = reading.plan;
+    const EncoderUse use{
+        reading.videoEncoder,          plan.muxer,        reading.frameRate, plan.videoBitRate,
+        outputFrame(reading.geometry), reading.h264Level, reading.given};
+    std::vector<std::string> tokens = tunedOptions(use);
+    plan.tunedAt = plan.outputOptions.size();
+    plan.tunedCount = tokens.size();
+    const auto tolerance = std::find(tokens.begin(), tokens.end(), "-bt");
+    if (tolerance != tokens.end())
+        plan.rateToleranceAt =
+            plan.outputOptions.size() + static_cast<std::size_t>(tolerance - tokens.begin()) + 1;
+    return tokens;
+}
+
+std::vector<std::string> renderQuality(const LineReading &reading) {
+    if (reading.noVideo)
+        return {};
+    return sameQualityOptions(reading.videoEncoder);
+}
+
+std::vector<std::string> renderFilters(LineReading &reading) {
+    Plan &plan = reading.plan;
+    plan.filters.geometry = reading.geometry;
+    plan.filters.userFilter = reading.userFilter;
+    // A picture that is not encoded cannot be filtered: its rate stays the
+    // output option.
+    std::vector<std::string> rate;
+    if ((reading.noVideo || reading.videoEncoder == "copy") && !plan.filters.frameRate.empty()) {
+        rate = {"-r", plan.filters.frameRate};
+        plan.filters.frameRate.clear();
     }
+    std::vector<std::string> tokens;
+    const std::string chain = plan.filters.chain();
+    if (!reading.noVideo && !chain.empty()) {
+        tokens = {"-vf", chain};
+        plan.filtersAt = plan.outputOptions.size() + 1;
+    }
+    tokens.insert(tokens.end(), rate.begin(), rate.end());
+    return tokens;
+}
 
-    if (!muxerNamed && !plan.muxer.empty())
-        plan.outputOptions.insert(plan.outputOptions.end(), {"-f", plan.muxer});
+std::vector<std::string> render(LineReading &reading, const Piece &piece) {
+    switch (piece.kind) {
+    case Piece::Kind::Tokens:
+        return piece.tokens;
+    case Piece::Kind::VideoBitRate:
+        return renderVideoBitRate(reading, piece);
+    case Piece::Kind::Tuning:
+        return renderTuning(reading);
+    case Piece::Kind::Quality:
+        return renderQuality(reading);
+    case Piece::Kind::Filters:
+        return renderFilters(reading);
+    }
+    return {};
+}
+
+void renderPieces(LineReading &reading) {
+    std::vector<std::string> &options = reading.plan.outputOptions;
+    for (const Piece &piece : reading.pieces) {
+        const std::vector<std::string> tokens = render(reading, piece);
+        options.insert(options.end(), tokens.begin(), tokens.end());
+    }
+}
+
+// After the line's own options: the muxer known from the extension, the
+// tags, and what a single picture needs.
+void addClosingOptions(LineReading &reading) {
+    Plan &plan = reading.plan;
+    std::vector<std::string> &options = plan.outputOptions;
+    if (!reading.muxerNamed && !plan.muxer.empty())
+        options.insert(options.end(), {"-f", plan.muxer});
     const std::vector<std::string> tagArguments = metadataArguments(plan.tags, plan.muxer);
-    plan.outputOptions.insert(plan.outputOptions.end(), tagArguments.begin(), tagArguments.end());
-    plan.soundEncoded = !noAudio && plan.muxer != "image2";
-    if (plan.muxer == "image2") {
-        // One picture: the encoder the extension names (JPEG for a ".thm"),
-        // written to the output's own name rather than a numbered sequence.
-        plan.singlePicture = true;
-        if (!videoEncoderGiven)
-            plan.outputOptions.insert(plan.outputOptions.end(),
-                                      {"-c:v", std::string(pictureEncoderForFile(plan.output))});
-        if (!updateGiven)
-            plan.outputOptions.insert(plan.outputOptions.end(), {"-update", "1"});
-    }
-    return plan;
+    options.insert(options.end(), tagArguments.begin(), tagArguments.end());
+    plan.soundEncoded = !reading.noAudio && plan.muxer != "image2";
+    if (plan.muxer != "image2")
+        return;
+    // One picture: the encoder the extension names (JPEG for a ".thm"),
+    // written to the output's own name rather than a numbered sequence.
+    plan.singlePicture = true;
+    if (!reading.videoEncoderGiven)
+        options.insert(options.end(), {"-c:v", std::string(pictureEncoderForFile(plan.output))});
+    if (!reading.updateGiven)
+        options.insert(options.end(), {"-update", "1"});
+}
+
+} // namespace
+
+Translation translate(const std::vector<std::string> &arguments) {
+    LineReading reading;
+    std::vector<std::string> options;
+    if (std::optional<TranslationError> refused =
+            readInputAndOutput(arguments, reading.plan, options))
+        return *refused;
+    if (std::optional<TranslationError> refused = readOptions(options, reading))
+        return *refused;
+    settleMuxer(reading);
+    if (std::optional<TranslationError> refused = settleVideo(reading))
+        return *refused;
+    renderPieces(reading);
+    addClosingOptions(reading);
+    return std::move(reading.plan);
 }
 
 Plan withVideoBitRate(const Plan &plan, long long bitsPerSecond) {

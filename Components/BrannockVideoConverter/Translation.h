@@ -67,11 +67,20 @@ struct TranslationError {
 
 using Translation = std::variant<Plan, TranslationError>;
 
+struct LineReading; // LineReading.h
+
+// What an option does to the reading of its line (its value empty when it
+// takes none); what is wrong with the value, if anything.
+using OptionHandler = std::optional<TranslationError> (*)(LineReading &reading,
+                                                          std::string_view option,
+                                                          const std::string &value);
+
 // An option of the old dialect that the converter reads itself; every other
 // word passes to ffmpeg as it is.
 struct DialectOption {
     std::string_view name;
     bool takesValue;
+    OptionHandler read;
 };
 
 // The dialect's option of that name; nullptr for any other word.

@@ -1,13 +1,12 @@
 #include "Components/BrannockVideoConverter/VideoCopyChoice.h"
 
 #include "Components/BrannockVideoConverter/CodingProbe.h"
+#include "Components/BrannockVideoConverter/Console.h"
 #include "Components/BrannockVideoConverter/OptionLookup.h"
 #include "Components/BrannockVideoConverter/SoundCopyRules.h"
 #include "Components/BrannockVideoConverter/SourceAdaptation.h"
 #include "Components/BrannockVideoConverter/VideoCopyRules.h"
 
-#include <cerrno>
-#include <string_view>
 #include <unistd.h>
 
 namespace converter {
@@ -55,16 +54,7 @@ std::optional<VideoCopy> chooseVideoCopy(const Plan &plan, const SourceFacts &fa
 }
 
 void announceVideoCopy(const VideoCopy &copy) {
-    const std::string line = copiedLine(copy) + "\n";
-    std::string_view text = line;
-    while (!text.empty()) {
-        const ssize_t written = ::write(STDOUT_FILENO, text.data(), text.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return;
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
+    writeAll(STDOUT_FILENO, copiedLine(copy) + "\n");
 }
 
 } // namespace converter

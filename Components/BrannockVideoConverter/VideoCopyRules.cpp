@@ -96,21 +96,8 @@ VideoCopyVerdict judgeCoding(const Plan &plan, const VideoCoding &coding,
     return barred(CopyBar::Encoder, plan.videoEncoder + " video is always encoded");
 }
 
-} // namespace
-
-VideoCopyVerdict judgeVideoCopy(const Plan &plan, const SourceFacts &facts,
-                                const VideoCoding &coding, std::optional<FieldOrder> measured) {
-    if (plan.videoEncoder.empty() || plan.singlePicture || !facts.hasVideo)
-        return barred(CopyBar::NotApplicable, "no video to convert");
-    if (plan.alwaysEncode || plan.twoPass || plan.fitSize)
-        return barred(CopyBar::Asked, "encoding asked for");
-
-    const std::string profile =
-        optionValue(plan.outputOptions, {"-profile:v", "-profile", "-vprofile"}).value_or("");
-    const std::string level = optionValue(plan.outputOptions, {"-level:v", "-level"}).value_or("");
-    if (VideoCopyVerdict verdict = judgeCoding(plan, coding, profile, level); !verdict.copy())
-        return verdict;
-
+VideoCopyVerdict judgePicture(const Plan &plan, const SourceFacts &facts, const VideoCoding &coding,
+                              std::optional<FieldOrder> measured) {
     const Geometry &geometry = plan.filters.geometry;
     if (geometry.crop.any() || !plan.filters.userFilter.empty() || plan.choices.burnSubtitles)
         return barred(CopyBar::Picture, "the picture is cropped, filtered or given subtitles");
@@ -137,25 +124,35 @@ VideoCopyVerdict judgeVideoCopy(const Plan &plan, const SourceFacts &facts,
         return barred(CopyBar::Interlaced, "interlaced, or deinterlacing asked for");
     if (facts.transfer != Transfer::Standard)
         return barred(CopyBar::Hdr, "HDR picture");
+    return {};
+}
 
+VideoCopyVerdict judgeFrameRate(const Plan &plan, const VideoCoding &coding) {
     const std::optional<double> rate = framesPerSecond(plan.filters.frameRate);
     if (!rate)
         return barred(CopyBar::FrameRate, "the line sets no frame rate");
     if (coding.frameRate <= 0 || coding.frameRate > *rate * kFrameRateAllowance)
         return barred(CopyBar::FrameRate, number(coding.frameRate) + " frames a second, above " +
                                               plan.filters.frameRate);
+    return {};
+}
 
-    if (h264(plan)) {
-        int most = maxReferenceFrames(level, {facts.width, facts.height}).value_or(0);
-        if (plan.muxer == "psp")
-            most = std::min(most, kPspReferences);
-        if (!coding.referenceFrames || *coding.referenceFrames > most)
-            return barred(CopyBar::ReferenceFrames,
-                          (coding.referenceFrames ? std::to_string(*coding.referenceFrames)
-                                                  : std::string("unknown")) +
-                              " reference frames, the device takes " + std::to_string(most));
-    }
+VideoCopyVerdict judgeReferenceFrames(const Plan &plan, const SourceFacts &facts,
+                                      const VideoCoding &coding, const std::string &level) {
+    if (!h264(plan))
+        return {};
+    int most = maxReferenceFrames(level, {facts.width, facts.height}).value_or(0);
+    if (plan.muxer == "psp")
+        most = std::min(most, kPspReferences);
+    if (!coding.referenceFrames || *coding.referenceFrames > most)
+        return barred(CopyBar::ReferenceFrames,
+                      (coding.referenceFrames ? std::to_string(*coding.referenceFrames)
+                                              : std::string("unknown")) +
+                          " reference frames, the device takes " + std::to_string(most));
+    return {};
+}
 
+VideoCopyVerdict judgeBitRate(const Plan &plan, const VideoCoding &coding) {
     if (!plan.videoBitRate)
         return barred(CopyBar::BitRate, "the line sets no video bit rate");
     if (!coding.bitRate)
@@ -163,6 +160,28 @@ VideoCopyVerdict judgeVideoCopy(const Plan &plan, const SourceFacts &facts,
     if (*coding.bitRate > *plan.videoBitRate)
         return barred(CopyBar::BitRate, "video bit rate " + std::to_string(*coding.bitRate) +
                                             " above " + std::to_string(*plan.videoBitRate));
+    return {};
+}
+
+} // namespace
+
+VideoCopyVerdict judgeVideoCopy(const Plan &plan, const SourceFacts &facts,
+                                const VideoCoding &coding, std::optional<FieldOrder> measured) {
+    if (plan.videoEncoder.empty() || plan.singlePicture || !facts.hasVideo)
+        return barred(CopyBar::NotApplicable, "no video to convert");
+    if (plan.alwaysEncode || plan.twoPass || plan.fitSize)
+        return barred(CopyBar::Asked, "encoding asked for");
+
+    const std::string profile =
+        optionValue(plan.outputOptions, {"-profile:v", "-profile", "-vprofile"}).value_or("");
+    const std::string level = optionValue(plan.outputOptions, {"-level:v", "-level"}).value_or("");
+    for (const VideoCopyVerdict &verdict :
+         {judgeCoding(plan, coding, profile, level), judgePicture(plan, facts, coding, measured),
+          judgeFrameRate(plan, coding), judgeReferenceFrames(plan, facts, coding, level),
+          judgeBitRate(plan, coding)}) {
+        if (!verdict.copy())
+            return verdict;
+    }
     return {};
 }
 
