@@ -330,6 +330,129 @@ bool prepareIpod(const std::string &mountPoint, std::string &error) {
     return true;
 }
 
+namespace {
+
+// The batch's backup: the database as it was before the batch's first
+// write, made now unless the check before the batch made it.
+bool keepBackup(const std::string &mountPoint, const std::string &before, std::string &error) {
+    struct stat backup {};
+    std::string why;
+    if (::stat(backupPath(mountPoint).c_str(), &backup) == 0 ||
+        replaceFile(backupPath(mountPoint), before, why))
+        return true;
+    error = "its database cannot be backed up (" + why + "); nothing was written to it";
+    return false;
+}
+
+// Whether an earlier hand-off of the file, whose end went unseen, added it.
+bool addedBefore(Itdb_iTunesDB *database, const std::string &file) {
+    struct stat source {};
+    return ::stat(file.c_str(), &source) == 0 && listsMark(database, handOffMark(file, source));
+}
+
+// Whether the iPod has room for a file of `size` bytes and its database.
+bool hasRoom(const std::string &mountPoint, std::uint64_t size, std::string &error) {
+    struct statvfs space {};
+    if (::statvfs(mountPoint.c_str(), &space) != 0)
+        return true;
+    const std::uint64_t available = std::uint64_t(space.f_bavail) * space.f_frsize;
+    if (available >= size + DatabaseRoom)
+        return true;
+    error = ipodFullReason(available, size);
+    return false;
+}
+
+// A new track for the file, in the database and its main list, with the
+// file's cover as its artwork (written with the database; a picture the
+// iPod cannot take leaves the track without artwork, never the file
+// unadded). Nothing, with the reason, when the iPod cannot take the file.
+Itdb_Track *listNewTrack(Itdb_iTunesDB *database, const std::string &mountPoint,
+                         const std::string &file, const IpodModel &model, std::string &error) {
+    Itdb_Track *track = itdb_track_new();
+    std::string cover;
+    if (!describe(file, model, track, cover, error) || !hasRoom(mountPoint, track->size, error)) {
+        itdb_track_free(track);
+        return nullptr;
+    }
+    itdb_track_add(database, track, -1);
+    itdb_playlist_add_track(itdb_playlist_mpl(database), track, -1);
+    setArtwork(database, track, cover);
+    return track;
+}
+
+// Copies the file into the music folder libgpod chose for the track, under
+// a name of TrackDrop's own (`destination`), and gives the track that copy.
+// On failure no copy is left.
+bool copyForTrack(Itdb_Track *track, const std::string &file, std::string &destination,
+                  std::string &error) {
+    GError *failure = nullptr;
+    const GlibText place(itdb_cp_get_dest_filename(track, nullptr, file.c_str(), &failure));
+    if (!place) {
+        error = "no place for it on the iPod (" + messageOf(failure) + ")";
+        return false;
+    }
+    destination = copyName(place.get(), file);
+    while (::access(destination.c_str(), F_OK) == 0)
+        destination = copyName(place.get(), file);
+    std::string why;
+    if (!copyFile(file, destination, why)) {
+        error =
+            "copying it to the iPod failed (" + why + "); the iPod's database was left as it was";
+        return false;
+    }
+    if (itdb_cp_finalize(track, nullptr, destination.c_str(), &failure))
+        return true;
+    ::unlink(destination.c_str());
+    error = "its copy on the iPod cannot be read back (" + messageOf(failure) +
+            "); the iPod's database was left as it was";
+    return false;
+}
+
+// What one hand-off changes on the iPod.
+struct IpodChange {
+    std::string mountPoint;
+    std::string before;       // the database's bytes before the hand-off
+    guint32 tracksBefore = 0; // and its tracks
+    std::uint64_t dbid = 0;   // the new track
+    std::string copy;         // the new track's file on the iPod
+};
+
+// Writes the database. What is on the iPod then is what counts: the new
+// database must read back with every track it had and the new one;
+// otherwise the copy goes, and the database and its artwork are put back
+// as they were.
+bool writeDatabase(Database database, const IpodChange &change, std::string &error) {
+    const QuietWhileWriting quiet;
+    const ArtworkBefore artwork(change.mountPoint);
+    GError *failure = nullptr;
+    const bool written = itdb_write(database.get(), &failure);
+    const std::string writeError = written ? std::string() : messageOf(failure);
+    database.reset();
+
+    std::string ignored;
+    const Database after = parse(change.mountPoint, ignored);
+    if (after && contains(after.get(), change.dbid) &&
+        itdb_tracks_number(after.get()) == change.tracksBefore + 1)
+        return true;
+    ::unlink(change.copy.c_str());
+    const bool unchanged = after && itdb_tracks_number(after.get()) == change.tracksBefore;
+    if (!unchanged && !restore(change.mountPoint, change.before)) {
+        error = "the iPod's database did not read back after writing, and the one before could "
+                "not be put back; the backup from before the batch is " +
+                backupPath(change.mountPoint);
+        return false;
+    }
+    artwork.putBack();
+    error = !written ? "the iPod's database could not be written (" + writeError +
+                           "); it was left as it was"
+            : unchanged ? "the iPod's database did not take it; it was left as it was"
+                        : "the iPod's database did not read back after writing, so the one before "
+                          "was put back";
+    return false;
+}
+
+} // namespace
+
 bool addToIpod(const std::string &mountPoint, const std::string &file, std::string &error) {
     const std::optional<IpodModel> model = writableModel(mountPoint, error);
     if (!model)
@@ -340,96 +463,25 @@ bool addToIpod(const std::string &mountPoint, const std::string &file, std::stri
         error = lock.error();
         return false;
     }
-
     // The database as it is now, to put back should the new one not read.
-    std::string before, why;
-    if (!readDatabase(mountPoint, before, error))
+    IpodChange change{mountPoint, {}, 0, 0, {}};
+    if (!readDatabase(mountPoint, change.before, error) ||
+        !keepBackup(mountPoint, change.before, error))
         return false;
-    struct stat backup {};
-    if (::stat(backupPath(mountPoint).c_str(), &backup) != 0 &&
-        !replaceFile(backupPath(mountPoint), before, why)) {
-        error = "its database cannot be backed up (" + why + "); nothing was written to it";
-        return false;
-    }
     Database database = parse(mountPoint, error);
     if (!database)
         return false;
     removeLeftCopies(mountPoint, database.get());
-    const guint32 tracksBefore = itdb_tracks_number(database.get());
-    struct stat source {};
-    if (::stat(file.c_str(), &source) == 0 && listsMark(database.get(), handOffMark(file, source)))
-        return true; // added by an earlier hand-off whose end went unseen
-
-    Itdb_Track *track = itdb_track_new();
-    std::string cover;
-    if (!describe(file, *model, track, cover, error)) {
-        itdb_track_free(track);
-        return false;
-    }
-    struct statvfs space {};
-    if (::statvfs(mountPoint.c_str(), &space) == 0) {
-        const std::uint64_t available = std::uint64_t(space.f_bavail) * space.f_frsize;
-        if (available < track->size + DatabaseRoom) {
-            error = ipodFullReason(available, track->size);
-            itdb_track_free(track);
-            return false;
-        }
-    }
-    itdb_track_add(database.get(), track, -1);
-    itdb_playlist_add_track(itdb_playlist_mpl(database.get()), track, -1);
-    const std::uint64_t dbid = track->dbid;
-    // Written with the database below; a picture the iPod cannot take
-    // leaves the track without artwork, never the file unadded.
-    setArtwork(database.get(), track, cover);
-
-    GError *failure = nullptr;
-    const GlibText place(itdb_cp_get_dest_filename(track, nullptr, file.c_str(), &failure));
-    if (!place) {
-        error = "no place for it on the iPod (" + messageOf(failure) + ")";
-        return false;
-    }
-    std::string destination = copyName(place.get(), file);
-    while (::access(destination.c_str(), F_OK) == 0)
-        destination = copyName(place.get(), file);
-    if (!copyFile(file, destination, why)) {
-        error =
-            "copying it to the iPod failed (" + why + "); the iPod's database was left as it was";
-        return false;
-    }
-    if (!itdb_cp_finalize(track, nullptr, destination.c_str(), &failure)) {
-        ::unlink(destination.c_str());
-        error = "its copy on the iPod cannot be read back (" + messageOf(failure) +
-                "); the iPod's database was left as it was";
-        return false;
-    }
-
-    const QuietWhileWriting quiet;
-    const ArtworkBefore artwork(mountPoint);
-    const bool written = itdb_write(database.get(), &failure);
-    const std::string writeError = written ? std::string() : messageOf(failure);
-    database.reset();
-
-    // What is on the iPod now is what counts: the new database must read
-    // back with every track it had and the new one.
-    std::string ignored;
-    const Database after = parse(mountPoint, ignored);
-    if (after && contains(after.get(), dbid) && itdb_tracks_number(after.get()) == tracksBefore + 1)
+    if (addedBefore(database.get(), file))
         return true;
-    ::unlink(destination.c_str());
-    const bool unchanged = after && itdb_tracks_number(after.get()) == tracksBefore;
-    if (!unchanged && !restore(mountPoint, before)) {
-        error = "the iPod's database did not read back after writing, and the one before could "
-                "not be put back; the backup from before the batch is " +
-                backupPath(mountPoint);
+    change.tracksBefore = itdb_tracks_number(database.get());
+    Itdb_Track *track = listNewTrack(database.get(), mountPoint, file, *model, error);
+    if (!track)
         return false;
-    }
-    artwork.putBack();
-    error = !written ? "the iPod's database could not be written (" + writeError +
-                           "); it was left as it was"
-            : unchanged ? "the iPod's database did not take it; it was left as it was"
-                        : "the iPod's database did not read back after writing, so the one before "
-                          "was put back";
-    return false;
+    change.dbid = track->dbid;
+    if (!copyForTrack(track, file, change.copy, error))
+        return false;
+    return writeDatabase(std::move(database), change, error);
 }
 
 } // namespace trackdrop

@@ -36,6 +36,57 @@ bool namesFile(std::string_view line, const std::string &file, const struct stat
            info.st_ino == fileInfo.st_ino;
 }
 
+// Creates the folder of the playlist and any missing folder above it.
+bool makeFolders(const std::string &playlist, std::string &error) {
+    const std::size_t slash = playlist.rfind('/');
+    if (slash == std::string::npos || slash == 0)
+        return true;
+    const std::string folder = playlist.substr(0, slash);
+    for (std::size_t at = folder.find('/', 1);; at = folder.find('/', at + 1)) {
+        const std::string part = folder.substr(0, at);
+        if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+            error = "cannot create the folder " + part + ": " + std::strerror(errno);
+            return false;
+        }
+        if (at == std::string::npos)
+            return true;
+    }
+}
+
+// Whether a line of the playlist's text names the file.
+bool listsFile(std::string_view content, const std::string &file, const struct stat &fileInfo) {
+    while (!content.empty()) {
+        const std::size_t end = content.find('\n');
+        std::string_view line = content.substr(0, end);
+        content = end == std::string_view::npos ? std::string_view() : content.substr(end + 1);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        if (!line.empty() && !line.starts_with('#') && namesFile(line, file, fileInfo))
+            return true;
+    }
+    return false;
+}
+
+// Adds the file's line to the playlist open at `fd`, unless it lists the
+// file already; the playlist is locked meanwhile, so that two runs at once
+// do not both add it.
+bool appendOnce(int fd, const std::string &file, const struct stat &fileInfo) {
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    std::string content;
+    if (!readAll(fd, content))
+        return false;
+    if (listsFile(content, file, fileInfo))
+        return true;
+    std::string addition;
+    if (content.empty())
+        addition = "#EXTM3U\n";
+    else if (content.back() != '\n')
+        addition = "\n";
+    addition += file + "\n";
+    return writeAll(fd, addition) && ::fsync(fd) == 0;
+}
+
 } // namespace
 
 std::string musicFolder() {
@@ -79,59 +130,20 @@ bool addToPlaylist(const std::string &playlist, const std::string &file, std::st
         error = file + ": no such file";
         return false;
     }
-    const std::size_t slash = playlist.rfind('/');
-    if (slash != std::string::npos && slash > 0) {
-        // The music folder and any missing folder above it.
-        const std::string folder = playlist.substr(0, slash);
-        for (std::size_t at = folder.find('/', 1);; at = folder.find('/', at + 1)) {
-            const std::string part = folder.substr(0, at);
-            if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
-                error = "cannot create the folder " + part + ": " + std::strerror(errno);
-                return false;
-            }
-            if (at == std::string::npos)
-                break;
-        }
-    }
-
+    if (!makeFolders(playlist, error))
+        return false;
     const int fd = ::open(playlist.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0) {
         error = "cannot write the playlist " + playlist + ": " + std::strerror(errno);
         return false;
     }
-    // Two runs at once must not both add the file.
-    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
-    }
-    std::string content;
-    bool ok = readAll(fd, content);
-    bool listed = false;
-    if (ok) {
-        std::string_view rest(content);
-        while (!rest.empty() && !listed) {
-            const std::size_t end = rest.find('\n');
-            std::string_view line = rest.substr(0, end);
-            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-            if (line.ends_with('\r'))
-                line.remove_suffix(1);
-            listed = !line.empty() && !line.starts_with('#') && namesFile(line, file, fileInfo);
-        }
-    }
-    if (ok && !listed) {
-        std::string addition;
-        if (content.empty())
-            addition = "#EXTM3U\n";
-        else if (content.back() != '\n')
-            addition = "\n";
-        addition += file + "\n";
-        ok = writeAll(fd, addition) && ::fsync(fd) == 0;
-    }
-    if (!ok)
-        error = "cannot write the playlist " + playlist + ": " + std::strerror(errno);
-    if (::close(fd) != 0 && ok) {
-        error = "cannot write the playlist " + playlist + ": " + std::strerror(errno);
-        ok = false;
-    }
-    return ok;
+    const bool appended = appendOnce(fd, file, fileInfo);
+    const int appendError = errno;
+    if (::close(fd) == 0 && appended)
+        return true;
+    error = "cannot write the playlist " + playlist + ": " +
+            std::strerror(appended ? errno : appendError);
+    return false;
 }
 
 } // namespace trackdrop
