@@ -223,42 +223,38 @@ void CliConversion::showBatchProgress(int lane) {
                           .arg(progress().filesRunning()));
 }
 
-int CliConversion::report(bool cancelled) {
-    const QStringList errors = progress().errors();
-    int converted = 0;
-    QStringList lines;
-    for (qsizetype i = 0; i < m_plan.rows.size(); ++i) {
-        const QString &input = m_plan.rows[i].inputPath;
-        const QString &output = m_plan.outputPaths[i];
-        const QString &thumbnail = m_plan.thumbnailPaths.value(i);
-        const bool done = FileExists(output);
-        const bool thumbnailDone = !thumbnail.isEmpty() && FileExists(thumbnail);
-        converted += done ? 1 : 0;
-        if (m_output.json()) {
-            QJsonObject result{{QStringLiteral("event"), QStringLiteral("result")},
-                               {QStringLiteral("number"), int(i + 1)},
-                               {QStringLiteral("input"), input},
-                               {QStringLiteral("output"), output},
-                               {QStringLiteral("converted"), done},
-                               {QStringLiteral("copied"), done && progress().rows()[i].copied}};
-            if (!thumbnail.isEmpty())
-                result.insert(QStringLiteral("thumbnail"),
-                              thumbnailDone ? QJsonValue(thumbnail) : QJsonValue());
-            m_output.object(result);
-            continue;
-        }
-        lines.append(QStringLiteral("  ") + input +
-                     (done ? QStringLiteral(" -> ") + output : QStringLiteral(": not converted")));
-        if (done && progress().rows()[i].copied) {
-            const QString &note = progress().rows()[i].copyNote;
-            lines.append(QStringLiteral("    ") + CopiedStatus +
-                         (note.isEmpty() ? QString() : QStringLiteral("; ") + note));
-        }
-        if (done && thumbnailDone)
-            lines.append(QStringLiteral("    thumbnail ") + thumbnail);
+bool CliConversion::reportRow(qsizetype i, QStringList &lines) {
+    const QString &input = m_plan.rows[i].inputPath;
+    const QString &output = m_plan.outputPaths[i];
+    const QString &thumbnail = m_plan.thumbnailPaths.value(i);
+    const bool done = FileExists(output);
+    const bool thumbnailDone = !thumbnail.isEmpty() && FileExists(thumbnail);
+    const RowProgress &row = progress().rows()[i];
+    if (m_output.json()) {
+        QJsonObject result{{QStringLiteral("event"), QStringLiteral("result")},
+                           {QStringLiteral("number"), int(i + 1)},
+                           {QStringLiteral("input"), input},
+                           {QStringLiteral("output"), output},
+                           {QStringLiteral("converted"), done},
+                           {QStringLiteral("copied"), done && row.copied}};
+        if (!thumbnail.isEmpty())
+            result.insert(QStringLiteral("thumbnail"),
+                          thumbnailDone ? QJsonValue(thumbnail) : QJsonValue());
+        m_output.object(result);
+        return done;
     }
+    lines.append(QStringLiteral("  ") + input +
+                 (done ? QStringLiteral(" -> ") + output : QStringLiteral(": not converted")));
+    if (done && row.copied)
+        lines.append(QStringLiteral("    ") + CopiedStatus +
+                     (row.copyNote.isEmpty() ? QString() : QStringLiteral("; ") + row.copyNote));
+    if (done && thumbnailDone)
+        lines.append(QStringLiteral("    thumbnail ") + thumbnail);
+    return done;
+}
 
-    const QString elapsed = FormatDuration(m_engine.elapsedMs() / 1000);
+void CliConversion::reportTotals(bool cancelled, int converted, const QStringList &lines) {
+    const QStringList errors = progress().errors();
     const qsizetype count = m_plan.rows.size();
     if (m_output.json()) {
         for (const QString &error : errors)
@@ -268,8 +264,9 @@ int CliConversion::report(bool cancelled) {
                          {QStringLiteral("failed"), int(count) - converted},
                          {QStringLiteral("cancelled"), cancelled},
                          {QStringLiteral("elapsed"), m_engine.elapsedMs() / 1000}});
-        return converted;
+        return;
     }
+    const QString elapsed = FormatDuration(m_engine.elapsedMs() / 1000);
     const QString files = count == 1 ? QStringLiteral("file") : QStringLiteral("files");
     if (cancelled)
         m_output.line(QStringLiteral("Cancelled after %1: %2 of %3 %4 had been converted; "
@@ -288,5 +285,13 @@ int CliConversion::report(bool cancelled) {
         m_output.line(line);
     for (const QString &error : errors)
         m_output.problem(error);
+}
+
+int CliConversion::report(bool cancelled) {
+    int converted = 0;
+    QStringList lines; // each row's outcome, under the totals
+    for (qsizetype i = 0; i < m_plan.rows.size(); ++i)
+        converted += reportRow(i, lines) ? 1 : 0;
+    reportTotals(cancelled, converted, lines);
     return converted;
 }

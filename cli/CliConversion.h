@@ -52,6 +52,10 @@ private:
     void showBatchProgress(int lane);
     // Reports the outcome; returns how many files were converted.
     int report(bool cancelled);
+    // One row's outcome: its result event, or its lines for after the
+    // totals; whether it was converted.
+    bool reportRow(qsizetype row, QStringList &lines);
+    void reportTotals(bool cancelled, int converted, const QStringList &lines);
 
     QString m_dataFolder;
     BatchPlan m_plan;

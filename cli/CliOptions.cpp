@@ -62,56 +62,6 @@ QString name(const char16_t *text) {
     return QString::fromUtf16(text);
 }
 
-QList<QCommandLineOption> parserOptions() {
-    const auto valued = [](const QStringList &names, const QString &valueName) {
-        return QCommandLineOption(names, QString(), valueName);
-    };
-    const auto flag = [](const QStringList &names) {
-        return QCommandLineOption(names);
-    };
-    QList<QCommandLineOption> options{
-        valued({QStringLiteral("d"), QStringLiteral("device")}, QStringLiteral("NAME")),
-        valued({QStringLiteral("p"), QStringLiteral("profile")}, QStringLiteral("NAME|N")),
-        flag({QStringLiteral("list-devices")}),
-        flag({QStringLiteral("list-profiles")}),
-        valued({QStringLiteral("size")}, QStringLiteral("WxH")),
-        valued({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("DIR")),
-        valued({QStringLiteral("trim")}, QStringLiteral("START-END")),
-        flag({QStringLiteral("two-pass")}),
-        valued({QStringLiteral("fit")}, QStringLiteral("SIZE")),
-        valued({QStringLiteral("deinterlace")}, QStringLiteral("auto|on|off")),
-        valued({QStringLiteral("audio-track")}, QStringLiteral("N|LANGUAGE")),
-        flag({QStringLiteral("burn-subtitles")}), // its track: see takeBurnSubtitlesTrack
-        valued({QStringLiteral("kind")}, QStringLiteral("movie|tv|music-video")),
-        valued({QStringLiteral("title")}, QStringLiteral("TEXT")),
-        valued({QStringLiteral("show")}, QStringLiteral("TEXT")),
-        valued({QStringLiteral("season")}, QStringLiteral("N")),
-        valued({QStringLiteral("episode")}, QStringLiteral("N")),
-        flag({QStringLiteral("always-encode")}),
-        flag({QStringLiteral("add-to-library")}),
-        valued({QStringLiteral("ipod")}, QStringLiteral("MOUNTPOINT")),
-        flag({QStringLiteral("memory-stick")}),
-        flag({QStringLiteral("thumbnails")}),
-        valued({QStringLiteral("psp-number")}, QStringLiteral("N")),
-        valued({QStringLiteral("j"), QStringLiteral("jobs")}, QStringLiteral("N|auto")),
-        flag({QStringLiteral("dry-run")}),
-        flag({QStringLiteral("resume")}),
-        flag({QStringLiteral("info")}),
-        valued({QStringLiteral("preview")}, QStringLiteral("TIME")),
-        flag({QStringLiteral("json")}),
-        flag({QStringLiteral("h"), QStringLiteral("help")}),
-        flag({QStringLiteral("v"), QStringLiteral("version")}),
-    };
-    for (const ListOption &option : ListOptions)
-        options.append(valued({name(option.name)}, QStringLiteral("VALUE")));
-    for (const CheckOption &option : CheckOptions) {
-        options.append(flag({name(option.on)}));
-        if (option.off)
-            options.append(flag({name(option.off)}));
-    }
-    return options;
-}
-
 struct Failure {
     QString message;
     int exitCode = ExitInvalid;
@@ -238,26 +188,6 @@ std::optional<Failure> readListOption(const ListOption &option, const QString &v
                    (valid.isEmpty() ? QStringLiteral("none") : valid)};
 }
 
-// --memory-stick: the output folder is the PSP's video folder on the one
-// Memory Stick mounted, for the video codec chosen.
-std::optional<Failure> readMemoryStick(const QCommandLineParser &parser, CliRequest &request) {
-    if (request.device != u"PSP")
-        return Failure{QStringLiteral("--memory-stick is for the PSP only")};
-    if (parser.isSet(QStringLiteral("output")))
-        return Failure{QStringLiteral("--memory-stick and --output cannot be used together")};
-    const QStringList sticks = MemoryStickMountPoints(ReadMounts());
-    if (sticks.isEmpty())
-        return Failure{QStringLiteral("--memory-stick: no PSP Memory Stick is mounted (a volume "
-                                      "with a PSP or MP_ROOT folder at its root)"),
-                       ExitFailed};
-    if (sticks.size() > 1)
-        return Failure{QStringLiteral("--memory-stick: several PSP Memory Sticks are mounted (") +
-                       sticks.join(QStringLiteral(", ")) +
-                       QStringLiteral("); name the folder with --output instead")};
-    request.outputFolder = PspVideoFolder(sticks.first(), request.settings.videoCodecPosition);
-    return std::nullopt;
-}
-
 // --burn-subtitles takes its track only joined to it, as
 // --burn-subtitles=TRACK, so that a file named after the bare option is
 // never taken for a track. Takes the track out of the arguments (the parser
@@ -308,144 +238,326 @@ std::optional<Failure> readTrack(const QString &option, const QString &value, QS
     return std::nullopt;
 }
 
-// --deinterlace, --audio-track and --burn-subtitles: the picture's choices
-// need a picture, the sound track sound.
-std::optional<Failure> readSourceChoices(const QCommandLineParser &parser,
-                                         const std::optional<QString> &burnTrack,
-                                         CliRequest &request) {
-    if (parser.isSet(QStringLiteral("deinterlace"))) {
-        const QString value = parser.value(QStringLiteral("deinterlace"));
-        const QString choice = value.trimmed().toLower();
-        if (choice == u"auto")
-            request.settings.deinterlace = Deinterlace::Automatic;
-        else if (choice == u"on")
-            request.settings.deinterlace = Deinterlace::Always;
-        else if (choice == u"off")
-            request.settings.deinterlace = Deinterlace::Never;
-        else
-            return Failure{QStringLiteral("--deinterlace: ") + quoted(value) +
-                           QStringLiteral(" is not auto, on or off")};
+// The command line being read: the options given, the request they fill
+// and what the settings step works on.
+struct Reading {
+    const QCommandLineParser &parser;
+    CliRequest &request;
+    std::optional<QString> burnTrack; // --burn-subtitles, with its track or "default"
+
+    bool isSet(const char16_t *option) const { return parser.isSet(name(option)); }
+    QString value(const char16_t *option) const { return parser.value(name(option)); }
+};
+
+// Reads one option's value (empty for a flag) into the request.
+using OptionReader = std::optional<Failure> (*)(const QString &value, Reading &reading);
+
+// An option of the command line: its long name, its one-letter name (or
+// none), the name of its value in the help (none for a flag), what reads it
+// (none where a step of the parse reads it) and the one device it is for
+// (none: every device).
+struct Option {
+    const char16_t *name;
+    const char16_t *letter;
+    const char16_t *valueName;
+    OptionReader read;
+    const char16_t *device = nullptr;
+};
+
+std::optional<Failure> readPreviewTime(const QString &given, Reading &reading) {
+    const QString value = given.trimmed();
+    bool seconds = false;
+    const qint64 number = value.toLongLong(&seconds);
+    const std::optional<qint64> time =
+        seconds && number >= 0 ? std::optional(number) : TimeTextToSeconds(value);
+    if (!time)
+        return Failure{QStringLiteral("--preview: ") + quoted(value) +
+                       QStringLiteral(" is no time: give HH:MM:SS or seconds")};
+    reading.request.previewSeconds = *time;
+    return std::nullopt;
+}
+
+// The options that choose what the program does instead of converting, in
+// the order a refusal of two of them names them.
+struct ModeOption {
+    Option option;
+    CliRequest::Mode mode;
+};
+constexpr ModeOption ModeOptions[] = {
+    {{u"list-devices", nullptr, nullptr, nullptr}, CliRequest::Mode::ListDevices},
+    {{u"list-profiles", nullptr, nullptr, nullptr}, CliRequest::Mode::ListProfiles},
+    {{u"dry-run", nullptr, nullptr, nullptr}, CliRequest::Mode::DryRun},
+    {{u"info", nullptr, nullptr, nullptr}, CliRequest::Mode::Info},
+    {{u"resume", nullptr, nullptr, nullptr}, CliRequest::Mode::Resume},
+    {{u"preview", nullptr, u"TIME", readPreviewTime}, CliRequest::Mode::Preview},
+};
+
+// Two passes and a fit spend a bit rate: they need a picture, and not the
+// source's quality.
+std::optional<Failure> spendsABitRate(const QString &option, const ConversionSettings &settings) {
+    if (settings.noVideo == 1)
+        return Failure{u"--" + option +
+                       QStringLiteral(" needs a picture: it cannot be used with --no-video")};
+    if (settings.originalQuality == 1)
+        return Failure{u"--" + option +
+                       QStringLiteral(" and same quality exclude each other "
+                                      "(--no-same-quality turns it off)")};
+    return std::nullopt;
+}
+
+std::optional<Failure> needsAPicture(const QString &option, const ConversionSettings &settings) {
+    if (settings.noVideo == 1)
+        return Failure{u"--" + option +
+                       QStringLiteral(" needs a picture: it cannot be used with --no-video")};
+    return std::nullopt;
+}
+
+std::optional<Failure> readOutput(const QString &value, Reading &reading) {
+    reading.request.outputFolder = value;
+    return std::nullopt;
+}
+
+std::optional<Failure> readTrimOption(const QString &value, Reading &reading) {
+    return readTrim(value, reading.request.trim);
+}
+
+std::optional<Failure> readTwoPass(const QString &, Reading &reading) {
+    reading.request.settings.twoPass = 1;
+    return spendsABitRate(QStringLiteral("two-pass"), reading.request.settings);
+}
+
+std::optional<Failure> readFit(const QString &value, Reading &reading) {
+    reading.request.fitBytes = ParseSizeText(value);
+    if (!reading.request.fitBytes)
+        return Failure{QStringLiteral("--fit: ") + quoted(value) +
+                       QStringLiteral(" is not a size. Give a number and a unit: 700M or 2G "
+                                      "(decimal, as device makers count), or 650MiB")};
+    return spendsABitRate(QStringLiteral("fit"), reading.request.settings);
+}
+
+std::optional<Failure> readDeinterlace(const QString &value, Reading &reading) {
+    const QString choice = value.trimmed().toLower();
+    ConversionSettings &settings = reading.request.settings;
+    if (choice == u"auto")
+        settings.deinterlace = Deinterlace::Automatic;
+    else if (choice == u"on")
+        settings.deinterlace = Deinterlace::Always;
+    else if (choice == u"off")
+        settings.deinterlace = Deinterlace::Never;
+    else
+        return Failure{QStringLiteral("--deinterlace: ") + quoted(value) +
+                       QStringLiteral(" is not auto, on or off")};
+    return needsAPicture(QStringLiteral("deinterlace"), settings);
+}
+
+// Its track was taken out of the arguments before they were parsed.
+std::optional<Failure> readBurnSubtitles(const QString &, Reading &reading) {
+    CliRequest &request = reading.request;
+    request.settings.burnSubtitles = 1;
+    const QString track = reading.burnTrack.value_or(QStringLiteral("default"));
+    if (track != u"default") {
+        if (std::optional<Failure> failure =
+                readTrack(QStringLiteral("burn-subtitles"), track, request.subtitleTrack))
+            return failure;
     }
-    if (burnTrack) {
-        request.settings.burnSubtitles = 1;
-        if (*burnTrack != u"default") {
-            if (std::optional<Failure> failure =
-                    readTrack(QStringLiteral("burn-subtitles"), *burnTrack, request.subtitleTrack))
+    return needsAPicture(QStringLiteral("burn-subtitles"), request.settings);
+}
+
+std::optional<Failure> readAudioTrack(const QString &value, Reading &reading) {
+    if (std::optional<Failure> failure =
+            readTrack(QStringLiteral("audio-track"), value, reading.request.audioTrack))
+        return failure;
+    if (reading.request.settings.noAudio == 1)
+        return Failure{QStringLiteral("--audio-track needs sound: it cannot be used with "
+                                      "--no-audio")};
+    return std::nullopt;
+}
+
+std::optional<Failure> readKind(const QString &value, Reading &reading) {
+    const std::optional<MediaKind> kind = MediaKindFromWord(value.trimmed());
+    if (!kind || *kind == MediaKind::Automatic)
+        return Failure{QStringLiteral("--kind: ") + quoted(value) +
+                       QStringLiteral(" is not movie, tv or music-video")};
+    reading.request.media.kind = *kind;
+    return std::nullopt;
+}
+
+std::optional<Failure> readTitle(const QString &value, Reading &reading) {
+    reading.request.media.title = value.trimmed();
+    return std::nullopt;
+}
+
+std::optional<Failure> readShow(const QString &value, Reading &reading) {
+    reading.request.media.show = value.trimmed();
+    return std::nullopt;
+}
+
+std::optional<Failure> readEpisodeNumber(const QString &option, const QString &value,
+                                         std::optional<int> &number) {
+    bool ok = false;
+    const int parsed = value.trimmed().toInt(&ok);
+    if (!ok || parsed < 0 || parsed > 9999)
+        return Failure{u"--" + option + QStringLiteral(": ") + quoted(value) +
+                       QStringLiteral(" is not a whole number from 0 to 9999")};
+    number = parsed;
+    return std::nullopt;
+}
+
+std::optional<Failure> readSeason(const QString &value, Reading &reading) {
+    return readEpisodeNumber(QStringLiteral("season"), value, reading.request.media.season);
+}
+
+std::optional<Failure> readEpisode(const QString &value, Reading &reading) {
+    return readEpisodeNumber(QStringLiteral("episode"), value, reading.request.media.episode);
+}
+
+std::optional<Failure> readAlwaysEncode(const QString &, Reading &reading) {
+    reading.request.settings.alwaysEncode = 1;
+    return std::nullopt;
+}
+
+std::optional<Failure> readAddToLibrary(const QString &, Reading &reading) {
+    reading.request.addToLibrary = true;
+    return std::nullopt;
+}
+
+std::optional<Failure> readIpod(const QString &folder, Reading &reading) {
+    if (!IsIpodFolder(folder))
+        return Failure{QStringLiteral("--ipod: no iPod at ") + quoted(folder) +
+                       QStringLiteral(" (it holds no iPod_Control/iTunes/iTunesDB)")};
+    reading.request.ipod = QFileInfo(folder).absoluteFilePath();
+    reading.request.addToLibrary = true;
+    return std::nullopt;
+}
+
+// The output folder is the PSP's video folder on the one Memory Stick
+// mounted, for the video codec chosen.
+std::optional<Failure> readMemoryStick(const QString &, Reading &reading) {
+    CliRequest &request = reading.request;
+    if (reading.isSet(u"output"))
+        return Failure{QStringLiteral("--memory-stick and --output cannot be used together")};
+    const QStringList sticks = MemoryStickMountPoints(ReadMounts());
+    if (sticks.isEmpty())
+        return Failure{QStringLiteral("--memory-stick: no PSP Memory Stick is mounted (a volume "
+                                      "with a PSP or MP_ROOT folder at its root)"),
+                       ExitFailed};
+    if (sticks.size() > 1)
+        return Failure{QStringLiteral("--memory-stick: several PSP Memory Sticks are mounted (") +
+                       sticks.join(QStringLiteral(", ")) +
+                       QStringLiteral("); name the folder with --output instead")};
+    request.outputFolder = PspVideoFolder(sticks.first(), request.settings.videoCodecPosition);
+    return std::nullopt;
+}
+
+std::optional<Failure> readThumbnails(const QString &, Reading &reading) {
+    reading.request.createThumbnails = true;
+    return std::nullopt;
+}
+
+std::optional<Failure> readPspNumberOption(const QString &value, Reading &reading) {
+    return readPspNumber(value, reading.request.pspStartNumber);
+}
+
+std::optional<Failure> readJobs(const QString &value, Reading &reading) {
+    const std::optional<int> jobs = FilesAtOnce::Parse(value);
+    if (!jobs)
+        return Failure{QStringLiteral("--jobs: ") + quoted(value) +
+                       QStringLiteral(" is not auto or a whole number from 1 to %1")
+                           .arg(FilesAtOnce::MaxLanes)};
+    reading.request.jobs = *jobs;
+    return std::nullopt;
+}
+
+// The options of a conversion beyond its settings, read in this order once
+// the settings are known. A new option is one more entry.
+constexpr Option ConversionOptions[] = {
+    {u"output", u"o", u"DIR", readOutput},
+    {u"trim", nullptr, u"START-END", readTrimOption},
+    {u"two-pass", nullptr, nullptr, readTwoPass},
+    {u"fit", nullptr, u"SIZE", readFit},
+    {u"deinterlace", nullptr, u"auto|on|off", readDeinterlace},
+    {u"burn-subtitles", nullptr, nullptr, readBurnSubtitles},
+    {u"audio-track", nullptr, u"N|LANGUAGE", readAudioTrack},
+    {u"kind", nullptr, u"movie|tv|music-video", readKind},
+    {u"title", nullptr, u"TEXT", readTitle},
+    {u"show", nullptr, u"TEXT", readShow},
+    {u"season", nullptr, u"N", readSeason},
+    {u"episode", nullptr, u"N", readEpisode},
+    {u"always-encode", nullptr, nullptr, readAlwaysEncode},
+    {u"add-to-library", nullptr, nullptr, readAddToLibrary, u"iPod"},
+    {u"ipod", nullptr, u"MOUNTPOINT", readIpod, u"iPod"},
+    {u"memory-stick", nullptr, nullptr, readMemoryStick, u"PSP"},
+    {u"thumbnails", nullptr, nullptr, readThumbnails, u"PSP"},
+    {u"psp-number", nullptr, u"N", readPspNumberOption, u"PSP"},
+    {u"jobs", u"j", u"N|auto", readJobs},
+};
+
+// The options the steps of the parse read themselves.
+constexpr Option StepOptions[] = {
+    {u"device", u"d", u"NAME", nullptr}, {u"profile", u"p", u"NAME|N", nullptr},
+    {u"size", nullptr, u"WxH", nullptr}, {u"json", nullptr, nullptr, nullptr},
+    {u"help", u"h", nullptr, nullptr},   {u"version", u"v", nullptr, nullptr},
+};
+
+QCommandLineOption parserOption(const Option &option) {
+    QStringList names{name(option.name)};
+    if (option.letter)
+        names.prepend(name(option.letter));
+    return option.valueName ? QCommandLineOption(names, QString(), name(option.valueName))
+                            : QCommandLineOption(names);
+}
+
+QList<QCommandLineOption> parserOptions() {
+    QList<QCommandLineOption> options;
+    for (const Option &option : StepOptions)
+        options.append(parserOption(option));
+    for (const ModeOption &mode : ModeOptions)
+        options.append(parserOption(mode.option));
+    for (const Option &option : ConversionOptions)
+        options.append(parserOption(option));
+    for (const ListOption &option : ListOptions)
+        options.append(parserOption({option.name, nullptr, u"VALUE", nullptr}));
+    for (const CheckOption &option : CheckOptions) {
+        options.append(parserOption({option.on, nullptr, nullptr, nullptr}));
+        if (option.off)
+            options.append(parserOption({option.off, nullptr, nullptr, nullptr}));
+    }
+    return options;
+}
+
+std::optional<Failure> readOption(const Option &option, Reading &reading) {
+    if (!reading.isSet(option.name))
+        return std::nullopt;
+    if (option.device && reading.request.device != name(option.device))
+        return Failure{u"--" + name(option.name) + QStringLiteral(" is for the ") +
+                       name(option.device) + QStringLiteral(" only")};
+    return option.read(option.valueName ? reading.value(option.name) : QString(), reading);
+}
+
+// The mode the options choose; two of them cannot be used together.
+std::optional<Failure> readMode(Reading &reading) {
+    QStringList modes;
+    for (const ModeOption &mode : ModeOptions) {
+        if (!reading.isSet(mode.option.name))
+            continue;
+        modes.append(u"--" + name(mode.option.name));
+        reading.request.mode = mode.mode;
+        if (mode.option.read) {
+            if (std::optional<Failure> failure = readOption(mode.option, reading))
                 return failure;
         }
-    }
-    if (parser.isSet(QStringLiteral("audio-track"))) {
-        if (std::optional<Failure> failure =
-                readTrack(QStringLiteral("audio-track"),
-                          parser.value(QStringLiteral("audio-track")), request.audioTrack))
-            return failure;
-        if (request.settings.noAudio == 1)
-            return Failure{QStringLiteral("--audio-track needs sound: it cannot be used with "
-                                          "--no-audio")};
-    }
-    for (const QString &option :
-         {QStringLiteral("deinterlace"), QStringLiteral("burn-subtitles")}) {
-        if (parser.isSet(option) && request.settings.noVideo == 1)
-            return Failure{u"--" + option +
-                           QStringLiteral(" needs a picture: it cannot be used with --no-video")};
-    }
-    return std::nullopt;
-}
-
-// --kind, --title, --show, --season and --episode: what one file is to the
-// device; with several files each file's name decides.
-std::optional<Failure> readMediaDescription(const QCommandLineParser &parser, CliRequest &request) {
-    MediaDescription &media = request.media;
-    if (parser.isSet(QStringLiteral("kind"))) {
-        const QString value = parser.value(QStringLiteral("kind"));
-        const std::optional<MediaKind> kind = MediaKindFromWord(value.trimmed());
-        if (!kind || *kind == MediaKind::Automatic)
-            return Failure{QStringLiteral("--kind: ") + quoted(value) +
-                           QStringLiteral(" is not movie, tv or music-video")};
-        media.kind = *kind;
-    }
-    media.title = parser.value(QStringLiteral("title")).trimmed();
-    media.show = parser.value(QStringLiteral("show")).trimmed();
-    for (const auto &[option, number] : {std::pair{QStringLiteral("season"), &media.season},
-                                         std::pair{QStringLiteral("episode"), &media.episode}}) {
-        if (!parser.isSet(option))
-            continue;
-        bool ok = false;
-        const int value = parser.value(option).trimmed().toInt(&ok);
-        if (!ok || value < 0 || value > 9999)
-            return Failure{u"--" + option + QStringLiteral(": ") + quoted(parser.value(option)) +
-                           QStringLiteral(" is not a whole number from 0 to 9999")};
-        *number = value;
-    }
-    if (!media.isAutomatic() && request.settings.noVideo == 1)
-        return Failure{QStringLiteral("--kind, --title, --show, --season and --episode describe "
-                                      "a video: they cannot be used with --no-video")};
-    return std::nullopt;
-}
-
-std::optional<Failure> parse(const QStringList &givenArguments, CliRequest &request) {
-    QStringList arguments = givenArguments;
-    const std::optional<QString> burnTrack = takeBurnSubtitlesTrack(arguments);
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions(parserOptions());
-    if (!parser.parse(arguments))
-        return Failure{parser.errorText()};
-
-    const QString help = QStringLiteral("help");
-    if (parser.isSet(help)) {
-        request.mode = CliRequest::Mode::Help;
-        return std::nullopt;
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        request.mode = CliRequest::Mode::Version;
-        return std::nullopt;
-    }
-    request.json = parser.isSet(QStringLiteral("json"));
-
-    QStringList modes;
-    const std::pair<const char16_t *, CliRequest::Mode> modeOptions[] = {
-        {u"list-devices", CliRequest::Mode::ListDevices},
-        {u"list-profiles", CliRequest::Mode::ListProfiles},
-        {u"dry-run", CliRequest::Mode::DryRun},
-        {u"info", CliRequest::Mode::Info},
-        {u"resume", CliRequest::Mode::Resume},
-    };
-    for (const auto &[option, mode] : modeOptions) {
-        if (parser.isSet(name(option))) {
-            modes.append(u"--" + name(option));
-            request.mode = mode;
-        }
-    }
-    if (parser.isSet(QStringLiteral("preview"))) {
-        modes.append(QStringLiteral("--preview"));
-        request.mode = CliRequest::Mode::Preview;
-        const QString value = parser.value(QStringLiteral("preview")).trimmed();
-        bool seconds = false;
-        const qint64 number = value.toLongLong(&seconds);
-        const std::optional<qint64> time =
-            seconds && number >= 0 ? std::optional(number) : TimeTextToSeconds(value);
-        if (!time)
-            return Failure{QStringLiteral("--preview: ") + quoted(value) +
-                           QStringLiteral(" is no time: give HH:MM:SS or seconds")};
-        request.previewSeconds = *time;
     }
     if (modes.size() > 1)
         return Failure{modes.join(QStringLiteral(" and ")) +
                        QStringLiteral(" cannot be used together")};
-    if (request.mode == CliRequest::Mode::ListDevices)
-        return std::nullopt;
-    if (request.mode == CliRequest::Mode::Resume) {
-        // The interrupted batch brings its own files and settings.
-        if (!parser.positionalArguments().isEmpty())
-            return Failure{QStringLiteral("--resume takes no video files: it converts what the "
-                                          "interrupted batch left")};
-        return std::nullopt;
-    }
+    return std::nullopt;
+}
 
+std::optional<Failure> readDevice(Reading &reading) {
+    CliRequest &request = reading.request;
     request.device = QStringLiteral("iPod");
-    if (parser.isSet(QStringLiteral("device"))) {
-        const QString value = parser.value(QStringLiteral("device"));
+    if (reading.isSet(u"device")) {
+        const QString value = reading.value(u"device");
         const std::optional<QString> device = matchDevice(value);
         if (!device)
             return Failure{QStringLiteral("--device: unknown device ") + quoted(value) +
@@ -457,12 +569,15 @@ std::optional<Failure> parse(const QStringList &givenArguments, CliRequest &requ
         return Failure{QStringLiteral("the profile file of ") + request.device +
                            QStringLiteral(" is missing: ") + file,
                        ExitFailed};
-    if (request.mode == CliRequest::Mode::ListProfiles)
-        return std::nullopt;
+    return std::nullopt;
+}
 
+// The profile named or numbered, else the device's default one.
+std::optional<Failure> readProfile(Reading &reading, const QString &file) {
+    CliRequest &request = reading.request;
     const ProfileSettings::DeviceProfiles profiles = ProfileSettings::ReadDeviceProfiles(file);
-    if (parser.isSet(QStringLiteral("profile"))) {
-        const QString value = parser.value(QStringLiteral("profile"));
+    if (reading.isSet(u"profile")) {
+        const QString value = reading.value(u"profile");
         const std::optional<int> number = matchProfile(profiles.names, value);
         if (!number)
             return Failure{QStringLiteral("--profile: ") + request.device +
@@ -474,33 +589,48 @@ std::optional<Failure> parse(const QStringList &givenArguments, CliRequest &requ
     }
     if (request.profileNumber > 0)
         request.profileName = profiles.names[request.profileNumber - 1];
+    return std::nullopt;
+}
 
-    const ProfileSettings::OptionLists lists = ProfileSettings::ReadOptionLists(file);
-    ProfileSettings::Selection selection =
-        ProfileSettings::SelectionForProfile(file, lists, request.profileNumber);
-    const ProfileSettings::Selection loaded = selection;
+// The settings options over the profile's selection; a custom size aside.
+std::optional<Failure> readSelection(Reading &reading, const ProfileSettings::OptionLists &lists,
+                                     ProfileSettings::Selection &selection,
+                                     std::optional<QString> &customSize) {
     for (const ListOption &option : ListOptions) {
-        if (!parser.isSet(name(option.name)))
+        if (!reading.isSet(option.name))
             continue;
-        if (std::optional<Failure> failure = readListOption(option, parser.value(name(option.name)),
-                                                            request.device, lists, selection))
+        if (std::optional<Failure> failure = readListOption(
+                option, reading.value(option.name), reading.request.device, lists, selection))
             return failure;
     }
-    std::optional<QString> customSize;
-    if (parser.isSet(QStringLiteral("size"))) {
+    if (reading.isSet(u"size")) {
         if (std::optional<Failure> failure =
-                readSize(parser.value(QStringLiteral("size")), lists, selection, customSize))
+                readSize(reading.value(u"size"), lists, selection, customSize))
             return failure;
     }
     for (const CheckOption &option : CheckOptions) {
-        const bool on = parser.isSet(name(option.on));
-        const bool off = option.off && parser.isSet(name(option.off));
+        const bool on = reading.isSet(option.on);
+        const bool off = option.off && reading.isSet(option.off);
         if (on && off)
             return Failure{u"--" + name(option.on) + QStringLiteral(" and --") + name(option.off) +
                            QStringLiteral(" cannot be used together")};
         if (on || off)
             selection[option.key] = on ? 1 : 0;
     }
+    return std::nullopt;
+}
+
+// The profile's settings with the settings options applied, as the window's
+// controls would hold them.
+std::optional<Failure> readSettings(Reading &reading, const QString &file) {
+    CliRequest &request = reading.request;
+    const ProfileSettings::OptionLists lists = ProfileSettings::ReadOptionLists(file);
+    ProfileSettings::Selection selection =
+        ProfileSettings::SelectionForProfile(file, lists, request.profileNumber);
+    const ProfileSettings::Selection loaded = selection;
+    std::optional<QString> customSize;
+    if (std::optional<Failure> failure = readSelection(reading, lists, selection, customSize))
+        return failure;
 
     request.settings = ProfileSettings::ToConversionSettings(request.device, selection, lists);
     if (customSize) {
@@ -521,85 +651,24 @@ std::optional<Failure> parse(const QStringList &givenArguments, CliRequest &requ
         customSize.has_value() || selection.values != loaded.values || request.profileNumber == 0;
     request.sizeItems = lists.videoSize;
     request.qualityItems = lists.videoBitrate;
+    return std::nullopt;
+}
 
-    if (parser.isSet(QStringLiteral("output")))
-        request.outputFolder = parser.value(QStringLiteral("output"));
-    if (parser.isSet(QStringLiteral("trim"))) {
-        if (std::optional<Failure> failure =
-                readTrim(parser.value(QStringLiteral("trim")), request.trim))
+std::optional<Failure> readConversionOptions(Reading &reading) {
+    for (const Option &option : ConversionOptions) {
+        if (std::optional<Failure> failure = readOption(option, reading))
             return failure;
     }
+    if (!reading.request.media.isAutomatic() && reading.request.settings.noVideo == 1)
+        return Failure{QStringLiteral("--kind, --title, --show, --season and --episode describe "
+                                      "a video: they cannot be used with --no-video")};
+    return std::nullopt;
+}
 
-    // Two passes and a fit spend a bit rate: they need a picture, and not
-    // the source's quality.
-    request.settings.twoPass = parser.isSet(QStringLiteral("two-pass")) ? 1 : 0;
-    if (parser.isSet(QStringLiteral("fit"))) {
-        const QString value = parser.value(QStringLiteral("fit"));
-        request.fitBytes = ParseSizeText(value);
-        if (!request.fitBytes)
-            return Failure{QStringLiteral("--fit: ") + quoted(value) +
-                           QStringLiteral(" is not a size. Give a number and a unit: 700M or 2G "
-                                          "(decimal, as device makers count), or 650MiB")};
-    }
-    for (const QString &option : {QStringLiteral("two-pass"), QStringLiteral("fit")}) {
-        if (!parser.isSet(option))
-            continue;
-        if (request.settings.noVideo == 1)
-            return Failure{u"--" + option +
-                           QStringLiteral(" needs a picture: it cannot be used "
-                                          "with --no-video")};
-        if (request.settings.originalQuality == 1)
-            return Failure{u"--" + option +
-                           QStringLiteral(" and same quality exclude each other "
-                                          "(--no-same-quality turns it off)")};
-    }
-
-    if (std::optional<Failure> failure = readSourceChoices(parser, burnTrack, request))
-        return failure;
-    if (std::optional<Failure> failure = readMediaDescription(parser, request))
-        return failure;
-    if (parser.isSet(QStringLiteral("always-encode")))
-        request.settings.alwaysEncode = 1;
-
-    request.addToLibrary = parser.isSet(QStringLiteral("add-to-library"));
-    if (request.addToLibrary && request.device != u"iPod")
-        return Failure{QStringLiteral("--add-to-library is for the iPod only")};
-    if (parser.isSet(QStringLiteral("ipod"))) {
-        if (request.device != u"iPod")
-            return Failure{QStringLiteral("--ipod is for the iPod only")};
-        const QString folder = parser.value(QStringLiteral("ipod"));
-        if (!IsIpodFolder(folder))
-            return Failure{QStringLiteral("--ipod: no iPod at ") + quoted(folder) +
-                           QStringLiteral(" (it holds no iPod_Control/iTunes/iTunesDB)")};
-        request.ipod = QFileInfo(folder).absoluteFilePath();
-        request.addToLibrary = true;
-    }
-    if (parser.isSet(QStringLiteral("memory-stick"))) {
-        if (std::optional<Failure> failure = readMemoryStick(parser, request))
-            return failure;
-    }
-    request.createThumbnails = parser.isSet(QStringLiteral("thumbnails"));
-    if (request.createThumbnails && request.device != u"PSP")
-        return Failure{QStringLiteral("--thumbnails is for the PSP only")};
-    if (parser.isSet(QStringLiteral("psp-number"))) {
-        if (request.device != u"PSP")
-            return Failure{QStringLiteral("--psp-number is for the PSP only")};
-        if (std::optional<Failure> failure =
-                readPspNumber(parser.value(QStringLiteral("psp-number")), request.pspStartNumber))
-            return failure;
-    }
-
-    if (parser.isSet(QStringLiteral("jobs"))) {
-        const QString value = parser.value(QStringLiteral("jobs"));
-        const std::optional<int> jobs = FilesAtOnce::Parse(value);
-        if (!jobs)
-            return Failure{QStringLiteral("--jobs: ") + quoted(value) +
-                           QStringLiteral(" is not auto or a whole number from 1 to %1")
-                               .arg(FilesAtOnce::MaxLanes)};
-        request.jobs = *jobs;
-    }
-
-    request.files = parser.positionalArguments();
+// The files, and what depends on how many there are.
+std::optional<Failure> readFiles(Reading &reading) {
+    CliRequest &request = reading.request;
+    request.files = reading.parser.positionalArguments();
     if (request.files.isEmpty())
         return Failure{QStringLiteral("no video files given")};
     if (request.files.contains(QString()))
@@ -608,7 +677,7 @@ std::optional<Failure> parse(const QStringList &givenArguments, CliRequest &requ
         return Failure{QStringLiteral("--kind, --title, --show, --season and --episode describe "
                                       "one file, and %1 were given")
                            .arg(request.files.size())};
-    if (parser.isSet(QStringLiteral("psp-number"))) {
+    if (reading.isSet(u"psp-number")) {
         // The files are numbered one after the other from the first number.
         const qint64 last = request.pspStartNumber.toLongLong() + request.files.size() - 1;
         if (last > MaxPspNumber)
@@ -619,13 +688,59 @@ std::optional<Failure> parse(const QStringList &givenArguments, CliRequest &requ
                                .arg(MaxPspNumber)
                                .arg(MaxPspNumber - request.files.size() + 1)};
     }
-
-    if (request.mode != CliRequest::Mode::Info) {
-        if (const std::optional<QString> refusal =
-                CheckVideoLimits(request.settings, request.sizeItems, request.qualityItems))
-            return Failure{*refusal};
-    }
     return std::nullopt;
+}
+
+// Reads what the options ask for, step by step; the first refusal ends it.
+std::optional<Failure> readRequest(Reading &reading) {
+    CliRequest &request = reading.request;
+    if (reading.isSet(u"help") || reading.isSet(u"version")) {
+        request.mode = reading.isSet(u"help") ? CliRequest::Mode::Help : CliRequest::Mode::Version;
+        return std::nullopt;
+    }
+    request.json = reading.isSet(u"json");
+    if (std::optional<Failure> failure = readMode(reading))
+        return failure;
+    if (request.mode == CliRequest::Mode::ListDevices)
+        return std::nullopt;
+    if (request.mode == CliRequest::Mode::Resume) {
+        // The interrupted batch brings its own files and settings.
+        if (!reading.parser.positionalArguments().isEmpty())
+            return Failure{QStringLiteral("--resume takes no video files: it converts what the "
+                                          "interrupted batch left")};
+        return std::nullopt;
+    }
+    if (std::optional<Failure> failure = readDevice(reading))
+        return failure;
+    if (request.mode == CliRequest::Mode::ListProfiles)
+        return std::nullopt;
+    const QString file = ProfileFile::Path(request.device);
+    for (const auto step : {readProfile, readSettings}) {
+        if (std::optional<Failure> failure = step(reading, file))
+            return failure;
+    }
+    for (const auto step : {readConversionOptions, readFiles}) {
+        if (std::optional<Failure> failure = step(reading))
+            return failure;
+    }
+    if (request.mode == CliRequest::Mode::Info)
+        return std::nullopt;
+    if (const std::optional<QString> refusal =
+            CheckVideoLimits(request.settings, request.sizeItems, request.qualityItems))
+        return Failure{*refusal};
+    return std::nullopt;
+}
+
+std::optional<Failure> parse(const QStringList &givenArguments, CliRequest &request) {
+    QStringList arguments = givenArguments;
+    const std::optional<QString> burnTrack = takeBurnSubtitlesTrack(arguments);
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(parserOptions());
+    if (!parser.parse(arguments))
+        return Failure{parser.errorText()};
+    Reading reading{parser, request, burnTrack};
+    return readRequest(reading);
 }
 
 } // namespace
@@ -681,145 +796,4 @@ void ApplyTrackChoices(const CliRequest &request, QList<FileListRow> &rows) {
             row.SubtitleTrack = request.subtitleTrack;
         row.Media = request.media;
     }
-}
-
-QString CliHelpText() {
-    return QStringLiteral(
-        R"(Usage: mobivert-cli [options] FILE...
-
-Converts video files for a portable device, with the same device profiles,
-converter and batch file as the Mobivert window.
-
-Device and profile:
-  -d, --device NAME        iPod, Zune, PSP or MobilePhone (default: iPod)
-  -p, --profile NAME|N     one of the device's profiles, by name or by the
-                           number --list-profiles shows (default: the
-                           device's default)
-      --list-devices       list the devices and stop
-      --list-profiles      list the device's profiles and stop
-
-Settings (each replaces the profile's value; a value must be one the device
-offers, and an invalid one is answered with the list of valid values):
-      --audio-codec CODEC     e.g. aac
-      --audio-bitrate RATE    e.g. 128 or "128 kbps"
-      --sample-rate HZ        e.g. 44100
-      --channels CHANNELS     e.g. Stereo, or the channel count
-      --no-audio              leave out the sound
-      --video-codec CODEC     e.g. h264
-      --size WxH              a size of the device's list, or a custom one
-                              (even whole numbers, e.g. 400x240, at least
-                              16x16; H.263 takes only 128x96, 176x144,
-                              352x288, 704x576 and 1408x1152)
-      --video-bitrate RATE    e.g. 768 or "768 kbps"
-      --frame-rate FPS        e.g. 25
-      --no-video              leave out the picture (sound only)
-      --same-quality          keep the source's quality instead of a bit rate
-      --no-same-quality       use the video bit rate
-      --keep-aspect           fit the picture into the frame without distortion
-      --no-keep-aspect        stretch the picture to the frame size
-  Sizes and bit rates above what the video codec allows are refused.
-
-Output:
-  -o, --output DIR         the output folder (default: the one the Mobivert
-                           window uses); created when missing
-      --trim START-END     convert only this part of every file, as
-                           HH:MM:SS-HH:MM:SS (e.g. 00:01:00-00:02:30)
-      --two-pass           encode the video twice: better quality at the same
-                           size, about twice the time
-      --fit SIZE           choose the video bit rate so that all converted files
-                           together fill 97% to 100% of SIZE, in two passes:
-                           700M, 2G (decimal, as device makers count) or 650MiB;
-                           a size too small even for the lowest bit rate is
-                           refused with the size that would do
-      --deinterlace auto|on|off
-                           auto (the default) deinterlaces the files that are
-                           interlaced (TV recordings, DVDs); on and off decide
-                           for every file
-      --audio-track N|LANGUAGE
-                           the sound track of every file: its number among
-                           the file's sound tracks (1 is the first) or its
-                           language (en, fra); default: the file's default
-                           track
-      --burn-subtitles[=TRACK]
-                           draw subtitles into the picture: the default
-                           subtitle track, or TRACK (a number among the
-                           file's subtitle tracks, or a language); files
-                           without subtitles are converted as they are
-      --kind movie|tv|music-video
-                           what the file is: the device lists it under
-                           Movies, TV Shows or Music Videos (default: a name
-                           like "Show S02E05 Title", "Show 2x05" or
-                           "Show - 205" is a TV episode, any other a movie)
-      --title TEXT         the title the device shows (default: from the name)
-      --show TEXT, --season N, --episode N
-                           a TV episode's show, season and episode (default:
-                           from the name); these five are for one file
-      --always-encode      re-encode every video, even one that already suits
-                           the device (by default such a video is copied as
-                           it is: faster, and without any loss)
-      --add-to-library     iPod: also add each converted file to the connected
-                           iPod (copied onto it and listed in its own
-                           database, backed up first); with no iPod
-                           connected, to the playlist Mobivert.m3u8 in your
-                           music folder
-      --ipod MOUNTPOINT    iPod: the iPod to add the files to, for example
-                           when several are connected (implies
-                           --add-to-library)
-      --memory-stick       PSP: save into the connected Memory Stick's
-                           MP_ROOT/100MNV01 (MPEG-4) or MP_ROOT/100ANV01
-                           (H.264), created when missing, instead of --output
-      --thumbnails         PSP: write a thumbnail (.thm) beside each video
-      --psp-number N       PSP: the number of the first file (default: 1);
-                           the last file's number must not pass 99999
-  -j, --jobs N|auto        how many files to convert at once, 1 to 8; auto
-                           (the default) keeps every core busy, from the
-                           number of cores, the video codec and frame size
-
-What to do instead of converting:
-      --dry-run            print the batch file that would run (with several
-                           files at once, each one's batch file in turn),
-                           then what the converter will do for each source
-                           ("Adapted to the source: ...: rotated 90°")
-      --info               print each file's name, codec, duration and frame
-                           size, tab-separated, one line per file; a
-                           backslash, tab, newline or carriage return in a
-                           field is written as \\, \t, \n or \r
-      --preview TIME       convert 3 seconds around TIME (HH:MM:SS or seconds)
-                           of each file and write the source frame and the
-                           converted frame there as NAME-source.png and
-                           NAME-preview.png into --output (default: the
-                           current folder), with the converted picture's
-                           size, bit rate and output size per minute
-      --resume             convert the files the last interrupted batch (of the
-                           window or of mobivert-cli) did not convert, with its
-                           settings and output folder, from its record in
-                           ~/.config/Brannock Software/Mobivert, after adding
-                           first its converted files whose addition to the
-                           iPod (or playlist) was cut off or failed; prints
-                           "Nothing to resume." when there is none, and
-                           fails when the record cannot be read
-      --json               write progress and results as JSON objects, one
-                           per line, for other programs
-  -h, --help               show this help
-  -v, --version            show the version
-
-Existing files are never replaced: a second holiday.m4v becomes
-"holiday (2).m4v", and PSP file numbers continue after the highest M4V or
-MAQ number already in the output folder. Ctrl+C stops the conversion;
-files converted before it are kept, nothing half-written is left behind. A
-batch cut short by a crash, a logout (SIGTERM) or a closed terminal (SIGHUP)
-can be taken up again with --resume.
-
-Exit status: 0 when every file was converted, 1 when a conversion failed,
-2 for invalid options or values, 130 after Ctrl+C and 143 after SIGTERM.
-
-Examples:
-  mobivert-cli holiday.avi
-  mobivert-cli --device PSP --profile 2 --thumbnails -o ~/psp *.avi
-  mobivert-cli --device PSP --memory-stick --thumbnails clip.avi
-  mobivert-cli --add-to-library holiday.avi
-  mobivert-cli --device Zune --video-bitrate 1500 --dry-run clip.mpg
-  mobivert-cli --device PSP --fit 1G --output ~/psp *.avi
-  mobivert-cli --audio-track fra --burn-subtitles=en --deinterlace on film.mkv
-)");
 }

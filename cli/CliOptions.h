@@ -80,8 +80,6 @@ struct CliParse {
 // and quality limits.
 CliParse ParseCliArguments(const QStringList &arguments);
 
-QString CliHelpText();
-
 // Gives every row the request's track choices.
 void ApplyTrackChoices(const CliRequest &request, QList<FileListRow> &rows);
 

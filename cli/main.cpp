@@ -2,6 +2,7 @@
 // files, media information, batch builder, launcher, converter and output
 // parser as the window, so both write the same batch for the same settings.
 #include "cli/CliConversion.h"
+#include "cli/CliHelpText.h"
 #include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
 #include "cli/CliPreview.h"
@@ -99,7 +100,7 @@ QString settingsText(const ConversionSettings &s) {
     return video + QStringLiteral("; ") + audio;
 }
 
-int listDevices(CliOutput &out) {
+int listDevices(const CliRequest &, CliOutput &out, QCoreApplication &) {
     for (const CliDevice &device : CliDevices()) {
         if (out.json())
             out.object({{QStringLiteral("event"), QStringLiteral("device")},
@@ -112,7 +113,7 @@ int listDevices(CliOutput &out) {
     return ExitConverted;
 }
 
-int listProfiles(const CliRequest &request, CliOutput &out) {
+int listProfiles(const CliRequest &request, CliOutput &out, QCoreApplication &) {
     const QString file = ProfileFile::Path(request.device);
     const ProfileSettings::DeviceProfiles profiles = ProfileSettings::ReadDeviceProfiles(file);
     for (qsizetype i = 0; i < profiles.names.size(); ++i) {
@@ -200,7 +201,7 @@ std::optional<ReadRows> readRows(const QStringList &files, CliOutput &out) {
     return read;
 }
 
-int showInfo(const CliRequest &request, CliOutput &out) {
+int showInfo(const CliRequest &request, CliOutput &out, QCoreApplication &) {
     const std::optional<ReadRows> read = readRows(request.files, out);
     if (!read)
         return 128 + g_pendingSignal;
@@ -296,116 +297,113 @@ BatchStart::Request startRequestOf(const CliRequest &request, const QString &dat
             options,          request.jobs,        request.fitBytes.value_or(0)};
 }
 
-// Converts the batch's rows (or prints their batch) as the request asks.
-int convertRows(const CliRequest &request, BatchStart::Request startRequest, CliOutput &out,
-                QCoreApplication &application) {
-    const QList<FileListRow> &rows = startRequest.rows;
-    BatchOptions &options = startRequest.options;
-    if (startRequest.fitBytes > 0) {
-        // Refused before anything is written when the files cannot fit.
-        const FitOutcome fit =
-            PlanFit(startRequest.settings, request.qualityItems, rows, startRequest.fitBytes);
-        if (!fit.refusal.isEmpty()) {
-            out.problem(fit.refusal.join(u' '));
-            return ExitInvalid;
-        }
-        options.fit = fit.rows;
-        if (out.json()) {
-            out.object({{QStringLiteral("event"), QStringLiteral("fit")},
-                        {QStringLiteral("size"), startRequest.fitBytes},
-                        {QStringLiteral("videoBitrate"), fit.plan.videoKbps},
-                        {QStringLiteral("expected"), fit.plan.expectedBytes},
-                        {QStringLiteral("fills"), fit.note.isEmpty()}});
-        } else if (request.mode != CliRequest::Mode::DryRun) {
-            out.line(QStringLiteral("Fitting into %1: video at %2 kbps, two passes")
-                         .arg(AskedMegabytesText(startRequest.fitBytes))
-                         .arg(fit.plan.videoKbps));
-            if (!fit.note.isEmpty())
-                out.line(QStringLiteral("  ") + fit.note);
-        }
+// Chooses the video bit rate that fits the rows into the size asked for;
+// an exit status when the files cannot fit, before anything is written.
+std::optional<int> planFit(const CliRequest &request, BatchStart::Request &startRequest,
+                           CliOutput &out) {
+    const FitOutcome fit = PlanFit(startRequest.settings, request.qualityItems, startRequest.rows,
+                                   startRequest.fitBytes);
+    if (!fit.refusal.isEmpty()) {
+        out.problem(fit.refusal.join(u' '));
+        return ExitInvalid;
     }
-    if (!options.outputFolder.trimmed().isEmpty())
-        options.outputFolder = fullPath(options.outputFolder);
-    // A batch begun without a profile is recorded as custom settings.
-    if (startRequest.profile.isEmpty() && request.profileNumber == 0)
-        startRequest.profile = ProfileSettings::CustomEntry;
+    startRequest.options.fit = fit.rows;
+    if (out.json()) {
+        out.object({{QStringLiteral("event"), QStringLiteral("fit")},
+                    {QStringLiteral("size"), startRequest.fitBytes},
+                    {QStringLiteral("videoBitrate"), fit.plan.videoKbps},
+                    {QStringLiteral("expected"), fit.plan.expectedBytes},
+                    {QStringLiteral("fills"), fit.note.isEmpty()}});
+    } else if (request.mode != CliRequest::Mode::DryRun) {
+        out.line(QStringLiteral("Fitting into %1: video at %2 kbps, two passes")
+                     .arg(AskedMegabytesText(startRequest.fitBytes))
+                     .arg(fit.plan.videoKbps));
+        if (!fit.note.isEmpty())
+            out.line(QStringLiteral("  ") + fit.note);
+    }
+    return std::nullopt;
+}
 
-    if (request.mode == CliRequest::Mode::DryRun) {
-        if (options.outputFolder.trimmed().isEmpty()) {
-            out.problem(QStringLiteral("Please, choose an output folder first."));
-            return ExitInvalid;
-        }
-        const BatchPlan plan = BatchStart::dryRun(startRequest);
-        // What the converter will do for each source beyond the line: read
-        // from the row's conversion command, its first.
-        QStringList adaptations;
-        for (qsizetype i = 0; i < plan.commands.size(); ++i) {
-            if (plan.lineRows.value(i) == adaptations.size())
-                adaptations.append(SourceNotesFor(plan.commands[i]));
-        }
-        if (out.json()) {
-            QJsonObject batch{
-                {QStringLiteral("event"), QStringLiteral("batch")},
-                {QStringLiteral("lines"), QJsonArray::fromStringList(BatchLines(plan.commands))},
-                {QStringLiteral("outputs"), QJsonArray::fromStringList(plan.outputPaths)},
-                {QStringLiteral("adaptations"), QJsonArray::fromStringList(adaptations)}};
-            // Several lanes take the lines of each file in row order as
-            // they free up.
-            if (plan.lanes > 1)
-                batch.insert(QStringLiteral("lanes"), plan.lanes);
-            out.object(batch);
-        } else {
-            for (const QString &line : BatchListing(plan, options.dataFolder))
-                out.line(line);
-            for (qsizetype row = 0; row < adaptations.size(); ++row) {
-                if (!adaptations[row].isEmpty())
-                    out.line(QStringLiteral("Adapted to the source: %1: %2")
-                                 .arg(rows.at(row).Filepath, adaptations[row]));
-            }
-        }
+// Prints the batch that would run, and what the converter will do for each
+// source beyond its line.
+int printDryRun(const BatchStart::Request &startRequest, CliOutput &out) {
+    const BatchOptions &options = startRequest.options;
+    if (options.outputFolder.trimmed().isEmpty()) {
+        out.problem(QStringLiteral("Please, choose an output folder first."));
+        return ExitInvalid;
+    }
+    const BatchPlan plan = BatchStart::dryRun(startRequest);
+    // Read from the row's conversion command, its first.
+    QStringList adaptations;
+    for (qsizetype i = 0; i < plan.commands.size(); ++i) {
+        if (plan.lineRows.value(i) == adaptations.size())
+            adaptations.append(SourceNotesFor(plan.commands[i]));
+    }
+    if (out.json()) {
+        QJsonObject batch{
+            {QStringLiteral("event"), QStringLiteral("batch")},
+            {QStringLiteral("lines"), QJsonArray::fromStringList(BatchLines(plan.commands))},
+            {QStringLiteral("outputs"), QJsonArray::fromStringList(plan.outputPaths)},
+            {QStringLiteral("adaptations"), QJsonArray::fromStringList(adaptations)}};
+        // Several lanes take the lines of each file in row order as they
+        // free up.
+        if (plan.lanes > 1)
+            batch.insert(QStringLiteral("lanes"), plan.lanes);
+        out.object(batch);
         return ExitConverted;
     }
-
-    // Holds the data folder's batch lock, shared with the window, until the
-    // batch has been cleaned up. Of several iPods connected, --ipod names one.
-    const BatchStart start(startRequest,
-                           [](const QStringList &) { return std::optional<QString>(); });
-    if (const std::optional<BatchStart::Refusal> &refusal = start.refusal()) {
-        out.problem(refusal->problem);
-        return refusal->invalid ? ExitInvalid : ExitFailed;
+    for (const QString &line : BatchListing(plan, options.dataFolder))
+        out.line(line);
+    for (qsizetype row = 0; row < adaptations.size(); ++row) {
+        if (!adaptations[row].isEmpty())
+            out.line(QStringLiteral("Adapted to the source: %1: %2")
+                         .arg(startRequest.rows.at(row).Filepath, adaptations[row]));
     }
-    const BatchPlan &plan = start.plan();
+    return ExitConverted;
+}
 
-    const QString profile =
-        request.profileNumber > 0
-            ? QStringLiteral("profile %1 \"%2\"%3")
-                  .arg(request.profileNumber)
-                  .arg(request.profileName,
-                       request.settingsChanged ? QStringLiteral(", changed") : QString())
-        : !request.profileName.isEmpty() && !ProfileSettings::IsCustomEntry(request.profileName)
-            ? QStringLiteral("profile \"%1\"").arg(request.profileName)
-            : QStringLiteral("custom settings");
+QString profileText(const CliRequest &request) {
+    if (request.profileNumber > 0)
+        return QStringLiteral("profile %1 \"%2\"%3")
+            .arg(request.profileNumber)
+            .arg(request.profileName,
+                 request.settingsChanged ? QStringLiteral(", changed") : QString());
+    if (!request.profileName.isEmpty() && !ProfileSettings::IsCustomEntry(request.profileName))
+        return QStringLiteral("profile \"%1\"").arg(request.profileName);
+    return QStringLiteral("custom settings");
+}
+
+// What is converted, how and where to, as the batch begins.
+void announceBatch(const CliRequest &request, const ConversionSettings &settings,
+                   const BatchStart &start, CliOutput &out) {
+    const BatchPlan &plan = start.plan();
+    const qsizetype files = plan.rows.size();
     if (out.json()) {
         out.object({{QStringLiteral("event"), QStringLiteral("start")},
                     {QStringLiteral("device"), request.device},
                     {QStringLiteral("profile"), request.profileName},
                     {QStringLiteral("profileNumber"), request.profileNumber},
                     {QStringLiteral("changed"), request.settingsChanged},
-                    {QStringLiteral("settings"), settingsObject(startRequest.settings)},
-                    {QStringLiteral("files"), int(rows.size())},
+                    {QStringLiteral("settings"), settingsObject(settings)},
+                    {QStringLiteral("files"), int(files)},
                     {QStringLiteral("filesAtOnce"), plan.lanes},
                     {QStringLiteral("outputFolder"), start.options().outputFolder}});
-    } else {
-        const QString atOnce =
-            plan.lanes > 1 ? QStringLiteral(" (%1 at once)").arg(plan.lanes) : QString();
-        out.line(QStringLiteral("Converting %1 %2%3 for %4 with %5 into %6")
-                     .arg(rows.size())
-                     .arg(rows.size() == 1 ? QStringLiteral("file") : QStringLiteral("files"),
-                          atOnce, request.device, profile, start.options().outputFolder));
-        out.line(QStringLiteral("  ") + settingsText(startRequest.settings));
+        return;
     }
+    const QString atOnce =
+        plan.lanes > 1 ? QStringLiteral(" (%1 at once)").arg(plan.lanes) : QString();
+    out.line(QStringLiteral("Converting %1 %2%3 for %4 with %5 into %6")
+                 .arg(files)
+                 .arg(files == 1 ? QStringLiteral("file") : QStringLiteral("files"), atOnce,
+                      request.device, profileText(request), start.options().outputFolder));
+    out.line(QStringLiteral("  ") + settingsText(settings));
+}
 
-    CliConversion conversion(options.dataFolder, plan, out, start.record());
+// Runs the started batch until it ends, is cancelled or fails; then says
+// where the library hand-off put the files, unless the batch was cancelled.
+int runBatch(const BatchStart &start, CliOutput &out, QCoreApplication &application) {
+    const BatchPlan &plan = start.plan();
+    CliConversion conversion(start.options().dataFolder, plan, out, start.record());
     int exitCode = ExitFailed;
     QObject::connect(&conversion, &CliConversion::finished, &application, [&](int code) {
         exitCode = code;
@@ -419,13 +417,40 @@ int convertRows(const CliRequest &request, BatchStart::Request startRequest, Cli
         QTimer::singleShot(0, &conversion, &CliConversion::start);
     QCoreApplication::exec();
     g_conversion = nullptr;
-    // Where the library hand-off put the files, unless the batch was cancelled.
     const QString &ipod = start.options().ipodMountPoint;
     if (!start.libraryNote().isEmpty() && (exitCode == ExitConverted || exitCode == ExitFailed))
         printLibraryNote(
             out, ipod,
             LibraryNote(ipod, HandOffOutcomeOf(conversion.progress(), plan.outputPaths)));
     return exitCode;
+}
+
+// Converts the batch's rows (or prints their batch) as the request asks.
+int convertRows(const CliRequest &request, BatchStart::Request startRequest, CliOutput &out,
+                QCoreApplication &application) {
+    if (startRequest.fitBytes > 0) {
+        if (const std::optional<int> refused = planFit(request, startRequest, out))
+            return *refused;
+    }
+    BatchOptions &options = startRequest.options;
+    if (!options.outputFolder.trimmed().isEmpty())
+        options.outputFolder = fullPath(options.outputFolder);
+    // A batch begun without a profile is recorded as custom settings.
+    if (startRequest.profile.isEmpty() && request.profileNumber == 0)
+        startRequest.profile = ProfileSettings::CustomEntry;
+    if (request.mode == CliRequest::Mode::DryRun)
+        return printDryRun(startRequest, out);
+
+    // Holds the data folder's batch lock, shared with the window, until the
+    // batch has been cleaned up. Of several iPods connected, --ipod names one.
+    const BatchStart start(startRequest,
+                           [](const QStringList &) { return std::optional<QString>(); });
+    if (const std::optional<BatchStart::Refusal> &refusal = start.refusal()) {
+        out.problem(refusal->problem);
+        return refusal->invalid ? ExitInvalid : ExitFailed;
+    }
+    announceBatch(request, startRequest.settings, start, out);
+    return runBatch(start, out, application);
 }
 
 int convert(const CliRequest &request, CliOutput &out, QCoreApplication &application) {
@@ -441,55 +466,51 @@ int convert(const CliRequest &request, CliOutput &out, QCoreApplication &applica
                                           application));
 }
 
-// Converts the rows the last interrupted batch left, with its settings.
-int resume(CliOutput &out, QCoreApplication &application) {
-    const QString dataFolder = lookUpDataFolder(out);
-    if (dataFolder.isEmpty())
-        return ExitFailed;
+// The record of the last batch, once no batch runs: its half-written file
+// removed and its converted files whose hand-off was cut off or failed
+// added (what that gave is the note). Nothing while a batch still runs.
+struct TakenRecord {
     BatchRecordFile::ReadResult found;
     std::optional<QString> handOffNote;
-    {
-        // A record whose batch still runs is no interrupted one.
-        QLockFile lock(BatchFiles::lock(dataFolder));
-        if (TakeBatchLock(lock) == BatchLockRefusal::Busy) {
-            out.problem(BusyMessage().join(u' '));
-            return ExitFailed;
-        }
-        found = BatchRecordFile::read(dataFolder);
-        if (found.status == BatchRecordFile::ReadResult::Status::Found) {
-            BatchRecordFile::removePartialFiles(found.record);
-            // The converted files whose hand-off was cut off or failed go first.
-            handOffNote = ResumeHandOffs(dataFolder, found.record);
-        }
-        // What the batch of an unreadable record left cannot be taken up.
-        if (found.status == BatchRecordFile::ReadResult::Status::Spoilt)
-            RemoveWorkingFiles(dataFolder);
+};
+std::optional<TakenRecord> takeUpRecord(const QString &dataFolder, CliOutput &out) {
+    // A record whose batch still runs is no interrupted one.
+    QLockFile lock(BatchFiles::lock(dataFolder));
+    if (TakeBatchLock(lock) == BatchLockRefusal::Busy) {
+        out.problem(BusyMessage().join(u' '));
+        return std::nullopt;
     }
-    if (found.status == BatchRecordFile::ReadResult::Status::Spoilt) {
-        out.problem(QStringLiteral("the record of the last batch could not be read (") +
-                    found.reason +
-                    (found.setAside.isEmpty()
-                         ? QStringLiteral(") and could not be kept: nothing was resumed")
-                         : QStringLiteral("); it was set aside as ") + found.setAside +
-                               QStringLiteral(": nothing was resumed")));
-        return ExitFailed;
+    TakenRecord taken{BatchRecordFile::read(dataFolder), std::nullopt};
+    if (taken.found.status == BatchRecordFile::ReadResult::Status::Found) {
+        BatchRecordFile::removePartialFiles(taken.found.record);
+        taken.handOffNote = ResumeHandOffs(dataFolder, taken.found.record);
     }
-    const BatchRecord &record = found.record;
-    if (handOffNote) {
-        printLibraryNote(out, record.ipodMountPoint, *handOffNote);
-        if (record.unconvertedCount() == 0)
-            return record.handOffsLeft().isEmpty() ? ExitConverted : ExitFailed;
-    }
-    if (found.status != BatchRecordFile::ReadResult::Status::Found ||
-        record.unconvertedCount() == 0) {
-        BatchRecordFile::remove(dataFolder);
-        if (out.json())
-            out.object({{QStringLiteral("event"), QStringLiteral("nothing-to-resume")}});
-        else
-            out.line(QStringLiteral("Nothing to resume."));
-        return ExitConverted;
-    }
+    // What the batch of an unreadable record left cannot be taken up.
+    if (taken.found.status == BatchRecordFile::ReadResult::Status::Spoilt)
+        RemoveWorkingFiles(dataFolder);
+    return taken;
+}
 
+void reportSpoiltRecord(const BatchRecordFile::ReadResult &found, CliOutput &out) {
+    out.problem(QStringLiteral("the record of the last batch could not be read (") + found.reason +
+                (found.setAside.isEmpty()
+                     ? QStringLiteral(") and could not be kept: nothing was resumed")
+                     : QStringLiteral("); it was set aside as ") + found.setAside +
+                           QStringLiteral(": nothing was resumed")));
+}
+
+int nothingToResume(const QString &dataFolder, CliOutput &out) {
+    BatchRecordFile::remove(dataFolder);
+    if (out.json())
+        out.object({{QStringLiteral("event"), QStringLiteral("nothing-to-resume")}});
+    else
+        out.line(QStringLiteral("Nothing to resume."));
+    return ExitConverted;
+}
+
+// Converts the rows the record left, with its settings.
+int convertRecordRows(const BatchRecord &record, const QString &dataFolder, CliOutput &out,
+                      QCoreApplication &application) {
     BatchStart::Request start = record.resumeRequest();
     start.options.dataFolder = dataFolder;
     CliRequest request;
@@ -505,7 +526,31 @@ int resume(CliOutput &out, QCoreApplication &application) {
     return convertRows(request, start, out, application);
 }
 
-int preview(const CliRequest &request, CliOutput &out) {
+// Takes up the last interrupted batch: its hand-offs first, then its rows.
+int resume(const CliRequest &, CliOutput &out, QCoreApplication &application) {
+    const QString dataFolder = lookUpDataFolder(out);
+    if (dataFolder.isEmpty())
+        return ExitFailed;
+    const std::optional<TakenRecord> taken = takeUpRecord(dataFolder, out);
+    if (!taken)
+        return ExitFailed;
+    if (taken->found.status == BatchRecordFile::ReadResult::Status::Spoilt) {
+        reportSpoiltRecord(taken->found, out);
+        return ExitFailed;
+    }
+    const BatchRecord &record = taken->found.record;
+    if (taken->handOffNote) {
+        printLibraryNote(out, record.ipodMountPoint, *taken->handOffNote);
+        if (record.unconvertedCount() == 0)
+            return record.handOffsLeft().isEmpty() ? ExitConverted : ExitFailed;
+    }
+    if (taken->found.status != BatchRecordFile::ReadResult::Status::Found ||
+        record.unconvertedCount() == 0)
+        return nothingToResume(dataFolder, out);
+    return convertRecordRows(record, dataFolder, out, application);
+}
+
+int preview(const CliRequest &request, CliOutput &out, QCoreApplication &) {
     int exitCode = 0;
     const std::optional<QList<FileListRow>> rows = readTrimmedRows(request, out, exitCode);
     if (!rows)
@@ -513,6 +558,38 @@ int preview(const CliRequest &request, CliOutput &out) {
     const QString folder = fullPath(request.outputFolder.value_or(QDir::currentPath()));
     return std::max(exitCode,
                     RunCliPreview(request, *rows, folder, out, [] { return g_pendingSignal; }));
+}
+
+int showHelp(const CliRequest &, CliOutput &out, QCoreApplication &) {
+    out.line(CliHelpText().trimmed());
+    return ExitConverted;
+}
+
+int showVersion(const CliRequest &, CliOutput &out, QCoreApplication &) {
+    out.line(QStringLiteral("mobivert-cli ") + QCoreApplication::applicationVersion());
+    return ExitConverted;
+}
+
+// What runs each mode: a new mode is one more entry.
+using ModeRunner = int (*)(const CliRequest &, CliOutput &, QCoreApplication &);
+struct ModeEntry {
+    CliRequest::Mode mode;
+    ModeRunner run;
+};
+constexpr ModeEntry ModeRunners[] = {
+    {CliRequest::Mode::Help, showHelp},           {CliRequest::Mode::Version, showVersion},
+    {CliRequest::Mode::ListDevices, listDevices}, {CliRequest::Mode::ListProfiles, listProfiles},
+    {CliRequest::Mode::Info, showInfo},           {CliRequest::Mode::Preview, preview},
+    {CliRequest::Mode::Resume, resume},           {CliRequest::Mode::DryRun, convert},
+    {CliRequest::Mode::Convert, convert},
+};
+
+int run(const CliRequest &request, CliOutput &out, QCoreApplication &application) {
+    for (const ModeEntry &entry : ModeRunners) {
+        if (entry.mode == request.mode)
+            return entry.run(request, out, application);
+    }
+    return convert(request, out, application);
 }
 
 } // namespace
@@ -543,26 +620,5 @@ int main(int argc, char *argv[]) {
     StopSignals::watch(onStopSignal, onContinueSignal);
     std::signal(SIGPIPE, SIG_IGN);
 
-    switch (request.mode) {
-    case CliRequest::Mode::Help:
-        out.line(CliHelpText().trimmed());
-        return ExitConverted;
-    case CliRequest::Mode::Version:
-        out.line(QStringLiteral("mobivert-cli ") + QCoreApplication::applicationVersion());
-        return ExitConverted;
-    case CliRequest::Mode::ListDevices:
-        return listDevices(out);
-    case CliRequest::Mode::ListProfiles:
-        return listProfiles(request, out);
-    case CliRequest::Mode::Info:
-        return showInfo(request, out);
-    case CliRequest::Mode::Preview:
-        return preview(request, out);
-    case CliRequest::Mode::Resume:
-        return resume(out, application);
-    case CliRequest::Mode::DryRun:
-    case CliRequest::Mode::Convert:
-        break;
-    }
-    return convert(request, out, application);
+    return run(request, out, application);
 }

@@ -141,6 +141,57 @@ QStringList MediaTagOptions(const ConversionSettings &settings, const FileListRo
     return options;
 }
 
+namespace {
+
+// The names given out in one batch: a taken name becomes "name (2).ext",
+// "name (3).ext" and so on, never one an earlier row was given.
+class OutputNames {
+public:
+    explicit OutputNames(const std::function<bool(const QString &)> &pathTaken)
+        : m_pathTaken(pathTaken) {}
+
+    bool taken(const QString &path) const { return m_given.contains(path) || m_pathTaken(path); }
+    void give(const QString &path) { m_given.insert(path); }
+
+    // The first free name for the base name in the folder.
+    QString freePath(const QString &folder, const QString &base, const QString &extension) {
+        QString output = JoinPath(folder, base + u'.' + extension);
+        if (taken(output)) {
+            // Every counter below the first to try has been found taken
+            // already, so many rows of one name do not test them all again
+            // row after row.
+            int &counter = m_firstFreeCounter[base];
+            counter = std::max(counter, 2);
+            for (;; ++counter) {
+                output = JoinPath(folder, base + QStringLiteral(" (%1).").arg(counter) + extension);
+                if (!taken(output))
+                    break;
+            }
+            ++counter;
+        }
+        give(output);
+        return output;
+    }
+
+private:
+    const std::function<bool(const QString &)> &m_pathTaken;
+    QSet<QString> m_given; // paths handed to earlier rows of this batch
+    QHash<QString, int> m_firstFreeCounter;
+};
+
+// The PSP thumbnail of a row: its cover picture at 160x120.
+BatchCommand thumbnailCommand(const QString &converter, const QString &input,
+                              const QString &thumbnail) {
+    return BatchCommand{converter, {QStringLiteral("-i")}, {}}
+        .addFile(input)
+        .add({QStringLiteral("-f"), QStringLiteral("image2"), QStringLiteral("-cover"),
+              QStringLiteral("-vframes"), QStringLiteral("1"), QStringLiteral("-s"),
+              QStringLiteral("160x120"), QStringLiteral("-an"), QStringLiteral("-y")})
+        .addFile(thumbnail);
+}
+
+} // namespace
+
 BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &codecs,
                      const QList<FileListRow> &rows, const BatchOptions &options,
                      const std::function<bool(const QString &)> &pathTaken) {
@@ -152,33 +203,13 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
     const QString extension =
         isChecked(settings.noVideo) ? codecs.audioExtension : codecs.videoExtension;
     const qint64 firstNumber = std::max<qint64>(0, leadingNumber(options.pspStartNumber));
-
-    QSet<QString> given; // paths handed to earlier rows of this batch
-    const auto taken = [&](const QString &path) {
-        return given.contains(path) || pathTaken(path);
-    };
-    // Per base name, the counter to try first: every one below it has been
-    // found taken already, so many rows of one name do not test them all
-    // again row after row.
-    QHash<QString, int> firstFreeCounter;
+    OutputNames names(pathTaken);
 
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const FileListRow &row = rows[i];
         const QString base =
             psp ? PspBaseName(settings.videoCodecPosition, firstNumber + i) : RowBaseName(row);
-        QString output = JoinPath(options.outputFolder, base + u'.' + extension);
-        if (taken(output)) {
-            int &counter = firstFreeCounter[base];
-            counter = std::max(counter, 2);
-            for (;; ++counter) {
-                output = JoinPath(options.outputFolder,
-                                  base + QStringLiteral(" (%1).").arg(counter) + extension);
-                if (!taken(output))
-                    break;
-            }
-            ++counter;
-        }
-        given.insert(output);
+        const QString output = names.freePath(options.outputFolder, base, extension);
 
         const std::optional<RowFit> fit =
             i < options.fit.size() ? std::optional<RowFit>(options.fit[i]) : std::nullopt;
@@ -203,17 +234,10 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
         if (thumbnails) {
             // Named after the video's final name; an existing file is never replaced.
             const QString candidate = output.chopped(extension.size() + 1) + QStringLiteral(".thm");
-            if (!taken(candidate)) {
+            if (!names.taken(candidate)) {
                 thumbnail = candidate;
-                given.insert(thumbnail);
-                addCommand(
-                    BatchCommand{converter, {QStringLiteral("-i")}, {}}
-                        .addFile(row.Filepath)
-                        .add({QStringLiteral("-f"), QStringLiteral("image2"),
-                              QStringLiteral("-cover"), QStringLiteral("-vframes"),
-                              QStringLiteral("1"), QStringLiteral("-s"), QStringLiteral("160x120"),
-                              QStringLiteral("-an"), QStringLiteral("-y")})
-                        .addFile(thumbnail));
+                names.give(thumbnail);
+                addCommand(thumbnailCommand(converter, row.Filepath, thumbnail));
             }
         }
         plan.thumbnailPaths.append(thumbnail);
