@@ -12,6 +12,7 @@
 #include "bench/QualityBench.h"
 #include "bench/SourcesBench.h"
 #include "bench/StartupBench.h"
+#include "bench/SubtitleMemoryBench.h"
 #include "bench/TakenLanesBench.h"
 #include "bench/TimeLeftBench.h"
 #include "bench/WholeBatchBench.h"
@@ -66,6 +67,9 @@ int main(int argc, char **argv) {
         {QStringLiteral("takenlanes"),
          QStringLiteral("Lanes that take work as they free up, against dealt lanes"),
          RunTakenLanesBench},
+        {QStringLiteral("subtitlememory"),
+         QStringLiteral("Hostile subtitles burnt in: the converter's peak memory"),
+         RunSubtitleMemoryBench},
         // Further sections follow here, each with its own name.
     };
 

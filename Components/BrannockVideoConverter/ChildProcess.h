@@ -34,6 +34,8 @@ public:
     // Waits for the end; returns the wait status.
     int wait();
 
+    pid_t pid() const { return m_pid; }
+
 private:
     pid_t m_pid = -1;
 };

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -99,6 +100,40 @@ std::optional<int> referenceFrames(AVFormatContext *context, const AVStream *str
     return references;
 }
 
+// A second, a millisecond short: frames stamped at whole multiples of their
+// interval, rounded, still fall into one window as many times as a second
+// holds them.
+constexpr double kWindow = 0.999;
+
+struct TimedPacket {
+    double seconds = 0; // its presentation time (else its decoding time)
+    double duration = 0;
+    long long bytes = 0;
+};
+
+// The stream's packets in the order of their times; the other streams are
+// not read.
+std::vector<TimedPacket> packetsOf(AVFormatContext *context, const AVStream *stream) {
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        if (static_cast<int>(i) != stream->index)
+            context->streams[i]->discard = AVDISCARD_ALL;
+    }
+    std::vector<TimedPacket> packets;
+    AVPacket *packet = av_packet_alloc();
+    const double base = av_q2d(stream->time_base);
+    while (packet && av_read_frame(context, packet) >= 0) {
+        const int64_t time = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (packet->stream_index == stream->index && time != AV_NOPTS_VALUE)
+            packets.push_back({static_cast<double>(time) * base,
+                               static_cast<double>(packet->duration) * base, packet->size});
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    std::sort(packets.begin(), packets.end(),
+              [](const TimedPacket &a, const TimedPacket &b) { return a.seconds < b.seconds; });
+    return packets;
+}
+
 } // namespace
 
 std::optional<StreamCoding> probeCoding(const std::string &path) {
@@ -140,29 +175,37 @@ std::optional<StreamCoding> probeCoding(const std::string &path) {
     return coding;
 }
 
-std::optional<long long> measureVideoBitRate(const std::string &path) {
+std::optional<VideoRates> measureVideoRates(const std::string &path) {
     OpenedSource source(path);
     const AVStream *stream = source.video();
-    AVPacket *packet = stream ? av_packet_alloc() : nullptr;
-    if (!packet)
+    const std::vector<TimedPacket> packets =
+        stream ? packetsOf(source.get(), stream) : std::vector<TimedPacket>();
+    if (packets.empty())
         return std::nullopt;
+    VideoRates rates;
     long long bytes = 0;
-    int64_t first = std::numeric_limits<int64_t>::max();
-    int64_t last = std::numeric_limits<int64_t>::min();
-    while (av_read_frame(source.get(), packet) >= 0) {
-        const int64_t time = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-        if (packet->stream_index == stream->index && time != AV_NOPTS_VALUE) {
-            bytes += packet->size;
-            first = std::min(first, time);
-            last = std::max(last, time + packet->duration);
-        }
-        av_packet_unref(packet);
+    double last = packets.front().seconds;
+    for (const TimedPacket &packet : packets) {
+        bytes += packet.bytes;
+        last = std::max(last, packet.seconds + packet.duration);
     }
-    av_packet_free(&packet);
-    const double seconds = static_cast<double>(last - first) * av_q2d(stream->time_base);
+    const double seconds = last - packets.front().seconds;
     if (bytes == 0 || !(seconds > 0))
         return std::nullopt;
-    return std::llround(static_cast<double>(bytes) * 8 / seconds);
+    rates.bitRate = std::llround(static_cast<double>(bytes) * 8 / seconds);
+    // The busiest second: every window that starts at a packet.
+    std::size_t end = 0;
+    long long windowBytes = 0;
+    for (std::size_t begin = 0; begin < packets.size(); ++begin) {
+        while (end < packets.size() && packets[end].seconds < packets[begin].seconds + kWindow) {
+            windowBytes += packets[end].bytes;
+            ++end;
+        }
+        rates.peakFrames = std::max(rates.peakFrames, static_cast<int>(end - begin));
+        rates.peakBits = std::max(rates.peakBits, windowBytes * 8);
+        windowBytes -= packets[begin].bytes;
+    }
+    return rates;
 }
 
 std::optional<double> keyFrameAtOrBefore(const std::string &path, double seconds) {

@@ -15,8 +15,14 @@ namespace converter {
 // cannot be read as media.
 std::optional<StreamCoding> probeCoding(const std::string &path);
 
-// The video's bit rate from its packets: their bytes over their time span.
-std::optional<long long> measureVideoBitRate(const std::string &path);
+// What the video's packets show: their bits a second over their time span,
+// and the most frames and bits any one second holds.
+struct VideoRates {
+    long long bitRate = 0;
+    int peakFrames = 0;
+    long long peakBits = 0;
+};
+std::optional<VideoRates> measureVideoRates(const std::string &path);
 
 // Seconds from the file's start of the video key frame at or before
 // `seconds`; nothing when none is found.

@@ -6,6 +6,7 @@
 #include "Components/BrannockVideoConverter/InputKind.h"
 #include "Components/BrannockVideoConverter/ItemListRenaming.h"
 #include "Components/BrannockVideoConverter/PassLogFolder.h"
+#include "Components/BrannockVideoConverter/PictureLoss.h"
 #include "Components/BrannockVideoConverter/SourceEnd.h"
 #include "Components/BrannockVideoConverter/SourcePreparation.h"
 #include "Components/BrannockVideoConverter/StopSignals.h"
@@ -69,12 +70,40 @@ bool outputMayBeWritten(const Plan &plan, Console &console) {
     return true;
 }
 
-void reportFailure(const RunResult &result, const ErrorText &errorText, const std::string &output,
-                   Console &console) {
+// The names of what reads the source: its demuxer and its streams' codecs.
+std::vector<std::string> sourceReaders(const SourceFacts &facts) {
+    std::vector<std::string> names{facts.format, facts.videoCodec};
+    for (const std::vector<SourceTrack> *tracks : {&facts.audio, &facts.subtitles}) {
+        for (const SourceTrack &track : *tracks)
+            names.push_back(track.codec);
+    }
+    return names;
+}
+
+// The line that says why the conversion failed as a whole, where it can be
+// told: ffmpeg took more memory than it may, or could not read the source.
+std::string failureSummary(const RunResult &result, const Plan &plan,
+                           const std::optional<SourceFacts> &facts) {
+    if (result.outOfMemory)
+        return plan.input + ": " +
+               (plan.filters.subtitleFile.empty() ? "converting it" : "the subtitles to burn in") +
+               " need more memory than a conversion may take (" +
+               std::to_string(memoryCeiling() / (1024 * 1024)) + " MB)";
+    if (facts && inputUnreadable(result.errors, sourceReaders(*facts)))
+        return plan.input + ": the file is damaged or incomplete";
+    return {};
+}
+
+// ffmpeg's errors in the old words, at most kMostErrors of them, then the
+// summary, which the application shows for the file.
+void reportFailure(const RunResult &result, const Plan &plan, const ErrorText &errorText,
+                   const std::optional<SourceFacts> &facts, Console &console) {
+    const std::string &output = plan.output;
     if (!result.startError.empty()) {
         console.error("ffmpeg could not be started: " + result.startError);
         return;
     }
+    const std::string summary = failureSummary(result, plan, facts);
     std::vector<std::string> messages;
     // ffmpeg is stopped by the kernel, without a word of its own, when the
     // output grows past the size this process may write.
@@ -88,12 +117,14 @@ void reportFailure(const RunResult &result, const ErrorText &errorText, const st
         if (messages.size() == kMostErrors)
             break;
     }
-    if (messages.empty()) {
+    if (messages.empty() && summary.empty()) {
         messages.push_back(
             WIFSIGNALED(result.status)
                 ? "ffmpeg was ended by signal " + std::to_string(WTERMSIG(result.status))
                 : "ffmpeg failed with exit status " + std::to_string(WEXITSTATUS(result.status)));
     }
+    if (!summary.empty())
+        messages.push_back(summary);
     for (const std::string &message : messages)
         console.error(message);
 }
@@ -164,6 +195,16 @@ void reportSuccess(const Plan &plan, const RunResult &result, long long committe
     console.print(summaryLine(result.sizes.value_or(FinalSizes{})));
 }
 
+// The error for an output that lost its picture, or most of it (PictureLoss.h).
+std::optional<std::string> pictureLost(const Plan &plan, const RunResult &result,
+                                       const std::optional<SourceFacts> &facts) {
+    if (!facts)
+        return std::nullopt;
+    const long long frames = result.last ? result.last->frame.value_or(0) : 0;
+    const double reached = result.last ? static_cast<double>(result.last->outTimeUs) / 1e6 : 0.0;
+    return pictureLossError(plan, *facts, frames, reached);
+}
+
 // Runs ffmpeg for the prepared plan and puts the output in place; the exit status.
 int encode(RunContext &context, Plan &plan, TemporaryOutput &temporary, PreparedSource &prepared) {
     OutputTarget output{temporary.ffmpegUrl(kOutputFd), temporary.isUnnamed() ? temporary.fd() : -1,
@@ -186,14 +227,19 @@ int encode(RunContext &context, Plan &plan, TemporaryOutput &temporary, Prepared
     }
     if (!succeeded(*result)) {
         temporary.discard();
-        reportFailure(*result, errorText, plan.output, context.console);
+        reportFailure(*result, plan, errorText, prepared.facts, context.console);
+        return 1;
+    }
+    if (const std::optional<std::string> lost = pictureLost(plan, *result, prepared.facts)) {
+        temporary.discard();
+        context.console.error(*lost);
         return 1;
     }
     const std::optional<long long> committedSize = commitOutput(plan, temporary, context.console);
     if (!committedSize)
         return 1;
-    reportSuccess(plan, *result, *committedSize, timeline, prepared.statedDuration,
-                  context.console);
+    reportSuccess(plan, *result, *committedSize, timeline,
+                  prepared.facts ? prepared.facts->duration : std::nullopt, context.console);
     return 0;
 }
 
@@ -210,6 +256,7 @@ int runConversion(const std::vector<std::string> &arguments) {
         return 1;
     }
     context.ffmpeg = *ffmpeg;
+    context.memoryCeiling = memoryCeiling();
     if (!outputMayBeWritten(*plan, context.console))
         return 1;
 
@@ -223,7 +270,11 @@ int runConversion(const std::vector<std::string> &arguments) {
         return 1;
     }
     PreparedSource prepared;
-    *plan = prepareForSource(context, *plan, prepared);
+    plan = prepareForSource(context, *plan, prepared);
+    if (!plan) {
+        temporary.discard();
+        return 1;
+    }
     return encode(context, *plan, temporary, prepared);
 }
 

@@ -45,4 +45,23 @@ std::string ErrorText::translate(const LogLine &line) const {
     return text;
 }
 
+bool inputUnreadable(const std::vector<LogLine> &errors, const std::vector<std::string> &readers) {
+    static const std::vector<std::string> unreadable{"Error while decoding stream",
+                                                     "partial file",
+                                                     "after EOF",
+                                                     "Invalid NAL unit",
+                                                     "Error splitting the input",
+                                                     "Invalid data found when processing input",
+                                                     "corrupt"};
+    return std::any_of(errors.begin(), errors.end(), [&](const LogLine &line) {
+        const bool fromReader =
+            !line.contexts.empty() &&
+            std::find(readers.begin(), readers.end(), line.contexts.front()) != readers.end();
+        return fromReader ||
+               std::any_of(unreadable.begin(), unreadable.end(), [&](const std::string &words) {
+                   return line.text.find(words) != std::string::npos;
+               });
+    });
+}
+
 } // namespace converter

@@ -3,6 +3,7 @@
 #include "Components/BrannockVideoConverter/FfmpegLog.h"
 
 #include <string>
+#include <vector>
 
 // ffmpeg 5.1's error messages in the words of the old builds, with the paths as
 // the converter was given them:
@@ -23,5 +24,12 @@ public:
 private:
     std::string m_inputUrl, m_input, m_outputUrl, m_output;
 };
+
+// Whether ffmpeg's errors say that it could not read what the input holds:
+// errors of the input's demuxer or of a decoder of its streams (named by
+// `readers`, ffmpeg's names of the demuxer and the codecs), or ffmpeg's own
+// words for a stream it could not decode or that ended too soon. A failed
+// conversion that says so fails for a damaged or incomplete file.
+bool inputUnreadable(const std::vector<LogLine> &errors, const std::vector<std::string> &readers);
 
 } // namespace converter

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -118,6 +120,42 @@ private:
     bool m_printed = false;
 };
 
+// How often the memory ffmpeg takes is looked at: memory a renderer runs
+// away with grows by about a gigabyte a second.
+constexpr int kMemoryCheckMs = 20;
+constexpr long long kDefaultMemoryCeilingMb = 1280;
+
+// The resident memory of a running process, from /proc/PID/statm.
+class ResidentMemory {
+public:
+    explicit ResidentMemory(pid_t pid) {
+        const std::string path = "/proc/" + std::to_string(pid) + "/statm";
+        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    ~ResidentMemory() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    ResidentMemory(const ResidentMemory &) = delete;
+    ResidentMemory &operator=(const ResidentMemory &) = delete;
+
+    // Bytes; 0 when not known.
+    long long bytes() const {
+        char text[128];
+        const ssize_t got = m_fd >= 0 ? ::pread(m_fd, text, sizeof text - 1, 0) : -1;
+        if (got <= 0)
+            return 0;
+        text[got] = '\0';
+        long long size = 0, resident = 0;
+        if (std::sscanf(text, "%lld %lld", &size, &resident) != 2)
+            return 0;
+        return resident * ::sysconf(_SC_PAGESIZE);
+    }
+
+private:
+    int m_fd = -1;
+};
+
 // Reads what is there; false at the end of the stream.
 bool readInto(int fd, std::string &buffer) {
     char chunk[16384];
@@ -179,18 +217,33 @@ bool startFfmpeg(ChildProcess &child, const std::string &ffmpeg,
     return started;
 }
 
-// Follows ffmpeg's two pipes to their end, or until a stop signal arrives.
+// The poll timeout: until the waiting progress record is due, and no
+// longer than the memory check allows.
+int waitMs(const ProgressPrinter &progress, bool checkingMemory) {
+    const int due = progress.waitMs();
+    if (!checkingMemory)
+        return due;
+    return due < 0 ? kMemoryCheckMs : std::min(due, kMemoryCheckMs);
+}
+
+// Follows ffmpeg's two pipes to their end, or until a stop signal arrives or
+// ffmpeg takes more memory than it may.
 void followOutput(RunResult &result, RunContext &context, const PassTimeline &timeline,
-                  const Pipes &pipes) {
+                  const Pipes &pipes, pid_t pid) {
     LogReader log(result, context);
     ProgressPrinter progress(result, context.console, timeline);
+    const ResidentMemory memory(pid);
     pollfd watched[3] = {
         {stopSignalFd(), POLLIN, 0}, {pipes.error[0], POLLIN, 0}, {pipes.progress[0], POLLIN, 0}};
     std::string chunk;
     while (watched[1].fd >= 0 || watched[2].fd >= 0) {
-        const int ready = ::poll(watched, 3, progress.waitMs());
+        const int ready = ::poll(watched, 3, waitMs(progress, context.memoryCeiling > 0));
         if (ready < 0 && errno != EINTR)
             break;
+        if (context.memoryCeiling > 0 && memory.bytes() > context.memoryCeiling) {
+            result.outOfMemory = true;
+            break;
+        }
         if (ready <= 0) {
             progress.flushIfDue();
             continue;
@@ -219,20 +272,31 @@ void endFfmpeg(ChildProcess &child, RunResult &result, int stopGraceMs) {
         result.status = child.stop(stopGraceMs);
         return;
     }
-    if (result.signal != 0)
+    if (result.signal != 0 || result.outOfMemory)
         child.kill();
     result.status = child.wait();
 }
 
 } // namespace
 
+long long memoryCeiling() {
+    long long megabytes = kDefaultMemoryCeilingMb;
+    if (const char *given = std::getenv("MOBIVERT_CONVERTER_MEMORY_MB"); given && *given) {
+        char *end = nullptr;
+        const long long value = std::strtoll(given, &end, 10);
+        if (*end == '\0' && value > 0)
+            megabytes = value;
+    }
+    return megabytes * 1024 * 1024;
+}
+
 bool succeeded(const RunResult &result) {
-    return result.signal == 0 && result.startError.empty() && WIFEXITED(result.status) &&
-           WEXITSTATUS(result.status) == 0;
+    return result.signal == 0 && result.startError.empty() && !result.outOfMemory &&
+           WIFEXITED(result.status) && WEXITSTATUS(result.status) == 0;
 }
 
 bool interrupted(const RunResult &result) {
-    return result.signal != 0 || !result.startError.empty();
+    return result.signal != 0 || !result.startError.empty() || result.outOfMemory;
 }
 
 RunResult runFfmpeg(RunContext &context, const std::vector<std::string> &arguments, int outputFd,
@@ -246,7 +310,7 @@ RunResult runFfmpeg(RunContext &context, const std::vector<std::string> &argumen
         startFfmpeg(child, context.ffmpeg, arguments, outputFd, pipes, result.startError);
     pipes.closeWriteEnds();
     if (started)
-        followOutput(result, context, timeline, pipes);
+        followOutput(result, context, timeline, pipes, child.pid());
     pipes.closeReadEnds();
     if (started)
         endFfmpeg(child, result, stopGraceMs);

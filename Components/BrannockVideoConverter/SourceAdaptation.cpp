@@ -90,8 +90,14 @@ void decideToneMapping(const SourceFacts &facts, SourceDecisions &decisions) {
     if (facts.transfer == Transfer::Standard)
         return;
     decisions.toneMap = facts.transfer;
+    // PQ and HLG pictures are graded in BT.2020; without its primaries or
+    // its matrix the picture cannot be brought to BT.709 at all.
+    decisions.primariesAssumed = !facts.primariesTagged;
+    decisions.matrixAssumed = !facts.matrixTagged;
+    const bool assumed = decisions.primariesAssumed || decisions.matrixAssumed;
     decisions.notes.push_back(std::string("tone-mapped from HDR (") +
-                              (facts.transfer == Transfer::Pq ? "PQ" : "HLG") + ") to BT.709");
+                              (facts.transfer == Transfer::Pq ? "PQ" : "HLG") +
+                              (assumed ? ", taken as BT.2020" : "") + ") to BT.709");
 }
 
 void decideSubtitles(const Plan &plan, const SourceFacts &facts, SourceDecisions &decisions) {
@@ -109,13 +115,26 @@ void decideSubtitles(const Plan &plan, const SourceFacts &facts, SourceDecisions
 
 void decideSoundTrack(const Plan &plan, const SourceFacts &facts, SourceDecisions &decisions) {
     decisions.sound = chooseTrack(facts.audio, plan.choices.audioTrack);
-    if (!decisions.sound && !facts.audio.empty()) {
+    if (facts.audio.empty() && !plan.choices.audioTrack.empty()) {
+        decisions.notes.push_back("no sound track '" + plan.choices.audioTrack +
+                                  "': the source has no sound");
+    } else if (!decisions.sound && !facts.audio.empty()) {
         decisions.sound = chooseTrack(facts.audio, {});
         decisions.notes.push_back("no sound track '" + plan.choices.audioTrack + "': sound " +
                                   trackText(*decisions.sound) + " instead");
     } else if (decisions.sound && (facts.audio.size() > 1 || !plan.choices.audioTrack.empty())) {
         decisions.notes.push_back("sound " + trackText(*decisions.sound));
     }
+}
+
+// Chapters past the end of the picture and sound would make the output as
+// long as they are: it ends with its media instead.
+void decideChapterEnd(const SourceFacts &facts, SourceDecisions &decisions) {
+    if (!facts.chaptersEnd || !facts.duration || *facts.chaptersEnd <= *facts.duration + 0.5)
+        return;
+    decisions.endAt = facts.duration;
+    decisions.notes.push_back("chapters past the end cut off at " + seconds(*facts.duration) +
+                              " s");
 }
 
 // Picture and sound that start apart are put in step.
@@ -132,6 +151,83 @@ void decideStartGap(const Plan &plan, const SourceFacts &facts, SourceDecisions 
         decisions.notes.push_back("picture starts " + seconds(-gap) +
                                   " s late: its first frame held");
     }
+}
+
+void setFilters(Plan &plan, const SourceDecisions &decisions, const std::string &subtitleFile) {
+    VideoFilters &filters = plan.filters;
+    filters.deinterlace = decisions.deinterlace;
+    filters.squarePixels = decisions.squarePixels;
+    filters.toneMap = decisions.toneMap;
+    filters.primariesAssumed = decisions.primariesAssumed;
+    filters.matrixAssumed = decisions.matrixAssumed;
+    filters.fillStart = decisions.pictureStartsLate;
+    const bool pictureSubtitles = decisions.subtitles && decisions.subtitles->picture;
+    if (decisions.subtitles && !pictureSubtitles && !subtitleFile.empty()) {
+        filters.subtitleFile = subtitleFile;
+        filters.subtitleShift = seekSeconds(plan.seek).value_or(0);
+    }
+}
+
+// The picture's filters in place, and its stream chosen.
+void placePicture(Plan &plan, const SourceDecisions &decisions) {
+    std::vector<std::string> &options = plan.outputOptions;
+    const std::string chain = plan.filters.chain();
+    if (decisions.subtitles && decisions.subtitles->picture) {
+        // Picture subtitles are a stream of their own, laid over the picture.
+        const std::string graph = "[0:V:0][0:s:" + std::to_string(decisions.subtitles->number - 1) +
+                                  "]overlay=eof_action=pass" + (chain.empty() ? "" : "," + chain) +
+                                  "[v]";
+        if (plan.filtersAt) {
+            options[*plan.filtersAt - 1] = "-filter_complex";
+            options[*plan.filtersAt] = graph;
+        } else {
+            options.insert(options.end(), {"-filter_complex", graph});
+        }
+        options.insert(options.end(), {"-map", "[v]"});
+    } else {
+        if (plan.filtersAt)
+            options[*plan.filtersAt] = chain;
+        else if (!chain.empty()) {
+            options.insert(options.end(), {"-vf", chain});
+            plan.filtersAt = options.size() - 1;
+        }
+        options.insert(options.end(), {"-map", "0:V:0?"});
+    }
+    if (decisions.toneMap != Transfer::Standard)
+        options.insert(options.end(), {"-color_primaries", "bt709", "-color_trc", "bt709",
+                                       "-colorspace", "bt709"});
+}
+
+void placeSound(Plan &plan, const SourceDecisions &decisions) {
+    std::vector<std::string> &options = plan.outputOptions;
+    if (decisions.sound) {
+        options.insert(options.end(),
+                       {"-map", "0:a:" + std::to_string(decisions.sound->number - 1)});
+        if (decisions.soundStartsLate)
+            options.insert(options.end(), {"-af", "aresample=async=1:first_pts=0"});
+    } else if (decisions.silentSound) {
+        plan.extraInputs = {"-f", "lavfi", "-i", "anullsrc=r=48000:cl=stereo"};
+        options.insert(options.end(), {"-map", "1:a:0", "-shortest"});
+    }
+}
+
+// The output ends `end` seconds from the source's start: its -t, or a
+// shorter one the line gives. ffmpeg cuts the chapters there too.
+void placeEnd(Plan &plan, double end) {
+    const double length = end - seekSeconds(plan.seek).value_or(0);
+    if (length <= 0)
+        return;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", std::ceil(length * 1000) / 1000);
+    std::vector<std::string> &options = plan.outputOptions;
+    for (std::size_t i = 0; i + 1 < options.size(); ++i) {
+        if (options[i] == "-t") {
+            if (seekSeconds(options[i + 1]).value_or(length + 1) > length)
+                options[i + 1] = text;
+            return;
+        }
+    }
+    options.insert(options.end(), {"-t", text});
 }
 
 } // namespace
@@ -235,6 +331,8 @@ SourceDecisions decide(const Plan &plan, const SourceFacts &facts,
         if (picture)
             decideStartGap(plan, facts, decisions);
     }
+    if (!plan.singlePicture)
+        decideChapterEnd(facts, decisions);
     return decisions;
 }
 
@@ -242,57 +340,13 @@ Plan adapt(const Plan &plan, const SourceDecisions &decisions, const std::string
     Plan adapted = plan;
     if (!decisions.mapStreams)
         return adapted;
-    std::vector<std::string> &options = adapted.outputOptions;
-    VideoFilters &filters = adapted.filters;
-    filters.deinterlace = decisions.deinterlace;
-    filters.squarePixels = decisions.squarePixels;
-    filters.toneMap = decisions.toneMap;
-    filters.fillStart = decisions.pictureStartsLate;
-    const bool pictureSubtitles = decisions.subtitles && decisions.subtitles->picture;
-    if (decisions.subtitles && !pictureSubtitles && !subtitleFile.empty()) {
-        filters.subtitleFile = subtitleFile;
-        filters.subtitleShift = seekSeconds(plan.seek).value_or(0);
-    }
-
-    const bool picture = !plan.videoEncoder.empty() || plan.singlePicture;
-    if (picture) {
-        const std::string chain = filters.chain();
-        if (pictureSubtitles) {
-            // Picture subtitles are a stream of their own, laid over the picture.
-            const std::string graph =
-                "[0:V:0][0:s:" + std::to_string(decisions.subtitles->number - 1) +
-                "]overlay=eof_action=pass" + (chain.empty() ? "" : "," + chain) + "[v]";
-            if (plan.filtersAt) {
-                options[*plan.filtersAt - 1] = "-filter_complex";
-                options[*plan.filtersAt] = graph;
-            } else {
-                options.insert(options.end(), {"-filter_complex", graph});
-            }
-            options.insert(options.end(), {"-map", "[v]"});
-        } else {
-            if (plan.filtersAt)
-                options[*plan.filtersAt] = chain;
-            else if (!chain.empty()) {
-                options.insert(options.end(), {"-vf", chain});
-                adapted.filtersAt = options.size() - 1;
-            }
-            options.insert(options.end(), {"-map", "0:V:0?"});
-        }
-        if (decisions.toneMap != Transfer::Standard)
-            options.insert(options.end(), {"-color_primaries", "bt709", "-color_trc", "bt709",
-                                           "-colorspace", "bt709"});
-    }
-    if (plan.soundEncoded) {
-        if (decisions.sound) {
-            options.insert(options.end(),
-                           {"-map", "0:a:" + std::to_string(decisions.sound->number - 1)});
-            if (decisions.soundStartsLate)
-                options.insert(options.end(), {"-af", "aresample=async=1:first_pts=0"});
-        } else if (decisions.silentSound) {
-            adapted.extraInputs = {"-f", "lavfi", "-i", "anullsrc=r=48000:cl=stereo"};
-            options.insert(options.end(), {"-map", "1:a:0", "-shortest"});
-        }
-    }
+    setFilters(adapted, decisions, subtitleFile);
+    if (!plan.videoEncoder.empty() || plan.singlePicture)
+        placePicture(adapted, decisions);
+    if (plan.soundEncoded)
+        placeSound(adapted, decisions);
+    if (decisions.endAt)
+        placeEnd(adapted, *decisions.endAt);
     return adapted;
 }
 

@@ -17,13 +17,18 @@ struct SourceDecisions {
     std::optional<FieldOrder> deinterlace;
     bool squarePixels = false; // anamorphic, with rows cropped
     Transfer toneMap = Transfer::Standard;
+    bool primariesAssumed = false; // HDR tagged with its transfer alone: BT.2020 is taken
+    bool matrixAssumed = false;
     std::optional<SourceTrack> sound;     // the sound track converted
     std::optional<SourceTrack> subtitles; // burnt in
     bool silentSound = false;             // the container needs sound the source lacks
     bool soundStartsLate = false;         // silence is put before it
     bool pictureStartsLate = false;       // its first frame is held from the start
     bool mapStreams = false;              // the source was probed: streams are chosen
-    std::vector<std::string> notes;       // for the log: "rotated 90°", "deinterlaced", ...
+    // Chapters that run past the picture and sound: the output ends with
+    // them, this many seconds from the file's start.
+    std::optional<double> endAt;
+    std::vector<std::string> notes; // for the log: "rotated 90°", "deinterlaced", ...
 };
 
 // Whether the interlacing of the source must be measured on a sample: it is

@@ -32,8 +32,21 @@ struct SourceFacts {
     int sarDen = 1;
     FieldOrder fieldOrder = FieldOrder::Unknown;
     Transfer transfer = Transfer::Standard;
-    std::optional<double> videoStart; // seconds, as the container gives them
-    std::optional<double> duration;   // seconds, as the container states it
+    // Whether the stream names its colour primaries and its matrix; HDR
+    // pictures are often tagged with their transfer alone.
+    bool primariesTagged = false;
+    bool matrixTagged = false;
+    std::optional<double> videoStart;    // seconds, as the container gives them
+    std::optional<double> videoDuration; // seconds the picture lasts, as stated
+    long long videoFrames = 0;           // frames the picture stream states; 0 unknown
+    double videoFrameRate = 0;           // its average frames per second; 0 unknown
+    // Seconds from the file's start to the end of its picture and sound, as
+    // their streams state it; as the container states it where they do not.
+    // Subtitle streams and chapters do not count.
+    std::optional<double> duration;
+    std::optional<double> chaptersEnd; // seconds from the file's start
+    std::string format;                // ffmpeg's name of the container's demuxer
+    bool mediaDataMissing = false;     // an MP4 that holds no media data box
     std::vector<SourceTrack> audio;
     std::vector<SourceTrack> subtitles;
 

@@ -4,8 +4,11 @@
 #include "Components/BrannockVideoConverter/SideJob.h"
 #include "Components/BrannockVideoConverter/SourceAdaptation.h"
 #include "Components/BrannockVideoConverter/SourceProbe.h"
+#include "Components/BrannockVideoConverter/SubtitleTaming.h"
 #include "Components/BrannockVideoConverter/VideoCopyChoice.h"
 
+#include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -36,6 +39,24 @@ bool extractSubtitles(const std::string &ffmpeg, const Plan &plan, int track,
            written.st_size > 0;
 }
 
+// Lowers the sizes and effects of the subtitles in `file` to what the frame
+// can show (SubtitleTaming.h); false when the file cannot be read or written.
+bool tameSubtitleFile(const std::string &file, std::vector<std::string> &notes) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in.is_open())
+        return false;
+    std::ostringstream read;
+    read << in.rdbuf();
+    const TamedSubtitles tamed = tameSubtitles(read.str());
+    if (!tamed.changed)
+        return true;
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << tamed.script;
+    out.close();
+    notes.push_back("subtitle sizes and effects lowered to what the frame can show");
+    return static_cast<bool>(out);
+}
+
 // The .ass file of the text subtitles to burn in; empty when there are none
 // to burn in, or they could not be read (then the decisions drop them:
 // subtitles that cannot be carried never fail a conversion).
@@ -47,7 +68,8 @@ std::string subtitleFileFor(const std::string &ffmpeg, const Plan &plan, SourceD
     std::string file;
     if (folder.create(ignored))
         file = folder.logPrefix() + "-subtitles.ass";
-    if (file.empty() || !extractSubtitles(ffmpeg, plan, decisions.subtitles->number, file)) {
+    if (file.empty() || !extractSubtitles(ffmpeg, plan, decisions.subtitles->number, file) ||
+        !tameSubtitleFile(file, decisions.notes)) {
         decisions.notes.push_back("subtitles could not be read: none burnt in");
         decisions.subtitles.reset();
         file.clear();
@@ -62,13 +84,19 @@ bool readsSource(const Plan &plan) {
 
 } // namespace
 
-Plan prepareForSource(RunContext &context, const Plan &plan, PreparedSource &prepared) {
+std::optional<Plan> prepareForSource(RunContext &context, const Plan &plan,
+                                     PreparedSource &prepared) {
     if (!readsSource(plan))
         return plan;
-    const std::optional<SourceFacts> facts = probeSource(plan.input);
+    prepared.facts = probeSource(plan.input);
+    const std::optional<SourceFacts> &facts = prepared.facts;
     if (!facts)
         return plan;
-    prepared.statedDuration = facts->duration;
+    if (facts->mediaDataMissing) {
+        context.console.error(plan.input +
+                              ": the file holds no media data (damaged or incomplete)");
+        return std::nullopt;
+    }
     std::optional<FieldOrder> measured;
     if (needsInterlaceDetection(plan, *facts))
         measured = measureInterlacing(context.ffmpeg, plan);

@@ -2,6 +2,7 @@
 
 #include "Components/BrannockVideoConverter/FfmpegRun.h"
 #include "Components/BrannockVideoConverter/PassLogFolder.h"
+#include "Components/BrannockVideoConverter/SourceFacts.h"
 #include "Components/BrannockVideoConverter/Translation.h"
 
 #include <optional>
@@ -13,11 +14,11 @@
 namespace converter {
 
 // What preparing for the source leaves behind: the folders of the files made
-// for it (extracted subtitles, the cover), and the length the source states.
+// for it (extracted subtitles, the cover), and what the source was found to hold.
 struct PreparedSource {
     PassLogFolder subtitleFolder;
     PassLogFolder coverFolder;
-    std::optional<double> statedDuration;
+    std::optional<SourceFacts> facts;
 
     void removeFolders() {
         subtitleFolder.remove();
@@ -27,7 +28,10 @@ struct PreparedSource {
 
 // The plan for the source. Only a source that ffmpeg opens itself as a file
 // is read, and only where a picture or sound is converted; otherwise, or
-// when it cannot be read, the plan stays as it is.
-Plan prepareForSource(RunContext &context, const Plan &plan, PreparedSource &prepared);
+// when it cannot be read, the plan stays as it is. Nothing (and the reason
+// printed) for a source that cannot be converted: an MP4 file without its
+// media data.
+std::optional<Plan> prepareForSource(RunContext &context, const Plan &plan,
+                                     PreparedSource &prepared);
 
 } // namespace converter

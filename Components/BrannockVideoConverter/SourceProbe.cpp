@@ -1,8 +1,12 @@
 #include "Components/BrannockVideoConverter/SourceProbe.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdio>
+#include <fcntl.h>
 #include <string_view>
+#include <unistd.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -114,6 +118,103 @@ void readPixelAspect(AVFormatContext *context, const AVStream *stream, SourceFac
     }
 }
 
+double secondsOf(int64_t time, AVRational base) {
+    return static_cast<double>(time) * av_q2d(base);
+}
+
+double fileStartOf(const AVFormatContext *context) {
+    return context->start_time != AV_NOPTS_VALUE
+               ? static_cast<double>(context->start_time) / AV_TIME_BASE
+               : 0.0;
+}
+
+// Seconds from the file's start to the stream's end, as the stream states
+// it: its start and duration, else the "DURATION" tag Matroska muxers write
+// ("00:00:06.000000000", where ffmpeg's muxer puts the end of the track).
+std::optional<double> statedEnd(const AVFormatContext *context, const AVStream *stream) {
+    const double fileStart = fileStartOf(context);
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
+        const double start = stream->start_time != AV_NOPTS_VALUE
+                                 ? secondsOf(stream->start_time, stream->time_base)
+                                 : fileStart;
+        return start - fileStart + secondsOf(stream->duration, stream->time_base);
+    }
+    const std::string text = tag(stream, "DURATION");
+    unsigned hours = 0, minutes = 0;
+    double seconds = 0;
+    if (std::sscanf(text.c_str(), "%u:%u:%lf", &hours, &minutes, &seconds) == 3 && seconds >= 0 &&
+        (hours > 0 || minutes > 0 || seconds > 0))
+        return hours * 3600.0 + minutes * 60.0 + seconds - fileStart;
+    return std::nullopt;
+}
+
+// Seconds from the file's start to the end of its picture and sound
+// streams (cover art aside), where their streams state it.
+std::optional<double> mediaEnd(const AVFormatContext *context) {
+    std::optional<double> end;
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVStream *stream = context->streams[i];
+        const AVMediaType type = stream->codecpar->codec_type;
+        if ((type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO) ||
+            (stream->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0)
+            continue;
+        if (const std::optional<double> streamEnd = statedEnd(context, stream))
+            end = std::max(end.value_or(0), *streamEnd);
+    }
+    return end;
+}
+
+// Seconds from the file's start to the end of its last chapter.
+std::optional<double> chaptersEnd(const AVFormatContext *context) {
+    std::optional<double> end;
+    for (unsigned i = 0; i < context->nb_chapters; ++i) {
+        const AVChapter *chapter = context->chapters[i];
+        end = std::max(end.value_or(0),
+                       secondsOf(chapter->end, chapter->time_base) - fileStartOf(context));
+    }
+    return end;
+}
+
+// Whether an MP4 or QuickTime file holds a media data box among its top-level
+// boxes (a fragmented file: a movie fragment), which its samples are read from.
+bool holdsMediaDataBox(const std::string &path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return true; // not known: ffmpeg says what is wrong
+    bool found = false;
+    long long at = 0;
+    unsigned char header[16];
+    while (!found && ::pread(fd, header, sizeof header, at) >= 8) {
+        unsigned long long size = 0;
+        for (int i = 0; i < 4; ++i)
+            size = size << 8 | header[i];
+        const std::string_view type(reinterpret_cast<const char *>(header) + 4, 4);
+        if (size == 1) { // a 64-bit size follows the type
+            size = 0;
+            for (int i = 8; i < 16; ++i)
+                size = size << 8 | header[i];
+        }
+        found = type == "mdat" || type == "moof";
+        if (size < 8 || size > static_cast<unsigned long long>(LLONG_MAX - at))
+            break; // up to the end of the file, or no box at all
+        at += static_cast<long long>(size);
+    }
+    ::close(fd);
+    return found;
+}
+
+// The length of the picture and the frames it states.
+void readPictureLength(const AVFormatContext *context, const AVStream *stream, SourceFacts &facts) {
+    const double start = stream->start_time != AV_NOPTS_VALUE
+                             ? secondsOf(stream->start_time, stream->time_base)
+                             : fileStartOf(context);
+    if (const std::optional<double> end = statedEnd(context, stream))
+        facts.videoDuration = *end - (start - fileStartOf(context));
+    facts.videoFrames = std::max<int64_t>(0, stream->nb_frames);
+    if (stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0)
+        facts.videoFrameRate = av_q2d(stream->avg_frame_rate);
+}
+
 // The facts of the picture stream.
 void readPicture(AVFormatContext *context, const AVStream *stream, SourceFacts &facts) {
     const AVCodecParameters *codec = stream->codecpar;
@@ -130,7 +231,10 @@ void readPicture(AVFormatContext *context, const AVStream *stream, SourceFacts &
         facts.transfer = Transfer::Pq;
     else if (codec->color_trc == AVCOL_TRC_ARIB_STD_B67)
         facts.transfer = Transfer::Hlg;
+    facts.primariesTagged = codec->color_primaries != AVCOL_PRI_UNSPECIFIED;
+    facts.matrixTagged = codec->color_space != AVCOL_SPC_UNSPECIFIED;
     facts.videoStart = startOf(stream);
+    readPictureLength(context, stream, facts);
     // An AVI file states its length as a count of frames in its headers;
     // ffmpeg's duration of a file cut short is what it found.
     if (std::string_view(context->iformat->name) == "avi" && stream->nb_frames > 0 &&
@@ -163,8 +267,13 @@ std::optional<SourceFacts> probeSource(const std::string &path) {
         return std::nullopt;
 
     SourceFacts facts;
-    if (context->duration != AV_NOPTS_VALUE && context->duration > 0)
+    facts.format = context->iformat->name;
+    if (facts.format.find("mp4") != std::string::npos)
+        facts.mediaDataMissing = !holdsMediaDataBox(path);
+    facts.duration = mediaEnd(context);
+    if (!facts.duration && context->duration != AV_NOPTS_VALUE && context->duration > 0)
         facts.duration = static_cast<double>(context->duration) / AV_TIME_BASE;
+    facts.chaptersEnd = chaptersEnd(context);
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         const AVStream *stream = context->streams[i];
         const AVMediaType type = stream->codecpar->codec_type;

@@ -18,6 +18,10 @@ struct VideoCoding {
     double frameRate = 0;    // frames per second; 0 unknown
     std::optional<long long> bitRate;   // bits per second
     std::optional<int> referenceFrames; // H.264: the sequence's max_num_ref_frames
+    // Measured over the packets: the most frames, and the most bits, that
+    // any one second of the stream holds.
+    std::optional<int> peakFrames;
+    std::optional<long long> peakBits;
 };
 
 struct SoundCoding {

@@ -26,7 +26,11 @@ std::optional<VideoCopy> chooseVideoCopy(const Plan &plan, const SourceFacts &fa
         return std::nullopt;
     VideoCopyVerdict verdict = judgeVideoCopy(plan, facts, coding->video, measured);
     if (verdict.bar == CopyBar::BitRateUnknown) {
-        coding->video.bitRate = measureVideoBitRate(plan.input);
+        if (const std::optional<VideoRates> rates = measureVideoRates(plan.input)) {
+            coding->video.bitRate = coding->video.bitRate.value_or(rates->bitRate);
+            coding->video.peakFrames = rates->peakFrames;
+            coding->video.peakBits = rates->peakBits;
+        }
         verdict = judgeVideoCopy(plan, facts, coding->video, measured);
     }
     if (!verdict.copy())

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 
 namespace converter {
@@ -155,11 +156,35 @@ VideoCopyVerdict judgeReferenceFrames(const Plan &plan, const SourceFacts &facts
 VideoCopyVerdict judgeBitRate(const Plan &plan, const VideoCoding &coding) {
     if (!plan.videoBitRate)
         return barred(CopyBar::BitRate, "the line sets no video bit rate");
-    if (!coding.bitRate)
-        return barred(CopyBar::BitRateUnknown, "the video's bit rate is unknown");
+    if (!coding.bitRate || !coding.peakFrames || !coding.peakBits)
+        return barred(CopyBar::BitRateUnknown, "the video's rates are not measured");
     if (*coding.bitRate > *plan.videoBitRate)
         return barred(CopyBar::BitRate, "video bit rate " + std::to_string(*coding.bitRate) +
                                             " above " + std::to_string(*plan.videoBitRate));
+    return {};
+}
+
+// A source whose rates average within the line's may still have stretches
+// above them: a variable frame rate that runs at twice the line's for a
+// while, a first second that takes several times the bit rate.
+VideoCopyVerdict judgePeaks(const Plan &plan, const VideoCoding &coding) {
+    const double rate = framesPerSecond(plan.filters.frameRate).value_or(0);
+    const int mostFrames = static_cast<int>(std::ceil(rate * kFrameRateAllowance - 1e-9));
+    if (coding.peakFrames.value_or(0) > mostFrames)
+        return barred(CopyBar::FramePeak, std::to_string(*coding.peakFrames) +
+                                              " frames in one second, above " +
+                                              plan.filters.frameRate);
+    if (!plan.videoMaxRate)
+        return {};
+    // A decoder buffer of -bufsize filled at -maxrate takes that much in a second.
+    const long long buffer =
+        bitsPerSecond(optionValue(plan.outputOptions, {"-bufsize", "-bufsize:v"}).value_or(""))
+            .value_or(0);
+    const long long mostBits = *plan.videoMaxRate + buffer;
+    if (coding.peakBits.value_or(0) > mostBits)
+        return barred(CopyBar::BitRatePeak, std::to_string(*coding.peakBits) +
+                                                " bits in one second, above " +
+                                                std::to_string(mostBits));
     return {};
 }
 
@@ -178,7 +203,7 @@ VideoCopyVerdict judgeVideoCopy(const Plan &plan, const SourceFacts &facts,
     for (const VideoCopyVerdict &verdict :
          {judgeCoding(plan, coding, profile, level), judgePicture(plan, facts, coding, measured),
           judgeFrameRate(plan, coding), judgeReferenceFrames(plan, facts, coding, level),
-          judgeBitRate(plan, coding)}) {
+          judgeBitRate(plan, coding), judgePeaks(plan, coding)}) {
         if (!verdict.copy())
             return verdict;
     }

@@ -31,8 +31,10 @@ enum class CopyBar {
     Hdr,             // PQ or HLG
     FrameRate,       // faster than the line's -r, or no -r
     ReferenceFrames, // more than the level allows at that size (the PSP: 3)
-    BitRateUnknown,  // the stream's bit rate is not known (yet): measure it
+    BitRateUnknown,  // the stream's bit rate or its peaks are not known (yet): measure them
     BitRate,         // above the line's -b, or no -b
+    FramePeak,       // some second holds more frames than the line's -r
+    BitRatePeak,     // some second holds more bits than the line's -maxrate and -bufsize allow
 };
 
 struct VideoCopyVerdict {

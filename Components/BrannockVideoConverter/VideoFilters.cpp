@@ -42,6 +42,29 @@ std::string filterPath(const std::string &path) {
     return escaped;
 }
 
+std::string VideoFilters::subtitles() const {
+    if (subtitleFile.empty())
+        return {};
+    const std::string drawn = "subtitles=filename=" + filterPath(subtitleFile);
+    if (subtitleShift <= 0)
+        return drawn;
+    return "setpts=PTS+" + seconds(subtitleShift) + "/TB," + drawn + ",setpts=PTS-" +
+           seconds(subtitleShift) + "/TB";
+}
+
+std::string VideoFilters::toneMapping() const {
+    if (toneMap == Transfer::Standard)
+        return {};
+    if (!primariesAssumed && !matrixAssumed)
+        return kToneMap;
+    std::string tagged = "setparams=";
+    if (primariesAssumed)
+        tagged += "color_primaries=bt2020";
+    if (matrixAssumed)
+        tagged += std::string(primariesAssumed ? ":" : "") + "colorspace=bt2020nc";
+    return tagged + "," + kToneMap;
+}
+
 std::string VideoFilters::chain() const {
     std::string result;
     const auto add = [&result](const std::string &filter) {
@@ -70,17 +93,8 @@ std::string VideoFilters::chain() const {
     if (scaled == "setsar=1")
         scaled.clear();
     add(scaled);
-    if (!subtitleFile.empty()) {
-        if (subtitleShift > 0) {
-            add("setpts=PTS+" + seconds(subtitleShift) + "/TB");
-            add("subtitles=filename=" + filterPath(subtitleFile));
-            add("setpts=PTS-" + seconds(subtitleShift) + "/TB");
-        } else {
-            add("subtitles=filename=" + filterPath(subtitleFile));
-        }
-    }
-    if (toneMap != Transfer::Standard)
-        add(kToneMap);
+    add(subtitles());
+    add(toneMapping());
     if (geometry.pad.any()) {
         Geometry bars = geometry;
         bars.crop = {};

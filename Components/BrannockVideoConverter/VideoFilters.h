@@ -21,12 +21,18 @@ struct VideoFilters {
     std::string subtitleFile; // text subtitles to burn in (an .ass file)
     double subtitleShift = 0; // seconds the input was entered at (-ss), for the subtitles
     Transfer toneMap = Transfer::Standard;
-    std::string userFilter; // -vf of the line itself
-    std::string frameRate;  // -r of the line
-    bool fillStart = false; // the picture starts after the sound: repeat its first frame
+    bool primariesAssumed = false; // the source's HDR primaries, not tagged, taken as BT.2020
+    bool matrixAssumed = false;    // the same for its matrix
+    std::string userFilter;        // -vf of the line itself
+    std::string frameRate;         // -r of the line
+    bool fillStart = false;        // the picture starts after the sound: repeat its first frame
 
     // The -vf value; empty when there is nothing to do.
     std::string chain() const;
+
+private:
+    std::string subtitles() const;   // the subtitles drawn, empty for none
+    std::string toneMapping() const; // HDR to standard range, empty for none
 };
 
 // A file name as one value of a filter option, escaped for the option and

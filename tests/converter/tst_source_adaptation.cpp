@@ -29,7 +29,10 @@ SourceFacts ordinary() {
     facts.width = 1280;
     facts.height = 720;
     facts.fieldOrder = FieldOrder::Progressive;
+    facts.primariesTagged = true;
+    facts.matrixTagged = true;
     facts.videoStart = 0.0;
+    facts.duration = 6.04;
     facts.audio = {track(1, "und", true)};
     return facts;
 }
@@ -49,6 +52,16 @@ SourceFacts changed(const QString &change) {
         facts.transfer = Transfer::Pq;
     else if (change == u"hlg")
         facts.transfer = Transfer::Hlg;
+    else if (change == u"pq, transfer alone") {
+        facts.transfer = Transfer::Pq;
+        facts.primariesTagged = facts.matrixTagged = false;
+    } else if (change == u"hlg, no matrix") {
+        facts.transfer = Transfer::Hlg;
+        facts.matrixTagged = false;
+    } else if (change == u"chapters to 20 s")
+        facts.chaptersEnd = 20.0;
+    else if (change == u"chapters to the end")
+        facts.chaptersEnd = 6.3;
     else if (change == u"no sound")
         facts.audio.clear();
     else if (change == u"late sound")
@@ -112,6 +125,24 @@ private slots:
             << ipod << u"pq"_s << bt709 << toneMapped << u"tone-mapped from HDR (PQ) to BT.709"_s;
         QTest::newRow("HLG") << ipod << "hlg" << bt709 << toneMapped
                              << u"tone-mapped from HDR (HLG) to BT.709"_s;
+        const QString assumed =
+            QString(toneMapped).replace(u"zscale=t=linear"_s, u"%1,zscale=t=linear"_s);
+        QTest::newRow("PQ tagged with its transfer alone: BT.2020 taken")
+            << ipod << u"pq, transfer alone"_s << bt709
+            << assumed.arg(u"setparams=color_primaries=bt2020:colorspace=bt2020nc"_s)
+            << u"tone-mapped from HDR (PQ, taken as BT.2020) to BT.709"_s;
+        QTest::newRow("HLG without its matrix")
+            << ipod << u"hlg, no matrix"_s << bt709
+            << assumed.arg(u"setparams=colorspace=bt2020nc"_s)
+            << u"tone-mapped from HDR (HLG, taken as BT.2020) to BT.709"_s;
+        QTest::newRow("chapters past the end: the output ends with its media")
+            << ipod << u"chapters to 20 s"_s << u"-map 0:V:0? -map 0:a:0 -t 6.040"_s << plain
+            << u"chapters past the end cut off at 6.0 s"_s;
+        QTest::newRow("chapters past the end, trimmed shorter: the trim's length")
+            << QString(ipod).replace(u"-y"_s, u"-ss 2 -t 3 -y"_s) << u"chapters to 20 s"_s
+            << u"-map 0:V:0? -map 0:a:0"_s << plain << u"chapters past the end cut off at 6.0 s"_s;
+        QTest::newRow("chapters within half a second of the end: kept")
+            << ipod << u"chapters to the end"_s << u"-map 0:V:0? -map 0:a:0"_s << plain << u""_s;
         QTest::newRow("sound starts late: silence before it")
             << ipod << u"late sound"_s
             << u"-map 0:V:0? -map 0:a:0 -af aresample=async=1:first_pts=0"_s << plain
@@ -137,6 +168,9 @@ private slots:
             << u"scale=480:272,setsar=1,fps=29.97"_s << u"silent sound track added"_s;
         QTest::newRow("iPod without sound: none")
             << ipod << "no sound" << u"-map 0:V:0?"_s << plain << u""_s;
+        QTest::newRow("a sound track asked of a source without sound")
+            << QString(ipod).replace(u"-acodec"_s, u"-audiotrack 2 -acodec"_s) << "no sound"
+            << u"-map 0:V:0?"_s << plain << u"no sound track '2': the source has no sound"_s;
         QTest::newRow("picture subtitles laid over the picture")
             << QString(psp).replace(u"-r 29.97"_s, u"-r 29.97 -burnsubs default"_s) << u"tracks"_s
             << u"-map [v] -map 0:a:1"_s

@@ -45,6 +45,8 @@ VideoCoding suitingCoding() {
     coding.frameRate = 25;
     coding.bitRate = 1450000;
     coding.referenceFrames = 6; // level 3.0 holds 8100 macroblocks, 1200 in a 640x480 frame
+    coding.peakFrames = 25;
+    coding.peakBits = 2000000;
     return coding;
 }
 
@@ -136,6 +138,17 @@ private slots:
         row("bit rate at the line's", kIpod, u"bits=1450000"_s, CopyBar::None);
         row("bit rate above", kIpod, u"bits=1450001"_s, CopyBar::BitRate);
         row("bit rate unknown", kIpod, u"bits=none"_s, CopyBar::BitRateUnknown);
+        row("peaks not measured", kIpod, u"peakframes=none"_s, CopyBar::BitRateUnknown);
+        row("a second of 50 frames at 25 on average", kIpod, u"peakframes=50"_s,
+            CopyBar::FramePeak);
+        row("one frame more in a second: rounding", kIpod, u"peakframes=26"_s, CopyBar::None);
+        row("30 frames in a second for 29.97", psp,
+            u"size=480x272 rate=29.97 refs=3 peakframes=30"_s, CopyBar::None);
+        row("a second within -maxrate and -bufsize", kIpod, u"peakbits=5000000"_s, CopyBar::None);
+        row("a second of 10.2 Mbit for -maxrate 2500k", kIpod, u"peakbits=10200000"_s,
+            CopyBar::BitRatePeak);
+        row("no -maxrate: no cap on a second", QString(kIpod).remove(u"-maxrate 2500k "_s),
+            u"peakbits=10200000"_s, CopyBar::None);
         row("MPEG-4 Simple Profile", xvid, u"codec=mpeg4 size=320x240 profile=Simple_Profile"_s,
             CopyBar::None);
         row("MPEG-4 Advanced Simple", xvid,
@@ -192,6 +205,11 @@ private slots:
             else if (what == u"refs")
                 coding.referenceFrames =
                     value == u"none" ? std::nullopt : std::optional<int>(value.toInt());
+            else if (what == u"peakframes")
+                coding.peakFrames =
+                    value == u"none" ? std::nullopt : std::optional<int>(value.toInt());
+            else if (what == u"peakbits")
+                coding.peakBits = value.toLongLong();
             else if (what == u"bits")
                 coding.bitRate =
                     value == u"none" ? std::nullopt : std::optional<long long>(value.toLongLong());

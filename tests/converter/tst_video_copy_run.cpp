@@ -1,6 +1,7 @@
 // The built converter copying a source's video where it already suits the
 // line, on clips made by ffmpeg: the packets arrive unchanged, a trim starts
 // at a key frame, and what does not suit is encoded as before.
+#include "tests/converter/IpodLine.h"
 #include "tests/support/MediaTools.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -14,18 +15,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kCopied = u"Copied (already suits the device)"_s;
-
-// The iPod's profile 4 line, for `input` written to `output`.
-QStringList ipodLine(const QString &input, const QStringList &extra, const QString &output) {
-    return QStringList{u"-i"_s, input} + extra +
-           QStringList{
-               u"-vcodec"_s,  u"h264"_s,     u"-s"_s,       u"640x480"_s,    u"-b"_s,
-               u"1450kbps"_s, u"-r"_s,       u"25"_s,       u"-profile:v"_s, u"baseline"_s,
-               u"-level"_s,   u"3.0"_s,      u"-pix_fmt"_s, u"yuv420p"_s,    u"-maxrate"_s,
-               u"2500k"_s,    u"-bufsize"_s, u"2500k"_s,    u"-movflags"_s,  u"+faststart"_s,
-               u"-acodec"_s,  u"aac"_s,      u"-ab"_s,      u"128kbps"_s,    u"-ar"_s,
-               u"44100"_s,    u"-ac"_s,      u"2"_s,        u"-y"_s,         output};
-}
 
 // The MD5 of a file's packets of one kind ("v", "a"), as ffmpeg's streamhash muxer gives it.
 QByteArray streamHash(const QString &file, const QString &kind) {
@@ -92,7 +81,7 @@ private slots:
         ProgramOptions options;
         options.timeoutMs = kPatienceMs;
         const ProgramResult result =
-            RunProgram(TestPaths::converter(), ipodLine(input, extra, output), options);
+            RunProgram(TestPaths::converter(), IpodLine(input, extra, output), options);
         QVERIFY2(result.exitCode == 0, result.output.constData());
         QCOMPARE(result.output.contains(kCopied.toUtf8()), copied);
         // What the application follows is there either way.
@@ -116,7 +105,7 @@ private slots:
         options.timeoutMs = kPatienceMs;
         const ProgramResult result =
             RunProgram(TestPaths::converter(),
-                       ipodLine(input, {u"-ss"_s, u"5"_s, u"-t"_s, u"6"_s}, output), options);
+                       IpodLine(input, {u"-ss"_s, u"5"_s, u"-t"_s, u"6"_s}, output), options);
         QVERIFY2(result.exitCode == 0, result.output.constData());
         QVERIFY2(result.output.contains(
                      "Copied (already suits the device); cut at key frames: 00:00:04.800 to "
