@@ -217,6 +217,12 @@ FileListRow listRow(const QString &path) {
     return row;
 }
 
+QString loadAverage() {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).section(u' ', 0, 2)
+                                          : QStringLiteral("?");
+}
+
 QString machineDescription() {
     const QString cpu =
         firstMatch(QStringLiteral("/proc/cpuinfo"), QStringLiteral("^model name\\s*:(.*)$"));

@@ -75,6 +75,9 @@ QString makeLavfiClip(const QString &path, const QString &picture, const QString
 // The list's row of the file at `path`, as the window reads it (libmediainfo).
 FileListRow listRow(const QString &path);
 
+// The load averages of the last 1, 5 and 15 minutes ("1.52 0.98 0.60").
+QString loadAverage();
+
 // CPU model, cores, memory and system of this machine, one line.
 QString machineDescription();
 

@@ -49,12 +49,6 @@ QList<Profile> profilesToRun() {
     return all;
 }
 
-QString loadAverage() {
-    QFile file(QStringLiteral("/proc/loadavg"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).section(u' ', 0, 2)
-                                          : QStringLiteral("?");
-}
-
 // The fields of /proc/PID/stat (or of a task) after the command name.
 QList<QByteArray> statFields(const QString &path) {
     QFile file(path);
@@ -211,7 +205,7 @@ QStringList RunLanesBench() {
             .arg(ClipSeconds)
             .arg(cores)
             .arg(runs)
-            .arg(loadAverage())};
+            .arg(BenchTools::loadAverage())};
 
     QList<QStringList> rows{
         {QStringLiteral("profile"), QStringLiteral("lanes"), QStringLiteral("1 converter: cores"),
@@ -287,6 +281,6 @@ QStringList RunLanesBench() {
                             "thread) cores; lanes = cores / that, rounded up, at most the cores):")
                  .arg(FilesAtOnce::PipelineEfficiency);
     lines << BenchTools::table(expected);
-    lines << QStringLiteral("Load average at the end: ") + loadAverage();
+    lines << QStringLiteral("Load average at the end: ") + BenchTools::loadAverage();
     return lines;
 }

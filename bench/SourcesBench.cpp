@@ -234,12 +234,6 @@ QString adaptations(const QString &errorFile) {
     return said.match(QString::fromUtf8(file.readAll())).captured(1).trimmed();
 }
 
-QString loadAverage() {
-    QFile file(QStringLiteral("/proc/loadavg"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).section(u' ', 0, 2)
-                                          : QStringLiteral("?");
-}
-
 } // namespace
 
 QStringList RunSourcesBench() {
@@ -270,7 +264,7 @@ QStringList RunSourcesBench() {
             .arg(seconds)
             .arg(runs)
             .arg(handBrake ? QStringLiteral("found") : QStringLiteral("not installed"),
-                 loadAverage())};
+                 BenchTools::loadAverage())};
     QList<QStringList> rows{{QStringLiteral("source"), QStringLiteral("Mobivert wall"),
                              QStringLiteral("HandBrake wall"), QStringLiteral("ratio"),
                              QStringLiteral("Mobivert CPU"), QStringLiteral("HandBrake CPU"),
@@ -321,6 +315,6 @@ QStringList RunSourcesBench() {
                          .arg(handBrakeTimes.failed);
     }
     lines << BenchTools::table(rows) << notes
-          << QStringLiteral("Load average after: %1.").arg(loadAverage());
+          << QStringLiteral("Load average after: %1.").arg(BenchTools::loadAverage());
     return lines;
 }

@@ -31,6 +31,8 @@ std::vector<std::string> coverExtractionArguments(const std::string &inputUrl,
                                side + ",ih)':force_original_aspect_ratio=decrease,signalstats," +
                                "metadata=mode=print:key=lavfi.signalstats.YAVG";
     std::vector<std::string> arguments{"-loglevel", "info", "-y"};
+    if (!origin.stream && origin.keyFrame)
+        arguments.insert(arguments.end(), {"-skip_frame", "nokey"});
     if (!origin.stream)
         arguments.insert(arguments.end(), {"-ss", std::to_string(origin.position)});
     arguments.insert(arguments.end(),

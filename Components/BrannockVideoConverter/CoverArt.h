@@ -17,10 +17,12 @@ namespace converter {
 inline constexpr int kCoverLongSide = 600;
 
 // Where the picture comes from: the source's cover stream, else a frame at
-// a position in seconds.
+// a position in seconds; with `keyFrame`, the first key frame from there on,
+// which is read without decoding the frames before it.
 struct CoverOrigin {
     std::optional<int> stream;
     double position = 0;
+    bool keyFrame = false;
 };
 
 // The ffmpeg arguments that write the picture to `file` and print the mean

@@ -7,13 +7,16 @@
 #include <optional>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace converter {
 namespace {
 
-// Writes the picture; the mean luma of the frame, or nothing on failure.
+// Writes the picture; the mean luma of the frame, or nothing on failure
+// (no picture at all, where no key frame follows the position).
 std::optional<double> extract(const std::string &ffmpeg, const Plan &plan,
                               const CoverOrigin &origin, const std::string &file) {
+    ::unlink(file.c_str()); // an earlier try's picture is no answer to this one
     int status = 0;
     const std::string log =
         runSideJob(ffmpeg, coverExtractionArguments(plan.inputUrl, origin, file), status);
@@ -22,6 +25,17 @@ std::optional<double> extract(const std::string &ffmpeg, const Plan &plan,
         written.st_size == 0)
         return std::nullopt;
     return parseMeanLuma(log).value_or(255);
+}
+
+// The picture at a position: the first key frame from there on, which
+// takes one decoded frame or two; else, where none follows, the frame at
+// the position itself, decoded up to it.
+std::optional<double> extractFrame(const std::string &ffmpeg, const Plan &plan, double position,
+                                   const std::string &file) {
+    if (const std::optional<double> luma =
+            extract(ffmpeg, plan, {std::nullopt, position, true}, file))
+        return luma;
+    return extract(ffmpeg, plan, {std::nullopt, position, false}, file);
 }
 
 // The source's cover, else its first frame from a tenth of the way in that
@@ -36,13 +50,13 @@ bool makeCover(const std::string &ffmpeg, const Plan &plan, const SourceFacts &f
         return false;
     const std::vector<double> positions = coverFramePositions(facts.duration);
     for (double position : positions) {
-        const std::optional<double> luma = extract(ffmpeg, plan, {std::nullopt, position}, file);
+        const std::optional<double> luma = extractFrame(ffmpeg, plan, position, file);
         if (!luma)
             break;
         if (!looksBlack(*luma))
             return true;
     }
-    return extract(ffmpeg, plan, {std::nullopt, positions.front()}, file).has_value();
+    return extractFrame(ffmpeg, plan, positions.front(), file).has_value();
 }
 
 } // namespace

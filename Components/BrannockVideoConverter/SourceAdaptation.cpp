@@ -166,6 +166,7 @@ void setFilters(Plan &plan, const SourceDecisions &decisions, const std::string 
         filters.subtitleFile = subtitleFile;
         filters.subtitleShift = seekSeconds(plan.seek).value_or(0);
     }
+    plan.subtitlesDrawn = pictureSubtitles || !filters.subtitleFile.empty();
 }
 
 // The picture's filters in place, and its stream chosen.

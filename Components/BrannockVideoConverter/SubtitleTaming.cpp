@@ -1,10 +1,10 @@
 #include "Components/BrannockVideoConverter/SubtitleTaming.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <regex>
 #include <string_view>
 #include <vector>
 
@@ -148,12 +148,61 @@ std::string tamedStyle(const std::string &value, const std::vector<std::string> 
     return joinedFields(fields);
 }
 
-// The override tags of an event's text, sizes lowered. A font size given
+// The most an override tag's value may be; 0 for a tag that is not a size.
+double tagLimit(const std::string &name, const Limits &limits) {
+    if (name == "fs")
+        return limits.fontSize;
+    if (name == "fscx" || name == "fscy")
+        return limits.scale;
+    if (name == "fsp")
+        return limits.spacing;
+    if (name == "blur" || name == "be")
+        return limits.blur;
+    if (name == "bord" || name == "xbord" || name == "ybord" || name == "shad" || name == "xshad" ||
+        name == "yshad")
+        return limits.border;
+    return 0;
+}
+
+// An override block ("{\fs40\blur2}"), its sizes lowered. A font size given
 // relative to the current one ("\fs+5") is dropped: repeated, it grows
 // without bound.
+std::string tamedBlock(const std::string &block, const Limits &limits, bool &changed) {
+    std::string result;
+    std::size_t at = 0;
+    while (at < block.size()) {
+        const std::size_t slash = block.find('\\', at);
+        if (slash == std::string::npos) {
+            result.append(block, at, std::string::npos);
+            break;
+        }
+        result.append(block, at, slash + 1 - at);
+        std::size_t nameEnd = slash + 1;
+        while (nameEnd < block.size() && std::isalpha(static_cast<unsigned char>(block[nameEnd])))
+            ++nameEnd;
+        const std::string name = block.substr(slash + 1, nameEnd - slash - 1);
+        const std::size_t valueAt = block.find_first_not_of(' ', nameEnd);
+        const char *begin = block.c_str() + std::min(valueAt, block.size());
+        char *end = nullptr;
+        std::strtod(begin, &end);
+        const double most = tagLimit(name, limits);
+        at = slash + 1;
+        if (most <= 0 || end == begin)
+            continue; // another tag: copied on as it is
+        const std::string value(begin, static_cast<std::size_t>(end - begin));
+        at = static_cast<std::size_t>(end - block.c_str());
+        if (name == "fs" && value.starts_with('+')) {
+            changed = true;
+            result.pop_back(); // its backslash
+            continue;
+        }
+        result += block.substr(slash + 1, valueAt - slash - 1) + lowered(value, most, changed);
+    }
+    return result;
+}
+
+// An event's text: the override blocks in braces tamed, the rest as it is.
 std::string tamedText(const std::string &text, const Limits &limits, bool &changed) {
-    static const std::regex tag(
-        R"(\\(fscx|fscy|fsp|fs|blur|be|xbord|ybord|bord|xshad|yshad|shad)(\s*)([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?))");
     std::string result;
     std::size_t copied = 0;
     for (std::size_t open = text.find('{'); open != std::string::npos;
@@ -161,28 +210,7 @@ std::string tamedText(const std::string &text, const Limits &limits, bool &chang
         const std::size_t close = text.find('}', open);
         const std::size_t end = close == std::string::npos ? text.size() : close;
         result.append(text, copied, open - copied);
-        const std::string block = text.substr(open, end - open);
-        std::string tamed;
-        std::size_t at = 0;
-        for (std::sregex_iterator it(block.begin(), block.end(), tag), last; it != last; ++it) {
-            const std::smatch &match = *it;
-            tamed.append(block, at, static_cast<std::size_t>(match.position(0)) - at);
-            at = static_cast<std::size_t>(match.position(0) + match.length(0));
-            const std::string name = match[1];
-            const std::string value = match[3];
-            if (name == "fs" && value.starts_with('+')) {
-                changed = true;
-                continue;
-            }
-            const double most = name == "fs"                       ? limits.fontSize
-                                : name == "fscx" || name == "fscy" ? limits.scale
-                                : name == "fsp"                    ? limits.spacing
-                                : name == "blur" || name == "be"   ? limits.blur
-                                                                   : limits.border;
-            tamed += "\\" + name + match[2].str() + lowered(value, most, changed);
-        }
-        tamed.append(block, at, std::string::npos);
-        result += tamed;
+        result += tamedBlock(text.substr(open, end - open), limits, changed);
         copied = end;
     }
     result.append(text, copied, std::string::npos);

@@ -47,8 +47,9 @@ struct Plan {
     // source's needs can be added once it has been probed.
     VideoFilters filters;
     std::optional<std::size_t> filtersAt;
-    bool soundEncoded = false; // a sound track is written (no -an, not a picture)
-    SourceChoices choices;     // -deinterlace, -nodeinterlace, -audiotrack, -burnsubs
+    bool subtitlesDrawn = false; // subtitles of the source are drawn into the picture
+    bool soundEncoded = false;   // a sound track is written (no -an, not a picture)
+    SourceChoices choices;       // -deinterlace, -nodeinterlace, -audiotrack, -burnsubs
     // Inputs after the source (a silent sound track), as ffmpeg options.
     std::vector<std::string> extraInputs;
 

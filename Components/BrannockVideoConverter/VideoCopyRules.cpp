@@ -100,7 +100,7 @@ VideoCopyVerdict judgeCoding(const Plan &plan, const VideoCoding &coding,
 VideoCopyVerdict judgePicture(const Plan &plan, const SourceFacts &facts, const VideoCoding &coding,
                               std::optional<FieldOrder> measured) {
     const Geometry &geometry = plan.filters.geometry;
-    if (geometry.crop.any() || !plan.filters.userFilter.empty() || plan.choices.burnSubtitles)
+    if (geometry.crop.any() || !plan.filters.userFilter.empty() || plan.subtitlesDrawn)
         return barred(CopyBar::Picture, "the picture is cropped, filtered or given subtitles");
     if (!geometry.size)
         return barred(CopyBar::FrameSize, "the line sets no frame size");

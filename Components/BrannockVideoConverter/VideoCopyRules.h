@@ -22,7 +22,7 @@ enum class CopyBar {
     Profile,         // an H.264 or MPEG-4 profile the target does not allow
     Level,           // above the line's -level, or unknown
     BFrames,         // B-frames where the target has none
-    Picture,         // the line crops or filters the picture, or burns subtitles in
+    Picture,         // the line crops or filters the picture, or subtitles are drawn into it
     FrameSize,       // wider or taller than the line's -s, or no -s
     PixelShape,      // pixels that are not square
     Rotation,        // turned for display
@@ -44,8 +44,9 @@ struct VideoCopyVerdict {
     bool copy() const { return bar == CopyBar::None; }
 };
 
-// The verdict for a probed source. `measured` is the field order a sample
-// showed, where the file did not say.
+// The verdict for a probed source. `plan` is the line's plan adapted to the
+// source (SourceAdaptation.h), which says whether subtitles are drawn;
+// `measured` is the field order a sample showed, where the file did not say.
 VideoCopyVerdict judgeVideoCopy(const Plan &plan, const SourceFacts &facts,
                                 const VideoCoding &coding,
                                 std::optional<FieldOrder> measured = std::nullopt);

@@ -104,6 +104,7 @@ private slots:
     void coverWhateverTheLine_data();
     void coverWhateverTheLine();
     void coverFromAFrameThatIsNotBlack();
+    void coverIsAKeyFrame();
     void pspAndWindowsMediaTitles();
 
 private:
@@ -267,6 +268,23 @@ void ConverterTagsTest::coverFromAFrameThatIsNotBlack() {
     QVERIFY2(shown.exitCode == 0, shown.output.constData());
     QCOMPARE(ProbeStream(probe(thumbnail), u"video"_s)[u"height"_s].toInt(), 120);
     QVERIFY(meanLuma(thumbnail, u"0:v:0"_s, m_folder.path()) > 40);
+}
+
+// The cover is the first key frame from a tenth of the way in, read
+// without decoding the frames before it: here the one at 2 s, where the
+// picture turns from dark grey to light grey, not the dark frame at 1 s.
+void ConverterTagsTest::coverIsAKeyFrame() {
+    const QString source = m_folder.filePath(u"two greys.mp4"_s);
+    const ProgramResult made =
+        run(u"ffmpeg"_s, {u"-v"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
+                          u"color=c=0x404040:s=320x240:r=25:d=2[a];color=c=0xc8c8c8:s=320x240:"_s
+                          u"r=25:d=8[b];[a][b]concat=n=2:v=1:a=0"_s,
+                          u"-c:v"_s, u"libx264"_s, u"-preset"_s, u"ultrafast"_s,
+                          u"-force_key_frames"_s, u"0,2"_s, source});
+    QVERIFY2(made.exitCode == 0, made.output.constData());
+    const QString output = m_folder.filePath(u"two greys.m4v"_s);
+    QVERIFY(convert(source, kIpodLine + QStringList{u"-t"_s, u"1"_s}, output).exitCode == 0);
+    QVERIFY(meanLuma(output, u"0:v:1"_s, m_folder.path()) > 150);
 }
 
 void ConverterTagsTest::pspAndWindowsMediaTitles() {

@@ -123,6 +123,27 @@ private slots:
         QVERIFY(!QFile::exists(work.filePath(u"out.m4v"_s)));
     }
 
+    // What mobivert-cli and the window show for the file (its row's errors,
+    // which the Error Log and the row's tooltip list too): the summary, not
+    // ffmpeg's words.
+    void damagedFileThroughTheCli() {
+        const TestHome home;
+        const QString input = home.path() + u"/damaged clip.mp4"_s;
+        QVERIFY(WriteFileBytes(
+            input, spoilt(ReadFileBytes(m_clips.filePath(u"suits.mp4"_s)), u"garbled"_s)));
+        const ProgramResult result =
+            RunProgram(TestPaths::binary(u"mobivert-cli"_s),
+                       {u"-p"_s, u"4"_s, u"-o"_s, home.makeFolder(u"out"_s), input}, kPatienceMs);
+        QCOMPARE(result.exitCode, 1);
+        QStringList problems;
+        for (const QByteArray &line : result.output.split('\n')) {
+            if (line.startsWith("mobivert-cli: "))
+                problems << QString::fromUtf8(line.trimmed());
+        }
+        QCOMPARE(problems, QStringList{u"mobivert-cli: "_s + input +
+                                       u": the file is damaged or incomplete"_s});
+    }
+
     void strangeSources_data() {
         QTest::addColumn<QString>("make");       // ffmpeg's arguments; SIDE and OUT filled in
         QTest::addColumn<QByteArray>("sidecar"); // SIDE's text

@@ -107,7 +107,14 @@ private slots:
             CopyBar::None);
         row("cropped", with(u"-croptop 8"_s), {}, CopyBar::Picture);
         row("filtered", with(u"-vf hflip"_s), {}, CopyBar::Picture);
-        row("subtitles burnt in", with(u"-burnsubs default"_s), {}, CopyBar::Picture);
+        row("text subtitles burnt in", with(u"-burnsubs default"_s), u"subs=text"_s,
+            CopyBar::Picture);
+        row("picture subtitles laid over", with(u"-burnsubs default"_s), u"subs=picture"_s,
+            CopyBar::Picture);
+        row("burning asked for, no subtitles: copied", with(u"-burnsubs default"_s), u"subs=none"_s,
+            CopyBar::None);
+        row("no such subtitle track: copied", with(u"-burnsubs 3"_s), u"subs=text"_s,
+            CopyBar::None);
         row("smaller frame", kIpod, u"size=320x240 refs=16"_s, CopyBar::None);
         row("wider frame", kIpod, u"size=642x480"_s, CopyBar::FrameSize);
         row("taller frame", kIpod, u"size=640x482"_s, CopyBar::FrameSize);
@@ -205,6 +212,11 @@ private slots:
             else if (what == u"refs")
                 coding.referenceFrames =
                     value == u"none" ? std::nullopt : std::optional<int>(value.toInt());
+            else if (what == u"subs" && value != u"none")
+                facts.subtitles = {{1, "eng", value == u"picture" ? "dvd_subtitle" : "subrip", true,
+                                    value == u"picture", 0, 0.0}};
+            else if (what == u"subs")
+                facts.subtitles.clear();
             else if (what == u"peakframes")
                 coding.peakFrames =
                     value == u"none" ? std::nullopt : std::optional<int>(value.toInt());
@@ -216,7 +228,11 @@ private slots:
             else
                 QFAIL(qPrintable(u"unknown change "_s + part));
         }
-        const VideoCopyVerdict verdict = judgeVideoCopy(planOf(line), facts, coding, measured);
+        // Judged as the converter judges: on the plan adapted to the source.
+        Plan plan = planOf(line);
+        if (change.contains(u"subs="_s))
+            plan = adapt(plan, decide(plan, facts, measured), "subtitles.ass");
+        const VideoCopyVerdict verdict = judgeVideoCopy(plan, facts, coding, measured);
         QCOMPARE(verdict.bar, bar);
         QCOMPARE(verdict.reason.empty(), bar == CopyBar::None);
     }

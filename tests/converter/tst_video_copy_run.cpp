@@ -65,6 +65,8 @@ private slots:
         QTest::addColumn<QStringList>("extra");
         QTest::addColumn<bool>("copied");
         QTest::newRow("suits: copied, sound too") << u"suits.mp4"_s << QStringList() << true;
+        QTest::newRow("burning subtitles asked for, none there: copied")
+            << u"suits.mp4"_s << QStringList{u"-burnsubs"_s, u"default"_s} << true;
         QTest::newRow("-alwaysencode: encoded")
             << u"suits.mp4"_s << QStringList{u"-alwaysencode"_s} << false;
         QTest::newRow("720p High with B-frames: encoded")
