@@ -49,10 +49,18 @@ FileListRow ReadFileListRow(const QTreeWidgetItem *item) {
     return row;
 }
 
+QString FilenameCellText(const QString &name) {
+    QString text = name;
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral(" / "))
+        .replace(u'\n', QStringLiteral(" / "))
+        .replace(u'\r', QStringLiteral(" / "));
+}
+
 void WriteFileListRow(QTreeWidgetItem *item, const FileListRow &row) {
     if (!item)
         return;
-    const QStringList cells = FileListCells(row);
+    QStringList cells = FileListCells(row);
+    cells[ColumnFilename] = FilenameCellText(row.Filename);
     for (int column = 0; column < FileListColumnCount; ++column)
         item->setText(column, cells[column]);
     item->setData(ColumnFilename, AudioTrackRole, row.AudioTrack);

@@ -15,6 +15,9 @@ class QTreeWidgetItem;
 QList<FileListRow> ReadFileListRows(const QTreeWidget *list);
 
 FileListRow ReadFileListRow(const QTreeWidgetItem *item);
+// The Filename cell of a name: a line break shows as " / ", so the row
+// stays one line.
+QString FilenameCellText(const QString &name);
 void WriteFileListRow(QTreeWidgetItem *item, const FileListRow &row);
 
 // The row at a 1-based position, or nullptr when there is none.

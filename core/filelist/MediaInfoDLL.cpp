@@ -1,6 +1,6 @@
 #include "core/filelist/MediaInfoDLL.h"
 
-#include "Components/BrannockVideoConverter/InputKind.h"
+#include "core/platform/FileSystem.h"
 #include "core/platform/PathBytes.h"
 
 #include <QFileInfo>
@@ -9,7 +9,6 @@
 #include <mutex>
 #include <string>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <MediaInfoDLL/MediaInfoDLL_Static.h>
@@ -95,13 +94,11 @@ public:
     // its wide name into UTF-8, so a name that is no UTF-8 is opened here
     // and handed over by its descriptor.
     bool open(const QString &path) {
-        const QByteArray native = PathToBytes(path);
-        if (!m_handle ||
-            converter::inputKindOf(native.toStdString()) != converter::InputKind::RegularFile)
+        if (!m_handle || !OpensAsRegularFile(path))
             return false;
         if (!HasStrayBytes(path))
             return MediaInfo_Open(m_handle, wide(path).c_str()) != 0;
-        m_descriptor = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+        m_descriptor = OpenRegularFile(path);
         return m_descriptor >= 0 &&
                MediaInfo_Open(m_handle,
                               wide(QStringLiteral("/proc/self/fd/%1").arg(m_descriptor)).c_str()) !=
@@ -143,9 +140,13 @@ MediaInfoAnswers QueryMediaInfo(const QString &path) {
     // A name with a per cent sign is therefore taken from the path, without
     // its extension, as the library gives it.
     // A name that is no UTF-8 is taken from the path as well (the library
-    // saw the descriptor's), with each stray byte shown as U+FFFD.
+    // saw the descriptor's), with each stray byte shown as U+FFFD, and so is
+    // a name with a line break, which the library gives with " / " instead.
     const QFileInfo file(path);
-    if (!file.fileName().contains(u'%') && !HasStrayBytes(path))
+    const auto hasLineBreak = [&file] {
+        return file.fileName().contains(u'\n') || file.fileName().contains(u'\r');
+    };
+    if (!file.fileName().contains(u'%') && !HasStrayBytes(path) && !hasLineBreak())
         answers.FileName = handle.inform(QStringLiteral("General;%FileName%"));
     else if (opened)
         answers.FileName = PathForDisplay(file.completeBaseName());

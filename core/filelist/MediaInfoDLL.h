@@ -16,7 +16,8 @@
 // library gave them: empty text where it knows nothing. (The file name of a
 // file whose name holds a per cent sign comes from its path: the library
 // would expand it as a template; so does the name of a file whose name holds
-// bytes that are no UTF-8, each such byte as U+FFFD.)
+// bytes that are no UTF-8, each such byte as U+FFFD, and the name of a file
+// whose name holds a line break: the library gives " / " for it.)
 struct MediaInfoAnswers {
     QString FileName;         // "General;%FileName%"
     QString Codec;            // "Video;%Codec%"

@@ -1,6 +1,7 @@
 #include "core/filelist/VideoFrameReader.h"
 
 #include "Components/BrannockVideoConverter/SourceProbe.h"
+#include "core/platform/FileSystem.h"
 #include "core/platform/PathBytes.h"
 
 #include <QTransform>
@@ -50,6 +51,9 @@ using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
 // Opens a file for reading with an interrupt test; nullptr when it cannot be
 // read as media.
 FormatPtr openFormat(const QString &path, const VideoFrameReader::CancelTest *cancelled) {
+    // The interrupt test cannot end an open() that waits on a FIFO.
+    if (!OpensAsRegularFile(path))
+        return nullptr;
     quietLibraries();
     AVFormatContext *raw = avformat_alloc_context();
     if (!raw)

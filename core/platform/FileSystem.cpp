@@ -48,6 +48,31 @@ bool IsMissingPath(const QString &path) {
     return converter::inputKindOf(native.toStdString()) == converter::InputKind::Missing;
 }
 
+int OpenRegularFile(const QString &path) {
+    // A device is never opened: opening one can have effects of its own.
+    if (!IsRegularFile(path))
+        return -1;
+    const QByteArray native = PathToBytes(path);
+    const int descriptor = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return -1;
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
+bool OpensAsRegularFile(const QString &path) {
+    const int descriptor = OpenRegularFile(path);
+    if (descriptor < 0)
+        return false;
+    ::close(descriptor);
+    return true;
+}
+
 std::optional<FileFacts> ReadFileFacts(const QString &path) {
     struct statx info {};
     const QByteArray native = PathToBytes(path);

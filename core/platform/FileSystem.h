@@ -38,6 +38,15 @@ QString SourceFileProblem(const QString &path);
 // Whether the path is missing altogether (as opposed to being no file).
 bool IsMissingPath(const QString &path);
 
+// Whether the path is a readable regular file now, just before a library
+// opens it by name: examined with stat(), then opened without waiting
+// (O_NONBLOCK) and the opened file asked, so that a name swapped for a FIFO
+// since it was listed is refused here rather than waited on for ever there.
+bool OpensAsRegularFile(const QString &path);
+// The same, keeping the file open: its descriptor (close-on-exec, reading
+// blocks as usual), or -1 when the path is no readable regular file.
+int OpenRegularFile(const QString &path);
+
 // Gives the owner write permission when the file exists; the counterpart of
 // resetting a file's attributes to normal. Returns false when nothing changed.
 bool MakeOwnerWritable(const QString &path);

@@ -15,6 +15,7 @@
 #include "core/filelist/TrimTimes.h"
 #include "core/filelist/VideoFileInfo.h"
 #include "core/platform/PathBytes.h"
+#include "core/profiles/ProfileSettings.h"
 #include "tests/support/ConversionDriver.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
@@ -615,6 +616,8 @@ private slots:
 
     // A path that is no file to read a video from is refused at once, in
     // every mode, with what it is; nothing opens it (a FIFO would hang).
+    // --resume meets it in the interrupted batch's record, as a file
+    // swapped for a FIFO since it was listed.
     void inputKindsAreRefused_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("mode");
@@ -625,7 +628,7 @@ private slots:
             {u"/dev/zero"_s, "is not a regular file (a character device)"},
             {u"/dev/null"_s, "is not a regular file (a character device)"}};
         for (const auto &[kind, problem] : kinds)
-            for (const QString &mode : {u"--info"_s, u"--preview"_s, u"convert"_s})
+            for (const QString &mode : {u"--info"_s, u"--preview"_s, u"convert"_s, u"--resume"_s})
                 QTest::addRow("%s, %s", qPrintable(kind), qPrintable(mode))
                     << kind << mode << problem;
     }
@@ -645,13 +648,25 @@ private slots:
         QStringList arguments{u"-o"_s, home.path() + u"/out"_s, path};
         if (mode == u"--preview")
             arguments.prepend(u"1"_s);
+        if (mode == u"--resume") {
+            BatchRequest request{ProfileSettings::SettingsForProfile(u"iPod"_s, 1), {}, {}, {}};
+            request.rows.append(FileListRow{});
+            request.rows[0].Filepath = path;
+            request.rows[0].Duration = 3;
+            request.options.outputFolder = home.path() + u"/out"_s;
+            QVERIFY(QDir().mkpath(home.dataFolder()));
+            QVERIFY(BatchRecordFile::write(
+                home.dataFolder(), BatchRecord::Of(request, {home.path() + u"/out/odd.m4v"_s})));
+            arguments = QStringList{};
+        }
         if (mode != u"convert")
             arguments.prepend(mode);
         const CliResult cli = RunCli(arguments);
         QCOMPARE(cli.exitCode, 1);
-        const QByteArray refusal =
-            "mobivert-cli: " + QFile::encodeName(path) + ": " + problem + '\n';
-        QVERIFY2(cli.err.startsWith(refusal), cli.err.constData());
+        const QByteArray refusal = QFile::encodeName(path) + ": " + problem + '\n';
+        QVERIFY2(mode == u"--resume" ? cli.err.contains(refusal)
+                                     : cli.err.startsWith(QByteArray("mobivert-cli: " + refusal)),
+                 cli.err.constData());
         QVERIFY(!cli.err.contains("no such file"));
     }
 
@@ -832,7 +847,7 @@ private slots:
     }
 
     // Tab, newline, carriage return and backslash in a name are escaped:
-    // the file stays one line of four fields.
+    // the file stays one line of four fields, and reads back as the name.
     void infoEscapesNames() {
         TestHome home;
         const QString clip = home.path() + u"/a\tb\nc\rd\\e.mp4"_s;
@@ -854,8 +869,7 @@ private slots:
                     : next == u'r' ? QChar(u'\r')
                                    : next;
         }
-        QCOMPARE(name, ExamineVideoFile(clip).Filename);
-        QVERIFY2(name.startsWith(u"a\tb"_s) && name.endsWith(u"d\\e"_s), qPrintable(name));
+        QCOMPARE(name, u"a\tb\nc\rd\\e"_s); // the line breaks too, not " / "
         QCOMPARE(fields.mid(2), (QStringList{u"00:00:03"_s, u"160x120"_s}));
     }
 
