@@ -4,7 +4,6 @@
 #include "app/frmMain.h"
 #include "app/widgets/GUIFunctions.h"
 #include "core/platform/PathBytes.h"
-#include "core/platform/TerminationSignals.h"
 
 #include <QApplication>
 #include <QFont>
@@ -43,8 +42,6 @@ int main(int argc, char *argv[]) {
     // shows over it and the files' progress in its status bar.
     ShowMainWindowAtStart(window, arguments);
 
-    // A logout or kill closes the window the usual way, so settings are
-    // saved and running conversions are cleaned up.
-    TerminationSignals::watch([](int) { QApplication::closeAllWindows(); });
+    EndOnTerminationSignals();
     return QApplication::exec();
 }

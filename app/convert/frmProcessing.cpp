@@ -299,9 +299,13 @@ void frmProcessing::reject() {
     close(); // Esc asks like the close box does
 }
 
+// QDialog's own close event would reject(), which closes again here: that
+// inner close is refused, and with it the outer one, which would stop a
+// logout's closing of every window at this one.
 void frmProcessing::closeEvent(QCloseEvent *event) {
     if (m_engine.isCleanedUp()) {
-        QDialog::closeEvent(event);
+        event->accept();
+        done(progress().finished() ? QDialog::Accepted : QDialog::Rejected);
         return;
     }
     // While the batch runs, ask first; a logout or kill does not wait for
@@ -323,7 +327,7 @@ void frmProcessing::closeEvent(QCloseEvent *event) {
         showTime();
     }
     cleanUp();
-    QDialog::closeEvent(event);
+    event->accept();
     done(progress().finished() ? QDialog::Accepted : QDialog::Rejected);
 }
 

@@ -306,6 +306,48 @@ private slots:
             QCOMPARE(kept.record.handOffsLeft(), QList<int>{1});
     }
 
+    // A logout (SIGTERM) while a dialog of the conversion holds the program in
+    // its own loop ends the program at once: the conversion window's batch is
+    // cancelled with its record kept for later, nothing of it left running.
+    void terminationSignalEndsTheProgramUnderADialog_data() {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<bool>("damaged"); // a damaged source: the batch ends in an error
+        QTest::newRow("conversion window") << u"frmProcessing"_s << false;
+        QTest::newRow("Error Log") << u"frmError"_s << true;
+    }
+    void terminationSignalEndsTheProgramUnderADialog() {
+        QFETCH(QString, dialog);
+        QFETCH(bool, damaged);
+        TestHome home;
+        const QString clip = home.path() + u"/clip.mp4"_s;
+        QVERIFY(MakeClip(clip, {damaged ? 10.0 : 60.0,
+                                640,
+                                480,
+                                25,
+                                true,
+                                false,
+                                {u"-c:v"_s, u"libx264"_s, u"-movflags"_s, u"+faststart"_s}}));
+        if (damaged) // the header whole, two thirds of the pictures gone
+            QVERIFY(QFile::resize(clip, QFileInfo(clip).size() / 3));
+        const QString out = home.path() + u"/out"_s;
+        QProcess app;
+        app.start(QStringLiteral(WINDOW_UNDER_SIGNAL), {out, clip});
+        QVERIFY(app.waitForStarted());
+        QByteArray said;
+        const QByteArray shown = "shown " + dialog.toUtf8();
+        QTRY_VERIFY2_WITH_TIMEOUT((said += app.readAllStandardOutput()).contains(shown),
+                                  said.constData(), kPatienceMs);
+        ::kill(pid_t(app.processId()), SIGTERM);
+        QVERIFY2(app.waitForFinished(kPatienceMs), said.constData());
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 0);
+        said += app.readAllStandardOutput();
+        QVERIFY2(said.endsWith("ended\n"), said.constData());
+        QCOMPARE(ProcessesMentioning(out), QStringList());
+        if (!damaged)
+            QCOMPARE(BatchRecordFile::read(home.dataFolder()).record.unconvertedCount(), 1);
+    }
+
     void realBinaryStartsAndQuitsCleanly() {
         TestHome home;
         QProcess app;
