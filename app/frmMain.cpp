@@ -36,6 +36,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -124,7 +125,8 @@ frmMain::frmMain(QWidget *parent)
     m_preview = new PreviewOutputCommand(*this, *this);
     setFocusChain();
 
-    resize(820, 640);
+    resize(StartingWindowSize(QSize(820, 640), minimumSizeHint(),
+                              screen()->availableGeometry().size()));
 }
 
 void frmMain::setFocusChain() {

@@ -60,3 +60,9 @@ QImage PaintGradient(const QSize &size, const QColor &start, const QColor &end) 
 QPixmap MobivertImage(const QString &name, const QSize &size) {
     return QIcon(QStringLiteral(":/images/") + name + QStringLiteral(".svg")).pixmap(size);
 }
+
+QSize StartingWindowSize(const QSize &designed, const QSize &minimum, const QSize &freeArea) {
+    // What a title bar and the window's borders take, outside the window.
+    const QSize frame(16, 48);
+    return designed.boundedTo(freeArea - frame).expandedTo(minimum);
+}

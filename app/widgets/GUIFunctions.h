@@ -27,3 +27,8 @@ QImage PaintGradient(const QSize &size, const QColor &start, const QColor &end);
 // One of Mobivert's own images (the resource :/images/<name>.svg, from app/images)
 // at the given size.
 QPixmap MobivertImage(const QString &name, const QSize &size);
+
+// A window's size at start: the size it was designed for, within the
+// screen's free area with room left for the window manager's title bar
+// (a netbook's screen is 600 pixels high), never below its minimum.
+QSize StartingWindowSize(const QSize &designed, const QSize &minimum, const QSize &freeArea);

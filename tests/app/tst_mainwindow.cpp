@@ -26,6 +26,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -310,6 +311,38 @@ private slots:
                  SettingsArea::Panel::Audio);
         QTest::keyClick(Child<DeviceStrip>(*window, "picLeftMenu")->lblPSPClickArea, Qt::Key_Space);
         QCOMPARE(window->SelectedDevice, QStringLiteral("PSP"));
+    }
+
+    // The window opens within the screen's free area, on a netbook's screen
+    // 600 pixels high too: this test runs again on such a screen.
+    void windowFitsAScreen600PixelsHigh() {
+        if (qEnvironmentVariableIsEmpty("MOBIVERT_NETBOOK_SCREEN")) {
+            TestHome home;
+            const QString screens = home.path() + u"/screens.json";
+            QVERIFY(WriteFileBytes(screens, R"({"screens": [{"name": "netbook", "x": 0, "y": 0,
+                "width": 1024, "height": 600, "logicalDpi": 96, "dpr": 1}]})"));
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"),
+                               QStringLiteral("offscreen:configfile=") + screens);
+            environment.insert(QStringLiteral("MOBIVERT_NETBOOK_SCREEN"), QStringLiteral("1"));
+            QProcess again;
+            again.setProcessEnvironment(environment);
+            again.setProcessChannelMode(QProcess::MergedChannels);
+            again.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("windowFitsAScreen600PixelsHigh")});
+            QVERIFY(again.waitForFinished(kPatienceMs));
+            QVERIFY2(again.exitCode() == 0, again.readAll().constData());
+        }
+        TestHome home;
+        FakePrompts prompts;
+        auto window = OpenMainWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const QRect free = window->screen()->availableGeometry();
+        if (!qEnvironmentVariableIsEmpty("MOBIVERT_NETBOOK_SCREEN"))
+            QCOMPARE(free.size(), QSize(1024, 600));
+        QVERIFY2(free.contains(window->frameGeometry()),
+                 qPrintable(QStringLiteral("%1x%2").arg(window->width()).arg(window->height())));
     }
 
     void panelSwitching() {
