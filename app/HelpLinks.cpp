@@ -4,6 +4,9 @@
 #include "core/platform/ApplicationFolder.h"
 #include "core/platform/FileSystem.h"
 
+#include <QPointer>
+#include <QWidget>
+
 QUrl HelpManualUrl() {
     return QUrl::fromLocalFile(JoinPath(ApplicationFolder(), QStringLiteral("manual/index.html")));
 }
@@ -42,6 +45,8 @@ QString NoBrowserMessage(const QString &manualPath) {
 
 void OpenHelpManual(QWidget *parent) {
     const QUrl manual = HelpManualUrl();
-    if (!prompts().tryOpenUrl(manual))
-        prompts().exclamation(parent, NoBrowserMessage(manual.toLocalFile()));
+    const QPointer<QWidget> owner = parent;
+    prompts().openUrlOrElse(manual, [owner, manual] {
+        prompts().exclamation(owner, NoBrowserMessage(manual.toLocalFile()));
+    });
 }

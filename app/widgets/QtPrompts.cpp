@@ -1,5 +1,8 @@
 #include "app/widgets/QtPrompts.h"
 
+#include "core/platform/DesktopOpener.h"
+
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
@@ -50,6 +53,8 @@ void SetPrompts(Prompts *replacement) {
 
 void QtPrompts::message(QWidget *parent, Icon icon, const QString &text, const QString &title) {
     QMessageBox box(toMessageBoxIcon(icon), title, forDisplay(text), QMessageBox::Ok, parent);
+    // A path or an error is there to be copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
 }
 
@@ -88,6 +93,15 @@ void QtPrompts::openUrl(const QUrl &url) {
 
 bool QtPrompts::tryOpenUrl(const QUrl &url) {
     return QDesktopServices::openUrl(url);
+}
+
+void QtPrompts::openUrlOrElse(const QUrl &url, const std::function<void()> &failed) {
+    const auto opened = [failed](bool yes) {
+        if (!yes)
+            failed();
+    };
+    if (!OpenWithDesktop(url, qApp, opened) && !QDesktopServices::openUrl(url))
+        failed();
 }
 
 int QtPrompts::exec(QDialog *dialog) {

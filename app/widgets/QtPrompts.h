@@ -2,7 +2,8 @@
 
 #include "core/base/Prompts.h"
 
-// The real prompts: QMessageBox, QInputDialog, QFileDialog, QDesktopServices.
+// The real prompts: QMessageBox, QInputDialog, QFileDialog, xdg-open and
+// QDesktopServices. A message's text can be selected and copied.
 class QtPrompts final : public Prompts {
 public:
     void message(QWidget *parent, Icon icon, const QString &text, const QString &title) override;
@@ -17,5 +18,6 @@ public:
                          const QString &startFolder) override;
     void openUrl(const QUrl &url) override;
     bool tryOpenUrl(const QUrl &url) override;
+    void openUrlOrElse(const QUrl &url, const std::function<void()> &failed) override;
     int exec(QDialog *dialog) override;
 };

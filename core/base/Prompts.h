@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QDialog;
 class QUrl;
 class QWidget;
@@ -47,6 +49,12 @@ public:
     virtual bool tryOpenUrl(const QUrl &url) {
         openUrl(url);
         return true;
+    }
+    // The same; `failed` is called, maybe later, when nothing could open it
+    // (an opener without a browser behind it).
+    virtual void openUrlOrElse(const QUrl &url, const std::function<void()> &failed) {
+        if (!tryOpenUrl(url))
+            failed();
     }
     // Runs a dialog modally and returns its result code.
     virtual int exec(QDialog *dialog) = 0;
