@@ -86,8 +86,9 @@ std::string failureSummary(const RunResult &result, const Plan &plan,
                            const std::optional<SourceFacts> &facts) {
     if (result.outOfMemory)
         return plan.input + ": " +
-               (plan.filters.subtitleFile.empty() ? "converting it" : "the subtitles to burn in") +
-               " need more memory than a conversion may take (" +
+               (!plan.subtitlesDrawn ? "converting it needs"
+                                                  : "the subtitles to burn in need") +
+               " more memory than a conversion may take (" +
                std::to_string(memoryCeiling() / (1024 * 1024)) + " MB)";
     if (facts && inputUnreadable(result.errors, sourceReaders(*facts)))
         return plan.input + ": the file is damaged or incomplete";

@@ -33,8 +33,10 @@ std::optional<std::string> pictureLossError(const Plan &plan, const SourceFacts 
     double rate = statedRate(facts);
     if (const std::optional<double> lineRate = framesPerSecond(plan.filters.frameRate))
         rate = rate > 0 ? std::min(rate, *lineRate) : *lineRate;
+    // Without a rate known, only an output without a single frame tells.
     const double expected = seconds * (rate > 0 ? rate : 1);
-    const bool lost = frames <= 0 ? expected >= 1 : expected >= 4 && frames * 4 < expected;
+    const bool lost =
+        frames <= 0 ? expected >= 1 : rate > 0 && expected >= 4 && frames * 4 < expected;
     if (!lost)
         return std::nullopt;
     return plan.input + ": the picture could not be read: the file is damaged or incomplete";

@@ -18,8 +18,9 @@ namespace converter {
 // written, or the output holds at least a quarter of the frames expected.
 // Expected are the source's frames (as its picture stream counts them over
 // its length, else its average rate) over the seconds of picture the output
-// reached, at most the line's own frame rate. `frames` are the video frames
-// written, `reachedSeconds` how far the output got.
+// reached, at most the line's own frame rate; where no rate is known, at
+// least one frame. `frames` are the video frames written, `reachedSeconds`
+// how far the output got.
 std::optional<std::string> pictureLossError(const Plan &plan, const SourceFacts &facts,
                                             long long frames, double reachedSeconds);
 

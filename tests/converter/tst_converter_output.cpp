@@ -2,12 +2,16 @@
 // old console texts it prints from them.
 #include "Components/BrannockVideoConverter/ErrorText.h"
 #include "Components/BrannockVideoConverter/FfmpegLog.h"
+#include "Components/BrannockVideoConverter/PictureLoss.h"
 #include "Components/BrannockVideoConverter/ProgressRecord.h"
 #include "Components/BrannockVideoConverter/ProgressReport.h"
+#include "Components/BrannockVideoConverter/Translation.h"
+#include "tests/converter/ArgumentWords.h"
 
 #include <QTest>
 
 using namespace converter;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -67,6 +71,10 @@ private slots:
     void logLines();
     void errorTexts_data();
     void errorTexts();
+    void unreadableInput_data();
+    void unreadableInput();
+    void pictureLoss_data();
+    void pictureLoss();
 };
 
 void ConverterOutputTest::progressRecords_data() {
@@ -265,6 +273,79 @@ void ConverterOutputTest::errorTexts() {
     const LogLine line = parseLogLine(ffmpegLine.toStdString(), "info");
     QVERIFY(line.isError());
     QCOMPARE(QByteArray::fromStdString(errorText.translate(line)), printed);
+}
+
+void ConverterOutputTest::unreadableInput_data() {
+    QTest::addColumn<QByteArray>("ffmpegLine");
+    QTest::addColumn<bool>("unreadable");
+    QTest::newRow("the source's decoder") << QByteArray("[h264 @ 0x5] [error] no frame!") << true;
+    QTest::newRow("the source's demuxer")
+        << QByteArray("[mov,mp4,m4a,3gp,3g2,mj2 @ 0x5] [error] stream 0: partial") << true;
+    QTest::newRow("a stream that could not be decoded")
+        << QByteArray("[error] Error while decoding stream #0:1: Invalid data found") << true;
+    QTest::newRow("a NAL unit of a decoder named otherwise")
+        << QByteArray("[hevc @ 0x5] [error] Invalid NAL unit size (-15 > 833).") << true;
+    QTest::newRow("the encoder") << QByteArray("[libx264 @ 0x5] [error] broken ffmpeg default")
+                                 << false;
+    QTest::newRow("the muxer") << QByteArray("[ipod @ 0x5] [error] Could not write header")
+                               << false;
+    QTest::newRow("the output's disk")
+        << QByteArray("[error] file:/proc/self/fd/4: No space left on device") << false;
+}
+
+void ConverterOutputTest::unreadableInput() {
+    QFETCH(QByteArray, ffmpegLine);
+    QFETCH(bool, unreadable);
+    const std::vector<LogLine> errors{parseLogLine("[fatal] Conversion failed!", "info"),
+                                      parseLogLine(ffmpegLine.toStdString(), "info")};
+    QCOMPARE(inputUnreadable(errors, {"mov,mp4,m4a,3gp,3g2,mj2", "h264", "aac"}), unreadable);
+}
+
+void ConverterOutputTest::pictureLoss_data() {
+    QTest::addColumn<QString>("options");    // of the line, before -y
+    QTest::addColumn<long long>("stated");   // frames the picture states over its 6 s; 0 none
+    QTest::addColumn<double>("averageRate"); // its average rate
+    QTest::addColumn<long long>("frames");   // written
+    QTest::addColumn<double>("reached");     // seconds
+    QTest::addColumn<bool>("lost");
+    const QString copy = u"-vcodec h264"_s;
+    QTest::newRow("whole") << copy << 150LL << 25.0 << 150LL << 6.0 << false;
+    QTest::newRow("sound only") << copy << 150LL << 25.0 << 0LL << 6.0 << true;
+    QTest::newRow("one frame of 150") << copy << 150LL << 25.0 << 1LL << 6.0 << true;
+    QTest::newRow("a quarter") << copy << 150LL << 25.0 << 38LL << 6.0 << false;
+    QTest::newRow("less than a quarter") << copy << 150LL << 25.0 << 37LL << 6.0 << true;
+    QTest::newRow("a still picture of 6 s") << copy << 1LL << 0.17 << 1LL << 6.0 << false;
+    QTest::newRow("a timing that states 1 frame in 512 s, 150 stated")
+        << copy << 150LL << 1.0 / 512 << 1LL << 6.0 << true;
+    QTest::newRow("no rate known: one frame will do") << copy << 0LL << 0.0 << 1LL << 6.0 << false;
+    QTest::newRow("no rate known, no frame") << copy << 0LL << 0.0 << 0LL << 6.0 << true;
+    QTest::newRow("the line's rate is lower")
+        << u"-vcodec h264 -r 5"_s << 150LL << 25.0 << 8LL << 6.0 << false;
+    QTest::newRow("the sound goes on past the picture, from 4 s")
+        << u"-vcodec h264 -ss 4"_s << 150LL << 25.0 << 13LL << 30.0 << false;
+    QTest::newRow("a number of frames asked for")
+        << u"-vcodec h264 -vframes 2"_s << 150LL << 25.0 << 2LL << 6.0 << false;
+    QTest::newRow("no picture written") << u"-vn"_s << 150LL << 25.0 << 0LL << 6.0 << false;
+}
+
+void ConverterOutputTest::pictureLoss() {
+    QFETCH(QString, options);
+    QFETCH(long long, stated);
+    QFETCH(double, averageRate);
+    QFETCH(long long, frames);
+    QFETCH(double, reached);
+    QFETCH(bool, lost);
+    const Plan plan = std::get<Plan>(translate(words(u"-i in.mp4 "_s + options + u" -y o.m4v"_s)));
+    SourceFacts facts;
+    facts.hasVideo = true;
+    facts.videoDuration = 6.0;
+    facts.videoFrames = stated;
+    facts.videoFrameRate = averageRate;
+    const std::optional<std::string> error = pictureLossError(plan, facts, frames, reached);
+    QCOMPARE(error.has_value(), lost);
+    if (lost)
+        QCOMPARE(*error,
+                 "in.mp4: the picture could not be read: the file is damaged or incomplete");
 }
 
 QTEST_GUILESS_MAIN(ConverterOutputTest)
