@@ -38,6 +38,8 @@ public:
     QList<pid_t> processGroups() const { return m_engine.processGroups(); }
 
     const BatchProgress &progress() const { return m_engine.progress(); }
+    // Its record stays for --resume: it left rows to convert or files to hand off.
+    bool leftForResume() const { return m_engine.leftForResume(); }
 
 signals:
     void finished(int exitCode);

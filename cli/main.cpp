@@ -418,10 +418,14 @@ int runBatch(const BatchStart &start, CliOutput &out, QCoreApplication &applicat
     QCoreApplication::exec();
     g_conversion = nullptr;
     const QString &ipod = start.options().ipodMountPoint;
-    if (!start.libraryNote().isEmpty() && (exitCode == ExitConverted || exitCode == ExitFailed))
+    if (!start.libraryNote().isEmpty() && (exitCode == ExitConverted || exitCode == ExitFailed)) {
         printLibraryNote(
             out, ipod,
             LibraryNote(ipod, HandOffOutcomeOf(conversion.progress(), plan.outputPaths)));
+        // The record keeps the files not added.
+        if (conversion.leftForResume() && !out.json())
+            out.line(QStringLiteral("Run mobivert-cli --resume to add the rest."));
+    }
     return exitCode;
 }
 

@@ -4,7 +4,9 @@
 #include "Components/TrackDrop/IpodModel.h"
 #include "Components/TrackDrop/IpodTrackTags.h"
 #include "Components/TrackDrop/Mp4Info.h"
+#include "Components/TrackDrop/QuietWhileWriting.h"
 #include "Components/TrackDrop/SafeFiles.h"
+#include "Components/TrackDrop/TestStop.h"
 
 #include <gpod/itdb.h>
 
@@ -184,26 +186,6 @@ void removeLeftCopies(const std::string &mountPoint, Itdb_iTunesDB *database) {
     }
     ::closedir(folders);
 }
-
-// Holds off the signals that end a batch (a logout, a closed terminal,
-// Ctrl+C, a cancel) while the database is written and checked: the
-// database is written whole or not at all. They take effect afterwards.
-class QuietWhileWriting {
-public:
-    QuietWhileWriting() {
-        sigset_t endings;
-        sigemptyset(&endings);
-        for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT, SIGQUIT})
-            sigaddset(&endings, signalNumber);
-        sigprocmask(SIG_BLOCK, &endings, &m_before);
-    }
-    ~QuietWhileWriting() { sigprocmask(SIG_SETMASK, &m_before, nullptr); }
-    QuietWhileWriting(const QuietWhileWriting &) = delete;
-    QuietWhileWriting &operator=(const QuietWhileWriting &) = delete;
-
-private:
-    sigset_t m_before{};
-};
 
 // What marks the track of one converted file: its name, size and time of
 // change, kept in the track's comment. A hand-off whose database write went
@@ -422,7 +404,8 @@ struct IpodChange {
 // otherwise the copy goes, and the database and its artwork are put back
 // as they were.
 bool writeDatabase(Database database, const IpodChange &change, std::string &error) {
-    const QuietWhileWriting quiet;
+    stopHereForTest("before-write");
+    QuietWhileWriting quiet;
     const ArtworkBefore artwork(change.mountPoint);
     GError *failure = nullptr;
     const bool written = itdb_write(database.get(), &failure);
@@ -432,8 +415,11 @@ bool writeDatabase(Database database, const IpodChange &change, std::string &err
     std::string ignored;
     const Database after = parse(change.mountPoint, ignored);
     if (after && contains(after.get(), change.dbid) &&
-        itdb_tracks_number(after.get()) == change.tracksBefore + 1)
+        itdb_tracks_number(after.get()) == change.tracksBefore + 1) {
+        quiet.keepUntilExit();
+        stopHereForTest("after-write");
         return true;
+    }
     ::unlink(change.copy.c_str());
     const bool unchanged = after && itdb_tracks_number(after.get()) == change.tracksBefore;
     if (!unchanged && !restore(change.mountPoint, change.before)) {
@@ -472,15 +458,20 @@ bool addToIpod(const std::string &mountPoint, const std::string &file, std::stri
     if (!database)
         return false;
     removeLeftCopies(mountPoint, database.get());
-    if (addedBefore(database.get(), file))
+    if (addedBefore(database.get(), file)) {
+        QuietWhileWriting quiet; // it is on the iPod: that is said before anything ends TrackDrop
+        quiet.keepUntilExit();
         return true;
+    }
     change.tracksBefore = itdb_tracks_number(database.get());
     Itdb_Track *track = listNewTrack(database.get(), mountPoint, file, *model, error);
     if (!track)
         return false;
     change.dbid = track->dbid;
+    stopHereForTest("before-copy");
     if (!copyForTrack(track, file, change.copy, error))
         return false;
+    stopHereForTest("after-copy");
     return writeDatabase(std::move(database), change, error);
 }
 

@@ -29,7 +29,8 @@ std::string ipodFullReason(std::uint64_t available, std::uint64_t fileSize);
 // (else its name without the extension) and its cover as artwork where
 // the iPod shows artwork; without tags a movie, or a song without video.
 // On failure the database, its artwork and the iPod are as they were, and
-// `error` says why.
+// `error` says why. Once the file is in the database, the signals that end
+// a batch are held off until the program exits, so that it can say so.
 bool addToIpod(const std::string &mountPoint, const std::string &file, std::string &error);
 
 } // namespace trackdrop

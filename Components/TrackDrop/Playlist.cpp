@@ -1,5 +1,6 @@
 #include "Components/TrackDrop/Playlist.h"
 
+#include "Components/TrackDrop/QuietWhileWriting.h"
 #include "Components/TrackDrop/SafeFiles.h"
 
 #include <cerrno>
@@ -137,10 +138,13 @@ bool addToPlaylist(const std::string &playlist, const std::string &file, std::st
         error = "cannot write the playlist " + playlist + ": " + std::strerror(errno);
         return false;
     }
+    QuietWhileWriting quiet;
     const bool appended = appendOnce(fd, file, fileInfo);
     const int appendError = errno;
-    if (::close(fd) == 0 && appended)
+    if (::close(fd) == 0 && appended) {
+        quiet.keepUntilExit();
         return true;
+    }
     error = "cannot write the playlist " + playlist + ": " +
             std::strerror(appended ? errno : appendError);
     return false;

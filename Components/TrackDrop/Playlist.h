@@ -16,6 +16,8 @@ std::string absoluteFilePath(const std::string &path, std::string &error);
 // Adds `file` (absolute) to the playlist at `playlist`, creating the playlist
 // with its header when missing or empty. A file already listed (under this or
 // another name) is not added again. Returns false and sets `error` on failure.
+// Once it is listed, the signals that end a batch are held off until the
+// program exits, so that it can say so.
 bool addToPlaylist(const std::string &playlist, const std::string &file, std::string &error);
 
 } // namespace trackdrop

@@ -1,5 +1,7 @@
 #include "Components/TrackDrop/SafeFiles.h"
 
+#include "Components/TrackDrop/TestStop.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -139,6 +141,7 @@ bool copyFile(const std::string &from, const std::string &to, std::string &error
             break;
         }
         ok = writeAll(out.get(), std::string_view(chunk.data(), static_cast<std::size_t>(got)));
+        stopHereForTest("during-copy");
     }
     ok = ok && ::fsync(out.get()) == 0;
     const int copyError = errno;

@@ -22,11 +22,27 @@
 //                                    take files, and its database's backup
 //
 // It prints nothing when all went well, and otherwise one line saying why,
-// with a non-zero exit status. Run by a batch (MOBIVERT_BATCH_SHELL=1), a
-// file that is not there is one whose conversion failed, which the
-// converter reported already: nothing is added and nothing printed, with
-// the status 3.
+// with a non-zero exit status. Run by a batch (MOBIVERT_BATCH_SHELL=1),
+// whose shell reads no exit status, it says "TrackDrop done" once the file
+// is in the library: a hand-off that ends without that line (killed,
+// crashed) did not add it. There, a file that is not there is one whose
+// conversion failed, which the converter reported already: nothing is added
+// and nothing printed, with the status 3.
 namespace {
+
+bool inBatch() {
+    const char *batch = std::getenv("MOBIVERT_BATCH_SHELL");
+    return batch && *batch == '1';
+}
+
+// The file is in the library.
+int done() {
+    if (inBatch()) {
+        std::puts("TrackDrop done");
+        std::fflush(stdout);
+    }
+    return 0;
+}
 
 int fail(std::string message) {
     // One line, whatever a file's name holds.
@@ -88,8 +104,7 @@ int main(int argc, char **argv) {
         ipod = argv[2];
         argument = argv[3];
     } else if (argc == 2 && !first.starts_with("--")) {
-        const char *batch = std::getenv("MOBIVERT_BATCH_SHELL");
-        if (batch && *batch == '1' && ::access(first.c_str(), F_OK) != 0 && errno == ENOENT)
+        if (inBatch() && ::access(first.c_str(), F_OK) != 0 && errno == ENOENT)
             return 3;
         ipod = chosenIpod();
         argument = first;
@@ -106,9 +121,9 @@ int main(int argc, char **argv) {
     if (ipod.empty()) {
         if (!trackdrop::addToPlaylist(trackdrop::musicFolder() + "/Mobivert.m3u8", file, error))
             return fail(error);
-        return 0;
+        return done();
     }
     if (!trackdrop::addToIpod(ipod, file, error))
         return fail(file + ": not added to the iPod at " + ipod + ": " + error);
-    return 0;
+    return done();
 }

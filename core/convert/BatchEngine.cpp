@@ -180,7 +180,7 @@ void BatchEngine::launcherEnded(int lane) {
     if (m_recording)
         m_run.record->markConverted(m_progress);
     if (m_recording && !m_run.record->handOffsLeft().isEmpty())
-        BatchRecordFile::write(m_run.dataFolder, *m_run.record);
+        m_leftForResume = BatchRecordFile::write(m_run.dataFolder, *m_run.record);
     else
         dropRecord();
     m_recording = false;
@@ -309,6 +309,7 @@ void BatchEngine::cancel(bool keepRecord) {
     noteRowStates();
     if (keepRecord && m_recording && m_run.record->markConverted(m_progress))
         BatchRecordFile::write(m_run.dataFolder, *m_run.record);
+    m_leftForResume = keepRecord && m_recording;
     if (!keepRecord)
         dropRecord();
     m_recording = false;

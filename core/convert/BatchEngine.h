@@ -81,6 +81,10 @@ public:
     // The process group of every lane that runs now.
     QList<pid_t> processGroups() const;
     const std::optional<BatchRecord> &record() const { return m_run.record; }
+    // The batch has ended or was cancelled, and its record stays for
+    // mobivert-cli --resume and the window's next start: rows to convert or
+    // files to hand off are left.
+    bool leftForResume() const { return m_leftForResume; }
 
 signals:
     // A chunk of a lane's console output, once the progress has taken it.
@@ -132,4 +136,5 @@ private:
     bool m_cancelled = false;
     bool m_cleanedUp = false;
     bool m_recording = false; // the record is on disk
+    bool m_leftForResume = false;
 };

@@ -59,7 +59,7 @@ BatchProgress::BatchProgress(const QString &converterPath, const QString &trackD
     , m_batchRows(rows) {
     for (const BatchRow &row : rows)
         m_rows.append(
-            {row.inputPath, 0, row.totalSeconds, 0, RowProgress::State::Waiting, false, {}});
+            {row.inputPath, 0, row.totalSeconds, 0, RowProgress::State::Waiting, false, {}, false});
     m_rowErrors.fill(false, rows.size());
     m_taken.fill(false, rows.size());
     for (int lane = 0; lane < lanes; ++lane)
@@ -160,6 +160,11 @@ void BatchProgress::update(int lane) {
             m_rows[row].copied = true;
             m_rows[row].copyNote = copy.value();
         }
+    }
+
+    for (const int file : progress.handedOff()) {
+        if (const int row = rows.value(file - 1, -1); row >= 0)
+            m_rows[row].handedOff = true;
     }
 
     // A file that begins ends the one before it in the same lane.

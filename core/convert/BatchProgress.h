@@ -16,8 +16,9 @@ struct RowProgress {
     qint64 totalSeconds = 0; // its length: the whole file, or the trimmed part
     qint64 secondsDone = 0;  // how far its conversion has got
     State state = State::Waiting;
-    bool copied = false; // the converter copied the source's video
-    QString copyNote;    // what it noted about the copy
+    bool copied = false;    // the converter copied the source's video
+    QString copyNote;       // what it noted about the copy
+    bool handedOff = false; // the library hand-off said it added the file
 };
 
 // "Waiting", "Converting", "Converted", "Failed", "Cancelled".

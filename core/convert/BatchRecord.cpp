@@ -215,19 +215,20 @@ bool BatchRecord::markConverted(const BatchProgress &progress) {
     bool changed = false;
     handedOff.resize(rows.size(), false);
     for (qsizetype i = 0; i < rows.size() && i < progress.rowCount(); ++i) {
+        // Handed off only when the hand-off said so: one killed before it
+        // did is done again.
+        if (!handedOff[i] && progress.rows()[i].handedOff) {
+            handedOff[i] = true;
+            changed = true;
+        }
         const RowProgress::State state = progress.rows()[i].state;
         if (state != RowProgress::State::Converted && state != RowProgress::State::Failed)
             continue;
         if (!QFileInfo::exists(outputPaths.value(i)))
             continue;
-        // A row that ended with its file on disk was handed off, unless
-        // the hand-off itself reported an error.
+        // A row that failed only in its hand-off was converted.
         const QStringList errors = progress.rowErrors(int(i));
         const bool handOffFailed = std::any_of(errors.begin(), errors.end(), IsHandOffError);
-        if (!handedOff[i] && !handOffFailed) {
-            handedOff[i] = true;
-            changed = true;
-        }
         if (!converted[i] && (state == RowProgress::State::Converted || handOffFailed)) {
             converted[i] = true;
             changed = true;

@@ -62,7 +62,7 @@ struct BatchRecord {
     qint64 fitBytesLeft() const;
     QList<FileListRow> unconvertedRows() const;
     // Marks the rows the batch has converted: ended without an error, their
-    // output on disk; and those whose hand-off ended without an error.
+    // output on disk; and those whose hand-off said it added the file.
     // Returns whether anything changed.
     bool markConverted(const BatchProgress &progress);
 

@@ -16,6 +16,9 @@ bool asksForImage(const ShellWordSplit &split) {
     return false;
 }
 
+const QString HandOffDone = QStringLiteral("TrackDrop done");
+const QString HandOffPrefix = QStringLiteral("TrackDrop: ");
+
 bool isSummary(const QString &line) {
     return line.startsWith(u"video:") && line.contains(u" audio:");
 }
@@ -57,6 +60,8 @@ QList<ConsoleEvent> ConsoleOutputParser::feedLine(const QString &line) {
             events.append({ConsoleEvent::Kind::FileStarted, m_currentFile, {}, {}});
         }
         m_inTrackDrop = command == Command::TrackDrop && m_currentFile > 0;
+        if (m_inTrackDrop)
+            m_handOffFile = words.words.value(1);
         return events;
     }
 
@@ -69,10 +74,8 @@ void ConsoleOutputParser::readConverterLine(const QString &line, QList<ConsoleEv
         return;
     const QString &input = m_inputPaths[m_currentFile - 1];
 
-    // The library hand-off tool prints nothing unless it failed.
     if (m_inTrackDrop) {
-        if (!line.trimmed().isEmpty())
-            events.append({ConsoleEvent::Kind::Error, m_currentFile, line.trimmed(), {}});
+        readHandOffLine(line, events);
         return;
     }
 
@@ -119,6 +122,21 @@ void ConsoleOutputParser::readConverterLine(const QString &line, QList<ConsoleEv
         m_segmentLastMessage = line.trimmed();
 }
 
+void ConsoleOutputParser::readHandOffLine(const QString &line, QList<ConsoleEvent> &events) {
+    const QString text = line.trimmed();
+    if (text.isEmpty() || m_handOffSaid)
+        return;
+    if (text == HandOffDone) {
+        m_handOffSaid = true;
+        events.append({ConsoleEvent::Kind::HandedOff, m_currentFile, {}, {}});
+    } else if (text.startsWith(HandOffPrefix)) {
+        m_handOffSaid = true;
+        events.append({ConsoleEvent::Kind::Error, m_currentFile, text, {}});
+    } else if (m_handOffStray.isEmpty()) {
+        m_handOffStray = text;
+    }
+}
+
 void ConsoleOutputParser::endSegment(QList<ConsoleEvent> &events) {
     // A conversion that printed neither its summary nor an error about its
     // input failed for another reason (an unknown encoder, a full disk, a
@@ -129,8 +147,22 @@ void ConsoleOutputParser::endSegment(QList<ConsoleEvent> &events) {
                                                               : m_segmentLastMessage;
         events.append({ConsoleEvent::Kind::Error, m_currentFile, input + u": " + reason, {}});
     }
+    // A hand-off that said nothing of itself was cut off (killed, crashed):
+    // its file was not added. After a failed conversion it has no file, and
+    // ends without a word.
+    if (m_inTrackDrop && !m_handOffSaid && (m_lastConverted || !m_handOffStray.isEmpty())) {
+        QString reason = HandOffPrefix + m_handOffFile + u": its hand-off ended before it was done";
+        if (!m_handOffStray.isEmpty())
+            reason += u" (" + m_handOffStray + u')';
+        events.append({ConsoleEvent::Kind::Error, m_currentFile, reason, {}});
+    }
+    if (m_inConversion)
+        m_lastConverted = m_segmentSucceeded && !m_segmentReportedError;
     m_inConversion = false;
     m_inTrackDrop = false;
+    m_handOffFile.clear();
+    m_handOffSaid = false;
+    m_handOffStray.clear();
     m_segmentSucceeded = false;
     m_segmentReportedError = false;
     m_segmentLastMessage.clear();

@@ -96,6 +96,9 @@ void ConversionProgress::apply(const QList<ConsoleEvent> &events) {
             m_errors.append(event.text);
             m_errorFiles.append(event.fileNumber);
             break;
+        case ConsoleEvent::Kind::HandedOff:
+            m_handedOff.append(event.fileNumber);
+            break;
         }
     }
 }

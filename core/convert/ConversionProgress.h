@@ -45,6 +45,8 @@ public:
     const QHash<int, QString> &copies() const { return m_copies; }
     // The same as the error log shows them: each "-" + message + CR LF.
     QString errorMessages() const;
+    // The files (1-based) that the library hand-off said it added.
+    const QList<int> &handedOff() const { return m_handedOff; }
 
     static inline const QString BaseCaption = QStringLiteral("Converting Video Files...");
     // value / maximum as a percentage rounded to two decimals, halves to
@@ -68,4 +70,5 @@ private:
     QStringList m_errors;
     QList<int> m_errorFiles;
     QHash<int, QString> m_copies;
+    QList<int> m_handedOff;
 };

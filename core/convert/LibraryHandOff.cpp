@@ -27,14 +27,18 @@ bool IsHandOffError(const QString &message) {
 HandOffOutcome HandOffOutcomeOf(const BatchProgress &progress, const QStringList &outputPaths) {
     HandOffOutcome outcome;
     for (int row = 0; row < progress.rowCount(); ++row) {
-        if (!IsNonDirectory(outputPaths.value(row)))
+        const QString &output = outputPaths.value(row);
+        if (!IsNonDirectory(output))
             continue;
+        if (progress.rows()[row].handedOff) {
+            ++outcome.added;
+            continue;
+        }
         QStringList failures = progress.rowErrors(row);
         failures.removeIf([](const QString &error) { return !IsHandOffError(error); });
-        if (failures.isEmpty())
-            ++outcome.added;
-        else
-            outcome.notAdded.append(failures.first().mid(TrackDropPrefix.size()));
+        outcome.notAdded.append(
+            failures.isEmpty() ? output + QStringLiteral(": its hand-off ended before it was done")
+                               : failures.first().mid(TrackDropPrefix.size()));
     }
     return outcome;
 }

@@ -30,8 +30,8 @@ struct HandOffOutcome {
     QStringList notAdded;
 };
 
-// The hand-offs of a batch that has ended: every row with its file on disk
-// was handed off, unless its hand-off reported an error.
+// The hand-offs of a batch that has ended: a row with its file on disk was
+// handed off when its hand-off said so; otherwise why not.
 HandOffOutcome HandOffOutcomeOf(const BatchProgress &progress, const QStringList &outputPaths);
 
 // Hands the record's converted files whose hand-off was cut off or failed

@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString Data = QStringLiteral("/home/u/.config/Brannock Software/Mobivert");
@@ -289,16 +291,56 @@ private slots:
                  QStringLiteral("-/v/a.avi: Error while opening file\r\n"));
     }
 
-    void trackDropFailureIsListed() {
-        const QList<BatchRow> rows{{QStringLiteral("/v/a.avi"), 3}};
-        const QByteArray transcript =
-            echoOf(rows[0].inputPath, QStringLiteral("/o/a.mp4")) + success(2) +
-            (ShellQuote(TrackDrop) + u" '/o/a.mp4'\n").toUtf8() +
-            "TrackDrop: cannot write /home/u/Music/Mobivert.m3u8: Permission denied\n";
-        QCOMPARE(
-            run(rows, transcript).errorMessages(),
-            QStringLiteral(
-                "-TrackDrop: cannot write /home/u/Music/Mobivert.m3u8: Permission denied\r\n"));
+    // What the hand-off tool and the shell print after a conversion: the
+    // file counts as handed off only when TrackDrop said it is done.
+    void handOffIsDoneOnlyWhenTrackDropSaysSo_data() {
+        QTest::addColumn<bool>("converted"); // the conversion before it succeeded
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<bool>("handedOff");
+        QTest::addColumn<QString>("errors");
+        const QString cut = u"-TrackDrop: /o/a.mp4: its hand-off ended before it was done"_s;
+        const QString full = u"-TrackDrop: cannot write /home/u/Music/Mobivert.m3u8\r\n"_s;
+        QTest::newRow("done") << true << QByteArray("TrackDrop done\n") << true << QString();
+        QTest::newRow("failed") << true
+                                << QByteArray("TrackDrop: cannot write /home/u/Music/"
+                                              "Mobivert.m3u8\n")
+                                << false << full;
+        for (const char *shell : {"Killed", "Terminated", "Segmentation fault (core dumped)"})
+            QTest::addRow("%s", shell)
+                << true << QByteArray(shell) + '\n'
+                << false << cut + u" (" + QLatin1StringView(shell) + u")\r\n";
+        QTest::newRow("cut off without a word") << true << QByteArray() << false << cut + u"\r\n";
+        QTest::newRow("ended after it said done")
+            << true << QByteArray("TrackDrop done\nTerminated\n") << true << QString();
+        QTest::newRow("crashed after saying why")
+            << true
+            << QByteArray("TrackDrop: cannot write /home/u/Music/Mobivert.m3u8\n"
+                          "Segmentation fault\n")
+            << false << full;
+        QTest::newRow("no file after a failed conversion")
+            << false << QByteArray() << false << u"-/v/a.avi: conversion failed\r\n"_s;
+    }
+
+    void handOffIsDoneOnlyWhenTrackDropSaysSo() {
+        QFETCH(bool, converted);
+        QFETCH(QByteArray, output);
+        QFETCH(bool, handedOff);
+        QFETCH(QString, errors);
+        const QList<BatchRow> rows{{u"/v/a.avi"_s, 3}, {u"/v/b.avi"_s, 3}};
+        const QByteArray transcript = echoOf(rows[0].inputPath, u"/o/a.mp4"_s) +
+                                      (converted ? success(2) : progress(1)) +
+                                      (ShellQuote(TrackDrop) + u" '/o/a.mp4'\n").toUtf8() + output;
+        // Ended by the next file's echo, or by the end of the output.
+        for (const QByteArray &next : {echoOf(rows[1].inputPath, u"/o/b.mp4"_s), QByteArray()}) {
+            const ConversionProgress model = run(rows, transcript + next);
+            QCOMPARE(model.handedOff(), handedOff ? QList<int>{1} : QList<int>());
+            QString firstFile;
+            for (qsizetype k = 0; k < model.errors().size(); ++k) {
+                if (model.errorFiles()[k] == 1)
+                    firstFile += u'-' + model.errors()[k] + u"\r\n";
+            }
+            QCOMPARE(firstFile, errors);
+        }
     }
 
     void hostileNamesNeitherStartFilesNorHideErrors() {

@@ -21,6 +21,8 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include <csignal>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -45,6 +47,15 @@ class TestDeviceHandOff : public QObject {
             ->chkAddToiTunes->setChecked(true);
         prompts.clear();
         return main;
+    }
+
+    // A 5th generation iPod with `songs` songs on it, mounted.
+    static QString mountedIpod(const TestHome &home, int songs) {
+        const QString ipod = home.makeFolder(u"IPOD"_s);
+        if (!MakeTestIpod(ipod, u"MA446"_s) || !AddSongs(ipod, songs))
+            return {};
+        home.setMounts({ipod});
+        return ipod;
     }
 
 private slots:
@@ -144,9 +155,8 @@ private slots:
     void ipodUnpluggedDuringTheBatch() {
         TestHome home;
         FakePrompts prompts;
-        const QString ipod = home.makeFolder(u"IPOD"_s);
-        QVERIFY(MakeTestIpod(ipod, u"MA446"_s) && AddSongs(ipod, 500));
-        home.setMounts({ipod});
+        const QString ipod = mountedIpod(home, 500);
+        QVERIFY(!ipod.isEmpty());
         auto main = window(home, prompts);
 
         const QString away = home.path() + u"/unplugged"_s;
@@ -177,6 +187,43 @@ private slots:
         QCOMPARE(tracks.size(), 502);
         QCOMPARE(tracks[500].title, u"first"_s);
         QCOMPARE(tracks.last().title, u"second clip"_s);
+    }
+
+    // TrackDrop killed during the batch's last hand-off, after its copy:
+    // the window does not count that file as added, and the record keeps
+    // its hand-off, which adds it once and removes the copy left behind.
+    void killedHandOffIsNotCountedAsAdded() {
+        TestHome home;
+        FakePrompts prompts;
+        const QString ipod = mountedIpod(home, 3);
+        QVERIFY(!ipod.isEmpty());
+        auto main = window(home, prompts);
+        const QStringList outputs{home.path() + u"/out/first.m4v"_s,
+                                  home.path() + u"/out/second clip.m4v"_s};
+        qputenv("MOBIVERT_TRACKDROP_STOP_AT", "after-copy");
+        const ConversionSeen seen = ConvertThroughWindow(*main, prompts, [&](frmProcessing &) {
+            for (const QString &output : outputs) {
+                if (const pid_t stopped = StoppedProcessMentioning(u"TrackDrop"_s, output))
+                    ::kill(stopped, output == outputs[0] ? SIGCONT : SIGKILL);
+            }
+            return false;
+        });
+        qunsetenv("MOBIVERT_TRACKDROP_STOP_AT");
+        QVERIFY(seen.finished);
+        QCOMPARE(seen.libraryNote, u"1 of 2 converted files were added to the iPod at "_s + ipod +
+                                       u"; 1 was not: "_s + outputs[1] +
+                                       u": its hand-off ended before it was done (Killed)."_s);
+        QCOMPARE(IpodMusicFiles(ipod).size(), 2); // the killed one's copy, listed nowhere
+        BatchRecordFile::ReadResult kept = BatchRecordFile::read(main->ApplicationSettingsPath);
+        QCOMPARE(kept.record.handOffsLeft(), QList<int>{1});
+        QCOMPARE(LibraryNote(ipod, HandOffLeftFiles(kept.record)),
+                 u"The converted files were added to the iPod at "_s + ipod + u'.');
+        const QList<IpodTrack> tracks = *ReadIpodTracks(ipod);
+        QCOMPARE(tracks.size(), 5);
+        QCOMPARE(tracks.last().title, u"second clip"_s);
+        QStringList listed{tracks[3].file, tracks[4].file};
+        listed.sort();
+        QCOMPARE(IpodMusicFiles(ipod), listed);
     }
 
     // A stand-in Memory Stick: the option appears for the PSP, sets the

@@ -2,8 +2,9 @@
 // and taken up again: at the window's next start, and with mobivert-cli
 // --resume. Exactly the rows not converted come back, none is converted
 // twice, and no half-written file is left. A batch to an iPod ended by a
-// logout or a closed terminal while a file is being handed off gets every
-// file onto the iPod with --resume.
+// logout or a closed terminal while a file is being handed off, or whose
+// hand-off tool is killed at any point, gets every file onto the iPod
+// exactly once with --resume.
 #include "app/OutputDirectoryPanel.h"
 #include "app/frmMain.h"
 #include "core/convert/BatchRecord.h"
@@ -23,6 +24,9 @@
 
 #include <csignal>
 #include <sys/file.h>
+#include <tuple>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -67,6 +71,37 @@ bool running(const QString &text, QStringView program) {
                        [&program](const QString &command) { return command.contains(program); });
 }
 
+// Whether the iPod holds the tracks it had, then one.avi's and two.avi's
+// once each, and no copy that its database does not list.
+bool holdsEachOnce(const QString &ipod, const QList<IpodTrack> &before) {
+    const QList<IpodTrack> after = ReadIpodTracks(ipod).value_or(QList<IpodTrack>());
+    QStringList titles, listed;
+    for (const IpodTrack &track : after.mid(before.size())) {
+        titles << track.title;
+        listed << track.file;
+    }
+    titles.sort();
+    listed.sort();
+    return after.first(std::min(after.size(), before.size())) == before &&
+           titles == QStringList{u"one"_s, u"two"_s} && IpodMusicFiles(ipod) == listed;
+}
+
+// Waits for the batch to end, letting every hand-off stopped at its test
+// point go on. False when it does not end.
+bool endLettingHandOffsGo(QProcess &cli, const QStringList &outputs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!cli.waitForFinished(100)) {
+        if (clock.elapsed() > kPatienceMs)
+            return false;
+        for (const QString &output : outputs) {
+            if (const pid_t stopped = StoppedProcessMentioning(u"TrackDrop"_s, output))
+                ::kill(stopped, SIGCONT);
+        }
+    }
+    return true;
+}
+
 QProcessEnvironment offscreen() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -78,7 +113,17 @@ QProcessEnvironment offscreen() {
 class TestResumeFaults : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_folder;
+    QStringList m_clips; // one.avi and two.avi, whose converted files outgrow a MB
+
 private slots:
+    void initTestCase() {
+        for (const QString &name : {u"one.avi"_s, u"two.avi"_s}) {
+            m_clips << m_folder.filePath(name);
+            QVERIFY(MakeClip(m_clips.last(), {8.0, 320, 240, 25, true, true, {}}));
+        }
+    }
+
     void windowOffersTheRowsNotConverted() {
         TestHome home;
         Clips clips(home);
@@ -163,6 +208,103 @@ private slots:
         QCOMPARE(resume.readAllStandardOutput(), QByteArray("Nothing to resume.\n"));
     }
 
+    // TrackDrop ended at each point of a hand-off, alone (a kill, a crash)
+    // or with mobivert-cli (a logout): the first file's hand-off, or the
+    // batch's last. The batch says what it added; --resume puts each file
+    // on the iPod exactly once and leaves no copy the database does not list.
+    void handOffEndedAtEachPoint_data() {
+        QTest::addColumn<QString>("point");
+        QTest::addColumn<int>("signalNumber");
+        QTest::addColumn<bool>("logout"); // mobivert-cli gets SIGTERM too
+        QTest::addColumn<int>("file");    // whose hand-off (1 or 2 of 2)
+        const QString points[] = {u"before-copy"_s, u"during-copy"_s, u"after-copy"_s,
+                                  u"before-write"_s, u"after-write"_s};
+        int file = 1;
+        for (const QString &point : points) {
+            for (const auto &[name, signalNumber, logout] :
+                 {std::tuple{"KILL", SIGKILL, false}, std::tuple{"TERM", SIGTERM, false},
+                  std::tuple{"logout", SIGTERM, true}}) {
+                QTest::addRow("%s, %s, file %d", qPrintable(point), name, file)
+                    << point << signalNumber << logout << file;
+                file = 3 - file;
+            }
+        }
+    }
+
+    void handOffEndedAtEachPoint() {
+        QFETCH(QString, point);
+        QFETCH(int, signalNumber);
+        QFETCH(bool, logout);
+        QFETCH(int, file);
+        TestHome home;
+        const QString out = home.path() + u"/out";
+        const QString ipod = home.makeFolder(u"IPOD"_s);
+        QVERIFY(MakeTestIpod(ipod, u"MA446"_s) && AddSongs(ipod, 3));
+        const QList<IpodTrack> before = *ReadIpodTracks(ipod);
+        const QString cli = TestPaths::binary(u"mobivert-cli"_s);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"MOBIVERT_TRACKDROP_STOP_AT"_s, point);
+        QProcess first;
+        first.setProcessEnvironment(environment);
+        first.setProcessChannelMode(QProcess::MergedChannels);
+        first.start(cli, QStringList{u"-j"_s, u"1"_s, u"-p"_s, u"2"_s, u"--always-encode"_s,
+                                     u"-o"_s, out, u"--ipod"_s, ipod} +
+                             m_clips);
+        QVERIFY(first.waitForStarted());
+        const QStringList outputs{out + u"/one.m4v", out + u"/two.m4v"};
+        // The hand-offs before the one ended go on from their stop.
+        pid_t handOff = 0;
+        for (int k = 1; k <= file; ++k) {
+            QTRY_VERIFY_WITH_TIMEOUT(
+                (handOff = StoppedProcessMentioning(u"TrackDrop"_s, outputs[k - 1])) != 0 ||
+                    first.state() != QProcess::Running,
+                kPatienceMs);
+            QVERIFY2(handOff != 0, first.readAll().constData());
+            if (k < file)
+                QCOMPARE(::kill(handOff, SIGCONT), 0);
+        }
+        if (point == u"during-copy") // a part of the file is on the iPod
+            QVERIFY(QFileInfo(outputs[file - 1]).size() > 1 << 20);
+        QCOMPARE(::kill(handOff, signalNumber), 0);
+        if (logout)
+            QCOMPARE(::kill(pid_t(first.processId()), SIGTERM), 0);
+        ::kill(handOff, SIGCONT);
+        QVERIFY(endLettingHandOffsGo(first, outputs));
+        const QString said = QString::fromUtf8(first.readAll());
+        const QString cutOff = outputs[file - 1] + u": its hand-off ended before it was done (" +
+                               (signalNumber == SIGKILL ? u"Killed" : u"Terminated") + u')';
+        // TrackDrop holds off a SIGTERM from its database write on, and says it is done.
+        const bool added = signalNumber == SIGTERM && point == u"after-write";
+        const QString allAdded = u"The converted files were added to the iPod at " + ipod + u'.';
+        if (logout) {
+            QVERIFY2(first.exitCode() == 128 + SIGTERM, qPrintable(said));
+            QVERIFY2(said.contains(u"Run mobivert-cli --resume"), qPrintable(said));
+        } else if (added) {
+            QVERIFY2(first.exitCode() == 0 && said.trimmed().endsWith(allAdded), qPrintable(said));
+        } else {
+            QVERIFY2(first.exitCode() == 1, qPrintable(said));
+            QVERIFY2(said.endsWith(u"1 of 2 converted files were added to the iPod at " + ipod +
+                                   u"; 1 was not: " + cutOff +
+                                   u".\nRun mobivert-cli --resume to add the rest.\n"),
+                     qPrintable(said));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(ProcessesMentioning(out), QStringList(), kPatienceMs);
+
+        QProcess resume;
+        resume.start(cli, {u"--resume"_s});
+        QVERIFY(resume.waitForFinished(kPatienceMs));
+        const QString resumed = QString::fromUtf8(resume.readAllStandardOutput());
+        QVERIFY2(resume.exitCode() == 0, qPrintable(resumed));
+        if (added && !logout)
+            QCOMPARE(resumed, u"Nothing to resume.\n"_s);
+        else
+            QVERIFY2(resumed.trimmed().endsWith(allAdded), qPrintable(resumed));
+        QVERIFY(holdsEachOnce(ipod, before));
+        resume.start(cli, {u"--resume"_s});
+        QVERIFY(resume.waitForFinished(kPatienceMs));
+        QCOMPARE(resume.readAllStandardOutput(), QByteArray("Nothing to resume.\n"));
+    }
+
     void cliHandOffCutOffBySignal_data() {
         QTest::addColumn<int>("signalNumber");
         QTest::newRow("logout") << int(SIGTERM);
@@ -226,17 +368,7 @@ private slots:
         QVERIFY2(said.startsWith(added + u"\nResuming the interrupted batch: 1 of 2 files left.\n"),
                  qPrintable(said));
         QVERIFY2(said.trimmed().endsWith(added), qPrintable(said));
-        const QList<IpodTrack> after = *ReadIpodTracks(ipod);
-        QCOMPARE(after.first(3), before);
-        QStringList titles, listed;
-        for (const IpodTrack &track : after.mid(3)) {
-            titles << track.title;
-            listed << track.file;
-        }
-        titles.sort();
-        listed.sort();
-        QCOMPARE(titles, (QStringList{QStringLiteral("one"), QStringLiteral("two")}));
-        QCOMPARE(IpodMusicFiles(ipod), listed);
+        QVERIFY(holdsEachOnce(ipod, before));
         QCOMPARE(FilesIn(out), (QStringList{QStringLiteral("one.m4v"), QStringLiteral("two.m4v")}));
 
         resume.start(cli, {QStringLiteral("--resume")});

@@ -42,6 +42,17 @@ QString ProcessStatesMentioning(const QString &text) {
     return states;
 }
 
+pid_t StoppedProcessMentioning(const QString &program, const QString &text) {
+    for (const ProcessEntry &process : ListProcesses()) {
+        const QByteArray commandLine =
+            ReadFileBytes(u"/proc/" + QString::number(process.pid) + u"/cmdline");
+        if (process.state == 'T' && commandLine.contains(program.toUtf8()) &&
+            commandLine.contains(text.toUtf8()))
+            return process.pid;
+    }
+    return 0;
+}
+
 QStringList ProcessesMentioning(const QString &text) {
     QStringList found;
     const QByteArray wanted = text.toUtf8();

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <sys/types.h>
+
 // Files and processes as a test looks at them.
 
 QByteArray ReadFileBytes(const QString &path); // empty when unreadable
@@ -22,3 +24,5 @@ QStringList WorkingFiles(const QString &dataFolder);
 QStringList ProcessesMentioning(const QString &text);
 // The /proc states (R, S, T...) of those processes, one letter each.
 QString ProcessStatesMentioning(const QString &text);
+// A stopped process (state T) whose command line holds both texts; 0 when none is.
+pid_t StoppedProcessMentioning(const QString &program, const QString &text);
