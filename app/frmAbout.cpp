@@ -30,25 +30,19 @@ frmAbout::frmAbout(QWidget *parent)
     lblProgramSubText = new QLabel(QStringLiteral("...Make your video files mobile!"), this);
     lblProgramSubText->setObjectName(QStringLiteral("lblProgramSubText"));
 
-    frmContactInfo = new QGroupBox(QStringLiteral("Contact Information"), this);
-    frmContactInfo->setObjectName(QStringLiteral("frmContactInfo"));
-    lblEMailAddress = new QLabel(QStringLiteral("E-Mail Address:"), frmContactInfo);
-    lblEMailAddress->setObjectName(QStringLiteral("lblEMailAddress"));
-    lblEMailAddressValue = new ClickableLabel(SupportMailAddressText(), frmContactInfo);
-    lblEMailAddressValue->setObjectName(QStringLiteral("lblEMailAddressValue"));
-    StyleAsLink(lblEMailAddressValue);
-    lblWebsiteAddress = new QLabel(QStringLiteral("Website Address:"), frmContactInfo);
-    lblWebsiteAddress->setObjectName(QStringLiteral("lblWebsiteAddress"));
-    lblWebsiteAddressValue = new ClickableLabel(WebsiteAddressText(), frmContactInfo);
-    lblWebsiteAddressValue->setObjectName(QStringLiteral("lblWebsiteAddressValue"));
-    StyleAsLink(lblWebsiteAddressValue);
+    frmHelp = new QGroupBox(QStringLiteral("Help"), this);
+    frmHelp->setObjectName(QStringLiteral("frmHelp"));
+    lblManual = new QLabel(QStringLiteral("Manual:"), frmHelp);
+    lblManual->setObjectName(QStringLiteral("lblManual"));
+    lblManualValue = new ClickableLabel(QStringLiteral("Mobivert manual (F1)"), frmHelp);
+    lblManualValue->setObjectName(QStringLiteral("lblManualValue"));
+    lblManualValue->setToolTip(HelpManualUrl().toLocalFile());
+    StyleAsLink(lblManualValue);
 
-    auto *contact = new QGridLayout(frmContactInfo);
-    contact->addWidget(lblEMailAddress, 0, 0);
-    contact->addWidget(lblEMailAddressValue, 0, 1);
-    contact->addWidget(lblWebsiteAddress, 1, 0);
-    contact->addWidget(lblWebsiteAddressValue, 1, 1);
-    contact->setColumnStretch(1, 1);
+    auto *help = new QGridLayout(frmHelp);
+    help->addWidget(lblManual, 0, 0);
+    help->addWidget(lblManualValue, 0, 1);
+    help->setColumnStretch(1, 1);
 
     cmdCredits = new QPushButton(QStringLiteral("&Credits"), this);
     cmdCredits->setObjectName(QStringLiteral("cmdCredits"));
@@ -60,14 +54,11 @@ frmAbout::frmAbout(QWidget *parent)
     body->addWidget(lblProgramText);
     body->addWidget(lblProgramSubText);
     body->addSpacing(8);
-    body->addWidget(frmContactInfo);
+    body->addWidget(frmHelp);
     body->addSpacing(8);
     body->addLayout(ButtonRow({cmdCredits, cmdClose}));
 
-    connect(lblEMailAddressValue, &ClickableLabel::clicked, this,
-            [] { OpenAddress(SupportMailUrl()); });
-    connect(lblWebsiteAddressValue, &ClickableLabel::clicked, this,
-            [] { OpenAddress(WebsiteUrl()); });
+    connect(lblManualValue, &ClickableLabel::clicked, this, [this] { OpenHelpManual(this); });
     connect(cmdCredits, &QPushButton::clicked, this, &frmAbout::cmdCredits_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
 }

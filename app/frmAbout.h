@@ -8,7 +8,8 @@ class QLabel;
 class QPushButton;
 class WizardHeader;
 
-// The About window: program name and version, contact links and credits.
+// The About window: program name and version, where help is found (the
+// manual) and credits.
 class frmAbout final : public QDialog {
     Q_OBJECT
 public:
@@ -20,11 +21,9 @@ public:
     WizardHeader *header = nullptr;
     QLabel *lblProgramText = nullptr;
     QLabel *lblProgramSubText = nullptr;
-    QGroupBox *frmContactInfo = nullptr;
-    QLabel *lblEMailAddress = nullptr;
-    ClickableLabel *lblEMailAddressValue = nullptr;
-    QLabel *lblWebsiteAddress = nullptr;
-    ClickableLabel *lblWebsiteAddressValue = nullptr;
+    QGroupBox *frmHelp = nullptr;
+    QLabel *lblManual = nullptr;
+    ClickableLabel *lblManualValue = nullptr; // opens the manual, as F1 does
     QPushButton *cmdCredits = nullptr;
     QPushButton *cmdClose = nullptr;
 

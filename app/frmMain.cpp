@@ -297,7 +297,9 @@ void frmMain::closeEvent(QCloseEvent *event) {
 }
 
 void frmMain::mnuFile_Exit_Click() {
-    // Ends the application at once: no unload step, nothing saved.
+    // Ends the application at once, as the close box would but without the
+    // other windows' unload steps; the user's choices are kept all the same.
+    SaveSettings(*this, ApplicationSettingsPath);
     QCoreApplication::exit(0);
 }
 

@@ -28,7 +28,7 @@ int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/mobivert.svg")));
     // The desktop file's id, so that the desktop matches the window to it.
-    QGuiApplication::setDesktopFileName(QStringLiteral("example.mobivert.Mobivert"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(MOBIVERT_APP_ID));
     InitializeCommonControls();
     UseVerdana();
 

@@ -35,7 +35,7 @@ const QString PauseCaption = QStringLiteral("&Pause");
 const QString ContinueCaption = QStringLiteral("Co&ntinue");
 const QString CloseCaption = QStringLiteral("&Close");
 // The desktop file's id, which the desktop knows Mobivert by.
-const QString DesktopFileId = QStringLiteral("example.mobivert.Mobivert");
+const QString DesktopFileId = QStringLiteral(MOBIVERT_APP_ID);
 
 QString elapsedText(qint64 elapsedMs) {
     return FormatDuration(elapsedMs / 1000);

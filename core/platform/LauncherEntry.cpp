@@ -32,7 +32,7 @@ void LauncherEntry::update(double share, bool visible) {
     if (!m_bus.isConnected())
         return;
     QDBusMessage signal = QDBusMessage::createSignal(
-        QStringLiteral("/example/mobivert/Mobivert/LauncherEntry"),
+        QStringLiteral("/io/github/mobivert/Mobivert/LauncherEntry"),
         QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"));
     signal << m_uri
            << QVariantMap{{QStringLiteral("progress"), share},

@@ -34,31 +34,27 @@ private slots:
                      QColor(128, 0, 0));
             QCOMPARE(about.lblProgramSubText->text(),
                      QStringLiteral("...Make your video files mobile!"));
-            QCOMPARE(about.frmContactInfo->title(), QStringLiteral("Contact Information"));
-            QCOMPARE(about.lblEMailAddress->text(), QStringLiteral("E-Mail Address:"));
-            QCOMPARE(about.lblWebsiteAddress->text(), QStringLiteral("Website Address:"));
+            // Help, and no contact that does not exist.
+            QCOMPARE(about.frmHelp->title(), QStringLiteral("Help"));
+            QCOMPARE(about.lblManual->text(), QStringLiteral("Manual:"));
+            QCOMPARE(about.lblManualValue->text(), QStringLiteral("Mobivert manual (F1)"));
+            for (const QLabel *label : about.findChildren<QLabel *>())
+                QVERIFY2(!label->text().contains(u'@') && !label->text().contains(u"http"),
+                         qPrintable(label->text()));
             QCOMPARE(about.cmdCredits->text(), QStringLiteral("&Credits"));
             QCOMPARE(about.cmdClose->text(), QStringLiteral("&Close"));
-            for (QLabel *link : {static_cast<QLabel *>(about.lblEMailAddressValue),
-                                 static_cast<QLabel *>(about.lblWebsiteAddressValue)}) {
-                QVERIFY(link->font().underline());
-                QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-                QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
-            }
+            QVERIFY(about.lblManualValue->font().underline());
+            QCOMPARE(about.lblManualValue->palette().color(QPalette::WindowText),
+                     QColor(0, 0, 255));
+            QCOMPARE(about.lblManualValue->cursor().shape(), Qt::PointingHandCursor);
         }
     }
 
-    void linksOpenTheirAddresses() {
+    void manualLinkOpensTheManual() {
         FakePrompts prompts;
         frmAbout about;
-        QTest::mouseClick(about.lblEMailAddressValue, Qt::LeftButton);
-        QTest::mouseClick(about.lblWebsiteAddressValue, Qt::LeftButton);
-        QCOMPARE(prompts.openedUrls.size(), 2);
-        QCOMPARE(prompts.openedUrls[0].scheme(), QStringLiteral("mailto"));
-        QCOMPARE(prompts.openedUrls[0].path(), about.lblEMailAddressValue->text());
-        QVERIFY(prompts.openedUrls[0].query().startsWith(u"subject="));
-        // The website label opens the address it shows.
-        QCOMPARE(prompts.openedUrls[1].toString(), about.lblWebsiteAddressValue->text());
+        QTest::mouseClick(about.lblManualValue, Qt::LeftButton);
+        QCOMPARE(prompts.openedUrls, QList<QUrl>{HelpManualUrl()});
         QVERIFY(prompts.shown.isEmpty());
     }
 

@@ -12,6 +12,7 @@
 #include "app/widgets/ClickableLabel.h"
 #include "app/widgets/GUIFunctions.h"
 #include "core/convert/BatchRecord.h"
+#include "core/settings/SettingsFile.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestEnvironment.h"
@@ -628,7 +629,8 @@ private slots:
         QVERIFY(QFile::permissions(path) & QFileDevice::WriteOwner);
     }
 
-    void exitEndsWithoutSaving() {
+    // File -> Exit keeps the choices as closing the window does.
+    void exitSavesAsClosingDoes() {
         TestHome home;
         writeSettings(home, "[General]\nOutputDir=/kept\n");
         auto window = OpenMainWindow();
@@ -640,7 +642,8 @@ private slots:
         connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
         watchdog.start(10000);
         QCOMPARE(QCoreApplication::exec(), 0);
-        QCOMPARE(settingsText(home), QByteArray("[General]\nOutputDir=/kept\n"));
+        QVERIFY(window->isVisible()); // ended at once, without closing anything
+        QCOMPARE(SettingsFile::readOutputDir(home.dataFolder()), QStringLiteral("/changed"));
     }
 
     void statusBarAtStart() {

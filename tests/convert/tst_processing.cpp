@@ -232,7 +232,7 @@ private slots:
                                      !launcher.updates.last()[u"progress-visible"_qs].toBool(),
                                  kPatienceMs);
         QCOMPARE(launcher.uris.first(),
-                 QStringLiteral("application://example.mobivert.Mobivert.desktop"));
+                 QStringLiteral("application://io.github.mobivert.Mobivert.desktop"));
         QVERIFY(launcher.updates.first()[u"progress-visible"_qs].toBool());
         QVERIFY(std::any_of(
             launcher.updates.begin(), launcher.updates.end(), [](const QVariantMap &update) {

@@ -38,7 +38,15 @@ dpkg-deb -f "$deb" Depends | grep -q 'ffmpeg' || fail "the package does not depe
 dpkg-deb -f "$deb" Depends | grep -q 'libmediainfo' || fail "no computed library dependencies"
 dpkg-deb -f "$deb" Recommends | grep -q 'libavcodec-extra' || fail "libavcodec-extra not recommended"
 
-desktop=$(ls "$root"/usr/share/applications/*.desktop)
+# One id everywhere, and no contact that does not exist.
+id=io.github.mobivert.Mobivert
+desktop=$root/usr/share/applications/$id.desktop
+[ -f "$desktop" ] || fail "no desktop file named $id.desktop"
+grep -q "<id>$id</id>" "$root/usr/share/metainfo/$id.metainfo.xml" || fail "the metainfo id is not $id"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" \
+    "$root/usr/share/metainfo/$id.metainfo.xml" || fail "the metainfo launches no $id.desktop"
+! grep -rla -e 'mobivert\.example' -e 'example\.mobivert' "$root" || fail "a placeholder is left"
+! dpkg-deb -f "$deb" Homepage | grep -q . || fail "the package names a homepage that does not exist"
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
 grep -qx 'Exec=mobivert %F' "$desktop" || fail "the desktop file does not pass files (%F)"
 grep -q '^MimeType=.*video/mp4;.*video/x-msvideo;' "$desktop" || fail "no video MIME types"
