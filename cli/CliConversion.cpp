@@ -41,8 +41,17 @@ CliConversion::~CliConversion() = default; // the engine ends what still runs
 void CliConversion::start() {
     if (m_ended) // cancelled before it began
         return;
-    if (m_engine.start())
+    if (m_engine.start()) {
+        const QString &failure = m_engine.recordFailure();
+        if (failure.isEmpty())
+            return;
+        if (m_output.json())
+            m_output.object({{QStringLiteral("event"), QStringLiteral("unresumable")},
+                             {QStringLiteral("message"), failure}});
+        else
+            m_output.problem(failure);
         return;
+    }
     m_ended = true;
     m_output.problem(
         QStringLiteral("the batch could not be started (error %1)").arg(m_engine.startError()));
@@ -78,11 +87,10 @@ void CliConversion::cancel(int signalNumber) {
         m_output.line(QStringLiteral("Cancelling..."));
     // Ctrl+C is the user's decision; a logout or a closed terminal keeps
     // the batch for --resume.
-    const bool keep = m_engine.record() && signalNumber != SIGINT;
-    m_engine.cancel(keep);
+    m_engine.cancel(signalNumber != SIGINT);
     m_engine.cleanUp();
     report(true);
-    if (keep && !m_output.json())
+    if (m_engine.leftForResume() && !m_output.json())
         m_output.line(QStringLiteral("Run mobivert-cli --resume to convert the rest."));
     emit finished(128 + signalNumber);
 }

@@ -78,6 +78,10 @@ frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
     lblLibraryNote->setObjectName(QStringLiteral("lblLibraryNote"));
     lblLibraryNote->setWordWrap(true);
     lblLibraryNote->hide();
+    lblResumeNote = new QLabel(this);
+    lblResumeNote->setObjectName(QStringLiteral("lblResumeNote"));
+    lblResumeNote->setWordWrap(true);
+    lblResumeNote->hide();
     chkShutdownComputer =
         new QCheckBox(QStringLiteral("Automatically shutdown computer when done"), this);
     chkShutdownComputer->setObjectName(QStringLiteral("chkShutdownComputer"));
@@ -110,6 +114,7 @@ frmProcessing::frmProcessing(const BatchRun &run, QWidget *parent)
     body->addWidget(txtLogContents, 1);
     body->addWidget(lblNote);
     body->addWidget(lblLibraryNote);
+    body->addWidget(lblResumeNote);
     body->addLayout(ButtonRow({cmdOpenFolder, cmdPause, cmdCancel}, chkShutdownComputer));
 
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);
@@ -163,6 +168,10 @@ void frmProcessing::Form_Load() {
         return;
     }
     m_started = true;
+    if (const QString &failure = m_engine.recordFailure(); !failure.isEmpty()) {
+        lblResumeNote->setText(u"Note: " + failure + u'.');
+        lblResumeNote->show();
+    }
     cmdPause->setEnabled(true);
     m_launcherEntry = std::make_unique<LauncherEntry>(DesktopFileId);
     m_launcherEntry->setProgress(0.0);

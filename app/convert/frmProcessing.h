@@ -43,6 +43,7 @@ public:
     ConsoleLogView *txtLogContents = nullptr;
     QLabel *lblNote = nullptr;
     QLabel *lblLibraryNote = nullptr; // where the library hand-off put the files, at the end
+    QLabel *lblResumeNote = nullptr;  // from the start: the batch cannot be resumed, and why
     QCheckBox *chkShutdownComputer = nullptr;
     QPushButton *cmdOpenFolder = nullptr;
     QPushButton *cmdPause = nullptr; // "Continue" while paused

@@ -100,8 +100,14 @@ bool BatchEngine::start() {
     m_launched = true;
     m_timeLeftTicker.start();
     m_noSleep = std::make_unique<SleepInhibitor>(AwakeReason);
+    QString failure;
     if (m_run.record)
-        m_recording = BatchRecordFile::write(m_run.dataFolder, *m_run.record);
+        m_recording = BatchRecordFile::write(m_run.dataFolder, *m_run.record, &failure);
+    if (m_run.record && !m_recording)
+        m_recordFailure = QStringLiteral("this batch cannot be resumed if it is interrupted: its "
+                                         "record cannot be written to ") +
+                          BatchRecordFile::path(m_run.dataFolder) + QStringLiteral(" (") + failure +
+                          u')';
     noteRowStates();
     return true;
 }

@@ -81,6 +81,10 @@ public:
     // The process group of every lane that runs now.
     QList<pid_t> processGroups() const;
     const std::optional<BatchRecord> &record() const { return m_run.record; }
+    // That the batch cannot be taken up again should it be interrupted, and
+    // why: its record could not be written when it started ("this batch
+    // cannot be resumed ..."). Empty when it keeps one, or has none to keep.
+    const QString &recordFailure() const { return m_recordFailure; }
     // The batch has ended or was cancelled, and its record stays for
     // mobivert-cli --resume and the window's next start: rows to convert or
     // files to hand off are left.
@@ -136,5 +140,6 @@ private:
     bool m_cancelled = false;
     bool m_cleanedUp = false;
     bool m_recording = false; // the record is on disk
+    QString m_recordFailure;
     bool m_leftForResume = false;
 };

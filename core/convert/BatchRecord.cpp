@@ -14,6 +14,8 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -342,18 +344,24 @@ QString path(const QString &dataFolder) {
     return JoinPath(dataFolder, QStringLiteral("Interrupted batch.json"));
 }
 
-bool write(const QString &dataFolder, const BatchRecord &record) {
+bool write(const QString &dataFolder, const BatchRecord &record, QString *failure) {
     const QString target = path(dataFolder);
     const QString temporary = target + QStringLiteral(".new");
     QFile file(temporary);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (failure)
+            *failure = file.errorString();
         return false;
+    }
     const QByteArray text = BatchRecordText(record);
     const bool written =
         file.write(text) == text.size() && file.flush() && ::fsync(file.handle()) == 0;
+    const QString writeError = written ? QString() : file.errorString();
     file.close();
     if (!written || ::rename(QFile::encodeName(temporary).constData(),
                              QFile::encodeName(target).constData()) != 0) {
+        if (failure)
+            *failure = written ? QString::fromLocal8Bit(std::strerror(errno)) : writeError;
         QFile::remove(temporary);
         return false;
     }

@@ -79,8 +79,9 @@ namespace BatchRecordFile {
 QString path(const QString &dataFolder); // Interrupted batch.json
 
 // Writes the record in one piece: a temporary file, flushed to the disk,
-// then renamed over the record. False when it could not be written.
-bool write(const QString &dataFolder, const BatchRecord &record);
+// then renamed over the record. False, with the reason in `failure`, when
+// it could not be written.
+bool write(const QString &dataFolder, const BatchRecord &record, QString *failure = nullptr);
 void remove(const QString &dataFolder);
 
 struct ReadResult {

@@ -6,6 +6,7 @@
 #include "app/convert/frmProcessing.h"
 #include "core/base/DebugLog.h"
 #include "core/convert/BatchFiles.h"
+#include "core/convert/BatchRecord.h"
 #include "core/convert/ShellQuote.h"
 #include "core/platform/DesktopNotification.h"
 #include "core/platform/Processes.h"
@@ -137,6 +138,27 @@ private slots:
         // Closing after the end asks nothing and removes the working files.
         window.cmdCancel->click();
         QVERIFY(prompts.shown.isEmpty());
+        QVERIFY(window.isCleanedUp());
+    }
+
+    // A batch whose record cannot be written says from the start that it
+    // cannot be resumed.
+    void unrecordedBatchSaysSo() {
+        TestHome home;
+        FakePrompts prompts;
+        FakeBatch batch(home, {QStringLiteral("/v/ok-1.avi")});
+        batch.run.record = BatchRecord();
+        const QString record = BatchRecordFile::path(batch.run.dataFolder);
+        QVERIFY(QDir().mkpath(record));
+        frmProcessing window(batch.run);
+        window.show();
+        QTRY_VERIFY_WITH_TIMEOUT(window.isFinished(), kPatienceMs);
+        QVERIFY(window.lblResumeNote->isVisible());
+        QCOMPARE(window.lblResumeNote->text(),
+                 u"Note: this batch cannot be resumed if it is interrupted: its record cannot be "
+                 u"written to " +
+                     record + u" (Is a directory).");
+        window.cmdCancel->click();
         QVERIFY(window.isCleanedUp());
     }
 

@@ -16,13 +16,16 @@
 #include "tests/support/TestIpod.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/file.h>
 #include <tuple>
 
@@ -303,6 +306,37 @@ private slots:
         resume.start(cli, {u"--resume"_s});
         QVERIFY(resume.waitForFinished(kPatienceMs));
         QCOMPARE(resume.readAllStandardOutput(), QByteArray("Nothing to resume.\n"));
+    }
+
+    // A batch whose record cannot be written says at once that it cannot
+    // be resumed, and a SIGTERM then promises no --resume.
+    void unrecordedBatchPromisesNoResume_data() {
+        QTest::addColumn<QString>("obstacle"); // a folder in the way
+        QTest::newRow("the record") << u"Interrupted batch.json"_s;
+        QTest::newRow("its new copy") << u"Interrupted batch.json.new"_s;
+    }
+
+    void unrecordedBatchPromisesNoResume() {
+        QFETCH(QString, obstacle);
+        TestHome home;
+        QVERIFY(QDir().mkpath(home.dataFolder() + u'/' + obstacle));
+        QProcess cli;
+        cli.start(
+            TestPaths::binary(u"mobivert-cli"_s),
+            QStringList{u"-j"_s, u"1"_s, u"--always-encode"_s, u"-o"_s, home.path() + u"/out"_s} +
+                m_clips);
+        QByteArray problems;
+        QTRY_VERIFY_WITH_TIMEOUT((problems += cli.readAllStandardError()).contains('\n'),
+                                 kPatienceMs);
+        QCOMPARE(::kill(pid_t(cli.processId()), SIGTERM), 0);
+        QVERIFY(cli.waitForFinished(kPatienceMs));
+        QCOMPARE(cli.exitCode(), 128 + SIGTERM);
+        QCOMPARE(QString::fromUtf8(problems),
+                 u"mobivert-cli: this batch cannot be resumed if it is interrupted: its record "
+                 u"cannot be written to "_s +
+                     BatchRecordFile::path(home.dataFolder()) + u" ("_s +
+                     QString::fromLocal8Bit(std::strerror(EISDIR)) + u")\n"_s);
+        QVERIFY(!cli.readAllStandardOutput().contains("--resume"));
     }
 
     void cliHandOffCutOffBySignal_data() {
