@@ -119,8 +119,11 @@ std::string nameWithoutExtension(const std::string &file) {
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
-std::string megabytes(std::uint64_t bytes) {
-    return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";
+// Bytes in MB with one decimal, rounded down or up, without a ".0".
+std::string megabytes(std::uint64_t bytes, bool roundUp) {
+    const std::uint64_t tenths = roundUp ? (bytes * 10 + (1u << 20) - 1) >> 20 : (bytes * 10) >> 20;
+    const std::string whole = std::to_string(tenths / 10);
+    return (tenths % 10 == 0 ? whole : whole + "." + std::to_string(tenths % 10)) + " MB";
 }
 
 bool isCopyName(const std::string &name) {
@@ -250,8 +253,11 @@ bool restore(const std::string &mountPoint, const std::string &before) {
 } // namespace
 
 std::string ipodFullReason(std::uint64_t available, std::uint64_t fileSize) {
-    return "the iPod is full (" + megabytes(available) + " free; the file needs " +
-           megabytes(fileSize) + ", and " + megabytes(DatabaseRoom) +
+    // The room free rounded down and the file rounded up, so that the
+    // figures never seem to fit: the file and the database's room always
+    // come to more than what is shown free.
+    return "the iPod is full (" + megabytes(available, false) + " free; the file needs " +
+           megabytes(fileSize, true) + ", and " + megabytes(DatabaseRoom, false) +
            " more is kept free for its database)";
 }
 

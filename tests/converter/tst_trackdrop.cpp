@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -539,23 +540,40 @@ void TrackDropTest::cutOffHandOff() {
 void TrackDropTest::fullIpodSaysWhatItKeeps_data() {
     QTest::addColumn<quint64>("available");
     QTest::addColumn<quint64>("fileSize");
-    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("figures"); // "FREE, FILE" as the message shows them
 
-    QTest::newRow("more free than the file")
-        << quint64(3u << 20) << quint64(2u << 20)
-        << u"the iPod is full (3 MB free; the file needs 2 MB, and 4 MB more is kept free for "
-           "its database)"_s;
-    QTest::newRow("less free than the file")
-        << quint64(1u << 20) << quint64(5u << 20)
-        << u"the iPod is full (1 MB free; the file needs 5 MB, and 4 MB more is kept free for "
-           "its database)"_s;
+    // Free room rounded down, the file rounded up, to a tenth of a MB.
+    QTest::newRow("whole MB") << quint64(3u << 20) << quint64(2u << 20) << u"3, 2"_s;
+    QTest::newRow("less free than the file") << quint64(1u << 20) << quint64(5u << 20) << u"1, 5"_s;
+    QTest::newRow("rounding up would seem to fit")
+        << quint64(6397952) << quint64(2281343) << u"6.1, 2.2"_s;
+    QTest::newRow("a byte past a tenth")
+        << quint64((6u << 20) + 104857) << quint64((2u << 20) + 1) << u"6, 2.1"_s;
+    QTest::newRow("nothing free, a 4 GB file")
+        << quint64(0) << quint64(0xffffffffu) << u"0, 4096"_s;
 }
 
 void TrackDropTest::fullIpodSaysWhatItKeeps() {
     QFETCH(quint64, available);
     QFETCH(quint64, fileSize);
-    QFETCH(QString, reason);
-    QCOMPARE(QString::fromStdString(trackdrop::ipodFullReason(available, fileSize)), reason);
+    QFETCH(QString, figures);
+    const QStringList shown = figures.split(u", "_s);
+    QCOMPARE(QString::fromStdString(trackdrop::ipodFullReason(available, fileSize)),
+             u"the iPod is full ("_s + shown[0] + u" MB free; the file needs "_s + shown[1] +
+                 u" MB, and 4 MB more is kept free for its database)"_s);
+    // Whenever the file does not fit, the figures shown never add up to fitting.
+    static const QRegularExpression number(u"([0-9.]+) MB"_s);
+    for (const quint64 file : {quint64(1), quint64(104857), quint64(104858), fileSize}) {
+        for (const quint64 shortBy : {quint64(1), quint64(104857), quint64(1u << 20)}) {
+            const quint64 free = file + (4u << 20) - shortBy;
+            QStringList figuresShown;
+            for (const QRegularExpressionMatch &match :
+                 number.globalMatch(QString::fromStdString(trackdrop::ipodFullReason(free, file))))
+                figuresShown << match.captured(1);
+            QVERIFY2(figuresShown[0].toDouble() < figuresShown[1].toDouble() + 4,
+                     qPrintable(figuresShown.join(u", "_s)));
+        }
+    }
 }
 
 void TrackDropTest::failedConversionIsNotHandedOff() {
