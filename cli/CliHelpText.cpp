@@ -158,7 +158,8 @@ QString modesHelp() {
 QString notesHelp() {
     return QStringLiteral(R"(Existing files are never replaced: a second holiday.m4v becomes
 "holiday (2).m4v", and PSP file numbers continue after the highest M4V or
-MAQ number already in the output folder. Ctrl+C stops the conversion;
+MAQ number already in the output folder; past 99999, which the PSP does not
+list, the lowest numbers free there are taken. Ctrl+C stops the conversion;
 files converted before it are kept, nothing half-written is left behind. A
 batch cut short by a crash, a logout (SIGTERM) or a closed terminal (SIGHUP)
 can be taken up again with --resume.

@@ -47,16 +47,36 @@ QString PspBaseName(int videoCodecPosition, qint64 number) {
     return prefix + QString::number(number).rightJustified(4, u'0');
 }
 
-QString PspStartNumber(const QString &typed, const QStringList &namesInFolder) {
+std::optional<QList<qint64>> PspNumbers(const QString &typed, const QStringList &namesInFolder,
+                                        qsizetype count) {
     static const QRegularExpression pspName(QStringLiteral("^(M4V|MAQ)(\\d{1,9})(\\..*)?$"),
                                             QRegularExpression::CaseInsensitiveOption);
-    qint64 first = std::max<qint64>(0, leadingNumber(typed));
+    QSet<qint64> taken;
+    qint64 next = std::max<qint64>(0, leadingNumber(typed));
     for (const QString &name : namesInFolder) {
         const QRegularExpressionMatch match = pspName.match(name);
-        if (match.hasMatch())
-            first = std::max(first, match.captured(2).toLongLong() + 1);
+        if (!match.hasMatch())
+            continue;
+        const qint64 number = match.captured(2).toLongLong();
+        taken.insert(number);
+        next = std::max(next, number + 1);
     }
-    return QString::number(first);
+    QList<qint64> numbers;
+    qint64 lowFree = 1; // every number below it is taken or given
+    while (numbers.size() < count) {
+        if (next <= HighestPspNumber) {
+            taken.insert(next);
+            numbers.append(next++);
+            continue;
+        }
+        while (lowFree <= HighestPspNumber && taken.contains(lowFree))
+            ++lowFree;
+        if (lowFree > HighestPspNumber)
+            return std::nullopt;
+        numbers.append(lowFree);
+        taken.insert(lowFree);
+    }
+    return numbers;
 }
 
 bool AddsToLibrary(const ConversionSettings &settings, const BatchOptions &options) {
@@ -207,8 +227,9 @@ BatchPlan BuildBatch(const ConversionSettings &settings, const BatchCodecData &c
 
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const FileListRow &row = rows[i];
-        const QString base =
-            psp ? PspBaseName(settings.videoCodecPosition, firstNumber + i) : RowBaseName(row);
+        const QString base = psp ? PspBaseName(settings.videoCodecPosition,
+                                               options.pspNumbers.value(i, firstNumber + i))
+                                 : RowBaseName(row);
         const QString output = names.freePath(options.outputFolder, base, extension);
 
         const std::optional<RowFit> fit =

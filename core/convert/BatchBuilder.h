@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 // A row's share of a batch fitted into a size: the video rate every row
 // gets, and the most bytes the row's file may take (0: no limit, when the
@@ -27,8 +28,10 @@ struct BatchOptions {
     QString ipodMountPoint;                       // the iPod it adds to; empty: the playlist
     bool createThumbnails = false;                // "Create thumbnails" checked
     QString pspStartNumber = QStringLiteral("1"); // the PSP's first file number, as typed
-    QList<RowFit> fit; // one per row when the batch is fitted into a size, else empty
-    int lanes = 1;     // files converted at once (FilesAtOnce)
+    QList<qint64> pspNumbers; // per row, as the output folder leaves them (PspNumbers);
+                              // empty: on from pspStartNumber
+    QList<RowFit> fit;        // one per row when the batch is fitted into a size, else empty
+    int lanes = 1;            // files converted at once (FilesAtOnce)
 };
 
 // The codec data of the profile file that a batch uses.
@@ -84,11 +87,19 @@ bool UsesTwoPasses(const ConversionSettings &settings);
 // The length of a trimmed row's part, in seconds; nothing for an untrimmed row.
 std::optional<qint64> TrimmedLength(const FileListRow &row);
 
-// The first PSP file number of a batch: the number typed, or the one after
-// the highest M4Vnnnn or MAQnnnn file already among `namesInFolder` (any
-// extension, any case) when that is higher, so that nothing there is
-// replaced and no name needs a counter the PSP would not list.
-QString PspStartNumber(const QString &typed, const QStringList &namesInFolder);
+// The highest PSP file number, M4V99999 or MAQ99999: the PSP lists no
+// file past it.
+inline constexpr qint64 HighestPspNumber = 99999;
+
+// The PSP file numbers of a batch of `count` files, one after the other
+// from the number typed, or from the one after the highest M4Vnnnn or
+// MAQnnnn file already among `namesInFolder` (any extension, any case) when
+// that is higher, so that nothing there is replaced and no name needs a
+// counter the PSP would not list. A number that would pass 99999 gives way
+// to the lowest number from 1 up that no file there has. Nothing when the
+// folder leaves fewer free numbers than files.
+std::optional<QList<qint64>> PspNumbers(const QString &typed, const QStringList &namesInFolder,
+                                        qsizetype count);
 
 // The base name of a PSP output file: "M4V" for the first two video codecs
 // (MPEG-4), "MAQ" for the others (H.264), then the number with at least

@@ -76,6 +76,9 @@ std::optional<Refusal> BatchStart::prepare(const Request &request, const IpodCho
 
     if (std::optional<Refusal> refusal = chooseIpod(settings, chooser))
         return refusal;
+    if (const std::optional<QString> numbers =
+            PspNumbersRefusal(settings, request.rows.size(), m_options))
+        return unableToConvert(*numbers, m_options.dataFolder);
 
     m_options.lanes = lanesFor(request);
     QString failure;

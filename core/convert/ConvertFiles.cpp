@@ -104,13 +104,32 @@ QStringList BatchListing(const BatchPlan &plan, const QString &dataFolder) {
     return listing;
 }
 
+namespace {
+
+std::optional<QList<qint64>> folderPspNumbers(qsizetype rows, const BatchOptions &options) {
+    return PspNumbers(options.pspStartNumber,
+                      QDir(options.outputFolder).entryList(QDir::Files | QDir::Hidden), rows);
+}
+
+} // namespace
+
+std::optional<QString> PspNumbersRefusal(const ConversionSettings &settings, qsizetype rows,
+                                         const BatchOptions &options) {
+    if (settings.device != u"PSP" || folderPspNumbers(rows, options))
+        return std::nullopt;
+    return QStringLiteral("the output folder %1 has no free PSP file numbers left for %2 (the PSP "
+                          "lists none numbered past %3); move some of its M4V and MAQ files "
+                          "elsewhere")
+        .arg(options.outputFolder,
+             rows == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(rows))
+        .arg(HighestPspNumber);
+}
+
 BatchPlan PlanBatch(const ConversionSettings &settings, const QList<FileListRow> &rows,
                     const BatchOptions &options) {
     BatchOptions planned = options;
     if (settings.device == u"PSP")
-        planned.pspStartNumber =
-            PspStartNumber(options.pspStartNumber,
-                           QDir(options.outputFolder).entryList(QDir::Files | QDir::Hidden));
+        planned.pspNumbers = folderPspNumbers(rows.size(), options).value_or(QList<qint64>());
     return BuildBatch(settings, ReadBatchCodecData(settings), rows, planned,
                       [](const QString &path) { return QFileInfo::exists(path); });
 }

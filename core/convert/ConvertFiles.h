@@ -28,6 +28,12 @@ QByteArray RowBatchText(const BatchRun &run, int row);
 // The codec sections of the settings' profile file that a batch uses.
 BatchCodecData ReadBatchCodecData(const ConversionSettings &settings);
 
+// Why a PSP batch of `rows` files cannot be numbered in its output folder:
+// the folder leaves fewer free numbers up to M4V99999/MAQ99999 (PspNumbers).
+// Nothing when it can, and for other devices.
+std::optional<QString> PspNumbersRefusal(const ConversionSettings &settings, qsizetype rows,
+                                         const BatchOptions &options);
+
 // The batch for the rows, its output names kept clear of the files on disk.
 // What PrepareBatch writes, and what a dry run shows.
 BatchPlan PlanBatch(const ConversionSettings &settings, const QList<FileListRow> &rows,

@@ -591,6 +591,22 @@ private slots:
                  stick + u"/MP_ROOT/100ANV01/MAQ0001.MP4"_s);
     }
 
+    // PSP numbers never pass 99999, the highest the PSP lists: the lowest
+    // free ones follow.
+    void pspNumbersNeverPass99999() {
+        TestHome home;
+        const QString out = home.makeFolder(u"out"_s);
+        QVERIFY(WriteFileBytes(out + u"/MAQ99999.MP4"_s, "last") &&
+                WriteFileBytes(out + u"/MAQ0001.MP4"_s, "first"));
+        const CliResult cli = RunCli({u"--json"_s, u"--dry-run"_s, u"-d"_s, u"PSP"_s, u"-o"_s, out,
+                                      u"--video-codec"_s, u"h264"_s, m_wide, m_wide});
+        QCOMPARE(cli.exitCode, 0);
+        const QList<QJsonObject> batch = EventsOf(JsonEvents(cli.out), u"batch"_s);
+        QCOMPARE(batch.size(), 1);
+        QCOMPARE(batch[0].value(u"outputs"_s).toArray(),
+                 QJsonArray({QString(out + u"/MAQ0002.MP4"_s), QString(out + u"/MAQ0003.MP4"_s)}));
+    }
+
     void noFilesIsAnError() {
         TestHome home;
         const CliResult cli = RunCli({u"--device"_s, u"PSP"_s});

@@ -380,24 +380,53 @@ private slots:
     void pspNumbersContinueAfterTheFolders_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QStringList>("inFolder");
-        QTest::addColumn<QString>("first");
-        QTest::newRow("empty folder") << "7" << QStringList() << "7";
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QList<qint64>>("numbers"); // empty: refused
+        // Every number but `free` taken (by MPEG-4 and H.264 files alike).
+        const auto allBut = [](qint64 free) {
+            QStringList names;
+            for (qint64 n = 1; n <= 99999; ++n) {
+                if (n != free)
+                    names << (n % 2 ? u"M4V"_s : u"MAQ"_s) + QString::number(n) + u".MP4"_s;
+            }
+            return names;
+        };
+        QTest::newRow("empty folder") << "7" << QStringList() << 3 << QList<qint64>{7, 8, 9};
         QTest::newRow("after the highest")
-            << "1" << QStringList({u"M4V0003.MP4"_s, u"M4V0012.THM"_s, u"M4V0005.MP4"_s}) << "13";
+            << "1" << QStringList({u"M4V0003.MP4"_s, u"M4V0012.THM"_s, u"M4V0005.MP4"_s}) << 1
+            << QList<qint64>{13};
         QTest::newRow("H.264 and MPEG-4 alike, any case, five digits")
-            << "2" << QStringList({u"maq00041.mp4"_s, u"M4V00007.MP4"_s}) << "42";
-        QTest::newRow("a higher number typed") << "50" << QStringList({u"M4V0012.MP4"_s}) << "50";
+            << "2" << QStringList({u"maq00041.mp4"_s, u"M4V00007.MP4"_s}) << 1 << QList<qint64>{42};
+        QTest::newRow("a higher number typed")
+            << "50" << QStringList({u"M4V0012.MP4"_s}) << 1 << QList<qint64>{50};
         QTest::newRow("other names")
             << "1"
             << QStringList({u"M4V0009 (2).MP4"_s, u"holiday.mp4"_s, u"M4Vabc.MP4"_s, u"XM4V0050"_s})
-            << "1";
+            << 1 << QList<qint64>{1};
+        // Never past 99999: the lowest free numbers instead.
+        QTest::newRow("MAQ99999 there")
+            << "1" << QStringList{u"MAQ99999.MP4"_s} << 2 << QList<qint64>{1, 2};
+        QTest::newRow("up to 99999, then the gaps")
+            << "1"
+            << QStringList(
+                   {u"MAQ99998.MP4"_s, u"M4V0001.MP4"_s, u"M4V0001.THM"_s, u"MAQ0003.MP4"_s})
+            << 3 << QList<qint64>{99999, 2, 4};
+        QTest::newRow("typed near the end")
+            << "99998" << QStringList() << 3 << QList<qint64>{99998, 99999, 1};
+        QTest::newRow("a number past 99999 there")
+            << "1" << QStringList{u"MAQ100000.MP4"_s} << 1 << QList<qint64>{1};
+        QTest::newRow("the one free number") << "1" << allBut(500) << 1 << QList<qint64>{500};
+        QTest::newRow("one free number, two files") << "1" << allBut(500) << 2 << QList<qint64>{};
+        QTest::newRow("none free") << "1" << allBut(0) << 1 << QList<qint64>{};
+        QTest::newRow("only 99999 free, two files") << "1" << allBut(99999) << 2 << QList<qint64>{};
     }
 
     void pspNumbersContinueAfterTheFolders() {
         QFETCH(QString, typed);
         QFETCH(QStringList, inFolder);
-        QFETCH(QString, first);
-        QCOMPARE(PspStartNumber(typed, inFolder), first);
+        QFETCH(int, count);
+        QFETCH(QList<qint64>, numbers);
+        QCOMPARE(PspNumbers(typed, inFolder, count).value_or(QList<qint64>()), numbers);
     }
 
     void thumbnailsFollowTheVideoAndReplaceNothing() {
