@@ -27,7 +27,8 @@ StartupArguments ReadStartupArguments(const QStringList &arguments) {
 }
 
 QString NotFilesMessage(const QStringList &notFiles) {
-    QStringList lines{QStringLiteral("These could not be added:")};
+    QStringList lines{notFiles.size() == 1 ? QStringLiteral("This could not be added:")
+                                           : QStringLiteral("These could not be added:")};
     for (const QString &argument : notFiles)
         lines.append(argument);
     return JoinLines(lines);

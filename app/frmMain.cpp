@@ -130,16 +130,17 @@ frmMain::frmMain(QWidget *parent)
 }
 
 void frmMain::setFocusChain() {
-    // Device, files, what to make of them, where to, and Convert last.
+    // As the window reads, top to bottom: the device, its profile, the
+    // files, where to and how, and Convert last.
     QList<QWidget *> chain{picLeftMenu->lbliPodClickArea,
                            picLeftMenu->lblZuneClickArea,
                            picLeftMenu->lblPSPClickArea,
                            picLeftMenu->lblMobilePhoneClickArea,
+                           cmbProfiles,
+                           imgHelp,
                            lvwVideoFiles,
                            imgAddVideos,
                            imgRemoveItems,
-                           cmbProfiles,
-                           imgHelp,
                            settingsArea->lblOutputDirectorySettings,
                            settingsArea->lblAudioSettings,
                            settingsArea->lblVideoSettings};

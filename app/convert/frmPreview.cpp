@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -80,6 +81,8 @@ frmPreview::frmPreview(const ConversionSettings &settings, const BatchCodecData 
     connect(cmdCancel, &QPushButton::clicked, this, &frmPreview::cmdCancel_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(cmbZoom, &QComboBox::currentIndexChanged, this, [this] {
+        if (zoom() == Zoom::Fit)
+            shrinkToFittedSize();
         showPictures();
         requestSource();
     });
@@ -382,6 +385,17 @@ void frmPreview::growToPictures() {
     if (missing.width() <= 0 && missing.height() <= 0)
         return;
     const QSize wanted = size() + missing.expandedTo(QSize(0, 0));
+    if (!m_fittedSize)
+        m_fittedSize = size();
     if (const QScreen *display = screen())
         placeWithin(display->availableGeometry(), wanted);
+}
+
+void frmPreview::shrinkToFittedSize() {
+    // Back to the size the window had before 1:1 or 2x made it grow.
+    const std::optional<QSize> fitted = std::exchange(m_fittedSize, std::nullopt);
+    if (!fitted)
+        return;
+    if (const QScreen *display = screen())
+        placeWithin(display->availableGeometry(), *fitted);
 }

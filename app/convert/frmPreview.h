@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QTimer>
 
+#include <optional>
+
 class QComboBox;
 class QGridLayout;
 class QLabel;
@@ -82,6 +84,7 @@ private:
     void sourceFrame(const FrameLoader::Result &result);
     void showPictures();
     void growToPictures();
+    void shrinkToFittedSize();
     void placeWithin(const QRect &available, const QSize &wanted);
     QSize fittedBox() const;
     void requestSource();
@@ -98,6 +101,8 @@ private:
     QGridLayout *m_pictureGrid = nullptr;
     QLabel *m_captionSource = nullptr;
     bool m_placed = false; // fitted to its screen once shown
+    // The size before 1:1 or 2x grew the window, which Fit goes back to.
+    std::optional<QSize> m_fittedSize;
     QTimer m_settle;
     QImage m_converted; // the converted frame at its real size
     QImage m_source;

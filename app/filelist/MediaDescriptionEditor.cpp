@@ -52,15 +52,19 @@ MediaDescriptionEditor::MediaDescriptionEditor(const QString &baseName,
     form->addRow(QStringLiteral("&Kind:"), cmbKind);
     form->addRow(QStringLiteral("&Title:"), txtTitle);
     form->addRow(QStringLiteral("S&how:"), txtShow);
+    // A row of a layout gets no buddy from addRow: its label would show the
+    // "&" rather than underline the access key.
+    auto *seasonLabel = new QLabel(QStringLiteral("Se&ason:"), this);
+    seasonLabel->setBuddy(txtSeason);
+    auto *episodeLabel = new QLabel(QStringLiteral("&Episode:"), this);
+    episodeLabel->setBuddy(txtEpisode);
     auto *numbers = new QHBoxLayout;
     numbers->addWidget(txtSeason);
     numbers->addSpacing(12);
-    numbers->addWidget(new QLabel(QStringLiteral("&Episode:"), this));
+    numbers->addWidget(episodeLabel);
     numbers->addWidget(txtEpisode);
     numbers->addStretch(1);
-    form->addRow(QStringLiteral("Se&ason:"), numbers);
-    if (auto *episodeLabel = qobject_cast<QLabel *>(numbers->itemAt(2)->widget()))
-        episodeLabel->setBuddy(txtEpisode);
+    form->addRow(seasonLabel, numbers);
 
     connect(cmbKind, &QComboBox::currentIndexChanged, this,
             &MediaDescriptionEditor::showAutomaticValues);

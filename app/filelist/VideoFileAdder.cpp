@@ -59,13 +59,19 @@ QStringList VideoFileAdder::DroppedFiles(const QMimeData *data) {
 }
 
 QString VideoFileAdder::NoVideoMessage(const QStringList &files) {
-    QStringList lines{QStringLiteral("These files were not added, because they hold no video:")};
+    QStringList lines{
+        files.size() == 1
+            ? QStringLiteral("This file was not added, because it holds no video:")
+            : QStringLiteral("These files were not added, because they hold no video:")};
     lines.append(files);
     return PathForDisplay(JoinLines(lines));
 }
 
 QString VideoFileAdder::RefusedPathsMessage(const QStringList &refusals) {
-    QStringList lines{QStringLiteral("These were not added, because they are no video files:")};
+    QStringList lines{
+        refusals.size() == 1
+            ? QStringLiteral("This was not added, because it is no video file:")
+            : QStringLiteral("These were not added, because they are no video files:")};
     lines.append(refusals);
     return PathForDisplay(JoinLines(lines));
 }

@@ -1,13 +1,17 @@
 #include "app/widgets/QtPrompts.h"
 
+#include "app/widgets/GUIFunctions.h"
 #include "core/platform/DesktopOpener.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QScreen>
+#include <QTreeView>
 #include <QUrl>
 
 namespace {
@@ -80,7 +84,21 @@ int QtPrompts::choice(QWidget *parent, const QString &text, const QStringList &i
 
 QStringList QtPrompts::openFiles(QWidget *parent, const QString &title, const QString &folder,
                                  const QString &filter) {
-    return QFileDialog::getOpenFileNames(parent, title, folder, filter);
+    QFileDialog dialog(parent, title, folder, filter);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setViewMode(QFileDialog::Detail);
+    // Qt's own dialog (where the desktop offers none) is wide enough for the
+    // name, and gives the size, type and date what they need in full.
+    if (auto *view = dialog.findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        QHeaderView *header = view->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+    const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    dialog.resize(StartingWindowSize(QSize(880, 540), dialog.minimumSizeHint(),
+                                     screen->availableGeometry().size()));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
 QString QtPrompts::chooseFolder(QWidget *parent, const QString &title, const QString &startFolder) {

@@ -271,8 +271,9 @@ private slots:
             QVERIFY(prompts.shown[0].parent == window.get());
     }
 
-    // Tab goes from the devices to the files, their buttons, the profile,
-    // the settings tabs and the visible panel's controls, Convert last;
+    // Tab goes as the window reads: from the devices to the profile above the
+    // files, the files and their buttons, the settings tabs and the visible
+    // panel's controls, Convert last;
     // Space clicks a focused device or tab.
     void tabWalksTheWindowInOrder() {
         TestHome home;
@@ -291,10 +292,10 @@ private slots:
                                 QStringLiteral("lblZuneClickArea"),
                                 QStringLiteral("lblPSPClickArea"),
                                 QStringLiteral("lblMobilePhoneClickArea"),
+                                QStringLiteral("cmbProfiles"),
                                 QStringLiteral("lvwVideoFiles"),
                                 QStringLiteral("imgAddVideos"),
                                 QStringLiteral("imgRemoveItems"),
-                                QStringLiteral("cmbProfiles"),
                                 QStringLiteral("lblOutputDirectorySettings"),
                                 QStringLiteral("lblAudioSettings"),
                                 QStringLiteral("lblVideoSettings"),

@@ -207,9 +207,9 @@ private slots:
         QCOMPARE(prompts.shown.size(), 2);
         QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Exclamation);
         QCOMPARE(prompts.shown[0].text,
-                 u"These files were not added, because they hold no video:\r\n" + text);
+                 u"This file was not added, because it holds no video:\r\n" + text);
         QCOMPARE(prompts.shown[1].icon, Prompts::Icon::Exclamation);
-        QCOMPARE(prompts.shown[1].text, u"These could not be added:\r\n" + home.path() +
+        QCOMPARE(prompts.shown[1].text, u"This could not be added:\r\n" + home.path() +
                                             u"/gone.avi: no such file or directory");
     }
 

@@ -269,6 +269,7 @@ private slots:
 
             // 1:1: the converted frame at its real size, the source at the
             // same height with its own shape (352x288).
+            const QSize fitted = preview->size();
             preview->cmbZoom->setCurrentIndex(int(frmPreview::Zoom::Actual));
             QCOMPARE(preview->picConverted->pixmap().size(), converted);
             QTRY_COMPARE_WITH_TIMEOUT(preview->picSource->pixmap().height(), converted.height(),
@@ -282,7 +283,10 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(preview->picSource->pixmap().height(), converted.height() * 2,
                                       kPatienceMs);
 
+            // 2x made the window grow; Fit gives it its size back.
+            QTRY_VERIFY_WITH_TIMEOUT(preview->width() > fitted.width(), kPatienceMs);
             preview->cmbZoom->setCurrentIndex(int(frmPreview::Zoom::Fit));
+            QCOMPARE(preview->size(), fitted);
             QTRY_VERIFY_WITH_TIMEOUT(picturesShownWhole(preview) &&
                                          preview->picConverted->pixmap().width() <
                                              converted.width(),

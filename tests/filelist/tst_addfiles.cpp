@@ -3,9 +3,12 @@
 // ffprobe says of the same file.
 #include "app/FileListController.h"
 #include "app/MainStatusBar.h"
+#include "app/StartupFiles.h"
 #include "app/filelist/FileListItems.h"
 #include "app/filelist/VideoFileAdder.h"
 #include "app/widgets/ClickableLabel.h"
+#include "app/widgets/GUIFunctions.h"
+#include "app/widgets/QtPrompts.h"
 #include "core/filelist/AddFilesDialog.h"
 #include "core/filelist/VideoFileInfo.h"
 #include "core/platform/PathBytes.h"
@@ -16,14 +19,17 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFiles.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QJsonObject>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -169,7 +175,7 @@ private slots:
             QCOMPARE(prompts.shown.size(), 1);
             QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Exclamation);
             QCOMPARE(prompts.shown[0].text,
-                     u"These files were not added, because they hold no video:\r\n"_s + path);
+                     u"This file was not added, because it holds no video:\r\n"_s + path);
             verifyIdle(*window);
             return;
         }
@@ -391,6 +397,70 @@ private slots:
             QVERIFY(seen[i].overlayShown && seen[i].barShown);
         }
         verifyIdle(*window);
+    }
+
+    // The Add dialog shows its files in detail, every column whole: the name
+    // (a long one too), size, type and date, in the window's own font.
+    void addDialogShowsEveryColumn() {
+        TestHome home;
+        QVERIFY(WriteFileBytes(home.path() + u"/a rather long name of a holiday video.avi"_s, "x"));
+        const QFont font = QApplication::font();
+        QApplication::setFont(VerdanaFont());
+        QStringList columns, cut;
+        int shown = 0; // looks at the listing once it has settled
+        QTimer look;
+        connect(&look, &QTimer::timeout, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            auto *view = dialog ? dialog->findChild<QTreeView *>(u"treeView"_s) : nullptr;
+            if (!view || !view->isVisible() || view->model()->rowCount(view->rootIndex()) == 0 ||
+                ++shown < 5)
+                return;
+            const QHeaderView *header = view->header();
+            for (int column = 0; column < header->count(); ++column) {
+                const QString name = view->model()->headerData(column, Qt::Horizontal).toString();
+                if (header->isSectionHidden(column))
+                    continue;
+                columns << name;
+                // The text, its margins, and the name's icon.
+                const QModelIndex cell = view->model()->index(0, column, view->rootIndex());
+                const int needed = view->fontMetrics().horizontalAdvance(cell.data().toString()) +
+                                   6 + (column == 0 ? view->iconSize().width() + 4 : 0);
+                if (header->sectionSize(column) < needed)
+                    cut << name;
+            }
+            dialog->reject();
+        });
+        look.start(20);
+        const QStringList chosen =
+            QtPrompts().openFiles(nullptr, u"Add Video File(s)"_s, home.path(), QString());
+        QApplication::setFont(font);
+        QCOMPARE(chosen, QStringList());
+        QCOMPARE(columns, (QStringList{u"Name"_s, u"Size"_s, u"Type"_s, u"Date Modified"_s}));
+        QCOMPARE(cut, QStringList());
+    }
+
+    // The messages about files not added speak of one file as one.
+    void messagesAgreeWithTheirCount_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("firstLine");
+        const QStringList one{u"/v/a"_s}, two{u"/v/a"_s, u"/v/b"_s};
+        QTest::newRow("no video, one") << VideoFileAdder::NoVideoMessage(one)
+                                       << u"This file was not added, because it holds no video:"_s;
+        QTest::newRow("no video, two")
+            << VideoFileAdder::NoVideoMessage(two)
+            << u"These files were not added, because they hold no video:"_s;
+        QTest::newRow("refused, one") << VideoFileAdder::RefusedPathsMessage(one)
+                                      << u"This was not added, because it is no video file:"_s;
+        QTest::newRow("refused, two")
+            << VideoFileAdder::RefusedPathsMessage(two)
+            << u"These were not added, because they are no video files:"_s;
+        QTest::newRow("not files, one") << NotFilesMessage(one) << u"This could not be added:"_s;
+        QTest::newRow("not files, two") << NotFilesMessage(two) << u"These could not be added:"_s;
+    }
+    void messagesAgreeWithTheirCount() {
+        QFETCH(QString, message);
+        QFETCH(QString, firstLine);
+        QCOMPARE(message.section(u"\r\n"_s, 0, 0), firstLine);
     }
 
     // Paths that are no video files are refused before any reader opens

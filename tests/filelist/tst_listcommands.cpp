@@ -261,10 +261,14 @@ private slots:
         QStringList sounds, subtitles;
         bool soundsEnabled = false, subtitlesEnabled = true;
         QStringList automatic, chosen; // kind, placeholders, show box enabled
+        QStringList unbuddied;         // labels whose "&" would show as it is
         prompts.dialogHandler = [&](QDialog *dialog) {
             auto *properties = qobject_cast<frmFileProperties *>(dialog);
             if (!properties)
                 return int(QDialog::Rejected);
+            for (const QLabel *label : properties->findChildren<QLabel *>())
+                if (!QKeySequence::mnemonic(label->text()).isEmpty() && !label->buddy())
+                    unbuddied << label->text();
             found = foundLines(properties);
             sounds = itemTexts(properties->cmbAudioTrack);
             subtitles = itemTexts(properties->cmbSubtitleTrack);
@@ -299,6 +303,7 @@ private slots:
         Child<QAction>(*window, "mnuView_FileProperties")->trigger();
 
         QVERIFY2(prompts.shown.isEmpty(), qPrintable(prompts.texts().join(u'|')));
+        QCOMPARE(unbuddied, QStringList());
         QCOMPARE(found.value(u"Displayed size:"_s), u"320 × 240"_s);
         QCOMPARE(found.value(u"Rotation:"_s), u"none"_s);
         QCOMPARE(found.value(u"Pixel aspect:"_s), u"square"_s);

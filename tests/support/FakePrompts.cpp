@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QWidget>
+#include <QWindow>
 
 FakePrompts::FakePrompts() {
     SetPrompts(this);
@@ -16,7 +17,14 @@ namespace {
 FakePrompts::Shown record(QWidget *parent, Prompts::Icon icon, const QString &text,
                           const QString &title,
                           Prompts::Answer defaultButton = Prompts::Answer::No) {
-    return {icon, text, title, parent, parent && parent->isVisible(), defaultButton};
+    // On screen: shown, and exposed once the window system has placed it.
+    const QWindow *window = parent ? parent->window()->windowHandle() : nullptr;
+    return {icon,
+            text,
+            title,
+            parent,
+            parent && parent->isVisible() && window && window->isExposed(),
+            defaultButton};
 }
 
 } // namespace

@@ -17,7 +17,7 @@ public:
         QString text;
         QString title;
         QWidget *parent;      // for comparison only: it may be gone since
-        bool parentVisible;   // the parent was on screen when it was shown
+        bool parentVisible;   // the parent was on screen (shown and exposed) when it was shown
         Answer defaultButton; // of a question; No for the others
     };
 

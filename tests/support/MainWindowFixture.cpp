@@ -3,6 +3,7 @@
 #include "app/StartupSteps.h"
 
 #include <QCoreApplication>
+#include <QTest>
 
 std::unique_ptr<frmMain> OpenMainWindow(const QString &argumentText) {
     auto window = std::make_unique<frmMain>();
@@ -13,6 +14,8 @@ std::unique_ptr<frmMain> OpenMainWindow(const QString &argumentText) {
 std::unique_ptr<frmMain> StartMainWindow(const QStringList &arguments) {
     auto window = OpenMainWindow(arguments.join(u' '));
     ShowMainWindowAtStart(*window, arguments);
-    QCoreApplication::processEvents(); // the steps that wait for the window
+    // The steps wait for the window to be on screen.
+    if (QTest::qWaitForWindowExposed(window.get()))
+        QCoreApplication::processEvents();
     return window;
 }
