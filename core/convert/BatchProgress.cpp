@@ -235,14 +235,15 @@ QString BatchProgress::currentFileText() const {
 }
 
 QString BatchProgress::caption() const {
-    if (oneLane())
-        return m_lanes.front().caption();
     if (finished())
         return ConversionProgress::BaseCaption + u"Finished!";
     if (totalValue() == 0)
         return ConversionProgress::BaseCaption;
-    return ConversionProgress::BaseCaption + u'(' +
-           ConversionProgress::percentage(totalValue(), totalMaximum()) + u"%)";
+    // The whole batch's share, with one lane too, in whole per cent as the
+    // progress bars show it: it never falls back as a new file begins.
+    const qint64 percent =
+        std::clamp<qint64>(totalValue() * 100 / std::max<qint64>(totalMaximum(), 1), 0, 100);
+    return ConversionProgress::BaseCaption + u'(' + QString::number(percent) + u"%)";
 }
 
 qint64 BatchProgress::secondsTotal() const {

@@ -85,6 +85,8 @@ public:
     // "Processing File: 2 of 3..."; with several lanes "Processing Files:
     // 3 of 10 done, 2 running...".
     QString currentFileText() const;
+    // The window's caption: "Converting Video Files...(42%)", the share of
+    // the whole batch converted in whole per cent, with one lane or several.
     QString caption() const;
     // The lower bar: the seconds of the whole batch, a row of unknown length
     // counting as one second, and the share of them done, advancing within

@@ -194,6 +194,38 @@ private slots:
         QCOMPARE(seen, lines);
     }
 
+    // The caption gives the whole batch's share in whole per cent, with one
+    // lane too: it does not fall back to 0 as each file begins.
+    void captionIsTheBatchsShare_data() {
+        QTest::addColumn<int>("lanes");
+        QTest::addColumn<int>("doneRows"); // rows converted in full, in row order
+        QTest::addColumn<int>("into");     // seconds into the next row
+        QTest::addColumn<QString>("percent");
+        QTest::newRow("one lane, first file half way") << 1 << 0 << 5 << u"(16%)"_s;
+        QTest::newRow("one lane, second file begun") << 1 << 1 << 0 << u"(33%)"_s;
+        QTest::newRow("one lane, second file half way") << 1 << 1 << 5 << u"(50%)"_s;
+        QTest::newRow("one lane, last file all but done") << 1 << 2 << 9 << u"(96%)"_s;
+        QTest::newRow("two lanes") << 2 << 1 << 5 << u"(50%)"_s;
+    }
+    void captionIsTheBatchsShare() {
+        QFETCH(int, lanes);
+        QFETCH(int, doneRows);
+        QFETCH(int, into);
+        QFETCH(QString, percent);
+        const QList<BatchRow> rows{
+            {u"/in/r1.avi"_s, 10}, {u"/in/r2.avi"_s, 10}, {u"/in/r3.avi"_s, 10}};
+        BatchProgress progress = BatchProgress::idleLanes(u"/d/BrannockVideoConverter.exe"_s,
+                                                          u"/d/TrackDrop.exe"_s, rows, lanes);
+        progress.startRun(0, {0, 1, 2});
+        QByteArray output;
+        for (int row = 0; row < doneRows; ++row)
+            output += converted(rows[row].inputPath, 10);
+        const QByteArray next = converted(rows[doneRows].inputPath, into);
+        output += next.left(next.indexOf("\r\n")) + '\r'; // its progress, not its end
+        progress.feed(0, output);
+        QCOMPARE(progress.caption(), u"Converting Video Files..."_s + percent);
+    }
+
     // Two lanes whose output interleaves: rows are followed in their own
     // lane, errors come out in row order, and the counts are the window's.
     void progressAcrossLanes() {
@@ -222,7 +254,7 @@ private slots:
         QCOMPARE(progress.currentFileText(), u"Processing Files: 2 of 3 done, 1 running..."_s);
         QCOMPARE(progress.totalValue(), 40 + 20);
         QCOMPARE(progress.totalMaximum(), 70);
-        QCOMPARE(progress.caption(), u"Converting Video Files...(85.71%)"_s);
+        QCOMPARE(progress.caption(), u"Converting Video Files...(85%)"_s);
 
         progress.finishLane(0);
         QVERIFY(progress.finished());
