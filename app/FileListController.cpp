@@ -35,6 +35,7 @@ FileListController::FileListController(frmMain &main, const MainWindowParts &ui)
     viewport->setAcceptDrops(true);
     m_viewport = viewport;
     viewport->installEventFilter(this);
+    KeepNamesApart(m_ui.lvwVideoFiles);
     connectCommands();
 }
 

@@ -95,7 +95,9 @@ QString descriptionHelp() {
       --title TEXT         the title the device shows (default: from the name)
       --show TEXT, --season N, --episode N
                            a TV episode's show, season and episode (default:
-                           from the name); these five are for one file
+                           from the name); any of them makes the file a TV
+                           episode. --kind is for every file given, the
+                           title, show, season and episode for one file
       --always-encode      re-encode every video, even one that already suits
                            the device (by default such a video is copied as
                            it is: faster, and without any loss))");

@@ -654,14 +654,24 @@ std::optional<Failure> readSettings(Reading &reading, const QString &file) {
     return std::nullopt;
 }
 
+// A show, season or episode given makes a TV episode of a file whose kind
+// is not given.
+void describeAnEpisode(MediaDescription &media) {
+    if (media.kind == MediaKind::Automatic &&
+        (!media.show.isEmpty() || media.season || media.episode))
+        media.kind = MediaKind::TvShow;
+}
+
 std::optional<Failure> readConversionOptions(Reading &reading) {
     for (const Option &option : ConversionOptions) {
         if (std::optional<Failure> failure = readOption(option, reading))
             return failure;
     }
-    if (!reading.request.media.isAutomatic() && reading.request.settings.noVideo == 1)
+    MediaDescription &media = reading.request.media;
+    if (!media.isAutomatic() && reading.request.settings.noVideo == 1)
         return Failure{QStringLiteral("--kind, --title, --show, --season and --episode describe "
                                       "a video: they cannot be used with --no-video")};
+    describeAnEpisode(media);
     return std::nullopt;
 }
 
@@ -673,9 +683,13 @@ std::optional<Failure> readFiles(Reading &reading) {
         return Failure{QStringLiteral("no video files given")};
     if (request.files.contains(QString()))
         return Failure{QStringLiteral("an empty file name was given")};
-    if (!request.media.isAutomatic() && request.files.size() > 1)
-        return Failure{QStringLiteral("--kind, --title, --show, --season and --episode describe "
-                                      "one file, and %1 were given")
+    // The kind alone can be every file's; a title or an episode is one file's.
+    const MediaDescription &media = request.media;
+    const bool oneFiles =
+        !media.title.isEmpty() || !media.show.isEmpty() || media.season || media.episode;
+    if (oneFiles && request.files.size() > 1)
+        return Failure{QStringLiteral("--title, --show, --season and --episode describe one "
+                                      "file, and %1 were given")
                            .arg(request.files.size())};
     if (reading.isSet(u"psp-number")) {
         // The files are numbered one after the other from the first number.

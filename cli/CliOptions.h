@@ -54,7 +54,7 @@ struct CliRequest {
     // track number or a language code; empty for the source's default.
     QString audioTrack;
     QString subtitleTrack;
-    MediaDescription media;         // --kind, --title, --show, --season, --episode (one file)
+    MediaDescription media; // --kind (every file); --title, --show, --season, --episode (one file)
     std::optional<qint64> fitBytes; // --fit: the size all outputs together fill
     bool addToLibrary = false;
     std::optional<QString> ipod; // --ipod: the iPod the library hand-off adds to

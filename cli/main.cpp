@@ -206,7 +206,10 @@ int showInfo(const CliRequest &request, CliOutput &out, QCoreApplication &) {
     if (!read)
         return 128 + g_pendingSignal;
     int status = read->leftOut > 0 ? ExitFailed : ExitConverted;
-    for (const FileListRow &row : read->rows) {
+    // Rows of one name are told apart by their extensions, as in the list.
+    const QStringList names = NamesApart(read->rows);
+    for (qsizetype i = 0; i < read->rows.size(); ++i) {
+        const FileListRow &row = read->rows[i];
         const QStringList cells = FileListCells(row);
         if (out.json())
             out.object({{QStringLiteral("event"), QStringLiteral("info")},
@@ -217,7 +220,7 @@ int showInfo(const CliRequest &request, CliOutput &out, QCoreApplication &) {
                         {QStringLiteral("videoSize"), cells[ColumnVideoSize]}});
         else
             out.line(InfoText::Line(
-                {row.Filename, row.Codec, cells[ColumnDuration], cells[ColumnVideoSize]}));
+                {names[i], row.Codec, cells[ColumnDuration], cells[ColumnVideoSize]}));
         if (IsMissingPath(row.Filepath)) {
             out.problem(row.Filepath + QStringLiteral(": no such file"));
             status = ExitFailed;

@@ -2,6 +2,8 @@
 
 #include <QTreeWidget>
 
+#include <memory>
+
 namespace {
 
 // Where a row keeps its track choices: data of its first cell.
@@ -12,6 +14,8 @@ constexpr int MediaTitleRole = Qt::UserRole + 4;
 constexpr int MediaShowRole = Qt::UserRole + 5;
 constexpr int MediaSeasonRole = Qt::UserRole + 6; // invalid: not set
 constexpr int MediaEpisodeRole = Qt::UserRole + 7;
+// The row's name, where the cell may show more of it (NamesApart).
+constexpr int FilenameRole = Qt::UserRole + 8;
 
 QVariant numberData(const std::optional<int> &number) {
     return number ? QVariant(*number) : QVariant();
@@ -39,6 +43,8 @@ FileListRow ReadFileListRow(const QTreeWidgetItem *item) {
     for (int column = 0; column < FileListColumnCount; ++column)
         cells.append(item->text(column));
     FileListRow row = FileListRowFromCells(cells);
+    if (const QVariant name = item->data(ColumnFilename, FilenameRole); name.isValid())
+        row.Filename = name.toString();
     row.AudioTrack = item->data(ColumnFilename, AudioTrackRole).toString();
     row.SubtitleTrack = item->data(ColumnFilename, SubtitleTrackRole).toString();
     row.Media.kind = MediaKind(item->data(ColumnFilename, MediaKindRole).toInt());
@@ -56,13 +62,51 @@ QString FilenameCellText(const QString &name) {
         .replace(u'\r', QStringLiteral(" / "));
 }
 
+void SetFilenameCell(QTreeWidgetItem *item, const QString &name) {
+    item->setData(ColumnFilename, FilenameRole, name);
+    item->setText(ColumnFilename, FilenameCellText(name));
+}
+
+void ShowNamesApart(QTreeWidget *list) {
+    const QStringList names = NamesApart(ReadFileListRows(list));
+    for (int i = 0; i < names.size(); ++i) {
+        QTreeWidgetItem *item = list->topLevelItem(i);
+        const QString text = FilenameCellText(names[i]);
+        if (item->text(ColumnFilename) != text)
+            item->setText(ColumnFilename, text);
+    }
+}
+
+void KeepNamesApart(QTreeWidget *list) {
+    QAbstractItemModel *model = list->model();
+    const auto showApart = [list, busy = std::make_shared<bool>(false)] {
+        if (*busy)
+            return;
+        *busy = true;
+        ShowNamesApart(list);
+        *busy = false;
+    };
+    QObject::connect(model, &QAbstractItemModel::rowsRemoved, list, showApart);
+    // A row's name or path set, not its outcome or its trim.
+    QObject::connect(model, &QAbstractItemModel::dataChanged, list,
+                     [showApart](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                         const auto changed = [&](int column) {
+                             return topLeft.column() <= column && column <= bottomRight.column();
+                         };
+                         if (changed(ColumnFilename) || changed(ColumnFilepath))
+                             showApart();
+                     });
+}
+
 void WriteFileListRow(QTreeWidgetItem *item, const FileListRow &row) {
     if (!item)
         return;
-    QStringList cells = FileListCells(row);
-    cells[ColumnFilename] = FilenameCellText(row.Filename);
-    for (int column = 0; column < FileListColumnCount; ++column)
-        item->setText(column, cells[column]);
+    const QStringList cells = FileListCells(row);
+    for (int column = 0; column < FileListColumnCount; ++column) {
+        if (column != ColumnFilename)
+            item->setText(column, cells[column]);
+    }
+    SetFilenameCell(item, row.Filename);
     item->setData(ColumnFilename, AudioTrackRole, row.AudioTrack);
     item->setData(ColumnFilename, SubtitleTrackRole, row.SubtitleTrack);
     item->setData(ColumnFilename, MediaKindRole, int(row.Media.kind));

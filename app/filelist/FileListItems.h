@@ -18,6 +18,15 @@ FileListRow ReadFileListRow(const QTreeWidgetItem *item);
 // The Filename cell of a name: a line break shows as " / ", so the row
 // stays one line.
 QString FilenameCellText(const QString &name);
+// Sets a row's name: the cell shows it (FilenameCellText), the row keeps it.
+void SetFilenameCell(QTreeWidgetItem *item, const QString &name);
+// Shows every row by its name, with its extension where another row of the
+// same name is a file of another extension (NamesApart); the rows keep
+// their names.
+void ShowNamesApart(QTreeWidget *list);
+// Keeps the names apart from now on, whenever rows are added, filled or
+// removed.
+void KeepNamesApart(QTreeWidget *list);
 void WriteFileListRow(QTreeWidgetItem *item, const FileListRow &row);
 
 // The row at a 1-based position, or nullptr when there is none.

@@ -164,7 +164,7 @@ void VideoFileAdder::ReadVideoFileInfo(int &Row) {
 }
 
 void VideoFileAdder::fillRow(QTreeWidgetItem *item, const VideoFileInfo &info) {
-    item->setText(ColumnFilename, FilenameCellText(info.Filename));
+    SetFilenameCell(item, info.Filename);
     item->setText(ColumnCodec, info.Codec);
     item->setText(ColumnDuration, FormatTrimTime(info.Duration));
     item->setText(ColumnVideoSize, FrameSizeText(info.VideoSize));

@@ -4,6 +4,8 @@
 #include "core/platform/PathBytes.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
 QString RowBaseName(const FileListRow &row) {
     // The media library gives the name without its extension. A file it
@@ -14,6 +16,22 @@ QString RowBaseName(const FileListRow &row) {
     if (!name.isEmpty() && !name.contains(u'/') && name != u"." && name != u"..")
         return name;
     return PathForDisplay(QFileInfo(row.Filepath).completeBaseName());
+}
+
+QStringList NamesApart(const QList<FileListRow> &rows) {
+    // The extensions the files of each name have.
+    QHash<QString, QSet<QString>> extensions;
+    for (const FileListRow &row : rows)
+        extensions[row.Filename].insert(QFileInfo(row.Filepath).suffix());
+    QStringList names;
+    names.reserve(rows.size());
+    for (const FileListRow &row : rows) {
+        const QString extension = QFileInfo(row.Filepath).suffix();
+        const bool alike = !row.Filename.isEmpty() && extensions.value(row.Filename).size() > 1;
+        names.append(alike && !extension.isEmpty() ? row.Filename + u'.' + PathForDisplay(extension)
+                                                   : row.Filename);
+    }
+    return names;
 }
 
 QStringList FileListCells(const FileListRow &row) {

@@ -54,6 +54,12 @@ std::optional<QSize> ParseFrameSize(const QString &text);
 // use it.
 QString RowBaseName(const FileListRow &row);
 
+// The names the rows are shown by, in their order: a row's name, with its
+// file's extension where another row of the same name has a file of
+// another extension ("plain.mov" and "plain.webm" rather than "plain"
+// twice).
+QStringList NamesApart(const QList<FileListRow> &rows);
+
 // The Status of a row whose video the converter copied, which is also how
 // the converter's line about such a copy begins.
 inline const QString CopiedStatus = QStringLiteral("Copied (already suits the device)");

@@ -55,8 +55,15 @@ qint64 MillisecondsToSeconds(qint32 milliseconds) {
 }
 
 QString ReadableCodecName(const QString &codec, const QString &format) {
-    // Identifiers that the library passes on as the container wrote them.
+    // Identifiers that the library passes on as the container wrote them,
+    // and its own short names of the MPEG codecs.
     static const QHash<QString, QString> commonNames{
+        {QStringLiteral("FMP4"), QStringLiteral("MPEG-4 Visual")},
+        {QStringLiteral("MPEG-4V"), QStringLiteral("MPEG-4 Visual")},
+        {QStringLiteral("MPEG-1V"), QStringLiteral("MPEG-1 Video")},
+        {QStringLiteral("MPEG-2V"), QStringLiteral("MPEG-2 Video")},
+        {QStringLiteral("mpg1"), QStringLiteral("MPEG-1 Video")},
+        {QStringLiteral("mpg2"), QStringLiteral("MPEG-2 Video")},
         {QStringLiteral("V_MPEG4/ISO/AVC"), QStringLiteral("AVC")},
         {QStringLiteral("V_MPEGH/ISO/HEVC"), QStringLiteral("HEVC")},
         {QStringLiteral("V_VP8"), QStringLiteral("VP8")},

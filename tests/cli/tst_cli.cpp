@@ -303,6 +303,36 @@ private slots:
         QVERIFY2(line.contains(u" -audiotrack eng -acodec aac "_s), qPrintable(line));
     }
 
+    // What each file is to the device: a show, season or episode makes a
+    // TV episode; the kind alone is for every file of a batch.
+    void describesTheFilesAsAsked_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("files");
+        QTest::addColumn<QString>("tags"); // in every file's line
+        QTest::newRow("show, season and episode")
+            << QStringList{u"--show"_s, u"My Show"_s, u"--season"_s, u"2"_s, u"--episode"_s, u"3"_s}
+            << 1 << u" -kind tv -title 'wide clip' -show 'My Show' -season 2 -episode 3 "_s;
+        QTest::newRow("season alone") << QStringList{u"--season"_s, u"4"_s} << 1 << u" -kind tv "_s;
+        QTest::newRow("a kind given stays")
+            << QStringList{u"--kind"_s, u"movie"_s, u"--show"_s, u"S"_s} << 1 << u" -kind movie "_s;
+        QTest::newRow("the kind of a batch")
+            << QStringList{u"--kind"_s, u"music-video"_s} << 2 << u" -kind musicvideo "_s;
+    }
+    void describesTheFilesAsAsked() {
+        QFETCH(QStringList, options);
+        QFETCH(int, files);
+        QFETCH(QString, tags);
+        TestHome home;
+        const CliResult cli = RunCli(QStringList{u"--dry-run"_s, u"-o"_s, home.path()} + options +
+                                     QStringList{m_wide, m_narrow}.mid(0, files));
+        QCOMPARE(cli.err, QByteArray());
+        QCOMPARE(cli.exitCode, 0);
+        const QStringList lines = QString::fromUtf8(cli.out).split(u'\n').filter(u" -i "_s);
+        QCOMPARE(lines.size(), files);
+        for (const QString &line : lines)
+            QVERIFY2(line.contains(tags), qPrintable(line));
+    }
+
     void convertsWithEachDevicesDefaultProfile_data() {
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("extension");
@@ -480,8 +510,9 @@ private slots:
         row("title without a picture", {u"--title"_s, u"T"_s, u"--no-video"_s},
             u"cannot be used with --no-video"_s);
         row("title for two files", {u"--title"_s, u"T"_s, m_wide},
-            u"--kind, --title, --show, --season and --episode describe one file, and 2 were "
-            u"given"_s);
+            u"--title, --show, --season and --episode describe one file, and 2 were given"_s);
+        row("episode for two files", {u"--episode"_s, u"3"_s, m_wide},
+            u"--title, --show, --season and --episode describe one file, and 2 were given"_s);
         row("audio track without sound", {u"--audio-track"_s, u"1"_s, u"--no-audio"_s},
             u"--audio-track needs sound: it cannot be used with --no-audio"_s);
         const QString notATrack =
@@ -821,8 +852,21 @@ private slots:
                                     FrameSizeText(info.VideoSize)}
                             .join(u'\t');
         }
-        QCOMPARE(expected[0], u"wide clip\tFMP4\t00:00:03\t320x180"_s);
+        QCOMPARE(expected[0], u"wide clip\tMPEG-4 Visual\t00:00:03\t320x180"_s);
         QCOMPARE(QString::fromUtf8(cli.out), expected.join(u'\n') + u'\n');
+    }
+
+    // Files of one name are told apart by their extensions.
+    void infoTellsFilesOfOneNameApart() {
+        TestHome home;
+        const QString mp4 = home.path() + u"/plain.mp4"_s, avi = home.path() + u"/plain.avi"_s;
+        QVERIFY(QFile::copy(m_narrow, mp4) && QFile::copy(m_wide, avi));
+        const CliResult cli = RunCli({u"--info"_s, mp4, avi, m_wide});
+        QCOMPARE(cli.exitCode, 0);
+        QStringList names;
+        for (const QString &line : QString::fromUtf8(cli.out).split(u'\n', Qt::SkipEmptyParts))
+            names << line.section(u'\t', 0, 0);
+        QCOMPARE(names, (QStringList{u"plain.mp4"_s, u"plain.avi"_s, u"wide clip"_s}));
     }
 
     // A name written on a Latin-1 system (a lone 0xE9 byte) is read and

@@ -13,6 +13,7 @@
 #include "core/filelist/VideoFileInfo.h"
 #include "core/platform/PathBytes.h"
 #include "tests/filelist/SampleFiles.h"
+#include "tests/support/ConversionDriver.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/MediaTools.h"
@@ -85,8 +86,8 @@ QByteArray fileContent(const QString &path) {
 // The codec names the media library uses for what ffprobe calls a codec.
 QStringList codecFamily(const QString &ffprobeName) {
     if (ffprobeName == u"mpeg4")
-        return {QStringLiteral("FMP4"), QStringLiteral("XVID"), QStringLiteral("DIVX"),
-                QStringLiteral("DX50"), QStringLiteral("MPEG-4 Visual")};
+        return {QStringLiteral("XVID"), QStringLiteral("DIVX"), QStringLiteral("DX50"),
+                QStringLiteral("MPEG-4 Visual")};
     if (ffprobeName == u"h264")
         return {QStringLiteral("AVC"), QStringLiteral("H264"), QStringLiteral("avc1")};
     return {};
@@ -381,7 +382,7 @@ private slots:
         for (int i = 0; i < 4; ++i)
             QCOMPARE(rows[i].Filepath, listed[i]);
         QCOMPARE(rows[1], rows[3]);
-        QCOMPARE(rows[1].Codec, QStringLiteral("FMP4"));
+        QCOMPARE(rows[1].Codec, QStringLiteral("MPEG-4 Visual"));
         QCOMPARE(rows[0].Codec, QStringLiteral("UNKNOWN")); // sound alone
         QCOMPARE(prompts.texts(), QStringList{VideoFileAdder::NoVideoMessage({text, empty})});
         QCOMPARE(prompts.shown[0].text,
@@ -437,6 +438,31 @@ private slots:
         QCOMPARE(chosen, QStringList());
         QCOMPARE(columns, (QStringList{u"Name"_s, u"Size"_s, u"Type"_s, u"Date Modified"_s}));
         QCOMPARE(cut, QStringList());
+    }
+
+    // The list tells rows of one name apart by their extensions, for as long
+    // as both are listed; the rows keep their names.
+    void rowsOfOneNameAreToldApart() {
+        TestHome home;
+        FakePrompts prompts;
+        const QString folder = home.makeFolder(u"v"_s);
+        const QString mp4 = SampleFiles::makeH264Mp4(folder);
+        const QString mov = folder + u"/"_s + QFileInfo(mp4).completeBaseName() + u".mov"_s;
+        QVERIFY(QFile::copy(mp4, mov));
+        auto window = OpenMainWindow();
+        AddFilesThroughDialog(*window, prompts, {mp4, mov});
+        QTreeWidget *list = Child<QTreeWidget>(*window, "lvwVideoFiles");
+        const QString name = QFileInfo(mp4).completeBaseName();
+        const auto shown = [list] {
+            QStringList texts;
+            for (int i = 0; i < list->topLevelItemCount(); ++i)
+                texts << list->topLevelItem(i)->text(ColumnFilename);
+            return texts;
+        };
+        QCOMPARE(shown(), (QStringList{name + u".mp4"_s, name + u".mov"_s}));
+        QCOMPARE(ReadFileListRows(list).value(1).Filename, name);
+        delete list->topLevelItem(1);
+        QCOMPARE(shown(), QStringList{name});
     }
 
     // The messages about files not added speak of one file as one.

@@ -187,6 +187,34 @@ private slots:
         QCOMPARE(FrameSizeText(ConvertMediaInfoAnswers(answers).VideoSize), videoSize);
     }
 
+    // Rows that would read the same are told apart by their extensions.
+    void namesApart_data() {
+        QTest::addColumn<QStringList>("paths");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("different names")
+            << QStringList{u"/v/a.mov"_s, u"/v/b.webm"_s} << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("one name, two kinds")
+            << QStringList{u"/v/plain.mov"_s, u"/v/plain.webm"_s, u"/v/other.mp4"_s}
+            << QStringList{u"plain.mov"_s, u"plain.webm"_s, u"other"_s};
+        QTest::newRow("the same file twice")
+            << QStringList{u"/v/a.mov"_s, u"/v/a.mov"_s} << QStringList{u"a"_s, u"a"_s};
+        QTest::newRow("one without an extension") << QStringList{u"/v/plain"_s, u"/v/plain.avi"_s}
+                                                  << QStringList{u"plain"_s, u"plain.avi"_s};
+        QTest::newRow("no name known")
+            << QStringList{u"/v/x.mov"_s, u"/w/.mov"_s} << QStringList{u"x"_s, QString()};
+    }
+    void namesApart() {
+        QFETCH(QStringList, paths);
+        QFETCH(QStringList, names);
+        QList<FileListRow> rows;
+        for (const QString &path : paths) {
+            rows.append(FileListRow{});
+            rows.last().Filepath = path;
+            rows.last().Filename = QFileInfo(path).completeBaseName();
+        }
+        QCOMPARE(NamesApart(rows), names);
+    }
+
     void codecAndName_data() {
         QTest::addColumn<QString>("codec");
         QTest::addColumn<QString>("format");
@@ -197,9 +225,13 @@ private slots:
         };
         // Rows of the containers that name codecs well keep their text.
         row("known", "XVID", "", "XVID");
-        row("AVI with MPEG-4", "FMP4", "MPEG-4 Visual", "FMP4");
         row("MP4 with H.264", "AVC", "AVC", "AVC");
-        row("MPEG-2 program stream", "MPEG-2V", "MPEG Video", "MPEG-2V");
+        // FourCCs and the library's short names become the common names.
+        row("AVI with MPEG-4", "FMP4", "MPEG-4 Visual", "MPEG-4 Visual");
+        row("MP4 with MPEG-4", "MPEG-4V", "MPEG-4 Visual", "MPEG-4 Visual");
+        row("MPEG-2 program stream", "MPEG-2V", "MPEG Video", "MPEG-2 Video");
+        row("MPEG-1 program stream", "MPEG-1V", "MPEG Video", "MPEG-1 Video");
+        row("AVI with MPEG-2", "mpg2", "MPEG Video", "MPEG-2 Video");
         row("empty is unknown", "", "AVC", "UNKNOWN");
         row("blank is kept", " ", "", " ");
         // Matroska and WebM name the codec by the container's identifier.
@@ -269,7 +301,7 @@ private slots:
         const QList<std::tuple<QString, QString, QString, bool>> cases{
             {SampleFiles::makeRotatedMp4(dir, 90), u"AVC"_s, u"288x352"_s, true},
             {SampleFiles::makeRotatedMp4(dir, 180), u"AVC"_s, u"352x288"_s, true},
-            {SampleFiles::makeAnamorphicMpeg(dir), u"MPEG-2V"_s, u"854x480"_s, true},
+            {SampleFiles::makeAnamorphicMpeg(dir), u"MPEG-2 Video"_s, u"854x480"_s, true},
             {SampleFiles::makeAnamorphicMkv(dir), u"AVC"_s, u"426x240"_s, true},
             {SampleFiles::makeMp3(dir), u"UNKNOWN"_s, u"0x0"_s, true},
             {SampleFiles::makeTextAsAvi(dir), u"UNKNOWN"_s, u"0x0"_s, false},
@@ -289,7 +321,7 @@ private slots:
         QTemporaryDir folder;
         const QString avi = SampleFiles::makeMpeg4Avi(folder.path());
         const VideoFileInfo before = ExamineVideoFile(avi);
-        QCOMPARE(before.Codec, QStringLiteral("FMP4"));
+        QCOMPARE(before.Codec, QStringLiteral("MPEG-4 Visual"));
 
         const QString report = MediaInfoReport(avi);
         QVERIFY2(report.contains(u"Audio Video Interleave"), qPrintable(report.left(400)));
