@@ -120,10 +120,14 @@ private slots:
         const auto row = std::find_if(rows.begin(), rows.end(),
                                       [&](const FileListRow &r) { return r.Filepath == input; });
         QVERIFY(row != rows.end());
-        // Listed under its own name (the list shows a line break as the
-        // media library does, on one line), with what the file holds.
+        // Listed under its own name (a line break in it shows as " / ", so
+        // that the row stays one line), with what the file holds.
         const QString base = QFileInfo(input).completeBaseName();
-        QCOMPARE(row->Filename, QString(base).replace(u'\n', QStringLiteral(" / ")));
+        QCOMPARE(row->Filename, base);
+        const QString shown = Child<QTreeWidget>(*m_window, "lvwVideoFiles")
+                                  ->topLevelItem(int(row - rows.begin()))
+                                  ->text(ColumnFilename);
+        QVERIFY2(!shown.contains(u'\n') && !shown.contains(u'\r'), qPrintable(shown));
         QCOMPARE(row->Duration, 1);
         QCOMPARE(row->VideoSize, QSize(160, 120));
 
